@@ -1,0 +1,134 @@
+#include "foundation/HashTable.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "foundation/HeapText.h"
+
+namespace {
+
+constexpr int32_t kKeyCount = 1000000;
+
+// Entries as the program keeps them: a record with its code in a heap text.
+struct Entry {
+    vek::HeapText code;
+    int32_t number;
+};
+
+const char* CodeOfEntry(const void* entry)
+{
+    return static_cast<const Entry*>(entry)->code;
+}
+
+// Short account-like codes of 5 to 10 characters, unique, in mixed case.
+std::vector<std::string> MakeKeys()
+{
+    std::mt19937 generator(4711);
+    const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    std::vector<std::string> keys;
+    keys.reserve(kKeyCount);
+    for (int32_t i = 0; i < kKeyCount; ++i) {
+        std::string key;
+        key += letters[generator() % 52];
+        key += letters[generator() % 52];
+        key += std::to_string(i);
+        key += letters[generator() % 52];
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+struct Fixture {
+    std::vector<std::string> keys = MakeKeys();
+    std::vector<std::string> exactQueries;  // the keys as stored, shuffled
+    std::vector<std::string> foldedQueries;  // the same keys in upper case
+    std::vector<Entry> entries;
+
+    Fixture()
+    {
+        exactQueries = keys;
+        std::shuffle(exactQueries.begin(), exactQueries.end(), std::mt19937(99));
+        foldedQueries = exactQueries;
+        for (std::string& query : foldedQueries)
+            std::transform(query.begin(), query.end(), query.begin(), [](char c) { return char(std::toupper(c)); });
+        entries.reserve(kKeyCount);
+        for (int32_t i = 0; i < kKeyCount; ++i)
+            entries.push_back(Entry{vek::NewHeapText(keys[size_t(i)].c_str()), i});
+    }
+};
+
+Fixture& SharedFixture()
+{
+    static Fixture fixture;
+    return fixture;
+}
+
+// Look-up of every key, upper-cased, in a case-insensitive table (key kind 2).
+void BM_HashTableFindNoCase(benchmark::State& state)
+{
+    Fixture& fixture = SharedFixture();
+    vek::HashTable table(kKeyCount, 0, CodeOfEntry, 2);
+    for (Entry& entry : fixture.entries) {
+        if (!table.AddUnique(&entry))
+            state.SkipWithError("duplicate key");
+    }
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const std::string& query : fixture.foldedQueries) {
+            auto* entry = static_cast<const Entry*>(table.Find(query.c_str()));
+            sum += entry != nullptr ? entry->number : -1;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kKeyCount);
+}
+BENCHMARK(BM_HashTableFindNoCase)->Unit(benchmark::kMillisecond);
+
+// The same look-ups with exact keys (key kind 4).
+void BM_HashTableFindExact(benchmark::State& state)
+{
+    Fixture& fixture = SharedFixture();
+    vek::HashTable table(kKeyCount, 0, CodeOfEntry, vek::kKeyKindExact);
+    for (Entry& entry : fixture.entries) {
+        if (!table.AddUnique(&entry))
+            state.SkipWithError("duplicate key");
+    }
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const std::string& query : fixture.exactQueries) {
+            auto* entry = static_cast<const Entry*>(table.Find(query.c_str()));
+            sum += entry != nullptr ? entry->number : -1;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kKeyCount);
+}
+BENCHMARK(BM_HashTableFindExact)->Unit(benchmark::kMillisecond);
+
+// The standard library's map with exact keys, as the yardstick.
+void BM_UnorderedMapFind(benchmark::State& state)
+{
+    Fixture& fixture = SharedFixture();
+    std::unordered_map<std::string, int32_t> map;
+    map.reserve(kKeyCount);
+    for (int32_t i = 0; i < kKeyCount; ++i)
+        map.emplace(fixture.keys[size_t(i)], i);
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const std::string& query : fixture.exactQueries) {
+            auto found = map.find(query);
+            sum += found != map.end() ? found->second : -1;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kKeyCount);
+}
+BENCHMARK(BM_UnorderedMapFind)->Unit(benchmark::kMillisecond);
+
+}  // namespace

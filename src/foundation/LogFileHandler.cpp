@@ -1,0 +1,179 @@
+#include "foundation/LogFileHandler.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "foundation/DateTime.h"
+#include "foundation/LocalizedText.h"
+#include "foundation/NumberFormat.h"
+#include "foundation/PendingError.h"
+#include "foundation/PlatformUtilities.h"
+#include "foundation/String.h"
+
+namespace vek {
+
+namespace {
+
+constexpr int32_t kTextLogCreated = 726;
+constexpr int32_t kTextLogClosed = 727;
+constexpr char kLineEnd = '\n';
+constexpr char kFieldSeparator = '\t';
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The current local date and time as "2006-03-01 14:03:55".
+void FormatNow(char* buffer)
+{
+    DateTime now;
+    GetCurrentDateTime(now);
+    now.FormatCStr(buffer);
+}
+
+}  // namespace
+
+void LogFileHandler::FileCloser::operator()(std::FILE* file) const { std::fclose(file); }
+
+LogFileHandler::LogFileHandler(std::string_view path, bool append)
+    : path(path), append(append), language(UiLanguage())
+{
+    static_assert(sizeof createdText >= kDateTimeTextCapacity);
+    FormatNow(createdText);
+}
+
+LogFileHandler::~LogFileHandler()
+{
+    if (headerWritten) {
+        char now[kDateTimeTextCapacity];
+        FormatNow(now);
+        const char* word = label.empty() ? LoadTextInLanguage(kTextLogClosed, language) : "Logfile closed at";
+        std::string closing;
+        if (word) {
+            closing += word;
+            closing += ' ';
+        }
+        closing += now;
+        WriteEntry(closing.c_str(), 0);
+    } else if (!append && !path.empty()) {
+        // A run that logged nothing leaves an empty log, not the text of an earlier run.
+        struct stat status {};
+        if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+            (void)truncate(path.c_str(), 0);
+    }
+}
+
+void LogFileHandler::SetLabel(const char* text) { label = text ? text : ""; }
+
+void LogFileHandler::AdjustIndent(int32_t delta)
+{
+    int64_t level = int64_t(indent) + delta;
+    indent = level < 0 ? 0 : level > INT32_MAX ? INT32_MAX : int32_t(level);
+}
+
+bool LogFileHandler::OpenFile()
+{
+    if (file)
+        return true;
+    // The first entry replaces the file's content unless the log appends; later openings (after one
+    // failed) never replace what an earlier entry wrote.
+    bool keep = append || headerWritten;
+    file.reset(std::fopen(path.c_str(), keep ? "abe" : "wbe"));
+    if (!file)
+        return false;
+    struct stat status {};
+    if (fstat(fileno(file.get()), &status) == 0 && status.st_size == 0)
+        WriteBytes(kByteOrderMark);
+    return true;
+}
+
+void LogFileHandler::WriteBytes(std::string_view bytes)
+{
+    if (file && !bytes.empty())
+        (void)std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+}
+
+void LogFileHandler::WriteEntry(const char* text, int32_t flags)
+{
+    if (path.empty())
+        return;
+    PreservedErrorState preserved;
+    if (flags & kLogOutdentBefore)
+        AdjustIndent(-1);
+    if (OpenFile()) {
+        std::string row;
+        if (!headerWritten) {
+            headerWritten = true;
+            if (append)
+                row += kLineEnd;  // sets a new run off from the old text
+            const char* word = label.empty() ? LoadTextInLanguage(kTextLogCreated, language) : "Logfile created at";
+            if (word) {
+                row += word;
+                row += ' ';
+            }
+            row += createdText;
+            row += kLineEnd;
+        }
+        if (text) {
+            std::string entry;
+            if (!(flags & kLogNoIndent))
+                entry.append(size_t(indent) * 2, ' ');
+            if ((flags & kLogWithLabel) && !label.empty())
+                entry += label;
+            entry += text;
+            if (flags & kLogWithTime) {
+                char now[kDateTimeTextCapacity];
+                FormatNow(now);
+                const char* timeOfDay = std::strchr(now, ' ');
+                entry += " at";
+                entry += timeOfDay ? timeOfDay : "";
+            }
+            while (!entry.empty() && entry.back() == kFieldSeparator)
+                entry.pop_back();
+            row += entry;
+            row += kLineEnd;
+        }
+        if (flags & kLogEmptyLineAfter)
+            row += kLineEnd;
+        WriteBytes(row);
+        // Complete on disk after every entry, as if the file had been closed.
+        std::fflush(file.get());
+    }
+    if (flags & kLogIndentAfter)
+        AdjustIndent(1);
+}
+
+void LogFileHandler::NoteMessage(const Message& message)
+{
+    MessageHandler::NoteMessage(message);
+    String text;
+    int32_t saved = UiLanguage();
+    SetUiLanguage(language);
+    message.Format(text);
+    SetUiLanguage(saved);
+    if (text.IsEmpty())
+        return;
+    for (char* p = text.Data(); *p; ++p) {
+        if (*p == '\r')
+            *p = ' ';
+    }
+    WriteEntry(text.CStr(), kLogWithLabel);
+}
+
+int32_t LogFileHandler::ShowMessage(const Message& message)
+{
+    return unattended ? message.answer : MessageHandler::ShowMessage(message);
+}
+
+int32_t LogFileHandler::IsUnattended() { return unattended ? 1 : MessageHandler::IsUnattended(); }
+
+void AppendElapsedSeconds(String& text, int64_t startMs)
+{
+    NumberFormat format;
+    format.mode = NumberMode::Fixed;
+    format.decimals = 3;
+    text.AppendCStr(" in ");
+    text.AppendDoubleFormat(double(CurrentTimeMs() - startMs) / 1000.0, format);
+    text.AppendCStr(" seconds");
+}
+
+}  // namespace vek

@@ -1,0 +1,107 @@
+#include "platform/FileDialogs.h"
+
+#include "foundation/PendingError.h"
+#include "platform/FileKindSniffer.h"
+#include "platform/FilePath.h"
+
+namespace vek {
+
+namespace {
+// The headless dialogs are what the program has before a display registers its own.
+HeadlessFileDialogs& DefaultFileDialogs()
+{
+    static HeadlessFileDialogs dialogs;
+    return dialogs;
+}
+
+FileDialogService* registeredDialogs = nullptr;
+}  // namespace
+
+FileDialogService::~FileDialogService() = default;
+
+void RegisterFileDialogService(FileDialogService* service)
+{
+    registeredDialogs = service;
+}
+
+FileDialogService& CurrentFileDialogService()
+{
+    return registeredDialogs ? *registeredDialogs : DefaultFileDialogs();
+}
+
+bool FileDialogFilterAccepts(const FilePath& path, uint32_t kindMask)
+{
+    if (path.IsFolder())
+        return true;
+    PreservedErrorState quiet;
+    return SniffFileKind(path, 0, 0, kindMask);
+}
+
+HeadlessFileDialogs::~HeadlessFileDialogs() = default;
+
+void HeadlessFileDialogs::QueueAnswer(std::string_view path)
+{
+    answers.emplace_back(true, std::string(path));
+}
+
+void HeadlessFileDialogs::QueueCancel()
+{
+    answers.emplace_back(false, std::string());
+}
+
+bool HeadlessFileDialogs::NextAnswer(std::string& answer)
+{
+    if (answers.empty())
+        return false;
+    auto [chosen, text] = answers.front();
+    answers.pop_front();
+    answer = text;
+    return chosen && !answer.empty();
+}
+
+bool HeadlessFileDialogs::RunOpenFileDialog(FilePath& path, uint32_t kindMask)
+{
+    std::string answer;
+    if (!NextAnswer(answer))
+        return false;
+    FilePath chosen;
+    chosen.SetFromSystemPath(answer);
+    if (chosen.IsFolder() || !chosen.Exists() || !FileDialogFilterAccepts(chosen, kindMask))
+        return false;
+    path = chosen;
+    return true;
+}
+
+bool HeadlessFileDialogs::RunSaveFileDialog(FilePath& path)
+{
+    std::string answer;
+    if (!NextAnswer(answer))
+        return false;
+    path.SetFromSystemPath(answer);
+    return true;
+}
+
+// --- FilePath's part -------------------------------------------------------------------------------
+
+bool FilePath::AskOpenFile(uint32_t kindMask)
+{
+    ReportPendingError();
+    if (!CurrentFileDialogService().RunOpenFileDialog(*this, kindMask)) {
+        SetCancelledError();
+        return false;
+    }
+    RecordAlias(Text());
+    return true;
+}
+
+bool FilePath::AskSaveFile()
+{
+    ReportPendingError();
+    if (!CurrentFileDialogService().RunSaveFileDialog(*this)) {
+        SetCancelledError();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vek

@@ -1,0 +1,409 @@
+#include "platform/ForkFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include "foundation/PendingError.h"
+
+namespace vek {
+
+// Temporary files are named independently of the target, so that a name near the length limit still
+// leaves room for one.
+static constexpr char kTemporaryPattern[] = ".vek-save-XXXXXX";
+// Old bytes are copied through this much memory when the kernel cannot copy them itself.
+static constexpr int64_t kCopyChunk = 1 << 16;
+
+// The message for a failure to create or open a file for writing.
+static int32_t WriteOpenMessage(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return kMessageFolderMissing;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return kMessageFileLocked;
+    case EWOULDBLOCK:
+    case ETXTBSY:
+        return kMessageAlreadyWriting;
+    default:
+        return kMessageCannotOpen;
+    }
+}
+
+static bool PReadAll(int32_t fd, char* buffer, int64_t n, int64_t offset, int64_t& done)
+{
+    done = 0;
+    while (done < n) {
+        ssize_t got = pread(fd, buffer + done, static_cast<size_t>(n - done), offset + done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return true;
+}
+
+static bool PWriteAll(int32_t fd, const char* bytes, int64_t n, int64_t offset)
+{
+    int64_t done = 0;
+    while (done < n) {
+        ssize_t put = pwrite(fd, bytes + done, static_cast<size_t>(n - done), offset + done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (put == 0) {
+            errno = EIO;
+            return false;
+        }
+        done += put;
+    }
+    return true;
+}
+
+static void CloseDescriptor(int32_t& fd)
+{
+    if (fd >= 0)
+        close(fd);
+    fd = -1;
+}
+
+static void SetEncodingAttribute(int32_t fd, bool utf8)
+{
+    // File systems without user attributes refuse both calls; the mark is then simply absent.
+    if (utf8)
+        fsetxattr(fd, kTextEncodingAttribute, kUtf8EncodingValue, strlen(kUtf8EncodingValue), 0);
+    else
+        fremovexattr(fd, kTextEncodingAttribute);
+}
+
+ForkFile::ForkFile() = default;
+
+ForkFile::~ForkFile()
+{
+    Close();
+}
+
+void ForkFile::SetFileTypeAndCreator(uint32_t creatorCode, uint32_t typeCode)
+{
+    creator = creatorCode;
+    type = typeCode;
+}
+
+void ForkFile::Fail(int32_t code)
+{
+    failed = true;
+    path.ReportError(code);
+}
+
+bool ForkFile::OpenForRead(const FilePath& file)
+{
+    Close();
+    path = file;
+    failed = false;
+    creator = 0;
+    type = 0;
+    char value[64] = {};
+    ssize_t length = getxattr(path.CStr(), kTextEncodingAttribute, value, sizeof value - 1);
+    utf8Text = length == static_cast<ssize_t>(strlen(kUtf8EncodingValue)) &&
+               memcmp(value, kUtf8EncodingValue, static_cast<size_t>(length)) == 0;
+    int32_t opened = path.IsEmpty() ? -1 : open(path.CStr(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (opened >= 0 && (fstat(opened, &info) != 0 || S_ISDIR(info.st_mode)))
+        CloseDescriptor(opened);
+    if (opened < 0) {
+        Fail(kMessageCannotOpen);
+        return false;
+    }
+    fd = opened;
+    mode = Mode::reading;
+    position = 0;
+    return true;
+}
+
+bool ForkFile::OpenForWrite(const FilePath& file)
+{
+    Close();
+    path = file;
+    failed = false;
+    if (path.IsEmpty()) {
+        Fail(kMessageCannotOpen);
+        return false;
+    }
+    if (!path.FolderExists()) {
+        Fail(kMessageFolderMissing);
+        return false;
+    }
+    if (utf8Text && type == kFileTypeText)
+        type = kFileTypeUtf8Text;
+    errorPendingAtOpen = IsErrorPending();
+    if (!StartReplacing()) {
+        ReleaseWriteState(true);
+        return false;
+    }
+    mode = Mode::replacing;
+    position = 0;
+    return true;
+}
+
+bool ForkFile::StartReplacing()
+{
+    target = path.Text();
+    struct stat info;
+    bool exists = stat(target.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) {
+        Fail(kMessageCannotOpen);
+        return false;
+    }
+    // A link is followed, so that the file it names is replaced and the link stays.
+    char real[PATH_MAX];
+    if (exists && realpath(target.c_str(), real))
+        target = real;
+    oldSize = 0;
+    if (exists) {
+        oldFd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        if (oldFd < 0 || access(target.c_str(), W_OK) != 0) {
+            Fail(WriteOpenMessage(errno));
+            return false;
+        }
+        if (flock(oldFd, LOCK_EX | LOCK_NB) != 0) {
+            Fail(WriteOpenMessage(errno));
+            return false;
+        }
+        oldSize = info.st_size;
+    }
+    std::string folder = target.substr(0, target.rfind('/') + 1);
+    // The temporary file's short name would not notice a name the folder cannot hold.
+    long nameLimit = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (target.size() - folder.size() > static_cast<size_t>(nameLimit > 0 ? nameLimit : NAME_MAX) ||
+        target.size() >= PATH_MAX) {
+        Fail(kMessageCannotOpen);
+        return false;
+    }
+    std::string pattern = folder + kTemporaryPattern;
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        Fail(WriteOpenMessage(errno));
+        return false;
+    }
+    temporary = name.data();
+    if (exists) {
+        fchmod(fd, info.st_mode & 07777);
+        // Keeps the owner where permitted (the program running for another user); refused otherwise.
+        if (fchown(fd, info.st_uid, info.st_gid) != 0) {
+        }
+    } else {
+        mode_t mask = umask(022);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
+    SetEncodingAttribute(fd, utf8Text);
+    size = oldSize;
+    covered = 0;
+    return true;
+}
+
+bool ForkFile::SwitchToAppending()
+{
+    int32_t appendFd = open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (appendFd < 0) {
+        Fail(WriteOpenMessage(errno));
+        return false;
+    }
+    SetEncodingAttribute(appendFd, utf8Text);
+    unlink(temporary.c_str());
+    temporary.clear();
+    CloseDescriptor(fd);
+    fd = appendFd;
+    mode = Mode::appending;
+    return true;
+}
+
+bool ForkFile::CopyOldBytes(int64_t upTo)
+{
+    upTo = std::min(upTo, oldSize);
+    while (covered < upTo) {
+        loff_t from = covered;
+        loff_t to = covered;
+        ssize_t copied = copy_file_range(oldFd, &from, fd, &to, static_cast<size_t>(upTo - covered), 0);
+        if (copied > 0) {
+            covered += copied;
+            continue;
+        }
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied == 0)
+            break;  // the old file shrank meanwhile; the rest reads as zeros
+        // No kernel copy between these files: through memory.
+        std::vector<char> chunk(static_cast<size_t>(std::min(kCopyChunk, upTo - covered)));
+        int64_t got = 0;
+        if (!PReadAll(oldFd, chunk.data(), static_cast<int64_t>(chunk.size()), covered, got) ||
+            !PWriteAll(fd, chunk.data(), got, covered))
+            return false;
+        if (got == 0)
+            break;
+        covered += got;
+    }
+    covered = std::max(covered, upTo);
+    return true;
+}
+
+int64_t ForkFile::Read(void* buffer, int64_t n)
+{
+    if (n <= 0)
+        return 0;
+    if (mode == Mode::closed || !buffer) {
+        Fail(kMessageReadFailed);
+        return 0;
+    }
+    if (mode == Mode::replacing) {
+        n = std::max<int64_t>(0, std::min(n, size - position));
+        if (!CopyOldBytes(position + n)) {
+            Fail(kMessageReadFailed);
+            return 0;
+        }
+    }
+    int64_t got = 0;
+    if (!PReadAll(fd, static_cast<char*>(buffer), n, position, got)) {
+        Fail(kMessageReadFailed);
+        return 0;
+    }
+    position += got;
+    return got;
+}
+
+int64_t ForkFile::Write(const void* bytes, int64_t n)
+{
+    if (n <= 0)
+        return 0;
+    if (mode == Mode::closed || mode == Mode::reading || !bytes || failed) {
+        Fail(kMessageWriteFailed);
+        return 0;
+    }
+    if (mode == Mode::replacing && covered == 0 && oldSize > 0 && position == oldSize && size == oldSize &&
+        !SwitchToAppending())
+        return 0;
+    if (mode == Mode::replacing && position > covered && !CopyOldBytes(position)) {
+        Fail(kMessageWriteFailed);
+        return 0;
+    }
+    if (!PWriteAll(fd, static_cast<const char*>(bytes), n, position)) {
+        Fail(kMessageWriteFailed);
+        return 0;
+    }
+    position += n;
+    covered = std::max(covered, position);
+    size = std::max(size, position);
+    return n;
+}
+
+int64_t ForkFile::GetSize() const
+{
+    if (mode == Mode::replacing)
+        return size;
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0)
+        return 0;
+    return info.st_size;
+}
+
+void ForkFile::SetSize()
+{
+    if (mode == Mode::appending) {
+        if (ftruncate(fd, position) != 0)
+            Fail(kMessageWriteFailed);
+        return;
+    }
+    if (mode != Mode::replacing)
+        return;
+    if (position < covered) {
+        if (ftruncate(fd, position) != 0) {
+            Fail(kMessageWriteFailed);
+            return;
+        }
+        covered = position;
+    }
+    oldSize = std::min(oldSize, position);
+    size = position;
+}
+
+void ForkFile::Commit()
+{
+    if (!CopyOldBytes(size) || ftruncate(fd, size) != 0 || fsync(fd) != 0) {
+        Fail(kMessageWriteFailed);
+        return;
+    }
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        Fail(errno == EACCES || errno == EPERM || errno == EROFS ? kMessageFileLocked : kMessageWriteFailed);
+        return;
+    }
+    temporary.clear();
+    // The rename itself reaches the disk with the folder.
+    std::string folder = target.substr(0, target.rfind('/') + 1);
+    int32_t folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        fsync(folderFd);
+        close(folderFd);
+    }
+}
+
+void ForkFile::ReleaseWriteState(bool dropTemporary)
+{
+    if (dropTemporary && !temporary.empty())
+        unlink(temporary.c_str());
+    temporary.clear();
+    CloseDescriptor(fd);
+    CloseDescriptor(oldFd);
+    mode = Mode::closed;
+}
+
+void ForkFile::Close()
+{
+    switch (mode) {
+    case Mode::closed:
+        return;
+    case Mode::reading:
+        CloseDescriptor(fd);
+        mode = Mode::closed;
+        return;
+    case Mode::appending:
+        ReleaseWriteState(true);
+        return;
+    case Mode::replacing: {
+        bool cancelled = !errorPendingAtOpen && IsErrorPending();
+        if (!failed && !cancelled)
+            Commit();
+        ReleaseWriteState(true);
+        return;
+    }
+    }
+}
+
+void ForkFile::Discard()
+{
+    if (mode == Mode::replacing)
+        ReleaseWriteState(true);
+    else
+        Close();
+}
+
+}  // namespace vek

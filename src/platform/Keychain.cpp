@@ -1,0 +1,80 @@
+#include "platform/Keychain.h"
+
+#include <libsecret/secret.h>
+
+#include "foundation/Hash.h"
+#include "foundation/String.h"
+#include "platform/FilePath.h"
+
+namespace vek {
+
+// Items are found by their attributes alone, so that items stored by another build of the program
+// under the same service and account are the same items.
+static const SecretSchema* PasswordSchema()
+{
+    static const SecretSchema schema = {
+        "org.vek.Password",
+        SECRET_SCHEMA_DONT_MATCH_NAME,
+        {
+            {"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
+            {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
+            {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
+        },
+        0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    };
+    return &schema;
+}
+
+KeychainStatus KeychainGetPassword(const char* service, const char* account, String& out)
+{
+    out.WipeAndClear();
+    if (!service || !account)
+        return KeychainStatus::notFound;
+    GError* error = nullptr;
+    gchar* password = secret_password_lookup_sync(PasswordSchema(), nullptr, &error, "service", service,
+                                                  "account", account, nullptr);
+    if (error) {
+        g_error_free(error);
+        if (password)
+            secret_password_free(password);
+        return KeychainStatus::unavailable;
+    }
+    if (!password)
+        return KeychainStatus::notFound;
+    out.AssignCStr(password);
+    secret_password_free(password);
+    return KeychainStatus::found;
+}
+
+void KeychainSetPassword(const char* service, const char* account, const char* password)
+{
+    if (!service || !account)
+        return;
+    GError* error = nullptr;
+    if (password && *password) {
+        String label;
+        label.AssignCStr(service);
+        label.AppendCStr(": ");
+        label.AppendCStr(account);
+        // An item with the same attributes is replaced, never doubled.
+        secret_password_store_sync(PasswordSchema(), SECRET_COLLECTION_DEFAULT, label.CStr(), password,
+                                   nullptr, &error, "service", service, "account", account, nullptr);
+    } else {
+        secret_password_clear_sync(PasswordSchema(), nullptr, &error, "service", service, "account",
+                                   account, nullptr);
+    }
+    if (error)
+        g_error_free(error);
+}
+
+void MakeKeychainAccount(const FilePath& path, String& out)
+{
+    path.GetFileName(out);
+    out.AppendChar(':');
+    int32_t hash = HashTextNoCase(path.CStr(), 0xfffffd);
+    static constexpr char digits[] = "0123456789ABCDEF";
+    for (int32_t shift = 20; shift >= 0; shift -= 4)
+        out.AppendChar(digits[(hash >> shift) & 0xF]);
+}
+
+}  // namespace vek

@@ -1,0 +1,204 @@
+#include "platform/Sockets.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include "foundation/String.h"
+#include "platform/ProcessLauncher.h"
+
+namespace vek {
+
+SocketHandle::~SocketHandle()
+{
+    CloseSocket(fd);
+}
+
+SocketHandle& SocketHandle::operator=(SocketHandle&& other) noexcept
+{
+    if (this != &other)
+        Reset(other.Release());
+    return *this;
+}
+
+int32_t SocketHandle::Release()
+{
+    int32_t socket = fd;
+    fd = -1;
+    return socket;
+}
+
+void SocketHandle::Reset(int32_t socket)
+{
+    if (fd != socket)
+        CloseSocket(fd);
+    fd = socket;
+}
+
+void CloseSocket(int32_t socket)
+{
+    // close() is not retried on EINTR: on Linux the descriptor is gone either way.
+    if (socket >= 0)
+        close(socket);
+}
+
+int32_t CreateSocket()
+{
+    int32_t socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    return socket < 0 ? -1 : socket;
+}
+
+int32_t OpenListenSocket(int32_t port)
+{
+    if (port < 0 || port > 65535)
+        return -1;
+    SocketHandle listener(CreateSocket());
+    if (!listener.IsValid())
+        return -1;
+    int on = 1;
+    if (setsockopt(listener.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0)
+        return -1;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return -1;
+    if (listen(listener.Get(), 1) != 0)
+        return -1;
+    return listener.Release();
+}
+
+int32_t AcceptConnection(int32_t listenSocket, String* clientAddress)
+{
+    if (clientAddress)
+        clientAddress->Truncate(0);
+    sockaddr_in address{};
+    socklen_t size = sizeof address;
+    int32_t connection;
+    do {
+        size = sizeof address;
+        connection = accept4(listenSocket, reinterpret_cast<sockaddr*>(&address), &size, SOCK_CLOEXEC);
+    } while (connection < 0 && errno == EINTR);
+    if (connection < 0)
+        return -1;
+    if (clientAddress && address.sin_family == AF_INET) {
+        char text[INET_ADDRSTRLEN] = {};
+        if (inet_ntop(AF_INET, &address.sin_addr, text, sizeof text))
+            clientAddress->AssignCStr(text);
+    }
+    return connection;
+}
+
+// Waits for a connect that a signal interrupted to finish, and tells whether it succeeded.
+static bool FinishInterruptedConnect(int32_t socket)
+{
+    pollfd entry{socket, POLLOUT, 0};
+    int ready;
+    do {
+        ready = poll(&entry, 1, -1);
+    } while (ready < 0 && errno == EINTR);
+    if (ready != 1)
+        return false;
+    int error = 0;
+    socklen_t size = sizeof error;
+    return getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+}
+
+int32_t ConnectToHost(int32_t socket, const char* host, int32_t port)
+{
+    if (socket < 0 || !host || !*host || port < 0 || port > 65535)
+        return 0;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found)
+        return 0;
+    sockaddr_in address{};
+    address = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    freeaddrinfo(found);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return 1;
+    if (errno == EINTR)
+        return FinishInterruptedConnect(socket) ? 1 : 0;
+    return 0;
+}
+
+int64_t SocketSend(int32_t socket, const void* bytes, int64_t length)
+{
+    if (length <= 0)
+        return 0;
+    if (!bytes)
+        return -1;
+    const char* next = static_cast<const char*>(bytes);
+    int64_t left = length;
+    while (left > 0) {
+        ssize_t sent = send(socket, next, static_cast<size_t>(left), MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (sent == 0)
+            return -1;
+        next += sent;
+        left -= sent;
+    }
+    return length;
+}
+
+int64_t SocketReceive(int32_t socket, void* buffer, int64_t length)
+{
+    if (length <= 0)
+        return 0;
+    if (!buffer)
+        return -1;
+    while (true) {
+        ssize_t received = recv(socket, buffer, static_cast<size_t>(length), 0);
+        if (received >= 0)
+            return received;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
+int64_t SocketReceiveAll(int32_t socket, void* buffer, int64_t length)
+{
+    char* next = static_cast<char*>(buffer);
+    int64_t total = 0;
+    while (total < length) {
+        int64_t received = SocketReceive(socket, next + total, length - total);
+        if (received < 0)
+            return -1;
+        if (received == 0)
+            break;
+        total += received;
+    }
+    return total;
+}
+
+int32_t SetSocketReceiveTimeout(int32_t socket, int32_t milliseconds)
+{
+    if (milliseconds < 0)
+        milliseconds = 0;
+    timeval limit{};
+    limit.tv_sec = milliseconds / 1000;
+    limit.tv_usec = (milliseconds % 1000) * 1000;
+    return setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0 ? 1 : 0;
+}
+
+int32_t OpenUrlInBrowser(const char* url)
+{
+    if (!url || !*url)
+        return -1;
+    return LaunchDefaultOpener(url);
+}
+
+}  // namespace vek

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vek {
+
+class String;
+
+// IPv4 TCP stream sockets for the web service's listener and the outgoing HTTP client. Sockets are
+// plain descriptors at this interface (−1 for none); `SocketHandle` owns one and closes it.
+//
+// Failures are answered as −1 or 0 and never reported as messages. Sends never raise SIGPIPE
+// (MSG_NOSIGNAL), and every call is repeated when a signal interrupts it.
+
+// Owns one socket descriptor; closes it when destroyed or reset. Moves, never copies.
+class SocketHandle {
+public:
+    SocketHandle() = default;
+    explicit SocketHandle(int32_t socket) : fd(socket) {}
+    ~SocketHandle();
+    SocketHandle(SocketHandle&& other) noexcept : fd(other.Release()) {}
+    SocketHandle& operator=(SocketHandle&& other) noexcept;
+    SocketHandle(const SocketHandle&) = delete;
+    SocketHandle& operator=(const SocketHandle&) = delete;
+
+    int32_t Get() const { return fd; }
+    bool IsValid() const { return fd >= 0; }
+    // Gives the descriptor up without closing it.
+    int32_t Release();
+    // Closes the descriptor held (if any) and takes the new one.
+    void Reset(int32_t socket = -1);
+
+private:
+    int32_t fd = -1;
+};
+
+// A listening socket on the port on every local IPv4 address (address reuse on, backlog 1), or −1;
+// nothing stays open on failure (the port is taken, no permission).
+int32_t OpenListenSocket(int32_t port);
+// The next connection of a listening socket, or −1. When `clientAddress` is given it is cleared first
+// and receives the client's dotted IPv4 address.
+int32_t AcceptConnection(int32_t listenSocket, String* clientAddress);
+// A new TCP socket, or −1.
+int32_t CreateSocket();
+// Looks the host name up (IPv4) and connects to its first address on the port: 1 when connected, 0
+// when the name is unknown or the connection fails. The socket stays open either way.
+int32_t ConnectToHost(int32_t socket, const char* host, int32_t port);
+// Sends all `length` bytes, looping over partial sends: `length` when all went out, −1 on failure
+// (the peer closed, the connection broke). A length of 0 or below sends nothing and gives 0.
+int64_t SocketSend(int32_t socket, const void* bytes, int64_t length);
+// One receive of up to `length` bytes: the count received, 0 when the peer closed the connection, −1
+// on an error or when the receive timeout ran out.
+int64_t SocketReceive(int32_t socket, void* buffer, int64_t length);
+// Receives until `length` bytes arrived or the connection ended: the count received (less than
+// `length` only at the end of the stream), −1 on an error or timeout.
+int64_t SocketReceiveAll(int32_t socket, void* buffer, int64_t length);
+// Makes every receive on the socket give up after `milliseconds` (0: wait for ever). 1 on success.
+int32_t SetSocketReceiveTimeout(int32_t socket, int32_t milliseconds);
+// Closes a socket descriptor (ignores −1).
+void CloseSocket(int32_t socket);
+
+// Opens a URL in the user's web browser, without a shell (the text reaches the opener as one
+// argument). 0 when the opener was started and did not report a failure, else a nonzero status.
+// Failures are not reported as messages.
+int32_t OpenUrlInBrowser(const char* url);
+
+}  // namespace vek

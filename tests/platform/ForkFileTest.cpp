@@ -1,0 +1,236 @@
+#include "platform/ForkFile.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <sys/resource.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include "TestFolder.h"
+#include "foundation/PendingError.h"
+
+namespace vek {
+namespace {
+
+class ForkFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearError(); }
+    void TearDown() override { ClearError(); }
+
+    FilePath PathOf(std::string_view name) const
+    {
+        FilePath path;
+        path.SetPath(folder.Path(name));
+        return path;
+    }
+    // Writes the text from the start of the file; `cut` sets the size at the end of it.
+    void WriteText(std::string_view name, std::string_view text, bool cut, bool utf8 = false)
+    {
+        ForkFile file;
+        file.SetUtf8Text(utf8);
+        file.SetFileTypeAndCreator(0, kFileTypeText);
+        ASSERT_TRUE(file.OpenForWrite(PathOf(name)));
+        EXPECT_EQ(file.Write(text.data(), static_cast<int64_t>(text.size())), static_cast<int64_t>(text.size()));
+        if (cut)
+            file.SetSize();
+        file.Close();
+    }
+    bool FolderKeepsAttributes()
+    {
+        std::string probe = folder.Write("probe", "x");
+        return setxattr(probe.c_str(), kTextEncodingAttribute, "1", 1, 0) == 0;
+    }
+
+    TestFolder folder;
+};
+
+TEST_F(ForkFileTest, WritesAndReadsBack)
+{
+    std::string bytes;
+    for (int i = 0; i < 300000; ++i)
+        bytes.push_back(static_cast<char>(i * 7));
+    WriteText("data.bin", bytes, true);
+    EXPECT_EQ(folder.Read("data.bin"), bytes);
+
+    ForkFile file;
+    ASSERT_TRUE(file.OpenForRead(PathOf("data.bin")));
+    EXPECT_EQ(file.GetSize(), static_cast<int64_t>(bytes.size()));
+    std::string back(1000, '\0');
+    file.SetPosition(static_cast<int64_t>(bytes.size()) - 400);
+    // Reading past the end gives what was there, and no message.
+    EXPECT_EQ(file.Read(back.data(), 1000), 400);
+    EXPECT_EQ(back.substr(0, 400), bytes.substr(bytes.size() - 400));
+    EXPECT_EQ(file.Read(back.data(), 10), 0);
+    EXPECT_FALSE(IsErrorPending());
+}
+
+TEST_F(ForkFileTest, RewritingKeepsTheOldTailUnlessTheSizeIsSet)
+{
+    folder.Write("t.txt", "0123456789");
+    WriteText("t.txt", "abc", false);
+    EXPECT_EQ(folder.Read("t.txt"), "abc3456789");
+    WriteText("t.txt", "xy", true);
+    EXPECT_EQ(folder.Read("t.txt"), "xy");
+    // Writing beyond a gap keeps the old bytes in between.
+    folder.Write("g.txt", "0123456789");
+    {
+        ForkFile file;
+        ASSERT_TRUE(file.OpenForWrite(PathOf("g.txt")));
+        file.SetPosition(4);
+        EXPECT_EQ(file.Write("ab", 2), 2);
+        file.SetPosition(8);
+        char read[3] = {};
+        EXPECT_EQ(file.Read(read, 2), 2);
+        EXPECT_STREQ(read, "89");
+        file.Close();
+    }
+    EXPECT_EQ(folder.Read("g.txt"), "0123ab6789");
+    EXPECT_EQ(folder.CountEntries(), 3);  // home, t.txt, g.txt: no temporary file left
+}
+
+TEST_F(ForkFileTest, AppendsAtTheEnd)
+{
+    folder.Write("log.txt", "first\r");
+    for (const char* line : {"second\r", "third\r"}) {
+        ForkFile file;
+        ASSERT_TRUE(file.OpenForWrite(PathOf("log.txt")));
+        file.SetPosition(file.GetSize());
+        EXPECT_EQ(file.Write(line, 7 - (line[0] == 't')), 7 - (line[0] == 't'));
+        file.SetSize();
+        file.Close();
+    }
+    EXPECT_EQ(folder.Read("log.txt"), "first\rsecond\rthird\r");
+}
+
+TEST_F(ForkFileTest, TextEncodingAttribute)
+{
+    if (!FolderKeepsAttributes())
+        GTEST_SKIP() << "the file system keeps no user attributes";
+    WriteText("u.txt", "text", true, true);
+    char value[64] = {};
+    ssize_t length = getxattr(folder.Path("u.txt").c_str(), kTextEncodingAttribute, value, sizeof value);
+    EXPECT_EQ(std::string(value, length > 0 ? static_cast<size_t>(length) : 0), "UTF-8;134217984");
+    {
+        ForkFile file;
+        file.SetFileTypeAndCreator(0, kFileTypeText);
+        file.SetUtf8Text(true);
+        ASSERT_TRUE(file.OpenForWrite(PathOf("v.txt")));
+        EXPECT_EQ(file.Type(), kFileTypeUtf8Text);
+        file.Close();
+        ASSERT_TRUE(file.OpenForRead(PathOf("u.txt")));
+        EXPECT_TRUE(file.IsUtf8Text());
+        file.Close();
+    }
+    // Written again as another encoding: the mark goes, also when the file is appended to.
+    WriteText("u.txt", "mac", true, false);
+    EXPECT_LT(getxattr(folder.Path("u.txt").c_str(), kTextEncodingAttribute, value, sizeof value), 0);
+    ForkFile file;
+    ASSERT_TRUE(file.OpenForRead(PathOf("u.txt")));
+    EXPECT_FALSE(file.IsUtf8Text());
+}
+
+// A write that fails midway (here: the file-size limit of the process) leaves the old file as it was.
+TEST_F(ForkFileTest, FailedWriteKeepsTheOldFile)
+{
+    std::string old(5000, 'o');
+    folder.Write("base.vkx", old);
+    std::string fresh(100000, 'n');
+
+    struct sigaction ignore {};
+    struct sigaction previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 10000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    {
+        ForkFile file;
+        ASSERT_TRUE(file.OpenForWrite(PathOf("base.vkx")));
+        EXPECT_EQ(file.Write(fresh.data(), static_cast<int64_t>(fresh.size())), 0);
+        EXPECT_TRUE(file.HasFailed());
+        EXPECT_EQ(file.Write("x", 1), 0);
+        file.SetSize();
+        file.Close();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &previous, nullptr);
+
+    EXPECT_EQ(GetPendingError().message.code, kMessageWriteFailed);
+    EXPECT_STREQ(GetPendingError().message.texts[0], "base.vkx");
+    EXPECT_EQ(folder.Read("base.vkx"), old);
+    EXPECT_EQ(folder.CountEntries(), 2);
+}
+
+TEST_F(ForkFileTest, CancelledOrDiscardedWriteKeepsTheOldFile)
+{
+    folder.Write("base.vkx", "old contents");
+    {
+        ForkFile file;
+        ASSERT_TRUE(file.OpenForWrite(PathOf("base.vkx")));
+        EXPECT_EQ(file.Write("new", 3), 3);
+        SetCancelledError();  // the user stopped the save midway
+        file.SetSize();
+    }  // the destructor closes
+    EXPECT_EQ(folder.Read("base.vkx"), "old contents");
+    ClearError();
+    {
+        ForkFile file;
+        ASSERT_TRUE(file.OpenForWrite(PathOf("base.vkx")));
+        EXPECT_EQ(file.Write("new", 3), 3);
+        file.Discard();
+        EXPECT_FALSE(file.IsOpen());
+    }
+    EXPECT_EQ(folder.Read("base.vkx"), "old contents");
+    EXPECT_EQ(folder.CountEntries(), 2);
+}
+
+TEST_F(ForkFileTest, OpenFailuresGiveTheirMessages)
+{
+    struct Case {
+        const char* name;
+        bool forWriting;
+        int32_t expected;
+    };
+    folder.Write("busy.txt", "x");
+    std::filesystem::create_directories(folder.Path("a folder"));
+    ForkFile writer;
+    ASSERT_TRUE(writer.OpenForWrite(PathOf("busy.txt")));
+    const Case cases[] = {
+        {"missing/x.txt", true, kMessageFolderMissing},
+        {"missing.txt", false, kMessageCannotOpen},
+        {"a folder", false, kMessageCannotOpen},
+        {"a folder", true, kMessageCannotOpen},
+        {"busy.txt", true, kMessageAlreadyWriting},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FilePath path = PathOf(c.name);
+        ClearError();
+        ForkFile file;
+        EXPECT_FALSE(c.forWriting ? file.OpenForWrite(path) : file.OpenForRead(path));
+        EXPECT_FALSE(file.IsOpen());
+        EXPECT_EQ(GetPendingError().message.code, c.expected);
+        char byte = 0;
+        EXPECT_EQ(file.Read(&byte, 1), 0);
+        EXPECT_EQ(file.Write(&byte, 1), 0);
+    }
+    ClearError();
+    writer.Close();
+    EXPECT_FALSE(IsErrorPending());
+}
+
+TEST_F(ForkFileTest, WritingThroughALinkReplacesTheFileItNames)
+{
+    folder.Write("real.txt", "old");
+    ASSERT_EQ(symlink(folder.Path("real.txt").c_str(), folder.Path("link.txt").c_str()), 0);
+    WriteText("link.txt", "new", true);
+    EXPECT_EQ(folder.Read("real.txt"), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.Path("link.txt")));
+}
+
+}  // namespace
+}  // namespace vek
