@@ -98,7 +98,7 @@ private:
     uint32_t mix = 0x811C9DC5u;
 };
 
-inline ProbeStart ExactProbeStart(const char* text, const HashModulus& modulus)
+[[gnu::always_inline]] inline ProbeStart ExactProbeStart(const char* text, const HashModulus& modulus)
 {
     const auto* p = reinterpret_cast<const uint8_t*>(text);
     uint32_t m = modulus.Divisor();
@@ -140,7 +140,7 @@ inline ProbeStart ExactProbeStart(const char* text, const HashModulus& modulus)
     return {h, last, mixer.Tag()};  // the step is never 0: the last byte of a non-empty text
 }
 
-inline ProbeStart NoCaseProbeStart(const char* text, const HashModulus& modulus)
+[[gnu::always_inline]] inline ProbeStart NoCaseProbeStart(const char* text, const HashModulus& modulus)
 {
     const auto* p = reinterpret_cast<const uint8_t*>(text);
     uint32_t m = modulus.Divisor();

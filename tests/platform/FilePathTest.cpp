@@ -249,5 +249,28 @@ TEST_F(FilePathTest, PathTexts)
     EXPECT_FALSE(MentionsDesktop("/home/x/desk"));
 }
 
+// The opener is found on PATH; a stand-in that fails for one file name tells both answers apart.
+TEST_F(FilePathTest, OpensFilesWithTheirApplication)
+{
+    std::string script = folder.Write("bin/xdg-open", "#!/bin/sh\ncase \"$1\" in *broken*) exit 2;; esac\nexit 0\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    std::string path = folder.Path("bin") + ":" + (getenv("PATH") ? getenv("PATH") : "");
+    setenv("PATH", path.c_str(), 1);
+    struct Case {
+        const char* name;
+        bool create;
+        bool expected;
+    };
+    const Case cases[] = {{"report.pdf", true, true}, {"broken.pdf", true, false}, {"missing.pdf", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearError();
+        FilePath file;
+        file.SetPath(c.create ? folder.Write(c.name, "x") : folder.Path(c.name));
+        EXPECT_EQ(file.OpenWithDefaultApp(), c.expected);
+        EXPECT_EQ(GetPendingError().message.code, c.expected ? 0 : kMessageCannotOpen);
+    }
+}
+
 }  // namespace
 }  // namespace vek
