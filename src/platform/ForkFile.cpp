@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <random>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -19,7 +21,8 @@ namespace vek {
 
 // Temporary files are named independently of the target, so that a name near the length limit still
 // leaves room for one.
-static constexpr char kTemporaryPattern[] = ".vek-save-XXXXXX";
+static constexpr char kTemporaryPrefix[] = ".vek-save-";
+static constexpr int32_t kTemporaryAttempts = 64;
 // Old bytes are copied through this much memory when the kernel cannot copy them itself.
 static constexpr int64_t kCopyChunk = 1 << 16;
 
@@ -197,24 +200,26 @@ bool ForkFile::StartReplacing()
         Fail(kMessageCannotOpen);
         return false;
     }
-    std::string pattern = folder + kTemporaryPattern;
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back(0);
-    fd = mkostemp(name.data(), O_CLOEXEC);
+    // Created like any new file (permissions 0666 less the umask), under a name of its own.
+    std::random_device random;
+    for (int32_t attempt = 0; attempt < kTemporaryAttempts && fd < 0; ++attempt) {
+        char suffix[16];
+        snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+        temporary = folder + kTemporaryPrefix + suffix;
+        fd = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0) {
+        temporary.clear();
         Fail(WriteOpenMessage(errno));
         return false;
     }
-    temporary = name.data();
     if (exists) {
         fchmod(fd, info.st_mode & 07777);
         // Keeps the owner where permitted (the program running for another user); refused otherwise.
         if (fchown(fd, info.st_uid, info.st_gid) != 0) {
         }
-    } else {
-        mode_t mask = umask(022);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
     }
     SetEncodingAttribute(fd, utf8Text);
     size = oldSize;

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -51,8 +52,15 @@ TEST_F(ForkFileTest, WritesAndReadsBack)
     std::string bytes;
     for (int i = 0; i < 300000; ++i)
         bytes.push_back(static_cast<char>(i * 7));
+    mode_t mask = umask(027);
     WriteText("data.bin", bytes, true);
+    umask(mask);
     EXPECT_EQ(folder.Read("data.bin"), bytes);
+    // A new file gets the permissions any new file would; a rewritten one keeps its own.
+    EXPECT_EQ(std::filesystem::status(folder.Path("data.bin")).permissions(), std::filesystem::perms(0640));
+    std::filesystem::permissions(folder.Path("data.bin"), std::filesystem::perms(0604));
+    WriteText("data.bin", bytes, true);
+    EXPECT_EQ(std::filesystem::status(folder.Path("data.bin")).permissions(), std::filesystem::perms(0604));
 
     ForkFile file;
     ASSERT_TRUE(file.OpenForRead(PathOf("data.bin")));
