@@ -9,6 +9,8 @@
 namespace vek {
 
 class String;
+class TextReader;
+class TextWriter;
 
 // A table of text values under exact text keys, kept in insertion order. Numbers are stored as their
 // decimal text. Every change sets the modified flag.
@@ -48,6 +50,19 @@ public:
 
     int32_t Count() const { return entries.Count(); }
     bool IsModified() const { return modified; }
+
+    // Text form, one entry a line: the key, the writer's separator, the value, the line end (an entry
+    // without value gives its key alone). Writing clears the modified flag.
+    void WriteTo(TextWriter& writer);
+    // A new text file in UTF-8 with its byte-order mark, put in place of the old one only when it was
+    // written whole; false when it could not be (reported by the file).
+    [[nodiscard]] bool SaveToFile(const char* path);
+    // Adds every line of the reader: its first field is the key, its second the value (kept as it
+    // stands); lines with an empty first field are skipped, and a later line of a key replaces an
+    // earlier one. Clears the modified flag. False when memory ran short for an entry.
+    [[nodiscard]] bool ReadFrom(TextReader& reader);
+    // Reads a text file (its encoding detected); false when it cannot be opened or read whole.
+    [[nodiscard]] bool LoadFromFile(const char* path);
 
     // Rebuilds the index for three times the number of entries. False when the larger index could not
     // be had; every entry is still indexed (in the old size).

@@ -12,10 +12,10 @@ namespace vek {
 // one of them. The rules are fixed: `HashTextNoCase` values are stored (password hashes, keychain
 // accounts), and the others decide where hash tables put their entries.
 //
-// Case-insensitive hashes read the text as UTF-8 characters of one to three bytes and map the code
-// points below U+0800 through the upper-case table. They stop at the NUL and at a byte that cannot
-// start a character or a sequence cut short, and they never read beyond the NUL; the comparisons of
-// the hash tables decode the same way, so texts that compare equal hash equally.
+// Case-insensitive hashes read the text as UTF-8 characters and map the code points below U+0800
+// through the upper-case table. They decode with the library's decoder (a byte that starts no
+// well-formed sequence counts as one U+FFFD) and never read beyond the NUL, so texts that
+// CStrEqualNoCase calls equal hash equally.
 
 // Table size for n expected entries: the next prime above 2n - n/4 + 1024 (1031 for 0 entries), so
 // tables start at most 57 % full; 0x7ffffd29 above 1227132500 entries.
@@ -64,16 +64,22 @@ private:
     uint64_t inverse;
 };
 
+// The upper case of an ASCII byte: what the upper-case table gives for it (only a-z change), without
+// the table.
+[[gnu::always_inline]] inline uint32_t AsciiUpper(uint8_t byte)
+{
+    return byte - (uint32_t(uint8_t(byte - 'a') < 26) << 5);
+}
+
 // The next upper-cased character of a text and the pointer past it; 0 at the NUL, where the pointer
-// stays. ASCII is mapped without decoding; everything else goes through the library's decoder, so a
-// bad byte counts as U+FFFD just as in the comparisons.
-inline uint32_t NextUpperChar(const uint8_t*& p)
+// stays. ASCII is mapped without decoding; everything else goes through the library's decoder, which
+// steps through a text exactly as the comparisons do.
+[[gnu::always_inline]] inline uint32_t NextUpperChar(const uint8_t*& p)
 {
     uint8_t byte = *p;
     if (byte < 0x80) {
-        if (byte != 0)
-            ++p;
-        return ToUpperChar(byte);
+        p += byte != 0;
+        return AsciiUpper(byte);
     }
     utf8::Sequence sequence = utf8::Decode(p, nullptr);
     p += sequence.length;
@@ -87,6 +93,7 @@ struct ProbeStart {
     uint32_t first;
     uint32_t step;
     uint8_t tag;
+    uint32_t length;  // bytes of the text (case-insensitive keys only)
 };
 
 class TagMixer {
@@ -104,13 +111,13 @@ private:
     uint32_t m = modulus.Divisor();
     TagMixer mixer;
     if (p[0] == 0)
-        return {0, 1, mixer.Tag()};
+        return {0, 1, mixer.Tag(), 0};
     mixer.Add(p[0]);
     if (p[1] == 0)
-        return {modulus.Reduce(p[0]), p[0], mixer.Tag()};
+        return {modulus.Reduce(p[0]), p[0], mixer.Tag(), 0};
     mixer.Add(p[1]);
     if (p[2] == 0)
-        return {modulus.Reduce(uint32_t(p[0]) << 8 | p[1]), p[1], mixer.Tag()};
+        return {modulus.Reduce(uint32_t(p[0]) << 8 | p[1]), p[1], mixer.Tag(), 0};
     mixer.Add(p[2]);
     uint32_t h = modulus.Reduce(uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
     uint8_t last = p[2];
@@ -137,21 +144,22 @@ private:
             p += 2;
         }
     }
-    return {h, last, mixer.Tag()};  // the step is never 0: the last byte of a non-empty text
+    return {h, last, mixer.Tag(), 0};  // the step is never 0: the last byte of a non-empty text
 }
 
 [[gnu::always_inline]] inline ProbeStart NoCaseProbeStart(const char* text, const HashModulus& modulus)
 {
-    const auto* p = reinterpret_cast<const uint8_t*>(text);
+    const auto* start = reinterpret_cast<const uint8_t*>(text);
+    const auto* p = start;
     uint32_t m = modulus.Divisor();
     TagMixer mixer;
     uint32_t c0 = NextUpperChar(p);
     if (c0 == 0)
-        return {0, 1, mixer.Tag()};
+        return {0, 1, mixer.Tag(), 0};
     mixer.Add(c0);
     uint32_t c1 = NextUpperChar(p);
     if (c1 == 0)
-        return {modulus.Reduce(c0), (c0 & 1023) != 0 ? (c0 & 1023) : 1, mixer.Tag()};
+        return {modulus.Reduce(c0), (c0 & 1023) != 0 ? (c0 & 1023) : 1, mixer.Tag(), uint32_t(p - start)};
     mixer.Add(c1);
     uint32_t h = modulus.Reduce((c0 << 8) ^ c1);
     uint32_t last = c1;
@@ -175,7 +183,7 @@ private:
             last = d;
         }
     }
-    return {h, (last & 1023) != 0 ? (last & 1023) : 1, mixer.Tag()};
+    return {h, (last & 1023) != 0 ? (last & 1023) : 1, mixer.Tag(), uint32_t(p - start)};
 }
 
 }  // namespace detail

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "foundation/BlockAllocator.h"
-#include "foundation/CharTables.h"
 
 namespace vek {
 
@@ -22,23 +21,30 @@ inline uint8_t LiveTag(uint8_t digest)
     return digest >= 2 ? digest : uint8_t(digest + 2);
 }
 
-// Case-insensitive equality as CStrEqualNoCase defines it. Runs of ASCII are compared here without
-// decoding; from the first byte above 0x7F on (both texts are then at a character boundary) the rest
-// is left to CStrEqualNoCase.
-inline bool KeysEqualNoCase(const char* a, const char* b)
+// Case-insensitive equality as CStrEqualNoCase defines it, for a wanted key of known length (its
+// bytes are not 0). ASCII is compared here, folded without the table; as soon as a byte above 0x7F
+// has been seen, CStrEqualNoCase decides. The walk is steered by the wanted key's length rather than
+// by the bytes of the stored key, which usually still have to come from memory: so the processor
+// predicts its branches and goes on with the caller's next work meanwhile.
+inline bool KeysEqualNoCase(const char* stored, const char* wanted, uint32_t length)
 {
-    const auto* p = reinterpret_cast<const uint8_t*>(a);
-    const auto* q = reinterpret_cast<const uint8_t*>(b);
-    for (;; ++p, ++q) {
-        uint8_t x = *p;
-        uint8_t y = *q;
-        if ((x | y) >= 0x80)
-            return CStrEqualNoCase(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(q)) != 0;
-        if (x != y && ToUpperChar(x) != ToUpperChar(y))
-            return false;
+    const auto* p = reinterpret_cast<const uint8_t*>(stored);
+    const auto* q = reinterpret_cast<const uint8_t*>(wanted);
+    uint32_t difference = 0;
+    uint32_t seen = 0;
+    uint32_t i = 0;
+    for (; i < length; ++i) {
+        uint8_t x = p[i];
+        uint8_t y = q[i];
+        seen |= x | y;
         if (x == 0)
-            return true;  // y is 0 too: only the NUL maps to 0
+            break;  // the stored key is shorter; nothing past its NUL is read
+        difference |= detail::AsciiUpper(x) ^ detail::AsciiUpper(y);
     }
+    if (seen >= 0x80)
+        return CStrEqualNoCase(stored, wanted) != 0;
+    // All ASCII: equal when no character differed and the stored key ends where the wanted one does.
+    return i == length && difference == 0 && p[length] == 0;
 }
 
 inline bool KeysEqualExact(const char* a, const char* b)
@@ -142,7 +148,7 @@ int32_t HashTable::Probe(const char* key, int32_t* freeSlot, uint8_t* tag) const
                 *freeSlot = int32_t(index);
         } else if (slotTag == wanted) {
             const char* entryKey = KeyOf(data[index]);
-            if (kExact ? KeysEqualExact(entryKey, key) : KeysEqualNoCase(entryKey, key))
+            if (kExact ? KeysEqualExact(entryKey, key) : KeysEqualNoCase(entryKey, key, start.length))
                 return int32_t(index);
         }
         index += step;
@@ -223,8 +229,10 @@ bool HashTable::Reset(int32_t expectedCount)
     int32_t size = HashTableSize(expectedCount);
     bool resized = true;
     if (size != slots.Count() || tags == nullptr) {
-        // Both blocks change together or not at all.
-        auto* newTags = static_cast<uint8_t*>(MemAlloc(size, slots.Flags()));
+        // Both blocks change together or not at all. Slots beyond what one block can hold are refused
+        // before anything is allocated.
+        bool fits = int64_t(size) * int64_t(sizeof(void*)) <= INT32_MAX;
+        auto* newTags = fits ? static_cast<uint8_t*>(MemAlloc(size, slots.Flags())) : nullptr;
         if (newTags != nullptr && slots.Resize(size)) {
             MemFree(tags);
             tags = newTags;

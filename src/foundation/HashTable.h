@@ -17,20 +17,22 @@ using HashKeyOfEntry = const char* (*)(const void* entry);
 //
 // Slots hold null (empty), the marker of a removed entry, or an entry. The table is a prime number of
 // slots above 1024 and probes with double hashing, so every probe sequence visits every slot once.
-// Beside each slot lies one byte digested from its entry's key, so that a probe reads an entry and
-// its key only when that byte agrees with the wanted key's: entries and keys lie elsewhere in memory.
-// It never rebuilds itself: after adding, the owner compares Count() with LoadLimit() and, beyond it,
-// calls Reset with a larger expected count and adds every entry again. Entries must outlive their
-// slots (the owner removes them or resets before releasing them).
+// Beside each slot lies one byte that tells empty, removed and live slots apart and, for a live one,
+// holds a digest of its entry's key: a probe reads an entry and its key (which lie elsewhere in
+// memory) only when that digest agrees with the wanted key's.
+//
+// The table never rebuilds itself: after adding, the owner compares Count() with LoadLimit() and,
+// beyond it, calls Reset with a larger expected count and adds every entry again. Entries must
+// outlive their slots (the owner removes them or resets before releasing them).
 class HashTable {
 public:
     // Slots for n expected entries (HashTableSize); with no memory for them the table has no slots,
     // finds nothing and adds nothing.
     HashTable(int32_t expectedCount, int32_t flags, HashKeyOfEntry keyOfEntry, int32_t keyKind);
+    ~HashTable();
     HashTable(const HashTable&) = delete;
     HashTable& operator=(const HashTable&) = delete;
 
-    ~HashTable();
     // Releases the slots; the table then has none.
     void Free();
     // The memory of the slots and their key bytes + 32; 0 for a table without slots.

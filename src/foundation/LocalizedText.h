@@ -99,5 +99,6 @@ int32_t LanguageOfLocalization(std::string_view code);
 int32_t LanguageFromLocalizations(std::span<const std::string_view> codes);
 // The same over the user's preferred localizations (see PreferredLocalizations in SystemLocale.h).
 int32_t LanguageFromBundle();
+void SetLanguageAndCodePage();  // start-up: UI language from the bundle, system code page to match
 
 }  // namespace vek

@@ -35,6 +35,8 @@ constexpr const char* kOsNames[] = {
     "Unknown OS",  "Mac OS 7",    "Mac OS 8-9",  "Mac OS X",    "Windows 9x",    "Windows NT4",
     "Windows 2000", "Windows XP", "Windows Vista", "Mac OS 10.3", "Mac OS 10.4", "Mac OS 10.5",
     "Mac OS 10.6", "Mac OS 10.7", "Mac OS 10.8", "Mac OS 10.9", "Windows Seven",
+    // Codes up to 16 are those that existing statistics and pages already carry; 17 is ours for Linux.
+    "Linux",
 };
 constexpr const char* kMemorySizeNames[] = {
     "Unknown mem", "32 MB",  "48 MB",  "64 MB",  "96 MB",  "128 MB", "192 MB", "256 MB",
@@ -336,7 +338,7 @@ void FormatMemoryAndWidth(String& text, int32_t memoryCode, int32_t widthCode)
     }
 }
 
-int32_t GetSystemVersionCode() { return 0; }
+int32_t GetSystemVersionCode() { return kLinuxSystemCode; }
 
 int32_t MemorySizeClassOf(int64_t bytes)
 {

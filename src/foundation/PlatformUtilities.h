@@ -90,7 +90,9 @@ int32_t WordWidthCodeFromName(const char* name);
 // The memory name, and for a width code of 2 or more ", " and the width name.
 void FormatMemoryAndWidth(String& text, int32_t memoryCode, int32_t widthCode);
 
-// The operating-system code of this machine: 0, as no row of OsName names this system.
+// The operating-system code of this machine. Linux has the code 17 ("Linux"), added after the codes of
+// the systems the program ran on before.
+constexpr int32_t kLinuxSystemCode = 17;
 int32_t GetSystemVersionCode();
 // The installed memory as a MemorySizeName code: 0 below 32 MB, then two codes per doubling
 // (32 MB 1, 48 MB 2, 64 MB 3, ...), at most 31 (1 TB).

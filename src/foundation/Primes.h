@@ -8,7 +8,7 @@ namespace vek {
 // used for. Every value below 4 counts as prime (0 and 1 included), so the two searches below
 // always end.
 bool IsPrime(int64_t n);
-// The smallest odd number above n that IsPrime accepts (n + 1 when n is even and that is prime).
+// The smallest odd number above n that IsPrime accepts.
 int64_t NextPrimeAbove(int64_t n);
 // The largest number below n, stepping over odd values, that IsPrime accepts.
 int64_t PrevPrimeBelow(int64_t n);

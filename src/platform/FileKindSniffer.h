@@ -23,8 +23,8 @@ constexpr uint32_t kFileKindsBaseAndInterchange = 248;
 
 // The flags of a file. `type` and `creator` are the four-character codes known for it (0 for none):
 // "TEXT" and "UTF8" add 4, "APPL" and the creator "MACS" remove 2. Text markers are compared without
-// case. Lines are read as UTF-8 or UTF-16 (after a byte-order mark) or, when not UTF-8, as Mac Roman
-// bytes. A file that cannot be opened reports 605 and gives 0.
+// case. Lines are read through the library's file text reader, which finds the file's encoding. A file
+// that cannot be opened reports 605 and gives 0.
 uint32_t SniffFileFlags(const FilePath& path, uint32_t type, uint32_t creator);
 // Whether the file's flags share a bit with the kind mask.
 bool SniffFileKind(const FilePath& path, uint32_t type, uint32_t creator, uint32_t kindMask);

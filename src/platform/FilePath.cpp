@@ -353,7 +353,10 @@ void GetBundleLocation(FilePath& path, std::string_view name)
 
 void MakeDesktopFilePath(FilePath& path, std::string_view name)
 {
-    path.SetFromSystemPath(HomeFolder() + "/Desktop/" + std::string(name.substr(0, name.find('\0'))));
+    std::string desktop = AbsoluteEnvironmentFolder("XDG_DESKTOP_DIR");
+    if (desktop.empty())
+        desktop = HomeFolder() + "/Desktop";
+    path.SetFromSystemPath(desktop + "/" + std::string(name.substr(0, name.find('\0'))));
 }
 
 void MakeHomeFilePath(FilePath& path, std::string_view name)

@@ -121,7 +121,7 @@ std::string SharedPreferencesFolder();
 void MakePreferencesFilePath(FilePath& path, std::string_view name, int32_t domain);
 // A file beside the program's executable.
 void GetBundleLocation(FilePath& path, std::string_view name);
-// A file on the desktop (~/Desktop/) and in the home folder.
+// A file on the desktop ($XDG_DESKTOP_DIR, default ~/Desktop) and in the home folder.
 void MakeDesktopFilePath(FilePath& path, std::string_view name);
 void MakeHomeFilePath(FilePath& path, std::string_view name);
 

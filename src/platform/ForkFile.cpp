@@ -81,6 +81,22 @@ static bool PWriteAll(int32_t fd, const char* bytes, int64_t n, int64_t offset)
     return true;
 }
 
+// For files without positions (devices, pipes).
+static bool WriteAllAtEnd(int32_t fd, const char* bytes, int64_t n)
+{
+    int64_t done = 0;
+    while (done < n) {
+        ssize_t put = write(fd, bytes + done, static_cast<size_t>(n - done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += put;
+    }
+    return true;
+}
+
 static void CloseDescriptor(int32_t& fd)
 {
     if (fd >= 0)
@@ -157,11 +173,12 @@ bool ForkFile::OpenForWrite(const FilePath& file)
     if (utf8Text && type == kFileTypeText)
         type = kFileTypeUtf8Text;
     errorPendingAtOpen = IsErrorPending();
+    streaming = false;
     if (!StartReplacing()) {
         ReleaseWriteState(true);
         return false;
     }
-    mode = Mode::replacing;
+    mode = streaming ? Mode::appending : Mode::replacing;
     position = 0;
     return true;
 }
@@ -179,6 +196,17 @@ bool ForkFile::StartReplacing()
     char real[PATH_MAX];
     if (exists && realpath(target.c_str(), real))
         target = real;
+    // A device or a pipe (an error file named /dev/stderr) is written as it is: replacing it would put
+    // a plain file in its place.
+    if (exists && !S_ISREG(info.st_mode)) {
+        fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) {
+            Fail(WriteOpenMessage(errno));
+            return false;
+        }
+        streaming = true;
+        return true;
+    }
     oldSize = 0;
     if (exists) {
         oldFd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
@@ -192,6 +220,7 @@ bool ForkFile::StartReplacing()
         }
         oldSize = info.st_size;
     }
+    sizeAtOpen = exists ? oldSize : -1;
     std::string folder = target.substr(0, target.rfind('/') + 1);
     // The temporary file's short name would not notice a name the folder cannot hold.
     long nameLimit = pathconf(folder.c_str(), _PC_NAME_MAX);
@@ -311,7 +340,8 @@ int64_t ForkFile::Write(const void* bytes, int64_t n)
         Fail(kMessageWriteFailed);
         return 0;
     }
-    if (!PWriteAll(fd, static_cast<const char*>(bytes), n, position)) {
+    if (streaming ? !WriteAllAtEnd(fd, static_cast<const char*>(bytes), n)
+                  : !PWriteAll(fd, static_cast<const char*>(bytes), n, position)) {
         Fail(kMessageWriteFailed);
         return 0;
     }
@@ -333,6 +363,8 @@ int64_t ForkFile::GetSize() const
 
 void ForkFile::SetSize()
 {
+    if (streaming)
+        return;
     if (mode == Mode::appending) {
         if (ftruncate(fd, position) != 0)
             Fail(kMessageWriteFailed);
@@ -395,7 +427,11 @@ void ForkFile::Close()
         return;
     case Mode::replacing: {
         bool cancelled = !errorPendingAtOpen && IsErrorPending();
-        if (!failed && !cancelled)
+        // Nothing written and the length unchanged: the old file already is the result.
+        bool unchanged = covered == 0 && size == sizeAtOpen && oldSize == sizeAtOpen;
+        if (unchanged && !failed)
+            SetEncodingAttribute(oldFd, utf8Text);
+        else if (!failed && !cancelled)
             Commit();
         ReleaseWriteState(true);
         return;

@@ -90,6 +90,7 @@ private:
     Mode mode = Mode::closed;
     bool failed = false;
     bool errorPendingAtOpen = false;
+    bool streaming = false;  // writing a device or a pipe in place
     int32_t fd = -1;       // reading: the file; replacing: the temporary file; appending: the target
     int32_t oldFd = -1;    // replacing: the old file (read, and locked against a second writer)
     std::string target;    // the file to replace (links followed)
@@ -98,6 +99,7 @@ private:
     int64_t size = 0;      // replacing: the length the new file will have
     int64_t oldSize = 0;   // replacing: bytes of the old file still part of the new one
     int64_t covered = 0;   // replacing: the temporary file holds the right bytes below this
+    int64_t sizeAtOpen = -1;  // replacing: the old file's size, -1 when there was none
 };
 
 }  // namespace vek

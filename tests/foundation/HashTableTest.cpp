@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/CString.h"
+#include "foundation/CharTables.h"
 #include "foundation/Hash.h"
 #include "foundation/HeapText.h"
 #include "foundation/Primes.h"
@@ -203,6 +205,43 @@ TEST(HashTableTest, KeyKindsDecideCase)
     EXPECT_EQ(noCase.Count(), 2);
 }
 
+// The table folds ASCII itself and compares runs of ASCII itself; whatever it finds must be what
+// CStrEqualNoCase calls equal, including texts that mix ASCII with other characters and bad bytes.
+TEST(HashTableTest, FoldingAgreesWithTheLibraryComparison)
+{
+    for (int c = 1; c < 128; ++c)
+        ASSERT_EQ(detail::AsciiUpper(uint8_t(c)), ToUpperChar(uint32_t(c))) << c;
+
+    std::vector<std::string> keys;
+    for (int c = 1; c < 128; ++c)
+        keys.push_back(std::string("q") + char(c));
+    const char* others[] = {
+        "konto\xC3\xA4",  "KONTO\xC3\x84", "Konto\xC3\xA4x", "ab",  "AB\xC3\xA4", "ab\xC3\xA4",
+        "\xC3\x9F",       "SS",               "x\xFFy",          "X\xFEY", "\xF0\x9F\x98\x80",
+        "\xE2\x82\xAC",  "\xD0\xB0\xD0\xB1", "\xD0\x90\xD0\x91",
+    };
+    for (const char* other : others)
+        keys.push_back(other);
+    std::vector<Entry> entries;
+    for (const std::string& key : keys)
+        entries.push_back(Entry{key, 0});
+    HashTable table(0, 0, KeyOfEntry, 2);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        bool equalBefore = false;
+        for (size_t j = 0; j < i; ++j)
+            equalBefore = equalBefore || CStrEqualNoCase(keys[i].c_str(), keys[j].c_str());
+        EXPECT_EQ(table.AddUnique(&entries[i]), !equalBefore) << keys[i];
+    }
+    for (const std::string& query : keys) {
+        SCOPED_TRACE(query);
+        auto* found = static_cast<const Entry*>(table.Find(query.c_str()));
+        ASSERT_NE(found, nullptr);
+        EXPECT_TRUE(CStrEqualNoCase(found->key.c_str(), query.c_str()));
+    }
+    EXPECT_EQ(table.Find("AB\xC3"), nullptr);  // a sequence cut short is a bad byte of its own
+    EXPECT_EQ(table.Find("q"), nullptr);
+}
+
 TEST(HashTableTest, AddUniqueRefusesEqualKeysAndReusesRemovedSlots)
 {
     Entry first{"Konto", 1};
@@ -303,6 +342,60 @@ TEST(HashTableTest, ResetEmptiesAndResizes)
     ASSERT_TRUE(table.Reset(0));  // a freed table gets its slots back
     EXPECT_TRUE(table.Add(&konto));
     EXPECT_EQ(table.Find("KONTO"), &konto);
+}
+
+// A resize that cannot be had (here: more slots than a block can hold) leaves the old size; the table
+// is emptied all the same, as its owner is about to add everything again.
+TEST(HashTableTest, FailedResetKeepsTheOldSize)
+{
+    Entry konto{"Konto", 1};
+    HashTable table(0, 0, KeyOfEntry, 2);
+    ASSERT_TRUE(table.Add(&konto));
+    EXPECT_FALSE(table.Reset(INT32_MAX));
+    EXPECT_EQ(table.Size(), 1031);
+    EXPECT_EQ(table.LoadLimit(), 903);
+    EXPECT_EQ(table.Count(), 0);
+    EXPECT_EQ(table.Find("Konto"), nullptr);
+    ASSERT_TRUE(table.Add(&konto));
+    EXPECT_EQ(table.Find("KONTO"), &konto);
+}
+
+// Stored keys and wanted keys in heap blocks of exactly their size: AddressSanitizer reports any
+// comparison that reads past a NUL, whichever of the two texts is the shorter.
+TEST(HashTableTest, ComparisonsReadNoFurtherThanTheNul)
+{
+    struct BlockEntry {
+        std::unique_ptr<char[]> key;
+    };
+    auto exactCopy = [](const char* text) {
+        size_t size = std::strlen(text) + 1;
+        std::unique_ptr<char[]> copy(new char[size]);
+        std::memcpy(copy.get(), text, size);
+        return copy;
+    };
+    const char* keys[] = {"a", "ab", "abc", "Konto", "Kont\xC3\xA4", "\xC3\xA4", "k\xE2\x82"};
+    const char* queries[] = {"A", "AB", "ABCD", "KONT", "KONTO1", "KONT\xC3\x84", "KONT\xC3", "\xC3\x84X", "K\xE2\x82\xAC"};
+    for (int32_t kind : {2, kKeyKindExact}) {
+        std::vector<BlockEntry> entries;
+        for (const char* key : keys)
+            entries.push_back(BlockEntry{exactCopy(key)});
+        HashTable table(0, 0, [](const void* e) { return const_cast<const char*>(static_cast<const BlockEntry*>(e)->key.get()); },
+                        kind);
+        for (BlockEntry& entry : entries)
+            ASSERT_TRUE(table.Add(&entry));
+        for (const char* source : queries) {
+            SCOPED_TRACE(source);
+            auto query = exactCopy(source);
+            auto* found = static_cast<const BlockEntry*>(table.Find(query.get()));
+            if (found != nullptr) {
+                EXPECT_TRUE(kind == 2 ? CStrEqualNoCase(found->key.get(), query.get())
+                                      : CStrEqual(found->key.get(), query.get()));
+            }
+        }
+        // Only the case-insensitive table finds these.
+        auto upper = exactCopy("KONT\xC3\x84");
+        EXPECT_EQ(table.Find(upper.get()) != nullptr, kind == 2);
+    }
 }
 
 TEST(HashTableTest, NullKeysCountAsEmpty)

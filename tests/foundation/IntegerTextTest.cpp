@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace vek {
@@ -53,6 +54,13 @@ TEST(IntegerTextTest, BytesToIntRoundedReadsOnlyItsBytes)
     EXPECT_EQ(BytesToIntRounded(bytes, 0), 0);
     const char withNul[] = {'1', '\0', '2'};
     EXPECT_EQ(BytesToIntRounded(withNul, 3), 12);
+    // Bytes in a heap block of exactly their count: AddressSanitizer reports a read beyond it.
+    for (const char* text : {"7", "12.", "3.4", "-9.99", "1,5"}) {
+        size_t n = std::strlen(text);
+        std::unique_ptr<char[]> bytes(new char[n]);
+        std::memcpy(bytes.get(), text, n);
+        (void)BytesToIntRounded(bytes.get(), int32_t(n));
+    }
 }
 
 TEST(IntegerTextTest, OverlongNumbersWrapWithoutFailing)

@@ -142,6 +142,20 @@ TEST(NumberSeriesTest, GrowingKeepsEveryCount)
     EXPECT_EQ(series.Median(), ReferenceMedian(reference));
 }
 
+// A table that cannot grow (here: more positions than a block can hold) leaves the series as it was.
+TEST(NumberSeriesTest, FailedGrowthKeepsTheSeries)
+{
+    NumberSeries series;
+    for (double x : {1.0, 2.0, 3.0})
+        EXPECT_TRUE(series.Add(x));
+    EXPECT_FALSE(series.Grow(INT32_MAX));
+    EXPECT_EQ(series.TableSize(), 1031);
+    EXPECT_EQ(series.Distinct(), 3);
+    EXPECT_EQ(series.Median(), 2.0);
+    EXPECT_TRUE(series.Add(4.0));
+    EXPECT_EQ(series.Median(), 2.5);
+}
+
 TEST(NumberSeriesTest, AddSeries)
 {
     NumberSeries source;

@@ -144,10 +144,13 @@ TEST(PlatformUtilitiesTest, NamesOfSystemCodes)
 {
     EXPECT_EQ(OsCodeFromName("mac os x"), 3);
     EXPECT_EQ(OsCodeFromName("WINDOWS SEVEN"), 16);
-    EXPECT_EQ(OsCodeFromName("Linux"), 0);
+    EXPECT_EQ(OsCodeFromName("linux"), 17);
+    EXPECT_EQ(OsCodeFromName("BeOS"), 0);
     EXPECT_EQ(OsCodeFromName(nullptr), 0);
     EXPECT_STREQ(OsName(3), "Mac OS X");
-    EXPECT_STREQ(OsName(17), "Unknown OS");
+    EXPECT_STREQ(OsName(17), "Linux");
+    EXPECT_STREQ(OsName(GetSystemVersionCode()), "Linux");
+    EXPECT_STREQ(OsName(18), "Unknown OS");
     EXPECT_STREQ(OsName(-1), "Unknown OS");
     EXPECT_STREQ(MemorySizeName(31), "1 TB");
     EXPECT_STREQ(MemorySizeName(12), "1.5 GB");

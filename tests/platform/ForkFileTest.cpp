@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <string>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -110,6 +111,34 @@ TEST_F(ForkFileTest, AppendsAtTheEnd)
         file.Close();
     }
     EXPECT_EQ(folder.Read("log.txt"), "first\rsecond\rthird\r");
+}
+
+TEST_F(ForkFileTest, OpeningWithoutChangesLeavesTheFile)
+{
+    std::string path = folder.Write("same.txt", "contents");
+    auto node = [&] {
+        struct stat info {};
+        stat(path.c_str(), &info);
+        return info.st_ino;
+    };
+    ino_t before = node();
+    {
+        ForkFile file;
+        ASSERT_TRUE(file.OpenForWrite(PathOf("same.txt")));
+        file.SetPosition(file.GetSize());
+        file.SetSize();
+    }
+    EXPECT_EQ(node(), before);
+    EXPECT_EQ(folder.Read("same.txt"), "contents");
+    // Cut and grown back to the old length: the bytes are gone, so the file is replaced.
+    {
+        ForkFile file;
+        ASSERT_TRUE(file.OpenForWrite(PathOf("same.txt")));
+        file.SetSize();
+        file.SetPosition(8);
+        file.SetSize();
+    }
+    EXPECT_EQ(folder.Read("same.txt"), std::string(8, '\0'));
 }
 
 TEST_F(ForkFileTest, TextEncodingAttribute)
@@ -229,6 +258,44 @@ TEST_F(ForkFileTest, OpenFailuresGiveTheirMessages)
     ClearError();
     writer.Close();
     EXPECT_FALSE(IsErrorPending());
+}
+
+TEST_F(ForkFileTest, ReadErrorGives606)
+{
+    // The start of the process's own memory is never mapped: reading it there fails with an I/O error.
+    FilePath memory;
+    memory.SetFromSystemPath("/proc/self/mem");
+    ForkFile file;
+    ASSERT_TRUE(file.OpenForRead(memory));
+    char buffer[16];
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0);
+    EXPECT_EQ(GetPendingError().message.code, kMessageReadFailed);
+    EXPECT_STREQ(GetPendingError().message.texts[0], "mem");
+}
+
+// Replacing a pipe or a device by a plain file would break what it stands for: such files are
+// written as they are.
+TEST_F(ForkFileTest, PipesAreWrittenInPlace)
+{
+    std::string pipe = folder.Path("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] {
+        std::ifstream in(pipe, std::ios::binary);
+        received.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    });
+    {
+        ForkFile file;
+        EXPECT_TRUE(file.OpenForWrite(PathOf("pipe")));
+        EXPECT_EQ(file.Write("to the reader", 13), 13);
+        file.SetSize();
+    }
+    reader.join();
+    EXPECT_EQ(received, "to the reader");
+    EXPECT_FALSE(IsErrorPending());
+    struct stat info {};
+    ASSERT_EQ(stat(pipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST_F(ForkFileTest, WritingThroughALinkReplacesTheFileItNames)

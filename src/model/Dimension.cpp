@@ -1,0 +1,433 @@
+#include "model/Dimension.h"
+
+#include <cstring>
+
+#include "foundation/CString.h"
+#include "foundation/HashTable.h"
+#include "foundation/LocalizedText.h"
+#include "foundation/String.h"
+#include "model/Base.h"
+#include "model/ChangeRecord.h"
+#include "model/Component.h"
+
+namespace vek {
+
+namespace {
+
+constexpr const char* kColumnDisplayLetters = "CHTNMPR";
+constexpr const char* kOptionILetters = "FSD";
+
+const char* ComponentCodeKey(const void* entry)
+{
+    return static_cast<const Component*>(entry)->code;
+}
+
+const char* ComponentHostKey(const void* entry)
+{
+    return static_cast<const Component*>(entry)->host;
+}
+
+int32_t LetterIndex(const char* table, char letter)
+{
+    if (letter == '\0')
+        return -1;
+    const char* found = std::strchr(table, letter);
+    return found == nullptr ? -1 : int32_t(found - table);
+}
+
+bool DisplayShowsCodes(int32_t display)
+{
+    return display == 0 || display == 3 || display == 5 || display == 6;
+}
+
+bool DisplayShowsTexts(int32_t display)
+{
+    return display == 2 || display == 3 || display == 4 || display == 6;
+}
+
+bool DisplayShowsHosts(int32_t display)
+{
+    return display == 1 || display == 4 || display == 5 || display == 6;
+}
+
+int32_t WidthOrDefault(int32_t stored, int32_t fallback)
+{
+    return stored < 24 || stored > 500 ? fallback : stored;
+}
+
+// Which text of a component a conversion or an index works on.
+constexpr int32_t kFieldCode = 0;
+constexpr int32_t kFieldText = 1;
+constexpr int32_t kFieldHost = 2;
+
+HeapText& ComponentField(Component& component, int32_t which)
+{
+    return which == kFieldCode ? component.code : which == kFieldText ? component.text : component.host;
+}
+
+}  // namespace
+
+int32_t DisplayCodeFromLetter(char letter)
+{
+    return LetterIndex(kColumnDisplayLetters, letter);
+}
+
+char DisplayLetterFromCode(int32_t code)
+{
+    if (code < 0 || code >= int32_t(std::strlen(kColumnDisplayLetters)))
+        return '-';
+    return kColumnDisplayLetters[code];
+}
+
+int32_t DisplayCodeToItemIndex(int32_t code)
+{
+    return code < 0 ? 0 : code + 2;
+}
+
+int32_t DisplayItemIndexToCode(int32_t item)
+{
+    return item == 0 ? -1 : item - 2;
+}
+
+Dimension::Dimension(Base& base, int32_t number) : base(base), number(number) {}
+
+Dimension::~Dimension()
+{
+    SetHeapText(singularName, nullptr);
+    SetHeapText(pluralName, nullptr);
+}
+
+void Dimension::HandleChange(const ChangeRecord& record)
+{
+    if (record.code == kChangeComponents && record.dimension == number)
+        RefreshUseFlags();
+    // Link renames (change 63) rewrite component texts through the rename engine of the templates,
+    // which registers itself as a receiver of the base.
+}
+
+void Dimension::Notify(int32_t code)
+{
+    ChangeRecord record(code, &base);
+    record.dimension = number;
+    base.HandleChange(record);
+    RefreshUseFlags();
+}
+
+void Dimension::RefreshUseFlags()
+{
+    bool nowInUse = base.IsDimensionInUse(number);
+    bool nowHasComponents = base.DimensionHasComponents(number);
+    if (nowInUse != inUse) {
+        inUse = nowInUse;
+        ChangeRecord record(kChangeDimensionInUse, &base);
+        record.dimension = number;
+        record.flag = inUse ? 1 : 0;
+        base.HandleChange(record);
+    }
+    if (nowHasComponents != hasComponents) {
+        hasComponents = nowHasComponents;
+        ChangeRecord record(kChangeDimensionHasComponents, &base);
+        record.dimension = number;
+        record.flag = hasComponents ? 1 : 0;
+        base.HandleChange(record);
+    }
+}
+
+int64_t Dimension::GetMemoryUse() const
+{
+    int64_t bytes = kDimensionRecordSize;
+    if (codeIndex)
+        bytes += codeIndex->MemorySize();
+    if (hostIndex)
+        bytes += hostIndex->MemorySize();
+    return bytes;
+}
+
+bool Dimension::IsDefault() const
+{
+    return singularName == nullptr && pluralName == nullptr && codeMode == kCaseUpper && textMode == kCaseKeep &&
+           hostMode == kCaseKeep && display == 3 && optionI == 1 && codeWidth == 0 && textWidth == 0 &&
+           hostWidth == 0;
+}
+
+void Dimension::ConvertComponentTexts(int32_t which, int32_t mode)
+{
+    const RecordPool& pool = base.ComponentPool();
+    Component* root = base.Root(number);
+    for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
+        HeapText& field = ComponentField(*c, which);
+        if (field != nullptr)
+            CStrChangeCase(field, mode);  // keeps the byte length, so the block still fits
+    }
+}
+
+void Dimension::SetCodeMode(int32_t mode)
+{
+    if (mode == codeMode || mode < 0 || mode > kCaseKeep || mode == kCaseCapitalize || mode == kCaseWords)
+        return;
+    codeMode = mode;
+    if (mode <= kCaseWords)
+        ConvertComponentTexts(kFieldCode, mode);
+    RebuildCodeIndex(false);
+    Notify(kChangeCodeMode);
+    if (mode <= kCaseWords && DisplayShowsCodes(display))
+        Notify(kChangeComponentDisplay);
+}
+
+void Dimension::SetTextMode(int32_t mode)
+{
+    if (mode == textMode || mode < 0 || mode > kCaseKeep)
+        return;
+    textMode = mode;
+    if (mode <= kCaseWords)
+        ConvertComponentTexts(kFieldText, mode);
+    Notify(kChangeTextMode);
+    if (mode <= kCaseWords && DisplayShowsTexts(display))
+        Notify(kChangeComponentDisplay);
+}
+
+void Dimension::SetHostMode(int32_t mode)
+{
+    if (mode == hostMode || mode < 0 || mode > kCaseKeep)
+        return;
+    hostMode = mode;
+    if (mode <= kCaseWords)
+        ConvertComponentTexts(kFieldHost, mode);
+    RebuildHostIndex(false);
+    Notify(kChangeHostMode);
+    if (mode <= kCaseWords && DisplayShowsHosts(display))
+        Notify(kChangeComponentDisplay);
+}
+
+void Dimension::SetCodeModeLetter(char letter)
+{
+    int32_t mode = LetterIndex(kCaseModeLetters, letter);
+    if (mode >= 0)
+        SetCodeMode(mode);
+}
+
+void Dimension::SetTextModeLetter(char letter)
+{
+    int32_t mode = LetterIndex(kCaseModeLetters, letter);
+    if (mode >= 0)
+        SetTextMode(mode);
+}
+
+void Dimension::SetHostModeLetter(char letter)
+{
+    int32_t mode = LetterIndex(kCaseModeLetters, letter);
+    if (mode >= 0)
+        SetHostMode(mode);
+}
+
+void Dimension::SetDisplay(int32_t combination)
+{
+    if (combination == display || combination < 0 || combination >= kDisplayCombinationCount)
+        return;
+    display = combination;
+    Notify(kChangeDisplayCombination);
+    Notify(kChangeComponentDisplay);
+}
+
+void Dimension::SetDisplayText(const char* text)
+{
+    if (text == nullptr)
+        return;
+    for (int32_t combination = kDisplayCombinationCount - 1; combination >= 0; --combination) {
+        if (std::strcmp(kDisplayCombinations[combination], text) == 0) {
+            SetDisplay(combination);
+            return;
+        }
+    }
+}
+
+void Dimension::SetOptionX(bool flag)
+{
+    if (flag == optionX)
+        return;
+    optionX = flag;
+    Notify(kChangeOptionX);
+}
+
+void Dimension::SetOptionI(int32_t value)
+{
+    if (value == optionI || value < 0 || value > 2)
+        return;
+    optionI = value;
+    Notify(kChangeOptionI);
+}
+
+void Dimension::SetOptionILetter(char letter)
+{
+    int32_t value = LetterIndex(kOptionILetters, letter);
+    if (value >= 0)
+        SetOptionI(value);
+}
+
+void Dimension::SetName(HeapText& field, const char* text, int32_t code)
+{
+    if (text != nullptr && (*text == '\0' || std::strcmp(text, LoadText(kTextDimensionName + number)) == 0))
+        text = nullptr;
+    if (CStrEqualNullAsEmpty(field == nullptr ? "" : field, text))
+        return;
+    SetHeapText(field, text);
+    base.SetModified(true);
+    Notify(code);
+}
+
+void Dimension::SetSingularName(const char* text)
+{
+    SetName(singularName, text, kChangeSingularName);
+}
+
+void Dimension::SetPluralName(const char* text)
+{
+    SetName(pluralName, text, kChangePluralName);
+}
+
+void Dimension::SetCodeWidth(int32_t width)
+{
+    if (width == kDefaultCodeWidth)
+        width = 0;
+    if (width == codeWidth)
+        return;
+    codeWidth = width;
+    Notify(kChangeColumnWidths);
+}
+
+void Dimension::SetTextWidth(int32_t width)
+{
+    if (width == kDefaultTextWidth)
+        width = 0;
+    if (width == textWidth)
+        return;
+    textWidth = width;
+    Notify(kChangeColumnWidths);
+}
+
+void Dimension::SetHostWidth(int32_t width)
+{
+    if (width == kDefaultHostWidth)
+        width = 0;
+    if (width == hostWidth)
+        return;
+    hostWidth = width;
+    Notify(kChangeColumnWidths);
+}
+
+int32_t Dimension::GetCodeWidth() const
+{
+    return WidthOrDefault(codeWidth, kDefaultCodeWidth);
+}
+
+int32_t Dimension::GetTextWidth() const
+{
+    return WidthOrDefault(textWidth, kDefaultTextWidth);
+}
+
+int32_t Dimension::GetHostWidth() const
+{
+    return WidthOrDefault(hostWidth, kDefaultHostWidth);
+}
+
+void Dimension::NormalizeTexts(String& code, String& text, String& host) const
+{
+    code.RemoveAll(' ');
+    text.Trim(' ');
+    host.Trim(' ');
+    CStrChangeCase(code.Data(), codeMode);
+    CStrChangeCase(text.Data(), textMode);
+    CStrChangeCase(host.Data(), hostMode);
+}
+
+void Dimension::IndexComponent(Component* component)
+{
+    // The component is already in the tree, so a rebuild enters it too.
+    if (component->code != nullptr) {
+        if (!codeIndex)
+            codeIndex = std::make_unique<HashTable>(codeIndexSize, 0, ComponentCodeKey, codeMode);
+        bool added = codeIndex->Add(component);
+        if (!added || codeIndex->Count() > codeIndexSize) {
+            codeIndexSize = 2 * (codeIndex->Count() + (added ? 0 : 1));
+            RebuildCodeIndex(false);
+        }
+    }
+    if (component->host != nullptr) {
+        if (!hostIndex)
+            hostIndex = std::make_unique<HashTable>(hostIndexSize, 0, ComponentHostKey, hostMode);
+        bool added = hostIndex->Add(component);
+        if (!added || hostIndex->Count() > hostIndexSize) {
+            hostIndexSize = 2 * (hostIndex->Count() + (added ? 0 : 1));
+            RebuildHostIndex(false);
+        }
+    }
+}
+
+bool Dimension::UnindexComponent(const Component* component)
+{
+    bool exact = true;
+    // Remove takes out the first entry of the key's probe sequence, which is the one Find gives;
+    // when that is another component with an equal key, only a rebuild can take this one out.
+    if (codeIndex && component->code != nullptr) {
+        if (codeIndex->Find(component->code) == component)
+            codeIndex->Remove(component);
+        else
+            exact = false;
+    }
+    if (hostIndex && component->host != nullptr) {
+        if (hostIndex->Find(component->host) == component)
+            hostIndex->Remove(component);
+        else
+            exact = false;
+    }
+    return exact;
+}
+
+Component* Dimension::FindByCode(const char* text) const
+{
+    return codeIndex ? static_cast<Component*>(codeIndex->Find(text)) : nullptr;
+}
+
+Component* Dimension::FindByHost(const char* text) const
+{
+    return hostIndex ? static_cast<Component*>(hostIndex->Find(text)) : nullptr;
+}
+
+void Dimension::RebuildCodeIndex(bool check)
+{
+    RebuildIndex(codeIndex, codeIndexSize, check, false);
+}
+
+void Dimension::RebuildHostIndex(bool check)
+{
+    RebuildIndex(hostIndex, hostIndexSize, check, true);
+}
+
+void Dimension::RebuildIndex(std::unique_ptr<HashTable>& index, int32_t& expected, bool check, bool host)
+{
+    const RecordPool& pool = base.ComponentPool();
+    Component* root = base.Root(number);
+    int32_t which = host ? kFieldHost : kFieldCode;
+    int32_t found = 0;
+    for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
+        if (ComponentField(*c, which) != nullptr)
+            ++found;
+    }
+    if (check && found == 0) {
+        index.reset();
+        return;
+    }
+    if (!index && !check)
+        return;
+    if (expected < found)
+        expected = found;
+    // A new table also takes the current key mode.
+    index = std::make_unique<HashTable>(expected, 0, host ? ComponentHostKey : ComponentCodeKey,
+                                        host ? hostMode : codeMode);
+    for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
+        if (ComponentField(*c, which) != nullptr && !index->Add(c))
+            break;  // no memory for the slots: the index finds less until the next rebuild
+    }
+}
+
+}  // namespace vek

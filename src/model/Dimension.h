@@ -1,0 +1,150 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "foundation/HeapText.h"
+
+namespace vek {
+
+class Base;
+class HashTable;
+class String;
+class TextReader;
+class TextWriter;
+struct ChangeRecord;
+struct Component;
+
+// Case modes: positions in "ULDWSN". Modes 0-3 convert, 4 keeps and compares exactly, 5 keeps and
+// compares without regard to case. Codes accept only 0, 1, 4 and 5.
+constexpr int32_t kCaseUpper = 0;
+constexpr int32_t kCaseLower = 1;
+constexpr int32_t kCaseCapitalize = 2;
+constexpr int32_t kCaseWords = 3;
+constexpr int32_t kCaseExact = 4;
+constexpr int32_t kCaseKeep = 5;
+constexpr const char* kCaseModeLetters = "ULDWSN";
+// Display combinations: positions in this table.
+constexpr const char* kDisplayCombinations[] = {"C", "H", "T", "CT", "HT", "CH", "CHT"};
+constexpr int32_t kDisplayCombinationCount = 7;
+// Default column widths in pixels; stored widths outside 24..500 read as these.
+constexpr int32_t kDefaultCodeWidth = 80;
+constexpr int32_t kDefaultTextWidth = 160;
+constexpr int32_t kDefaultHostWidth = 80;
+// The record size that memory reports count for a dimension.
+constexpr int32_t kDimensionRecordSize = 76;
+// Texts: 3000 + d is the default name of dimension d.
+constexpr int32_t kTextDimensionName = 3000;
+
+// Column display letters of analysis columns: positions in "CHTNMPR".
+int32_t DisplayCodeFromLetter(char letter);  // -1 for a letter not in it
+char DisplayLetterFromCode(int32_t code);     // '-' for a negative code
+int32_t DisplayCodeToItemIndex(int32_t code);
+int32_t DisplayItemIndexToCode(int32_t item);
+
+// One of the 32 dimensions of a base: its names, case modes, display, column widths, two flags and
+// the hash indexes of its components by code and by host code. The components themselves live in the
+// base's component pool (Component.h).
+class Dimension {
+public:
+    Dimension(Base& base, int32_t number);
+    ~Dimension();
+    Dimension(const Dimension&) = delete;
+    Dimension& operator=(const Dimension&) = delete;
+
+    Base& GetBase() const { return base; }
+    int32_t Number() const { return number; }
+
+    void HandleChange(const ChangeRecord& record);
+    // Posts a change with the code, the base and this dimension, then refreshes `inUse`.
+    void Notify(int32_t code);
+    void FinishLoad() {}
+    int64_t GetMemoryUse() const;
+    bool IsDefault() const;
+    // Refreshes the cached in-use and has-components flags, posting 14 and 15 when they change.
+    void RefreshUseFlags();
+
+    int32_t CodeMode() const { return codeMode; }
+    int32_t TextMode() const { return textMode; }
+    int32_t HostMode() const { return hostMode; }
+    int32_t Display() const { return display; }
+    bool OptionX() const { return optionX; }
+    int32_t OptionI() const { return optionI; }
+    ConstHeapText SingularNameField() const { return singularName; }
+    ConstHeapText PluralNameField() const { return pluralName; }
+    bool InUse() const { return inUse; }
+    bool HasComponents() const { return hasComponents; }
+    int32_t CodeIndexSize() const { return codeIndexSize; }
+    int32_t HostIndexSize() const { return hostIndexSize; }
+    bool HasCodeIndex() const { return codeIndex != nullptr; }
+    bool HasHostIndex() const { return hostIndex != nullptr; }
+
+    // Setters: each returns at once when the value does not change.
+    void SetCodeMode(int32_t mode);
+    void SetTextMode(int32_t mode);
+    void SetHostMode(int32_t mode);
+    void SetCodeModeLetter(char letter);
+    void SetTextModeLetter(char letter);
+    void SetHostModeLetter(char letter);
+    void SetDisplay(int32_t combination);
+    void SetDisplayText(const char* text);
+    void SetOptionX(bool flag);
+    void SetOptionI(int32_t value);
+    void SetOptionILetter(char letter);
+    void SetSingularName(const char* text);
+    void SetPluralName(const char* text);
+    void SetCodeWidth(int32_t width);
+    void SetTextWidth(int32_t width);
+    void SetHostWidth(int32_t width);
+    int32_t GetCodeWidth() const;
+    int32_t GetTextWidth() const;
+    int32_t GetHostWidth() const;
+    int32_t StoredCodeWidth() const { return codeWidth; }
+    int32_t StoredTextWidth() const { return textWidth; }
+    int32_t StoredHostWidth() const { return hostWidth; }
+
+    // Removes every blank from the code, trims text and host, then converts the three by the modes.
+    void NormalizeTexts(String& code, String& text, String& host) const;
+    // Enters the component into the indexes (creating them on first use, growing them when full).
+    void IndexComponent(Component* component);
+    // Takes the component out of both indexes; false when another component with an equal key stands
+    // in its way, and only a rebuild can take it out.
+    [[nodiscard]] bool UnindexComponent(const Component* component);
+    Component* FindByCode(const char* text) const;
+    Component* FindByHost(const char* text) const;
+    void RebuildCodeIndex(bool check);
+    void RebuildHostIndex(bool check);
+
+    // One option line (the reader stands after the key field); unknown keys are ignored.
+    void ReadOption(TextReader& reader, const char* key);
+    void WriteOptions(TextWriter& writer) const;
+
+private:
+    friend class DimensionTestAccess;
+
+    void SetName(HeapText& field, const char* text, int32_t code);
+    void ConvertComponentTexts(int32_t which, int32_t mode);
+    void RebuildIndex(std::unique_ptr<HashTable>& index, int32_t& expected, bool check, bool host);
+
+    Base& base;
+    int32_t number;
+    int32_t codeMode = kCaseUpper;
+    int32_t textMode = kCaseKeep;
+    int32_t hostMode = kCaseKeep;
+    int32_t display = 3;
+    bool optionX = false;
+    HeapText singularName = nullptr;
+    HeapText pluralName = nullptr;
+    int32_t optionI = 1;
+    int32_t codeWidth = 0;
+    int32_t textWidth = 0;
+    int32_t hostWidth = 0;
+    bool inUse = false;
+    bool hasComponents = false;
+    std::unique_ptr<HashTable> codeIndex;
+    std::unique_ptr<HashTable> hostIndex;
+    int32_t codeIndexSize = 10;
+    int32_t hostIndexSize = 10;
+};
+
+}  // namespace vek

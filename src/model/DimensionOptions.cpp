@@ -1,0 +1,174 @@
+// The option lines of a dimension in the dimension section of a base file.
+//
+//   key    values                                         written when
+//   "-N"   singular name, plural name                      either name is set
+//   "-C"   one letter of "ULDWSN"                          codeMode not 0
+//   "-T"   one letter                                      textMode not 5
+//   "-H"   one letter                                      hostMode not 5
+//   "-S"   combination text ("C" ... "CHT")                display not 3
+//   "-I"   one letter of "FSD"                             optionI not 1
+//   "-X"   "+"                                             optionX set
+//   "-W"   code, text, host width (empty field for 0)      any width set
+//   "-EC"  entries in the code index                       the code index exists
+//   "-EH"  entries in the host index                       the host index exists
+#include "model/Dimension.h"
+
+#include "foundation/HashTable.h"
+#include "foundation/String.h"
+#include "foundation/TextReader.h"
+#include "foundation/TextWriter.h"
+
+namespace vek {
+
+namespace {
+
+// Index sizes read from a file are expected counts for a table; a damaged file must not make the
+// base allocate a table for billions of entries.
+constexpr int32_t kMaxIndexSizeFromFile = 1 << 24;
+
+void WriteLetterLine(TextWriter& writer, const char* key, char letter)
+{
+    writer.PutText(key);
+    writer.PutSeparator();
+    writer.PutChar(uint32_t(static_cast<unsigned char>(letter)));
+    writer.EndRow();
+}
+
+void PutWidthField(TextWriter& writer, int32_t width)
+{
+    writer.PutSeparator();
+    if (width != 0)
+        writer.PutInt(width);
+}
+
+int32_t ReadWidthField(TextReader& reader)
+{
+    String field;
+    if (!reader.NextFieldToString(field) || field.IsEmpty())
+        return 0;
+    int32_t value = 0;
+    bool negative = false;
+    const char* p = field.CStr();
+    if (*p == '-') {
+        negative = true;
+        ++p;
+    }
+    // Widths are pixels; anything outside 24..500 reads as the default later, so a long number
+    // is simply taken as "out of range".
+    int32_t digits = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (++digits > 6)
+            return 0;
+        value = value * 10 + (*p - '0');
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+void Dimension::WriteOptions(TextWriter& writer) const
+{
+    if (singularName != nullptr || pluralName != nullptr) {
+        writer.PutText("-N");
+        writer.PutSeparator();
+        writer.PutHeapText(singularName);
+        writer.PutSeparator();
+        writer.PutHeapText(pluralName);
+        writer.EndRow();
+    }
+    if (codeMode != kCaseUpper)
+        WriteLetterLine(writer, "-C", kCaseModeLetters[codeMode]);
+    if (textMode != kCaseKeep)
+        WriteLetterLine(writer, "-T", kCaseModeLetters[textMode]);
+    if (hostMode != kCaseKeep)
+        WriteLetterLine(writer, "-H", kCaseModeLetters[hostMode]);
+    if (display != 3) {
+        writer.PutText("-S");
+        writer.PutSeparator();
+        writer.PutText(kDisplayCombinations[display]);
+        writer.EndRow();
+    }
+    if (optionI != 1)
+        WriteLetterLine(writer, "-I", "FSD"[optionI]);
+    if (optionX)
+        WriteLetterLine(writer, "-X", '+');
+    if (codeWidth != 0 || textWidth != 0 || hostWidth != 0) {
+        writer.PutText("-W");
+        PutWidthField(writer, codeWidth);
+        PutWidthField(writer, textWidth);
+        PutWidthField(writer, hostWidth);
+        writer.EndRow();
+    }
+    if (codeIndex)
+        writer.WriteKeyIntLine("-EC", codeIndexSize);
+    if (hostIndex)
+        writer.WriteKeyIntLine("-EH", hostIndexSize);
+}
+
+void Dimension::ReadOption(TextReader& reader, const char* key)
+{
+    if (key == nullptr || key[0] != '-' || key[1] == '\0')
+        return;
+    char letter = 0;
+    switch (key[1]) {
+    case 'C':
+        if (reader.NextFieldChar(letter))
+            SetCodeModeLetter(letter);
+        break;
+    case 'T':
+        if (reader.NextFieldChar(letter))
+            SetTextModeLetter(letter);
+        break;
+    case 'H':
+        if (reader.NextFieldChar(letter))
+            SetHostModeLetter(letter);
+        break;
+    case 'I':
+        if (reader.NextFieldChar(letter))
+            SetOptionILetter(letter);
+        break;
+    case 'X':
+        if (reader.NextFieldChar(letter)) {
+            if (letter == '+')
+                SetOptionX(true);
+            else if (letter == '-')
+                SetOptionX(false);
+        }
+        break;
+    case 'S': {
+        String text;
+        if (reader.NextFieldToString(text))
+            SetDisplayText(text.CStr());
+        break;
+    }
+    case 'N': {
+        String singular;
+        String plural;
+        reader.NextFieldToString(singular);
+        reader.NextFieldToString(plural);
+        SetSingularName(singular.CStr());
+        SetPluralName(plural.CStr());
+        break;
+    }
+    case 'W':
+        codeWidth = ReadWidthField(reader);
+        textWidth = ReadWidthField(reader);
+        hostWidth = ReadWidthField(reader);
+        break;
+    case 'E': {
+        int32_t value = 0;
+        if ((key[2] != 'C' && key[2] != 'H') || !reader.NextFieldInt(value))
+            break;
+        if (value < 1)
+            value = 1;
+        if (value > kMaxIndexSizeFromFile)
+            value = kMaxIndexSizeFromFile;
+        (key[2] == 'C' ? codeIndexSize : hostIndexSize) = value;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+}  // namespace vek

@@ -1,0 +1,145 @@
+#include "model/ModelServices.h"
+
+#include "model/Base.h"
+
+namespace vek {
+
+BaseWindowLink::~BaseWindowLink() = default;
+
+void BaseWindowLink::Activate(int32_t) {}
+
+ProgressDisplay::~ProgressDisplay() = default;
+
+void ProgressDisplay::SetStep(int32_t) {}
+
+void ProgressDisplay::SetTotal(int64_t) {}
+
+void ProgressDisplay::SetCount(int64_t) {}
+
+ModelServices::~ModelServices() = default;
+
+HeadlessModelServices::~HeadlessModelServices() = default;
+
+std::unique_ptr<BaseWindowLink> HeadlessModelServices::CreateStatusWindow(Base&)
+{
+    // A window that shows nothing, so that a base behaves the same with and without a display.
+    return std::make_unique<BaseWindowLink>();
+}
+
+BaseWindowLink* HeadlessModelServices::OpenBaseInfoWindow(Base&, int32_t)
+{
+    return nullptr;
+}
+
+bool HeadlessModelServices::CanCloseBaseWindows(Base&, int32_t)
+{
+    return true;
+}
+
+void HeadlessModelServices::NotifyBaseWindows(const ChangeRecord&, Base&) {}
+
+void HeadlessModelServices::NotifyAllWindows(const ChangeRecord&) {}
+
+std::unique_ptr<ProgressDisplay> HeadlessModelServices::OpenProgress(int32_t, Base*)
+{
+    return std::make_unique<ProgressDisplay>();
+}
+
+uint32_t HeadlessModelServices::RunUnknownComponentDialog(Base&, int32_t d, const char*, int32_t)
+{
+    return uint32_t(d);
+}
+
+int32_t HeadlessModelServices::MeasureTextWidth(const char* text, int32_t length)
+{
+    if (text == nullptr || length <= 0)
+        return 0;
+    int32_t characters = 0;
+    for (int32_t i = 0; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            ++characters;
+    }
+    return 6 * characters;
+}
+
+void HeadlessModelServices::EnableBaseMenus(Base&, bool) {}
+
+void HeadlessModelServices::CurrentBaseChanged(Base*) {}
+
+bool HeadlessModelServices::GetUserStamp(StampedText&)
+{
+    return false;
+}
+
+void HeadlessModelServices::PostDeferredTask(int32_t kind, void* argument)
+{
+    tasks.push_back(Task{kind, argument});
+}
+
+bool HeadlessModelServices::IsWebRequestActive()
+{
+    return false;
+}
+
+bool HeadlessModelServices::SaveBase(Base&)
+{
+    return false;
+}
+
+std::unique_ptr<DimensionImportSetupBase> HeadlessModelServices::NewDimensionImportSetup(Base&, int32_t)
+{
+    return nullptr;
+}
+
+void HeadlessModelServices::RunDeferredTasks()
+{
+    // Tasks posted while these run wait for the next call.
+    std::vector<Task> running;
+    running.swap(tasks);
+    for (const Task& task : running) {
+        if (task.kind == kTaskQuit) {
+            quitRequested = true;
+        } else if (task.kind == kTaskCloseDocument) {
+            for (Base* base = Base::FirstBase(); base != nullptr; base = base->NextBase()) {
+                if (base == task.argument) {
+                    delete base;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+HeadlessModelServices& HeadlessServices()
+{
+    static HeadlessModelServices services;
+    return services;
+}
+
+ModelServices* registeredServices = nullptr;
+
+}  // namespace
+
+void RegisterModelServices(ModelServices* services)
+{
+    registeredServices = services;
+}
+
+ModelServices& CurrentModelServices()
+{
+    return registeredServices != nullptr ? *registeredServices : HeadlessServices();
+}
+
+bool GetUserStamp(StampedText& stamp)
+{
+    return CurrentModelServices().GetUserStamp(stamp);
+}
+
+void PostDeferredTask(int32_t kind, void* argument)
+{
+    CurrentModelServices().PostDeferredTask(kind, argument);
+}
+
+}  // namespace vek

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vek {
+
+class Base;
+class DimensionImportSetupBase;
+struct ChangeRecord;
+struct StampedText;
+
+// A window of a base as the model sees it (the status window, the info window). The window layer
+// derives from it; destroying the link closes the window.
+class BaseWindowLink {
+public:
+    virtual ~BaseWindowLink();
+    // Brings the window to the front.
+    virtual void Activate(int32_t flags);
+};
+
+// The progress display of long base operations (releasing card texts, reading and writing files).
+class ProgressDisplay {
+public:
+    virtual ~ProgressDisplay();
+    // A step caption by text number.
+    virtual void SetStep(int32_t textNumber);
+    virtual void SetTotal(int64_t total);
+    virtual void SetCount(int64_t count);
+};
+
+// Kinds of PostDeferredTask.
+constexpr int32_t kTaskCloseDocument = 1;  // argument: the Base to close
+constexpr int32_t kTaskQuit = 2;
+
+// What the model needs of the layers above it (windows, dialogs, menus, the application, the file
+// layer). The application registers its implementation at start-up; until then, and in every run
+// without a display, the headless services answer: no windows, questions take the answer that
+// destroys nothing, and deferred tasks wait in a queue until RunDeferredTasks.
+class ModelServices {
+public:
+    virtual ~ModelServices();
+
+    // --- Document windows --------------------------------------------------------------------------
+    // The base's status window, made by the base's constructor (may be null).
+    virtual std::unique_ptr<BaseWindowLink> CreateStatusWindow(Base& base) = 0;
+    // Opens a new info window of the base (kind 9); null when none can be shown. The window layer
+    // owns it and calls Base::ForgetInfoWindow when it closes.
+    virtual BaseWindowLink* OpenBaseInfoWindow(Base& base, int32_t flags) = 0;
+    // Asks the base's document windows (except its status window) whether they may close.
+    virtual bool CanCloseBaseWindows(Base& base, int32_t mode) = 0;
+    // Passes a change to every open document window of the base (the last receiver step).
+    virtual void NotifyBaseWindows(const ChangeRecord& record, Base& base) = 0;
+    // Passes a broadcast change to all document windows.
+    virtual void NotifyAllWindows(const ChangeRecord& record) = 0;
+    // A progress display of a kind (5: releasing card texts) for the base; never null.
+    virtual std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) = 0;
+
+    // --- Dialogs, menus, measuring -----------------------------------------------------------------
+    // Asks the user which component of d a typed text means; the root d when none is given.
+    virtual uint32_t RunUnknownComponentDialog(Base& base, int32_t d, const char* text, int32_t length) = 0;
+    // Drawn width in pixels of UTF-8 text in the current font.
+    virtual int32_t MeasureTextWidth(const char* text, int32_t length) = 0;
+    // Sets the base-level menu items for the current base (the save item enabled when modified).
+    virtual void EnableBaseMenus(Base& base, bool saveEnabled) = 0;
+    // The current base changed (null: none); menus built from its named objects are rebuilt.
+    virtual void CurrentBaseChanged(Base* base) = 0;
+
+    // --- Application -------------------------------------------------------------------------------
+    // Today's date and the user's 3-character code; false when no code is known.
+    virtual bool GetUserStamp(StampedText& stamp) = 0;
+    // Queues work for the main loop (kTaskCloseDocument, kTaskQuit).
+    virtual void PostDeferredTask(int32_t kind, void* argument) = 0;
+    // True while a web request is being answered.
+    virtual bool IsWebRequestActive() = 0;
+
+    // --- File layer --------------------------------------------------------------------------------
+    // Saves the base to its file; false when saving failed or was cancelled.
+    virtual bool SaveBase(Base& base) = 0;
+    // A new import setup with the defaults for dimension d of the base; null when none can be made.
+    virtual std::unique_ptr<DimensionImportSetupBase> NewDimensionImportSetup(Base& base, int32_t d) = 0;
+};
+
+// The services without a display.
+class HeadlessModelServices : public ModelServices {
+public:
+    HeadlessModelServices() = default;
+    ~HeadlessModelServices() override;
+
+    std::unique_ptr<BaseWindowLink> CreateStatusWindow(Base& base) override;
+    BaseWindowLink* OpenBaseInfoWindow(Base& base, int32_t flags) override;
+    bool CanCloseBaseWindows(Base& base, int32_t mode) override;
+    void NotifyBaseWindows(const ChangeRecord& record, Base& base) override;
+    void NotifyAllWindows(const ChangeRecord& record) override;
+    std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) override;
+    // The root: nobody can be asked.
+    uint32_t RunUnknownComponentDialog(Base& base, int32_t d, const char* text, int32_t length) override;
+    // 6 pixels per character.
+    int32_t MeasureTextWidth(const char* text, int32_t length) override;
+    void EnableBaseMenus(Base& base, bool saveEnabled) override;
+    void CurrentBaseChanged(Base* base) override;
+    bool GetUserStamp(StampedText& stamp) override;
+    void PostDeferredTask(int32_t kind, void* argument) override;
+    bool IsWebRequestActive() override;
+    // Without a file layer nothing can be saved.
+    bool SaveBase(Base& base) override;
+    // Without a file layer there are no import setups.
+    std::unique_ptr<DimensionImportSetupBase> NewDimensionImportSetup(Base& base, int32_t d) override;
+
+    // Runs the queued tasks in order: kTaskCloseDocument deletes the base when it is still open,
+    // kTaskQuit sets QuitRequested.
+    void RunDeferredTasks();
+    bool QuitRequested() const { return quitRequested; }
+    int32_t QueuedTasks() const { return static_cast<int32_t>(tasks.size()); }
+
+private:
+    struct Task {
+        int32_t kind;
+        void* argument;
+    };
+    std::vector<Task> tasks;
+    bool quitRequested = false;
+};
+
+// Registers the services of the layers above (null returns to the headless ones). The caller keeps
+// the object alive while it is registered.
+void RegisterModelServices(ModelServices* services);
+ModelServices& CurrentModelServices();
+
+// Passes a change to every open base (Base::HandleChange) and then to all document windows.
+void BroadcastChange(const ChangeRecord& record);
+// GetUserStamp of the current services.
+bool GetUserStamp(StampedText& stamp);
+// PostDeferredTask of the current services.
+void PostDeferredTask(int32_t kind, void* argument);
+
+}  // namespace vek

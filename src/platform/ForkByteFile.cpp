@@ -1,0 +1,50 @@
+#include "platform/ForkByteFile.h"
+
+#include <new>
+
+namespace vek {
+
+static FilePath SystemPath(const char* path)
+{
+    FilePath file;
+    if (path)
+        file.SetFromSystemPath(path);
+    return file;
+}
+
+ForkByteFile::ForkByteFile() = default;
+
+ForkByteFile::~ForkByteFile() = default;
+
+bool ForkByteFile::OpenForRead(const char* path)
+{
+    return file.OpenForRead(SystemPath(path));
+}
+
+bool ForkByteFile::OpenForWrite(const char* path)
+{
+    if (!file.OpenForWrite(SystemPath(path)))
+        return false;
+    file.SetSize();
+    return true;
+}
+
+bool ForkByteFile::OpenForAppend(const char* path)
+{
+    if (!file.OpenForWrite(SystemPath(path)))
+        return false;
+    file.SetPosition(file.GetSize());
+    return true;
+}
+
+static std::unique_ptr<ByteFile> MakeForkByteFile()
+{
+    return std::unique_ptr<ByteFile>(new (std::nothrow) ForkByteFile());
+}
+
+void RegisterPlatformFiles()
+{
+    RegisterByteFileMaker(&MakeForkByteFile);
+}
+
+}  // namespace vek

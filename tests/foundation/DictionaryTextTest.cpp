@@ -1,0 +1,95 @@
+#include "foundation/Dictionary.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "foundation/PendingError.h"
+#include "foundation/String.h"
+#include "foundation/TextReader.h"
+#include "foundation/TextWriter.h"
+
+namespace vek {
+namespace {
+
+std::string TextOf(const Dictionary& dictionary, const char* key)
+{
+    String value;
+    value.AssignCStr("<absent>");
+    dictionary.GetText(key, value);
+    return value.CStr();
+}
+
+TEST(DictionaryTextTest, WritesOneLinePerEntryInInsertionOrder)
+{
+    Dictionary dictionary;
+    ASSERT_TRUE(dictionary.SetText("Window", "10 20 300 400"));
+    ASSERT_TRUE(dictionary.SetText("Empty", ""));
+    ASSERT_TRUE(dictionary.SetText("Language", "sv"));
+    TextWriter writer;
+    dictionary.WriteTo(writer);
+    EXPECT_EQ(writer.BufferedBytes(), "Window\t10 20 300 400\rEmpty\rLanguage\tsv\r");
+    EXPECT_FALSE(dictionary.IsModified());
+}
+
+TEST(DictionaryTextTest, ReadsLinesBack)
+{
+    Dictionary written;
+    ASSERT_TRUE(written.SetText("a", "1"));
+    ASSERT_TRUE(written.SetText("blank end", "x  "));
+    ASSERT_TRUE(written.SetText("none", nullptr));
+    ASSERT_TRUE(written.SetText("\xC3\xA4", "\xC3\xB6"));
+    TextWriter writer;
+    written.WriteTo(writer);
+    writer.WriteLine("\tskipped: no key");
+    writer.WriteLine("a\t2\tthird field ignored");
+    TextReader reader(writer);
+    Dictionary read;
+    ASSERT_TRUE(read.ReadFrom(reader));
+    EXPECT_FALSE(read.IsModified());
+    ASSERT_EQ(read.Count(), 4);
+    EXPECT_EQ(TextOf(read, "a"), "2");  // a later line replaces the value
+    EXPECT_EQ(TextOf(read, "blank end"), "x  ");
+    EXPECT_TRUE(read.Contains("none"));
+    EXPECT_EQ(TextOf(read, "none"), "");  // the key alone: no value
+    EXPECT_EQ(TextOf(read, "\xC3\xA4"), "\xC3\xB6");
+}
+
+TEST(DictionaryTextTest, SavesAndLoadsFiles)
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string path = std::string(base != nullptr && base[0] != 0 ? base : "/tmp") + "/vek-dict-XXXXXX";
+    int fd = mkstemp(path.data());
+    ASSERT_GE(fd, 0);
+    close(fd);
+    Dictionary saved;
+    for (int32_t i = 0; i < 500; ++i)
+        ASSERT_TRUE(saved.SetInt(("key " + std::to_string(i)).c_str(), i * 3));
+    ASSERT_TRUE(saved.SaveToFile(path.c_str()));
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    EXPECT_EQ(bytes.str().rfind("\xEF\xBB\xBFkey 0\t0\r", 0), 0u);
+
+    Dictionary loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(path.c_str()));
+    ASSERT_EQ(loaded.Count(), 500);
+    for (int32_t i = 0; i < 500; ++i) {
+        String key;
+        String value;
+        ASSERT_TRUE(loaded.GetEntry(i, key, value));
+        EXPECT_EQ(std::string(key.CStr()), "key " + std::to_string(i));
+        EXPECT_EQ(std::string(value.CStr()), std::to_string(i * 3));
+    }
+    unlink(path.c_str());
+    EXPECT_FALSE(loaded.LoadFromFile(path.c_str()));
+    EXPECT_EQ(GetPendingError().message.code, 605);
+    ClearError();
+}
+
+}  // namespace
+}  // namespace vek

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/BitSet.h"
+#include "foundation/PendingError.h"
+#include "model/Base.h"
+#include "model/Component.h"
+#include "model/Dimension.h"
+#include "model/SyntheticBase.h"
+#include "platform/FilePath.h"
+#include "CardTestSupport.h"
+
+namespace vek {
+namespace {
+
+using vek::testing::CardPicture;
+using vek::testing::ExpectChainConsistent;
+
+constexpr PackedDate kDay = MakePackedDate(2016, 2, 3);
+
+// Every component of every dimension in tree order, as "d:code/parent".
+std::vector<std::string> ComponentPicture(const Base& base)
+{
+    std::vector<std::string> picture;
+    const RecordPool& pool = base.ComponentPool();
+    for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
+        for (const Component* c = base.Root(d)->NextInPreorder(pool); c && !c->IsRoot(); c = c->NextInPreorder(pool))
+            picture.push_back(std::to_string(d) + ":" + (c->code ? c->code : "") + "/" + std::to_string(c->parent));
+    }
+    return picture;
+}
+
+class BaseCheckpointTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearError();
+        SyntheticBaseOptions options;
+        options.cards = 60;
+        options.linesPerCard = 2;
+        options.componentsPerDimension = 12;
+        options.dimensionsUsed = 2;
+        options.days = 20;
+        options.firstDate = kDay;
+        ASSERT_TRUE(BuildSyntheticBase(base, options));
+        // A free card and a free component, so that additions reuse old indices.
+        base.DeleteCard(base.LastCard());
+        Component* doomed = base.GetDimension(2).FindByCode("B0000012");
+        BitSet deleted(base.ComponentPool().ElementCount());
+        deleted.SetAll(0);
+        deleted.SetBit(int32_t(doomed->number), true);
+        base.ClearDeletedReferences(2, deleted);
+        base.DeleteComponent(doomed);
+        base.RebuildComponentIndexes(2);
+        base.FlushCardChanges();
+        base.NotifyChangedDimensions();
+    }
+
+    // Cards on existing and new dates, lines naming new components in a new dimension.
+    void Import()
+    {
+        Component* added = base.AddComponent(2, "B0000099", "New", nullptr);
+        Component* child = base.AddComponent(1, "A00000011", "Child of an old one", nullptr);
+        Component* far = base.AddComponent(9, "Z1", "New dimension", nullptr);
+        ASSERT_TRUE(added && child && far);
+        for (PackedDate date : {kDay, MakePackedDate(2016, 2, 4), MakePackedDate(2017, 1, 1)}) {
+            CardKey key{date, 0};
+            Card* card = base.CreateCard(key);
+            ASSERT_NE(card, nullptr);
+            CardLine* line = base.CreateLine(base.FindOrAddGroup(card, 0));
+            ASSERT_NE(line, nullptr);
+            base.SetLineComponent(line, 1, added->number);
+            base.SetLineComponent(line, 0, child->number);
+            base.SetLineComponent(line, 8, far->number);
+            base.SetLineValue(line, 0, 12.5);
+        }
+        EXPECT_EQ(base.DimsInUse(), 9);
+    }
+
+    Base base{FilePath(), 1};
+};
+
+TEST_F(BaseCheckpointTest, RollBackRemovesExactlyWhatWasAdded)
+{
+    std::vector<std::string> cards = CardPicture(base);
+    std::vector<std::string> components = ComponentPicture(base);
+    int32_t dims = base.DimsInUse();
+
+    BaseCheckpoint checkpoint;
+    base.TakeCheckpoint(checkpoint);
+    ASSERT_TRUE(checkpoint.valid);
+    Import();
+    base.RollBack(checkpoint);
+
+    EXPECT_EQ(CardPicture(base), cards);
+    EXPECT_EQ(ComponentPicture(base), components);
+    EXPECT_EQ(base.DimsInUse(), dims);
+    EXPECT_EQ(base.GetDimension(2).FindByCode("B0000099"), nullptr) << "the code index forgets it";
+    EXPECT_NE(base.GetDimension(2).FindByCode("B0000001"), nullptr);
+    ExpectChainConsistent(base);
+    EXPECT_FALSE(checkpoint.valid) << "a checkpoint is used up";
+}
+
+TEST_F(BaseCheckpointTest, OldLinesNamingRemovedComponentsFallBackToTheRoot)
+{
+    BaseCheckpoint checkpoint;
+    base.TakeCheckpoint(checkpoint);
+    Import();
+    // An old line was pointed at a new component (an import that changed an existing card).
+    CardLine* old = base.FirstLine(base.FirstGroup(base.FirstCard()));
+    uint32_t oldIndex = old->index;
+    base.SetLineComponent(old, 1, base.GetDimension(2).FindByCode("B0000099")->number);
+    base.RollBack(checkpoint);
+    EXPECT_EQ(base.GetLineComponent(base.LineAt(oldIndex), 1), 2u);
+}
+
+TEST_F(BaseCheckpointTest, RollingBackWithoutAValidCheckpointChangesNothing)
+{
+    std::vector<std::string> cards = CardPicture(base);
+    BaseCheckpoint never;
+    base.RollBack(never);
+    EXPECT_EQ(CardPicture(base), cards);
+
+    // Taken while an error is pending, a checkpoint still records everything that exists.
+    SetErrorCode(3310);
+    BaseCheckpoint checkpoint;
+    base.TakeCheckpoint(checkpoint);
+    ClearError();
+    base.RollBack(checkpoint);
+    EXPECT_EQ(CardPicture(base), cards);
+}
+
+TEST(BaseCardKeys, SteppingWithinTheCardNumberDigits)
+{
+    Base base{FilePath(), 1};
+    base.SetCardNumberDigits(3);
+    struct Case {
+        CardKey key;
+        CardKey next;
+        CardKey previous;
+    } cases[] = {
+        {{kDay, 5}, {kDay, 6}, {kDay, 4}},
+        {{kDay, 999}, {NextPackedDate(kDay), 1}, {kDay, 998}},
+        {{kDay, 1}, {kDay, 2}, {PreviousPackedDate(kDay), 999}},
+        {{kDay, 5000}, {NextPackedDate(kDay), 1}, {kDay, 4999}},
+        {{MakePackedDate(2016, 2, 29), 999}, {MakePackedDate(2016, 3, 1), 1}, {MakePackedDate(2016, 2, 29), 998}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.key.date << "-" << c.key.number);
+        CardKey out;
+        base.NextCardKey(out, c.key);
+        EXPECT_TRUE(CardKeyEquals(out, c.next));
+        base.PreviousCardKey(out, c.key);
+        EXPECT_TRUE(CardKeyEquals(out, c.previous));
+    }
+    base.SetCardNumberDigits(1);
+    CardKey out;
+    base.NextCardKey(out, CardKey{kDay, 9});
+    EXPECT_TRUE(CardKeyEquals(out, CardKey{NextPackedDate(kDay), 1}));
+}
+
+TEST(BaseCardKeys, BoundariesAndOrder)
+{
+    Base base{FilePath(), 1};
+    CardKey out;
+    CardKey expected;
+    base.GetBoundaryCardKey(out, 0);
+    CardKeyOfYearEdge(expected, -1, 0);
+    EXPECT_TRUE(CardKeyEquals(out, expected)) << "no cards: the current year's first day";
+    base.GetBoundaryCardKey(out, 1);
+    CardKeyOfYearEdge(expected, 1, 0);
+    EXPECT_TRUE(CardKeyEquals(out, expected));
+
+    CardKey a{kDay, 7};
+    CardKey b{NextPackedDate(kDay), 2};
+    Card* first = base.CreateCard(a);
+    Card* second = base.CreateCard(b);
+    base.GetBoundaryCardKey(out, 0);
+    EXPECT_TRUE(CardKeyEquals(out, a));
+    base.GetBoundaryCardKey(out, 1);
+    EXPECT_TRUE(CardKeyEquals(out, b));
+
+    EXPECT_EQ(base.CompareCardsByKey(first, second, 0), -1);
+    EXPECT_EQ(base.CompareCardsByKey(first, second, 1), 1);
+    EXPECT_EQ(base.CompareCardsByKey(second, second, 1), 0);
+    EXPECT_EQ(base.CompareCardsByKey(nullptr, first, 0), 1);
+    EXPECT_EQ(base.CompareCardsByKey(first, nullptr, 1), -1) << "a null card stays last";
+    EXPECT_EQ(base.CompareCardsByKey(nullptr, nullptr, 0), 0);
+}
+
+}  // namespace
+}  // namespace vek
