@@ -156,20 +156,24 @@ namespace {
 
 // Resizes every line record to the stored size of the new layout, inserting or removing bytes at
 // `position` (the end of the area that changes). False with error 600 pending when memory runs short;
-// the records are then as they were.
-bool ResizeLineRecords(RecordPool& pool, int32_t newSize, int32_t position)
+// the records are then as they were. Changes 40 and 41 bracket the resize, so that whoever holds line
+// addresses can turn them into pool indices and back (the pages may be reallocated).
+bool ResizeLineRecords(Base& base, RecordPool& pool, int32_t newSize, int32_t position)
 {
     PagedArray& elements = pool.Elements();
     int32_t oldSize = elements.ElementSize();
-    if (newSize > oldSize) {
-        if (!elements.InsertElementBytes(newSize - oldSize, position)) {
-            SetOutOfMemoryError();
-            return false;
-        }
-    } else if (newSize < oldSize) {
+    if (newSize == oldSize)
+        return true;
+    base.Notify(kChangeLineLinksToIndices);
+    bool done = true;
+    if (newSize > oldSize)
+        done = elements.InsertElementBytes(newSize - oldSize, position);
+    else
         elements.RemoveElementBytes(oldSize - newSize, position);
-    }
-    return true;
+    base.Notify(kChangeLineLinksBack);
+    if (!done)
+        SetOutOfMemoryError();
+    return done;
 }
 
 }  // namespace
@@ -181,7 +185,7 @@ void Base::WidenComponentWidth(int32_t width)
         return;
     int32_t slots = cards.dimsInUse;
     int32_t newSize = CardModel::StoredLineSize(cards.valueCount, slots, width);
-    if (!ResizeLineRecords(cards.linePool, newSize, cards.linePool.ElementSize()))
+    if (!ResizeLineRecords(*this, cards.linePool, newSize, cards.linePool.ElementSize()))
         return;
     if (IsErrorPending())
         return;
@@ -212,7 +216,7 @@ void Base::UpdateDimensionsInUse()
     int32_t width = cards.componentWidth;
     int32_t newSize = CardModel::StoredLineSize(cards.valueCount, wanted, width);
     int32_t oldSize = cards.linePool.ElementSize();
-    if (!ResizeLineRecords(cards.linePool, newSize, newSize > oldSize ? oldSize : newSize))
+    if (!ResizeLineRecords(*this, cards.linePool, newSize, newSize > oldSize ? oldSize : newSize))
         return;
     if (IsErrorPending())
         return;
@@ -235,11 +239,9 @@ void Base::SetValueCount(int32_t n)
     if (n < 1 || n > kMaxValueCount || n == old)
         return;
     int32_t newSize = CardModel::StoredLineSize(n, cards.dimsInUse, cards.componentWidth);
-    int32_t oldSize = cards.linePool.ElementSize();
     // The value area grows or shrinks at its end, where the component area starts.
     int32_t position = n > old ? cards.componentAreaOffset : cards.componentAreaOffset - 8 * (old - n);
-    (void)oldSize;
-    if (!ResizeLineRecords(cards.linePool, newSize, position))
+    if (!ResizeLineRecords(*this, cards.linePool, newSize, position))
         return;
     if (IsErrorPending())
         return;

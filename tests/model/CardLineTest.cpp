@@ -69,8 +69,24 @@ TEST_F(CardLineTest, NewLinesTakeTheDefaultRows)
     EXPECT_EQ(base.GetLineValue(line, 5), 0.0);
 }
 
+// Counts the changes that bracket a resize of the line records.
+class LineLinkWatcher : public ChangeReceiver {
+public:
+    void OnBaseChange(const ChangeRecord& record) override
+    {
+        if (record.code == kChangeLineLinksToIndices)
+            ++toIndices;
+        else if (record.code == kChangeLineLinksBack)
+            ++back;
+    }
+    int32_t toIndices = 0;
+    int32_t back = 0;
+};
+
 TEST_F(CardLineTest, WideningKeepsEveryNumberAndValue)
 {
+    LineLinkWatcher watcher;
+    base.AddReceiver(ChangeStage::Dependents, &watcher);
     std::vector<std::string> before = CardPicture(base);
     base.WidenComponentWidth(2);  // smaller or equal: nothing
     EXPECT_EQ(base.ComponentWidth(), 2);
@@ -83,6 +99,10 @@ TEST_F(CardLineTest, WideningKeepsEveryNumberAndValue)
     EXPECT_EQ(base.CardRecords().linePool.DocumentedSize(), 12 + 16 + 3 * 4);
     base.WidenComponentWidth(5);
     EXPECT_EQ(base.ComponentWidth(), 4);
+    // Three 4-byte numbers fit the padding of the 3-byte layout: only the first widening resized.
+    EXPECT_EQ(watcher.toIndices, 1);
+    EXPECT_EQ(watcher.back, 1);
+    base.RemoveReceiver(ChangeStage::Dependents, &watcher);
 }
 
 TEST_F(CardLineTest, AFailedWideningLeavesTheLinesAsTheyWere)

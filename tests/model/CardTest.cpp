@@ -92,6 +92,24 @@ TEST_F(CardTest, CardNumbersStopBelowTheOpenEnd)
     ExpectChainConsistent(base);
 }
 
+TEST_F(CardTest, ACardWhoseDateCannotBeFiledIsNotMade)
+{
+    // 1023 dates fill the first page of the bucket pool (the end node takes one record); a spare
+    // card record waits on the free list.
+    for (int32_t day = 0; day < 1023; ++day)
+        Create(DayNumberToPackedDate(PackedDateToDayNumber(kDay1) + day), 0);
+    base.DeleteCard(Create(kDay1, 0));
+    MemFailAllocationsAfter(0);
+    CardKey key{MakePackedDate(2030, 1, 1), 0};
+    Card* card = base.CreateCard(key);
+    MemFailAllocationsAfter(-1);
+    EXPECT_EQ(card, nullptr) << "the card must not be filed under another date";
+    EXPECT_EQ(base.CardCount(), 1023);
+    EXPECT_EQ(base.BucketCount(), 1023);
+    ExpectChainConsistent(base);
+    EXPECT_NE(base.CreateCard(key), nullptr);
+}
+
 TEST_F(CardTest, CardsWithoutUsableDatesAreRefused)
 {
     for (PackedDate date : {PackedDate(0), kEndDate, PackedDate(0xFFFFFFFFu)}) {
