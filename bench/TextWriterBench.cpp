@@ -10,7 +10,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/BufferedTextWriter.h"
@@ -25,8 +27,8 @@ constexpr int64_t kBytesPerRun = 16 << 20;
 struct TemporaryFile {
     TemporaryFile()
     {
-        char pattern[] = "/tmp/vek-textwriter-bench-XXXXXX";
-        int fd = mkstemp(pattern);
+        std::string pattern = (std::filesystem::temp_directory_path() / "vek-textwriter-bench-XXXXXX").string();
+        int fd = mkstemp(pattern.data());
         if (fd >= 0)
             ::close(fd);
         path = pattern;
@@ -65,7 +67,11 @@ void RunWriter(benchmark::State& state, int32_t encoding, WriteOne writeOne)
             state.SkipWithError("encoding");
             return;
         }
-        writer.Open(file.Open(), ByteOrderMarkChoice::write);
+        // Opening truncates the previous run's file; freeing its pages is not part of this run.
+        state.PauseTiming();
+        FileDescriptor descriptor = file.Open();
+        state.ResumeTiming();
+        writer.Open(std::move(descriptor), ByteOrderMarkChoice::write);
         int64_t estimate = 0;
         for (int32_t i = 0; estimate < kBytesPerRun; ++i)
             estimate += writeOne(writer, i);
@@ -124,7 +130,9 @@ void BM_RowsStdioForScale(benchmark::State& state)
     TemporaryFile file;
     int64_t total = 0;
     for (auto _ : state) {
+        state.PauseTiming();
         std::FILE* out = std::fopen(file.path.c_str(), "wb");
+        state.ResumeTiming();
         if (out == nullptr) {
             state.SkipWithError("open");
             return;

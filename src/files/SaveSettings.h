@@ -173,7 +173,7 @@ public:
     void SetSieFlag(SieFlag which, bool on) { sieFlags[size_t(which)] = on ? 1 : 0; }
     // 0 none, -1 the account dimension, 1..50 an SIE dimension.
     int32_t SieDimension(int32_t d) const;
-    void SetSieDimension(int32_t d, int32_t number);  // -1..50
+    void SetSieDimension(int32_t d, int32_t number);  // d 1..31, number -1..50
     int32_t SieSaveMode(int32_t d) const;
     void SetSieSaveMode(int32_t d, int32_t mode);  // 0..3
 

@@ -4,6 +4,7 @@
 
 #include "files/SaveSettings.h"
 #include "foundation/HeapText.h"
+#include "model/NamedObjects.h"
 
 namespace vek {
 

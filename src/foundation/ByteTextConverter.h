@@ -27,7 +27,8 @@ public:
     // the input is used up or fewer than 3 bytes of the capacity are left (a character takes at most
     // 3); `consumed`, when given, receives the input bytes converted, so the caller can go on from
     // there.
-    int32_t Convert(char* output, int32_t capacity, const char* input, int32_t length, int32_t* consumed = nullptr) const;
+    int32_t Convert(char* output, int32_t capacity, const char* input, int32_t length,
+                    int32_t* consumed = nullptr) const;
 
 private:
     uint32_t Mapped(uint32_t c) const { return map != nullptr ? map[c] : c; }

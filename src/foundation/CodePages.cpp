@@ -170,11 +170,11 @@ int32_t CleanEncodingName(std::string_view name, char* cleaned)
 
 bool CleanedEquals(std::string_view cleaned, std::string_view other, bool prefixOnly)
 {
-    char otherCleaned[kNameCopyLimit + 1];
-    int32_t n = CleanEncodingName(other, otherCleaned);
-    if (cleaned.size() < static_cast<std::size_t>(n) || (!prefixOnly && cleaned.size() != static_cast<std::size_t>(n)))
-        return false;
-    return cleaned.substr(0, static_cast<std::size_t>(n)) == std::string_view(otherCleaned, static_cast<std::size_t>(n));
+    char buffer[kNameCopyLimit + 1];
+    std::string_view otherCleaned(buffer, static_cast<std::size_t>(CleanEncodingName(other, buffer)));
+    if (prefixOnly)
+        return cleaned.substr(0, otherCleaned.size()) == otherCleaned;
+    return cleaned == otherCleaned;
 }
 
 const CodePage& TableOrLatin1(int32_t encoding)

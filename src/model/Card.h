@@ -196,8 +196,6 @@ struct CardModel {
     [[nodiscard]] bool InsertCard(DateBucket* bucket, Card* card, int32_t wanted);
     // Takes a card out of the chain and its bucket; an emptied bucket is deleted.
     void RemoveCard(Card* card);
-    // The bucket's last card (the bucket must have cards).
-    Card* LastCardOf(const DateBucket* bucket) const { return CardAt(CardAt(BucketAt(bucket->next)->first)->prev); }
     Card* FindCardAtOrAfter(const CardKey& key) const;
     int32_t FindCardsInDateRange(const CardKey& from, const CardKey& to, Card*& first, Card*& end) const;
 

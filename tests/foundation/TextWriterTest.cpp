@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -479,8 +480,8 @@ class TextFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vek-textwriter-XXXXXX";
-        int fd = mkstemp(pattern);
+        std::string pattern = (std::filesystem::temp_directory_path() / "vek-textwriter-XXXXXX").string();
+        int fd = mkstemp(pattern.data());
         ASSERT_GE(fd, 0);
         ::close(fd);
         path = pattern;

@@ -1,0 +1,172 @@
+#include "files/SaveSetup.h"
+
+#include "foundation/CString.h"
+#include "foundation/LocalizedText.h"
+#include "foundation/PendingError.h"
+#include "foundation/String.h"
+#include "foundation/TextReader.h"
+#include "foundation/TextWriter.h"
+#include "model/Base.h"
+#include "model/ChangeRecord.h"
+#include "model/NamedObjects.h"
+
+namespace vek {
+
+// --- SaveSetup ---------------------------------------------------------------------------------------
+
+SaveSetup::SaveSetup(SaveSetupList& owner, const char* text) : list(owner)
+{
+    SetName(text);
+    if (name == nullptr)
+        SetName(LoadText(kTextSaveSetupName));
+    list.Add(this);
+    Post(kChangeSaveSetupAdded);
+}
+
+SaveSetup::~SaveSetup()
+{
+    list.Remove(this);
+    Post(kChangeSaveSetupDeleted);
+    SetHeapText(name, nullptr);
+}
+
+void SaveSetup::SetName(const char* text)
+{
+    String clean;
+    CleanObjectName(clean, text);
+    SetHeapTextFromString(name, clean);
+}
+
+void SaveSetup::Rename(const char* newName)
+{
+    String clean;
+    CleanObjectName(clean, newName);
+    if (clean.IsEmpty() || CStrEqual(name != nullptr ? name : "", clean.CStr()))
+        return;
+    list.Remove(this);
+    SetHeapTextFromString(name, clean);
+    list.Add(this);
+    Post(kChangeSaveSetupRenamed);
+}
+
+void SaveSetup::NotifyChanged()
+{
+    Post(kChangeSaveSetupChanged);
+}
+
+void SaveSetup::Post(int32_t code)
+{
+    Base* base = list.GetBase();
+    if (base == nullptr || list.releasing)
+        return;
+    ChangeRecord record(code, base);
+    record.moreObjects[0] = this;
+    base->HandleChange(record);
+}
+
+void SaveSetup::Read(TextReader& reader)
+{
+    settings.Reset();
+    while (!IsErrorPending() && reader.ReadLine()) {
+        if (!settings.ReadKeyLine(reader)) {
+            reader.RestartLine();
+            break;
+        }
+    }
+    Post(kChangeSaveSetupChanged);
+}
+
+void SaveSetup::Write(TextWriter& writer) const
+{
+    writer.PutText("##SaveSetup");
+    writer.PutSeparator();
+    writer.PutHeapText(name);
+    writer.EndRow();
+    settings.WriteKeyLines(writer);
+    writer.EndRow();
+}
+
+// --- SaveSetupList -----------------------------------------------------------------------------------
+
+SaveSetupList::SaveSetupList(Base* owner) : base(owner) {}
+
+SaveSetupList::~SaveSetupList()
+{
+    releasing = true;
+    while (first != nullptr)
+        delete first;
+}
+
+void SaveSetupList::Add(SaveSetup* setup)
+{
+    InsertInNamedChain(first, setup);
+    ++count;
+}
+
+void SaveSetupList::Remove(SaveSetup* setup)
+{
+    if (RemoveFromNamedChain(first, setup))
+        --count;
+}
+
+SaveSetup* SaveSetupList::Find(const char* name, int32_t length) const
+{
+    return FindInNamedChain(first, name, length);
+}
+
+void SaveSetupList::DeleteAll()
+{
+    while (first != nullptr)
+        delete first;
+}
+
+void SaveSetupList::SetKeepMarks()
+{
+    for (SaveSetup* setup = first; setup != nullptr; setup = setup->next)
+        setup->keepMark = true;
+}
+
+int32_t SaveSetupList::DeleteUnmarked()
+{
+    int32_t deleted = 0;
+    for (SaveSetup* setup = first; setup != nullptr;) {
+        SaveSetup* following = setup->next;
+        if (!setup->keepMark) {
+            delete setup;
+            ++deleted;
+        }
+        setup = following;
+    }
+    return deleted;
+}
+
+SaveSetup* SaveSetupList::ReadSection(TextReader& reader)
+{
+    String name;
+    reader.NextFieldToString(name);
+    RemoveControlChars(name);
+    String key;
+    if (!NameLookupKey(name.CStr(), name.Length(), key)) {
+        name.AssignCStr(LoadText(kTextSaveSetupName));
+        name.AppendCStr(" 1");
+    }
+    SaveSetup* setup = Find(name.CStr(), name.Length());
+    if (setup == nullptr)
+        setup = new SaveSetup(*this, name.CStr());
+    setup->Read(reader);
+    return setup;
+}
+
+void SaveSetupList::WriteSections(TextWriter& writer) const
+{
+    if (first == nullptr)
+        return;
+    for (const SaveSetup* setup = first; setup != nullptr; setup = setup->next) {
+        if (IsErrorPending())
+            return;
+        setup->Write(writer);
+    }
+    writer.EndRow();
+}
+
+}  // namespace vek
