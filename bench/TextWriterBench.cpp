@@ -1,7 +1,9 @@
 // Writing text through the text writer to a file: rows of fields as exports and base files write them,
 // plain text lines, escaped markup, and the same rows in an 8-bit code page. Each run writes about
 // 16 MB to a temporary file (page cache, so the figure is the writer's, not the disk's). Goal: at least
-// 300 MB/s for rows and lines in UTF-8.
+// 300 MB/s for rows and lines in UTF-8. Measured on 8 shared cores under load (MiB/s): tagged lines
+// about 570; rows about 190 (C stdio 125), where the integer writers take some 38 % and the
+// kernel's page cache some 35 % of the time.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>

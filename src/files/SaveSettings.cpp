@@ -6,6 +6,7 @@
 #include "files/SaveSetup.h"
 #include "foundation/CString.h"
 #include "foundation/String.h"
+#include "foundation/TextReader.h"
 #include "model/Base.h"
 #include "platform/FilePath.h"
 
@@ -27,7 +28,7 @@ bool ValidFormat(int32_t value)
 }
 
 // A text of a setting as the record keeps it: CR LF and LF become CR (the line break of base files)
-// and the other control characters but tab go, so that the long-text form reads back the same bytes.
+// and the other control characters but tab go; then it is what the file reader gives back for it.
 // Empty gives null.
 void SetSettingText(HeapText& field, const char* text)
 {
@@ -42,6 +43,7 @@ void SetSettingText(HeapText& field, const char* text)
             continue;
         clean.push_back(c);
     }
+    clean = TextAsRead(clean);
     SetHeapTextFromBytes(field, clean.data(), int32_t(std::min<size_t>(clean.size(), INT32_MAX)));
 }
 
@@ -67,6 +69,25 @@ int32_t OptionDimension(std::string_view text, std::string_view& rest)
 }
 
 }  // namespace
+
+std::string TextAsRead(std::string_view text)
+{
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(text);
+    std::string result;
+    while (true) {
+        size_t end = text.find('\r');
+        std::string_view piece = text.substr(0, end);
+        TextReader reader(piece.data(), int64_t(piece.size()));
+        if (reader.ReadLine())
+            result.append(reader.LineStart(), size_t(reader.LineLength()));
+        if (end == std::string_view::npos)
+            break;
+        result.push_back('\r');
+        text.remove_prefix(end + 1);
+    }
+    return result;
+}
 
 SaveSettings::SaveSettings()
 {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "foundation/HeapText.h"
@@ -206,6 +207,12 @@ private:
     std::array<int32_t, kDimensionCount> sieDimension{};
     std::array<int32_t, kDimensionCount> sieSaveMode{};
 };
+
+// A text (without LF) as the base-file reader gives it back from a line: bytes that are no UTF-8
+// decoded as the reader decodes them, characters beyond U+FFFF as U+FFFD, a letter followed by a
+// combining mark as the precomposed letter; CR separates lines read one by one. Texts cleaned of
+// control characters go through it, so that what is written reads back byte for byte.
+std::string TextAsRead(std::string_view text);
 
 // The smaller of (the largest of 18 x dimensions + 45, 222, 17 x dimensions + 63, 17 x rows + 153)
 // + 77 and the screen height less 21: the height of the save-setup window.

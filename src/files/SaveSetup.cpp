@@ -1,5 +1,7 @@
 #include "files/SaveSetup.h"
 
+#include <string>
+
 #include "foundation/CString.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
@@ -34,17 +36,19 @@ void SaveSetup::SetName(const char* text)
 {
     String clean;
     CleanObjectName(clean, text);
-    SetHeapTextFromString(name, clean);
+    std::string read = TextAsRead(std::string_view(clean.CStr(), size_t(clean.Length())));
+    SetHeapTextFromBytes(name, read.data(), int32_t(read.size()));
 }
 
 void SaveSetup::Rename(const char* newName)
 {
     String clean;
     CleanObjectName(clean, newName);
-    if (clean.IsEmpty() || CStrEqual(name != nullptr ? name : "", clean.CStr()))
+    std::string read = TextAsRead(std::string_view(clean.CStr(), size_t(clean.Length())));
+    if (read.empty() || CStrEqual(name != nullptr ? name : "", read.c_str()))
         return;
     list.Remove(this);
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromBytes(name, read.data(), int32_t(read.size()));
     list.Add(this);
     Post(kChangeSaveSetupRenamed);
 }

@@ -92,8 +92,7 @@ int32_t CStrCollapseBlanks(char* text);  // each run of blanks to one blank
 // other control bytes go.
 int32_t CStrNormalizeLineEnds(char* text);
 // "&#NN;" with NN in 01..31 becomes that control byte; a named entity of the HTML entity table becomes
-// the low byte of its code point; anything else stays. Defined with the HTML entity table, which it
-// reads.
+// its character in UTF-8; anything else stays. Defined with the HTML entity table, which it reads.
 int32_t CStrDecodeEntities(char* text);
 
 // Numbers into buffers, NUL-terminated, through the cursor writers of NumberFormat.h; each returns the

@@ -123,6 +123,10 @@ TEST(SaveSetupTest, EmptyNamesTakeTheDefaultName)
     auto* made = new SaveSetup(list, "\t");
     EXPECT_EQ(std::string(made->GetName()), DefaultName());
     EXPECT_FALSE(DefaultName().empty());
+    // A name is kept as a reader reads it back: a control character between a letter and its
+    // combining mark is removed and the two composed.
+    auto* composed = new SaveSetup(list, "Cafe\x01\xCC\x81");
+    EXPECT_STREQ(composed->GetName(), "Caf\xC3\xA9");
 }
 
 TEST(SaveSetupTest, ReadingStopsAtTheNextSection)
@@ -141,7 +145,7 @@ TEST(SaveSetupTest, ReadingStopsAtTheNextSection)
 TEST(SaveSetupTest, CancelFlagStopsReading)
 {
     SaveSetupList list(nullptr);
-    SetErrorCode(-1);
+    SetCancelledError();
     std::string text = "##SaveSetup\tOne\rFB\r";
     TextReader reader(text.data(), int64_t(text.size()));
     ASSERT_TRUE(reader.ReadLine());

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -388,11 +389,15 @@ TEST(TextWriterTest, CompressedHex)
     EXPECT_EQ(Written([&](TextWriter& w) { w.PutCompressedHex(text.c_str()); }), "");
     EXPECT_EQ(Written([](TextWriter& w) { w.PutCompressedHex(""); }), "*");
     EXPECT_EQ(Written([](TextWriter& w) { w.PutCompressedHex(nullptr); }), "");
-    // Bytes that cannot be compressed take up to twice their length; all of them are written.
+    // Bytes that cannot be compressed take up to twice their length, more than a fixed work block of
+    // 20480 bytes would hold; all of them are written.
+    std::mt19937 random(7);
     std::string noise;
-    for (int i = 0; i < 3000; ++i)
-        noise.push_back(static_cast<char>(1 + (i * 7919) % 255));
-    EXPECT_EQ(ExpandHexField(Written([&](TextWriter& w) { w.PutCompressedHex(noise.c_str()); })), noise);
+    for (int i = 0; i < 15000; ++i)
+        noise.push_back(static_cast<char>(1 + random() % 255));
+    std::string field = Written([&](TextWriter& w) { w.PutCompressedHex(noise.c_str()); });
+    EXPECT_GT(field.size(), 20480u);
+    EXPECT_EQ(ExpandHexField(field), noise);
 }
 
 TEST(TextWriterTest, MemoryWriterGrowsForAnyWriteAndKeepsItsTextWhenMemoryRunsShort)

@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "../platform/TestFolder.h"
+#include "files/SaveSettings.h"
+#include "files/SieExport.h"
+#include "files/SieImport.h"
+#include "files/SieSummary.h"
+#include "foundation/Message.h"
+#include "foundation/NumberFormat.h"
+#include "foundation/PendingError.h"
+#include "foundation/String.h"
+#include "foundation/TextWriter.h"
+#include "model/Base.h"
+#include "model/Dimension.h"
+#include "platform/FilePath.h"
+
+namespace vek {
+namespace {
+
+class CountingHandler : public MessageHandler {
+public:
+    explicit CountingHandler(int32_t answer) : answer(answer) {}
+    ~CountingHandler() override = default;
+    int32_t ShowMessage(const Message& message) override
+    {
+        codes.push_back(message.code);
+        return answer;
+    }
+    int32_t IsUnattended() override { return 0; }
+
+    int32_t answer;
+    std::vector<int32_t> codes;
+};
+
+// Restores the process-wide number separators at the end of a test.
+class SeparatorGuard {
+public:
+    SeparatorGuard() : saved(GetSeparators()) {}
+    ~SeparatorGuard() { SetSeparators(saved); }
+
+private:
+    SeparatorPair saved;
+};
+
+class SieExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearError();
+        base = std::make_unique<Base>(FilePath(folder.Path("Export.vek")), 0);
+        company = base->AddComponent(0, "F", "Firma", nullptr);
+        ASSERT_NE(company, nullptr);
+        settings.FromBase(*base);
+        settings.SetFormat(kSaveFormatSie);
+        settings.SetSieDimension(1, kSieAccountDimension);
+    }
+    void TearDown() override { ClearError(); }
+
+    Component* Account(const char* code, const char* host, const char* text = "Konto")
+    {
+        return base->AddComponent(1, code, text, host);
+    }
+
+    // A card with one line per (account, amount, text).
+    struct LineSpec {
+        Component* account;
+        double amount;
+        const char* text = nullptr;
+        Component* object = nullptr;  // in base dimension 2
+    };
+    Card* AddCard(PackedDate date, int32_t number, const char* title, std::initializer_list<LineSpec> lines)
+    {
+        CardKey key{date, number};
+        Card* card = base->CreateCard(key);
+        EXPECT_NE(card, nullptr);
+        if (title != nullptr)
+            SetHeapText(card->title, title);
+        CardGroup* group = base->FindOrAddGroup(card, int32_t(company->number));
+        for (const LineSpec& spec : lines) {
+            CardLine* line = base->CreateLine(group);
+            base->SetLineComponent(line, 0, spec.account->number);
+            if (spec.object != nullptr)
+                base->SetLineComponent(line, 1, spec.object->number);
+            base->SetLineValue(line, 0, spec.amount);
+            if (spec.text != nullptr)
+                line->SetText(spec.text);
+        }
+        return card;
+    }
+
+    // The export in memory, as UTF-8 with LF line ends.
+    std::string Export()
+    {
+        TextWriter writer;
+        SieExport exporter(*base, settings, writer, nullptr);
+        exporter.WriteSie();
+        std::string text(writer.BufferedBytes());
+        std::string lines;
+        for (char c : text)
+            lines += c == '\r' ? '\n' : c;
+        return lines;
+    }
+
+    static bool Has(const std::string& text, const std::string& line)
+    {
+        return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+    }
+
+    TestFolder folder;
+    std::unique_ptr<Base> base;
+    Component* company = nullptr;
+    SaveSettings settings;
+};
+
+TEST_F(SieExportTest, HeaderNamesTheCompanyOrTheExample)
+{
+    std::string text = Export();
+    EXPECT_EQ(text.rfind("#FLAGGA 0\n#PROGRAM VEK 5.6.7\n#FORMAT PC8\n#GEN ", 0), 0u);
+    EXPECT_TRUE(Has(text, "#SIETYP 4"));
+    EXPECT_TRUE(Has(text, "#FNAMN  \"Exempel\""));
+    EXPECT_EQ(text.find("#ORGNR"), std::string::npos);
+
+    settings.SetSieText(SieText::RC, "Bolaget \"Bästa\" AB");
+    settings.SetSieText(SieText::RO, "556000-0000");
+    settings.SetSieText(SieText::RN, "Fri text");
+    text = Export();
+    EXPECT_TRUE(Has(text, "#FNAMN  \"Bolaget \\\"Bästa\\\" AB\""));
+    EXPECT_TRUE(Has(text, "#ORGNR  \"556000-0000\""));
+    EXPECT_TRUE(Has(text, "#PROSA  \"Fri text\""));
+}
+
+// Guards the voucher number: the old "20" + YYMMDD form broke for dates before 2000 and after 2027.
+TEST_F(SieExportTest, VoucherNumbersCarryTheWholeYear)
+{
+    Component* bank = Account("T1930", "1930");
+    base->SetCardNumberDigits(1);
+    struct Case {
+        PackedDate date;
+        int32_t number;
+        const char* record;
+    };
+    const Case cases[] = {
+        {MakePackedDate(2012, 1, 31), 5, "#VER  \"\"  201201315  20120131  \"V\""},
+        {MakePackedDate(2028, 3, 1), 1, "#VER  \"\"  202803011  20280301  \"V\""},
+        {MakePackedDate(1999, 12, 31), 12, "#VER  \"\"  1999123112  19991231  \"V\""},
+    };
+    for (const Case& item : cases)
+        AddCard(item.date, item.number, "V", {{bank, 1.0}});
+    std::string text = Export();
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.record);
+        EXPECT_TRUE(Has(text, item.record));
+    }
+}
+
+// Guards the amounts: they followed the machine's separators, which SIE readers cannot read.
+TEST_F(SieExportTest, AmountsUseAPointAndNoGroupingWhateverTheSeparators)
+{
+    SeparatorGuard guard;
+    SetSeparators({u',', u'.'});
+    Component* bank = Account("T1930", "1930");
+    Component* sales = Account("I3010", "3010");
+    AddCard(MakePackedDate(2010, 1, 8), 1, "Stor", {{bank, 1234567.5}, {sales, -1234567.5, "Försäljning"}});
+    std::string text = Export();
+    EXPECT_TRUE(Has(text, "  #TRANS  1930  { } 1234567.50"));
+    EXPECT_TRUE(Has(text, "  #TRANS  3010  { } -1234567.50  \"\"  \"Försäljning\""));
+}
+
+TEST_F(SieExportTest, CodesWithBlanksAndObjectsAreQuotedAndListed)
+{
+    base->GetDimension(2).SetPluralName("Projekt");
+    settings.SetSieDimension(2, 6);
+    Component* odd = Account("KODD", "40 10", "Udda");
+    Component* project = base->AddComponent(2, "P1", "Projekt ett", "P 1");
+    AddCard(MakePackedDate(2010, 1, 8), 1, "Citat \"x\"", {{odd, 2.0, nullptr, project}});
+    std::string text = Export();
+    EXPECT_TRUE(Has(text, "#KONTO  \"40 10\"  \"Udda\""));
+    EXPECT_TRUE(Has(text, "#DIM  6  \"Projekt\""));
+    EXPECT_TRUE(Has(text, "#OBJEKT  6  \"P 1\"  \"Projekt ett\""));
+    EXPECT_TRUE(Has(text, "#VER  \"\"  20100108001  20100108  \"Citat \\\"x\\\"\""));
+    EXPECT_TRUE(Has(text, "  #TRANS  \"40 10\"  { 6 \"P 1\" } 2.00"));
+}
+
+TEST_F(SieExportTest, AComponentWithoutHostCodeIsReportedOnce)
+{
+    settings.SetSieFlag(SieFlag::Ru, false);
+    Component* bank = Account("T1930", "1930");
+    Component* nameless = Account("KX", nullptr);
+    AddCard(MakePackedDate(2010, 1, 8), 1, "A", {{nameless, 1.0}, {bank, -1.0}, {nameless, 2.0}});
+    AddCard(MakePackedDate(2010, 1, 9), 1, "B", {{nameless, 3.0}});
+    CountingHandler handler(0);
+    std::string text = Export();
+    int32_t reports = 0;
+    for (int32_t code : handler.codes)
+        reports += code == kMessageSieNoHostCode ? 1 : 0;
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(text.find("KX"), std::string::npos);
+    EXPECT_TRUE(Has(text, "  #TRANS  1930  { } -1.00"));
+    EXPECT_TRUE(Has(text, "#VER  \"\"  20100109001  20100109  \"B\""));  // the voucher stays, empty
+
+    settings.SetSieFlag(SieFlag::Ru, true);
+    EXPECT_TRUE(Has(Export(), "  #TRANS  KX  { } 2.00"));
+}
+
+TEST_F(SieExportTest, FileIsCp437WithCrLf)
+{
+    Component* bank = Account("T1930", "1930", "Å");
+    AddCard(MakePackedDate(2010, 1, 8), 1, "V", {{bank, 1.0}});
+    FilePath path(folder.Path("out.si"));
+    ASSERT_TRUE(SaveSieFile(*base, path, &settings));
+    std::string bytes = folder.Read("out.si");
+    EXPECT_NE(bytes.find("#KONTO  1930  \"\x8F\"\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find("\xC3"), std::string::npos);
+    EXPECT_EQ(bytes.find("\n#"), bytes.find("\r\n#") + 1);
+}
+
+// Guards against a half-written file: an export stopped midway leaves the old file as it was.
+TEST_F(SieExportTest, AStoppedExportLeavesTheOldFile)
+{
+    settings.SetSieFlag(SieFlag::Ru, false);
+    Component* nameless = Account("KX", nullptr);
+    AddCard(MakePackedDate(2010, 1, 8), 1, "A", {{nameless, 1.0}});
+    std::string path = folder.Write("old.si", "old contents");
+    CountingHandler handler(1);  // "Cancel" at the report
+    EXPECT_FALSE(SaveSieFile(*base, FilePath(path), &settings));
+    EXPECT_TRUE(IsErrorPending());
+    EXPECT_EQ(folder.Read("old.si"), "old contents");
+    EXPECT_EQ(folder.CountEntries(), 2);  // home and the old file: no temporary left
+}
+
+// Import, export, import: the same vouchers, lines, objects and opening balances.
+TEST_F(SieExportTest, ExportedFileImportsToTheSameFigures)
+{
+    std::string original =
+        "#SIETYP 4\n#FNAMN \"Testbolaget\"\n#RAR 0 20100701 20110630\n"
+        "#KONTO 1930 Bank\n#KONTO 4010 \"Varor \\\"A\\\"\"\n#DIM 6 Projekt\n#OBJEKT 6 P1 Ett\n"
+        "#IB 0 1930 1000.25\n#IB 0 2081 -1000.25\n"
+        "#VER A 1 20100801 \"Kaffe\"\n{\n#TRANS 4010 {6 P1} 120.5 20100801 \"Bröd \\\"gott\\\"\"\n#TRANS 1930 {} -120.5\n}\n"
+        "#VER A 2 20100802 \"Tom\"\n{\n}\n";
+    std::unique_ptr<Base> first = OpenSieFileAsNewBase(FilePath(folder.Write("in.se", original)));
+    ASSERT_NE(first, nullptr);
+    SaveSettings roundTrip;
+    roundTrip.FromBase(*first);
+    roundTrip.SetFormat(kSaveFormatSie);
+    roundTrip.SetSieDimension(2, 6);
+    ASSERT_TRUE(SaveSieFile(*first, FilePath(folder.Path("out.si")), &roundTrip));
+    std::unique_ptr<Base> second = OpenSieFileAsNewBase(FilePath(folder.Path("out.si")));
+    ASSERT_NE(second, nullptr);
+
+    SieSummary a = SummarizeSieBase(*first);
+    SieSummary b = SummarizeSieBase(*second);
+    EXPECT_EQ(b.voucherCards, a.voucherCards);
+    EXPECT_EQ(b.voucherLines, a.voucherLines);
+    EXPECT_EQ(b.accountSums, a.accountSums);
+    EXPECT_EQ(b.openingBalances, a.openingBalances);
+    // The opening balances keep their date through "#RAR".
+    auto openingDate = [](const Base& base) {
+        for (Card* card = base.FirstCard(); card != base.ChainEnd(); card = base.NextCard(card)) {
+            if (IsSieOpeningBalanceCard(*card))
+                return base.CardDate(card);
+        }
+        return PackedDate(0);
+    };
+    EXPECT_EQ(openingDate(*second), MakePackedDate(2010, 6, 30));
+    // Objects and line texts come back.
+    Component* project = second->GetDimension(2).FindByHost("P1");
+    ASSERT_NE(project, nullptr);
+    bool found = false;
+    for (Card* card = second->FirstCard(); card != second->ChainEnd(); card = second->NextCard(card)) {
+        for (CardGroup* group = second->FirstGroup(card); group; group = second->NextGroup(group)) {
+            for (CardLine* line = second->FirstLine(group); line; line = second->NextLine(line)) {
+                if (second->GetLineComponent(line, 1) == project->number) {
+                    found = true;
+                    EXPECT_STREQ(line->Text(), "Bröd \"gott\"");
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(found);
+    EXPECT_STREQ(second->GetDimension(1).FindByHost("4010")->text, "Varor \"A\"");
+}
+
+}  // namespace
+}  // namespace vek
