@@ -12,14 +12,36 @@ namespace vek {
 
 namespace {
 
-// Decimal digits of a magnitude, last digit first; returns the count (at least 1).
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Decimal digits of a magnitude, last digit first; returns the count (at least 1). Numbers are
+// written by the million into files, so two digits are taken per step and the common values that
+// fit 32 bits avoid 64-bit division.
 int32_t ReversedDecimalDigits(uint64_t magnitude, char* digits)
 {
     int32_t count = 0;
-    do {
-        digits[count++] = char('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
+    while (magnitude > 0xffffffffu) {
+        uint32_t pair = uint32_t(magnitude % 100);
+        magnitude /= 100;
+        digits[count++] = kDigitPairs[2 * pair + 1];
+        digits[count++] = kDigitPairs[2 * pair];
+    }
+    uint32_t small = uint32_t(magnitude);
+    while (small >= 100) {
+        uint32_t pair = small % 100;
+        small /= 100;
+        digits[count++] = kDigitPairs[2 * pair + 1];
+        digits[count++] = kDigitPairs[2 * pair];
+    }
+    if (small >= 10) {
+        digits[count++] = kDigitPairs[2 * small + 1];
+        digits[count++] = kDigitPairs[2 * small];
+    } else {
+        digits[count++] = char('0' + small);
+    }
     return count;
 }
 

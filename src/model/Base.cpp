@@ -65,6 +65,8 @@ BaseSaveSettings::~BaseSaveSettings() = default;
 
 DimensionImportSetupBase::~DimensionImportSetupBase() = default;
 
+BaseFileData::~BaseFileData() = default;
+
 ChangeReceiver::~ChangeReceiver() = default;
 
 // --- Change dispatch -------------------------------------------------------------------------------

@@ -67,6 +67,13 @@ public:
     virtual ~DimensionImportSetupBase();
 };
 
+// What the base-file code (the files library) keeps per base: save setups, who saved the file, the
+// state of a running read. The base only owns it (Base::FileData).
+class BaseFileData {
+public:
+    virtual ~BaseFileData();
+};
+
 // The menus built from a base's named objects; the program keeps, for each, the base it was last
 // built for, and a change of that base's objects resets the marker so that the menu is rebuilt.
 enum class BaseMenu : int32_t { Dimensions, SaveSetups, ImportSetups, TimeScales, Macros, Subsets, NamedObjects };
@@ -388,6 +395,10 @@ public:
     void TakeCheckpoint(BaseCheckpoint& checkpoint);
     void RollBack(BaseCheckpoint& checkpoint);
 
+    // --- Base-file layer (kept for the files library) ---------------------------------------------
+    BaseFileData* FileData() const { return fileData.get(); }
+    void SetFileData(std::unique_ptr<BaseFileData> data) { fileData = std::move(data); }
+
 private:
     friend class BaseTestAccess;
 
@@ -455,6 +466,9 @@ private:
 
     // Named objects, templates, the link registry, web users and protection are added by the code
     // that defines them.
+
+    // --- Base-file layer --------------------------------------------------------------------------
+    std::unique_ptr<BaseFileData> fileData;
 };
 
 }  // namespace vek

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "files/BaseFileType.h"
+#include "files/SaveSetup.h"
+#include "foundation/HeapText.h"
+#include "model/Base.h"
+
+namespace vek {
+
+// Who saved a base file: the "v", "t", "s", "m", "u" and "c" lines of its "##Characters" section.
+struct BaseFileInfo {
+    enum Item : int32_t { programVersion, platform, system, computer, user };
+    static constexpr int32_t kTextCount = 5;
+
+    BaseFileInfo() = default;
+    ~BaseFileInfo();
+    BaseFileInfo(const BaseFileInfo&) = delete;
+    BaseFileInfo& operator=(const BaseFileInfo&) = delete;
+
+    ConstHeapText Text(Item item) const { return texts[size_t(item)]; }
+    void SetText(Item item, const char* text);
+    void Clear();
+    // This program, this machine, this user and now.
+    void FillForThisProgram();
+
+    std::array<HeapText, kTextCount> texts{};
+    double saveTime = 0.0;  // seconds since the day-number epoch (DateTime::ToSeconds); 0 for none
+};
+
+// What the base-file code keeps per base: the save setups, who saved the file, the state of the
+// running read, the line-history and compression settings and the marks of a load or save. Made on
+// first use and owned by the base (Base::FileData).
+class BaseFileRecord final : public BaseFileData {
+public:
+    explicit BaseFileRecord(Base& base);
+    ~BaseFileRecord() override;
+
+    // The base's record, made when it has none (a base without one cannot lose anything: the record
+    // holds nothing but defaults until something is stored).
+    static BaseFileRecord& Of(Base& base);
+    static const BaseFileRecord* Find(const Base& base);
+
+    SaveSetupList& SaveSetups() { return saveSetups; }
+    const SaveSetupList& SaveSetups() const { return saveSetups; }
+    BaseFileInfo& Info() { return info; }
+    const BaseFileInfo& Info() const { return info; }
+
+    // The state of the file being read (BaseFileState::kind 0 when none).
+    BaseFileState state;
+    // The base records card sources ("LH" of "##BaseOptions", the "H" lines of "##Cards").
+    bool lineHistory = false;
+    // Blocks of a container are compressed when the base is saved as one.
+    bool compress = true;
+    // The last load or save was given up.
+    bool cancelled = false;
+    // The modification time of the base's file when it was last read or written (0: not known).
+    double fileTime = 0.0;
+
+private:
+    SaveSetupList saveSetups;
+    BaseFileInfo info;
+};
+
+}  // namespace vek
