@@ -8,6 +8,10 @@
 #include "foundation/String.h"
 #include "foundation/TextReader.h"
 #include "model/Base.h"
+#include "model/BaseProtection.h"
+#include "model/Macro.h"
+#include "model/TimeScale.h"
+#include "model/WebUser.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -206,7 +210,12 @@ void SaveSettings::FromBase(const Base& base, const BaseContents& contents)
 
 void SaveSettings::FromBase(const Base& base)
 {
-    FromBase(base, BaseContents{});
+    BaseContents contents;
+    contents.hasPassword = base.Protection().HasProtection();
+    contents.hasWebUsers = base.WebUsers().HasUsers();
+    contents.hasTimeScales = base.CountTimeScales() > 0;
+    contents.hasMacros = base.Macros().Count() > 0;
+    FromBase(base, contents);
 }
 
 // --- Option words ------------------------------------------------------------------------------------

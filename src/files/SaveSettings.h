@@ -70,9 +70,8 @@ constexpr int32_t kSieTextCount = 4;
 enum class SieFlag : int32_t { Rk, Rd, Rv, Rr, Ru };
 constexpr int32_t kSieFlagCount = 5;
 
-// What SaveSettings::FromBase needs to know of a base beyond what Base answers itself. The base's
-// named-object lists, password and compression setting are kept by the code that defines them; a
-// part stated as present keeps its section on, and every section writer skips what is empty.
+// Which optional parts a base has, for SaveSettings::FromBase. A part stated as present keeps its
+// section on (every section writer skips what is empty), so an unknown part is stated present.
 struct BaseContents {
     bool compress = true;
     bool hasPassword = true;
@@ -115,7 +114,8 @@ public:
     // lacks (no cards; no dimension in use; the parts `contents` states absent); save mode 3 for
     // every dimension not in use; dimension 2 (index 1) is the SIE account dimension when in use.
     void FromBase(const Base& base, const BaseContents& contents);
-    // The same with the parts the Base itself cannot answer yet taken as present.
+    // The same with what the Base answers itself: its password, web users, time scales and macros.
+    // Its save setups, import setups, subsets, templates and compression are taken as present (on).
     void FromBase(const Base& base);
 
     // One option word of the command language's save command ("C+", "D3U", "FS", "T=Sales*",

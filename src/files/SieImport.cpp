@@ -107,7 +107,8 @@ class SieImporter {
 public:
     SieImporter(Base& base, const FilePath& path) : base(base), path(path) {}
 
-    [[nodiscard]] bool Run();
+    // Reads the SIE text of the reader (set to the survey's encoding) into the base.
+    [[nodiscard]] bool Run(TextReader& input, const SieFileSurvey& survey);
 
 private:
     // Reads the next line into the record; false at the end of the file.
@@ -139,7 +140,7 @@ private:
 
     Base& base;
     const FilePath& path;
-    FileTextReader reader;
+    TextReader* reader = nullptr;
     SieRecord record;
     bool recordPending = false;  // the record holds a line that look-ahead read and left unhandled
 
@@ -162,24 +163,19 @@ private:
     std::array<uint32_t, kLineSlotCount> lineComponents{};
 };
 
-bool SieImporter::Run()
+bool SieImporter::Run(TextReader& input, const SieFileSurvey& survey)
 {
-    SieFileSurvey survey;
-    if (!SurveySieFile(path, survey))
-        return false;
     if (!survey.isSie) {
         if (!IsErrorPending()) {
-            GetPendingError().message.Clear();
             SetErrorCode(kMessageNotSieFile);
             GetPendingError().message.AddFileName(path.CStr());
         }
         return false;
     }
-    if (!reader.Open(path.CStr()))
-        return false;
-    if (!IsUtf16Encoding(reader.Encoding()))
-        reader.SetEncoding(survey.encoding);
-    reader.SetCheckUtf8(false);
+    reader = &input;
+    if (!IsUtf16Encoding(reader->Encoding()))
+        reader->SetEncoding(survey.encoding);
+    reader->SetCheckUtf8(false);
 
     for (const AccountClass& accountClass : kAccountClasses)
         base.AddComponent(kAccountDimension, accountClass.code, accountClass.text, nullptr);
@@ -190,7 +186,7 @@ bool SieImporter::Run()
         Dispatch();
     }
     FinishVoucher();
-    reader.Close();
+    reader = nullptr;
     base.UpdateDimensionsInUse();
     base.NotifyChangedDimensions();
     base.FlushCardChanges();
@@ -199,9 +195,9 @@ bool SieImporter::Run()
 
 bool SieImporter::ReadRecord()
 {
-    if (!reader.ReadLine())
+    if (!reader->ReadLine())
         return false;
-    record.Parse(reader.LineStart(), reader.LineEnd());
+    record.Parse(reader->LineStart(), reader->LineEnd());
     return true;
 }
 
@@ -504,7 +500,7 @@ void SieImporter::StartVoucher()
         message.code = kMessageSieVoucherDate;
         message.AddFileName(path.CStr());
         String lineNumber;
-        lineNumber.AssignInt64(reader.LineCount());
+        lineNumber.AssignInt64(reader->LineCount());
         message.AddText(lineNumber.CStr());
         message.AddTextBytes(dateText.data(), int32_t(dateText.size() < 60 ? dateText.size() : 60));
         char date[kPackedDateTextCapacity];
@@ -627,8 +623,29 @@ private:
 
 bool ImportSie(Base& base, const FilePath& path)
 {
+    SieFileSurvey survey;
+    if (!SurveySieFile(path, survey))
+        return false;
+    FileTextReader reader;
+    if (survey.isSie && !reader.Open(path.CStr()))
+        return false;
     SieImporter importer(base, path);
-    return importer.Run();
+    bool done = importer.Run(reader, survey);
+    reader.Close();
+    return done;
+}
+
+bool ImportSieBytes(Base& base, std::string_view bytes, const FilePath& name)
+{
+    SieEncodingSurvey surveyor;
+    surveyor.Add(bytes.data(), int64_t(bytes.size()));
+    SieFileSurvey survey = surveyor.Finish();
+    // A byte-order mark is no part of the first line.
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    TextReader reader(bytes.data(), int64_t(bytes.size()));
+    SieImporter importer(base, name);
+    return importer.Run(reader, survey);
 }
 
 bool ImportSieFile(Base& base, const FilePath& path)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace vek {
 
@@ -37,6 +38,10 @@ constexpr const char* kSieOpeningBalanceTitle = "IB";
 // be read, is not an SIE file (message 3830), or the work was stopped (cancel flag or a pending
 // error); what was read stays in the base then, and the caller undoes it (ImportSieFile).
 [[nodiscard]] bool ImportSie(Base& base, const FilePath& path);
+
+// The same over SIE bytes in memory; `name` stands for the file in messages and names the company
+// of a file without one.
+[[nodiscard]] bool ImportSieBytes(Base& base, std::string_view bytes, const FilePath& name);
 
 // Imports an SIE file into an open base as one step: on failure the base is rolled back to what it
 // held before (cards, components and the dimension names the import set), and the pending error

@@ -100,7 +100,9 @@ void SieEncodingSurvey::Add(const char* bytes, int64_t n)
         if (n >= 3 && uint8_t(bytes[0]) == 0xEF && uint8_t(bytes[1]) == 0xBB && uint8_t(bytes[2]) == 0xBF)
             byteOrderMark = true;
     }
-    for (int64_t i = 0; i < n; ++i)
+    // Only the head of the file is looked at line by line: the SIE labels of the first 9 lines and
+    // "#FORMAT", which stands among the first records of every file.
+    for (int64_t i = 0; i < n && lineNumber < kSurveyedLines; ++i)
         TakeLineByte(bytes[i]);
     // Pieces small enough for the 32-bit lengths of the UTF-8 walk.
     constexpr int64_t kPiece = 1 << 20;
@@ -115,7 +117,7 @@ void SieEncodingSurvey::Classify(const char* bytes, int64_t n)
     const auto* p = reinterpret_cast<const uint8_t*>(bytes);
     const uint8_t* end = p + n;
     // Finish a sequence that the last piece cut short.
-    while (carryLength > 0 && p < end) {
+    while (carryLength > 0 && carryLength < int32_t(sizeof carry) && p < end) {
         carry[carryLength++] = char(*p++);
         uint8_t lead = uint8_t(carry[0]);
         int32_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
@@ -142,13 +144,32 @@ void SieEncodingSurvey::Classify(const char* bytes, int64_t n)
         }
     }
     const char* text = reinterpret_cast<const char*>(p);
-    int32_t verdict = Utf8Classify(text, int32_t(cut));
-    if (verdict == 1) {
-        sawBadUtf8 = true;
-        return;
+    // Runs of ASCII are passed over eight bytes at a time; the rest is judged by the UTF-8 walk.
+    int64_t i = 0;
+    while (i < cut) {
+        while (i + 8 <= cut) {
+            uint64_t word;
+            std::memcpy(&word, text + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) != 0)
+                break;
+            i += 8;
+        }
+        int64_t runEnd = i;
+        while (runEnd < cut && uint8_t(text[runEnd]) >= 0x80)
+            ++runEnd;
+        // A run of non-ASCII bytes ends before an ASCII byte, which no sequence continues into.
+        if (runEnd > i) {
+            int32_t verdict = Utf8Classify(text + i, int32_t(runEnd - i));
+            if (verdict == 1 || (runEnd < cut && !Utf8IsValid(text + i, int32_t(runEnd - i + 1)))) {
+                sawBadUtf8 = true;
+                return;
+            }
+            sawNonAscii = true;
+            i = runEnd;
+        } else {
+            ++i;
+        }
     }
-    if (verdict == 2)
-        sawNonAscii = true;
     carryLength = int32_t(length - cut);
     std::memcpy(carry, text + cut, size_t(carryLength));
     if (carryLength > 0)

@@ -78,6 +78,8 @@ struct SieFileSurvey {
 // byte-order mark means UTF-8.
 class SieEncodingSurvey {
 public:
+    static constexpr int32_t kSurveyedLines = 200;
+
     // Feed the file's bytes in order, in pieces of any size.
     void Add(const char* bytes, int64_t n);
     SieFileSurvey Finish();

@@ -11,9 +11,12 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "model/BaseProtection.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
+#include "model/TimeScaleLookup.h"
+#include "model/WebUser.h"
 
 namespace vek {
 
@@ -56,6 +59,22 @@ void ResetMenuMarker(BaseMenu menu, const Base* base)
     Base*& marker = Chain().menuBuiltFor[int32_t(menu)];
     if (marker == base)
         marker = nullptr;
+}
+
+TimeScaleList* TimeScalesOfBase(const Base* base)
+{
+    // Every base is made as a mutable object; the lookup takes it as const only because date
+    // expressions hold their base that way.
+    return base != nullptr ? &const_cast<Base*>(base)->TimeScales() : nullptr;
+}
+
+// Date expressions find the periods of a base's time scales through this lookup. A new base
+// registers it whenever no lookup is registered, so it needs no start-up step.
+void RegisterBaseTimeScaleLookup()
+{
+    static const TimeScaleListLookup lookup(TimeScalesOfBase);
+    if (CurrentTimeScaleLookup() == nullptr)
+        RegisterTimeScaleLookup(&lookup);
 }
 
 
@@ -243,7 +262,7 @@ void Base::DoOwnWork(const ChangeRecord& record)
     case 26:
     case 43:
     case 47:
-    case 51:
+    case kChangeTimeScaleRead:
     case 64:
     case kChangeCardNumberDigits:
     case kChangeValueFormat:
@@ -284,16 +303,16 @@ void Base::DoOwnWork(const ChangeRecord& record)
         SetModified(true);
         ResetMenuMarker(BaseMenu::ImportSetups, this);
         break;
-    case 50:
-    case 52:
-    case 53:
+    case kChangeTimeScaleRenamed:
+    case kChangeTimeScaleAdded:
+    case kChangeTimeScaleDeleted:
         SetModified(true);
         ResetMenuMarker(BaseMenu::TimeScales, this);
         break;
-    case 54:
-    case 55:
-    case 56:
-    case 57:
+    case kChangeMacroRenamed:
+    case kChangeMacroChanged:
+    case kChangeMacroAdded:
+    case kChangeMacroDeleted:
         SetModified(true);
         ResetMenuMarker(BaseMenu::Macros, this);
         break;
@@ -369,6 +388,10 @@ Base::Base(const FilePath& filePath, int32_t untitled)
     while (*link != nullptr)
         link = &(*link)->nextBase;
     *link = this;
+
+    webUsers = std::make_unique<WebUserList>(this);
+    protection = std::make_unique<BaseProtection>(this);
+    RegisterBaseTimeScaleLookup();
 
     valueFormats.fill(kDefaultValueFormat);
     for (uint32_t d = 0; d < kDimensionCount; ++d) {

@@ -11,7 +11,9 @@
 #include "model/Card.h"
 #include "model/ChangeRecord.h"
 #include "model/Component.h"
+#include "model/Macro.h"
 #include "model/RecordPool.h"
+#include "model/TimeScale.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -24,6 +26,9 @@ class String;
 class TextWriter;
 struct Message;
 class BaseWindowLink;
+class BaseProtection;
+class ObjectMenu;
+class WebUserList;
 
 constexpr int32_t kValueFieldCount = 24;
 constexpr int32_t kDefaultValueFormat = 2;
@@ -390,10 +395,41 @@ public:
     // -1, 0 or 1 by key; a null card after every card; direction 1 reverses the order of cards.
     int32_t CompareCardsByKey(const Card* a, const Card* b, int32_t direction) const;
 
-    // Checkpoints: RollBack removes exactly the cards and components added since TakeCheckpoint and
-    // posts the changes of what it removed.
+    // Checkpoints: RollBack removes exactly the cards, components, time scales and macros added since
+    // TakeCheckpoint and posts the changes of what it removed.
     void TakeCheckpoint(BaseCheckpoint& checkpoint);
     void RollBack(BaseCheckpoint& checkpoint);
+
+    // --- Named objects: time scales, macros, web users, password ----------------------------------
+    // Names are looked up trimmed of blanks and without regard to case; an empty name finds nothing.
+    TimeScaleList& TimeScales() { return timeScales; }
+    const TimeScaleList& TimeScales() const { return timeScales; }
+    TimeScale* FindTimeScale(const char* name) const { return timeScales.Find(name); }
+    // Appends a time scale of this base that was removed; RemoveTimeScale unlinks one, which stays
+    // alive. Neither posts a change.
+    void AppendTimeScale(TimeScale* timeScale) { timeScales.Append(timeScale); }
+    void RemoveTimeScale(TimeScale* timeScale) { timeScales.Remove(timeScale); }
+    int32_t CountTimeScales() const { return timeScales.Count(); }
+    // -1 when the time scale is not in the list.
+    int32_t TimeScaleIndex(const TimeScale* timeScale) const { return timeScales.IndexOf(timeScale); }
+    TimeScale* TimeScaleAt(int32_t index) const { return timeScales.At(index); }
+    void BuildTimeScaleMenu(ObjectMenu& menu) { timeScales.BuildMenu(menu); }
+
+    // Macros join and leave the list as they are made and deleted (Macro's constructor, destructor).
+    MacroList& Macros() { return macros; }
+    const MacroList& Macros() const { return macros; }
+    Macro* FindMacro(const char* name) const { return macros.Find(name); }
+    void SortMacros() { macros.Sort(); }
+    void DeleteAllMacros() { macros.DeleteAll(); }
+    void BuildMacroMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
+    {
+        macros.BuildMenu(macroMenu, secondParent);
+    }
+
+    WebUserList& WebUsers() { return *webUsers; }
+    const WebUserList& WebUsers() const { return *webUsers; }
+    BaseProtection& Protection() { return *protection; }
+    const BaseProtection& Protection() const { return *protection; }
 
     // --- Base-file layer (kept for the files library) ---------------------------------------------
     BaseFileData* FileData() const { return fileData.get(); }
@@ -425,6 +461,8 @@ private:
     int32_t saveKind = 1;
     int32_t fileWord = 1;              // read by the base-file code
     std::array<int32_t, 7> fileRecord{};  // owned by the base-file code
+    std::unique_ptr<WebUserList> webUsers;
+    std::unique_ptr<BaseProtection> protection;
     int32_t cardNumberDigits = 3;
     int32_t dimensionCaptionWidth = kMinDimensionCaptionWidth;
     int32_t fieldCaptionWidth = kMinFieldCaptionWidth;
@@ -464,8 +502,11 @@ private:
     std::array<int32_t, kDimensionCount> dimensionOrder{};
     int32_t dimensionOrderCount = 0;
 
-    // Named objects, templates, the link registry, web users and protection are added by the code
-    // that defines them.
+    // --- Named objects (the lists delete their objects without posting changes) -------------------
+    TimeScaleList timeScales{this};
+    MacroList macros{this};
+    // Save setups, import setups, subsets, templates and the link registry are added by the code that
+    // defines them.
 
     // --- Base-file layer --------------------------------------------------------------------------
     std::unique_ptr<BaseFileData> fileData;

@@ -82,6 +82,8 @@ bool MarkAddedSince(BitSet& set, int32_t elements)
 
 void Base::TakeCheckpoint(BaseCheckpoint& checkpoint)
 {
+    checkpoint.lastTimeScale = timeScales.Last();
+    macros.SetKeepMarks();
     checkpoint.valid = MarkPoolRecords(checkpoint.cards, cards.cardPool) &&
                        MarkPoolRecords(checkpoint.components, componentPool);
     if (!checkpoint.valid)
@@ -93,6 +95,10 @@ void Base::RollBack(BaseCheckpoint& checkpoint)
     if (!checkpoint.valid)
         return;
     checkpoint.valid = false;
+    // Named objects first: each deletion posts its own change.
+    macros.DeleteUnmarked();
+    timeScales.DeleteAfter(checkpoint.lastTimeScale);
+    checkpoint.lastTimeScale = nullptr;
     if (!MarkAddedSince(checkpoint.cards, cards.cardPool.ElementCount()) ||
         !MarkAddedSince(checkpoint.components, componentPool.ElementCount())) {
         SetOutOfMemoryError();

@@ -6,6 +6,7 @@
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
+#include "model/ModelServices.h"
 #include "model/NamedObjects.h"
 
 namespace vek {
@@ -15,8 +16,6 @@ namespace {
 // Codes of the password field: the line-break and tab bytes of long-text fields.
 constexpr char kCodedLineBreak = 3;
 constexpr char kCodedTab = 4;
-
-PasswordAsker* registeredAsker = nullptr;
 
 // CR, LF and CR LF become the byte 3, tab the byte 4.
 void CodeField(String& text)
@@ -34,13 +33,6 @@ void DecodeField(String& text)
 }
 
 }  // namespace
-
-PasswordAsker::~PasswordAsker() = default;
-
-void RegisterPasswordAsker(PasswordAsker* asker)
-{
-    registeredAsker = asker;
-}
 
 BaseProtection::BaseProtection(Base* owner) : base(owner) {}
 
@@ -87,7 +79,7 @@ bool BaseProtection::CheckPassword(int32_t promptText)
     if (base != nullptr && base->SaveKind() == kSaveKindText)
         return true;
     String entered;
-    int32_t answer = registeredAsker != nullptr ? registeredAsker->AskPassword(base, entered, promptText) : 0;
+    int32_t answer = CurrentModelServices().AskPassword(base, entered, promptText);
     bool passes = answer != 0 && PasswordHashOf(entered.CStr()) == passwordHash;
     entered.WipeAndClear();
     if (passes)

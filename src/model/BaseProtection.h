@@ -21,18 +21,6 @@ constexpr int32_t kTextPasswordPromptOther = 7201;
 // The save kind of a base kept as plain text, whose password is never asked.
 constexpr int32_t kSaveKindText = 5;
 
-// The password dialog, given by the editors' layer at start-up. Without one (headless runs) nobody can
-// be asked and every question is answered as cancelled.
-class PasswordAsker {
-public:
-    virtual ~PasswordAsker();
-    // Asks for the password of the base with the prompt text's number. 0 when cancelled; otherwise
-    // the answer bits (bit value 2: remember the password in the keychain) with the text in `out`.
-    virtual int32_t AskPassword(Base* base, String& out, int32_t promptText) = 0;
-};
-// Registers the dialog (null: none). The caller keeps it alive while it is registered.
-void RegisterPasswordAsker(PasswordAsker* asker);
-
 // The password of a base: held scrambled in memory (ProtectedText) and handed out in plain only on
 // request, with the hash through which passwords are compared (so without regard to case).
 //
@@ -60,7 +48,8 @@ public:
     [[nodiscard]] bool CopyFrom(const BaseProtection& other);
 
     // The check before a protected dialog: passes when there is no password or the base is kept as
-    // plain text; otherwise asks through the password dialog and passes when the hash of the answer
+    // plain text; otherwise asks through the password dialog (ModelServices::AskPassword; without a
+    // display nobody can be asked, which counts as cancelled) and passes when the hash of the answer
     // equals the stored one. A wrong answer fails and sets the pending error 3814; a cancelled
     // dialog fails without an error.
     [[nodiscard]] bool CheckPassword(int32_t promptText);

@@ -12,6 +12,7 @@
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
+#include "model/WebUser.h"
 
 namespace vek {
 
@@ -283,6 +284,9 @@ BaseMemoryUse Base::GetMemoryUse()
     used += CardTextMemory();
     if (lineIndexMap)
         used += lineIndexMap->MemorySize();
+    used += webUsers->StoredSize();
+    used += timeScales.GetMemoryUse();
+    used += macros.GetMemoryUse();  // with the name index
     BaseMemoryUse use;
     use.used = RoundUpToKilobyte(used);
     use.free = RoundUpToKilobyte(cards.FreeRecordBytes());

@@ -24,10 +24,6 @@ namespace {
 constexpr const char* kDateUnitNames[8] = {"", "Day", "Week", "Month", "Quarter", "Year", "File", "Reference"};
 constexpr std::size_t kLongestDateUnitName = 9;
 
-// The time-scale changes that can move a period's key (the list was read, a time scale went).
-constexpr int32_t kDateExpressionTimeScaleRead = 51;
-constexpr int32_t kDateExpressionTimeScaleDeleted = 53;
-
 // An absolute key is read from at most this many digits and "-" characters.
 constexpr int32_t kAbsoluteKeyBytes = 32;
 
@@ -437,8 +433,9 @@ bool DateExpression::DependsOnChange(const ChangeRecord& record, TextFieldLink* 
         case kChangeReferenceDate:
             applies = unit == DateUnit::Reference;
             break;
-        case kDateExpressionTimeScaleRead:
-        case kDateExpressionTimeScaleDeleted:
+        // The time-scale changes that can move a period's key (a time scale was read or went).
+        case kChangeTimeScaleRead:
+        case kChangeTimeScaleDeleted:
             applies = unit == DateUnit::Period || unit == DateUnit::TimeScale;
             break;
         case kChangeCardNumberDigits:

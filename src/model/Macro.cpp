@@ -18,10 +18,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kChangeMacroRenamed = 54;
-constexpr int32_t kChangeMacroChanged = 55;
-constexpr int32_t kChangeMacroAdded = 56;
-constexpr int32_t kChangeMacroDeleted = 57;
 // Key kind of the name index: without regard to case.
 constexpr int32_t kMacroIndexKeyKind = 5;
 

@@ -50,6 +50,11 @@ uint32_t HeadlessModelServices::RunUnknownComponentDialog(Base&, int32_t d, cons
     return uint32_t(d);
 }
 
+int32_t HeadlessModelServices::AskPassword(Base*, String&, int32_t)
+{
+    return 0;
+}
+
 int32_t HeadlessModelServices::MeasureTextWidth(const char* text, int32_t length)
 {
     if (text == nullptr || length <= 0)

@@ -16,11 +16,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kChangeTimeScaleRenamed = 50;
-constexpr int32_t kChangeTimeScaleRead = 51;
-constexpr int32_t kChangeTimeScaleAdded = 52;
-constexpr int32_t kChangeTimeScaleDeleted = 53;
-
 constexpr CardKey kOpenEndKey{kOpenEndNumber, kOpenEndNumber};
 
 // The label as stored: control characters dropped, cut to 63 bytes before a character, and no

@@ -11,6 +11,8 @@
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
+#include "model/BaseProtection.h"
+#include "model/Macro.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -409,8 +411,17 @@ TEST(SaveSettingsTest, FromBaseLeavesOutWhatTheBaseLacks)
     EXPECT_FALSE(settings.SavesSection(SaveSection::Dimension));
     EXPECT_EQ(settings.DimensionSaveMode(1), kSaveModeNone);
     EXPECT_EQ(settings.SieDimension(1), 0);
+    EXPECT_FALSE(settings.SavesSection(SaveSection::Macro));
+    EXPECT_FALSE(settings.SavesSection(SaveSection::Protection));
     // Parts the base cannot answer for itself stay on.
+    EXPECT_TRUE(settings.SavesSection(SaveSection::ImportSetup));
+    EXPECT_TRUE(settings.Compress());
+    new Macro(base.Macros(), "Start");
+    ASSERT_TRUE(base.Protection().SetPassword("secret"));
+    settings.FromBase(base);
     EXPECT_TRUE(settings.SavesSection(SaveSection::Macro));
+    EXPECT_TRUE(settings.SavesSection(SaveSection::Protection));
+    EXPECT_FALSE(settings.SavesSection(SaveSection::TimeScale));
 
     ASSERT_NE(base.AddComponent(1, "3000", "Sales", nullptr), nullptr);
     ASSERT_NE(base.AddComponent(3, "P1", "Project", nullptr), nullptr);

@@ -8,7 +8,9 @@
 #include "model/Base.h"
 #include "model/Component.h"
 #include "model/Dimension.h"
+#include "model/Macro.h"
 #include "model/SyntheticBase.h"
+#include "model/TimeScale.h"
 #include "platform/FilePath.h"
 #include "CardTestSupport.h"
 
@@ -130,6 +132,103 @@ TEST_F(BaseCheckpointTest, RollingBackWithoutAValidCheckpointChangesNothing)
     ClearError();
     base.RollBack(checkpoint);
     EXPECT_EQ(CardPicture(base), cards);
+}
+
+std::vector<std::string> TimeScaleNames(const Base& base)
+{
+    std::vector<std::string> names;
+    for (TimeScale* scale = base.TimeScales().First(); scale != nullptr; scale = scale->Next())
+        names.emplace_back(scale->GetName());
+    return names;
+}
+
+std::vector<std::string> SortedMacroNames(Base& base)
+{
+    base.SortMacros();
+    std::vector<std::string> names;
+    for (Macro* macro = base.Macros().First(); macro != nullptr; macro = macro->Next())
+        names.emplace_back(macro->GetName());
+    return names;
+}
+
+class DeletionCounter : public ChangeReceiver {
+public:
+    void OnBaseChange(const ChangeRecord& record) override
+    {
+        scalesDeleted += record.code == kChangeTimeScaleDeleted;
+        macrosDeleted += record.code == kChangeMacroDeleted;
+    }
+    int32_t scalesDeleted = 0;
+    int32_t macrosDeleted = 0;
+};
+
+// Time scales and macros made since the checkpoint go, each posting its deletion; the earlier ones
+// stay in their order, also when the import changed or renamed them. With none at the checkpoint
+// every later one goes.
+TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
+{
+    for (int32_t before : {0, 1, 3}) {
+        SCOPED_TRACE(before);
+        Base base{FilePath(), 1};
+        std::vector<std::string> old;
+        for (int32_t i = 0; i < before; ++i) {
+            old.push_back("Old " + std::to_string(i));
+            new TimeScale(base.TimeScales(), old.back().c_str());
+            new Macro(base.Macros(), old.back().c_str());
+        }
+        BaseMemoryUse memory = base.GetMemoryUse();
+        BaseCheckpoint checkpoint;
+        base.TakeCheckpoint(checkpoint);
+        ASSERT_TRUE(checkpoint.valid);
+
+        std::string commands(9000, 'x');
+        for (const char* name : {"New 1", "New 2"}) {
+            TimeScale* scale = new TimeScale(base.TimeScales(), name);
+            ASSERT_TRUE(scale->AddPeriod(CardKey{kDay, 1}, "Spring"));
+            new Macro(base.Macros(), name);
+        }
+        base.FindMacro("new 2")->SetCommands(commands.c_str());
+        EXPECT_GE(base.GetMemoryUse().used - memory.used, 9000) << "named objects count in the base's memory";
+        if (before > 0) {
+            // A renamed macro leaves the list and joins it again; it is still an old one.
+            Macro* renamed = base.FindMacro("Old 0");
+            renamed->Rename("Renamed");
+            renamed->Rename("Old 0");
+            base.FindTimeScale("Old 0")->ClearPeriods();
+        }
+
+        DeletionCounter counter;
+        base.AddReceiver(ChangeStage::Dependents, &counter);
+        base.RollBack(checkpoint);
+        base.RemoveReceiver(ChangeStage::Dependents, &counter);
+
+        EXPECT_EQ(base.GetMemoryUse().used, memory.used) << "before the name index is made again";
+        EXPECT_EQ(TimeScaleNames(base), old);
+        EXPECT_EQ(SortedMacroNames(base), old);
+        EXPECT_EQ(base.FindTimeScale("New 1"), nullptr);
+        EXPECT_EQ(base.FindMacro("New 2"), nullptr) << "the name index forgets it";
+        EXPECT_EQ(counter.scalesDeleted, 2);
+        EXPECT_EQ(counter.macrosDeleted, 2);
+    }
+}
+
+// A later checkpoint keeps what an earlier rollback kept and what was added in between.
+TEST(BaseCheckpointNamedObjects, SecondCheckpointKeepsWhatCameBetween)
+{
+    Base base{FilePath(), 1};
+    new Macro(base.Macros(), "First");
+    BaseCheckpoint checkpoint;
+    base.TakeCheckpoint(checkpoint);
+    new Macro(base.Macros(), "Gone");
+    base.RollBack(checkpoint);
+    new Macro(base.Macros(), "Between");
+    new TimeScale(base.TimeScales(), "Between");
+    base.TakeCheckpoint(checkpoint);
+    new Macro(base.Macros(), "Gone too");
+    new TimeScale(base.TimeScales(), "Gone too");
+    base.RollBack(checkpoint);
+    EXPECT_EQ(SortedMacroNames(base), (std::vector<std::string>{"Between", "First"}));
+    EXPECT_EQ(TimeScaleNames(base), (std::vector<std::string>{"Between"}));
 }
 
 TEST(BaseCardKeys, SteppingWithinTheCardNumberDigits)

@@ -12,6 +12,7 @@
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
+#include "model/ModelServices.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -27,10 +28,10 @@ std::string Plain(const BaseProtection& protection)
 }
 
 // A password dialog that answers what it is told to and counts the questions.
-class ScriptedAsker : public PasswordAsker {
+class ScriptedAsker : public HeadlessModelServices {
 public:
-    ScriptedAsker() { RegisterPasswordAsker(this); }
-    ~ScriptedAsker() override { RegisterPasswordAsker(nullptr); }
+    ScriptedAsker() { RegisterModelServices(this); }
+    ~ScriptedAsker() override { RegisterModelServices(nullptr); }
 
     int32_t AskPassword(Base*, String& out, int32_t promptText) override
     {

@@ -482,5 +482,46 @@ TEST_F(TimeScaleBaseTest, PeriodEndsFollowTheCards)
     EXPECT_EQ(KeyText(key), "241001-1");
 }
 
+// A base registers the lookup over the bases' own time scales when none is registered, so that a
+// date expression of a base names the periods of that base and of no other. When the time scale
+// goes, the base's reference date that named one of its periods falls back to "File".
+TEST(BaseTimeScales, DateExpressionsResolveThroughTheirBase)
+{
+    RegisterTimeScaleLookup(nullptr);
+    MessageCatcher catcher;
+    Base base{FilePath(), 1};
+    Base other{FilePath(), 2};
+    ASSERT_NE(CurrentTimeScaleLookup(), nullptr);
+    auto* quarters = new TimeScale(base.TimeScales(), "Quarters");
+    const char* labels[] = {"Q1", "Q2", "Q3", "Q4"};
+    for (int32_t q = 0; q < 4; ++q)
+        ASSERT_TRUE(quarters->AddPeriod(Key(2024, 1 + 3 * q, 1), labels[q]));
+    EXPECT_EQ(base.FindTimeScale(" quarters "), quarters);
+    EXPECT_EQ(other.FindTimeScale("Quarters"), nullptr);
+
+    DateExpression from(&base, -1);
+    ASSERT_TRUE(from.ParseCString("q3+1"));
+    EXPECT_EQ(from.Unit(), DateUnit::Period);
+    EXPECT_STREQ(from.Text(), "Q3");
+    EXPECT_EQ(KeyText(from.Value()), "241001-1");
+
+    DateExpression whole(&base, -1);
+    ASSERT_TRUE(whole.ParseCString("quarters"));
+    EXPECT_EQ(whole.Unit(), DateUnit::TimeScale);
+    EXPECT_STREQ(whole.Text(), "Quarters");
+
+    DateExpression elsewhere(&other, -1);
+    (void)elsewhere.ParseCString("q3+1");
+    EXPECT_NE(elsewhere.Unit(), DateUnit::Period);
+
+    DateExpression reference(&base, 1);
+    ASSERT_TRUE(reference.ParseCString("Q2"));
+    base.SetReferenceDate(reference);
+    EXPECT_EQ(base.ReferenceDate().Unit(), DateUnit::Period);
+    EXPECT_EQ(KeyText(base.ReferenceDate().Value()), "240630-2147483647");
+    delete quarters;
+    EXPECT_EQ(base.ReferenceDate().Unit(), DateUnit::File);
+}
+
 }  // namespace
 }  // namespace vek

@@ -1,0 +1,297 @@
+// The "##Cards" section. Lines (key = the first character of the first field):
+//
+//   | key           | fields                                      | effect                            |
+//   |---------------|---------------------------------------------|-----------------------------------|
+//   | "-D" + C/H/T  | TAB n (1..32)                               | dimension n names its components  |
+//   |               |                                             | by code, host code or text        |
+//   | "-LN"         | TAB n (1..24)                               | amounts per line                  |
+//   | "C" + key     | TAB title (long-text form)                  | a new card                        |
+//   | "N" + stamp   | TAB notes (long-text form)                  | the card's notes and their stamp  |
+//   | "S" + stamp 1 | TAB stamp 2 TAB stamp 3 TAB stamp 4         | created, modified, signature E, P |
+//   | "G" + group   | none                                        | the group (a component of dim. 1) |
+//   | "L" + amount 1| TAB amount 2 .. k TAB text TAB component of  | a line of the current group       |
+//   |               | dimension 2 .. TAB component of dimension 32|                                   |
+//   | "H"           | TAB source TAB number                       | the card's source (line history)  |
+//
+// A line starting with "#" ends the section. Missing amounts are 0, missing components the
+// dimension's root. A card line without its key, and a group or line before the first card, are
+// damage; a card that cannot be made (no free number on its date) skips its lines.
+#include "files/BaseSectionReader.h"
+
+#include <cstring>
+
+#include "files/BaseFileRecord.h"
+#include "files/SaveSettings.h"
+#include "foundation/CardKey.h"
+#include "foundation/NumberFormat.h"
+#include "foundation/PendingError.h"
+#include "foundation/PlatformUtilities.h"
+#include "foundation/TextReader.h"
+#include "model/Base.h"
+#include "model/Dimension.h"
+#include "model/NamedObjects.h"
+
+namespace vek {
+
+namespace {
+
+constexpr int32_t kLogReading = 0x2103;
+constexpr char kReferenceModeLetters[] = "CHT";
+
+double AmountOf(const char* text, int32_t n)
+{
+    if (n <= 0)
+        return 0.0;
+    double value = BytesToDouble(text, n);
+    return value == value ? value : 0.0;  // no digit: 0
+}
+
+}  // namespace
+
+uint32_t BaseSectionReader::ResolveReference(int32_t d, const char* text, int32_t n)
+{
+    if (n <= 0 || d < 0 || d >= int32_t(kDimensionCount))
+        return uint32_t(d < 0 ? 0 : d);
+    int32_t mode = settings->CardsReferenceMode(d);
+    ReferenceCache& cache = referenceCache[size_t(d)];
+    bool cacheable = mode == kCardsReferenceCode && n < int32_t(cache.text.size());
+    if (cacheable) {
+        if (cache.length == n && std::memcmp(cache.text.data(), text, size_t(n)) == 0)
+            return cache.number;
+        char code[sizeof cache.text];
+        std::memcpy(code, text, size_t(n));
+        code[n] = '\0';
+        if (const Component* found = base.GetDimension(d).FindByCode(code)) {
+            std::memcpy(cache.text.data(), text, size_t(n));
+            cache.length = n;
+            cache.number = found->number;
+            return found->number;
+        }
+    }
+    uint32_t number = base.ResolveImportComponent(d, text, n);
+    if (cacheable && number != uint32_t(d)) {
+        std::memcpy(cache.text.data(), text, size_t(n));
+        cache.length = n;
+        cache.number = number;
+    }
+    return number;
+}
+
+void BaseSectionReader::FinishCard()
+{
+    Card* finished = card;
+    card = nullptr;
+    group = nullptr;
+    skippingCard = false;
+    if (finished == nullptr)
+        return;
+    bool anyLine = false;
+    for (CardGroup* walk = base.FirstGroup(finished); walk != nullptr; walk = base.NextGroup(walk))
+        anyLine = anyLine || walk->firstLine != kNoRecord;
+    if (anyLine) {
+        base.DropEmptyGroups(finished);
+        return;
+    }
+    // A card without lines stays (with its title, notes and stamps); only its empty groups go.
+    for (CardGroup* walk = base.FirstGroup(finished); walk != nullptr;) {
+        CardGroup* next = base.NextGroup(walk);
+        base.FreeGroup(walk);
+        walk = next;
+    }
+    finished->firstGroup = kNoRecord;
+}
+
+void BaseSectionReader::ReadCards()
+{
+    base.LogOperation("cards section", nullptr, kLogReading);
+    int64_t start = CurrentTimeMs();
+    card = nullptr;
+    group = nullptr;
+    while (reader.ReadLine()) {
+        if (IsErrorPending())
+            break;
+        const char* p = reader.LineStart();
+        int32_t n = reader.LineLength();
+        if (n == 0)
+            continue;
+        if (p[0] == '#' || IsSectionMarker(p, n)) {
+            reader.RestartLine();
+            break;
+        }
+        if (!reader.NextField())
+            continue;
+        std::string_view key(reader.Token(), size_t(reader.TokenLength()));
+        if (key.empty())
+            continue;
+        bool ok = true;
+        switch (key[0]) {
+        case '-':
+            ok = ReadCardsOption(key);
+            break;
+        case 'C':
+            ok = ReadCardLine(key);
+            break;
+        case 'N':
+            ReadNotesLine(key);
+            break;
+        case 'S':
+            ReadStampsLine(key);
+            break;
+        case 'G':
+            ok = ReadGroupLine(key);
+            break;
+        case 'L':
+            ok = ReadLineLine(key);
+            break;
+        case 'H':
+            if (card != nullptr && record.lineHistory)
+                base.CardSources().ReadLine(reader, card->index);
+            break;
+        default:
+            break;  // a key of a later version
+        }
+        if (!ok)
+            break;
+    }
+    FinishCard();
+    base.FlushCardChanges();
+    base.LogLoadTime("cards", cardCount, start);
+    base.LogOperation("cards section", nullptr, kLogReading);
+}
+
+bool BaseSectionReader::ReadCardsOption(std::string_view key)
+{
+    if (key.size() == 3 && key[1] == 'D') {
+        const char* letter = std::strchr(kReferenceModeLetters, key[2]);
+        int32_t number = 0;
+        if (letter == nullptr || *letter == '\0' || !reader.NextFieldInt(number) || number < 1 || number > int32_t(kDimensionCount)) {
+            ReportDamage(kMessageBaseFileDamaged);
+            return false;
+        }
+        settings->SetCardsReferenceMode(number - 1, int32_t(letter - kReferenceModeLetters));
+        referenceCache[size_t(number - 1)].length = -1;
+        return true;
+    }
+    if (key == "-LN") {
+        int32_t columns = 0;
+        if (!reader.NextFieldInt(columns) || columns < 1 || columns > kValueFieldCount) {
+            ReportDamage(kMessageBaseFileDamaged);
+            return false;
+        }
+        record.state.amountColumns = columns;
+        if (base.ValueCount() < columns)
+            base.SetValueCount(columns);
+        return !IsErrorPending();
+    }
+    return true;
+}
+
+bool BaseSectionReader::ReadCardLine(std::string_view key)
+{
+    FinishCard();
+    CardKey cardKey;
+    ParseCardKey(cardKey, key.data() + 1, int32_t(key.size() - 1), 0);
+    if (cardKey.date == 0) {
+        ReportDamage(kMessageBaseFileDamaged);
+        return false;
+    }
+    Card* made = base.CreateCard(cardKey);
+    if (made == nullptr) {
+        skippingCard = true;
+        return !IsErrorPending();
+    }
+    card = made;
+    ++cardCount;
+    HeapText title = nullptr;
+    reader.NextLongTextField(title);
+    made->title = title;
+    if (Importing() && record.lineHistory)
+        base.CardSources().Record(made->index, int32_t(reader.LineCount()));
+    return !IsErrorPending();
+}
+
+void BaseSectionReader::ReadNotesLine(std::string_view key)
+{
+    if (card == nullptr)
+        return;
+    card->stamps[kStampNotes].Parse(key.data() + 1, int32_t(key.size() - 1));
+    reader.NextLongTextField(card->notes);
+}
+
+void BaseSectionReader::ReadStampsLine(std::string_view key)
+{
+    if (card == nullptr)
+        return;
+    static constexpr int32_t kSlots[] = {kStampCreated, kStampModified, kStampSignatureE, kStampSignatureP};
+    card->stamps[kStampCreated].Parse(key.data() + 1, int32_t(key.size() - 1));
+    for (int32_t i = 1; i < 4; ++i) {
+        StampedText& stamp = card->stamps[kSlots[i]];
+        if (reader.NextField())
+            stamp.Parse(reader.Token(), reader.TokenLength());
+        else
+            stamp.Clear();
+    }
+}
+
+bool BaseSectionReader::ReadGroupLine(std::string_view key)
+{
+    if (skippingCard)
+        return true;
+    if (card == nullptr) {
+        ReportDamage(kMessageBaseFileDamaged);
+        return false;
+    }
+    uint32_t number = ResolveReference(0, key.data() + 1, int32_t(key.size() - 1));
+    group = base.FindOrAddGroup(card, int32_t(number));
+    if (group == nullptr && !IsErrorPending())
+        SetOutOfMemoryError();
+    return group != nullptr;
+}
+
+bool BaseSectionReader::ReadLineLine(std::string_view key)
+{
+    if (skippingCard)
+        return true;
+    if (card == nullptr || key.size() < 2) {
+        ReportDamage(kMessageBaseFileDamaged);
+        return false;
+    }
+    double values[kValueFieldCount] = {};
+    values[0] = AmountOf(key.data() + 1, int32_t(key.size() - 1));
+    int32_t columns = record.state.amountColumns;
+    bool atEnd = false;
+    for (int32_t i = 1; i < columns; ++i) {
+        if (!reader.NextField()) {
+            atEnd = true;
+            break;
+        }
+        values[i] = AmountOf(reader.Token(), reader.TokenLength());
+    }
+    HeapText text = nullptr;
+    if (!atEnd)
+        reader.NextLongTextField(text);
+    uint32_t numbers[kLineSlotCount];
+    for (int32_t slot = 0; slot < kLineSlotCount; ++slot)
+        numbers[slot] = uint32_t(slot + 1);
+    for (int32_t slot = 0; slot < kLineSlotCount && reader.NextField(); ++slot) {
+        if (reader.TokenLength() > 0)
+            numbers[slot] = ResolveReference(slot + 1, reader.Token(), reader.TokenLength());
+    }
+    if (group == nullptr)
+        group = base.FindOrAddGroup(card, 0);
+    CardLine* line = group != nullptr ? base.CreateLine(group) : nullptr;
+    if (line == nullptr) {
+        SetHeapText(text, nullptr);
+        if (!IsErrorPending())
+            SetOutOfMemoryError();
+        return false;
+    }
+    uint32_t index = line->index;
+    base.SetLineValues(line, values);
+    base.SetLineComponents(line, numbers);
+    line = base.LineAt(index);  // a wider component width moves the records
+    line->SetTextField(text);
+    return !IsErrorPending();
+}
+
+}  // namespace vek

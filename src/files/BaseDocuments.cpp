@@ -1,0 +1,200 @@
+// Opening, saving and closing bases by path.
+#include <memory>
+
+#include "files/BaseFileRecord.h"
+#include "files/BaseFileSettings.h"
+#include "files/BaseFiles.h"
+#include "files/SaveSettings.h"
+#include "foundation/ByteFile.h"
+#include "foundation/Message.h"
+#include "foundation/PendingError.h"
+#include "model/Base.h"
+#include "model/BaseCheckpoint.h"
+#include "model/ModelServices.h"
+#include "platform/FilePath.h"
+
+namespace vek {
+
+namespace {
+
+constexpr int32_t kTextOpenAgain = 706;
+constexpr int32_t kTextSaveAnyway = 4008;
+constexpr int32_t kTextReplace = 4009;
+// Posted when a base was saved (or a save was tried).
+constexpr int32_t kChangeSaved = 7;
+
+// A question whose buttons are `first` and Cancel; the preset answer, taken when nobody can be
+// asked, is Cancel (1), which changes nothing.
+int32_t AskWithCancel(int32_t code, const FilePath& path, int32_t first)
+{
+    Message message;
+    message.code = code;
+    message.AddFileName(path.CStr());
+    message.AddNumber(first);
+    message.AddNumber(kTextCancelButton);
+    message.answer = 1;
+    return ReportMessage(message);
+}
+
+// What a base takes from a save to its own file.
+void TakeSavedFile(Base& base, const FilePath& path, int32_t format, bool newPath)
+{
+    BaseFileRecord& record = BaseFileRecord::Of(base);
+    if (newPath) {
+        base.SetPath(path);
+        base.Notify(kChangeBaseRenamed);
+    }
+    base.SetSaveKind(format);
+    record.Info().FillForThisProgram();
+    base.SetModified(false);
+    record.fileTime = path.GetModificationTime();
+}
+
+}  // namespace
+
+Base* NewBase()
+{
+    for (int32_t number = 1;; ++number) {
+        bool used = false;
+        for (Base* base = Base::FirstBase(); base != nullptr && !used; base = base->NextBase())
+            used = base->UntitledNumber() == number;
+        if (!used)
+            return new Base(FilePath(), number);
+    }
+}
+
+Base* FindOpenBase(const FilePath& path)
+{
+    for (Base* base = Base::FirstBase(); base != nullptr; base = base->NextBase()) {
+        if (!base->Path().IsEmpty() && base->Path().IsSameFile(path))
+            return base;
+    }
+    return nullptr;
+}
+
+Base* OpenBaseFile(const FilePath& path, const char* password, int32_t flags)
+{
+    if (Base* open = FindOpenBase(path)) {
+        if ((flags & kOpenReturnOpenBase) != 0)
+            return open;
+        if (open->StatusWindow() != nullptr)
+            open->StatusWindow()->Activate(0);
+        if (AskWithCancel(kMessageAlreadyOpen, path, kTextOpenAgain) == 1)
+            return open;
+    }
+    // The file layer reports a missing or unreadable file.
+    std::unique_ptr<ByteFile> file = NewByteFile();
+    if (file == nullptr || !file->OpenForRead(path.CStr())) {
+        if (file == nullptr)
+            SetOutOfMemoryError();
+        ReportPendingError();
+        return nullptr;
+    }
+    file->Close();
+    if (IsErrorPending()) {
+        ReportPendingError();
+        return nullptr;
+    }
+    auto base = std::make_unique<Base>(path, 0);
+    if (!LoadOwnFile(*base, password, flags & ~kOpenReturnOpenBase)) {
+        // Nothing of a failed load stays: the new base goes, and with it everything it read.
+        ReportPendingError();
+        return nullptr;
+    }
+    return base.release();
+}
+
+int32_t CloseBase(Base* base, int32_t mode)
+{
+    if (base == nullptr)
+        return 1;
+    if (base->CanClose(mode) == 0)
+        return 0;
+    delete base;
+    return 1;
+}
+
+bool LoadOwnFile(Base& base, const char* password, int32_t flags)
+{
+    FilePath path;
+    path.Assign(base.Path());
+    return ReadBaseFile(base, path, password, flags);
+}
+
+bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags)
+{
+    BaseFileRecord& record = BaseFileRecord::Of(base);
+    BaseCheckpoint checkpoint;
+    base.TakeCheckpoint(checkpoint);
+    record.SaveSetups().SetKeepMarks();
+    if (ReadBaseFile(base, path, password, flags | kReadImport))
+        return true;
+    // The rollback must run to its end: the reason the import stopped waits meanwhile.
+    PreservedErrorState reason;
+    base.RollBack(checkpoint);
+    record.SaveSetups().DeleteUnmarked();
+    return false;
+}
+
+bool SaveBase(Base& base)
+{
+    BaseFileRecord& record = BaseFileRecord::Of(base);
+    FilePath target;
+    target.Assign(base.Path());
+    bool untitled = base.UntitledNumber() != 0 || target.IsEmpty();
+    if (untitled) {
+        if (!target.AskSaveFile())
+            return false;
+    } else {
+        double now = target.GetModificationTime();
+        if (record.fileTime != 0.0 && now != 0.0 && now != record.fileTime &&
+            AskWithCancel(kMessageChangedOnDisk, target, kTextSaveAnyway) == 1) {
+            MarkBaseCancelled(base, true);
+            return false;
+        }
+    }
+    std::unique_ptr<SaveSettings> settings = MakeSaveSettingsFromBase(base);
+    if (target.Exists()) {
+        BaseFileState state;
+        DetectBaseFileType(state, target);
+        int32_t kind = state.newer ? kFileNewerRefused : state.kind == kFilePacked ? kFileContainerN : state.kind;
+        int32_t question = 0;
+        if (kind != settings->Format()) {
+            if (kind == kFileNothing || kind == kFileXml || kind == kFileSie || kind == kFileOtherText || kind == kFileDamaged)
+                question = kMessageReplaceNotBase;
+            else if (kind == kFilePackedBullets || kind == kFileTextBullets)
+                question = kMessageReplaceOldBase;
+        }
+        if (question != 0 && AskWithCancel(question, target, kTextReplace) == 1) {
+            MarkBaseCancelled(base, true);
+            return false;
+        }
+        if (IsErrorPending())
+            return false;
+    }
+    base.BeginBusy();
+    bool saved = SaveBaseFile(base, target, settings.get());
+    if (saved)
+        TakeSavedFile(base, target, settings->Format(), untitled);
+    base.Notify(kChangeSaved);
+    base.EndBusy();
+    return saved;
+}
+
+bool SaveBaseToPath(Base& base, const FilePath& path, const SaveSettings* settings)
+{
+    std::unique_ptr<SaveSettings> own;
+    if (settings == nullptr) {
+        own = MakeSaveSettingsFromBase(base);
+        own->ApplyFileExtension(path);
+    }
+    base.BeginBusy();
+    bool saved = SaveBaseFile(base, path, settings != nullptr ? settings : own.get());
+    if (saved && settings == nullptr)
+        TakeSavedFile(base, path, own->Format(), true);
+    base.Notify(kChangeSaved);
+    base.EndBusy();
+    return saved;
+}
+
+}  // namespace vek

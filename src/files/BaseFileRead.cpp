@@ -1,0 +1,231 @@
+// Reading a base file: detection, the checks before reading, the reader of the kind, and what the
+// base takes from a file it was opened from.
+#include <memory>
+
+#include "files/BaseFileRecord.h"
+#include "files/BaseFiles.h"
+#include "files/BaseSectionReader.h"
+#include "files/SaveSettings.h"
+#include "files/SieImport.h"
+#include "foundation/Message.h"
+#include "foundation/PendingError.h"
+#include "foundation/String.h"
+#include "foundation/TextStreams.h"
+#include "model/Base.h"
+#include "model/BaseProtection.h"
+#include "model/ModelServices.h"
+#include "platform/FilePath.h"
+#include "platform/Keychain.h"
+#include "files/BaseFileSettings.h"
+
+namespace vek {
+
+namespace {
+
+constexpr int32_t kLogOpening = 0x2101;
+constexpr int32_t kLogReading = 0x2103;
+constexpr int32_t kLogClosed = 0x220F;
+constexpr int32_t kTextContinue = 705;
+constexpr int32_t kTextPasswordPrompt = 7202;
+// The keychain remembers a password when the password dialog's answer has this bit.
+constexpr int32_t kAnswerRemember = 2;
+// The encoding of texts written before version 20121122: the system code page.
+constexpr int32_t kSystemCodePage = 3;
+
+// The message that refuses a kind before anything is read; 0 when the kind can be read.
+int32_t RefusalOf(int32_t kind)
+{
+    switch (kind) {
+    case kFileText:
+    case kFileSie:
+        return 0;
+    case kFileTooOld:
+        return kMessageBaseTooOld;
+    case kFileBulletsTooOld:
+        return kMessageBulletBaseTooOld;
+    case kFileNewerRefused:
+        return kMessageNewerRefused;
+    case kFileOtherText:
+        return kMessageNotABase;
+    case kFileDamaged:
+        return kMessageDamagedBase;
+    default:
+        // Containers, packed and bullet bases, XML input and containers of an unknown variant:
+        // their readers come with later versions.
+        return kMessageKindNotReadable;
+    }
+}
+
+void ReportRefusal(int32_t code, const FilePath& path, int32_t line)
+{
+    if (IsErrorPending())
+        return;
+    SetErrorCode(code);
+    Message& message = GetPendingError().message;
+    message.AddFileName(path.CStr());
+    String number;
+    number.AssignInt(line);
+    message.AddText(number.CStr());
+}
+
+// A file newer than the program: 0 (the preset answer, which reads nothing) gives it up.
+bool ConfirmNewerFile(const FilePath& path)
+{
+    Message message;
+    message.code = kMessageNewerFile;
+    message.AddFileName(path.CStr());
+    message.AddNumber(kTextCancelButton);
+    message.AddNumber(kTextContinue);
+    message.answer = 0;
+    return ReportMessage(message) != 0;
+}
+
+// The password of a scrambled file: the keychain's, else the user's (remembered when asked to).
+bool ObtainPassword(Base& base, const FilePath& path, BaseProtection& work)
+{
+    String password;
+    GetKeychainPassword(path, password);
+    if (password.IsEmpty()) {
+        int32_t answer = CurrentModelServices().AskPassword(&base, password, kTextPasswordPrompt);
+        if (answer == 0) {
+            password.WipeAndClear();
+            return false;
+        }
+        if ((answer & kAnswerRemember) != 0)
+            SetKeychainPassword(path, password.CStr());
+    }
+    bool stored = work.SetPassword(password.CStr());
+    password.WipeAndClear();
+    return stored;
+}
+
+bool ReadTextBase(Base& base, const FilePath& path, BaseProtection& work)
+{
+    BaseFileRecord& record = BaseFileRecord::Of(base);
+    FileTextReader reader;
+    if (record.state.version < kBaseFileVersion)
+        reader.SetEncoding(kSystemCodePage);
+    if (!reader.Open(path.CStr()))
+        return false;
+    int32_t previousSource = 0;
+    bool sources = (record.state.flags & kReadImport) != 0 && record.lineHistory;
+    if (sources)
+        base.CardSources().BeginSource(previousSource, path);
+    SectionReadResult result = BaseSectionReader(base, reader, path, work).ReadSections();
+    if (sources)
+        base.CardSources().EndSource(previousSource);
+    reader.Close();
+    return result == SectionReadResult::complete && !IsErrorPending();
+}
+
+// Puts the file state of the base back when a read ends, whichever way.
+class ScopedFileState {
+public:
+    explicit ScopedFileState(BaseFileRecord& record) : record(record), saved(record.state) {}
+    ~ScopedFileState() { record.state = saved; }
+    ScopedFileState(const ScopedFileState&) = delete;
+    ScopedFileState& operator=(const ScopedFileState&) = delete;
+
+private:
+    BaseFileRecord& record;
+    BaseFileState saved;
+};
+
+}  // namespace
+
+void MarkBaseCancelled(Base& base, bool flag)
+{
+    if (!flag)
+        return;
+    BaseFileRecord::Of(base).cancelled = true;
+    if (!IsErrorPending())
+        SetCancelledError();
+}
+
+bool ReadBaseSections(Base& base, TextReader& reader, const FilePath& file, BaseProtection& protection)
+{
+    return BaseSectionReader(base, reader, file, protection).ReadSections() == SectionReadResult::complete &&
+           !IsErrorPending();
+}
+
+bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags)
+{
+    BaseFileRecord& record = BaseFileRecord::Of(base);
+    bool importing = (flags & kReadImport) != 0;
+    base.LogOperation("file", path.CStr(), kLogOpening);
+    record.cancelled = false;
+    if (IsErrorPending()) {
+        // Work stopped before this read began: nothing is read.
+        record.cancelled = true;
+        return false;
+    }
+
+    BaseProtection work(&base);
+    if (password != nullptr && *password != '\0' && !work.SetPassword(password)) {
+        SetOutOfMemoryError();
+        record.cancelled = true;
+        return false;
+    }
+    ScopedSaveSettings settings(base, MakeSaveSettingsFromBase(base));
+    ScopedFileState savedState(record);
+    record.state = BaseFileState();
+    record.state.flags = flags;
+
+    BaseFileState& state = record.state;
+    DetectBaseFileType(state, path);
+    state.flags = flags;
+    state.amountColumns = 1;
+    if (state.version != 0 && base.LogHandler() != nullptr) {
+        String text;
+        text.AssignCStr("File version ");
+        text.AppendInt(state.version);
+        base.LogOperation(text.CStr(), nullptr, kLogReading);
+    }
+    bool cancelled = IsErrorPending();
+    if (!cancelled && state.newer && !ConfirmNewerFile(path)) {
+        state.kind = kFileNothing;
+        MarkBaseCancelled(base, true);
+        cancelled = true;
+    }
+    if (!cancelled && !importing) {
+        base.SetSaveKind(state.kind);
+        record.compress = state.compressed != 0;
+    }
+    if (!cancelled) {
+        if (int32_t refusal = RefusalOf(state.kind); refusal != 0) {
+            ReportRefusal(refusal, path, state.verdictLine);
+            cancelled = true;
+        }
+    }
+    if (!cancelled && state.passwordNeeded && !work.HasProtection() && !ObtainPassword(base, path, work)) {
+        state.kind = kFileNothing;
+        MarkBaseCancelled(base, true);
+        cancelled = true;
+    }
+
+    bool read = false;
+    if (!cancelled) {
+        switch (state.kind) {
+        case kFileText:
+            read = ReadTextBase(base, path, work);
+            break;
+        case kFileSie:
+            read = ImportSie(base, path) && !IsErrorPending();
+            break;
+        default:
+            break;
+        }
+    }
+    if (!read)
+        record.cancelled = true;
+    if (read && !importing) {
+        base.SetupDimensionOrder();
+        base.FinishLoad();
+        base.SetModified(false);
+        record.fileTime = path.GetModificationTime();
+    }
+    base.LogOperation("file", path.CStr(), kLogClosed);
+    return read;
+}
+
+}  // namespace vek

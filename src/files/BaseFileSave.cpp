@@ -1,0 +1,104 @@
+// Saving a base: the variants by format and the plain text form.
+#include <memory>
+
+#include "files/BaseFileRecord.h"
+#include "files/BaseFileSettings.h"
+#include "files/BaseFiles.h"
+#include "files/BaseSectionWriter.h"
+#include "files/SaveSettings.h"
+#include "foundation/Message.h"
+#include "foundation/PendingError.h"
+#include "foundation/String.h"
+#include "foundation/TextStreams.h"
+#include "model/Base.h"
+#include "platform/FilePath.h"
+#include "platform/Keychain.h"
+
+namespace vek {
+
+namespace {
+
+constexpr int32_t kLogWriting = 0x2104;
+constexpr int32_t kLogClosed = 0x220F;
+
+}  // namespace
+
+void GetKeychainPassword(const FilePath& path, String& out)
+{
+    out.SetLength(0);
+    String account;
+    MakeKeychainAccount(path, account);
+    if (KeychainGetPassword(kKeychainService, account.CStr(), out) != KeychainStatus::found)
+        out.WipeAndClear();
+}
+
+void SetKeychainPassword(const FilePath& path, const char* password)
+{
+    String account;
+    MakeKeychainAccount(path, account);
+    KeychainSetPassword(kKeychainService, account.CStr(), password);
+}
+
+bool SaveBaseTextFile(Base& base, const FilePath& path, const SaveSettings& settings)
+{
+    FileTextWriter writer;
+    if (!writer.Open(path.CStr()))
+        return false;
+    writer.PutText("##VEK-Text");
+    writer.PutSeparator();
+    writer.PutText(kBaseFileVersionText);
+    writer.EndRow();
+    writer.EndRow();
+    if (!IsErrorPending())
+        WriteBaseSections(base, writer, settings);
+    // A cancelled or failed write leaves the old file: the writer puts the new one in place only
+    // when all of it was written and nothing stopped the work meanwhile.
+    bool closed = writer.Close();
+    return closed && !IsErrorPending();
+}
+
+bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings)
+{
+    BaseFileRecord& record = BaseFileRecord::Of(base);
+    base.LogOperation("file", path.CStr(), kLogWriting);
+    record.cancelled = false;
+    if (IsErrorPending()) {
+        record.cancelled = true;
+        return false;
+    }
+    std::unique_ptr<SaveSettings> copy;
+    if (settings != nullptr) {
+        copy = std::make_unique<SaveSettings>();
+        if (!copy->CopyFrom(*settings)) {
+            SetOutOfMemoryError();
+            record.cancelled = true;
+            return false;
+        }
+    } else {
+        copy = MakeSaveSettingsFromBase(base);
+    }
+    ScopedSaveSettings scoped(base, std::move(copy));
+    const SaveSettings& current = scoped.Settings();
+    bool saved = false;
+    switch (current.Format()) {
+    case kSaveFormatText:
+        saved = SaveBaseTextFile(base, path, current);
+        break;
+    case kSaveFormatContainerN:
+    case kSaveFormatContainerB:
+    case kSaveFormatContainerU:
+    case kSaveFormatSie:
+        // The block container and SIE writers come with later versions.
+        SetErrorCode(kMessageFormatNotWritable);
+        GetPendingError().message.AddFileName(path.CStr());
+        break;
+    default:
+        break;
+    }
+    if (!saved)
+        record.cancelled = true;
+    base.LogOperation("file", path.CStr(), kLogClosed);
+    return saved;
+}
+
+}  // namespace vek

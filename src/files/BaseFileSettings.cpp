@@ -1,0 +1,53 @@
+#include "files/BaseFileSettings.h"
+
+#include "files/BaseFileRecord.h"
+#include "model/Base.h"
+#include "model/BaseProtection.h"
+#include "model/Macro.h"
+#include "model/TimeScale.h"
+#include "model/WebUser.h"
+
+namespace vek {
+
+BaseContents ContentsOf(Base& base)
+{
+    BaseFileRecord& record = BaseFileRecord::Of(base);
+    BaseContents contents;
+    contents.compress = record.compress;
+    contents.hasPassword = base.Protection().HasProtection();
+    contents.hasWebUsers = base.WebUsers().HasUsers();
+    contents.hasSaveSetups = !record.SaveSetups().IsEmpty();
+    contents.hasImportSetups = false;
+    contents.hasTimeScales = base.TimeScales().Count() > 0;
+    contents.hasMacros = base.Macros().Count() > 0;
+    contents.hasSubsets = false;
+    contents.hasTemplates = false;
+    return contents;
+}
+
+std::unique_ptr<SaveSettings> MakeSaveSettingsFromBase(Base& base)
+{
+    auto settings = std::make_unique<SaveSettings>();
+    settings->FromBase(base, ContentsOf(base));
+    return settings;
+}
+
+ScopedSaveSettings::ScopedSaveSettings(Base& base, std::unique_ptr<SaveSettings> settings)
+    : base(base), current(settings.get())
+{
+    if (auto* own = dynamic_cast<const SaveSettings*>(base.SaveSettings())) {
+        saved = std::make_unique<SaveSettings>();
+        if (!saved->CopyFrom(*own))
+            saved.reset();
+    }
+    base.SetSaveSettings(std::move(settings));
+    base.SetupDimensionOrder();
+}
+
+ScopedSaveSettings::~ScopedSaveSettings()
+{
+    base.SetSaveSettings(std::move(saved));
+    base.SetupDimensionOrder();
+}
+
+}  // namespace vek

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vek {
+
+class Base;
+class BaseProtection;
+class FilePath;
+class SaveSettings;
+class String;
+class TextReader;
+
+// Messages of reading and saving base files. File kinds that cannot be read come with the file name
+// (@0) and the line on which the kind was told (@1).
+constexpr int32_t kMessageBaseTooOld = 3806;
+constexpr int32_t kMessageBulletBaseTooOld = 3807;
+constexpr int32_t kMessageNewerRefused = 3809;
+constexpr int32_t kMessageNewerFile = 3810;  // a question: 701 Cancel, 705 Continue
+constexpr int32_t kMessageDamagedBase = 3811;
+constexpr int32_t kMessageNotABase = 3813;
+constexpr int32_t kMessageKindNotReadable = 3827;  // a kind whose reader this version lacks
+constexpr int32_t kMessageFormatNotWritable = 3828;  // a save format whose writer this version lacks
+constexpr int32_t kMessageAlreadyOpen = 4003;     // 706 Open Again, 701 Cancel
+constexpr int32_t kMessageChangedOnDisk = 4004;   // 4008 Save Anyway, 701 Cancel
+constexpr int32_t kMessageReplaceOldBase = 4005;  // 4009 Replace, 701 Cancel
+constexpr int32_t kMessageReplaceNotBase = 4006;  // 4009 Replace, 701 Cancel
+
+// Flags of OpenBaseFile beyond the read flags of BaseFileType.h.
+constexpr int32_t kOpenReturnOpenBase = 16;  // a base of the file that is open already is the answer
+
+// --- Reading ---------------------------------------------------------------------------------------
+
+// Loads a file into the base (Base::ReadFile): the kind is detected, a newer file is confirmed
+// (3810), the kind's reader runs, and unless the file is imported (kReadImport) the base takes the
+// file's format, finishes its load and is marked unmodified. The base's save settings and file state
+// are the load's own while it runs and are put back afterwards, so a nested read leaves the outer one
+// intact. `password` may be null.
+//
+// False when the load was given up: a kind that cannot be read, a damaged or truncated file (the
+// numbered message pending names the file and the line), a refused question, or the cancel flag.
+// What was read by then stays in the base: OpenBaseFile drops the new base, ImportBaseFile rolls the
+// base back.
+[[nodiscard]] bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags);
+
+// The sectioned text from the reader's next line to "##End" (Base::ReadSections), with the
+// base's file record giving the state of the read; `file` names the file in messages and
+// `protection` receives the "##Protection" password. False when the text was truncated, damaged or
+// the reading stopped (the message pending).
+[[nodiscard]] bool ReadBaseSections(Base& base, TextReader& reader, const FilePath& file, BaseProtection& protection);
+
+// --- Saving ----------------------------------------------------------------------------------------
+
+// Writes the base to the path under the settings (null: made from the base, SaveSettings::FromBase)
+// (Base::SaveFile). The file is written to a temporary file beside it and renamed over the old one
+// only when everything was written: a failed or cancelled save leaves the old file as it was.
+// Format 5 writes the plain text base; the block container (1-3) and SIE (12) formats are refused
+// (3828) until their writers exist. False, with the reason pending, when nothing was saved.
+[[nodiscard]] bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings);
+
+// The plain text form: "##VEK-Text" TAB "121122", an empty line and the sections, in UTF-8 with
+// CR line ends (Base::SaveTextFile).
+[[nodiscard]] bool SaveBaseTextFile(Base& base, const FilePath& path, const SaveSettings& settings);
+
+// --- Open bases by path ----------------------------------------------------------------------------
+
+// A new untitled base with the lowest number no open base uses.
+Base* NewBase();
+// The open base whose file is the same file (by file identity), or null.
+Base* FindOpenBase(const FilePath& path);
+// The base of the file: an open one (with kOpenReturnOpenBase, or when the user keeps to it at
+// message 4003), else a new base loaded from the file. Null when the file cannot be read; the
+// reason has been reported and the open bases are as they were.
+Base* OpenBaseFile(const FilePath& path, const char* password, int32_t flags);
+// Asks the base whether it may close (Base::CanClose) and deletes it. 1 when closed (also for
+// null), 0 when refused.
+int32_t CloseBase(Base* base, int32_t mode);
+// ReadBaseFile on the base's own path.
+[[nodiscard]] bool LoadOwnFile(Base& base, const char* password, int32_t flags);
+// Reads a file into an open base; a read that is given up takes back what it added (cards,
+// components, time scales, macros, save setups).
+[[nodiscard]] bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags);
+// Sets the base's cancelled mark (when `flag`) and records the cancellation (code -1) unless an
+// error is pending.
+void MarkBaseCancelled(Base& base, bool flag);
+
+// Saves the base to its own file (Base::Save): an untitled base asks for a path; a file changed on
+// disk since (4004) or one that is not a base of the base's format (4005, 4006) is confirmed first.
+// On success the base keeps the path and the format, its BaseFileInfo is filled for this program
+// and it is marked unmodified.
+[[nodiscard]] bool SaveBase(Base& base);
+// Saves to a path (Base::SaveToPath). Without settings the format follows the extension ("vkx"
+// text, "vek" container) and the base takes the path on success; with settings the base keeps its
+// own path.
+[[nodiscard]] bool SaveBaseToPath(Base& base, const FilePath& path, const SaveSettings* settings);
+
+// The keychain account of a base file and its password there (the empty text when none).
+void GetKeychainPassword(const FilePath& path, String& out);
+void SetKeychainPassword(const FilePath& path, const char* password);
+
+}  // namespace vek

@@ -1,0 +1,370 @@
+#include "files/BaseSectionWriter.h"
+
+#include <cstring>
+
+#include "files/AmountText.h"
+#include "files/BaseFileRecord.h"
+#include "files/SaveSettings.h"
+#include "files/SaveSetup.h"
+#include "foundation/BitSet.h"
+#include "foundation/CardKey.h"
+#include "foundation/DateTime.h"
+#include "foundation/PendingError.h"
+#include "foundation/String.h"
+#include "foundation/TextWriter.h"
+#include "model/Base.h"
+#include "model/BaseProtection.h"
+#include "model/DateExpression.h"
+#include "model/Dimension.h"
+#include "model/Macro.h"
+#include "model/TimeScale.h"
+#include "model/WebUser.h"
+
+namespace vek {
+
+namespace {
+
+// The rows of accented letters and symbols every file carries, so that a reader under another
+// code page can translate them (the same rows as the reader's).
+constexpr const char* kReferenceUpper = "ÄÁÀÂÃÆÅ ËÉÈÊ ÏÍÌÎ ÖÓÒÔÕØŒÜÚÙÛ ÇÑ";
+constexpr const char* kReferenceLower = "äáàâãæå ëéèê ïíìî öóòôõøœüúùû çñ";
+constexpr const char* kReferenceSymbols = "±¬÷≈≠«» ƒ∫√π∏∑ ¢£§∂ßµ¶¥€ ªº©®¿¡´`¨°‰™†‡…\xC2\xA0‘’“”";
+constexpr const char* kDecimalsLetters = "0123456FTM";
+// Above this many bytes PutLongText splits a text over lines.
+constexpr int32_t kLongTextSplitBytes = 4208;
+
+void WriteMarkerLine(TextWriter& writer, const char* marker)
+{
+    writer.PutText(marker);
+    writer.EndRow();
+}
+
+// A text field that must not break its line: as it stands when it holds no line break or tab and
+// is short, else in the long-text form (which gives the same bytes for such a text).
+void PutTextField(TextWriter& writer, ConstHeapText text)
+{
+    if (text == nullptr)
+        return;
+    int32_t n = HeapTextLength(text);
+    if (n <= kLongTextSplitBytes && std::memchr(text, '\r', size_t(n)) == nullptr &&
+        std::memchr(text, '\n', size_t(n)) == nullptr && std::memchr(text, '\t', size_t(n)) == nullptr)
+        writer.PutTextBytes(text, n);
+    else
+        writer.PutLongText(text);
+}
+
+class SectionWriter {
+public:
+    SectionWriter(Base& base, TextWriter& writer, const SaveSettings& settings)
+        : base(base), writer(writer), settings(settings), record(BaseFileRecord::Of(base))
+    {
+    }
+
+    void WriteAll();
+    void WriteCards();
+
+private:
+    bool Saves(SaveSection section) const { return settings.SavesSection(section) && !IsErrorPending(); }
+    void WriteCharacters();
+    void WriteBaseOptions();
+    void WriteDimensions();
+    void WriteDimension(int32_t position, int32_t d);
+    void WriteCard(const Card* card);
+    // The component as the "##Cards" section names it in dimension d (nothing for a root).
+    void PutReference(int32_t d, uint32_t number);
+
+    Base& base;
+    TextWriter& writer;
+    const SaveSettings& settings;
+    BaseFileRecord& record;
+    // Per position of the dimension order (position 0 is the group dimension): its dimension or -1.
+    int32_t positions = 0;
+    int32_t dimensionAt[kDimensionCount] = {};
+    int32_t referenceMode[kDimensionCount] = {};
+};
+
+void SectionWriter::WriteAll()
+{
+    if (Saves(SaveSection::Characters))
+        WriteCharacters();
+    if (Saves(SaveSection::Protection) && base.Protection().HasProtection())
+        base.Protection().Write(writer);
+    if (Saves(SaveSection::WebUsers))
+        base.WebUsers().WriteSection(writer);
+    if (Saves(SaveSection::BaseOptions))
+        WriteBaseOptions();
+    if (Saves(SaveSection::TimeScale) && base.TimeScales().Count() > 0)
+        base.TimeScales().WriteSections(writer);
+    if (Saves(SaveSection::SaveSetup))
+        record.SaveSetups().WriteSections(writer);
+    if (Saves(SaveSection::Macro) && base.Macros().Count() > 0) {
+        // The list keeps the newest macro first; written in name order, a file reads back into
+        // the same list and writes again the same bytes.
+        base.Macros().Sort();
+        base.Macros().WriteSections(writer);
+    }
+    if (Saves(SaveSection::Dimension))
+        WriteDimensions();
+    if (Saves(SaveSection::Cards))
+        WriteCards();
+    if (!IsErrorPending())
+        WriteMarkerLine(writer, "##End");
+}
+
+void SectionWriter::WriteCharacters()
+{
+    WriteMarkerLine(writer, "##Characters");
+    writer.WriteKeyTextLine("U", kReferenceUpper);
+    writer.WriteKeyTextLine("L", kReferenceLower);
+    writer.WriteKeyTextLine("X", kReferenceSymbols);
+    if (settings.Format() != kSaveFormatText) {
+        BaseFileInfo now;
+        now.FillForThisProgram();
+        static constexpr const char* kKeys[] = {"v", "t", "s", "m", "u"};
+        for (int32_t i = 0; i < BaseFileInfo::kTextCount; ++i)
+            writer.WriteKeyHeapTextLine(kKeys[i], now.Text(BaseFileInfo::Item(i)));
+        DateTime time;
+        time.SetFromSeconds(now.saveTime);
+        String text;
+        time.FormatString(text);
+        writer.WriteKeyTextLine("c", text.CStr());
+    }
+    writer.EndRow();
+}
+
+void SectionWriter::WriteBaseOptions()
+{
+    WriteMarkerLine(writer, "##BaseOptions");
+    writer.WriteKeyIntLine("CN", base.CardNumberDigits());
+    int32_t columns = base.ValueCount();
+    writer.PutText("CD");
+    for (int32_t i = 0; i < columns; ++i) {
+        int32_t format = base.ValueFormat(i);
+        writer.PutSeparator();
+        writer.PutChar(uint32_t(kDecimalsLetters[format >= 0 && format <= 9 ? format : 0]));
+    }
+    writer.EndRow();
+    writer.WriteKeyHeapTextLine("CT", base.CardTextCaptionField());
+    writer.WriteKeyHeapTextLine("LT", base.LineTextCaptionField());
+    bool anyName = false;
+    for (int32_t i = 0; i < columns; ++i)
+        anyName = anyName || base.ValueFieldNameField(i) != nullptr;
+    if (anyName) {
+        writer.PutText("LV");
+        for (int32_t i = 0; i < columns; ++i) {
+            writer.PutSeparator();
+            writer.PutHeapText(base.ValueFieldNameField(i));
+        }
+        writer.EndRow();
+    }
+    if (columns > 1)
+        writer.WriteKeyIntLine("LN", columns);
+    if (record.lineHistory)
+        WriteMarkerLine(writer, "LH");
+    const DateExpression& reference = base.ReferenceDate();
+    if (reference.Unit() != DateUnit::Absolute || reference.Value().date != 0) {
+        writer.PutText("R");
+        reference.Write(writer);
+        writer.EndRow();
+    }
+    writer.EndRow();
+}
+
+void SectionWriter::WriteDimensions()
+{
+    for (int32_t position = 0; position < base.DimensionOrderCount() && !IsErrorPending(); ++position) {
+        int32_t d = base.DimensionOrderAt(position);
+        if (d < 0 || d >= int32_t(kDimensionCount) || !base.IsDimensionInUse(d))
+            continue;
+        if (settings.SaveModeOf(d) == kSaveModeNone)
+            continue;
+        WriteDimension(position, d);
+    }
+}
+
+void SectionWriter::WriteDimension(int32_t position, int32_t d)
+{
+    writer.PutText("##Dimension");
+    writer.PutSeparator();
+    writer.PutInt(position + 1);
+    writer.EndRow();
+    base.GetDimension(d).WriteOptions(writer);
+    int32_t mode = settings.SaveModeOf(d);
+    BitSet used;
+    if (mode == kSaveModeUsed || mode == kSaveModeUsedWithAncestors) {
+        base.MarkUsedComponents(used, d);
+        if (mode == kSaveModeUsedWithAncestors)
+            base.MarkAncestors(used, d);
+    }
+    const RecordPool& pool = base.ComponentPool();
+    Component* root = base.Root(d);
+    bool first = true;
+    for (Component* c = root->NextInSubtree(pool, root); c != root && !IsErrorPending(); c = c->NextInSubtree(pool, root)) {
+        if (mode != kSaveModeAll && !used.GetBit(int32_t(c->number)))
+            continue;
+        // Option lines start with "-" up to "--": a first code that does too needs the "--".
+        if (first && c->code != nullptr && c->code[0] == '-')
+            WriteMarkerLine(writer, "--");
+        first = false;
+        writer.PutHeapText(c->code);
+        writer.PutSeparator();
+        writer.PutHeapText(c->text);
+        writer.PutSeparator();
+        writer.PutHeapText(c->host);
+        writer.EndRow();
+    }
+    writer.EndRow();
+}
+
+void SectionWriter::PutReference(int32_t d, uint32_t number)
+{
+    if (number < kDimensionCount)
+        return;  // a root: no component
+    const Component* component = base.ComponentAt(number);
+    if (component == nullptr)
+        return;
+    switch (referenceMode[d]) {
+    case kCardsReferenceHost:
+        writer.PutHeapText(component->host);
+        break;
+    case kCardsReferenceText:
+        writer.PutHeapText(component->text);
+        break;
+    default:
+        writer.PutHeapText(component->code);
+        break;
+    }
+}
+
+void SectionWriter::WriteCards()
+{
+    positions = base.DimensionOrderCount();
+    if (positions < 1)
+        positions = 1;
+    for (int32_t p = 0; p < int32_t(kDimensionCount); ++p) {
+        dimensionAt[p] = p < base.DimensionOrderCount() ? base.DimensionOrderAt(p) : -1;
+        referenceMode[p] = settings.CardsReferenceMode(p);
+    }
+    dimensionAt[0] = 0;
+
+    WriteMarkerLine(writer, "##Cards");
+    bool options = false;
+    for (int32_t p = 0; p < positions; ++p) {
+        int32_t d = dimensionAt[p];
+        if (d < 0 || referenceMode[d] == kCardsReferenceCode)
+            continue;
+        writer.PutText(referenceMode[d] == kCardsReferenceHost ? "-DH" : "-DT");
+        writer.PutSeparator();
+        writer.PutInt(p + 1);
+        writer.EndRow();
+        options = true;
+    }
+    if (base.ValueCount() > 1) {
+        writer.WriteKeyIntLine("-LN", base.ValueCount());
+        options = true;
+    }
+    if (options)
+        writer.EndRow();
+    for (Card* card = base.FirstCard(); card != base.ChainEnd() && !IsErrorPending(); card = base.NextCard(card))
+        WriteCard(card);
+}
+
+void SectionWriter::WriteCard(const Card* card)
+{
+    CardKey key;
+    base.GetCardKey(card, key);
+    int32_t digits = base.CardNumberDigits();
+    while (digits < 9 && key.number > MaxForDigits(digits))
+        ++digits;
+    char text[kCardKeyTextCapacity + 1];
+    text[0] = 'C';
+    char* cursor = text + 1;
+    CursorPutCardKey(cursor, key, digits);
+    writer.PutTextBytes(text, int32_t(cursor - text));
+    if (card->title != nullptr) {
+        writer.PutSeparator();
+        PutTextField(writer, card->title);
+    }
+    writer.EndRow();
+
+    if (card->notes != nullptr) {
+        char stamp[kStampedTextCapacity + 1];
+        stamp[0] = 'N';
+        cursor = stamp + 1;
+        card->stamps[kStampNotes].CursorPutCompact(cursor);
+        writer.PutTextBytes(stamp, int32_t(cursor - stamp));
+        writer.PutSeparator();
+        writer.PutLongText(card->notes);
+        writer.EndRow();
+    }
+    static constexpr int32_t kChangeSlots[] = {kStampCreated, kStampModified, kStampSignatureE, kStampSignatureP};
+    bool anyStamp = false;
+    for (int32_t slot : kChangeSlots)
+        anyStamp = anyStamp || !card->stamps[slot].IsEmpty();
+    if (anyStamp) {
+        writer.PutText("S");
+        for (int32_t i = 0; i < 4; ++i) {
+            if (i > 0)
+                writer.PutSeparator();
+            char stamp[kStampedTextCapacity];
+            cursor = stamp;
+            card->stamps[kChangeSlots[i]].CursorPutCompact(cursor);
+            writer.PutTextBytes(stamp, int32_t(cursor - stamp));
+        }
+        writer.EndRow();
+    }
+
+    int32_t columns = base.ValueCount();
+    int32_t slots = base.DimsInUse();
+    double values[kValueFieldCount];
+    int32_t formats[kValueFieldCount];
+    for (int32_t i = 0; i < columns; ++i)
+        formats[i] = base.ValueFormat(i);
+    for (const CardGroup* group = base.FirstGroup(card); group != nullptr; group = base.NextGroup(group)) {
+        if (group->firstLine == kNoRecord)
+            continue;
+        writer.PutText("G");
+        PutReference(0, uint32_t(group->key));
+        writer.EndRow();
+        for (const CardLine* line = base.FirstLine(group); line != nullptr; line = base.NextLine(line)) {
+            base.GetLineValues(line, values);
+            char amount[kMaxAmountTextBytes + 1];
+            amount[0] = 'L';
+            cursor = amount + 1;
+            CursorPutAmount(cursor, values[0], formats[0]);
+            writer.PutTextBytes(amount, int32_t(cursor - amount));
+            for (int32_t i = 1; i < columns; ++i) {
+                writer.PutSeparator();
+                cursor = amount;
+                CursorPutAmount(cursor, values[i], formats[i]);
+                writer.PutTextBytes(amount, int32_t(cursor - amount));
+            }
+            writer.PutSeparator();
+            PutTextField(writer, line->Text());
+            for (int32_t p = 1; p < positions; ++p) {
+                writer.PutSeparator();
+                int32_t d = dimensionAt[p];
+                if (d >= 1 && d - 1 < slots)
+                    PutReference(d, base.GetLineComponent(line, d - 1));
+            }
+            writer.EndRow();
+        }
+    }
+    if (record.lineHistory)
+        base.CardSources().WriteLine(writer, card->index);
+    writer.EndRow();
+}
+
+}  // namespace
+
+void WriteBaseSections(Base& base, TextWriter& writer, const SaveSettings& settings)
+{
+    SectionWriter(base, writer, settings).WriteAll();
+}
+
+void WriteCardsSection(Base& base, TextWriter& writer, const SaveSettings& settings)
+{
+    SectionWriter(base, writer, settings).WriteCards();
+}
+
+}  // namespace vek

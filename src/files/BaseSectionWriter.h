@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vek {
+
+class Base;
+class SaveSettings;
+class TextWriter;
+struct Card;
+
+// Writes the sections of a base, each only when the settings ask for it and the base has something
+// for it, in the order the reader expects: "##Characters", "##Protection", "##WebUsers",
+// "##BaseOptions", "##TimeScale", "##SaveSetup", "##Macro", the dimensions in the settings' order
+// ("##Dimension" with the position), "##Cards", then "##End". Stops without "##End" as soon as the
+// cancel flag is set (the caller then drops the file).
+//
+// Sections whose objects this version does not hold yet (import setups, dimension import setups,
+// subsets, templates, defaults) are not written.
+//
+// Texts that may hold line breaks or tabs (card titles, notes, line texts) go in the long-text form,
+// so that no line of the file breaks inside them. Amounts are written as CursorPutAmount makes
+// them, which reads back as the same value. A card without lines is written with its title, notes
+// and stamps; groups without lines are not written (the reader would drop them).
+// Text files (format 5) carry no lines of who saved them.
+void WriteBaseSections(Base& base, TextWriter& writer, const SaveSettings& settings);
+
+// The "##Cards" section alone.
+void WriteCardsSection(Base& base, TextWriter& writer, const SaveSettings& settings);
+
+}  // namespace vek
