@@ -68,6 +68,12 @@ uint32_t BaseSectionReader::ResolveReference(int32_t d, const char* text, int32_
             return found->number;
         }
     }
+    if (mode == kCardsReferenceCode && CodeStartsSection(text, n)) {
+        // No base file can hold a component whose code starts a section: made here, it would break
+        // the file it is saved to.
+        ReportDamage(kMessageBaseFileDamaged);
+        return uint32_t(d);
+    }
     uint32_t number = base.ResolveImportComponent(d, text, n);
     if (cacheable && number != uint32_t(d)) {
         std::memcpy(cache.text.data(), text, size_t(n));
@@ -132,10 +138,15 @@ void BaseSectionReader::ReadCards()
             ok = ReadCardLine(key);
             break;
         case 'N':
-            ReadNotesLine(key);
-            break;
         case 'S':
-            ReadStampsLine(key);
+            // Stamps end in a user code, which may end in a blank: their fields are taken raw.
+            reader.RestartLine();
+            (void)reader.NextFieldRaw();
+            key = std::string_view(reader.Token(), size_t(reader.TokenLength()));
+            if (key[0] == 'N')
+                ReadNotesLine(key);
+            else
+                ReadStampsLine(key);
             break;
         case 'G':
             ok = ReadGroupLine(key);
@@ -226,7 +237,7 @@ void BaseSectionReader::ReadStampsLine(std::string_view key)
     card->stamps[kStampCreated].Parse(key.data() + 1, int32_t(key.size() - 1));
     for (int32_t i = 1; i < 4; ++i) {
         StampedText& stamp = card->stamps[kSlots[i]];
-        if (reader.NextField())
+        if (reader.NextFieldRaw())
             stamp.Parse(reader.Token(), reader.TokenLength());
         else
             stamp.Clear();

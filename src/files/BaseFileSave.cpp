@@ -6,6 +6,7 @@
 #include "files/BaseFiles.h"
 #include "files/BaseSectionWriter.h"
 #include "files/SaveSettings.h"
+#include "files/SieExport.h"
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
@@ -84,11 +85,13 @@ bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings
     case kSaveFormatText:
         saved = SaveBaseTextFile(base, path, current);
         break;
+    case kSaveFormatSie:
+        saved = SaveSieFile(base, path, &current);
+        break;
     case kSaveFormatContainerN:
     case kSaveFormatContainerB:
     case kSaveFormatContainerU:
-    case kSaveFormatSie:
-        // The block container and SIE writers come with later versions.
+        // The block container writer comes with a later version.
         SetErrorCode(kMessageFormatNotWritable);
         GetPendingError().message.AddFileName(path.CStr());
         break;

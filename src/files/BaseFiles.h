@@ -54,8 +54,8 @@ constexpr int32_t kOpenReturnOpenBase = 16;  // a base of the file that is open 
 // Writes the base to the path under the settings (null: made from the base, SaveSettings::FromBase)
 // (Base::SaveFile). The file is written to a temporary file beside it and renamed over the old one
 // only when everything was written: a failed or cancelled save leaves the old file as it was.
-// Format 5 writes the plain text base; the block container (1-3) and SIE (12) formats are refused
-// (3828) until their writers exist. False, with the reason pending, when nothing was saved.
+// Format 5 writes the plain text base, format 12 the SIE export (SaveSieFile); the block container
+// formats (1-3) are refused (3828) until their writer exists. False, with the reason pending, when nothing was saved.
 [[nodiscard]] bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings);
 
 // The plain text form: "##VEK-Text" TAB "121122", an empty line and the sections, in UTF-8 with

@@ -111,6 +111,17 @@ void CutAtCharacter(String& text, int32_t limit)
 
 }  // namespace
 
+bool CodeStartsSection(const char* text, int32_t n)
+{
+    char packed[9];
+    int32_t used = 0;
+    for (int32_t i = 0; i < n && used < int32_t(sizeof packed); ++i) {
+        if (text[i] != ' ')
+            packed[used++] = text[i];
+    }
+    return IsSectionMarker(packed, used);
+}
+
 BaseSectionReader::BaseSectionReader(Base& base, TextReader& reader, const FilePath& file, BaseProtection& protection)
     : base(base), reader(reader), file(file), protection(protection), record(BaseFileRecord::Of(base))
 {
@@ -471,12 +482,20 @@ void BaseSectionReader::ReadDimension()
                 options = false;
                 continue;
             }
+            // The index sizes ("-EC", "-EH") size a new index; given for one that holds components
+            // already (a dimension read twice) they would state less than it holds.
+            if (n >= 2 && field[1] == 'E' && base.DimensionHasComponents(d))
+                continue;
             String key;
             key.AssignBytes(field, n);
             dimension.ReadOption(reader, key.CStr());
             continue;
         }
         options = false;
+        if (CodeStartsSection(field, n)) {
+            ReportDamage(kMessageBaseFileDamaged);
+            break;
+        }
         code.AssignBytes(field, n);
         reader.NextFieldToString(text);
         reader.NextFieldToString(host);

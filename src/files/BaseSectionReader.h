@@ -22,6 +22,11 @@ constexpr int32_t kMessageUnknownSection = 3818;    // @0 the section, @1 the fi
 constexpr int32_t kMessageBaseFileTruncated = 3815;  // the file ends before "##End"
 constexpr int32_t kMessageBaseFileDamaged = 3816;    // a line that a base file cannot hold
 
+// True when a code, once its blanks are removed (as components store codes), would start a section
+// marker ("##" or "•••"): written at the start of its line in a dimension section, it would break
+// the file. No base file can hold such a code.
+bool CodeStartsSection(const char* text, int32_t n);
+
 // How a run of the section reader ended.
 enum class SectionReadResult {
     complete,   // "##End" was read

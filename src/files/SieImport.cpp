@@ -219,10 +219,10 @@ void SieImporter::Dispatch()
         ReadTransaction();
         return;
     }
-    if (inVoucherBlock && !label.Is("#VER")) {
-        // The other records of a voucher block ("#RTRANS", "#BTRANS") carry nothing imported.
+    // The other records of a voucher ("#RTRANS", "#BTRANS": corrections, whose effect the file also
+    // gives as "#TRANS") carry nothing imported, and do not end the voucher.
+    if (label.Is("#RTRANS") || label.Is("#BTRANS") || (inVoucherBlock && !label.Is("#VER")))
         return;
-    }
     FinishVoucher();
     if (label.Is("#VER"))
         StartVoucher();

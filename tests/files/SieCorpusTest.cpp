@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../platform/TestFolder.h"
+#include "files/BaseFileType.h"
 #include "files/SieExport.h"
 #include "files/SieImport.h"
 #include "files/SieSummary.h"
@@ -209,6 +210,10 @@ TEST_F(SieCorpusTest, EveryFileImportsWithTheReferenceFigures)
         if (sieType == nullptr || sieType->kind == JsonValue::Kind::null)
             continue;  // not an SIE file: the refusal test has it
         ClearError();
+        // Opening a file finds its kind first: every one of these must be told an SIE file.
+        BaseFileState state;
+        DetectBaseFileType(state, FilePath(item.file.string()));
+        EXPECT_EQ(state.kind, kFileSie);
         std::unique_ptr<Base> base = OpenSieFileAsNewBase(FilePath(item.file.string()));
         ASSERT_NE(base, nullptr) << "pending error " << GetPendingError().message.code;
         ++imported;
@@ -246,6 +251,9 @@ TEST_F(SieCorpusTest, AFileThatIsNoSieFileIsRefusedWithAMessage)
             continue;
         SCOPED_TRACE(item.name);
         ClearError();
+        BaseFileState state;
+        DetectBaseFileType(state, FilePath(item.file.string()));
+        EXPECT_NE(state.kind, kFileSie);
         std::unique_ptr<Base> base = OpenSieFileAsNewBase(FilePath(item.file.string()));
         EXPECT_EQ(base, nullptr);
         EXPECT_TRUE(IsErrorPending());

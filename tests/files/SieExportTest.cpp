@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../platform/TestFolder.h"
+#include "files/BaseFiles.h"
 #include "files/SaveSettings.h"
 #include "files/SieExport.h"
 #include "files/SieImport.h"
@@ -216,6 +217,17 @@ TEST_F(SieExportTest, FileIsCp437WithCrLf)
     EXPECT_NE(bytes.find("#KONTO  1930  \"\x8F\"\r\n"), std::string::npos);
     EXPECT_EQ(bytes.find("\xC3"), std::string::npos);
     EXPECT_EQ(bytes.find("\n#"), bytes.find("\r\n#") + 1);
+}
+
+// Saving a base with the SIE format goes through the SIE export.
+TEST_F(SieExportTest, SavingInTheSieFormatWritesAnSieFile)
+{
+    Component* bank = Account("T1930", "1930");
+    AddCard(MakePackedDate(2010, 1, 8), 1, "V", {{bank, 1.0}});
+    ASSERT_TRUE(SaveBaseFile(*base, FilePath(folder.Path("saved.si")), &settings));
+    std::string bytes = folder.Read("saved.si");
+    EXPECT_EQ(bytes.rfind("#FLAGGA 0\r\n", 0), 0u);
+    EXPECT_NE(bytes.find("  #TRANS  1930  { } 1.00\r\n"), std::string::npos);
 }
 
 // Guards against a half-written file: an export stopped midway leaves the old file as it was.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../platform/TestFolder.h"
+#include "files/BaseFiles.h"
 #include "files/SieImport.h"
 #include "files/SieSummary.h"
 #include "foundation/Message.h"
@@ -237,6 +238,20 @@ TEST_F(SieImportTest, FieldFormsOfOtherProgramsParse)
     EXPECT_EQ(TextOf(base->ComponentAt(uint32_t(base->FirstGroup(card)->key))->text), "Bolaget \"Bästa\" AB");
 }
 
+TEST_F(SieImportTest, VoucherBlocksWithoutBraceLinesKeepTheirLines)
+{
+    std::unique_ptr<Base> base = Import(
+        "#SIETYP 4\n#FNAMN X\n"
+        "#VER A 1 20100101 Utan\n#TRANS 1910 {} 5\n#RTRANS 1910 {} 5\n#TRANS 2440 {} -5\n"
+        "#VER A 2 20100101 Samma {\n#TRANS 1910 {} 7\n}\n"
+        "#KONTO 3000 Efter\n#TRANS 1910 {} 99\n");
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(Lines(*base, CardTitled(*base, "1: Utan")).size(), 2u);
+    EXPECT_EQ(Lines(*base, CardTitled(*base, "2: Samma")).size(), 1u);
+    // A "#TRANS" outside every voucher belongs to none.
+    EXPECT_EQ(SummarizeSieBase(*base).voucherLines, 3);
+}
+
 // Guards against mojibake: files claim PC8 but are CP437 or UTF-8.
 TEST_F(SieImportTest, TextsReadInTheEncodingTheBytesHave)
 {
@@ -385,6 +400,14 @@ TEST_F(SieImportIntoBaseTest, ImportAddsToTheOpenBase)
     EXPECT_EQ(base->CardCount(), before.cards + 3);
     EXPECT_NE(base->GetDimension(1).FindByHost("9999"), nullptr);
     EXPECT_TRUE(base->IsModified());
+}
+
+// The reader of base files tells an SIE file by its first lines and hands it to the SIE import.
+TEST_F(SieImportIntoBaseTest, TheBaseFileReaderImportsSieFiles)
+{
+    ASSERT_TRUE(ImportBaseFile(*base, FilePath(folder.Write("c.txt", kCompanyFile)), nullptr, 0));
+    EXPECT_EQ(base->CardCount(), before.cards + 3);
+    EXPECT_NE(base->GetDimension(1).FindByHost("4010"), nullptr);
 }
 
 TEST_F(SieImportIntoBaseTest, AFileThatIsNoSieFileChangesNothing)

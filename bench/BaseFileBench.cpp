@@ -1,0 +1,195 @@
+// Saving and loading a large text base: one million cards with five lines each (one value with two
+// decimals, five dimensions of 1000 components), as the synthetic generator makes it.
+//
+// Goals: loading at least 1.5 million lines/s, saving at least 2 million lines/s, and the memory
+// taken while loading at most 1.5 times what the loaded base keeps.
+//
+// The file is written by a child process, so that this process holds no base when the memory of a
+// load is measured: the resident set before the load, its peak during the load (VmHWM after
+// resetting it through /proc/self/clear_refs) and the resident set after it.
+#include <benchmark/benchmark.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "files/BaseFileRecord.h"
+#include "files/BaseFiles.h"
+#include "files/SaveSettings.h"
+#include "foundation/PendingError.h"
+#include "model/Base.h"
+#include "model/SyntheticBase.h"
+#include "platform/FilePath.h"
+
+namespace {
+
+using vek::Base;
+
+vek::SyntheticBaseOptions LargeBase()
+{
+    vek::SyntheticBaseOptions options;
+    options.cards = 1000000;
+    options.linesPerCard = 5;
+    options.componentsPerDimension = 1000;
+    options.dimensionsUsed = 5;
+    options.valuesPerLine = 1;
+    options.seed = 7;
+    return options;
+}
+
+// The scratch folder of this run, removed at exit.
+const std::string& Folder()
+{
+    static std::string folder = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vek-bench-XXXXXX").string();
+        std::string made = mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(Folder(), ignored);
+        });
+        return made;
+    }();
+    return folder;
+}
+
+std::string LargeFile()
+{
+    return Folder() + "/large.vkx";
+}
+
+// Writes the large base's file once, from a child process.
+bool EnsureLargeFile()
+{
+    static bool written = [] {
+        pid_t child = fork();
+        if (child == 0) {
+            vek::ClearError();
+            Base base(vek::FilePath(), 1);
+            if (!vek::BuildSyntheticBase(base, LargeBase()))
+                _exit(1);
+            vek::SaveSettings settings;
+            settings.FromBase(base);
+            settings.SetFormat(vek::kSaveFormatText);
+            _exit(vek::SaveBaseFile(base, vek::FilePath(LargeFile()), &settings) ? 0 : 1);
+        }
+        int status = 0;
+        return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }();
+    return written;
+}
+
+int64_t StatusBytes(const char* field)
+{
+    int64_t kilobytes = 0;
+    if (FILE* file = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        size_t n = std::strlen(field);
+        while (std::fgets(line, sizeof line, file) != nullptr) {
+            if (std::strncmp(line, field, n) == 0)
+                kilobytes = std::strtoll(line + n, nullptr, 10);
+        }
+        std::fclose(file);
+    }
+    return kilobytes * 1024;
+}
+
+void ResetPeak()
+{
+    if (FILE* file = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", file);
+        std::fclose(file);
+    }
+}
+
+std::unique_ptr<Base> LoadLargeFile()
+{
+    vek::ClearError();
+    auto base = std::make_unique<Base>(vek::FilePath(LargeFile()), 0);
+    if (!vek::LoadOwnFile(*base, nullptr, vek::kReadSkipOpenDirect))
+        return nullptr;
+    return base;
+}
+
+// Registered first, so that the process is as small as it gets when it runs.
+void BM_LoadMemory(benchmark::State& state)
+{
+    if (!EnsureLargeFile()) {
+        state.SkipWithError("the large base could not be written");
+        return;
+    }
+    for (auto _ : state) {
+        int64_t before = StatusBytes("VmRSS:");
+        ResetPeak();
+        std::unique_ptr<Base> base = LoadLargeFile();
+        int64_t peak = StatusBytes("VmHWM:");
+        int64_t after = StatusBytes("VmRSS:");
+        if (!base) {
+            state.SkipWithError("the large base could not be read");
+            return;
+        }
+        double kept = double(after - before);
+        state.counters["base_MB"] = kept / 1e6;
+        state.counters["peak_MB"] = double(peak - before) / 1e6;
+        state.counters["peak_per_base"] = kept > 0 ? double(peak - before) / kept : 0.0;
+    }
+}
+BENCHMARK(BM_LoadMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_Load(benchmark::State& state)
+{
+    if (!EnsureLargeFile()) {
+        state.SkipWithError("the large base could not be written");
+        return;
+    }
+    int64_t lines = 0;
+    for (auto _ : state) {
+        std::unique_ptr<Base> base = LoadLargeFile();
+        if (!base) {
+            state.SkipWithError("the large base could not be read");
+            return;
+        }
+        lines += base->LineCount();
+        state.PauseTiming();
+        base.reset();
+        state.ResumeTiming();
+    }
+    state.counters["lines_per_s"] = benchmark::Counter(double(lines), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Load)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_Save(benchmark::State& state)
+{
+    if (!EnsureLargeFile()) {
+        state.SkipWithError("the large base could not be written");
+        return;
+    }
+    std::unique_ptr<Base> base = LoadLargeFile();
+    if (!base) {
+        state.SkipWithError("the large base could not be read");
+        return;
+    }
+    vek::SaveSettings settings;
+    settings.FromBase(*base);
+    settings.SetFormat(vek::kSaveFormatText);
+    std::string out = Folder() + "/saved.vkx";
+    int64_t lines = 0;
+    for (auto _ : state) {
+        if (!vek::SaveBaseFile(*base, vek::FilePath(out), &settings)) {
+            state.SkipWithError("the large base could not be saved");
+            return;
+        }
+        lines += base->LineCount();
+    }
+    state.counters["lines_per_s"] = benchmark::Counter(double(lines), benchmark::Counter::kIsRate);
+    state.counters["file_MB"] = double(std::filesystem::file_size(out)) / 1e6;
+}
+BENCHMARK(BM_Save)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace

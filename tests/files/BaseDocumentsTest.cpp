@@ -1,0 +1,224 @@
+// Opening, saving and closing bases by path.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BaseFileTestSupport.h"
+#include "files/BaseFileRecord.h"
+#include "files/BaseFiles.h"
+#include "files/SaveSettings.h"
+#include "foundation/ByteFile.h"
+#include "foundation/PendingError.h"
+#include "model/Base.h"
+#include "model/Dimension.h"
+#include "platform/FilePath.h"
+
+namespace vek {
+namespace {
+
+using test::ScratchFolder;
+using test::TextBase;
+
+class BaseDocumentsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearError(); }
+    void TearDown() override
+    {
+        for (Base* base : test::OpenBases())
+            delete base;
+        RegisterByteFileMaker(nullptr);
+        ClearError();
+    }
+
+    std::string WriteSmallBase(const char* name)
+    {
+        return folder.Write(name, TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", "", "##Cards",
+                                            "C240101-001\tFirst", "G", "L12.5\t\tA", "", "##End"}));
+    }
+
+    ScratchFolder folder;
+    test::MessageLog messages;
+};
+
+// Answers every question with a fixed button.
+class Answering : public MessageHandler {
+public:
+    explicit Answering(int32_t answer) : answer(answer) {}
+    int32_t ShowMessage(const Message& message) override
+    {
+        codes.push_back(message.code);
+        return answer;
+    }
+    int32_t answer;
+    std::vector<int32_t> codes;
+};
+
+TEST_F(BaseDocumentsTest, NewBaseTakesTheLowestFreeNumber)
+{
+    Base* first = NewBase();
+    Base* second = NewBase();
+    Base* third = NewBase();
+    EXPECT_EQ(first->UntitledNumber(), 1);
+    EXPECT_EQ(third->UntitledNumber(), 3);
+    EXPECT_EQ(CloseBase(second, 3), 1);
+    EXPECT_EQ(NewBase()->UntitledNumber(), 2);
+    EXPECT_EQ(CloseBase(nullptr, 3), 1);
+}
+
+TEST_F(BaseDocumentsTest, OpeningAFileThatIsOpen)
+{
+    std::string path = WriteSmallBase("small.vkx");
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    EXPECT_FALSE(base->IsModified());
+    EXPECT_EQ(base->CardCount(), 1);
+    EXPECT_EQ(base->SaveKind(), kSaveFormatText);
+    EXPECT_EQ(FindOpenBase(FilePath(path)), base);
+    EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, kOpenReturnOpenBase), base);
+    EXPECT_TRUE(messages.codes.empty());
+    // Nobody to ask: the preset answer keeps to the open base.
+    EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), base);
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageAlreadyOpen});
+    {
+        Answering openAgain(0);
+        Base* second = OpenBaseFile(FilePath(path), nullptr, 0);
+        ASSERT_NE(second, nullptr);
+        EXPECT_NE(second, base);
+        EXPECT_EQ(second->CardCount(), 1);
+    }
+    EXPECT_EQ(test::OpenBases().size(), 2u);
+}
+
+TEST_F(BaseDocumentsTest, MissingFileIsReportedAndOpensNothing)
+{
+    EXPECT_EQ(OpenBaseFile(FilePath(folder.Path("missing.vkx")), nullptr, 0), nullptr);
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageCannotOpen});
+    EXPECT_TRUE(test::OpenBases().empty());
+}
+
+TEST_F(BaseDocumentsTest, SaveWritesTheOwnFileAndClearsTheModifiedMark)
+{
+    std::string path = WriteSmallBase("own.vkx");
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    base->AddComponent(1, "B", "Beta", nullptr);
+    base->NotifyChangedDimensions();
+    EXPECT_TRUE(base->IsModified());
+    ASSERT_TRUE(SaveBase(*base));
+    EXPECT_FALSE(base->IsModified());
+    EXPECT_NE(folder.Read("own.vkx").find("B\tBeta\r"), std::string::npos);
+    const BaseFileRecord* record = BaseFileRecord::Find(*base);
+    ASSERT_NE(record, nullptr);
+    EXPECT_STREQ(record->Info().Text(BaseFileInfo::programVersion), "VEK 5.6.7");
+    EXPECT_EQ(folder.CountEntries(), 1);
+}
+
+// A file changed by another program since it was read is not overwritten without a yes.
+TEST_F(BaseDocumentsTest, FileChangedOnDiskIsConfirmedFirst)
+{
+    std::string path = WriteSmallBase("changed.vkx");
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(30));
+    std::string before = folder.Read("changed.vkx");
+    EXPECT_FALSE(SaveBase(*base));
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageChangedOnDisk});
+    EXPECT_EQ(folder.Read("changed.vkx"), before);
+    ClearError();
+    Answering saveAnyway(0);
+    EXPECT_TRUE(SaveBase(*base));
+}
+
+TEST_F(BaseDocumentsTest, SavingOverAFileThatIsNoBaseIsConfirmedFirst)
+{
+    std::string path = WriteSmallBase("base.vkx");
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    folder.Write("base.vkx", "name;amount\r\nx;1\r\n");
+    BaseFileRecord::Of(*base).fileTime = 0.0;  // not known: no question of its own
+    EXPECT_FALSE(SaveBase(*base));
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageReplaceNotBase});
+    EXPECT_EQ(folder.Read("base.vkx"), "name;amount\r\nx;1\r\n");
+}
+
+TEST_F(BaseDocumentsTest, ContainerFormatIsRefusedUntilItsWriterExists)
+{
+    std::string path = WriteSmallBase("text.vkx");
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    EXPECT_FALSE(SaveBaseToPath(*base, FilePath(folder.Path("out.vek")), nullptr));
+    EXPECT_EQ(GetPendingError().message.code, kMessageFormatNotWritable);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("out.vek")));
+    EXPECT_EQ(base->Path().Text(), path);
+}
+
+// Files whose writing fails or is cancelled after some blocks.
+class FailingWriteFile final : public PosixByteFile {
+public:
+    explicit FailingWriteFile(bool cancel) : cancel(cancel) {}
+    int64_t Write(const void* bytes, int64_t n) override
+    {
+        if (written >= kFailAfter) {
+            if (!cancel) {
+                SetErrorCode(kMessageWriteFailed);
+                return 0;
+            }
+            SetCancelledError();
+        }
+        written += n;
+        return PosixByteFile::Write(bytes, n);
+    }
+    static constexpr int64_t kFailAfter = 30000;
+
+private:
+    bool cancel;
+    int64_t written = 0;
+};
+
+TEST_F(BaseDocumentsTest, FailedOrCancelledSaveLeavesTheOldFile)
+{
+    std::string path = WriteSmallBase("keep.vkx");
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    for (int32_t i = 0; i < 3000; ++i) {
+        CardKey key{MakePackedDate(2024, 2, 1), i + 1};
+        Card* card = base->CreateCard(key);
+        ASSERT_NE(card, nullptr);
+        ASSERT_NE(base->CreateLine(base->FindOrAddGroup(card, 0)), nullptr);
+    }
+    std::string before = folder.Read("keep.vkx");
+    for (bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "failed");
+        RegisterByteFileMaker(cancel ? []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(true); }
+                                     : []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(false); });
+        base->SetModified(true);
+        EXPECT_FALSE(SaveBase(*base));
+        EXPECT_EQ(GetPendingError().message.code, cancel ? kMessageCancelled : kMessageWriteFailed);
+        ClearError();
+        EXPECT_EQ(folder.Read("keep.vkx"), before);
+        EXPECT_EQ(folder.CountEntries(), 1);  // no temporary file left behind
+        EXPECT_TRUE(base->IsModified());
+        EXPECT_EQ(base->Path().Text(), path);
+    }
+}
+
+TEST_F(BaseDocumentsTest, ImportAddsTheFileToAnOpenBase)
+{
+    Base* base = OpenBaseFile(FilePath(WriteSmallBase("into.vkx")), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    std::string other = folder.Write("other.vkx", TextBase({"##VEK-Text\t121122", "", "##BaseOptions", "CN\t5", "",
+                                                           "##Cards", "C240105-001\tSecond", "G", "L1\t\tA", "C240105-002",
+                                                           "G", "L2\t\tZ", "", "##End"}));
+    ASSERT_TRUE(ImportBaseFile(*base, FilePath(other), nullptr, 0));
+    EXPECT_EQ(base->CardCount(), 3);
+    EXPECT_NE(base->GetDimension(1).FindByCode("Z"), nullptr);
+    EXPECT_EQ(base->Path().Text(), folder.Path("into.vkx"));
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{3310});  // the unknown code Z, made
+}
+
+}  // namespace
+}  // namespace vek

@@ -1,0 +1,182 @@
+// Damaged and foreign files: each is refused with a numbered message that names the file and the
+// line, and nothing of it is left in the open bases.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BaseFileTestSupport.h"
+#include "files/BaseFiles.h"
+#include "files/BaseSectionReader.h"
+#include "foundation/ByteFile.h"
+#include "foundation/PendingError.h"
+#include "model/Base.h"
+#include "model/Dimension.h"
+#include "model/TimeScale.h"
+#include "platform/FilePath.h"
+
+
+namespace vek {
+namespace {
+
+using test::ScratchFolder;
+using test::TextBase;
+
+struct DamageCase {
+    const char* name;
+    std::string bytes;
+    int32_t message;
+    int32_t line;
+};
+
+std::vector<DamageCase> DamageCases()
+{
+    std::string sie = "#FLAGGA 0\r\n#PROGRAM \"x\" 1\r\n#SIETYP 4\r\n";
+    std::string binary;
+    for (int i = 0; i < 600; ++i)
+        binary += char((i * 7919 + 13) % 256);
+    return {
+        {"truncated in a section", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", "##Cards",
+                                             "C240101-001\tFirst", "G", "L12.5\t\tA"}).substr(0, 77),
+         kMessageBaseFileTruncated, 8},
+        {"no end section", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", ""}),
+         kMessageBaseFileTruncated, 5},
+        {"line without amount", TextBase({"##VEK-Text\t121122", "", "##Cards", "C240101-001", "G", "L", "", "##End"}),
+         kMessageBaseFileDamaged, 6},
+        {"card without key", TextBase({"##VEK-Text\t121122", "", "##Cards", "C\tTitle", "", "##End"}),
+         kMessageBaseFileDamaged, 4},
+        {"line before any card", TextBase({"##VEK-Text\t121122", "", "##Cards", "L5", "", "##End"}),
+         kMessageBaseFileDamaged, 4},
+        {"dimension 40", TextBase({"##VEK-Text\t121122", "", "##Dimension\t40", "A\tAlpha", "", "##End"}),
+         kMessageBaseFileDamaged, 3},
+        {"dimension 0", TextBase({"##VEK-Text\t121122", "", "##Dimension\t0", "##End"}), kMessageBaseFileDamaged, 3},
+        {"reference mode of dimension 33", TextBase({"##VEK-Text\t121122", "", "##Cards", "-DH\t33", "##End"}),
+         kMessageBaseFileDamaged, 4},
+        {"25 amount columns", TextBase({"##VEK-Text\t121122", "", "##Cards", "-LN\t25", "##End"}),
+         kMessageBaseFileDamaged, 4},
+        // Regression: codes that start a section once their blanks are gone were made, and the next
+        // save wrote them as section markers.
+        {"code starting a section", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", " # #X\tBad",
+                                             "", "##End"}), kMessageBaseFileDamaged, 5},
+        {"reference starting a section", TextBase({"##VEK-Text\t121122", "", "##Cards", "C240101-001", "G",
+                                                  "L1\t\t##Dimension", "", "##End"}), kMessageBaseFileDamaged, 6},
+        {"empty file", "", kMessageNotABase, 1},
+        {"garbage bytes", binary, kMessageNotABase, 1},
+        {"garbage with a base mark", "\x01\x02#VEK\x7f\x80garbage" + binary, kMessageDamagedBase, 1},
+        {"comma-separated text", "account,amount\r\n1910,12.50\r\n", kMessageNotABase, 1},
+        {"base too old", TextBase({"##VEK-Text\t950101", "##End"}), kMessageBaseTooOld, 1},
+        {"base text on line 3", TextBase({"", "", "##VEK-Text\t960101", "##End"}), kMessageBaseTooOld, 3},
+        {"xml input", "<?xml version=\"1.0\"?>\r<VEK-xml/>\r", kMessageKindNotReadable, 1},
+        {"block container", std::string("\x05\x13Uxe121122om") + "NZ6" + std::string(40, '\0'), kMessageKindNotReadable, 1},
+    };
+}
+
+class BaseFileDamageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearError();
+        bystander = std::make_unique<Base>(FilePath(folder.Path("open.vkx")), 0);
+        bystander->AddComponent(1, "KEEP", "Kept", nullptr);
+    }
+    void TearDown() override
+    {
+        bystander.reset();
+        RegisterByteFileMaker(nullptr);
+        ClearError();
+    }
+
+    ScratchFolder folder;
+    std::unique_ptr<Base> bystander;
+};
+
+TEST_F(BaseFileDamageTest, DamagedFilesAreRefusedByNumberFileAndLine)
+{
+    for (const DamageCase& damage : DamageCases()) {
+        SCOPED_TRACE(damage.name);
+        std::string path = folder.Write("damaged file.vkx", damage.bytes);
+        std::vector<Base*> before = test::OpenBases();
+        test::MessageLog messages;
+        EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);
+        EXPECT_EQ(test::OpenBases(), before);
+        ASSERT_EQ(messages.codes.size(), 1u);
+        EXPECT_EQ(messages.codes[0], damage.message);
+        EXPECT_NE(messages.texts[0].find("damaged file.vkx"), std::string::npos) << messages.texts[0];
+        EXPECT_NE(messages.texts[0].find("line " + std::to_string(damage.line)), std::string::npos) << messages.texts[0];
+        EXPECT_FALSE(IsErrorPending());
+    }
+}
+
+// Imported into an open base, a damaged file takes back everything it had added.
+TEST_F(BaseFileDamageTest, DamagedImportLeavesTheOpenBaseAsItWas)
+{
+    std::string path = folder.Write("import.vkx", TextBase({"##VEK-Text\t121122", "", "##TimeScale\tQuarters",
+                                                           "240101-1\tQ1", "", "##Dimension\t2", "NEW\tNew one", "",
+                                                           "##Cards", "C240101-001\tImported", "G", "L5\t\tNEW",
+                                                           "C240102-001", "L"}));
+    int32_t cards = bystander->CardCount();
+    int32_t components = bystander->CountComponentsInUse();
+    EXPECT_FALSE(ImportBaseFile(*bystander, FilePath(path), nullptr, 0));
+    EXPECT_EQ(GetPendingError().message.code, kMessageBaseFileDamaged);
+    ClearError();
+    EXPECT_EQ(bystander->CardCount(), cards);
+    EXPECT_EQ(bystander->CountComponentsInUse(), components);
+    EXPECT_EQ(bystander->GetDimension(1).FindByCode("NEW"), nullptr);
+    EXPECT_EQ(bystander->TimeScales().Count(), 0);
+}
+
+// A file whose reading fails half-way (the disk gives an error after some blocks).
+class FailingReadFile final : public PosixByteFile {
+public:
+    int64_t Read(void* buffer, int64_t n) override
+    {
+        if (consumed >= kFailAfter) {
+            SetErrorCode(kMessageReadFailed);
+            return 0;
+        }
+        int64_t got = PosixByteFile::Read(buffer, n < 4096 ? n : 4096);
+        consumed += got;
+        return got;
+    }
+    static constexpr int64_t kFailAfter = 20000;
+
+private:
+    int64_t consumed = 0;
+};
+
+TEST_F(BaseFileDamageTest, ReadFailingHalfWayLeavesNoBase)
+{
+    std::string text = TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", "", "##Cards"});
+    for (int32_t i = 1; i <= 2000; ++i)
+        text += "C240101-" + std::to_string(i) + "\rG\rL1\t\tA\r\r";
+    text += "##End\r";
+    std::string path = folder.Write("big.vkx", text);
+    ASSERT_NE(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);  // readable as it is
+    delete test::OpenBases().back();
+
+    RegisterByteFileMaker([]() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingReadFile>(); });
+    std::vector<Base*> before = test::OpenBases();
+    test::MessageLog messages;
+    EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);
+    EXPECT_EQ(test::OpenBases(), before);
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageReadFailed});
+}
+
+// An unknown section is reported with its name, file and line, and skipped; the file still loads.
+TEST_F(BaseFileDamageTest, UnknownSectionIsReportedAndSkipped)
+{
+    std::string path = folder.Write("later.vkx", TextBase({"##VEK-Text\t121122", "", "##Sparkles\tx", "ZZ\t1", "",
+                                                          "##Dimension\t2", "A\tAlpha", "", "##End"}));
+    test::MessageLog messages;
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    EXPECT_NE(base->GetDimension(1).FindByCode("A"), nullptr);
+    ASSERT_EQ(messages.codes, std::vector<int32_t>{kMessageUnknownSection});
+    EXPECT_NE(messages.texts[0].find("Sparkles"), std::string::npos);
+    EXPECT_NE(messages.texts[0].find("line 3"), std::string::npos);
+    delete base;
+}
+
+}  // namespace
+}  // namespace vek
