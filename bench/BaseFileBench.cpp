@@ -68,6 +68,7 @@ std::string LargeFile()
 bool EnsureLargeFile()
 {
     static bool written = [] {
+        std::string path = LargeFile();  // the folder is made here, not in the child
         pid_t child = fork();
         if (child == 0) {
             vek::ClearError();
@@ -77,7 +78,7 @@ bool EnsureLargeFile()
             vek::SaveSettings settings;
             settings.FromBase(base);
             settings.SetFormat(vek::kSaveFormatText);
-            _exit(vek::SaveBaseFile(base, vek::FilePath(LargeFile()), &settings) ? 0 : 1);
+            _exit(vek::SaveBaseFile(base, vek::FilePath(path), &settings) ? 0 : 1);
         }
         int status = 0;
         return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -131,7 +132,9 @@ void BM_LoadMemory(benchmark::State& state)
         int64_t peak = StatusBytes("VmHWM:");
         int64_t after = StatusBytes("VmRSS:");
         if (!base) {
-            state.SkipWithError("the large base could not be read");
+            std::string why = "the large base could not be read: message " +
+                              std::to_string(vek::GetPendingError().message.code);
+            state.SkipWithError(why.c_str());
             return;
         }
         double kept = double(after - before);

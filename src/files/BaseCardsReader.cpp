@@ -19,6 +19,7 @@
 #include "files/BaseSectionReader.h"
 
 #include <cstring>
+#include <new>
 
 #include "files/BaseFileRecord.h"
 #include "files/SaveSettings.h"
@@ -48,37 +49,68 @@ double AmountOf(const char* text, int32_t n)
 
 }  // namespace
 
+BaseSectionReader::ReferenceEntry* BaseSectionReader::ReferenceSlot(int32_t d, const char* text, int32_t n)
+{
+    if (n <= 0 || n > int32_t(sizeof(ReferenceEntry::text)) || d < 0 || d >= int32_t(kDimensionCount) ||
+        settings->CardsReferenceMode(d) != kCardsReferenceCode)
+        return nullptr;
+    if (!referenceCache) {
+        // A quarter full at most for the components the base has now.
+        int32_t components = base.ComponentPool().ElementCount();
+        referenceCacheBits = kMinReferenceCacheBits;
+        while (referenceCacheBits < kMaxReferenceCacheBits && (int64_t(1) << referenceCacheBits) < 4 * int64_t(components))
+            ++referenceCacheBits;
+        size_t entries = size_t(1) << referenceCacheBits;
+        referenceCache.reset(new (std::nothrow) ReferenceEntry[entries]);
+        if (!referenceCache)
+            return nullptr;
+        std::memset(referenceCache.get(), 0, sizeof(ReferenceEntry) * entries);
+    }
+    // FNV-1a over the text and the dimension, its bits spread by a multiplication whose top bits
+    // pick the slot (the low bits of FNV alone collide for codes like "A0000048").
+    uint64_t hash = 14695981039346656037u;
+    for (int32_t i = 0; i < n; ++i)
+        hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211u;
+    hash = (hash ^ uint64_t(d)) * 0x9E3779B97F4A7C15u;
+    return &referenceCache[hash >> (64 - referenceCacheBits)];
+}
+
 uint32_t BaseSectionReader::ResolveReference(int32_t d, const char* text, int32_t n)
+{
+    return ResolveReference(d, text, n, ReferenceSlot(d, text, n));
+}
+
+uint32_t BaseSectionReader::ResolveReference(int32_t d, const char* text, int32_t n, ReferenceEntry* entry)
 {
     if (n <= 0 || d < 0 || d >= int32_t(kDimensionCount))
         return uint32_t(d < 0 ? 0 : d);
-    int32_t mode = settings->CardsReferenceMode(d);
-    ReferenceCache& cache = referenceCache[size_t(d)];
-    bool cacheable = mode == kCardsReferenceCode && n < int32_t(cache.text.size());
-    if (cacheable) {
-        if (cache.length == n && std::memcmp(cache.text.data(), text, size_t(n)) == 0)
-            return cache.number;
-        char code[sizeof cache.text];
+    bool codeMode = settings->CardsReferenceMode(d) == kCardsReferenceCode;
+    if (entry != nullptr) {
+        if (entry->length == n && entry->dimension == d && std::memcmp(entry->text, text, size_t(n)) == 0)
+            return entry->number;
+        char code[sizeof entry->text + 1];
         std::memcpy(code, text, size_t(n));
         code[n] = '\0';
         if (const Component* found = base.GetDimension(d).FindByCode(code)) {
-            std::memcpy(cache.text.data(), text, size_t(n));
-            cache.length = n;
-            cache.number = found->number;
+            entry->number = found->number;
+            entry->dimension = uint8_t(d);
+            entry->length = uint8_t(n);
+            std::memcpy(entry->text, text, size_t(n));
             return found->number;
         }
     }
-    if (mode == kCardsReferenceCode && CodeStartsSection(text, n)) {
+    if (codeMode && CodeStartsSection(text, n)) {
         // No base file can hold a component whose code starts a section: made here, it would break
         // the file it is saved to.
         ReportDamage(kMessageBaseFileDamaged);
         return uint32_t(d);
     }
     uint32_t number = base.ResolveImportComponent(d, text, n);
-    if (cacheable && number != uint32_t(d)) {
-        std::memcpy(cache.text.data(), text, size_t(n));
-        cache.length = n;
-        cache.number = number;
+    if (entry != nullptr && number != uint32_t(d)) {
+        entry->number = number;
+        entry->dimension = uint8_t(d);
+        entry->length = uint8_t(n);
+        std::memcpy(entry->text, text, size_t(n));
     }
     return number;
 }
@@ -180,7 +212,6 @@ bool BaseSectionReader::ReadCardsOption(std::string_view key)
             return false;
         }
         settings->SetCardsReferenceMode(number - 1, int32_t(letter - kReferenceModeLetters));
-        referenceCache[size_t(number - 1)].length = -1;
         return true;
     }
     if (key == "-LN") {
@@ -281,12 +312,30 @@ bool BaseSectionReader::ReadLineLine(std::string_view key)
     HeapText text = nullptr;
     if (!atEnd)
         reader.NextLongTextField(text);
+    // The references are looked up in two rounds: first their cache slots are found and fetched
+    // ahead, so that the waits for memory overlap, then each is resolved.
+    struct Field {
+        const char* text;
+        int32_t length;
+        ReferenceEntry* entry;
+    };
+    Field fields[kLineSlotCount];
+    int32_t fieldCount = 0;
+    while (fieldCount < kLineSlotCount && reader.NextField()) {
+        Field& field = fields[fieldCount];
+        field.text = reader.Token();
+        field.length = reader.TokenLength();
+        field.entry = ReferenceSlot(fieldCount + 1, field.text, field.length);
+        if (field.entry != nullptr)
+            __builtin_prefetch(field.entry);
+        ++fieldCount;
+    }
     uint32_t numbers[kLineSlotCount];
-    for (int32_t slot = 0; slot < kLineSlotCount; ++slot)
-        numbers[slot] = uint32_t(slot + 1);
-    for (int32_t slot = 0; slot < kLineSlotCount && reader.NextField(); ++slot) {
-        if (reader.TokenLength() > 0)
-            numbers[slot] = ResolveReference(slot + 1, reader.Token(), reader.TokenLength());
+    for (int32_t slot = 0; slot < kLineSlotCount; ++slot) {
+        const Field* field = slot < fieldCount ? &fields[slot] : nullptr;
+        numbers[slot] = field != nullptr && field->length > 0
+                            ? ResolveReference(slot + 1, field->text, field->length, field->entry)
+                            : uint32_t(slot + 1);
     }
     if (group == nullptr)
         group = base.FindOrAddGroup(card, 0);

@@ -1,22 +1,26 @@
 // Reading a base file: detection, the checks before reading, the reader of the kind, and what the
 // base takes from a file it was opened from.
 #include <memory>
+#include <new>
 
 #include "files/BaseFileRecord.h"
+#include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
 #include "files/BaseSectionReader.h"
 #include "files/SaveSettings.h"
 #include "files/SieImport.h"
+#include "foundation/ByteFile.h"
+#include "foundation/CodePages.h"
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextReader.h"
 #include "foundation/TextStreams.h"
 #include "model/Base.h"
 #include "model/BaseProtection.h"
 #include "model/ModelServices.h"
 #include "platform/FilePath.h"
 #include "platform/Keychain.h"
-#include "files/BaseFileSettings.h"
 
 namespace vek {
 
@@ -99,8 +103,55 @@ bool ObtainPassword(Base& base, const FilePath& path, BaseProtection& work)
     return stored;
 }
 
+// No text of a base holds a NUL byte, so a text base with one is damaged: refused here with the line
+// of the byte (8-bit and UTF-8 texts; a UTF-16 text has NUL bytes in its characters).
+bool HasNoNulBytes(const FilePath& path)
+{
+    constexpr int64_t kChunk = 65536;
+    std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunk]);
+    std::unique_ptr<ByteFile> file = NewByteFile();
+    if (!chunk || !file) {
+        SetOutOfMemoryError();
+        return false;
+    }
+    if (!file->OpenForRead(path.CStr()))
+        return false;
+    NulByteScan scan;
+    bool first = true;
+    for (int64_t got; (got = file->Read(chunk.get(), kChunk)) > 0 && !scan.Found();) {
+        if (first) {
+            int32_t bom = 0;
+            int32_t encoding = DetectCharSet(chunk.get(), int32_t(got < 4000 ? got : 4000), bom);
+            if (encoding == kEncodingUtf16Le || encoding == kEncodingUtf16Be)
+                break;
+            first = false;
+        }
+        scan.Feed(chunk.get(), got);
+    }
+    if (!scan.Found()) {
+        file->Close();
+        return !IsErrorPending();
+    }
+    // The line of the byte, counted again from the start.
+    file->SetPosition(0);
+    LineCounter lines;
+    for (int64_t done = 0; done < scan.Offset();) {
+        int64_t want = scan.Offset() - done < kChunk ? scan.Offset() - done : kChunk;
+        int64_t got = file->Read(chunk.get(), want);
+        if (got <= 0)
+            break;
+        lines.Feed(chunk.get(), got);
+        done += got;
+    }
+    file->Close();
+    ReportRefusal(kMessageBaseFileDamaged, path, int32_t(lines.Line() > INT32_MAX ? INT32_MAX : lines.Line()));
+    return false;
+}
+
 bool ReadTextBase(Base& base, const FilePath& path, BaseProtection& work)
 {
+    if (!HasNoNulBytes(path))
+        return false;
     BaseFileRecord& record = BaseFileRecord::Of(base);
     FileTextReader reader;
     if (record.state.version < kBaseFileVersion)

@@ -111,6 +111,30 @@ void CutAtCharacter(String& text, int32_t limit)
 
 }  // namespace
 
+void NulByteScan::Feed(const char* bytes, int64_t n)
+{
+    if (offset < 0 && n > 0) {
+        if (const void* nul = std::memchr(bytes, 0, size_t(n)))
+            offset = fed + (static_cast<const char*>(nul) - bytes);
+    }
+    fed += n > 0 ? n : 0;
+}
+
+void LineCounter::Feed(const char* bytes, int64_t n)
+{
+    for (int64_t i = 0; i < n; ++i) {
+        if (bytes[i] == '\n') {
+            if (!afterCr)
+                ++line;
+            afterCr = false;
+        } else {
+            afterCr = bytes[i] == '\r';
+            if (afterCr)
+                ++line;
+        }
+    }
+}
+
 bool CodeStartsSection(const char* text, int32_t n)
 {
     char packed[9];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string_view>
 
@@ -26,6 +27,32 @@ constexpr int32_t kMessageBaseFileDamaged = 3816;    // a line that a base file 
 // marker ("##" or "•••"): written at the start of its line in a dimension section, it would break
 // the file. No base file can hold such a code.
 bool CodeStartsSection(const char* text, int32_t n);
+
+// Looks for a NUL byte in the bytes of a text base, fed in pieces: no text in a base can hold one,
+// so a file with one is damaged (and its texts would be cut at it).
+class NulByteScan {
+public:
+    void Feed(const char* bytes, int64_t n);
+    bool Found() const { return offset >= 0; }
+    // The position of the first NUL byte in all bytes fed; -1 when none.
+    int64_t Offset() const { return offset; }
+
+private:
+    int64_t fed = 0;
+    int64_t offset = -1;
+};
+
+// Counts lines as the text reader does (CR, LF and CR LF each end one), over bytes fed in pieces:
+// the line (from 1) that the next byte belongs to.
+class LineCounter {
+public:
+    void Feed(const char* bytes, int64_t n);
+    int64_t Line() const { return line; }
+
+private:
+    bool afterCr = false;
+    int64_t line = 1;
+};
 
 // How a run of the section reader ended.
 enum class SectionReadResult {
@@ -88,9 +115,6 @@ private:
     bool ReadGroupLine(std::string_view key);
     bool ReadLineLine(std::string_view key);
     void FinishCard();
-    // The component a "##Cards" reference names in dimension d (read by the dimension's mode; an
-    // unknown one is reported and made); the root d for an empty reference.
-    uint32_t ResolveReference(int32_t d, const char* text, int32_t n);
 
     Base& base;
     TextReader& reader;
@@ -106,14 +130,26 @@ private:
     CardGroup* group = nullptr;
     bool skippingCard = false;  // the last "C" line could not make its card: its lines are skipped
     int64_t cardCount = 0;
-    // Per dimension, the last reference resolved by code and its component: consecutive lines
-    // mostly name the same components.
-    struct ReferenceCache {
-        std::array<char, 48> text{};
-        int32_t length = -1;
-        uint32_t number = 0;
+    // References resolved by code, by their text: a file names the same components over and over,
+    // and a lookup here spares the dimension's index. Direct-mapped, sized by the components of the
+    // base when it is made (on first use).
+    struct ReferenceEntry {
+        uint32_t number;
+        uint8_t dimension;
+        uint8_t length;  // 0: empty
+        char text[26];
     };
-    std::array<ReferenceCache, kDimensionCount> referenceCache{};
+    static constexpr int32_t kMinReferenceCacheBits = 12;
+    static constexpr int32_t kMaxReferenceCacheBits = 18;
+    std::unique_ptr<ReferenceEntry[]> referenceCache;
+    int32_t referenceCacheBits = kMinReferenceCacheBits;
+
+    // The component a "##Cards" reference names in dimension d (read by the dimension's mode; an
+    // unknown one is reported and made); the root d for an empty reference. `entry` is the cache slot
+    // of a reference by code (ReferenceSlot), null for none.
+    uint32_t ResolveReference(int32_t d, const char* text, int32_t n);
+    uint32_t ResolveReference(int32_t d, const char* text, int32_t n, ReferenceEntry* entry);
+    ReferenceEntry* ReferenceSlot(int32_t d, const char* text, int32_t n);
 };
 
 }  // namespace vek

@@ -1,6 +1,7 @@
 #include "files/BaseSectionWriter.h"
 
 #include <cstring>
+#include <vector>
 
 #include "files/AmountText.h"
 #include "files/BaseFileRecord.h"
@@ -72,6 +73,15 @@ private:
     void WriteCard(const Card* card);
     // The component as the "##Cards" section names it in dimension d (nothing for a root).
     void PutReference(int32_t d, uint32_t number);
+    // The same text, copied once per component for the lines of a save into `arena`, where every
+    // text is followed by kArenaPadding bytes: short texts are then copied in one fixed-size move.
+    struct ReferenceText {
+        uint32_t offset = 0;
+        int32_t length = -1;  // -1: not looked up yet
+    };
+    static constexpr int32_t kArenaPadding = 16;
+    const ReferenceText& Reference(int32_t d, uint32_t number);
+    void WriteLine(const CardLine* line, int32_t columns, const int32_t* formats);
 
     Base& base;
     TextWriter& writer;
@@ -81,6 +91,9 @@ private:
     int32_t positions = 0;
     int32_t dimensionAt[kDimensionCount] = {};
     int32_t referenceMode[kDimensionCount] = {};
+    std::vector<ReferenceText> references;  // by component number
+    std::vector<char> arena;
+    std::vector<char> row;                  // the line being put together
 };
 
 void SectionWriter::WriteAll()
@@ -236,6 +249,29 @@ void SectionWriter::PutReference(int32_t d, uint32_t number)
     }
 }
 
+const SectionWriter::ReferenceText& SectionWriter::Reference(int32_t d, uint32_t number)
+{
+    static const ReferenceText kNone{0, 0};
+    if (number < kDimensionCount || number >= references.size())
+        return kNone;
+    ReferenceText& reference = references[number];
+    if (reference.length < 0) {
+        const Component* component = base.ComponentAt(number);
+        ConstHeapText text = nullptr;
+        if (component != nullptr) {
+            text = referenceMode[d] == kCardsReferenceHost   ? component->host
+                   : referenceMode[d] == kCardsReferenceText ? component->text
+                                                             : component->code;
+        }
+        int32_t length = HeapTextLength(text);
+        reference.offset = uint32_t(arena.size());
+        reference.length = length;
+        arena.insert(arena.end(), text, text + length);
+        arena.insert(arena.end(), size_t(kArenaPadding), '\0');
+    }
+    return reference;
+}
+
 void SectionWriter::WriteCards()
 {
     positions = base.DimensionOrderCount();
@@ -265,8 +301,70 @@ void SectionWriter::WriteCards()
     }
     if (options)
         writer.EndRow();
+    references.assign(size_t(base.ComponentPool().ElementCount()), ReferenceText());
+    arena.clear();
     for (Card* card = base.FirstCard(); card != base.ChainEnd() && !IsErrorPending(); card = base.NextCard(card))
         WriteCard(card);
+}
+
+// One "L" line, put together in `row` and handed to the writer at once: amounts, text, then the
+// component of each further position of the dimension order.
+void SectionWriter::WriteLine(const CardLine* line, int32_t columns, const int32_t* formats)
+{
+    HeapText text = line->Text();
+    int32_t textLength = HeapTextLength(text);
+    bool plainText = textLength <= kLongTextSplitBytes &&
+                     (textLength == 0 || (std::memchr(text, '\r', size_t(textLength)) == nullptr &&
+                                          std::memchr(text, '\n', size_t(textLength)) == nullptr &&
+                                          std::memchr(text, '\t', size_t(textLength)) == nullptr));
+    // Room for the amounts, the text and the separators; references are added as they come.
+    size_t bound = 2 + size_t(columns) * (kMaxAmountTextBytes + 1) + (plainText ? size_t(textLength) : 0) +
+                   size_t(positions);
+    if (row.size() < bound + 256)
+        row.resize(bound + 256);
+    char* cursor = row.data();
+    *cursor++ = 'L';
+    double values[kValueFieldCount];
+    base.GetLineValues(line, values);
+    for (int32_t i = 0; i < columns; ++i) {
+        if (i > 0)
+            *cursor++ = '\t';
+        CursorPutAmount(cursor, values[i], formats[i]);
+    }
+    *cursor++ = '\t';
+    if (plainText) {
+        if (textLength > 0)
+            std::memcpy(cursor, text, size_t(textLength));
+        cursor += textLength;
+    } else {
+        writer.PutTextBytes(row.data(), int32_t(cursor - row.data()));
+        writer.PutLongText(text);
+        cursor = row.data();
+    }
+    int32_t slots = base.DimsInUse();
+    for (int32_t p = 1; p < positions; ++p) {
+        int32_t d = dimensionAt[p];
+        const ReferenceText* reference = d >= 1 && d - 1 < slots ? &Reference(d, base.GetLineComponent(line, d - 1)) : nullptr;
+        size_t used = size_t(cursor - row.data());
+        size_t needed = used + 1 + size_t(reference != nullptr ? reference->length : 0) + kArenaPadding + size_t(positions);
+        if (needed > row.size()) {
+            row.resize(needed * 2);
+            cursor = row.data() + used;
+        }
+        *cursor++ = '\t';
+        if (reference != nullptr && reference->length > 0) {
+            const char* text = arena.data() + reference->offset;
+            if (reference->length <= kArenaPadding)
+                std::memcpy(cursor, text, size_t(kArenaPadding));
+            else
+                std::memcpy(cursor, text, size_t(reference->length));
+            cursor += reference->length;
+        }
+    }
+    while (cursor > row.data() && cursor[-1] == '\t')
+        --cursor;
+    writer.PutTextBytes(row.data(), int32_t(cursor - row.data()));
+    writer.EndRow();
 }
 
 void SectionWriter::WriteCard(const Card* card)
@@ -315,8 +413,6 @@ void SectionWriter::WriteCard(const Card* card)
     }
 
     int32_t columns = base.ValueCount();
-    int32_t slots = base.DimsInUse();
-    double values[kValueFieldCount];
     int32_t formats[kValueFieldCount];
     for (int32_t i = 0; i < columns; ++i)
         formats[i] = base.ValueFormat(i);
@@ -326,29 +422,8 @@ void SectionWriter::WriteCard(const Card* card)
         writer.PutText("G");
         PutReference(0, uint32_t(group->key));
         writer.EndRow();
-        for (const CardLine* line = base.FirstLine(group); line != nullptr; line = base.NextLine(line)) {
-            base.GetLineValues(line, values);
-            char amount[kMaxAmountTextBytes + 1];
-            amount[0] = 'L';
-            cursor = amount + 1;
-            CursorPutAmount(cursor, values[0], formats[0]);
-            writer.PutTextBytes(amount, int32_t(cursor - amount));
-            for (int32_t i = 1; i < columns; ++i) {
-                writer.PutSeparator();
-                cursor = amount;
-                CursorPutAmount(cursor, values[i], formats[i]);
-                writer.PutTextBytes(amount, int32_t(cursor - amount));
-            }
-            writer.PutSeparator();
-            PutTextField(writer, line->Text());
-            for (int32_t p = 1; p < positions; ++p) {
-                writer.PutSeparator();
-                int32_t d = dimensionAt[p];
-                if (d >= 1 && d - 1 < slots)
-                    PutReference(d, base.GetLineComponent(line, d - 1));
-            }
-            writer.EndRow();
-        }
+        for (const CardLine* line = base.FirstLine(group); line != nullptr; line = base.NextLine(line))
+            WriteLine(line, columns, formats);
     }
     if (record.lineHistory)
         base.CardSources().WriteLine(writer, card->index);

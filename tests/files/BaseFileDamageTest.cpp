@@ -61,6 +61,9 @@ std::vector<DamageCase> DamageCases()
                                              "", "##End"}), kMessageBaseFileDamaged, 5},
         {"reference starting a section", TextBase({"##VEK-Text\t121122", "", "##Cards", "C240101-001", "G",
                                                   "L1\t\t##Dimension", "", "##End"}), kMessageBaseFileDamaged, 6},
+        // Regression: a NUL byte cut a text short where it stood, and the text saved differently each time.
+        {"NUL byte", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "-N\tAccount\tA " + std::string(3, '\0') + "ccounts",
+                               "", "##End"}), kMessageBaseFileDamaged, 4},
         {"empty file", "", kMessageNotABase, 1},
         {"garbage bytes", binary, kMessageNotABase, 1},
         {"garbage with a base mark", "\x01\x02#VEK\x7f\x80garbage" + binary, kMessageDamagedBase, 1},

@@ -8,6 +8,7 @@
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileType.h"
 #include "files/BaseFiles.h"
+#include "files/BaseSectionReader.h"
 #include "files/BaseSectionWriter.h"
 #include "files/SaveSettings.h"
 #include "foundation/PendingError.h"
@@ -29,6 +30,12 @@ bool ReadText(Base& base, const char* bytes, int64_t n)
     record.state.version = kBaseFileVersion;
     int32_t bom = 0;
     int32_t encoding = DetectCharSet(bytes, int32_t(n < 4000 ? n : 4000), bom);
+    // As the file reader does: a text base with a NUL byte is damaged (UTF-16 aside).
+    NulByteScan nul;
+    if (encoding != 1 && encoding != 2)
+        nul.Feed(bytes, n);
+    if (nul.Found())
+        return false;
     TextReader reader(bytes + bom, n - bom);
     if (encoding >= 0)
         reader.SetEncoding(encoding);
