@@ -8,9 +8,11 @@
 #include "foundation/ByteFile.h"
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
+#include "foundation/String.h"
 #include "model/Base.h"
 #include "model/BaseCheckpoint.h"
 #include "model/ModelServices.h"
+#include "platform/FileKindSniffer.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -104,6 +106,14 @@ Base* OpenBaseFile(const FilePath& path, const char* password, int32_t flags)
     return base.release();
 }
 
+Base* OpenBaseWithDialog()
+{
+    FilePath path;
+    if (!path.AskOpenFile(kFileKindsBaseAndInterchange))
+        return nullptr;
+    return OpenBaseFile(path, nullptr, 0);
+}
+
 int32_t CloseBase(Base* base, int32_t mode)
 {
     if (base == nullptr)
@@ -134,6 +144,29 @@ bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int3
     base.RollBack(checkpoint);
     record.SaveSetups().DeleteUnmarked();
     return false;
+}
+
+bool ImportWithDialog(Base& base)
+{
+    // Text files for an import setup come with the import setups; until then base files only.
+    FilePath path;
+    if (!path.AskOpenFile(kFileKindsBaseAndInterchange))
+        return false;
+    return ImportBaseFile(base, path, nullptr, 0);
+}
+
+bool SaveBaseAs(Base& base)
+{
+    FilePath path;
+    path.Assign(base.Path());
+    if (path.IsEmpty()) {
+        String name;
+        base.GetFileName(name);
+        MakeHomeFilePath(path, name.CStr());
+    }
+    if (!path.AskSaveFile())
+        return false;
+    return SaveBaseToPath(base, path, nullptr);
 }
 
 bool SaveBase(Base& base)

@@ -72,6 +72,8 @@ Base* FindOpenBase(const FilePath& path);
 // message 4003), else a new base loaded from the file. Null when the file cannot be read; the
 // reason has been reported and the open bases are as they were.
 Base* OpenBaseFile(const FilePath& path, const char* password, int32_t flags);
+// The open dialog (base files), then OpenBaseFile; null when cancelled or not read.
+Base* OpenBaseWithDialog();
 // Asks the base whether it may close (Base::CanClose) and deletes it. 1 when closed (also for
 // null), 0 when refused.
 int32_t CloseBase(Base* base, int32_t mode);
@@ -80,6 +82,9 @@ int32_t CloseBase(Base* base, int32_t mode);
 // Reads a file into an open base; a read that is given up takes back what it added (cards,
 // components, time scales, macros, save setups).
 [[nodiscard]] bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags);
+// The open dialog (base files; also text files when the base has exactly one import setup), then
+// ImportBaseFile. False when cancelled or not read.
+[[nodiscard]] bool ImportWithDialog(Base& base);
 // Sets the base's cancelled mark (when `flag`) and records the cancellation (code -1) unless an
 // error is pending.
 void MarkBaseCancelled(Base& base, bool flag);
@@ -89,6 +94,8 @@ void MarkBaseCancelled(Base& base, bool flag);
 // On success the base keeps the path and the format, its BaseFileInfo is filled for this program
 // and it is marked unmodified.
 [[nodiscard]] bool SaveBase(Base& base);
+// The save dialog with the base's name, then SaveBaseToPath without settings. False when cancelled.
+[[nodiscard]] bool SaveBaseAs(Base& base);
 // Saves to a path (Base::SaveToPath). Without settings the format follows the extension ("vkx"
 // text, "vek" container) and the base takes the path on success; with settings the base keeps its
 // own path.

@@ -401,8 +401,7 @@ void BaseSectionReader::ReadMacro()
 
 void BaseSectionReader::ReadCommands()
 {
-    // The commands replace the open-direct steps; running them is the command interpreter's.
-    sawCommands = true;
+    // Running the commands is the command interpreter's; until it is there they are skipped.
     base.LogOperation("commands section", nullptr, kLogSkipped);
     SkipSection();
 }

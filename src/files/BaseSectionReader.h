@@ -1,8 +1,7 @@
 #pragma once
 
-#include <array>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "model/Component.h"
@@ -18,8 +17,9 @@ class TextReader;
 struct Card;
 struct CardGroup;
 
-// Messages of the section reader. Each names the file (@0) and the line (@1).
-constexpr int32_t kMessageUnknownSection = 3818;    // @0 the section, @1 the file, @2 the line
+// Messages of the section reader. Each names the file and the line: 3815 and 3816 as @0 and @1,
+// 3818 (shown through the base's error alert) after the section's name.
+constexpr int32_t kMessageUnknownSection = 3818;     // @0 the section, @1 the file, @2 the line
 constexpr int32_t kMessageBaseFileTruncated = 3815;  // the file ends before "##End"
 constexpr int32_t kMessageBaseFileDamaged = 3816;    // a line that a base file cannot hold
 
@@ -68,7 +68,7 @@ enum class SectionReadResult {
 //
 // A read that does not end in "##End" (truncated) or meets a line the format cannot hold (a card
 // line without its key, a line before the first card, a dimension number outside 1..32, a column
-// count outside 1..24) stops with the numbered message pending, naming the file and the line; what
+// count outside 1..24, a component code that would start a section) stops with the numbered message pending, naming the file and the line; what
 // was read stays in the base, and the caller drops the base or rolls the import back. The base's
 // current save settings (Base::SaveSettings, a SaveSettings record) receive the "-D" reference
 // modes of "##Cards"; the base's file record (BaseFileRecord) gives the file state (version, flags,
@@ -123,7 +123,6 @@ private:
     BaseFileRecord& record;
     SaveSettings* settings = nullptr;  // the base's current settings
     bool ownsSettings = false;         // made for this read, removed at its end
-    bool sawCommands = false;
 
     // "##Cards" state.
     Card* card = nullptr;

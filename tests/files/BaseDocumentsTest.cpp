@@ -220,5 +220,19 @@ TEST_F(BaseDocumentsTest, ImportAddsTheFileToAnOpenBase)
     EXPECT_EQ(messages.codes, std::vector<int32_t>{3310});  // the unknown code Z, made
 }
 
+// A file of a later version is read only when the user says so; nobody to ask reads nothing.
+TEST_F(BaseDocumentsTest, NewerFileIsConfirmedFirst)
+{
+    std::string path = folder.Write("newer.vkx", TextBase({"##VEK-Text\t130101", "", "##Dimension\t2", "A\tAlpha",
+                                                           "", "##End"}));
+    EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageNewerFile});
+    EXPECT_TRUE(test::OpenBases().empty());
+    Answering readAnyway(1);
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(readAnyway.codes, std::vector<int32_t>{kMessageNewerFile});
+}
+
 }  // namespace
 }  // namespace vek

@@ -286,5 +286,27 @@ TEST_F(BaseFileRoundTripTest, SavedFilesStayStable)
     }
 }
 
+// Files before version 20121122 are in the system code page; a "##Characters" row that differs
+// from the program's maps the file's characters onto the program's.
+TEST_F(BaseFileRoundTripTest, OlderFilesAndOtherCodePagesAreTranslated)
+{
+    // The first 4000 bytes are ASCII, so only the version tells the encoding: C3 84 is "Ä" in UTF-8
+    // but "√Ñ" in Mac Roman, which the older file is in.
+    std::string older = "##VEK-Text\t110101\r\r##Dimension\t2\r";
+    for (int32_t i = 0; i < 300; ++i)
+        older += "X" + std::to_string(i) + "\tPlain text\r";
+    older += "A\t\xC3\x84pfel\r\r##End\r";
+    Base* base = OpenBaseFile(FilePath(folder.Write("older.vkx", older)), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(TextOf(base->GetDimension(1).FindByCode("A")->text), "\xE2\x88\x9A\xC3\x91pfel");
+    delete base;
+
+    std::string rows = TextBase({"##VEK-Text\t121122", "", "##Characters", "U\t@\xC3\x81", "", "##Dimension\t2",
+                                 "B\t@rger", "", "##End"});
+    base = OpenBaseFile(FilePath(folder.Write("rows.vkx", rows)), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(TextOf(base->GetDimension(1).FindByCode("B")->text), "\xC3\x84rger");
+}
+
 }  // namespace
 }  // namespace vek
