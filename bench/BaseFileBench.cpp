@@ -4,6 +4,10 @@
 // Goals: loading at least 1.5 million lines/s, saving at least 2 million lines/s, and the memory
 // taken while loading at most 1.5 times what the loaded base keeps.
 //
+// Measured (Release, 8 cores, other builds running, load average about 7): the first load 2.9 s
+// (1.7 million lines/s), later loads 1.8-2.2 million lines/s, saving 1.9-2.6 million lines/s, a file
+// of 295 MB; the base keeps 282 MB and the peak while loading is 1.003 times that.
+//
 // The file is written by a child process, so that this process holds no base when the memory of a
 // load is measured: the resident set before the load, its peak during the load (VmHWM after
 // resetting it through /proc/self/clear_refs) and the resident set after it.
@@ -165,7 +169,7 @@ void BM_Load(benchmark::State& state)
     }
     state.counters["lines_per_s"] = benchmark::Counter(double(lines), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_Load)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Save(benchmark::State& state)
 {
@@ -193,6 +197,6 @@ void BM_Save(benchmark::State& state)
     state.counters["lines_per_s"] = benchmark::Counter(double(lines), benchmark::Counter::kIsRate);
     state.counters["file_MB"] = double(std::filesystem::file_size(out)) / 1e6;
 }
-BENCHMARK(BM_Save)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

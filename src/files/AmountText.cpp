@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <string_view>
 
 #include "foundation/NumberFormat.h"
 #include "foundation/PlatformUtilities.h"
@@ -89,27 +90,41 @@ struct Decimal {
     int32_t exponent = 0;
 };
 
-// How a decimal is laid out. The reader sums the digits of its text in double arithmetic and then
-// scales by the exponent, so the same decimal reads back differently in each layout. `shift` = 0
-// writes plain digits (from 10^-6 to below 10^21; other values as shift 1); any other shift writes
-// an exponent and shift - 1 digits before the point (none and a leading "0." for shift 0 or less,
-// with -shift zeros after the point).
-void PutDecimal(char*& cursor, Decimal value, int32_t shift)
+// How a decimal is laid out matters: the reader sums the digits of its text in double arithmetic
+// and then scales by the exponent, so the same decimal reads back differently in each layout.
+// The digits of a decimal without its trailing zeros, the leading one first; it stands for 10^lead.
+struct Digits {
+    char text[24];
+    int32_t count = 0;
+    int32_t lead = 0;
+};
+
+Digits DigitsOf(Decimal value)
 {
+    Digits digits;
     while (value.mantissa != 0 && value.mantissa % 10 == 0) {
         value.mantissa /= 10;
         ++value.exponent;
     }
-    char digits[24];
+    char reversed[24];
     int32_t n = 0;
     for (uint64_t m = value.mantissa; m != 0; m /= 10)
-        digits[n++] = char('0' + m % 10);
+        reversed[n++] = char('0' + m % 10);
+    for (int32_t i = 0; i < n; ++i)
+        digits.text[i] = reversed[n - 1 - i];
+    digits.count = n;
+    digits.lead = n - 1 + value.exponent;
+    return digits;
+}
+
+void PutDigits(char*& cursor, const Digits& digits, int32_t shift)
+{
+    int32_t n = digits.count;
     if (n == 0) {
         *cursor++ = '0';
         return;
     }
-    // digits[] holds the digits from the last; the leading digit stands for 10^lead.
-    int32_t lead = n - 1 + value.exponent;
+    int32_t lead = digits.lead;
     if (shift == 0 && (lead < -6 || lead >= 21))
         shift = 1;
     if (shift == 0) {
@@ -118,37 +133,45 @@ void PutDecimal(char*& cursor, Decimal value, int32_t shift)
             *cursor++ = '.';
             for (int32_t i = lead + 1; i < 0; ++i)
                 *cursor++ = '0';
-            while (n > 0)
-                *cursor++ = digits[--n];
+            std::memcpy(cursor, digits.text, size_t(n));
+            cursor += n;
             return;
         }
-        for (int32_t power = lead; power >= 0; --power) {
-            int32_t at = power - value.exponent;  // index into digits[]
-            *cursor++ = at >= 0 && at < n ? digits[at] : '0';
-        }
-        if (value.exponent < 0) {
+        // Digit i stands for 10^(lead - i).
+        for (int32_t i = 0; i <= lead; ++i)
+            *cursor++ = i < n ? digits.text[i] : '0';
+        if (n > lead + 1) {
             *cursor++ = '.';
-            for (int32_t at = -value.exponent - 1; at >= 0; --at)
-                *cursor++ = digits[at];
+            std::memcpy(cursor, digits.text + lead + 1, size_t(n - lead - 1));
+            cursor += n - lead - 1;
         }
         return;
     }
     int32_t before = shift - 1;  // digits before the point
+    int32_t i = 0;
     if (before <= 0) {
         *cursor++ = '0';
         *cursor++ = '.';
-        for (int32_t i = before; i < 0; ++i)
+        for (int32_t zero = before; zero < 0; ++zero)
             *cursor++ = '0';
     } else {
-        for (int32_t i = 0; i < before; ++i)
-            *cursor++ = n > 0 ? digits[--n] : '0';
-        if (n > 0)
+        for (; i < before; ++i)
+            *cursor++ = i < n ? digits.text[i] : '0';
+        if (n > before)
             *cursor++ = '.';
     }
-    while (n > 0)
-        *cursor++ = digits[--n];
+    for (; i < n; ++i)
+        *cursor++ = digits.text[i];
     *cursor++ = 'e';
     CursorPutInt(cursor, lead - before + 1);
+}
+
+// The decimal in a layout. `shift` = 0 writes plain digits (from 10^-6 to below 10^21; other values
+// as shift 1); any other shift writes an exponent and shift - 1 digits before the point (none and a
+// leading "0." for shift 0 or less, with -shift zeros after the point).
+void PutDecimal(char*& cursor, Decimal value, int32_t shift)
+{
+    PutDigits(cursor, DigitsOf(value), shift);
 }
 
 // The value to `significant` digits (0: the shortest that round to it), correctly rounded; x > 0
@@ -216,17 +239,25 @@ bool SearchDecimal(Decimal& value, double x, int32_t significant, int32_t shift)
     return false;
 }
 
-void PutExactMagnitude(char*& cursor, double x)
+// `rejected` is a text of x that was found not to read back (nothing to try again).
+void PutExactMagnitude(char*& cursor, double x, std::string_view rejected)
 {
     // Layouts in the order tried: plain, then with an exponent and 1, 0, 2, 3, 4 digits before the
     // point, then with "0.0" and "0.00"; the search goes through more of them.
     static constexpr int32_t kShifts[] = {0, 2, 1, 3, 4, 5, -1, -2};
     // The shortest correctly rounded digits first, then longer ones; then searched digits.
+    char text[kMaxAmountTextBytes];
     for (int32_t significant : {0, 15, 16, 17}) {
-        Decimal value = DecimalOf(x, significant);
+        Digits digits = DigitsOf(DecimalOf(x, significant));
         for (int32_t shift : kShifts) {
-            if (ReadDecimal(value, shift) == x) {
-                PutDecimal(cursor, value, shift);
+            char* end = text;
+            PutDigits(end, digits, shift);
+            std::string_view candidate(text, size_t(end - text));
+            if (candidate == rejected)
+                continue;  // read back already, as the rounded form
+            if (BytesToDouble(text, int32_t(end - text)) == x) {
+                std::memcpy(cursor, text, candidate.size());
+                cursor += candidate.size();
                 return;
             }
         }
@@ -262,7 +293,7 @@ void CursorPutExactAmount(char*& cursor, double value)
         cursor += 3;
         return;
     }
-    PutExactMagnitude(cursor, value);
+    PutExactMagnitude(cursor, value, {});
 }
 
 void CursorPutAmount(char*& cursor, double value, int32_t decimalsCode)
@@ -290,8 +321,13 @@ void CursorPutAmount(char*& cursor, double value, int32_t decimalsCode)
     }
     if (ReadsBackAs(start, cursor, value))
         return;
-    cursor = start;
-    CursorPutExactAmount(cursor, value);
+    // The magnitude's rounded text, which the exact form need not try again.
+    char rejected[kMaxAmountTextBytes];
+    const char* digits = start + (value < 0.0 ? 1 : 0);
+    size_t length = size_t(cursor - digits);
+    std::memcpy(rejected, digits, length);
+    cursor = start + (value < 0.0 ? 1 : 0);
+    PutExactMagnitude(cursor, magnitude, std::string_view(rejected, length));
 }
 
 }  // namespace vek

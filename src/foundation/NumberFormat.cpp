@@ -1,5 +1,8 @@
 #include "foundation/NumberFormat.h"
 
+#include <charconv>
+#include <cstdio>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -451,9 +454,16 @@ double BytesToDouble(const char* bytes, int32_t n)
     // Exponent digits beyond this change nothing (every power past it is 0 or inf) and would
     // overflow the count.
     constexpr int32_t kExponentCap = 100000;
+    // The digits are kept as text and converted once at the end, correctly rounded: summing
+    // digit * 0.1^k loses the last bit ("0.3" came out as 0.30000000000000004), so amounts did not
+    // read back as the values that were written. Digits past this many cannot change a double.
+    constexpr int32_t kMaxKeptDigits = 800;
     State state = State::BeforeDigits;
-    double value = 0.0;
-    double scale = 1.0;
+    char digits[kMaxKeptDigits + 1];
+    int32_t kept = 0;
+    int32_t fractionDigits = 0;  // kept digits after the decimal separator
+    int32_t droppedIntegerDigits = 0;
+    bool droppedNonZero = false;
     int32_t exponent = 0;
     bool negative = false;
     bool negativeExponent = false;
@@ -461,35 +471,32 @@ double BytesToDouble(const char* bytes, int32_t n)
     for (int32_t i = 0; bytes && i < n; ++i) {
         char c = bytes[i];
         if (IsNumberDigit(c)) {
-            int32_t digit = c - '0';
             anyDigit = true;
-            switch (state) {
-            case State::BeforeDigits:
-                value = digit;
-                state = State::Integer;
-                break;
-            case State::Integer:
-                value = value * 10.0 + digit;
-                break;
-            case State::Fraction:
-                scale = scale * 0.1;
-                value += scale * digit;
-                break;
-            case State::Exponent:
+            if (state == State::Exponent) {
                 if (exponent < kExponentCap)
-                    exponent = exponent * 10 + digit;
-                break;
+                    exponent = exponent * 10 + (c - '0');
+                continue;
+            }
+            if (state == State::BeforeDigits)
+                state = State::Integer;
+            if (kept == 0 && c == '0' && state == State::Integer)
+                continue;  // leading zeros of the integer part
+            if (kept < kMaxKeptDigits) {
+                digits[kept++] = c;
+                if (state == State::Fraction)
+                    ++fractionDigits;
+            } else {
+                droppedNonZero |= c != '0';
+                if (state == State::Integer)
+                    ++droppedIntegerDigits;
             }
         } else if (c == ',' || c == '.') {
             if (state == State::Exponent)
                 continue;
-            if (state == State::Fraction) {
-                // Only the last separator is the decimal point: the fraction read so far becomes
-                // integer digits. A run of zeros long enough to underflow the scale would make
-                // 0/0 here.
-                value = value == 0.0 ? 0.0 : value / scale;
-                scale = 1.0;
-            }
+            // Only the last separator is the decimal point: the fraction read so far becomes
+            // integer digits.
+            if (state == State::Fraction)
+                fractionDigits = 0;
             state = State::Fraction;
         } else if (c == '-') {
             if (state == State::Exponent)
@@ -505,10 +512,23 @@ double BytesToDouble(const char* bytes, int32_t n)
     }
     if (!anyDigit)
         return std::numeric_limits<double>::quiet_NaN();
-    // 0 times an infinite power (0e999) and an overlong number times a vanishing one stay what the
-    // digits say instead of becoming NaN.
-    if (value != 0.0 && std::isfinite(value))
-        value *= PowerOfTen(negativeExponent ? -exponent : exponent);
+    double value = 0.0;
+    if (kept > 0) {
+        // A dropped non-zero digit only decides rounding; one more digit carries it.
+        if (droppedNonZero && kept == kMaxKeptDigits)
+            digits[kept - 1] = digits[kept - 1] == '0' ? '1' : digits[kept - 1];
+        int64_t decimalExponent = int64_t(negativeExponent ? -exponent : exponent) - fractionDigits + droppedIntegerDigits;
+        char text[kMaxKeptDigits + 32];
+        std::memcpy(text, digits, size_t(kept));
+        int32_t length = kept;
+        length += std::snprintf(text + length, sizeof text - size_t(length), "e%lld", static_cast<long long>(decimalExponent));
+        auto [end, error] = std::from_chars(text, text + length, value);
+        (void)end;
+        if (error == std::errc::result_out_of_range)
+            value = kept + decimalExponent > 0 ? HUGE_VAL : 0.0;
+        else if (error != std::errc())
+            value = 0.0;
+    }
     return negative ? -value : value;
 }
 

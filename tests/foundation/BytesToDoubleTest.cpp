@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -92,11 +93,39 @@ TEST(BytesToDoubleTest, ReadsOnlyItsBytes)
 }
 
 // Numbers far beyond the range of a double end as infinities or zeros, never as NaN.
+// Amounts must read back as the value that was written: the conversion is correctly rounded.
+TEST(BytesToDoubleTest, ReadsTheNearestDouble)
+{
+    struct Case {
+        const char* text;
+        double expected;
+    };
+    const Case cases[] = {
+        {"0.3", 0.3},           {"0,1", 0.1},         {"1 234,56", 1234.56},   {"-0.07", -0.07},
+        {"123456.789", 123456.789}, {"1.7976931348623157e308", 1.7976931348623157e308},
+        {"4.9e-324", 4.9e-324}, {"1.234.567", 1234.567}, {"2e3", 2000.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReadExact(c.text), c.expected);
+    }
+    std::mt19937_64 random(77);
+    for (int i = 0; i < 20000; ++i) {
+        double value = double(int64_t(random() % 100000000)) / 100.0;
+        char text[64];
+        std::snprintf(text, sizeof text, "%.2f", value);
+        ASSERT_EQ(ReadExact(text), value) << text;
+    }
+}
+
 TEST(BytesToDoubleTest, OverlongNumbers)
 {
     std::string digits(400, '9');
     EXPECT_EQ(ReadExact(digits), kInf);
-    EXPECT_EQ(ReadExact(digits + "e-400"), kInf);
+    // The digits are converted with their exponent, so an overlong mantissa does not overflow on
+    // its way to a value that fits.
+    EXPECT_EQ(ReadExact(digits + "e-400"), 1.0);
+    EXPECT_EQ(ReadExact("1e-400"), 0.0);
     std::string zeros = "0." + std::string(400, '0');
     EXPECT_EQ(ReadExact(zeros + "1"), 0.0);
     // Once the fraction's scale has vanished, a later separator turns the zeros into integer digits
