@@ -1,7 +1,6 @@
 #include "foundation/NumberFormat.h"
 
 #include <charconv>
-#include <cstdio>
 
 #include <cmath>
 #include <cstring>
@@ -448,6 +447,39 @@ double ZeroIfOutOfRange(double value)
     return std::isnan(value) || std::fabs(value) > 1e308 ? 0.0 : value;
 }
 
+// The double nearest to digits x 10^exponent. Up to 15 digits with a power of ten up to 22 is exact
+// in one multiplication or division (both operands are exact doubles); everything else goes through
+// the library's correctly rounded conversion.
+// Digits past this many cannot change a double.
+static constexpr int32_t kMaxKeptDigits = 800;
+
+static double DecimalDigitsToDouble(const char* digits, int32_t count, int64_t exponent)
+{
+    static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (count <= 15 && exponent >= -22 && exponent <= 22) {
+        uint64_t mantissa = 0;
+        for (int32_t i = 0; i < count; ++i)
+            mantissa = mantissa * 10 + uint64_t(digits[i] - '0');
+        double value = double(mantissa);
+        return exponent >= 0 ? value * kExactPowers[exponent] : value / kExactPowers[-exponent];
+    }
+    char text[kMaxKeptDigits + 32];
+    std::memcpy(text, digits, size_t(count));
+    int32_t length = count;
+    text[length++] = 'e';
+    char* cursor = text + length;
+    CursorPutInt64(cursor, exponent);
+    length = int32_t(cursor - text);
+    double value = 0.0;
+    auto [end, error] = std::from_chars(text, text + length, value);
+    (void)end;
+    if (error == std::errc::result_out_of_range)
+        return count + exponent > 0 ? HUGE_VAL : 0.0;
+    return error == std::errc() ? value : 0.0;
+}
+
 double BytesToDouble(const char* bytes, int32_t n)
 {
     enum class State { BeforeDigits, Integer, Fraction, Exponent };
@@ -456,8 +488,7 @@ double BytesToDouble(const char* bytes, int32_t n)
     constexpr int32_t kExponentCap = 100000;
     // The digits are kept as text and converted once at the end, correctly rounded: summing
     // digit * 0.1^k loses the last bit ("0.3" came out as 0.30000000000000004), so amounts did not
-    // read back as the values that were written. Digits past this many cannot change a double.
-    constexpr int32_t kMaxKeptDigits = 800;
+    // read back as the values that were written.
     State state = State::BeforeDigits;
     char digits[kMaxKeptDigits + 1];
     int32_t kept = 0;
@@ -518,16 +549,7 @@ double BytesToDouble(const char* bytes, int32_t n)
         if (droppedNonZero && kept == kMaxKeptDigits)
             digits[kept - 1] = digits[kept - 1] == '0' ? '1' : digits[kept - 1];
         int64_t decimalExponent = int64_t(negativeExponent ? -exponent : exponent) - fractionDigits + droppedIntegerDigits;
-        char text[kMaxKeptDigits + 32];
-        std::memcpy(text, digits, size_t(kept));
-        int32_t length = kept;
-        length += std::snprintf(text + length, sizeof text - size_t(length), "e%lld", static_cast<long long>(decimalExponent));
-        auto [end, error] = std::from_chars(text, text + length, value);
-        (void)end;
-        if (error == std::errc::result_out_of_range)
-            value = kept + decimalExponent > 0 ? HUGE_VAL : 0.0;
-        else if (error != std::errc())
-            value = 0.0;
+        value = DecimalDigitsToDouble(digits, kept, decimalExponent);
     }
     return negative ? -value : value;
 }
