@@ -81,14 +81,14 @@ protected:
         if (title != nullptr)
             SetHeapText(card->title, title);
         CardGroup* group = base->FindOrAddGroup(card, int32_t(company->number));
-        for (const LineSpec& spec : lines) {
+        for (const LineSpec& wanted : lines) {
             CardLine* line = base->CreateLine(group);
-            base->SetLineComponent(line, 0, spec.account->number);
-            if (spec.object != nullptr)
-                base->SetLineComponent(line, 1, spec.object->number);
-            base->SetLineValue(line, 0, spec.amount);
-            if (spec.text != nullptr)
-                line->SetText(spec.text);
+            base->SetLineComponent(line, 0, wanted.account->number);
+            if (wanted.object != nullptr)
+                base->SetLineComponent(line, 1, wanted.object->number);
+            base->SetLineValue(line, 0, wanted.amount);
+            if (wanted.text != nullptr)
+                line->SetText(wanted.text);
         }
         return card;
     }
