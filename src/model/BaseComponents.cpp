@@ -266,21 +266,32 @@ void Base::RebuildComponentIndexes(int32_t d)
 
 // --- Lookups and formatting ------------------------------------------------------------------------
 
+namespace {
+
+// The component of a subtree that `accept` admits and that `better` prefers to every other one
+// admitted; the first of equals wins. Null when none is admitted.
+template <typename Accept, typename Better>
+Component* BestInSubtree(const RecordPool& pool, Component* root, Accept accept, Better better)
+{
+    Component* best = nullptr;
+    for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
+        if (accept(*c) && (best == nullptr || better(*c, *best)))
+            best = c;
+    }
+    return best;
+}
+
+}  // namespace
+
 Component* Base::FindByTextPrefix(int32_t d, const char* text) const
 {
     if (d < 0 || d >= int32_t(kDimensionCount) || text == nullptr)
         return nullptr;
     int32_t kind = GetDimension(d).TextMode() == kCaseExact ? kCaseExact : kCaseKeep;
-    Component* root = Root(d);
-    Component* best = nullptr;
-    for (Component* c = root->NextInSubtree(componentPool, root); c != root;
-         c = c->NextInSubtree(componentPool, root)) {
-        if (c->text == nullptr || !CStrStartsWithByKind(c->text, text, kind))
-            continue;
-        if (best == nullptr || CStrCompareByKind(c->text, best->text, kind) < 0)
-            best = c;
-    }
-    return best;
+    return BestInSubtree(
+        componentPool, Root(d),
+        [&](const Component& c) { return c.text != nullptr && CStrStartsWithByKind(c.text, text, kind); },
+        [&](const Component& c, const Component& best) { return CStrCompareByKind(c.text, best.text, kind) < 0; });
 }
 
 Component* Base::FindByHostPrefix(int32_t d, const char* text) const
@@ -288,16 +299,10 @@ Component* Base::FindByHostPrefix(int32_t d, const char* text) const
     if (d < 0 || d >= int32_t(kDimensionCount) || text == nullptr)
         return nullptr;
     int32_t kind = GetDimension(d).HostMode() == kCaseExact ? kCaseExact : kCaseKeep;
-    Component* root = Root(d);
-    Component* best = nullptr;
-    for (Component* c = root->NextInSubtree(componentPool, root); c != root;
-         c = c->NextInSubtree(componentPool, root)) {
-        if (c->host == nullptr || !CStrStartsWithByKind(c->host, text, kind))
-            continue;
-        if (best == nullptr || CStrCompareByKind(c->host, best->host, kind) < 0)
-            best = c;
-    }
-    return best;
+    return BestInSubtree(
+        componentPool, Root(d),
+        [&](const Component& c) { return c.host != nullptr && CStrStartsWithByKind(c.host, text, kind); },
+        [&](const Component& c, const Component& best) { return CStrCompareByKind(c.host, best.host, kind) < 0; });
 }
 
 Component* Base::FindHostAtOrBelow(int32_t d, const char* text) const
@@ -305,16 +310,10 @@ Component* Base::FindHostAtOrBelow(int32_t d, const char* text) const
     if (d < 0 || d >= int32_t(kDimensionCount) || text == nullptr)
         return nullptr;
     int32_t kind = GetDimension(d).HostMode() == kCaseExact ? kCaseExact : kCaseKeep;
-    Component* root = Root(d);
-    Component* best = nullptr;
-    for (Component* c = root->NextInSubtree(componentPool, root); c != root;
-         c = c->NextInSubtree(componentPool, root)) {
-        if (c->host == nullptr || CStrCompareByKind(c->host, text, kind) > 0)
-            continue;
-        if (best == nullptr || CStrCompareByKind(c->host, best->host, kind) > 0)
-            best = c;
-    }
-    return best;
+    return BestInSubtree(
+        componentPool, Root(d),
+        [&](const Component& c) { return c.host != nullptr && CStrCompareByKind(c.host, text, kind) <= 0; },
+        [&](const Component& c, const Component& best) { return CStrCompareByKind(c.host, best.host, kind) > 0; });
 }
 
 uint32_t Base::LookupComponent(int32_t d, const char* text, int32_t length) const
