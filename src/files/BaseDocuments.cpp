@@ -133,16 +133,15 @@ bool LoadOwnFile(Base& base, const char* password, int32_t flags)
 
 bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags)
 {
-    BaseFileRecord& record = BaseFileRecord::Of(base);
+    // The record must exist before the checkpoint, so that the checkpoint marks its save setups.
+    BaseFileRecord::Of(base);
     BaseCheckpoint checkpoint;
     base.TakeCheckpoint(checkpoint);
-    record.SaveSetups().SetKeepMarks();
     if (ReadBaseFile(base, path, password, flags | kReadImport))
         return true;
     // The rollback must run to its end: the reason the import stopped waits meanwhile.
     PreservedErrorState reason;
     base.RollBack(checkpoint);
-    record.SaveSetups().DeleteUnmarked();
     return false;
 }
 

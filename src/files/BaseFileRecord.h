@@ -43,6 +43,9 @@ public:
     static BaseFileRecord& Of(Base& base);
     static const BaseFileRecord* Find(const Base& base);
 
+    void TakeCheckpoint() override { saveSetups.SetKeepMarks(); }
+    void RollBack() override { (void)saveSetups.DeleteUnmarked(); }
+
     SaveSetupList& SaveSetups() { return saveSetups; }
     const SaveSetupList& SaveSetups() const { return saveSetups; }
     BaseFileInfo& Info() { return info; }

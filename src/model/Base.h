@@ -77,6 +77,10 @@ public:
 class BaseFileData {
 public:
     virtual ~BaseFileData();
+    // Checkpoints reach the named objects the files layer keeps (save setups): marks what exists now,
+    // and later removes what was added since.
+    virtual void TakeCheckpoint() {}
+    virtual void RollBack() {}
 };
 
 // The menus built from a base's named objects; the program keeps, for each, the base it was last

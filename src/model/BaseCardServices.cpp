@@ -84,6 +84,8 @@ void Base::TakeCheckpoint(BaseCheckpoint& checkpoint)
 {
     checkpoint.lastTimeScale = timeScales.Last();
     macros.SetKeepMarks();
+    if (fileData)
+        fileData->TakeCheckpoint();
     checkpoint.valid = MarkPoolRecords(checkpoint.cards, cards.cardPool) &&
                        MarkPoolRecords(checkpoint.components, componentPool);
     if (!checkpoint.valid)
@@ -98,6 +100,8 @@ void Base::RollBack(BaseCheckpoint& checkpoint)
     // Named objects first: each deletion posts its own change.
     macros.DeleteUnmarked();
     timeScales.DeleteAfter(checkpoint.lastTimeScale);
+    if (fileData)
+        fileData->RollBack();
     checkpoint.lastTimeScale = nullptr;
     if (!MarkAddedSince(checkpoint.cards, cards.cardPool.ElementCount()) ||
         !MarkAddedSince(checkpoint.components, componentPool.ElementCount())) {

@@ -220,6 +220,22 @@ TEST_F(BaseDocumentsTest, ImportAddsTheFileToAnOpenBase)
     EXPECT_EQ(messages.codes, std::vector<int32_t>{3310});  // the unknown code Z, made
 }
 
+// An import that fails midway takes back everything it added, the save setups of the files layer too.
+TEST_F(BaseDocumentsTest, FailedImportTakesBackItsSaveSetups)
+{
+    Base* base = OpenBaseFile(FilePath(WriteSmallBase("kept.vkx")), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    SaveSetupList& setups = BaseFileRecord::Of(*base).SaveSetups();
+    int32_t before = setups.Count();
+    std::string damaged = folder.Write("damaged.vkx", TextBase({"##VEK-Text\t121122", "", "##SaveSetup\tYearly",
+                                                               "FT", "", "##Cards", "C240105-001\tSecond", "G",
+                                                               "L1\t\tA"}));
+    EXPECT_FALSE(ImportBaseFile(*base, FilePath(damaged), nullptr, 0));
+    EXPECT_EQ(setups.Count(), before);
+    EXPECT_EQ(setups.Find("Yearly"), nullptr);
+    EXPECT_EQ(base->CardCount(), 1);
+}
+
 // A file of a later version is read only when the user says so; nobody to ask reads nothing.
 TEST_F(BaseDocumentsTest, NewerFileIsConfirmedFirst)
 {
