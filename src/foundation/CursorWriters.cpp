@@ -17,31 +17,50 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Decimal digits of a magnitude, last digit first; returns the count (at least 1). Numbers are
-// written by the million into files, so two digits are taken per step and the common values that
-// fit 32 bits avoid 64-bit division.
-int32_t ReversedDecimalDigits(uint64_t magnitude, char* digits)
+// Numbers are written by the million into files, so the digits go straight to their place, two per
+// step, and values that fit 32 bits avoid 64-bit division.
+int32_t DecimalDigitCount(uint64_t magnitude)
 {
-    int32_t count = 0;
+    int32_t count = 1;
+    while (magnitude >= 10000) {
+        magnitude /= 10000;
+        count += 4;
+    }
+    return count + (magnitude >= 10) + (magnitude >= 100) + (magnitude >= 1000);
+}
+
+// Writes the decimal digits of a magnitude so that they end just before `end`.
+void PutDigitsBefore(char* end, uint64_t magnitude)
+{
     while (magnitude > 0xffffffffu) {
         uint32_t pair = uint32_t(magnitude % 100);
         magnitude /= 100;
-        digits[count++] = kDigitPairs[2 * pair + 1];
-        digits[count++] = kDigitPairs[2 * pair];
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * pair, 2);
     }
     uint32_t small = uint32_t(magnitude);
     while (small >= 100) {
         uint32_t pair = small % 100;
         small /= 100;
-        digits[count++] = kDigitPairs[2 * pair + 1];
-        digits[count++] = kDigitPairs[2 * pair];
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * pair, 2);
     }
     if (small >= 10) {
-        digits[count++] = kDigitPairs[2 * small + 1];
-        digits[count++] = kDigitPairs[2 * small];
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * small, 2);
     } else {
-        digits[count++] = char('0' + small);
+        *--end = char('0' + small);
     }
+}
+
+// Decimal digits of a magnitude, last digit first; returns the count (at least 1).
+int32_t ReversedDecimalDigits(uint64_t magnitude, char* digits)
+{
+    int32_t count = 0;
+    do {
+        digits[count++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
     return count;
 }
 
@@ -52,24 +71,27 @@ uint64_t IntegerMagnitude(int64_t value)
 
 void PutDecimalInteger(char*& cursor, int64_t value)
 {
-    char digits[20];
-    int32_t count = ReversedDecimalDigits(IntegerMagnitude(value), digits);
+    uint64_t magnitude = IntegerMagnitude(value);
     if (value < 0)
         *cursor++ = '-';
-    while (count > 0)
-        *cursor++ = digits[--count];
+    cursor += DecimalDigitCount(magnitude);
+    PutDigitsBefore(cursor, magnitude);
 }
 
+// Exactly `wanted` digits (at least 1): leading zeros, or only the last digits of a longer number.
 void PutDecimalIntegerDigits(char*& cursor, int64_t value, int32_t wanted)
 {
     if (wanted < 1)
         wanted = 1;
-    char digits[20];
-    int32_t count = ReversedDecimalDigits(IntegerMagnitude(value), digits);
+    uint64_t magnitude = IntegerMagnitude(value);
     if (value < 0)
         *cursor++ = '-';
-    for (int32_t i = wanted - 1; i >= 0; --i)
-        *cursor++ = i < count ? digits[i] : '0';
+    char* end = cursor + wanted;
+    for (char* p = end; p != cursor;) {
+        *--p = char('0' + magnitude % 10);
+        magnitude /= 10;
+    }
+    cursor = end;
 }
 
 void PutGroupedInteger(char*& cursor, int64_t value, char16_t separator)

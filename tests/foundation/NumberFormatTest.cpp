@@ -429,3 +429,31 @@ TEST_F(NumberFormatTest, SeparatorsAreReplacedTogether)
 
 }  // namespace
 }  // namespace vek
+
+namespace vek {
+namespace {
+
+// Every digit count, at and around each power of ten, in both signs, as the standard library writes it.
+TEST(CursorWriterDigits, IntegersAroundEveryPowerOfTen)
+{
+    uint64_t power = 1;
+    for (int digits = 1; digits <= 19; ++digits, power *= 10) {
+        for (int64_t delta : {-1, 0, 1}) {
+            int64_t value = int64_t(power) + delta;
+            for (int64_t signedValue : {value, -value}) {
+                char buffer[kMaxInt64TextBytes + 1];
+                char* cursor = buffer;
+                CursorPutInt64(cursor, signedValue);
+                ASSERT_EQ(std::string(buffer, cursor), std::to_string(signedValue));
+                if (signedValue >= INT32_MIN && signedValue <= INT32_MAX) {
+                    cursor = buffer;
+                    CursorPutInt(cursor, int32_t(signedValue));
+                    ASSERT_EQ(std::string(buffer, cursor), std::to_string(signedValue));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vek
