@@ -22,6 +22,7 @@ namespace {
 
 using test::ScratchFolder;
 using test::TextBase;
+using test::AnsweringHandler;
 
 class BaseDocumentsTest : public ::testing::Test {
 protected:
@@ -42,19 +43,6 @@ protected:
 
     ScratchFolder folder;
     test::MessageLog messages;
-};
-
-// Answers every question with a fixed button.
-class Answering : public MessageHandler {
-public:
-    explicit Answering(int32_t answer) : answer(answer) {}
-    int32_t ShowMessage(const Message& message) override
-    {
-        codes.push_back(message.code);
-        return answer;
-    }
-    int32_t answer;
-    std::vector<int32_t> codes;
 };
 
 TEST_F(BaseDocumentsTest, NewBaseTakesTheLowestFreeNumber)
@@ -84,7 +72,7 @@ TEST_F(BaseDocumentsTest, OpeningAFileThatIsOpen)
     EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), base);
     EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageAlreadyOpen});
     {
-        Answering openAgain(0);
+        AnsweringHandler openAgain(0, 1);
         Base* second = OpenBaseFile(FilePath(path), nullptr, 0);
         ASSERT_NE(second, nullptr);
         EXPECT_NE(second, base);
@@ -129,7 +117,7 @@ TEST_F(BaseDocumentsTest, FileChangedOnDiskIsConfirmedFirst)
     EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageChangedOnDisk});
     EXPECT_EQ(folder.Read("changed.vkx"), before);
     ClearError();
-    Answering saveAnyway(0);
+    AnsweringHandler saveAnyway(0, 1);
     EXPECT_TRUE(SaveBase(*base));
 }
 
@@ -244,7 +232,7 @@ TEST_F(BaseDocumentsTest, NewerFileIsConfirmedFirst)
     EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);
     EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageNewerFile});
     EXPECT_TRUE(test::OpenBases().empty());
-    Answering readAnyway(1);
+    AnsweringHandler readAnyway(1, 1);
     Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
     ASSERT_NE(base, nullptr);
     EXPECT_EQ(readAnyway.codes, std::vector<int32_t>{kMessageNewerFile});

@@ -122,4 +122,21 @@ public:
     std::vector<std::string> texts;
 };
 
+// Answers every message with one button and records the codes. `unattended` is its answer to whether
+// nobody is there to answer questions (QueryUnattended).
+class AnsweringHandler : public MessageHandler {
+public:
+    explicit AnsweringHandler(int32_t answer, int32_t unattended = 0) : answer(answer), unattended(unattended) {}
+    int32_t ShowMessage(const Message& message) override
+    {
+        codes.push_back(message.code);
+        return answer;
+    }
+    int32_t IsUnattended() override { return unattended; }
+
+    int32_t answer;
+    int32_t unattended;
+    std::vector<int32_t> codes;
+};
+
 }  // namespace vek::test

@@ -12,6 +12,7 @@
 #include "files/SieSummary.h"
 #include "foundation/Message.h"
 #include "foundation/NumberFormat.h"
+#include "BaseFileTestSupport.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "foundation/TextWriter.h"
@@ -22,20 +23,7 @@
 namespace vek {
 namespace {
 
-class CountingHandler : public MessageHandler {
-public:
-    explicit CountingHandler(int32_t answer) : answer(answer) {}
-    ~CountingHandler() override = default;
-    int32_t ShowMessage(const Message& message) override
-    {
-        codes.push_back(message.code);
-        return answer;
-    }
-    int32_t IsUnattended() override { return 0; }
-
-    int32_t answer;
-    std::vector<int32_t> codes;
-};
+using test::AnsweringHandler;
 
 // Restores the process-wide number separators at the end of a test.
 class SeparatorGuard {
@@ -193,7 +181,7 @@ TEST_F(SieExportTest, AComponentWithoutHostCodeIsReportedOnce)
     Component* nameless = Account("KX", nullptr);
     AddCard(MakePackedDate(2010, 1, 8), 1, "A", {{nameless, 1.0}, {bank, -1.0}, {nameless, 2.0}});
     AddCard(MakePackedDate(2010, 1, 9), 1, "B", {{nameless, 3.0}});
-    CountingHandler handler(0);
+    AnsweringHandler handler(0);
     std::string text = Export();
     int32_t reports = 0;
     for (int32_t code : handler.codes)
@@ -237,7 +225,7 @@ TEST_F(SieExportTest, AStoppedExportLeavesTheOldFile)
     Component* nameless = Account("KX", nullptr);
     AddCard(MakePackedDate(2010, 1, 8), 1, "A", {{nameless, 1.0}});
     std::string path = folder.Write("old.si", "old contents");
-    CountingHandler handler(1);  // "Cancel" at the report
+    AnsweringHandler handler(1);  // "Cancel" at the report
     EXPECT_FALSE(SaveSieFile(*base, FilePath(path), &settings));
     EXPECT_TRUE(IsErrorPending());
     EXPECT_EQ(folder.Read("old.si"), "old contents");

@@ -9,6 +9,7 @@
 #include "files/SieImport.h"
 #include "files/SieSummary.h"
 #include "foundation/Message.h"
+#include "BaseFileTestSupport.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "model/Base.h"
@@ -18,21 +19,7 @@
 namespace vek {
 namespace {
 
-// Answers every alert with one button and records the codes.
-class AnsweringHandler : public MessageHandler {
-public:
-    explicit AnsweringHandler(int32_t answer) : answer(answer) {}
-    ~AnsweringHandler() override = default;
-    int32_t ShowMessage(const Message& message) override
-    {
-        codes.push_back(message.code);
-        return answer;
-    }
-    int32_t IsUnattended() override { return 0; }
-
-    int32_t answer;
-    std::vector<int32_t> codes;
-};
+using test::AnsweringHandler;
 
 struct LineView {
     std::string account;  // host code
