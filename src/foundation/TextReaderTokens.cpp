@@ -169,9 +169,11 @@ bool TextReader::NextFieldRawToString(String& text)
     return found;
 }
 
-bool TextReader::NextFieldToHeapText(HeapText& field)
+// A field that was found replaces the heap text; a missing one blanks the old text before releasing
+// it, since fields are read into records that may hold secrets.
+static bool StoreFieldInHeapText(bool found, const char* token, int32_t tokenLength, HeapText& field)
 {
-    if (!NextField()) {
+    if (!found) {
         BlankHeapText(field);
         SetHeapText(field, nullptr);
         return false;
@@ -180,15 +182,16 @@ bool TextReader::NextFieldToHeapText(HeapText& field)
     return true;
 }
 
+bool TextReader::NextFieldToHeapText(HeapText& field)
+{
+    bool found = NextField();
+    return StoreFieldInHeapText(found, token, tokenLength, field);
+}
+
 bool TextReader::NextFieldRawToHeapText(HeapText& field)
 {
-    if (!NextFieldRaw()) {
-        BlankHeapText(field);
-        SetHeapText(field, nullptr);
-        return false;
-    }
-    SetHeapTextFromBytes(field, token, tokenLength);
-    return true;
+    bool found = NextFieldRaw();
+    return StoreFieldInHeapText(found, token, tokenLength, field);
 }
 
 bool TextReader::NextFieldInt(int32_t& value)
