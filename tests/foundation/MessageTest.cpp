@@ -15,12 +15,12 @@
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
 
 // Texts of the English catalog the tests rely on.
-constexpr int32_t kFileCannotOpen = 605;  // The file “@0” could not be opened.
 constexpr const char* kOpened605 = "The file “a.txt” could not be opened.";
 
 std::string Formatted(const Message& message)
@@ -121,7 +121,7 @@ TEST_F(MessageTest, AppendersFillFourSlotsAndDropTheFifth)
     HeapText heap = NewHeapText("heap");
     message.AddText("one");
     message.AddHeapText(heap);
-    message.AddLoadedText(kTextCancelButton);
+    message.AddLoadedText(text::kCancel);
     message.AddText(nullptr);
     message.AddText("fifth");
     for (int32_t n = 1; n <= 5; ++n)
@@ -173,7 +173,7 @@ TEST_F(MessageTest, FileNameArgumentIsTheLastPathComponent)
 TEST_F(MessageTest, FormatSubstitutesArgumentsIntoTheLoadedText)
 {
     Message message;
-    message.code = kFileCannotOpen;
+    message.code = message::kCannotOpen;
     EXPECT_EQ(Formatted(message), "The file “@0” could not be opened.") << "a placeholder without argument stays";
 
     message.AddText("a.txt");
@@ -182,11 +182,11 @@ TEST_F(MessageTest, FormatSubstitutesArgumentsIntoTheLoadedText)
     // An argument's text is not scanned for placeholders: a file named "a@0b" once grew the message
     // to the 32600-byte limit by substituting itself into itself.
     Message selfReferring;
-    selfReferring.code = kFileCannotOpen;
+    selfReferring.code = message::kCannotOpen;
     selfReferring.AddText("a@0b");
     EXPECT_EQ(Formatted(selfReferring), "The file “a@0b” could not be opened.");
     Message other;
-    other.code = kFileCannotOpen;
+    other.code = message::kCannotOpen;
     other.AddText("@1");
     other.AddText("b");
     other.AddNumber(701);  // numeric arguments are never substituted
@@ -196,11 +196,11 @@ TEST_F(MessageTest, FormatSubstitutesArgumentsIntoTheLoadedText)
 TEST_F(MessageTest, FormatUsesTheUiLanguageWithEnglishFallback)
 {
     Message cancel;
-    cancel.code = kTextCancelButton;
+    cancel.code = text::kCancel;
     SetUiLanguage(12);  // Svenska
     EXPECT_EQ(Formatted(cancel), "Avbryt");
     Message missingInSwedish;
-    missingInSwedish.code = kFileCannotOpen;
+    missingInSwedish.code = message::kCannotOpen;
     missingInSwedish.AddText("a.txt");
     EXPECT_EQ(Formatted(missingInSwedish), kOpened605);
 }
@@ -301,11 +301,11 @@ TEST_F(MessageTest, CatcherRecordsCodeAndFormattedTextWithBlanksForCarriageRetur
     EXPECT_EQ(catcher.Code(), 0);
     EXPECT_STREQ(catcher.Text(), "");
     Message message;
-    message.code = kFileCannotOpen;
+    message.code = message::kCannotOpen;
     message.answer = 3;
     message.AddText("a\rb");
     EXPECT_EQ(ReportMessage(message), 3);
-    EXPECT_EQ(catcher.Code(), kFileCannotOpen);
+    EXPECT_EQ(catcher.Code(), message::kCannotOpen);
     EXPECT_STREQ(catcher.Text(), "The file “a b” could not be opened.");
 }
 
@@ -370,10 +370,10 @@ TEST_F(MessageTest, ReportPendingErrorShowsPositiveCodesOnly)
     ReportPendingErrorAt(1000);  // nothing pending
     EXPECT_EQ(catcher.Code(), 0);
 
-    SetErrorCode(kFileCannotOpen);
+    SetErrorCode(message::kCannotOpen);
     GetPendingError().message.AddText("a.txt");
     ReportPendingErrorAt(1000);
-    EXPECT_EQ(catcher.Code(), kFileCannotOpen);
+    EXPECT_EQ(catcher.Code(), message::kCannotOpen);
     EXPECT_STREQ(catcher.Text(), kOpened605);
     EXPECT_FALSE(IsErrorPending());
     EXPECT_EQ(GetPendingError().message.code, 0);
@@ -452,7 +452,7 @@ TEST_F(MessageTest, AlertHandlerWithoutDisplayWritesToStderrAndTakesThePresetAns
     AlertMessageHandler alert;
     EXPECT_EQ(QueryUnattended(), 1);
     Message message;
-    message.code = kFileCannotOpen;
+    message.code = message::kCannotOpen;
     message.answer = 1;
     message.AddText("a.txt");
     message.AddNumber(700);
@@ -469,7 +469,7 @@ TEST_F(MessageTest, AlertHandlerWithDisplayBeepsAndAsksTheDisplay)
     {
         AlertMessageHandler alert;
         EXPECT_EQ(QueryUnattended(), 0);
-        SetErrorCode(kFileCannotOpen);  // one beep
+        SetErrorCode(message::kCannotOpen);  // one beep
         GetPendingError().message.AddText("a.txt");
         GetPendingError().message.beeps = 3;
         ReportPendingErrorAt(0);
