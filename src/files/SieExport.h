@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "foundation/PackedDate.h"
-#include "foundation/TextIds.h"
 
 namespace vek {
 

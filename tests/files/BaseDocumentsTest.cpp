@@ -206,7 +206,7 @@ TEST_F(BaseDocumentsTest, ImportAddsTheFileToAnOpenBase)
     EXPECT_EQ(base->CardCount(), 3);
     EXPECT_NE(base->GetDimension(1).FindByCode("Z"), nullptr);
     EXPECT_EQ(base->Path().Text(), folder.Path("into.vkx"));
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{3310});  // the unknown code Z, made
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kImportCodeUnknown});  // the unknown code Z, made
 }
 
 // An import that fails midway takes back everything it added, the save setups of the files layer too.

@@ -189,7 +189,7 @@ TEST_F(MessageTest, FormatSubstitutesArgumentsIntoTheLoadedText)
     other.code = message::kCannotOpen;
     other.AddText("@1");
     other.AddText("b");
-    other.AddNumber(701);  // numeric arguments are never substituted
+    other.AddNumber(text::kCancel);  // numeric arguments are never substituted
     EXPECT_EQ(Formatted(other), "The file “@1” could not be opened.");
 }
 
@@ -285,7 +285,7 @@ TEST_F(MessageTest, EveryHandlerFromTheTopNotesTheMessageBeforeOneShowsIt)
     RecordingHandler middle(false);
     RecordingHandler top(false);
     Message message;
-    message.code = 606;
+    message.code = message::kReadFailed;
     EXPECT_EQ(ReportMessage(message), 1);
     EXPECT_EQ(top.noted, std::vector<int32_t>{606});
     EXPECT_EQ(middle.noted, std::vector<int32_t>{606});
@@ -321,16 +321,16 @@ TEST_F(MessageTest, ErrorSettersFillTheRecordAndTheFlag)
         int32_t beeps;
     };
     const Case cases[] = {
-        {"code", [] { SetErrorCode(605); }, 605, 0, 1},
-        {"out of memory", SetOutOfMemoryError, 600, 0, 0},
-        {"resource missing", SetResourceMissingError, 601, 0, 1},
+        {"code", [] { SetErrorCode(message::kCannotOpen); }, message::kCannotOpen, 0, 1},
+        {"out of memory", SetOutOfMemoryError, message::kOutOfMemory, 0, 0},
+        {"resource missing", SetResourceMissingError, message::kResourceMissing, 0, 1},
         {"cancelled", SetCancelledError, -1, 2, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         // A record left over from earlier is cleared first.
         GetPendingError().message.AddText("old");
-        GetPendingError().message.AddNumber(701);
+        GetPendingError().message.AddNumber(text::kCancel);
         c.set();
         const PendingError& pending = GetPendingError();
         EXPECT_TRUE(IsErrorPending());
@@ -347,7 +347,7 @@ TEST_F(MessageTest, ErrorSettersFillTheRecordAndTheFlag)
 
 TEST_F(MessageTest, SavedErrorStateIsClearedAndRestoredWhole)
 {
-    SetErrorCode(607);
+    SetErrorCode(message::kWriteFailed);
     GetPendingError().message.AddText("x.txt");
     {
         PreservedErrorState preserved;
@@ -355,7 +355,7 @@ TEST_F(MessageTest, SavedErrorStateIsClearedAndRestoredWhole)
         SetOutOfMemoryError();  // a failure of the bracketed work
     }
     EXPECT_TRUE(IsErrorPending());
-    EXPECT_EQ(GetPendingError().message.code, 607);
+    EXPECT_EQ(GetPendingError().message.code, message::kWriteFailed);
     EXPECT_STREQ(GetPendingError().message.texts[0], "x.txt");
 }
 
@@ -408,7 +408,7 @@ public:
     int32_t ShowMessage(const Message& message) override
     {
         shown.push_back(message.code);
-        SetErrorCode(606);
+        SetErrorCode(message::kReadFailed);
         ReportPendingErrorAt(0);
         return 0;
     }
@@ -418,12 +418,12 @@ public:
 TEST_F(MessageTest, ReportRaisedWhileOneIsShownIsDropped)
 {
     ReentrantHandler handler;
-    SetErrorCode(605);
+    SetErrorCode(message::kCannotOpen);
     ReportPendingErrorAt(0);
     EXPECT_EQ(handler.shown, std::vector<int32_t>{605});
     EXPECT_FALSE(IsErrorPending());
     // The guard is released afterwards.
-    SetErrorCode(607);
+    SetErrorCode(message::kWriteFailed);
     ReportPendingErrorAt(0);
     EXPECT_EQ(handler.shown, (std::vector<int32_t>{605, 607})) << "the nested 606 reports were dropped";
 }
@@ -455,8 +455,8 @@ TEST_F(MessageTest, AlertHandlerWithoutDisplayWritesToStderrAndTakesThePresetAns
     message.code = message::kCannotOpen;
     message.answer = 1;
     message.AddText("a.txt");
-    message.AddNumber(700);
-    message.AddNumber(701);
+    message.AddNumber(text::kOk);
+    message.AddNumber(text::kCancel);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ReportMessage(message), 1);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), std::string(kOpened605) + "\n");

@@ -155,7 +155,7 @@ TEST_F(FilePathTest, MissingFolderReportsOnce)
     ASSERT_LE(folderPart.size(), 79u);
     EXPECT_STREQ(message.texts[0], folderPart.c_str());
     EXPECT_EQ(message.numberCount, 1);
-    EXPECT_EQ(message.numbers[0], 701);
+    EXPECT_EQ(message.numbers[0], text::kCancel);
     // While the first is pending, a second report changes nothing.
     FilePath other;
     other.SetPath(folder.Path("file.txt"));
