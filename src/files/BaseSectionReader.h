@@ -51,8 +51,8 @@ private:
 // How a run of the section reader ended.
 enum class SectionReadResult {
     complete,   // "##End" was read
-    truncated,  // the input ended without "##End" (message 3815 pending)
-    damaged,    // a line the format does not allow (message 3816 pending)
+    truncated,  // the input ended without "##End" (message::kBaseFileTruncated pending)
+    damaged,    // a line the format does not allow (message::kBaseFileDamaged pending)
     stopped,    // the cancel flag was set (by a section reader, an answer or an earlier error)
 };
 

@@ -287,10 +287,10 @@ TEST_F(MessageTest, EveryHandlerFromTheTopNotesTheMessageBeforeOneShowsIt)
     Message message;
     message.code = message::kReadFailed;
     EXPECT_EQ(ReportMessage(message), 1);
-    EXPECT_EQ(top.noted, std::vector<int32_t>{606});
-    EXPECT_EQ(middle.noted, std::vector<int32_t>{606});
-    EXPECT_EQ(bottom.noted, std::vector<int32_t>{606});
-    EXPECT_EQ(bottom.shown, std::vector<int32_t>{606});
+    EXPECT_EQ(top.noted, std::vector<int32_t>{message::kReadFailed});
+    EXPECT_EQ(middle.noted, std::vector<int32_t>{message::kReadFailed});
+    EXPECT_EQ(bottom.noted, std::vector<int32_t>{message::kReadFailed});
+    EXPECT_EQ(bottom.shown, std::vector<int32_t>{message::kReadFailed});
     EXPECT_EQ(TopMessageHandler(), &top);
     EXPECT_EQ(top.Next(), &middle);
 }
@@ -420,12 +420,13 @@ TEST_F(MessageTest, ReportRaisedWhileOneIsShownIsDropped)
     ReentrantHandler handler;
     SetErrorCode(message::kCannotOpen);
     ReportPendingErrorAt(0);
-    EXPECT_EQ(handler.shown, std::vector<int32_t>{605});
+    EXPECT_EQ(handler.shown, std::vector<int32_t>{message::kCannotOpen});
     EXPECT_FALSE(IsErrorPending());
     // The guard is released afterwards.
     SetErrorCode(message::kWriteFailed);
     ReportPendingErrorAt(0);
-    EXPECT_EQ(handler.shown, (std::vector<int32_t>{605, 607})) << "the nested 606 reports were dropped";
+    EXPECT_EQ(handler.shown, (std::vector<int32_t>{message::kCannotOpen, message::kWriteFailed}))
+        << "the nested reports were dropped";
 }
 
 // --- The alert handler ------------------------------------------------------------------------------

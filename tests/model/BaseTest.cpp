@@ -350,7 +350,7 @@ TEST_F(BaseTest, FieldCaptionsByCode)
         {91, ""},
         {99, ""},
         {0, ""},
-        {700, LoadText(text::kOk)},
+        {text::kOk, LoadText(text::kOk)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
