@@ -27,6 +27,7 @@
 #include "foundation/NumberFormat.h"
 #include "foundation/PendingError.h"
 #include "foundation/PlatformUtilities.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
@@ -102,7 +103,7 @@ uint32_t BaseSectionReader::ResolveReference(int32_t d, const char* text, int32_
     if (codeMode && CodeStartsSection(text, n)) {
         // No base file can hold a component whose code starts a section: made here, it would break
         // the file it is saved to.
-        ReportDamage(kMessageBaseFileDamaged);
+        ReportDamage(message::kBaseFileDamaged);
         return uint32_t(d);
     }
     uint32_t number = base.ResolveImportComponent(d, text, n);
@@ -208,7 +209,7 @@ bool BaseSectionReader::ReadCardsOption(std::string_view key)
         const char* letter = std::strchr(kReferenceModeLetters, key[2]);
         int32_t number = 0;
         if (letter == nullptr || *letter == '\0' || !reader.NextFieldInt(number) || number < 1 || number > int32_t(kDimensionCount)) {
-            ReportDamage(kMessageBaseFileDamaged);
+            ReportDamage(message::kBaseFileDamaged);
             return false;
         }
         settings->SetCardsReferenceMode(number - 1, int32_t(letter - kReferenceModeLetters));
@@ -217,7 +218,7 @@ bool BaseSectionReader::ReadCardsOption(std::string_view key)
     if (key == "-LN") {
         int32_t columns = 0;
         if (!reader.NextFieldInt(columns) || columns < 1 || columns > kValueFieldCount) {
-            ReportDamage(kMessageBaseFileDamaged);
+            ReportDamage(message::kBaseFileDamaged);
             return false;
         }
         record.state.amountColumns = columns;
@@ -234,7 +235,7 @@ bool BaseSectionReader::ReadCardLine(std::string_view key)
     CardKey cardKey;
     ParseCardKey(cardKey, key.data() + 1, int32_t(key.size() - 1), 0);
     if (cardKey.date == 0) {
-        ReportDamage(kMessageBaseFileDamaged);
+        ReportDamage(message::kBaseFileDamaged);
         return false;
     }
     Card* made = base.CreateCard(cardKey);
@@ -280,7 +281,7 @@ bool BaseSectionReader::ReadGroupLine(std::string_view key)
     if (skippingCard)
         return true;
     if (card == nullptr) {
-        ReportDamage(kMessageBaseFileDamaged);
+        ReportDamage(message::kBaseFileDamaged);
         return false;
     }
     uint32_t number = ResolveReference(0, key.data() + 1, int32_t(key.size() - 1));
@@ -295,7 +296,7 @@ bool BaseSectionReader::ReadLineLine(std::string_view key)
     if (skippingCard)
         return true;
     if (card == nullptr || key.size() < 2) {
-        ReportDamage(kMessageBaseFileDamaged);
+        ReportDamage(message::kBaseFileDamaged);
         return false;
     }
     double values[kValueFieldCount] = {};

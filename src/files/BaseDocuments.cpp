@@ -9,6 +9,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/BaseCheckpoint.h"
 #include "model/ModelServices.h"
@@ -19,9 +20,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kTextOpenAgain = 706;
-constexpr int32_t kTextSaveAnyway = 4008;
-constexpr int32_t kTextReplace = 4009;
 // Posted when a base was saved (or a save was tried).
 constexpr int32_t kChangeSaved = 7;
 
@@ -33,7 +31,7 @@ int32_t AskWithCancel(int32_t code, const FilePath& path, int32_t first)
     message.code = code;
     message.AddFileName(path.CStr());
     message.AddNumber(first);
-    message.AddNumber(kTextCancelButton);
+    message.AddNumber(text::kCancel);
     message.answer = 1;
     return ReportMessage(message);
 }
@@ -81,7 +79,7 @@ Base* OpenBaseFile(const FilePath& path, const char* password, int32_t flags)
             return open;
         if (open->StatusWindow() != nullptr)
             open->StatusWindow()->Activate(0);
-        if (AskWithCancel(kMessageAlreadyOpen, path, kTextOpenAgain) == 1)
+        if (AskWithCancel(message::kAlreadyOpen, path, text::kOpenAgain) == 1)
             return open;
     }
     // The file layer reports a missing or unreadable file.
@@ -180,7 +178,7 @@ bool SaveBase(Base& base)
     } else {
         double now = target.GetModificationTime();
         if (record.fileTime != 0.0 && now != 0.0 && now != record.fileTime &&
-            AskWithCancel(kMessageChangedOnDisk, target, kTextSaveAnyway) == 1) {
+            AskWithCancel(message::kChangedOnDisk, target, text::kSaveAnyway) == 1) {
             MarkBaseCancelled(base, true);
             return false;
         }
@@ -193,11 +191,11 @@ bool SaveBase(Base& base)
         int32_t question = 0;
         if (kind != settings->Format()) {
             if (kind == kFileNothing || kind == kFileXml || kind == kFileSie || kind == kFileOtherText || kind == kFileDamaged)
-                question = kMessageReplaceNotBase;
+                question = message::kReplaceNotBase;
             else if (kind == kFilePackedBullets || kind == kFileTextBullets)
-                question = kMessageReplaceOldBase;
+                question = message::kReplaceOldBase;
         }
-        if (question != 0 && AskWithCancel(question, target, kTextReplace) == 1) {
+        if (question != 0 && AskWithCancel(question, target, text::kReplace) == 1) {
             MarkBaseCancelled(base, true);
             return false;
         }

@@ -14,6 +14,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextStreams.h"
 #include "model/Base.h"
@@ -29,8 +30,6 @@ namespace {
 constexpr int32_t kLogOpening = 0x2101;
 constexpr int32_t kLogReading = 0x2103;
 constexpr int32_t kLogClosed = 0x220F;
-constexpr int32_t kTextContinue = 705;
-constexpr int32_t kTextPasswordPrompt = 7202;
 // The keychain remembers a password when the password dialog's answer has this bit.
 constexpr int32_t kAnswerRemember = 2;
 // The encoding of texts written before version 20121122: the system code page.
@@ -44,19 +43,19 @@ int32_t RefusalOf(int32_t kind)
     case kFileSie:
         return 0;
     case kFileTooOld:
-        return kMessageBaseTooOld;
+        return message::kBaseTooOld;
     case kFileBulletsTooOld:
-        return kMessageBulletBaseTooOld;
+        return message::kEarlyBaseUnreadable;
     case kFileNewerRefused:
-        return kMessageNewerRefused;
+        return message::kNewerRefused;
     case kFileOtherText:
-        return kMessageNotABase;
+        return message::kNotABase;
     case kFileDamaged:
-        return kMessageDamagedBase;
+        return message::kDamagedBase;
     default:
         // Containers, packed and bullet bases, XML input and containers of an unknown variant:
         // their readers come with later versions.
-        return kMessageKindNotReadable;
+        return message::kKindNotReadable;
     }
 }
 
@@ -76,10 +75,10 @@ void ReportRefusal(int32_t code, const FilePath& path, int32_t line)
 bool ConfirmNewerFile(const FilePath& path)
 {
     Message message;
-    message.code = kMessageNewerFile;
+    message.code = message::kNewerFile;
     message.AddFileName(path.CStr());
-    message.AddNumber(kTextCancelButton);
-    message.AddNumber(kTextContinue);
+    message.AddNumber(text::kCancel);
+    message.AddNumber(text::kContinue);
     message.answer = 0;
     return ReportMessage(message) != 0;
 }
@@ -90,7 +89,7 @@ bool ObtainPassword(Base& base, const FilePath& path, BaseProtection& work)
     String password;
     GetKeychainPassword(path, password);
     if (password.IsEmpty()) {
-        int32_t answer = CurrentModelServices().AskPassword(&base, password, kTextPasswordPrompt);
+        int32_t answer = CurrentModelServices().AskPassword(&base, password, text::kPasswordPromptBaseFile);
         if (answer == 0) {
             password.WipeAndClear();
             return false;
@@ -144,7 +143,7 @@ bool HasNoNulBytes(const FilePath& path)
         done += got;
     }
     file->Close();
-    ReportRefusal(kMessageBaseFileDamaged, path, int32_t(lines.Line() > INT32_MAX ? INT32_MAX : lines.Line()));
+    ReportRefusal(message::kBaseFileDamaged, path, int32_t(lines.Line() > INT32_MAX ? INT32_MAX : lines.Line()));
     return false;
 }
 

@@ -10,6 +10,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextStreams.h"
 #include "model/Base.h"
 #include "platform/FilePath.h"
@@ -92,7 +93,7 @@ bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings
     case kSaveFormatContainerB:
     case kSaveFormatContainerU:
         // The block container writer comes with a later version.
-        SetErrorCode(kMessageFormatNotWritable);
+        SetErrorCode(message::kFormatNotWritable);
         GetPendingError().message.AddFileName(path.CStr());
         break;
     default:

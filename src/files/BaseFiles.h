@@ -11,21 +11,6 @@ class SaveSettings;
 class String;
 class TextReader;
 
-// Messages of reading and saving base files. File kinds that cannot be read come with the file name
-// (@0) and the line on which the kind was told (@1).
-constexpr int32_t kMessageBaseTooOld = 3806;
-constexpr int32_t kMessageBulletBaseTooOld = 3807;
-constexpr int32_t kMessageNewerRefused = 3809;
-constexpr int32_t kMessageNewerFile = 3810;  // a question: 701 Cancel, 705 Continue
-constexpr int32_t kMessageDamagedBase = 3811;
-constexpr int32_t kMessageNotABase = 3813;
-constexpr int32_t kMessageKindNotReadable = 3827;  // a kind whose reader this version lacks
-constexpr int32_t kMessageFormatNotWritable = 3828;  // a save format whose writer this version lacks
-constexpr int32_t kMessageAlreadyOpen = 4003;     // 706 Open Again, 701 Cancel
-constexpr int32_t kMessageChangedOnDisk = 4004;   // 4008 Save Anyway, 701 Cancel
-constexpr int32_t kMessageReplaceOldBase = 4005;  // 4009 Replace, 701 Cancel
-constexpr int32_t kMessageReplaceNotBase = 4006;  // 4009 Replace, 701 Cancel
-
 // Flags of OpenBaseFile beyond the read flags of BaseFileType.h.
 constexpr int32_t kOpenReturnOpenBase = 16;  // a base of the file that is open already is the answer
 

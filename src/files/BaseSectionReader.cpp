@@ -34,6 +34,7 @@
 #include "foundation/PendingError.h"
 #include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "model/Base.h"
 #include "model/BaseProtection.h"
@@ -191,7 +192,7 @@ void BaseSectionReader::ReportDamage(int32_t code)
 void BaseSectionReader::ReportUnknownSection(std::string_view name)
 {
     Message message;
-    message.code = kMessageUnknownSection;
+    message.code = message::kUnknownSection;
     message.AddTextBytes(name.data(), int32_t(name.size()));
     message.AddFileName(file.CStr());
     String line;
@@ -277,14 +278,14 @@ SectionReadResult BaseSectionReader::ReadSections()
             continue;
         }
         if (Stopped())
-            return GetPendingError().message.code == kMessageBaseFileDamaged ? SectionReadResult::damaged
-                                                                            : SectionReadResult::stopped;
+            return GetPendingError().message.code == message::kBaseFileDamaged ? SectionReadResult::damaged
+                                                                              : SectionReadResult::stopped;
         // The section's reader stopped at the next marker (the current line) or the end of input.
         haveLine = reader.LineStart() != nullptr;
     }
     if (Stopped())
         return SectionReadResult::stopped;
-    ReportDamage(kMessageBaseFileTruncated);
+    ReportDamage(message::kBaseFileTruncated);
     return SectionReadResult::truncated;
 }
 
@@ -367,7 +368,7 @@ void BaseSectionReader::ReadProtection()
     bool scrambled = (kind >= kFileContainerN && kind <= kFilePacked) || kind == kFilePackedBullets;
     if (scrambled && given != protection.PasswordHash()) {
         if (!IsErrorPending()) {
-            SetErrorCode(kMessageWrongPassword);
+            SetErrorCode(message::kWrongPassword);
             GetPendingError().message.AddFileName(file.CStr());
         }
         return;
@@ -449,7 +450,7 @@ void BaseSectionReader::ReadBaseOptions()
         } else if (key == "LN") {
             int32_t columns = 0;
             if (!reader.NextField() || (columns = SmallNumber(TokenView(reader))) < 1 || columns > kValueFieldCount) {
-                ReportDamage(kMessageBaseFileDamaged);
+                ReportDamage(message::kBaseFileDamaged);
                 return;
             }
             record.state.amountColumns = columns;
@@ -477,7 +478,7 @@ void BaseSectionReader::ReadDimension()
 {
     int32_t number = reader.NextField() ? SmallNumber(TokenView(reader)) : -1;
     if (number < 1 || number > int32_t(kDimensionCount)) {
-        ReportDamage(kMessageBaseFileDamaged);
+        ReportDamage(message::kBaseFileDamaged);
         return;
     }
     int32_t d = number - 1;
@@ -516,7 +517,7 @@ void BaseSectionReader::ReadDimension()
         }
         options = false;
         if (CodeStartsSection(field, n)) {
-            ReportDamage(kMessageBaseFileDamaged);
+            ReportDamage(message::kBaseFileDamaged);
             break;
         }
         code.AssignBytes(field, n);
@@ -536,7 +537,7 @@ void BaseSectionReader::ReadDimensionImport()
 {
     int32_t number = reader.NextField() ? SmallNumber(TokenView(reader)) : -1;
     if (number < 1 || number > int32_t(kDimensionCount)) {
-        ReportDamage(kMessageBaseFileDamaged);
+        ReportDamage(message::kBaseFileDamaged);
         return;
     }
     // Dimension import setups are read by their own code; until it is there their lines are skipped.

@@ -17,12 +17,6 @@ class TextReader;
 struct Card;
 struct CardGroup;
 
-// Messages of the section reader. Each names the file and the line: 3815 and 3816 as @0 and @1,
-// 3818 (shown through the base's error alert) after the section's name.
-constexpr int32_t kMessageUnknownSection = 3818;     // @0 the section, @1 the file, @2 the line
-constexpr int32_t kMessageBaseFileTruncated = 3815;  // the file ends before "##End"
-constexpr int32_t kMessageBaseFileDamaged = 3816;    // a line that a base file cannot hold
-
 // True when a code, once its blanks are removed (as components store codes), would start a section
 // marker ("##" or "•••"): written at the start of its line in a dimension section, it would break
 // the file. No base file can hold such a code.
@@ -57,8 +51,8 @@ private:
 // How a run of the section reader ended.
 enum class SectionReadResult {
     complete,   // "##End" was read
-    truncated,  // the input ended without "##End" (message 3815 pending)
-    damaged,    // a line the format does not allow (message 3816 pending)
+    truncated,  // the input ended without "##End" (message::kBaseFileTruncated pending)
+    damaged,    // a line the format does not allow (message::kBaseFileDamaged pending)
     stopped,    // the cancel flag was set (by a section reader, an answer or an earlier error)
 };
 

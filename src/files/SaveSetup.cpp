@@ -6,6 +6,7 @@
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
@@ -20,7 +21,7 @@ SaveSetup::SaveSetup(SaveSetupList& owner, const char* text) : list(owner)
 {
     SetName(text);
     if (name == nullptr)
-        SetName(LoadText(kTextSaveSetupName));
+        SetName(LoadText(text::kSaveSetupName));
     list.Add(this);
     Post(kChangeSaveSetupAdded);
 }
@@ -151,7 +152,7 @@ SaveSetup* SaveSetupList::ReadSection(TextReader& reader)
     RemoveControlChars(name);
     String key;
     if (!NameLookupKey(name.CStr(), name.Length(), key)) {
-        name.AssignCStr(LoadText(kTextSaveSetupName));
+        name.AssignCStr(LoadText(text::kSaveSetupName));
         name.AppendCStr(" 1");
     }
     SaveSetup* setup = Find(name.CStr(), name.Length());

@@ -18,8 +18,6 @@ constexpr int32_t kChangeSaveSetupRenamed = 42;
 constexpr int32_t kChangeSaveSetupChanged = 43;
 constexpr int32_t kChangeSaveSetupAdded = 44;
 constexpr int32_t kChangeSaveSetupDeleted = 45;
-// The default name of a save setup.
-constexpr int32_t kTextSaveSetupName = 4300;
 // The record size that memory reports and the save's size estimate count for a save setup.
 constexpr int32_t kSaveSetupRecordSize = 1140;
 

@@ -10,6 +10,7 @@
 #include "foundation/NumberFormat.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextStreams.h"
 #include "foundation/Utf8.h"
 #include "model/Base.h"
@@ -174,7 +175,7 @@ bool SieExport::CanWriteCode(int32_t d, const Component& component)
     if (!reported[component.number]) {
         reported[component.number] = true;
         Message message;
-        message.code = kMessageSieNoHostCode;
+        message.code = message::kSieNoHostCode;
         message.AddHeapText(component.code);
         String name;
         base.DimensionSingularName(d, name);
@@ -308,7 +309,7 @@ void SieExport::WriteSieVouchers()
     if (!settings.GetSieFlag(SieFlag::Rv) || base.CardCount() == 0 || accountDimension < 0)
         return;
     if (progress != nullptr)
-        progress->SetStep(kTextSieVoucherStep);
+        progress->SetStep(text::kCards);
     WriteOpeningBalances();
     for (Card* card = base.FirstCard(); card != base.ChainEnd() && !IsErrorPending(); card = base.NextCard(card)) {
         if (card == openingCard)

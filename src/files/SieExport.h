@@ -16,11 +16,7 @@ class TextWriter;
 struct Card;
 struct Component;
 
-// A component that has no host code and may not be written by its code: @0 its code, @1 the name of
-// its dimension. Reported once per component and export.
-constexpr int32_t kMessageSieNoHostCode = 4329;
-// The progress step of the vouchers; the dimensions show 33 + their index.
-constexpr int32_t kTextSieVoucherStep = 4515;
+// The progress steps of the dimensions: 33 + their index (the vouchers show text::kCards).
 constexpr int32_t kSieDimensionStepBase = 33;
 
 // Writes a base as an SIE 4 file (records "#...", one per line) under the SIE fields of save settings:

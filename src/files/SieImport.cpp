@@ -14,6 +14,7 @@
 #include "foundation/PackedTimestamp.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextStreams.h"
 #include "foundation/Utf8.h"
 #include "model/Base.h"
@@ -167,7 +168,7 @@ bool SieImporter::Run(TextReader& input, const SieFileSurvey& survey)
 {
     if (!survey.isSie) {
         if (!IsErrorPending()) {
-            SetErrorCode(kMessageNotSieFile);
+            SetErrorCode(message::kNotSieFile);
             GetPendingError().message.AddFileName(path.CStr());
         }
         return false;
@@ -497,7 +498,7 @@ void SieImporter::StartVoucher()
         // Kept, at the date of the opening balances, rather than lost; the user is told.
         key.date = defaultKey.date;
         Message message;
-        message.code = kMessageSieVoucherDate;
+        message.code = message::kSieVoucherDate;
         message.AddFileName(path.CStr());
         String lineNumber;
         lineNumber.AssignInt64(reader->LineCount());

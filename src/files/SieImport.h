@@ -10,9 +10,6 @@ class Base;
 class FilePath;
 struct Card;
 
-// Messages of the SIE import.
-constexpr int32_t kMessageNotSieFile = 3830;       // @0 file name
-constexpr int32_t kMessageSieVoucherDate = 3831;   // @0 file, @1 line, @2 the date text, @3 the date used
 // Texts of what the import makes.
 constexpr const char* kSieOpeningBalanceTitle = "IB";
 

@@ -7,6 +7,7 @@
 #include "foundation/CodePages.h"
 #include "foundation/DateTime.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 #include "foundation/Utf8.h"
 #include "platform/FilePath.h"
 
@@ -263,7 +264,7 @@ bool SurveySieFile(const FilePath& path, SieFileSurvey& survey)
     }
     file->Close();
     if (total < size) {
-        path.ReportError(kMessageReadFailed);
+        path.ReportError(message::kReadFailed);
         return false;
     }
     survey = reader.Finish();

@@ -13,16 +13,11 @@
 
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 
 namespace {
-
-// The numbered file messages (the platform layer's file messages use the same numbers).
-constexpr int32_t kByteFileCannotOpen = 605;
-constexpr int32_t kByteFileReadFailed = 606;
-constexpr int32_t kByteFileWriteFailed = 607;
-constexpr int32_t kByteFileLocked = 608;
 
 constexpr const char* kUtf8Attribute = "user.com.apple.TextEncoding";
 constexpr const char* kUtf8AttributeValue = "UTF-8;134217984";
@@ -32,7 +27,7 @@ std::atomic<ByteFileMaker> registeredMaker{nullptr};
 
 int32_t OpenErrorMessage(int error)
 {
-    return error == EACCES || error == EPERM || error == EROFS ? kByteFileLocked : kByteFileCannotOpen;
+    return error == EACCES || error == EPERM || error == EROFS ? message::kFileLocked : message::kCannotOpen;
 }
 
 std::string FolderOf(const std::string& path)
@@ -79,7 +74,7 @@ void PosixByteFile::Fail(int32_t code)
     SetErrorCode(code);
     Message& message = GetPendingError().message;
     message.AddFileName(target.c_str());
-    message.AddNumber(kTextCancelButton);
+    message.AddNumber(text::kCancel);
 }
 
 bool PosixByteFile::OpenForRead(const char* path)
@@ -110,7 +105,7 @@ bool PosixByteFile::StartWriting(const char* path)
     failed = false;
     target = path == nullptr ? "" : path;
     if (target.empty() || target.back() == '/') {
-        Fail(kByteFileCannotOpen);
+        Fail(message::kCannotOpen);
         return false;
     }
     target = ResolvedTarget(target.c_str());
@@ -127,7 +122,7 @@ bool PosixByteFile::OpenForWrite(const char* path)
     struct stat info;
     bool exists = stat(target.c_str(), &info) == 0;
     if (exists && (S_ISDIR(info.st_mode) || access(target.c_str(), W_OK) != 0)) {
-        Fail(S_ISDIR(info.st_mode) ? kByteFileCannotOpen : kByteFileLocked);
+        Fail(S_ISDIR(info.st_mode) ? message::kCannotOpen : message::kFileLocked);
         return false;
     }
     temporary = FolderOf(target) + kTemporaryPattern;
@@ -181,7 +176,7 @@ int64_t PosixByteFile::Read(void* buffer, int64_t n)
     if (n <= 0 || buffer == nullptr)
         return 0;
     if (mode != Mode::reading) {
-        Fail(kByteFileReadFailed);
+        Fail(message::kReadFailed);
         return 0;
     }
     int64_t done = 0;
@@ -190,7 +185,7 @@ int64_t PosixByteFile::Read(void* buffer, int64_t n)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            Fail(kByteFileReadFailed);
+            Fail(message::kReadFailed);
             return 0;
         }
         if (got == 0)
@@ -206,7 +201,7 @@ int64_t PosixByteFile::Write(const void* bytes, int64_t n)
     if (n <= 0)
         return 0;
     if ((mode != Mode::replacing && mode != Mode::appending) || bytes == nullptr || failed) {
-        Fail(kByteFileWriteFailed);
+        Fail(message::kWriteFailed);
         return 0;
     }
     int64_t done = 0;
@@ -215,7 +210,7 @@ int64_t PosixByteFile::Write(const void* bytes, int64_t n)
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {
-            Fail(kByteFileWriteFailed);
+            Fail(message::kWriteFailed);
             return 0;
         }
         done += put;
@@ -247,7 +242,7 @@ void PosixByteFile::SetSize()
     if (mode != Mode::replacing && mode != Mode::appending)
         return;
     if (ftruncate(fd, position) != 0) {
-        Fail(kByteFileWriteFailed);
+        Fail(message::kWriteFailed);
         return;
     }
     size = position;
@@ -277,12 +272,12 @@ void PosixByteFile::Close()
         return;
     }
     if (fsync(fd) != 0) {
-        Fail(kByteFileWriteFailed);
+        Fail(message::kWriteFailed);
         Release(true);
         return;
     }
     if (rename(temporary.c_str(), target.c_str()) != 0) {
-        Fail(errno == EACCES || errno == EPERM || errno == EROFS ? kByteFileLocked : kByteFileWriteFailed);
+        Fail(errno == EACCES || errno == EPERM || errno == EROFS ? message::kFileLocked : message::kWriteFailed);
         Release(true);
         return;
     }

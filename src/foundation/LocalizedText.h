@@ -17,6 +17,8 @@ namespace vek {
 // text n lives in the table b + l, with b = n - n mod 100 and l the language index, at entry n mod 100.
 // A language may leave any entry or whole table out; the English text is then used in its place, text
 // by text. The tables come from one catalog per language (texts/<code>.txt, compiled into the program).
+// Code names a number by the name the English catalog gives it (foundation/TextIds.h, generated from
+// texts/eng.txt): `LoadText(text::kUntitled)`, `SetErrorCode(message::kFolderMissing)`.
 
 constexpr int32_t kLanguageCount = 13;
 

@@ -11,13 +11,12 @@
 #include "foundation/PendingError.h"
 #include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 
 namespace {
 
-constexpr int32_t kTextLogCreated = 726;
-constexpr int32_t kTextLogClosed = 727;
 constexpr char kLineEnd = '\n';
 constexpr char kFieldSeparator = '\t';
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -46,7 +45,7 @@ LogFileHandler::~LogFileHandler()
     if (headerWritten) {
         char now[kDateTimeTextCapacity];
         FormatNow(now);
-        const char* word = label.empty() ? LoadTextInLanguage(kTextLogClosed, language) : "Logfile closed at";
+        const char* word = label.empty() ? LoadTextInLanguage(text::kLogClosed, language) : "Logfile closed at";
         std::string closing;
         if (word) {
             closing += word;
@@ -105,7 +104,7 @@ void LogFileHandler::WriteEntry(const char* text, int32_t flags)
             headerWritten = true;
             if (append)
                 row += kLineEnd;  // sets a new run off from the old text
-            const char* word = label.empty() ? LoadTextInLanguage(kTextLogCreated, language) : "Logfile created at";
+            const char* word = label.empty() ? LoadTextInLanguage(text::kLogCreated, language) : "Logfile created at";
             if (word) {
                 row += word;
                 row += ' ';

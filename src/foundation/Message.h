@@ -9,12 +9,8 @@ namespace vek {
 class String;
 class Window;
 
-// Reserved message codes and the default button's text.
-constexpr int32_t kMessageCancelled = -1;         // the user cancelled; never shown
-constexpr int32_t kMessageOutOfMemory = 600;
-constexpr int32_t kMessageResourceMissing = 601;  // a resource of the program is missing
-constexpr int32_t kTextDefaultButton = 700;       // "OK"
-constexpr int32_t kTextCancelButton = 701;        // "Cancel"
+// The reserved code of a cancellation, never shown; every other code is a text number (TextIds.h).
+constexpr int32_t kMessageCancelled = -1;
 
 // Every failure, warning and question of the program: a numbered text (read through LoadText) with up
 // to four text arguments, which replace the placeholders "@0" .. "@3", and up to four button texts

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "foundation/PlatformUtilities.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 
@@ -31,12 +32,12 @@ void SetErrorCode(int32_t code)
 void SetOutOfMemoryError()
 {
     pendingError.message.Clear();
-    pendingError.message.code = kMessageOutOfMemory;
+    pendingError.message.code = message::kOutOfMemory;
     pendingError.message.kind = 0;
     pendingError.flag = 1;
 }
 
-void SetResourceMissingError() { SetErrorCode(kMessageResourceMissing); }
+void SetResourceMissingError() { SetErrorCode(message::kResourceMissing); }
 
 void SetCancelledError()
 {
@@ -64,7 +65,7 @@ void ReportPendingErrorAt(int64_t nowMs)
         pendingError.flag = 0;
         return;
     }
-    if (code == kMessageOutOfMemory) {
+    if (code == message::kOutOfMemory) {
         bool recent = lastOutOfMemoryReportMs != kNever && nowMs >= lastOutOfMemoryReportMs &&
                       nowMs - lastOutOfMemoryReportMs < kOutOfMemoryReportIntervalMs;
         if (recent) {

@@ -9,6 +9,7 @@
 #include "foundation/LocalizedText.h"
 #include "foundation/PackedDate.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/Utf8.h"
 
 namespace vek {
@@ -224,22 +225,22 @@ void SeparatorName(String& text, uint32_t character)
         text.AssignCStr("");
         return;
     case '\t':
-        number = 1205;
+        number = text::kSeparatorTab;
         break;
     case '\n':
-        number = 1207;
+        number = text::kSeparatorLineFeed;
         break;
     case '\r':
-        number = 1206;
+        number = text::kSeparatorReturn;
         break;
     case ' ':
-        number = 1203;
+        number = text::kSeparatorSpace;
         break;
     case ',':
-        number = 1201;
+        number = text::kSeparatorComma;
         break;
     case '.':
-        number = 1200;
+        number = text::kSeparatorPoint;
         break;
     default:
         break;
@@ -275,8 +276,9 @@ uint32_t ParseSeparator(const char* text)
             uint32_t character;
         };
         static constexpr Name names[] = {
-            {1200, nullptr, '.'},     {1201, nullptr, ','},    {1203, nullptr, ' '},
-            {1205, nullptr, '\t'},    {1206, nullptr, '\r'},   {1207, nullptr, '\n'},
+            {text::kSeparatorPoint, nullptr, '.'},  {text::kSeparatorComma, nullptr, ','},
+            {text::kSeparatorSpace, nullptr, ' '},  {text::kSeparatorTab, nullptr, '\t'},
+            {text::kSeparatorReturn, nullptr, '\r'}, {text::kSeparatorLineFeed, nullptr, '\n'},
             {0, "tab", '\t'},         {0, "space", ' '},       {0, "return", '\r'},
             {0, "linefeed", '\n'},    {0, "cr", '\r'},         {0, "lf", '\n'},
         };

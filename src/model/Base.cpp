@@ -11,6 +11,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/BaseProtection.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
@@ -22,12 +23,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kTextUntitled = 101;
-constexpr int32_t kMessageSaveChanges = 3200;
-constexpr int32_t kMessageCloseUnsaved = 3202;
-constexpr int32_t kTextSave = 709;
-constexpr int32_t kTextDontSave = 710;
-constexpr int32_t kTextClose = 707;
 constexpr int32_t kLogClosed = 15;
 
 // A change waiting while another is being handled. The queue keeps its own copy of the deleted
@@ -518,7 +513,7 @@ void Base::NameUntitled()
 void Base::GetFileName(String& out) const
 {
     if (untitledNumber != 0) {
-        out.AssignCStr(LoadText(kTextUntitled));
+        out.AssignCStr(LoadText(text::kUntitled));
         out.AppendChar(' ');
         out.AppendInt(untitledNumber);
         out.AppendCStr(".vek");
@@ -538,11 +533,11 @@ int32_t Base::CanClose(int32_t mode)
     GetFileName(name);
     if (modified) {
         Message message;
-        message.code = kMessageSaveChanges;
+        message.code = message::kSaveChanges;
         message.AddText(name.CStr());
-        message.AddNumber(kTextSave);
-        message.AddNumber(kTextCancelButton);
-        message.AddNumber(kTextDontSave);
+        message.AddNumber(text::kSave);
+        message.AddNumber(text::kCancel);
+        message.AddNumber(text::kDontSave);
         message.answer = 1;  // unattended: keep the base and its changes
         switch (ReportMessage(message)) {
         case 0:
@@ -557,10 +552,10 @@ int32_t Base::CanClose(int32_t mode)
     }
     if (mode == 1 && (CardCount() > 0 || CountComponentsInUse() > 0)) {
         Message message;
-        message.code = kMessageCloseUnsaved;
+        message.code = message::kCloseUnsaved;
         message.AddText(name.CStr());
-        message.AddNumber(kTextClose);
-        message.AddNumber(kTextCancelButton);
+        message.AddNumber(text::kClose);
+        message.AddNumber(text::kCancel);
         message.answer = 0;  // nothing is lost: the base is not modified
         return ReportMessage(message) == 0 ? 1 : 0;
     }

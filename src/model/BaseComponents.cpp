@@ -11,6 +11,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/Card.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
@@ -19,12 +20,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kTextGeneratedCodeParent = 3300;
-constexpr int32_t kMessageImportCodeUnknown = 3310;
-constexpr int32_t kMessageImportTextUnknown = 3311;
-constexpr int32_t kMessageImportHostUnknown = 3312;
-constexpr int32_t kMessageDuplicateHost = 3314;
-constexpr int32_t kMessageUnknownComponent = 3903;
 // Typed texts are looked up with at most this many bytes.
 constexpr int32_t kLookupLimit = 255;
 constexpr int32_t kLogSkipped = 8;
@@ -167,7 +162,7 @@ Component* Base::AddComponentLinked(int32_t d, const char* code, const char* tex
     }
     if (!hostText.IsEmpty() && dimension.FindByHost(hostText.CStr()) != nullptr) {
         Message message;
-        message.code = kMessageDuplicateHost;
+        message.code = message::kDuplicateHost;
         message.AddText(hostText.CStr());
         String name;
         DimensionSingularName(d, name);
@@ -385,7 +380,7 @@ uint32_t Base::ResolveComponent(int32_t d, const char* text, int32_t length)
         return CurrentModelServices().RunUnknownComponentDialog(*this, d, typed.CStr(), typed.Length());
     }
     Message message;
-    message.code = kMessageUnknownComponent;
+    message.code = message::kUnknownComponent;
     message.AddText(typed.CStr());
     String name;
     DimensionSingularName(d, name);
@@ -570,7 +565,7 @@ Component* Base::CreateGeneratedCodeParent(int32_t d)
 {
     if (Component* existing = GetDimension(d).FindByCode("#"))
         return existing;
-    return AddComponent(d, "#", LoadText(kTextGeneratedCodeParent), nullptr);
+    return AddComponent(d, "#", LoadText(text::kGeneratedCodes), nullptr);
 }
 
 void Base::NewGeneratedCode(int32_t d, String& out)
@@ -633,8 +628,8 @@ uint32_t Base::ResolveImportComponent(int32_t d, const char* text, int32_t lengt
         return found->number;
 
     Message message;
-    message.code = mode == 1 ? kMessageImportHostUnknown : mode == 2 ? kMessageImportTextUnknown
-                                                                    : kMessageImportCodeUnknown;
+    message.code = mode == 1 ? message::kImportHostUnknown : mode == 2 ? message::kImportTextUnknown
+                                                                     : message::kImportCodeUnknown;
     message.AddText(typed.CStr());
     String name;
     DimensionSingularName(d, name);

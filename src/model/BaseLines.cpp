@@ -10,6 +10,7 @@
 #include "foundation/IntegerText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/ModelServices.h"
 
 namespace vek {
@@ -17,7 +18,6 @@ namespace vek {
 namespace {
 
 constexpr int32_t kReleaseProgressKind = 5;
-constexpr int32_t kTextCardsStep = 4515;
 constexpr int32_t kReleaseProgressInterval = 131072;
 
 // Component numbers are big-endian in 2, 3 or 4 bytes.
@@ -343,7 +343,7 @@ int64_t Base::CardTextMemory()
 void Base::ReleaseCardTexts()
 {
     std::unique_ptr<ProgressDisplay> progress = CurrentModelServices().OpenProgress(kReleaseProgressKind, this);
-    progress->SetStep(kTextCardsStep);
+    progress->SetStep(text::kCards);
     progress->SetTotal(cards.LineCount());
     int64_t released = 0;
     for (Card* card = FirstCard(); card->index != cards.chainEnd; card = NextCard(card)) {

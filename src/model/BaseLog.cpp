@@ -5,14 +5,12 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 
 namespace {
 
-constexpr int32_t kTextGoOn = 705;
-constexpr int32_t kTextStopAll = 704;
-constexpr int32_t kTextErrorFile = 3121;
 // Kind of a message shown as an alert of a base operation.
 constexpr int32_t kMessageKindAlert = 1;
 
@@ -85,10 +83,10 @@ void Base::SetSaveKind(int32_t fileKind)
 
 int32_t Base::ShowErrorAlert(Message& message)
 {
-    message.AddNumber(kTextGoOn);
-    message.AddNumber(kTextCancelButton);
-    message.AddNumber(kTextStopAll);
-    message.AddNumber(kTextErrorFile);
+    message.AddNumber(text::kContinue);
+    message.AddNumber(text::kCancel);
+    message.AddNumber(text::kStopAll);
+    message.AddNumber(text::kErrorsToFile);
     message.kind = kMessageKindAlert;
     if (logHandler)
         alertsPending = true;

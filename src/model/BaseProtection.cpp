@@ -3,6 +3,7 @@
 #include "foundation/Hash.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
@@ -85,7 +86,7 @@ bool BaseProtection::CheckPassword(int32_t promptText)
     if (passes)
         return true;
     if (answer != 0)
-        SetErrorCode(kMessageWrongPassword);
+        SetErrorCode(message::kWrongPassword);
     return false;
 }
 

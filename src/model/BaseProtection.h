@@ -14,10 +14,6 @@ class TextWriter;
 // The fixed values of base passwords, kept in this one place: the stored hash is
 // HashTextNoCase(password) modulo kPasswordHashModulus, plus 1 (0 means no password).
 constexpr int32_t kPasswordHashModulus = 0xffffef;
-constexpr int32_t kMessageWrongPassword = 3814;
-// Prompt texts of the password check: before the web-users window, before the other protected dialog.
-constexpr int32_t kTextPasswordPromptWebUsers = 7200;
-constexpr int32_t kTextPasswordPromptOther = 7201;
 // The save kind of a base kept as plain text, whose password is never asked.
 constexpr int32_t kSaveKindText = 5;
 

@@ -9,6 +9,7 @@
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
@@ -17,10 +18,6 @@
 namespace vek {
 
 namespace {
-
-constexpr int32_t kTextCardTextCaption = 3102;
-constexpr int32_t kTextLineTextCaption = 3103;
-constexpr int32_t kTextValueField = 3104;
 
 // Stores a caption: null for an empty text or one equal to its default.
 bool StoreCaption(HeapText& field, const char* text, const char* defaultText)
@@ -35,7 +32,7 @@ bool StoreCaption(HeapText& field, const char* text, const char* defaultText)
 
 void DefaultValueFieldName(int32_t i, String& out)
 {
-    out.AssignCStr(LoadText(kTextValueField));
+    out.AssignCStr(LoadText(text::kValueField));
     out.AppendChar(' ');
     out.AppendInt(i + 1);
 }
@@ -55,7 +52,7 @@ void Base::DimensionSingularName(int32_t d, String& out) const
     if (d < 0 || d >= int32_t(kDimensionCount))
         return;
     ConstHeapText name = GetDimension(d).SingularNameField();
-    out.AssignCStr(name != nullptr ? name : LoadText(kTextDimensionName + d));
+    out.AssignCStr(name != nullptr ? name : LoadText(text::kDimensionName0 + d));
 }
 
 void Base::DimensionPluralName(int32_t d, String& out) const
@@ -64,17 +61,17 @@ void Base::DimensionPluralName(int32_t d, String& out) const
     if (d < 0 || d >= int32_t(kDimensionCount))
         return;
     ConstHeapText name = GetDimension(d).PluralNameField();
-    out.AssignCStr(name != nullptr ? name : LoadText(kTextDimensionName + d));
+    out.AssignCStr(name != nullptr ? name : LoadText(text::kDimensionName0 + d));
 }
 
 void Base::CardTextCaption(String& out) const
 {
-    out.AssignCStr(cardTextCaption != nullptr ? cardTextCaption : LoadText(kTextCardTextCaption));
+    out.AssignCStr(cardTextCaption != nullptr ? cardTextCaption : LoadText(text::kCardTextCaption));
 }
 
 void Base::LineTextCaption(String& out) const
 {
-    out.AssignCStr(lineTextCaption != nullptr ? lineTextCaption : LoadText(kTextLineTextCaption));
+    out.AssignCStr(lineTextCaption != nullptr ? lineTextCaption : LoadText(text::kLineTextCaption));
 }
 
 void Base::GetValueFieldName(int32_t i, String& out) const
@@ -140,7 +137,7 @@ void Base::FillFieldCaption(int32_t code, char* buffer, int32_t capacity) const
 
 void Base::SetCardTextCaption(const char* text)
 {
-    if (!StoreCaption(cardTextCaption, text, LoadText(kTextCardTextCaption)))
+    if (!StoreCaption(cardTextCaption, text, LoadText(text::kCardTextCaption)))
         return;
     SetModified(true);
     Notify(kChangeCardTextCaption);
@@ -148,7 +145,7 @@ void Base::SetCardTextCaption(const char* text)
 
 void Base::SetLineTextCaption(const char* text)
 {
-    if (!StoreCaption(lineTextCaption, text, LoadText(kTextLineTextCaption)))
+    if (!StoreCaption(lineTextCaption, text, LoadText(text::kLineTextCaption)))
         return;
     SetModified(true);
     Notify(kChangeLineTextCaption);

@@ -6,6 +6,7 @@
 #include "foundation/HashTable.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 #include "model/Component.h"
@@ -266,7 +267,7 @@ void Dimension::SetOptionILetter(char letter)
 
 void Dimension::SetName(HeapText& field, const char* text, int32_t code)
 {
-    if (text != nullptr && (*text == '\0' || std::strcmp(text, LoadText(kTextDimensionName + number)) == 0))
+    if (text != nullptr && (*text == '\0' || std::strcmp(text, LoadText(text::kDimensionName0 + number)) == 0))
         text = nullptr;
     if (CStrEqualNullAsEmpty(field == nullptr ? "" : field, text))
         return;

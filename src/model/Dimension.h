@@ -33,8 +33,6 @@ constexpr int32_t kDefaultTextWidth = 160;
 constexpr int32_t kDefaultHostWidth = 80;
 // The record size that memory reports count for a dimension.
 constexpr int32_t kDimensionRecordSize = 76;
-// Texts: 3000 + d is the default name of dimension d.
-constexpr int32_t kTextDimensionName = 3000;
 
 // Column display letters of analysis columns: positions in "CHTNMPR".
 int32_t DisplayCodeFromLetter(char letter);  // -1 for a letter not in it

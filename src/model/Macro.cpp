@@ -8,6 +8,7 @@
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
@@ -300,7 +301,7 @@ void MacroList::BuildMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
         if (!macro->FlagA())
             continue;
         if (secondMenu == nullptr) {
-            const char* title = LoadText(kTextSecondMacroMenu);
+            const char* title = LoadText(text::kSecondMacroMenu);
             secondMenu = secondParent.AddSubmenu(title != nullptr ? title : "");
             if (secondMenu == nullptr)
                 continue;
@@ -316,7 +317,7 @@ Macro* MacroList::ReadSection(TextReader& reader)
     RemoveControlChars(name);
     String key;
     if (!NameLookupKey(name.CStr(), name.Length(), key)) {
-        const char* text = LoadText(kTextMacroName);
+        const char* text = LoadText(text::kMacroName);
         name.AssignCStr(text);
         name.AppendCStr(" 1");
     }

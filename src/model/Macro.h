@@ -14,9 +14,6 @@ class ObjectMenu;
 class TextReader;
 class TextWriter;
 
-// Texts: the default name of a macro, and the title of the second macro menu.
-constexpr int32_t kTextMacroName = 7100;
-constexpr int32_t kTextSecondMacroMenu = 2555;
 // The record size that memory reports count for a macro (its command text comes on top).
 constexpr int32_t kMacroRecordSize = 40;
 

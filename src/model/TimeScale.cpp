@@ -4,6 +4,7 @@
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "foundation/Utf8.h"
@@ -451,7 +452,7 @@ TimeScale* TimeScaleList::ReadSection(TextReader& reader)
     RemoveControlChars(name);
     String key;
     if (!NameLookupKey(name.CStr(), name.Length(), key)) {
-        name.AssignCStr(LoadText(kTextTimeScaleName));
+        name.AssignCStr(LoadText(text::kTimeScaleName));
         name.AppendCStr(" 1");
     }
     TimeScale* timeScale = Find(name.CStr(), name.Length());

@@ -15,8 +15,6 @@ class TextReader;
 class TextWriter;
 class TimeScaleList;
 
-// Texts: the default name of a time scale.
-constexpr int32_t kTextTimeScaleName = 7000;
 // Record sizes that memory reports count: the time scale and one period (labels come on top).
 constexpr int32_t kTimeScaleRecordSize = 32;
 constexpr int32_t kTimeScalePeriodRecordSize = 12;

@@ -13,6 +13,7 @@
 #include "foundation/CString.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "platform/AliasStore.h"
 #include "platform/PathText.h"
 #include "platform/ProcessLauncher.h"
@@ -104,7 +105,7 @@ void FilePath::Normalize()
     struct stat info;
     std::string folder = FolderPart();
     if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        ReportError(kMessageFolderMissing);
+        ReportError(message::kFolderMissing);
 }
 
 int32_t FilePath::FileNameOffset() const
@@ -262,7 +263,7 @@ void FilePath::ReportError(int32_t code) const
         return;
     SetErrorCode(code);
     Message& message = GetPendingError().message;
-    if (code == kMessageFolderMissing) {
+    if (code == message::kFolderMissing) {
         std::string folder = FolderPart();
         message.AddTextBytes(folder.data(), static_cast<int32_t>(folder.size()));
     } else {
@@ -270,13 +271,13 @@ void FilePath::ReportError(int32_t code) const
         GetDisplayFileName(name);
         message.AddTextBytes(name.CStr(), name.Length());
     }
-    message.AddNumber(kTextCancelButton);
+    message.AddNumber(text::kCancel);
 }
 
 bool FilePath::OpenWithDefaultApp() const
 {
     if (!Exists() || LaunchDefaultOpener(path.c_str()) != 0) {
-        ReportError(kMessageCannotOpen);
+        ReportError(message::kCannotOpen);
         return false;
     }
     return true;

@@ -8,15 +8,6 @@ namespace vek {
 
 class String;
 
-// The numbered messages of the file layer; each names the file (603: the folder part of the path).
-constexpr int32_t kMessageFolderMissing = 603;    // the folder of the path does not exist
-constexpr int32_t kMessageCannotOpen = 605;       // cannot open, create, or open with its application
-constexpr int32_t kMessageReadFailed = 606;       // reading failed (the end of the file is no error)
-constexpr int32_t kMessageWriteFailed = 607;      // writing failed
-constexpr int32_t kMessageFileLocked = 608;       // the volume or the file is locked, no permission
-constexpr int32_t kMessageAlreadyWriting = 609;   // the file is already open for writing
-constexpr int32_t kMessageAliasUnresolved = 610;  // a remembered file on a volume cannot be found
-
 // A file location: an absolute POSIX path in UTF-8 ("/" separates components; a ":" inside a component
 // stands for a "/" in the name the user sees). The empty text means "no file". Texts from users and
 // old files are converted from the colon form, anchored at the home folder or a base path, and

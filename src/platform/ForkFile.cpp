@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 
@@ -32,16 +33,16 @@ static int32_t WriteOpenMessage(int error)
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return kMessageFolderMissing;
+        return message::kFolderMissing;
     case EACCES:
     case EPERM:
     case EROFS:
-        return kMessageFileLocked;
+        return message::kFileLocked;
     case EWOULDBLOCK:
     case ETXTBSY:
-        return kMessageAlreadyWriting;
+        return message::kAlreadyWriting;
     default:
-        return kMessageCannotOpen;
+        return message::kCannotOpen;
     }
 }
 
@@ -148,7 +149,7 @@ bool ForkFile::OpenForRead(const FilePath& file)
     if (opened >= 0 && (fstat(opened, &info) != 0 || S_ISDIR(info.st_mode)))
         CloseDescriptor(opened);
     if (opened < 0) {
-        Fail(kMessageCannotOpen);
+        Fail(message::kCannotOpen);
         return false;
     }
     fd = opened;
@@ -163,11 +164,11 @@ bool ForkFile::OpenForWrite(const FilePath& file)
     path = file;
     failed = false;
     if (path.IsEmpty()) {
-        Fail(kMessageCannotOpen);
+        Fail(message::kCannotOpen);
         return false;
     }
     if (!path.FolderExists()) {
-        Fail(kMessageFolderMissing);
+        Fail(message::kFolderMissing);
         return false;
     }
     if (utf8Text && type == kFileTypeText)
@@ -189,7 +190,7 @@ bool ForkFile::StartReplacing()
     struct stat info;
     bool exists = stat(target.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) {
-        Fail(kMessageCannotOpen);
+        Fail(message::kCannotOpen);
         return false;
     }
     // A link is followed, so that the file it names is replaced and the link stays.
@@ -226,7 +227,7 @@ bool ForkFile::StartReplacing()
     long nameLimit = pathconf(folder.c_str(), _PC_NAME_MAX);
     if (target.size() - folder.size() > static_cast<size_t>(nameLimit > 0 ? nameLimit : NAME_MAX) ||
         target.size() >= PATH_MAX) {
-        Fail(kMessageCannotOpen);
+        Fail(message::kCannotOpen);
         return false;
     }
     // Created like any new file (permissions 0666 less the umask), under a name of its own.
@@ -306,19 +307,19 @@ int64_t ForkFile::Read(void* buffer, int64_t n)
     if (n <= 0)
         return 0;
     if (mode == Mode::closed || !buffer) {
-        Fail(kMessageReadFailed);
+        Fail(message::kReadFailed);
         return 0;
     }
     if (mode == Mode::replacing) {
         n = std::max<int64_t>(0, std::min(n, size - position));
         if (!CopyOldBytes(position + n)) {
-            Fail(kMessageReadFailed);
+            Fail(message::kReadFailed);
             return 0;
         }
     }
     int64_t got = 0;
     if (!PReadAll(fd, static_cast<char*>(buffer), n, position, got)) {
-        Fail(kMessageReadFailed);
+        Fail(message::kReadFailed);
         return 0;
     }
     position += got;
@@ -330,19 +331,19 @@ int64_t ForkFile::Write(const void* bytes, int64_t n)
     if (n <= 0)
         return 0;
     if (mode == Mode::closed || mode == Mode::reading || !bytes || failed) {
-        Fail(kMessageWriteFailed);
+        Fail(message::kWriteFailed);
         return 0;
     }
     if (mode == Mode::replacing && covered == 0 && oldSize > 0 && position == oldSize && size == oldSize &&
         !SwitchToAppending())
         return 0;
     if (mode == Mode::replacing && position > covered && !CopyOldBytes(position)) {
-        Fail(kMessageWriteFailed);
+        Fail(message::kWriteFailed);
         return 0;
     }
     if (streaming ? !WriteAllAtEnd(fd, static_cast<const char*>(bytes), n)
                   : !PWriteAll(fd, static_cast<const char*>(bytes), n, position)) {
-        Fail(kMessageWriteFailed);
+        Fail(message::kWriteFailed);
         return 0;
     }
     position += n;
@@ -367,14 +368,14 @@ void ForkFile::SetSize()
         return;
     if (mode == Mode::appending) {
         if (ftruncate(fd, position) != 0)
-            Fail(kMessageWriteFailed);
+            Fail(message::kWriteFailed);
         return;
     }
     if (mode != Mode::replacing)
         return;
     if (position < covered) {
         if (ftruncate(fd, position) != 0) {
-            Fail(kMessageWriteFailed);
+            Fail(message::kWriteFailed);
             return;
         }
         covered = position;
@@ -386,11 +387,11 @@ void ForkFile::SetSize()
 void ForkFile::Commit()
 {
     if (!CopyOldBytes(size) || ftruncate(fd, size) != 0 || fsync(fd) != 0) {
-        Fail(kMessageWriteFailed);
+        Fail(message::kWriteFailed);
         return;
     }
     if (rename(temporary.c_str(), target.c_str()) != 0) {
-        Fail(errno == EACCES || errno == EPERM || errno == EROFS ? kMessageFileLocked : kMessageWriteFailed);
+        Fail(errno == EACCES || errno == EPERM || errno == EROFS ? message::kFileLocked : message::kWriteFailed);
         return;
     }
     temporary.clear();

@@ -13,6 +13,7 @@
 #include "files/SaveSettings.h"
 #include "foundation/ByteFile.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
 #include "platform/FilePath.h"
@@ -70,7 +71,7 @@ TEST_F(BaseDocumentsTest, OpeningAFileThatIsOpen)
     EXPECT_TRUE(messages.codes.empty());
     // Nobody to ask: the preset answer keeps to the open base.
     EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), base);
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageAlreadyOpen});
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kAlreadyOpen});
     {
         AnsweringHandler openAgain(0, 1);
         Base* second = OpenBaseFile(FilePath(path), nullptr, 0);
@@ -84,7 +85,7 @@ TEST_F(BaseDocumentsTest, OpeningAFileThatIsOpen)
 TEST_F(BaseDocumentsTest, MissingFileIsReportedAndOpensNothing)
 {
     EXPECT_EQ(OpenBaseFile(FilePath(folder.Path("missing.vkx")), nullptr, 0), nullptr);
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageCannotOpen});
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kCannotOpen});
     EXPECT_TRUE(test::OpenBases().empty());
 }
 
@@ -114,7 +115,7 @@ TEST_F(BaseDocumentsTest, FileChangedOnDiskIsConfirmedFirst)
     std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(30));
     std::string before = folder.Read("changed.vkx");
     EXPECT_FALSE(SaveBase(*base));
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageChangedOnDisk});
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kChangedOnDisk});
     EXPECT_EQ(folder.Read("changed.vkx"), before);
     ClearError();
     AnsweringHandler saveAnyway(0, 1);
@@ -129,7 +130,7 @@ TEST_F(BaseDocumentsTest, SavingOverAFileThatIsNoBaseIsConfirmedFirst)
     folder.Write("base.vkx", "name;amount\r\nx;1\r\n");
     BaseFileRecord::Of(*base).fileTime = 0.0;  // not known: no question of its own
     EXPECT_FALSE(SaveBase(*base));
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageReplaceNotBase});
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kReplaceNotBase});
     EXPECT_EQ(folder.Read("base.vkx"), "name;amount\r\nx;1\r\n");
 }
 
@@ -139,7 +140,7 @@ TEST_F(BaseDocumentsTest, ContainerFormatIsRefusedUntilItsWriterExists)
     Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
     ASSERT_NE(base, nullptr);
     EXPECT_FALSE(SaveBaseToPath(*base, FilePath(folder.Path("out.vek")), nullptr));
-    EXPECT_EQ(GetPendingError().message.code, kMessageFormatNotWritable);
+    EXPECT_EQ(GetPendingError().message.code, message::kFormatNotWritable);
     EXPECT_FALSE(std::filesystem::exists(folder.Path("out.vek")));
     EXPECT_EQ(base->Path().Text(), path);
 }
@@ -152,7 +153,7 @@ public:
     {
         if (written >= kFailAfter) {
             if (!cancel) {
-                SetErrorCode(kMessageWriteFailed);
+                SetErrorCode(message::kWriteFailed);
                 return 0;
             }
             SetCancelledError();
@@ -185,7 +186,7 @@ TEST_F(BaseDocumentsTest, FailedOrCancelledSaveLeavesTheOldFile)
                                      : []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(false); });
         base->SetModified(true);
         EXPECT_FALSE(SaveBase(*base));
-        EXPECT_EQ(GetPendingError().message.code, cancel ? kMessageCancelled : kMessageWriteFailed);
+        EXPECT_EQ(GetPendingError().message.code, cancel ? kMessageCancelled : message::kWriteFailed);
         ClearError();
         EXPECT_EQ(folder.Read("keep.vkx"), before);
         EXPECT_EQ(folder.CountEntries(), 1);  // no temporary file left behind
@@ -205,7 +206,7 @@ TEST_F(BaseDocumentsTest, ImportAddsTheFileToAnOpenBase)
     EXPECT_EQ(base->CardCount(), 3);
     EXPECT_NE(base->GetDimension(1).FindByCode("Z"), nullptr);
     EXPECT_EQ(base->Path().Text(), folder.Path("into.vkx"));
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{3310});  // the unknown code Z, made
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kImportCodeUnknown});  // the unknown code Z, made
 }
 
 // An import that fails midway takes back everything it added, the save setups of the files layer too.
@@ -230,12 +231,12 @@ TEST_F(BaseDocumentsTest, NewerFileIsConfirmedFirst)
     std::string path = folder.Write("newer.vkx", TextBase({"##VEK-Text\t130101", "", "##Dimension\t2", "A\tAlpha",
                                                            "", "##End"}));
     EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageNewerFile});
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kNewerFile});
     EXPECT_TRUE(test::OpenBases().empty());
     AnsweringHandler readAnyway(1, 1);
     Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
     ASSERT_NE(base, nullptr);
-    EXPECT_EQ(readAnyway.codes, std::vector<int32_t>{kMessageNewerFile});
+    EXPECT_EQ(readAnyway.codes, std::vector<int32_t>{message::kNewerFile});
 }
 
 }  // namespace

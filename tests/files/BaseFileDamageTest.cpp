@@ -11,6 +11,7 @@
 #include "files/BaseSectionReader.h"
 #include "foundation/ByteFile.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
 #include "model/TimeScale.h"
@@ -39,39 +40,39 @@ std::vector<DamageCase> DamageCases()
     return {
         {"truncated in a section", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", "##Cards",
                                              "C240101-001\tFirst", "G", "L12.5\t\tA"}).substr(0, 77),
-         kMessageBaseFileTruncated, 8},
+         message::kBaseFileTruncated, 8},
         {"no end section", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", ""}),
-         kMessageBaseFileTruncated, 5},
+         message::kBaseFileTruncated, 5},
         {"line without amount", TextBase({"##VEK-Text\t121122", "", "##Cards", "C240101-001", "G", "L", "", "##End"}),
-         kMessageBaseFileDamaged, 6},
+         message::kBaseFileDamaged, 6},
         {"card without key", TextBase({"##VEK-Text\t121122", "", "##Cards", "C\tTitle", "", "##End"}),
-         kMessageBaseFileDamaged, 4},
+         message::kBaseFileDamaged, 4},
         {"line before any card", TextBase({"##VEK-Text\t121122", "", "##Cards", "L5", "", "##End"}),
-         kMessageBaseFileDamaged, 4},
+         message::kBaseFileDamaged, 4},
         {"dimension 40", TextBase({"##VEK-Text\t121122", "", "##Dimension\t40", "A\tAlpha", "", "##End"}),
-         kMessageBaseFileDamaged, 3},
-        {"dimension 0", TextBase({"##VEK-Text\t121122", "", "##Dimension\t0", "##End"}), kMessageBaseFileDamaged, 3},
+         message::kBaseFileDamaged, 3},
+        {"dimension 0", TextBase({"##VEK-Text\t121122", "", "##Dimension\t0", "##End"}), message::kBaseFileDamaged, 3},
         {"reference mode of dimension 33", TextBase({"##VEK-Text\t121122", "", "##Cards", "-DH\t33", "##End"}),
-         kMessageBaseFileDamaged, 4},
+         message::kBaseFileDamaged, 4},
         {"25 amount columns", TextBase({"##VEK-Text\t121122", "", "##Cards", "-LN\t25", "##End"}),
-         kMessageBaseFileDamaged, 4},
+         message::kBaseFileDamaged, 4},
         // Regression: codes that start a section once their blanks are gone were made, and the next
         // save wrote them as section markers.
         {"code starting a section", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", " # #X\tBad",
-                                             "", "##End"}), kMessageBaseFileDamaged, 5},
+                                             "", "##End"}), message::kBaseFileDamaged, 5},
         {"reference starting a section", TextBase({"##VEK-Text\t121122", "", "##Cards", "C240101-001", "G",
-                                                  "L1\t\t##Dimension", "", "##End"}), kMessageBaseFileDamaged, 6},
+                                                  "L1\t\t##Dimension", "", "##End"}), message::kBaseFileDamaged, 6},
         // Regression: a NUL byte cut a text short where it stood, and the text saved differently each time.
         {"NUL byte", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "-N\tAccount\tA " + std::string(3, '\0') + "ccounts",
-                               "", "##End"}), kMessageBaseFileDamaged, 4},
-        {"empty file", "", kMessageNotABase, 1},
-        {"garbage bytes", binary, kMessageNotABase, 1},
-        {"garbage with a base mark", "\x01\x02#VEK\x7f\x80garbage" + binary, kMessageDamagedBase, 1},
-        {"comma-separated text", "account,amount\r\n1910,12.50\r\n", kMessageNotABase, 1},
-        {"base too old", TextBase({"##VEK-Text\t950101", "##End"}), kMessageBaseTooOld, 1},
-        {"base text on line 3", TextBase({"", "", "##VEK-Text\t960101", "##End"}), kMessageBaseTooOld, 3},
-        {"xml input", "<?xml version=\"1.0\"?>\r<VEK-xml/>\r", kMessageKindNotReadable, 1},
-        {"block container", std::string("\x05\x13Uxe121122om") + "NZ6" + std::string(40, '\0'), kMessageKindNotReadable, 1},
+                               "", "##End"}), message::kBaseFileDamaged, 4},
+        {"empty file", "", message::kNotABase, 1},
+        {"garbage bytes", binary, message::kNotABase, 1},
+        {"garbage with a base mark", "\x01\x02#VEK\x7f\x80garbage" + binary, message::kDamagedBase, 1},
+        {"comma-separated text", "account,amount\r\n1910,12.50\r\n", message::kNotABase, 1},
+        {"base too old", TextBase({"##VEK-Text\t950101", "##End"}), message::kBaseTooOld, 1},
+        {"base text on line 3", TextBase({"", "", "##VEK-Text\t960101", "##End"}), message::kBaseTooOld, 3},
+        {"xml input", "<?xml version=\"1.0\"?>\r<VEK-xml/>\r", message::kKindNotReadable, 1},
+        {"block container", std::string("\x05\x13Uxe121122om") + "NZ6" + std::string(40, '\0'), message::kKindNotReadable, 1},
     };
 }
 
@@ -121,7 +122,7 @@ TEST_F(BaseFileDamageTest, DamagedImportLeavesTheOpenBaseAsItWas)
     int32_t cards = bystander->CardCount();
     int32_t components = bystander->CountComponentsInUse();
     EXPECT_FALSE(ImportBaseFile(*bystander, FilePath(path), nullptr, 0));
-    EXPECT_EQ(GetPendingError().message.code, kMessageBaseFileDamaged);
+    EXPECT_EQ(GetPendingError().message.code, message::kBaseFileDamaged);
     ClearError();
     EXPECT_EQ(bystander->CardCount(), cards);
     EXPECT_EQ(bystander->CountComponentsInUse(), components);
@@ -135,7 +136,7 @@ public:
     int64_t Read(void* buffer, int64_t n) override
     {
         if (consumed >= kFailAfter) {
-            SetErrorCode(kMessageReadFailed);
+            SetErrorCode(message::kReadFailed);
             return 0;
         }
         int64_t got = PosixByteFile::Read(buffer, n < 4096 ? n : 4096);
@@ -163,7 +164,7 @@ TEST_F(BaseFileDamageTest, ReadFailingHalfWayLeavesNoBase)
     test::MessageLog messages;
     EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);
     EXPECT_EQ(test::OpenBases(), before);
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{kMessageReadFailed});
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kReadFailed});
 }
 
 // An unknown section is reported with its name, file and line, and skipped; the file still loads.
@@ -175,7 +176,7 @@ TEST_F(BaseFileDamageTest, UnknownSectionIsReportedAndSkipped)
     Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
     ASSERT_NE(base, nullptr);
     EXPECT_NE(base->GetDimension(1).FindByCode("A"), nullptr);
-    ASSERT_EQ(messages.codes, std::vector<int32_t>{kMessageUnknownSection});
+    ASSERT_EQ(messages.codes, std::vector<int32_t>{message::kUnknownSection});
     EXPECT_NE(messages.texts[0].find("Sparkles"), std::string::npos);
     EXPECT_NE(messages.texts[0].find("line 3"), std::string::npos);
     delete base;

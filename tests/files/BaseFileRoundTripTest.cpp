@@ -16,6 +16,7 @@
 #include "foundation/HeapText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/BaseProtection.h"
 #include "model/Dimension.h"
@@ -232,7 +233,8 @@ TEST_F(BaseFileRoundTripTest, CardsReadReferencesByTheirMode)
     EXPECT_EQ(TextOf(base->ComponentAt(base->GetLineComponent(second, 0))->host), "H-NEW");
     EXPECT_EQ(TextOf(base->ComponentAt(base->GetLineComponent(second, 1))->text), "New project");
     EXPECT_EQ(base->GetLineComponent(second, 2), ComponentNumber(*base, 3, "X9"));
-    EXPECT_EQ(messages.codes, (std::vector<int32_t>{3312, 3311, 3310}));
+    EXPECT_EQ(messages.codes, (std::vector<int32_t>{message::kImportHostUnknown, message::kImportTextUnknown,
+                                                   message::kImportCodeUnknown}));
 }
 
 // Saved under settings with a dimension order, the dimensions are written in that order and the

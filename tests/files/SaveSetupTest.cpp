@@ -9,6 +9,7 @@
 
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
@@ -59,7 +60,7 @@ std::vector<std::string> Names(const SaveSetupList& list)
 
 std::string DefaultName()
 {
-    const char* text = LoadText(kTextSaveSetupName);
+    const char* text = LoadText(text::kSaveSetupName);
     return text != nullptr ? text : "";
 }
 

@@ -20,6 +20,7 @@
 #include "files/SieImport.h"
 #include "files/SieSummary.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "platform/FilePath.h"
 
@@ -257,7 +258,7 @@ TEST_F(SieCorpusTest, AFileThatIsNoSieFileIsRefusedWithAMessage)
         std::unique_ptr<Base> base = OpenSieFileAsNewBase(FilePath(item.file.string()));
         EXPECT_EQ(base, nullptr);
         EXPECT_TRUE(IsErrorPending());
-        EXPECT_EQ(GetPendingError().message.code, kMessageNotSieFile);
+        EXPECT_EQ(GetPendingError().message.code, message::kNotSieFile);
         ++refused;
     }
     EXPECT_EQ(refused, 1);

@@ -15,6 +15,7 @@
 #include "BaseFileTestSupport.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
@@ -185,7 +186,7 @@ TEST_F(SieExportTest, AComponentWithoutHostCodeIsReportedOnce)
     std::string text = Export();
     int32_t reports = 0;
     for (int32_t code : handler.codes)
-        reports += code == kMessageSieNoHostCode ? 1 : 0;
+        reports += code == message::kSieNoHostCode ? 1 : 0;
     EXPECT_EQ(reports, 1);
     EXPECT_EQ(text.find("KX"), std::string::npos);
     EXPECT_TRUE(Has(text, "  #TRANS  1930  { } -1.00"));

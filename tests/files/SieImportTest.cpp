@@ -12,6 +12,7 @@
 #include "BaseFileTestSupport.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
 #include "platform/FilePath.h"
@@ -339,7 +340,7 @@ TEST_F(SieImportTest, AVoucherWhoseDateCannotBeReadIsKeptAndReported)
         "#SIETYP 4\n#FNAMN X\n#RAR 0 20100101 20101231\n#VER A 1 \"\" Odaterad\n{\n#TRANS 1930 {} 5\n}\n");
     ASSERT_NE(base, nullptr);
     ASSERT_EQ(handler.codes.size(), 1u);
-    EXPECT_EQ(handler.codes[0], kMessageSieVoucherDate);
+    EXPECT_EQ(handler.codes[0], message::kSieVoucherDate);
     Card* card = CardTitled(*base, "1: Odaterad");
     ASSERT_NE(card, nullptr);
     EXPECT_EQ(base->CardDate(card), MakePackedDate(2009, 12, 31));
@@ -400,7 +401,7 @@ TEST_F(SieImportIntoBaseTest, TheBaseFileReaderImportsSieFiles)
 TEST_F(SieImportIntoBaseTest, AFileThatIsNoSieFileChangesNothing)
 {
     EXPECT_FALSE(ImportSieFile(*base, FilePath(folder.Write("page.se", "<html><body>404</body></html>\n"))));
-    EXPECT_EQ(GetPendingError().message.code, kMessageNotSieFile);
+    EXPECT_EQ(GetPendingError().message.code, message::kNotSieFile);
     EXPECT_TRUE(Snapshot() == before);
 }
 
@@ -412,7 +413,7 @@ TEST_F(SieImportIntoBaseTest, AnImportStoppedMidwayLeavesTheBaseAsItWas)
     std::string text = std::string(kCompanyFile) + "#VER A 9 nodate Trasig\n{\n#TRANS 1930 {} 1\n}\n" +
                        "#VER A 10 20100301 Efter\n{\n#TRANS 1930 {} 1\n}\n";
     EXPECT_FALSE(ImportSieFile(*base, FilePath(folder.Write("b.se", text))));
-    EXPECT_EQ(handler.codes, std::vector<int32_t>{kMessageSieVoucherDate});
+    EXPECT_EQ(handler.codes, std::vector<int32_t>{message::kSieVoucherDate});
     EXPECT_TRUE(IsErrorPending());
     EXPECT_TRUE(Snapshot() == before);
     EXPECT_EQ(base->GetDimension(1).FindByHost("1930"), nullptr);

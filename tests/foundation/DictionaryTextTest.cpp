@@ -10,6 +10,7 @@
 
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 
@@ -87,7 +88,7 @@ TEST(DictionaryTextTest, SavesAndLoadsFiles)
     }
     unlink(path.c_str());
     EXPECT_FALSE(loaded.LoadFromFile(path.c_str()));
-    EXPECT_EQ(GetPendingError().message.code, 605);
+    EXPECT_EQ(GetPendingError().message.code, message::kCannotOpen);
     ClearError();
 }
 

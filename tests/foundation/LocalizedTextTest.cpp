@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/SystemLocale.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -130,24 +131,28 @@ TEST_F(LocalizedTextTest, BuiltInCatalogsAreCleanAndEnglishIsComplete)
             EXPECT_STRNE(text, "") << number;
         }
     }
-    // The texts the foundation itself uses.
-    for (int32_t number : {600, 601, 603, 605, 606, 607, 608, 609, 610, 700, 701, 726, 727}) {
+    // Code names numbers only through TextIds.h, so every number it uses is named there; each name
+    // must reach a non-empty English text, and each English text must have a name (guards against a
+    // catalog line the build names but the reader skips, or the reverse).
+    EXPECT_EQ(english, std::vector<int32_t>(std::begin(kNamedTextNumbers), std::end(kNamedTextNumbers)));
+    for (int32_t number : kNamedTextNumbers) {
         SCOPED_TRACE(number);
         const char* text = LoadText(number);
         ASSERT_NE(text, nullptr);
         EXPECT_STRNE(text, "");
     }
-    EXPECT_STREQ(LoadText(726), "Logfile created at");
-    EXPECT_STREQ(LoadText(727), "Logfile closed at");
+    EXPECT_STREQ(LoadText(text::kLogCreated), "Logfile created at");
+    EXPECT_STREQ(LoadText(text::kLogClosed), "Logfile closed at");
 }
 
 TEST_F(LocalizedTextTest, LoadTextFollowsTheUiLanguage)
 {
     SetUiLanguage(kSvenska);
     EXPECT_EQ(UiLanguage(), kSvenska);
-    EXPECT_STREQ(LoadText(701), "Avbryt");
-    EXPECT_STREQ(LoadText(600), LoadTextInLanguage(600, kEnglish)) << "no Swedish text: English";
-    EXPECT_STREQ(LoadTextInLanguage(701, kEnglish), "Cancel");
+    EXPECT_STREQ(LoadText(text::kCancel), "Avbryt");
+    EXPECT_STREQ(LoadText(message::kOutOfMemory), LoadTextInLanguage(message::kOutOfMemory, kEnglish))
+        << "no Swedish text: English";
+    EXPECT_STREQ(LoadTextInLanguage(text::kCancel, kEnglish), "Cancel");
     EXPECT_EQ(UiLanguage(), kSvenska) << "restored after the lookup";
     EXPECT_EQ(LoadText(-5), nullptr);
 

@@ -14,6 +14,7 @@
 #include "foundation/PendingError.h"
 #include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -223,7 +224,7 @@ TEST_F(LogFileTest, MessagesAreLoggedWithTheLabelAndPassedOn)
         LogFileHandler log(path, false);
         log.SetLabel("> ");
         Message message;
-        message.code = 605;
+        message.code = message::kCannotOpen;
         message.answer = 1;
         message.AddText("a\rb.txt");
         EXPECT_EQ(ReportMessage(message), 1) << "unattended: the preset answer";
@@ -236,9 +237,9 @@ TEST_F(LogFileTest, MessagesAreLoggedWithTheLabelAndPassedOn)
 
         log.SetUnattended(false);
         EXPECT_EQ(QueryUnattended(), 1) << "asks the catcher below";
-        message.code = 606;
+        message.code = message::kReadFailed;
         ReportMessage(message);
-        EXPECT_EQ(below.Code(), 606);
+        EXPECT_EQ(below.Code(), message::kReadFailed);
     }
     std::vector<std::string> lines = Lines(Read(path));
     ASSERT_EQ(lines.size(), 4u);
@@ -253,7 +254,7 @@ TEST_F(LogFileTest, WritingKeepsTheCallersPendingErrorAlsoWhenTheFileCannotBeOpe
     const std::string unreachable = (folder / "no such folder" / "x.log").string();
     for (const std::string& file : {path, unreachable}) {
         SCOPED_TRACE(file);
-        SetErrorCode(607);
+        SetErrorCode(message::kWriteFailed);
         GetPendingError().message.AddText("data.vek");
         {
             LogFileHandler log(file, false);
@@ -261,7 +262,7 @@ TEST_F(LogFileTest, WritingKeepsTheCallersPendingErrorAlsoWhenTheFileCannotBeOpe
             EXPECT_EQ(log.Indent(), 1) << "flags apply even when the entry is lost";
         }
         EXPECT_TRUE(IsErrorPending());
-        EXPECT_EQ(GetPendingError().message.code, 607);
+        EXPECT_EQ(GetPendingError().message.code, message::kWriteFailed);
         EXPECT_STREQ(GetPendingError().message.texts[0], "data.vek");
         ClearError();
     }

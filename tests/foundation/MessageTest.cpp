@@ -15,12 +15,12 @@
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
 
 // Texts of the English catalog the tests rely on.
-constexpr int32_t kFileCannotOpen = 605;  // The file “@0” could not be opened.
 constexpr const char* kOpened605 = "The file “a.txt” could not be opened.";
 
 std::string Formatted(const Message& message)
@@ -121,7 +121,7 @@ TEST_F(MessageTest, AppendersFillFourSlotsAndDropTheFifth)
     HeapText heap = NewHeapText("heap");
     message.AddText("one");
     message.AddHeapText(heap);
-    message.AddLoadedText(kTextCancelButton);
+    message.AddLoadedText(text::kCancel);
     message.AddText(nullptr);
     message.AddText("fifth");
     for (int32_t n = 1; n <= 5; ++n)
@@ -173,7 +173,7 @@ TEST_F(MessageTest, FileNameArgumentIsTheLastPathComponent)
 TEST_F(MessageTest, FormatSubstitutesArgumentsIntoTheLoadedText)
 {
     Message message;
-    message.code = kFileCannotOpen;
+    message.code = message::kCannotOpen;
     EXPECT_EQ(Formatted(message), "The file “@0” could not be opened.") << "a placeholder without argument stays";
 
     message.AddText("a.txt");
@@ -182,25 +182,25 @@ TEST_F(MessageTest, FormatSubstitutesArgumentsIntoTheLoadedText)
     // An argument's text is not scanned for placeholders: a file named "a@0b" once grew the message
     // to the 32600-byte limit by substituting itself into itself.
     Message selfReferring;
-    selfReferring.code = kFileCannotOpen;
+    selfReferring.code = message::kCannotOpen;
     selfReferring.AddText("a@0b");
     EXPECT_EQ(Formatted(selfReferring), "The file “a@0b” could not be opened.");
     Message other;
-    other.code = kFileCannotOpen;
+    other.code = message::kCannotOpen;
     other.AddText("@1");
     other.AddText("b");
-    other.AddNumber(701);  // numeric arguments are never substituted
+    other.AddNumber(text::kCancel);  // numeric arguments are never substituted
     EXPECT_EQ(Formatted(other), "The file “@1” could not be opened.");
 }
 
 TEST_F(MessageTest, FormatUsesTheUiLanguageWithEnglishFallback)
 {
     Message cancel;
-    cancel.code = kTextCancelButton;
+    cancel.code = text::kCancel;
     SetUiLanguage(12);  // Svenska
     EXPECT_EQ(Formatted(cancel), "Avbryt");
     Message missingInSwedish;
-    missingInSwedish.code = kFileCannotOpen;
+    missingInSwedish.code = message::kCannotOpen;
     missingInSwedish.AddText("a.txt");
     EXPECT_EQ(Formatted(missingInSwedish), kOpened605);
 }
@@ -285,12 +285,12 @@ TEST_F(MessageTest, EveryHandlerFromTheTopNotesTheMessageBeforeOneShowsIt)
     RecordingHandler middle(false);
     RecordingHandler top(false);
     Message message;
-    message.code = 606;
+    message.code = message::kReadFailed;
     EXPECT_EQ(ReportMessage(message), 1);
-    EXPECT_EQ(top.noted, std::vector<int32_t>{606});
-    EXPECT_EQ(middle.noted, std::vector<int32_t>{606});
-    EXPECT_EQ(bottom.noted, std::vector<int32_t>{606});
-    EXPECT_EQ(bottom.shown, std::vector<int32_t>{606});
+    EXPECT_EQ(top.noted, std::vector<int32_t>{message::kReadFailed});
+    EXPECT_EQ(middle.noted, std::vector<int32_t>{message::kReadFailed});
+    EXPECT_EQ(bottom.noted, std::vector<int32_t>{message::kReadFailed});
+    EXPECT_EQ(bottom.shown, std::vector<int32_t>{message::kReadFailed});
     EXPECT_EQ(TopMessageHandler(), &top);
     EXPECT_EQ(top.Next(), &middle);
 }
@@ -301,11 +301,11 @@ TEST_F(MessageTest, CatcherRecordsCodeAndFormattedTextWithBlanksForCarriageRetur
     EXPECT_EQ(catcher.Code(), 0);
     EXPECT_STREQ(catcher.Text(), "");
     Message message;
-    message.code = kFileCannotOpen;
+    message.code = message::kCannotOpen;
     message.answer = 3;
     message.AddText("a\rb");
     EXPECT_EQ(ReportMessage(message), 3);
-    EXPECT_EQ(catcher.Code(), kFileCannotOpen);
+    EXPECT_EQ(catcher.Code(), message::kCannotOpen);
     EXPECT_STREQ(catcher.Text(), "The file “a b” could not be opened.");
 }
 
@@ -321,16 +321,16 @@ TEST_F(MessageTest, ErrorSettersFillTheRecordAndTheFlag)
         int32_t beeps;
     };
     const Case cases[] = {
-        {"code", [] { SetErrorCode(605); }, 605, 0, 1},
-        {"out of memory", SetOutOfMemoryError, 600, 0, 0},
-        {"resource missing", SetResourceMissingError, 601, 0, 1},
+        {"code", [] { SetErrorCode(message::kCannotOpen); }, message::kCannotOpen, 0, 1},
+        {"out of memory", SetOutOfMemoryError, message::kOutOfMemory, 0, 0},
+        {"resource missing", SetResourceMissingError, message::kResourceMissing, 0, 1},
         {"cancelled", SetCancelledError, -1, 2, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         // A record left over from earlier is cleared first.
         GetPendingError().message.AddText("old");
-        GetPendingError().message.AddNumber(701);
+        GetPendingError().message.AddNumber(text::kCancel);
         c.set();
         const PendingError& pending = GetPendingError();
         EXPECT_TRUE(IsErrorPending());
@@ -347,7 +347,7 @@ TEST_F(MessageTest, ErrorSettersFillTheRecordAndTheFlag)
 
 TEST_F(MessageTest, SavedErrorStateIsClearedAndRestoredWhole)
 {
-    SetErrorCode(607);
+    SetErrorCode(message::kWriteFailed);
     GetPendingError().message.AddText("x.txt");
     {
         PreservedErrorState preserved;
@@ -355,7 +355,7 @@ TEST_F(MessageTest, SavedErrorStateIsClearedAndRestoredWhole)
         SetOutOfMemoryError();  // a failure of the bracketed work
     }
     EXPECT_TRUE(IsErrorPending());
-    EXPECT_EQ(GetPendingError().message.code, 607);
+    EXPECT_EQ(GetPendingError().message.code, message::kWriteFailed);
     EXPECT_STREQ(GetPendingError().message.texts[0], "x.txt");
 }
 
@@ -370,10 +370,10 @@ TEST_F(MessageTest, ReportPendingErrorShowsPositiveCodesOnly)
     ReportPendingErrorAt(1000);  // nothing pending
     EXPECT_EQ(catcher.Code(), 0);
 
-    SetErrorCode(kFileCannotOpen);
+    SetErrorCode(message::kCannotOpen);
     GetPendingError().message.AddText("a.txt");
     ReportPendingErrorAt(1000);
-    EXPECT_EQ(catcher.Code(), kFileCannotOpen);
+    EXPECT_EQ(catcher.Code(), message::kCannotOpen);
     EXPECT_STREQ(catcher.Text(), kOpened605);
     EXPECT_FALSE(IsErrorPending());
     EXPECT_EQ(GetPendingError().message.code, 0);
@@ -408,7 +408,7 @@ public:
     int32_t ShowMessage(const Message& message) override
     {
         shown.push_back(message.code);
-        SetErrorCode(606);
+        SetErrorCode(message::kReadFailed);
         ReportPendingErrorAt(0);
         return 0;
     }
@@ -418,14 +418,15 @@ public:
 TEST_F(MessageTest, ReportRaisedWhileOneIsShownIsDropped)
 {
     ReentrantHandler handler;
-    SetErrorCode(605);
+    SetErrorCode(message::kCannotOpen);
     ReportPendingErrorAt(0);
-    EXPECT_EQ(handler.shown, std::vector<int32_t>{605});
+    EXPECT_EQ(handler.shown, std::vector<int32_t>{message::kCannotOpen});
     EXPECT_FALSE(IsErrorPending());
     // The guard is released afterwards.
-    SetErrorCode(607);
+    SetErrorCode(message::kWriteFailed);
     ReportPendingErrorAt(0);
-    EXPECT_EQ(handler.shown, (std::vector<int32_t>{605, 607})) << "the nested 606 reports were dropped";
+    EXPECT_EQ(handler.shown, (std::vector<int32_t>{message::kCannotOpen, message::kWriteFailed}))
+        << "the nested reports were dropped";
 }
 
 // --- The alert handler ------------------------------------------------------------------------------
@@ -452,11 +453,11 @@ TEST_F(MessageTest, AlertHandlerWithoutDisplayWritesToStderrAndTakesThePresetAns
     AlertMessageHandler alert;
     EXPECT_EQ(QueryUnattended(), 1);
     Message message;
-    message.code = kFileCannotOpen;
+    message.code = message::kCannotOpen;
     message.answer = 1;
     message.AddText("a.txt");
-    message.AddNumber(700);
-    message.AddNumber(701);
+    message.AddNumber(text::kOk);
+    message.AddNumber(text::kCancel);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ReportMessage(message), 1);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), std::string(kOpened605) + "\n");
@@ -469,7 +470,7 @@ TEST_F(MessageTest, AlertHandlerWithDisplayBeepsAndAsksTheDisplay)
     {
         AlertMessageHandler alert;
         EXPECT_EQ(QueryUnattended(), 0);
-        SetErrorCode(kFileCannotOpen);  // one beep
+        SetErrorCode(message::kCannotOpen);  // one beep
         GetPendingError().message.AddText("a.txt");
         GetPendingError().message.beeps = 3;
         ReportPendingErrorAt(0);

@@ -10,6 +10,7 @@
 
 #include "foundation/HeapText.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -264,7 +265,7 @@ TEST_F(NumberFormatTest, TextWriters)
     EXPECT_EQ(Written([](char*& c) { CursorPutHeapText(c, nullptr); }, 0), "");
     EXPECT_EQ(Written([](char*& c) { CursorPutLoadedText(c, 0); }, 0), "");
     EXPECT_EQ(Written([](char*& c) { CursorPutLoadedText(c, 40000); }, 0), "");  // no such text
-    EXPECT_EQ(Written([](char*& c) { CursorPutLoadedText(c, 701); }, 10), "Cancel");
+    EXPECT_EQ(Written([](char*& c) { CursorPutLoadedText(c, text::kCancel); }, 10), "Cancel");
     EXPECT_EQ(Written([](char*& c) { CursorPutUtf8Char(c, 'A'); }, 1), "A");
     EXPECT_EQ(Written([](char*& c) { CursorPutUtf8Char(c, 0xE9); }, 2), "\u00E9");
     EXPECT_EQ(Written([](char*& c) { CursorPutUtf8Char(c, 0x20AC); }, kMaxUtf8CharBytes), "\u20AC");

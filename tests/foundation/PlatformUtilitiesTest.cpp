@@ -15,6 +15,7 @@
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "foundation/SystemLocale.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -276,13 +277,13 @@ TEST_F(MemoryHandleTest, FailedResizeRaisesOutOfMemoryAndKeepsTheHandle)
     for (int64_t size : {int64_t(1) << 40, int64_t(-1), MemoryHandle::kHandleSizeLimit + 1}) {
         SCOPED_TRACE(size);
         EXPECT_FALSE(SetHandleSizeChecked(*handle, size));
-        EXPECT_EQ(GetPendingError().message.code, 600);
+        EXPECT_EQ(GetPendingError().message.code, message::kOutOfMemory);
         EXPECT_TRUE(IsErrorPending());
         EXPECT_EQ(Contents(*handle), "abc");
         ClearError();
     }
     EXPECT_EQ(NewHandleMode(int64_t(1) << 40, kHandleModeTemporary), nullptr);
-    EXPECT_EQ(GetPendingError().message.code, 600);
+    EXPECT_EQ(GetPendingError().message.code, message::kOutOfMemory);
     ClearError();
     EXPECT_FALSE(TestHandleAlloc(int64_t(1) << 40));
     EXPECT_FALSE(IsErrorPending()) << "a test raises nothing";

@@ -11,6 +11,7 @@
 #include "foundation/HeapText.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextWriter.h"
 #include "foundation/Utf8.h"
 
@@ -271,7 +272,7 @@ TEST(TextReaderTest, ALineMemoryCannotHoldEndsTheReadingWithTheError)
     bool read = reader.ReadLine();
     MemFailAllocationsAfter(-1);
     EXPECT_FALSE(read);
-    EXPECT_EQ(GetPendingError().message.code, 600);
+    EXPECT_EQ(GetPendingError().message.code, message::kOutOfMemory);
     ClearError();
 }
 

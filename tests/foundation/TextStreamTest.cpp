@@ -16,6 +16,7 @@
 #include "foundation/CodePages.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/Utf8.h"
 
 namespace vek {
@@ -162,7 +163,7 @@ TEST_F(TextStreamTest, AFailedWriteLeavesTheOldFile)
     setrlimit(RLIMIT_FSIZE, &saved);
     sigaction(SIGXFSZ, &previous, nullptr);
     EXPECT_FALSE(closed);
-    EXPECT_EQ(GetPendingError().message.code, 607);
+    EXPECT_EQ(GetPendingError().message.code, message::kWriteFailed);
     EXPECT_EQ(Contents(path), "old contents");
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"keep.txt"});  // no temporary file left
 }
@@ -183,7 +184,7 @@ TEST_F(TextStreamTest, OpeningAMissingFileReportsIt)
 {
     FileTextReader reader;
     EXPECT_FALSE(reader.Open(PathOf("missing.txt").c_str()));
-    EXPECT_EQ(GetPendingError().message.code, 605);
+    EXPECT_EQ(GetPendingError().message.code, message::kCannotOpen);
     EXPECT_FALSE(reader.ReadLine());
     ClearError();
     FileTextWriter writer;
@@ -241,7 +242,7 @@ TEST_F(TextStreamTest, ALongLineWithoutMemoryIsNotCutIntoLines)
     bool read = reader.ReadLine();
     MemFailAllocationsAfter(-1);
     EXPECT_FALSE(read);
-    EXPECT_EQ(GetPendingError().message.code, 600);
+    EXPECT_EQ(GetPendingError().message.code, message::kOutOfMemory);
     EXPECT_FALSE(reader.ReadLine());  // no piece of the line is read as a line of its own
 }
 

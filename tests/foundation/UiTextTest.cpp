@@ -4,6 +4,7 @@
 
 #include "foundation/BlockAllocator.h"
 #include "foundation/LocalizedText.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -55,12 +56,12 @@ TEST_F(UiTextTest, CopiesAreOwned)
 
 TEST_F(UiTextTest, TextsByNumberFollowTheLanguage)
 {
-    text.SetById(701);
-    EXPECT_EQ(text.Number(), 701);
-    EXPECT_STREQ(text.Text(), LoadText(701));
+    text.SetById(text::kCancel);
+    EXPECT_EQ(text.Number(), text::kCancel);
+    EXPECT_STREQ(text.Text(), LoadText(text::kCancel));
     SetUiLanguage(LanguageFromCode("sv"));
     text.Reload();
-    EXPECT_STREQ(text.Text(), LoadText(701));
+    EXPECT_STREQ(text.Text(), LoadText(text::kCancel));
     text.SetById(0);
     EXPECT_EQ(text.Text(), nullptr);
     text.SetCopy("copied");

@@ -5,6 +5,7 @@
 
 #include "foundation/BitSet.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/Component.h"
 #include "model/Dimension.h"
@@ -126,7 +127,7 @@ TEST_F(BaseCheckpointTest, RollingBackWithoutAValidCheckpointChangesNothing)
     EXPECT_EQ(CardPicture(base), cards);
 
     // Taken while an error is pending, a checkpoint still records everything that exists.
-    SetErrorCode(3310);
+    SetErrorCode(message::kImportCodeUnknown);
     BaseCheckpoint checkpoint;
     base.TakeCheckpoint(checkpoint);
     ClearError();

@@ -9,6 +9,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
@@ -95,8 +96,8 @@ TEST(BasePasswordTest, CheckAcceptsOtherLetterCase)
     const Case cases[] = {
         {"sESAM", 1, true, 0},
         {"Sesam", 2, true, 0},  // asked to remember in the keychain
-        {"wrong", 1, false, kMessageWrongPassword},
-        {"", 1, false, kMessageWrongPassword},
+        {"wrong", 1, false, message::kWrongPassword},
+        {"", 1, false, message::kWrongPassword},
         {"Sesam", 0, false, 0},  // cancelled: no error even with the right text
     };
     for (const Case& c : cases) {
@@ -104,8 +105,8 @@ TEST(BasePasswordTest, CheckAcceptsOtherLetterCase)
         ClearError();
         asker.typed = c.typed;
         asker.answer = c.answer;
-        EXPECT_EQ(protection.CheckPassword(kTextPasswordPromptWebUsers), c.passes);
-        EXPECT_EQ(asker.lastPrompt, kTextPasswordPromptWebUsers);
+        EXPECT_EQ(protection.CheckPassword(text::kPasswordPromptWebUsers), c.passes);
+        EXPECT_EQ(asker.lastPrompt, text::kPasswordPromptWebUsers);
         EXPECT_EQ(IsErrorPending(), c.error != 0);
         EXPECT_EQ(GetPendingError().message.code, c.error);
     }
@@ -117,13 +118,13 @@ TEST(BasePasswordTest, CheckWithoutPasswordOrDialogAsksNothing)
     BaseProtection open(nullptr);
     {
         ScriptedAsker asker;
-        EXPECT_TRUE(open.CheckPassword(kTextPasswordPromptOther));
+        EXPECT_TRUE(open.CheckPassword(text::kPasswordPromptPlainText));
         EXPECT_EQ(asker.questions, 0);
     }
     // Without a dialog nobody can be asked: the check fails quietly.
     BaseProtection locked(nullptr);
     ASSERT_TRUE(locked.SetPassword("x"));
-    EXPECT_FALSE(locked.CheckPassword(kTextPasswordPromptOther));
+    EXPECT_FALSE(locked.CheckPassword(text::kPasswordPromptPlainText));
     EXPECT_FALSE(IsErrorPending());
 }
 
@@ -202,11 +203,11 @@ TEST(BasePasswordTest, BaseKeptAsPlainTextNeverAsks)
     asker.typed = "wrong";
     BaseProtection protection(&base);
     ASSERT_TRUE(protection.SetPassword("Sesam"));
-    EXPECT_FALSE(protection.CheckPassword(kTextPasswordPromptOther));
+    EXPECT_FALSE(protection.CheckPassword(text::kPasswordPromptPlainText));
     EXPECT_EQ(asker.questions, 1);
     ClearError();
     base.SetSaveKind(kSaveKindText);
-    EXPECT_TRUE(protection.CheckPassword(kTextPasswordPromptOther));
+    EXPECT_TRUE(protection.CheckPassword(text::kPasswordPromptPlainText));
     EXPECT_EQ(asker.questions, 1);
 }
 

@@ -12,6 +12,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
 
@@ -292,10 +293,10 @@ TEST_F(BaseTest, SettersClampStoreDefaultsAsNoneAndPostOnlyRealChanges)
     log.clear();
     String defaultName;
     base.GetValueFieldName(6, defaultName);
-    EXPECT_STREQ(defaultName.CStr(), (std::string(LoadText(3104)) + " 7").c_str());
+    EXPECT_STREQ(defaultName.CStr(), (std::string(LoadText(text::kValueField)) + " 7").c_str());
     base.SetValueFieldName(6, defaultName.CStr());
     EXPECT_EQ(base.ValueFieldNameField(6), nullptr);
-    base.SetCardTextCaption(LoadText(3102));
+    base.SetCardTextCaption(LoadText(text::kCardTextCaption));
     EXPECT_EQ(base.CardTextCaptionField(), nullptr);
     EXPECT_TRUE(log.empty());
     EXPECT_FALSE(base.IsModified());
@@ -340,16 +341,16 @@ TEST_F(BaseTest, FieldCaptionsByCode)
     const Case cases[] = {
         {3, "Account"},
         {35, "Accounts"},
-        {1, LoadText(3000)},
-        {64, LoadText(3031)},
-        {65, LoadText(3102)},
+        {1, LoadText(text::kDimensionName0)},
+        {64, LoadText(text::kDimensionName31)},
+        {65, LoadText(text::kCardTextCaption)},
         {66, "Note"},
         {67, "Amount"},
-        {90, std::string(LoadText(3104)) + " 24"},
+        {90, std::string(LoadText(text::kValueField)) + " 24"},
         {91, ""},
         {99, ""},
         {0, ""},
-        {700, LoadText(700)},
+        {text::kOk, LoadText(text::kOk)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
@@ -393,14 +394,14 @@ TEST_F(BaseTest, ClosingAModifiedBase)
     EXPECT_EQ(catcher.Code(), 0);
     // Unattended, the question keeps the base and its changes (and headless saving is impossible).
     EXPECT_EQ(base->CanClose(0), 0);
-    EXPECT_EQ(catcher.Code(), 3200);
+    EXPECT_EQ(catcher.Code(), message::kSaveChanges);
 
     base->SetModified(false);
     EXPECT_EQ(base->CanClose(1), 1);  // nothing in it: no question
     ASSERT_NE(base->AddComponent(1, "A", nullptr, nullptr), nullptr);
     base->SetModified(false);
     EXPECT_EQ(base->CanClose(1), 1);
-    EXPECT_EQ(catcher.Code(), 3202);
+    EXPECT_EQ(catcher.Code(), message::kCloseUnsaved);
 }
 
 TEST_F(BaseTest, DimensionOrderKeepsOnlyDimensionsInUse)
@@ -450,7 +451,7 @@ TEST_F(BaseTest, FinishLoadAnnouncesDefaultCaptionsAndNames)
     EXPECT_EQ(log.back(), "r:3");
     String name;
     base.GetFileName(name);
-    EXPECT_EQ(std::string(name.CStr()), std::string(LoadText(101)) + " 4.vek");
+    EXPECT_EQ(std::string(name.CStr()), std::string(LoadText(text::kUntitled)) + " 4.vek");
 }
 
 TEST_F(BaseTest, DimensionImportSetupsAreMadeOnFirstUseAndOwnedByTheBase)

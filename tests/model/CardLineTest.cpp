@@ -7,6 +7,7 @@
 #include "foundation/BlockAllocator.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
 #include "model/SyntheticBase.h"
@@ -112,7 +113,7 @@ TEST_F(CardLineTest, AFailedWideningLeavesTheLinesAsTheyWere)
     base.WidenComponentWidth(3);
     MemFailAllocationsAfter(-1);
     EXPECT_EQ(base.ComponentWidth(), 2);
-    EXPECT_EQ(GetPendingError().message.code, kMessageOutOfMemory);
+    EXPECT_EQ(GetPendingError().message.code, message::kOutOfMemory);
     EXPECT_EQ(CardPicture(base), before);
     ClearError();
 }

@@ -12,6 +12,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
 #include "model/Card.h"
@@ -128,7 +129,7 @@ TEST_F(ComponentTest, AHostCodeInUseIsReportedAndNotGiven)
     Component* b = Add(1, "B", nullptr, "H1");
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->host, nullptr);
-    EXPECT_EQ(catcher.Code(), 3314);
+    EXPECT_EQ(catcher.Code(), message::kDuplicateHost);
 }
 
 TEST_F(ComponentTest, LookupOfTypedTexts)
@@ -171,7 +172,7 @@ TEST_F(ComponentTest, UnknownTypedTextUnattendedGoesToTheAlert)
 {
     Add(1, "4010", "Rent");
     EXPECT_EQ(base->ResolveComponent(1, "9999", 4), 1u);
-    EXPECT_EQ(catcher.Code(), 3903);
+    EXPECT_EQ(catcher.Code(), message::kUnknownComponent);
     EXPECT_NE(std::string(catcher.Text()).find("9999"), std::string::npos);
     EXPECT_EQ(base->ResolveComponent(1, "4010", 4), base->GetDimension(1).FindByCode("4010")->number);
 }
@@ -326,7 +327,7 @@ TEST_F(ComponentTest, GeneratedCodes)
     EXPECT_STREQ(code.CStr(), "#00001");
     Component* parent = base->GetDimension(4).FindByCode("#");
     ASSERT_NE(parent, nullptr);
-    EXPECT_STREQ(parent->text, LoadText(3300));
+    EXPECT_STREQ(parent->text, LoadText(text::kGeneratedCodes));
     Component* first = Add(4, code.CStr());
     EXPECT_EQ(first->Parent(Pool()), parent);
 
@@ -369,11 +370,11 @@ TEST_F(ComponentTest, ImportedNamesAreFoundOrCreatedByTheReferenceMode)
     const Case cases[] = {
         {0, "AB1", false, 0, "AB1"},
         {0, "A B 1", false, 0, "AB1"},
-        {0, "ZZ", true, 3310, "ZZ"},
+        {0, "ZZ", true, message::kImportCodeUnknown, "ZZ"},
         {1, " X-9 ", false, 0, "AB1"},
-        {1, "Y-1", true, 3312, "#"},
+        {1, "Y-1", true, message::kImportHostUnknown, "#"},
         {2, "Off", false, 0, "AB1"},
-        {2, "Warehouse", true, 3311, "#"},
+        {2, "Warehouse", true, message::kImportTextUnknown, "#"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -10,6 +10,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
@@ -128,7 +129,7 @@ TEST_F(DimensionTest, NamesEqualToTheDefaultAreNotStored)
 {
     base->SetModified(false);
     recorder.codes.clear();
-    Dim(3).SetSingularName(LoadText(3003));
+    Dim(3).SetSingularName(LoadText(text::kDimensionName3));
     Dim(3).SetPluralName("");
     EXPECT_EQ(Dim(3).SingularNameField(), nullptr);
     EXPECT_TRUE(recorder.codes.empty());
@@ -141,7 +142,7 @@ TEST_F(DimensionTest, NamesEqualToTheDefaultAreNotStored)
     EXPECT_EQ(Written(3), "-N\t\tProjects\r");
     String name;
     base->DimensionSingularName(3, name);
-    EXPECT_STREQ(name.CStr(), LoadText(3003));
+    EXPECT_STREQ(name.CStr(), LoadText(text::kDimensionName3));
 }
 
 TEST_F(DimensionTest, WidthsAndDisplay)

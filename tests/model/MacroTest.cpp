@@ -10,6 +10,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
@@ -258,7 +259,7 @@ TEST(MacroTest, EmptySectionNameTakesTheDefaultName)
     MacroList list(nullptr);
     ReadBack(text, list);
     ASSERT_EQ(list.Count(), 1);  // the second section reads the same macro again
-    std::string expected = std::string(LoadText(kTextMacroName)) + " 1";
+    std::string expected = std::string(LoadText(text::kMacroName)) + " 1";
     EXPECT_EQ(std::string(list.First()->GetName()), expected);
     EXPECT_TRUE(list.First()->FlagS());
 }

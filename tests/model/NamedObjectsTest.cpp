@@ -8,6 +8,7 @@
 
 #include "foundation/LocalizedText.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "model/Macro.h"
 #include "model/TimeScale.h"
 
@@ -149,7 +150,7 @@ TEST(NamedObjectsTest, MacroMenuSortsAndFillsTheSecondMenuOnce)
     macros.BuildMenu(menu, second);
     EXPECT_TRUE(macros.IsSorted());
     EXPECT_EQ(menu.Dump(), "{a{x=a: x/0},b=b/0,C=C/0}");
-    std::string title = LoadText(kTextSecondMacroMenu);
+    std::string title = LoadText(text::kSecondMacroMenu);
     EXPECT_EQ(second.Dump(), "{" + title + "{a{x=a: x/0},b=b/0}}");
 
     // Without flagged macros no second menu is made.

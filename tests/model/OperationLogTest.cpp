@@ -16,6 +16,7 @@
 #include "foundation/PendingError.h"
 #include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "platform/FileDialogs.h"
 #include "platform/FilePath.h"
 
@@ -168,9 +169,10 @@ TEST_F(OperationLogTest, AlertAnswersGoOnOrStop)
         ClearError();
         Base base(FilePath(), 1);
         AnsweringHandler handler(c.answer);
-        EXPECT_EQ(base.ReportError(3310, "X"), c.answer);
-        EXPECT_EQ(handler.codes, std::vector<int32_t>{3310});
-        EXPECT_EQ(handler.buttons, (std::vector<int32_t>{705, 701, 704, 3121}));
+        EXPECT_EQ(base.ReportError(message::kImportCodeUnknown, "X"), c.answer);
+        EXPECT_EQ(handler.codes, std::vector<int32_t>{message::kImportCodeUnknown});
+        EXPECT_EQ(handler.buttons, (std::vector<int32_t>{text::kContinue, text::kCancel, text::kStopAll,
+                                                    text::kErrorsToFile}));
         EXPECT_EQ(IsErrorPending(), c.pending);
         EXPECT_EQ(base.StopRequested(), c.stop);
     }
@@ -189,12 +191,12 @@ TEST_F(OperationLogTest, ErrorsGoToAFileChosenOnceBesideTheBase)
     dialogs.answer = errors.string();
     {
         AnsweringHandler handler(3);
-        base.ReportError(3310, "first");
+        base.ReportError(message::kImportCodeUnknown, "first");
         EXPECT_TRUE(base.HasErrorFile());
         EXPECT_FALSE(IsErrorPending());
         // Asked again while the file is open: no second dialog.
         AnsweringHandler again(3);
-        base.ReportError(3310, "second");
+        base.ReportError(message::kImportCodeUnknown, "second");
         EXPECT_EQ(dialogs.asked, 1);
     }
     ASSERT_EQ(dialogs.proposals.size(), 1u);
@@ -210,7 +212,7 @@ TEST_F(OperationLogTest, ErrorsGoToAFileChosenOnceBesideTheBase)
     // The next operation proposes the file chosen last; a cancelled dialog opens nothing.
     dialogs.answer.clear();
     AnsweringHandler handler(3);
-    base.ReportError(3310, "third");
+    base.ReportError(message::kImportCodeUnknown, "third");
     EXPECT_FALSE(base.HasErrorFile());
     ASSERT_EQ(dialogs.proposals.size(), 2u);
     EXPECT_EQ(dialogs.proposals[1], errors.string());
@@ -223,7 +225,7 @@ TEST_F(OperationLogTest, AlertsWhileLoggingLabelTheLog)
     base.SetLogFile(LogPath().c_str(), false);
     {
         AnsweringHandler handler(0);
-        base.ReportError(3310, "X");
+        base.ReportError(message::kImportCodeUnknown, "X");
     }
     base.FlushAlerts(false);
     base.LogOperation("after", nullptr, 0x1006);  // with the label

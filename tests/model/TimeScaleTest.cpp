@@ -12,6 +12,7 @@
 #include "foundation/PackedDate.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "foundation/TextReader.h"
 #include "foundation/TextWriter.h"
 #include "model/Base.h"
@@ -259,7 +260,7 @@ TEST(TimeScaleTest, EmptySectionNameTakesTheDefaultName)
     TextReader reader(text.data(), int64_t(text.size()));
     DispatchSections(reader, "##TimeScale", [&list](TextReader& r) { list.ReadSection(r); });
     ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(std::string(list.First()->GetName()), std::string(LoadText(kTextTimeScaleName)) + " 1");
+    EXPECT_EQ(std::string(list.First()->GetName()), std::string(LoadText(text::kTimeScaleName)) + " 1");
     EXPECT_EQ(list.First()->PeriodCount(), 1);
 }
 

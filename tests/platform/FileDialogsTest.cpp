@@ -4,6 +4,7 @@
 
 #include "TestFolder.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 #include "platform/FileKindSniffer.h"
 #include "platform/FilePath.h"
 
@@ -58,7 +59,7 @@ TEST_F(FileDialogsTest, HeadlessSaveAndPendingErrorsFirst)
     dialogs.QueueAnswer(folder.Path("new/../Errors"));
     FilePath path;
     // A pending error is reported (and so cleared) before the dialog runs.
-    SetErrorCode(605);
+    SetErrorCode(message::kCannotOpen);
     EXPECT_TRUE(path.AskSaveFile());
     EXPECT_EQ(path.Text(), folder.Path("Errors"));
     EXPECT_FALSE(IsErrorPending());
@@ -72,9 +73,9 @@ TEST_F(FileDialogsTest, FilterShowsFoldersAndHidesUnreadableFilesQuietly)
     EXPECT_TRUE(FileDialogFilterAccepts(sub, kFileKindsBaseAndInterchange));
     FilePath missing;
     missing.SetPath(folder.Path("gone.vkx"));
-    SetErrorCode(2109);
+    SetErrorCode(message::kUnknownComponent);  // any message the file layer never raises
     EXPECT_FALSE(FileDialogFilterAccepts(missing, kFileKindsAny));
-    EXPECT_EQ(GetPendingError().message.code, 2109);
+    EXPECT_EQ(GetPendingError().message.code, message::kUnknownComponent);
 }
 
 }  // namespace

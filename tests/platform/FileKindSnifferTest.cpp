@@ -4,6 +4,7 @@
 
 #include "TestFolder.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 #include "platform/FilePath.h"
 #include "platform/ForkFile.h"
 
@@ -59,7 +60,7 @@ TEST(FileKindSnifferTest, TellsEveryKnownKind)
     FilePath missing;
     missing.SetPath(folder.Path("missing.vkx"));
     EXPECT_EQ(SniffFileFlags(missing, 0, 0), 0u);
-    EXPECT_EQ(GetPendingError().message.code, kMessageCannotOpen);
+    EXPECT_EQ(GetPendingError().message.code, message::kCannotOpen);
     ClearError();
 }
 

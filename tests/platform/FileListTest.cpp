@@ -7,6 +7,7 @@
 
 #include "TestFolder.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -86,7 +87,7 @@ TEST_F(FileListFolderTest, DoubleStarAlsoListsSubfolders)
 TEST_F(FileListFolderTest, MissingFolderReports603)
 {
     EXPECT_TRUE(List("nowhere/*.txt", &base).empty());
-    EXPECT_EQ(GetPendingError().message.code, 603);
+    EXPECT_EQ(GetPendingError().message.code, message::kFolderMissing);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "TestFolder.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 #include "platform/ForkFile.h"
 #include "platform/PathText.h"
 
@@ -149,17 +150,17 @@ TEST_F(FilePathTest, MissingFolderReportsOnce)
     path.SetPath(folder.Path("missing/deeper/file.txt"));
     ASSERT_TRUE(IsErrorPending());
     const Message& message = GetPendingError().message;
-    EXPECT_EQ(message.code, kMessageFolderMissing);
+    EXPECT_EQ(message.code, message::kFolderMissing);
     std::string folderPart = folder.Path("missing/deeper") + "/";
     ASSERT_LE(folderPart.size(), 79u);
     EXPECT_STREQ(message.texts[0], folderPart.c_str());
     EXPECT_EQ(message.numberCount, 1);
-    EXPECT_EQ(message.numbers[0], 701);
+    EXPECT_EQ(message.numbers[0], text::kCancel);
     // While the first is pending, a second report changes nothing.
     FilePath other;
     other.SetPath(folder.Path("file.txt"));
-    other.ReportError(kMessageWriteFailed);
-    EXPECT_EQ(GetPendingError().message.code, kMessageFolderMissing);
+    other.ReportError(message::kWriteFailed);
+    EXPECT_EQ(GetPendingError().message.code, message::kFolderMissing);
 }
 
 TEST_F(FilePathTest, OverlongNamesFailWithMessages)
@@ -170,17 +171,17 @@ TEST_F(FilePathTest, OverlongNamesFailWithMessages)
     EXPECT_FALSE(IsErrorPending());  // the folder exists; only the name is too long
     ForkFile file;
     EXPECT_FALSE(file.OpenForWrite(path));
-    EXPECT_EQ(GetPendingError().message.code, kMessageCannotOpen);
+    EXPECT_EQ(GetPendingError().message.code, message::kCannotOpen);
 
     ClearError();
     std::string longPath = folder.Root();
     for (int i = 0; i < 40; ++i)
         longPath += "/" + std::string(200, 'd');
     path.SetPath(longPath + "/x");
-    EXPECT_EQ(GetPendingError().message.code, kMessageFolderMissing);
+    EXPECT_EQ(GetPendingError().message.code, message::kFolderMissing);
     ClearError();
     EXPECT_FALSE(file.OpenForRead(path));
-    EXPECT_EQ(GetPendingError().message.code, kMessageCannotOpen);
+    EXPECT_EQ(GetPendingError().message.code, message::kCannotOpen);
 }
 
 TEST_F(FilePathTest, CatalogInformation)
@@ -268,7 +269,7 @@ TEST_F(FilePathTest, OpensFilesWithTheirApplication)
         FilePath file;
         file.SetPath(c.create ? folder.Write(c.name, "x") : folder.Path(c.name));
         EXPECT_EQ(file.OpenWithDefaultApp(), c.expected);
-        EXPECT_EQ(GetPendingError().message.code, c.expected ? 0 : kMessageCannotOpen);
+        EXPECT_EQ(GetPendingError().message.code, c.expected ? 0 : message::kCannotOpen);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "TestFolder.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -50,7 +51,7 @@ TEST_F(ForkByteFileTest, TheLibrarysFilesArePlatformFiles)
     file->Discard();
     EXPECT_EQ(folder.Read("log.txt"), "new more");
     EXPECT_FALSE(file->OpenForRead(folder.Path("missing.txt").c_str()));
-    EXPECT_EQ(GetPendingError().message.code, 605);
+    EXPECT_EQ(GetPendingError().message.code, message::kCannotOpen);
     EXPECT_STREQ(GetPendingError().message.texts[0], "missing.txt");
 }
 

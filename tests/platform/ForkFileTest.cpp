@@ -12,6 +12,7 @@
 
 #include "TestFolder.h"
 #include "foundation/PendingError.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -196,7 +197,7 @@ TEST_F(ForkFileTest, FailedWriteKeepsTheOldFile)
     setrlimit(RLIMIT_FSIZE, &saved);
     sigaction(SIGXFSZ, &previous, nullptr);
 
-    EXPECT_EQ(GetPendingError().message.code, kMessageWriteFailed);
+    EXPECT_EQ(GetPendingError().message.code, message::kWriteFailed);
     EXPECT_STREQ(GetPendingError().message.texts[0], "base.vkx");
     EXPECT_EQ(folder.Read("base.vkx"), old);
     EXPECT_EQ(folder.CountEntries(), 2);
@@ -237,11 +238,11 @@ TEST_F(ForkFileTest, OpenFailuresGiveTheirMessages)
     ForkFile writer;
     ASSERT_TRUE(writer.OpenForWrite(PathOf("busy.txt")));
     const Case cases[] = {
-        {"missing/x.txt", true, kMessageFolderMissing},
-        {"missing.txt", false, kMessageCannotOpen},
-        {"a folder", false, kMessageCannotOpen},
-        {"a folder", true, kMessageCannotOpen},
-        {"busy.txt", true, kMessageAlreadyWriting},
+        {"missing/x.txt", true, message::kFolderMissing},
+        {"missing.txt", false, message::kCannotOpen},
+        {"a folder", false, message::kCannotOpen},
+        {"a folder", true, message::kCannotOpen},
+        {"busy.txt", true, message::kAlreadyWriting},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -269,7 +270,7 @@ TEST_F(ForkFileTest, ReadErrorGives606)
     ASSERT_TRUE(file.OpenForRead(memory));
     char buffer[16];
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 0);
-    EXPECT_EQ(GetPendingError().message.code, kMessageReadFailed);
+    EXPECT_EQ(GetPendingError().message.code, message::kReadFailed);
     EXPECT_STREQ(GetPendingError().message.texts[0], "mem");
 }
 

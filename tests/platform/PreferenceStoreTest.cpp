@@ -7,6 +7,7 @@
 #include "TestFolder.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "foundation/TextIds.h"
 
 namespace vek {
 namespace {
@@ -115,13 +116,13 @@ TEST_F(PreferenceStoreTest, DamagedFilesLoadWhatTheyCanAndAreRewrittenClean)
 
 TEST_F(PreferenceStoreTest, KeepsTheCallersPendingErrorAndFailsSilently)
 {
-    SetErrorCode(2109);
+    SetErrorCode(message::kUnknownComponent);  // any message the file layer never raises
     {
         PreferenceStore store;
         store.Open("VEK", 0);  // no file yet
         store.SetString("Key", "value");
     }  // written, creating the folder
-    EXPECT_EQ(GetPendingError().message.code, 2109);
+    EXPECT_EQ(GetPendingError().message.code, message::kUnknownComponent);
     ClearError();
     // A store whose folder cannot be made loses its changes without a message.
     folder.Write("blocked", "a file where a folder should be");
