@@ -272,7 +272,7 @@ SectionReadResult BaseSectionReader::ReadSections()
             case BaseFileSection::Subset:
             case BaseFileSection::Templates:
             case BaseFileSection::Defaults:
-                KeepSection(section, -1);
+                KeepSection(section);
                 break;
             }
         }
@@ -435,7 +435,7 @@ void BaseSectionReader::ReadCommands()
         SkipSection();
         return;
     }
-    KeepSection(BaseFileSection::Commands, -1);
+    KeepSection(BaseFileSection::Commands);
 }
 
 // --- "##BaseOptions" ----------------------------------------------------------------------------------

@@ -111,7 +111,7 @@ private:
     void SkipSection();
     // Collects the section whose marker is the current line (the field cursor after the marker),
     // up to the next section marker, into `kept`.
-    void KeepSection(BaseFileSection section, int32_t dimension);
+    void KeepSection(BaseFileSection section, int32_t dimension = KeptSection::kNoDimension);
     // The end of a run that read the file: the kept sections join the base's.
     SectionReadResult Finish(SectionReadResult result);
     // The dimension (0..31) that the marker line's number names; outside 1..32 the section is

@@ -16,11 +16,13 @@ class TextWriter;
 // One kept section: its marker line first, then every line up to the next section marker, as the
 // reader gave them (UTF-8, without line ends; empty lines included).
 struct KeptSection {
+    static constexpr int32_t kNoDimension = -1;
+
     BaseFileSection section = BaseFileSection::End;
     // The object's name for import setups and subsets (trimmed; compared without case).
     std::string name;
-    // The dimension (0..31) of a dimension import setup; -1 for the others.
-    int32_t dimension = -1;
+    // The dimension (0..31) of a dimension import setup; kNoDimension for the others.
+    int32_t dimension = kNoDimension;
     std::vector<std::string> lines;
 };
 
