@@ -21,6 +21,7 @@
 #include <cstring>
 #include <new>
 
+#include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
 #include "files/SaveSettings.h"
 #include "foundation/CardKey.h"
@@ -38,7 +39,6 @@ namespace vek {
 namespace {
 
 constexpr int32_t kLogReading = 0x2103;
-constexpr char kReferenceModeLetters[] = "CHT";
 
 double AmountOf(const char* text, int32_t n)
 {
@@ -206,13 +206,13 @@ void BaseSectionReader::ReadCards()
 bool BaseSectionReader::ReadCardsOption(std::string_view key)
 {
     if (key.size() == 3 && key[1] == 'D') {
-        const char* letter = std::strchr(kReferenceModeLetters, key[2]);
+        size_t mode = kReferenceModeLetters.find(key[2]);
         int32_t number = 0;
-        if (letter == nullptr || *letter == '\0' || !reader.NextFieldInt(number) || number < 1 || number > int32_t(kDimensionCount)) {
+        if (mode == std::string_view::npos || !reader.NextFieldInt(number) || number < 1 || number > int32_t(kDimensionCount)) {
             ReportDamage(message::kBaseFileDamaged);
             return false;
         }
-        settings->SetCardsReferenceMode(number - 1, int32_t(letter - kReferenceModeLetters));
+        settings->SetCardsReferenceMode(number - 1, int32_t(mode));
         return true;
     }
     if (key == "-LN") {

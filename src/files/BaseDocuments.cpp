@@ -36,11 +36,12 @@ int32_t AskWithCancel(int32_t code, const FilePath& path, int32_t first)
     return ReportMessage(message);
 }
 
-// What a base takes from a save to its own file.
-void TakeSavedFile(Base& base, const FilePath& path, int32_t format, bool newPath)
+// What a base takes from a save to its own file: an untitled base, or one saved under another
+// path, takes the path and its name (and gives up its untitled number).
+void TakeSavedFile(Base& base, const FilePath& path, int32_t format)
 {
     BaseFileRecord& record = BaseFileRecord::Of(base);
-    if (newPath) {
+    if (base.UntitledNumber() != 0 || base.Path().Text() != path.Text()) {
         base.SetPath(path);
         base.Notify(kChangeBaseRenamed);
     }
@@ -179,7 +180,7 @@ bool SaveBase(Base& base)
         double now = target.GetModificationTime();
         if (record.fileTime != 0.0 && now != 0.0 && now != record.fileTime &&
             AskWithCancel(message::kChangedOnDisk, target, text::kSaveAnyway) == 1) {
-            MarkBaseCancelled(base, true);
+            MarkBaseCancelled(base);
             return false;
         }
     }
@@ -196,7 +197,7 @@ bool SaveBase(Base& base)
                 question = message::kReplaceOldBase;
         }
         if (question != 0 && AskWithCancel(question, target, text::kReplace) == 1) {
-            MarkBaseCancelled(base, true);
+            MarkBaseCancelled(base);
             return false;
         }
         if (IsErrorPending())
@@ -205,7 +206,7 @@ bool SaveBase(Base& base)
     base.BeginBusy();
     bool saved = SaveBaseFile(base, target, settings.get());
     if (saved)
-        TakeSavedFile(base, target, settings->Format(), untitled);
+        TakeSavedFile(base, target, settings->Format());
     base.Notify(kChangeSaved);
     base.EndBusy();
     return saved;
@@ -221,7 +222,7 @@ bool SaveBaseToPath(Base& base, const FilePath& path, const SaveSettings* settin
     base.BeginBusy();
     bool saved = SaveBaseFile(base, path, settings != nullptr ? settings : own.get());
     if (saved && settings == nullptr)
-        TakeSavedFile(base, path, own->Format(), true);
+        TakeSavedFile(base, path, own->Format());
     base.Notify(kChangeSaved);
     base.EndBusy();
     return saved;

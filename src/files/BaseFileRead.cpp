@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
@@ -161,11 +162,11 @@ bool ReadTextBase(Base& base, const FilePath& path, BaseProtection& work)
     bool sources = (record.state.flags & kReadImport) != 0 && record.lineHistory;
     if (sources)
         base.CardSources().BeginSource(previousSource, path);
-    SectionReadResult result = BaseSectionReader(base, reader, path, work).ReadSections();
+    bool read = ReadBaseSections(base, reader, path, work);
     if (sources)
         base.CardSources().EndSource(previousSource);
     reader.Close();
-    return result == SectionReadResult::complete && !IsErrorPending();
+    return read && !IsErrorPending();
 }
 
 // Puts the file state of the base back when a read ends, whichever way.
@@ -183,10 +184,8 @@ private:
 
 }  // namespace
 
-void MarkBaseCancelled(Base& base, bool flag)
+void MarkBaseCancelled(Base& base)
 {
-    if (!flag)
-        return;
     BaseFileRecord::Of(base).cancelled = true;
     if (!IsErrorPending())
         SetCancelledError();
@@ -194,8 +193,7 @@ void MarkBaseCancelled(Base& base, bool flag)
 
 bool ReadBaseSections(Base& base, TextReader& reader, const FilePath& file, BaseProtection& protection)
 {
-    return BaseSectionReader(base, reader, file, protection).ReadSections() == SectionReadResult::complete &&
-           !IsErrorPending();
+    return IsRead(BaseSectionReader(base, reader, file, protection).ReadSections()) && !IsErrorPending();
 }
 
 bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags)
@@ -234,7 +232,7 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
     bool cancelled = IsErrorPending();
     if (!cancelled && state.newer && !ConfirmNewerFile(path)) {
         state.kind = kFileNothing;
-        MarkBaseCancelled(base, true);
+        MarkBaseCancelled(base);
         cancelled = true;
     }
     if (!cancelled && !importing) {
@@ -249,7 +247,7 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
     }
     if (!cancelled && state.passwordNeeded && !work.HasProtection() && !ObtainPassword(base, path, work)) {
         state.kind = kFileNothing;
-        MarkBaseCancelled(base, true);
+        MarkBaseCancelled(base);
         cancelled = true;
     }
 

@@ -1,9 +1,11 @@
+// Who saved a base file, and the record the files layer keeps per base.
 #include "files/BaseFileRecord.h"
 
 #include <sys/utsname.h>
 
 #include <memory>
 
+#include "files/ProgramVersion.h"
 #include "foundation/DateTime.h"
 #include "foundation/String.h"
 #include "platform/SystemFacts.h"
@@ -59,6 +61,19 @@ void BaseFileInfo::FillForThisProgram()
 BaseFileRecord::BaseFileRecord(Base& base) : saveSetups(&base) {}
 
 BaseFileRecord::~BaseFileRecord() = default;
+
+void BaseFileRecord::TakeCheckpoint()
+{
+    saveSetups.SetKeepMarks();
+    keptAtCheckpoint = kept;
+}
+
+void BaseFileRecord::RollBack()
+{
+    (void)saveSetups.DeleteUnmarked();
+    kept = std::move(keptAtCheckpoint);
+    keptAtCheckpoint.Clear();
+}
 
 BaseFileRecord& BaseFileRecord::Of(Base& base)
 {

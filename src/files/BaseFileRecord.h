@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "files/BaseFileType.h"
+#include "files/KeptSections.h"
 #include "files/SaveSetup.h"
 #include "foundation/HeapText.h"
 #include "model/Base.h"
@@ -30,9 +31,9 @@ struct BaseFileInfo {
     double saveTime = 0.0;  // seconds since the day-number epoch (DateTime::ToSeconds); 0 for none
 };
 
-// What the base-file code keeps per base: the save setups, who saved the file, the state of the
-// running read, the line-history and compression settings and the marks of a load or save. Made on
-// first use and owned by the base (Base::FileData).
+// What the base-file code keeps per base: the save setups, the sections kept as read, who saved the
+// file, the state of the running read, the line-history and compression settings and the marks of a
+// load or save. Made on first use and owned by the base (Base::FileData).
 class BaseFileRecord final : public BaseFileData {
 public:
     explicit BaseFileRecord(Base& base);
@@ -43,11 +44,14 @@ public:
     static BaseFileRecord& Of(Base& base);
     static const BaseFileRecord* Find(const Base& base);
 
-    void TakeCheckpoint() override { saveSetups.SetKeepMarks(); }
-    void RollBack() override { (void)saveSetups.DeleteUnmarked(); }
+    // An import may replace kept sections as well as add them: the checkpoint keeps a copy.
+    void TakeCheckpoint() override;
+    void RollBack() override;
 
     SaveSetupList& SaveSetups() { return saveSetups; }
     const SaveSetupList& SaveSetups() const { return saveSetups; }
+    KeptSections& Kept() { return kept; }
+    const KeptSections& Kept() const { return kept; }
     BaseFileInfo& Info() { return info; }
     const BaseFileInfo& Info() const { return info; }
 
@@ -64,6 +68,8 @@ public:
 
 private:
     SaveSetupList saveSetups;
+    KeptSections kept;
+    KeptSections keptAtCheckpoint;
     BaseFileInfo info;
 };
 

@@ -1,6 +1,7 @@
 // Saving a base: the variants by format and the plain text form.
 #include <memory>
 
+#include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
@@ -46,9 +47,9 @@ bool SaveBaseTextFile(Base& base, const FilePath& path, const SaveSettings& sett
     FileTextWriter writer;
     if (!writer.Open(path.CStr()))
         return false;
-    writer.PutText("##VEK-Text");
+    PutSectionMarker(writer, BaseFileSection::TextHeader);
     writer.PutSeparator();
-    writer.PutText(kBaseFileVersionText);
+    writer.PutTextBytes(kBaseFileVersionText.data(), int32_t(kBaseFileVersionText.size()));
     writer.EndRow();
     writer.EndRow();
     if (!IsErrorPending())

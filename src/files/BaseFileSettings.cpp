@@ -17,11 +17,11 @@ BaseContents ContentsOf(Base& base)
     contents.hasPassword = base.Protection().HasProtection();
     contents.hasWebUsers = base.WebUsers().HasUsers();
     contents.hasSaveSetups = !record.SaveSetups().IsEmpty();
-    contents.hasImportSetups = false;
+    contents.hasImportSetups = record.Kept().Has(BaseFileSection::ImportSetup);
     contents.hasTimeScales = base.TimeScales().Count() > 0;
     contents.hasMacros = base.Macros().Count() > 0;
-    contents.hasSubsets = false;
-    contents.hasTemplates = false;
+    contents.hasSubsets = record.Kept().Has(BaseFileSection::Subset);
+    contents.hasTemplates = record.Kept().Has(BaseFileSection::Templates);
     return contents;
 }
 

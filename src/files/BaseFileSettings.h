@@ -9,7 +9,8 @@ namespace vek {
 class Base;
 
 // What the base holds, as SaveSettings::FromBase needs to know it: its password, web users, save
-// setups, time scales and macros, and its compression setting.
+// setups, import setups, time scales, macros, subsets and templates (the kept sections of those not
+// built yet), and its compression setting.
 BaseContents ContentsOf(Base& base);
 // Settings made from the base's defaults (SaveSettings::FromBase with ContentsOf).
 std::unique_ptr<SaveSettings> MakeSaveSettingsFromBase(Base& base);

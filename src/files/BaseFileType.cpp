@@ -13,7 +13,9 @@
 #include "files/BaseFileType.h"
 
 #include <memory>
+#include <string_view>
 
+#include "files/BaseFileFormat.h"
 #include "foundation/ByteFile.h"
 #include "foundation/CString.h"
 #include "foundation/String.h"
@@ -34,25 +36,6 @@ bool StartsWithBytes(const char* bytes, int64_t n, const char* prefix, int32_t l
         return false;
     for (int32_t i = 0; i < length; ++i) {
         if (bytes[i] != prefix[i])
-            return false;
-    }
-    return true;
-}
-
-// ASCII letters compared without case; other bytes exactly.
-bool StartsWithNoCase(const char* bytes, int64_t n, const char* prefix)
-{
-    int32_t length = CStrLength(prefix);
-    if (n < length)
-        return false;
-    for (int32_t i = 0; i < length; ++i) {
-        char a = bytes[i];
-        char b = prefix[i];
-        if (a >= 'a' && a <= 'z')
-            a = char(a - 32);
-        if (b >= 'a' && b <= 'z')
-            b = char(b - 32);
-        if (a != b)
             return false;
     }
     return true;
@@ -120,8 +103,12 @@ void DetectContainer(BaseFileState& state, const char* bytes, int64_t n)
 bool DetectFromLine(BaseFileState& state, const char* line, int32_t n)
 {
     static constexpr char kBulletText[] = "\xE2\x80\xA2\xE2\x80\xA2\xE2\x80\xA2VEK-Text";
-    if (StartsWithNoCase(line, n, "##VEK-Text")) {
-        state.version = n > 11 ? ParseVersionDate(line + 11, n - 11) : 0;
+    std::string_view text(line, size_t(n));
+    constexpr std::string_view kTextHeader = SectionMarker(BaseFileSection::TextHeader);
+    if (StartsWithAsciiNoCase(text, kTextHeader)) {
+        // The version follows the marker and its separator.
+        constexpr int32_t kVersionAt = int32_t(kTextHeader.size()) + 1;
+        state.version = n > kVersionAt ? ParseVersionDate(line + kVersionAt, n - kVersionAt) : 0;
         if (state.version < 19960930)
             state.kind = kFileTooOld;
         else
@@ -129,13 +116,13 @@ bool DetectFromLine(BaseFileState& state, const char* line, int32_t n)
         state.newer = state.version > kBaseFileVersion ? 1 : 0;
         return true;
     }
-    if (StartsWithNoCase(line, n, kBulletText)) {
+    if (StartsWithAsciiNoCase(text, kBulletText)) {
         state.version = n > 18 ? ParseVersionDate(line + 18, n - 18) : 0;
         state.kind = state.version < 19930525 ? kFileBulletsTooOld : kFileTextBullets;
         state.newer = state.version > 19981105 ? 1 : 0;
         return true;
     }
-    if (StartsWithNoCase(line, n, "<?xml") || StartsWithNoCase(line, n, "<VEK-xml")) {
+    if (StartsWithAsciiNoCase(text, "<?xml") || StartsWithAsciiNoCase(text, "<VEK-xml")) {
         state.kind = kFileXml;
         return true;
     }

@@ -31,11 +31,6 @@ constexpr int32_t kReadImport = 1;          // into an open base
 constexpr int32_t kReadSkipOpenDirect = 4;  // no open-direct steps afterwards
 constexpr int32_t kReadStartLog = 8;        // start a log file for the base when it has none
 
-// The version this program writes, as yyyymmdd and as the 6 digits of the file.
-constexpr int32_t kBaseFileVersion = 20121122;
-constexpr const char* kBaseFileVersionText = "121122";
-constexpr const char* kProgramVersionText = "VEK 5.6.7";
-
 // What detection and the read of one file know; the base keeps it while the file loads, and a
 // nested read saves and restores it.
 struct BaseFileState {

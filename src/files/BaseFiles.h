@@ -22,16 +22,17 @@ constexpr int32_t kOpenReturnOpenBase = 16;  // a base of the file that is open 
 // are the load's own while it runs and are put back afterwards, so a nested read leaves the outer one
 // intact. `password` may be null.
 //
-// False when the load was given up: a kind that cannot be read, a damaged or truncated file (the
-// numbered message pending names the file and the line), a refused question, or the cancel flag.
+// False when the load was given up: a kind that cannot be read, a damaged file (the numbered message
+// pending names the file and the line), a refused question, or the cancel flag. A text base without
+// "##End" is read as far as it goes, with a message that says it is incomplete (3829).
 // What was read by then stays in the base: OpenBaseFile drops the new base, ImportBaseFile rolls the
 // base back.
 [[nodiscard]] bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags);
 
 // The sectioned text from the reader's next line to "##End" (Base::ReadSections), with the
 // base's file record giving the state of the read; `file` names the file in messages and
-// `protection` receives the "##Protection" password. False when the text was truncated, damaged or
-// the reading stopped (the message pending).
+// `protection` receives the "##Protection" password. False when the text was damaged or the reading
+// stopped (the message pending); a text without "##End" is read, and reported as incomplete.
 [[nodiscard]] bool ReadBaseSections(Base& base, TextReader& reader, const FilePath& file, BaseProtection& protection);
 
 // --- Saving ----------------------------------------------------------------------------------------
@@ -43,8 +44,8 @@ constexpr int32_t kOpenReturnOpenBase = 16;  // a base of the file that is open 
 // formats (1-3) are refused (3828) until their writer exists. False, with the reason pending, when nothing was saved.
 [[nodiscard]] bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings);
 
-// The plain text form: "##VEK-Text" TAB "121122", an empty line and the sections, in UTF-8 with
-// CR line ends (Base::SaveTextFile).
+// The plain text form: "##VEK-Text" TAB the format version (kBaseFileVersionText), an empty line
+// and the sections, in UTF-8 with CR line ends (Base::SaveTextFile).
 [[nodiscard]] bool SaveBaseTextFile(Base& base, const FilePath& path, const SaveSettings& settings);
 
 // --- Open bases by path ----------------------------------------------------------------------------
@@ -70,9 +71,8 @@ int32_t CloseBase(Base* base, int32_t mode);
 // The open dialog (base files; also text files when the base has exactly one import setup), then
 // ImportBaseFile. False when cancelled or not read.
 [[nodiscard]] bool ImportWithDialog(Base& base);
-// Sets the base's cancelled mark (when `flag`) and records the cancellation (code -1) unless an
-// error is pending.
-void MarkBaseCancelled(Base& base, bool flag);
+// Sets the base's cancelled mark and records the cancellation (code -1) unless an error is pending.
+void MarkBaseCancelled(Base& base);
 
 // Saves the base to its own file (Base::Save): an untitled base asks for a path; a file changed on
 // disk since (4004) or one that is not a base of the base's format (4005, 4006) is confirmed first.

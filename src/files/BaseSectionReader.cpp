@@ -10,20 +10,28 @@
 //   | "##WebUsers"        | the web users (WebUserList)                                           |
 //   | "##BaseOptions"     | "CN" "CD" "CT" "LT" "LV" "LN" "LH" "R" "D" (below)                    |
 //   | "##SaveSetup" TAB n | one save setup (SaveSetup)                                            |
-//   | "##ImportSetup"     | one import setup (read by the import-setup code when it is there)     |
+//   | "##ImportSetup" TAB n| one import setup (kept as read, "## Linefields" blocks included)     |
 //   | "##TimeScale" TAB n | one time scale (TimeScale)                                            |
 //   | "##Macro" TAB n     | one macro (Macro)                                                     |
 //   | "##Dimension" TAB n | options of dimension n ("-" lines, ended by "--"), then components:   |
 //   |                     | code TAB text TAB host code                                           |
-//   | "##DimImport" TAB n | the dimension's import setup                                          |
+//   | "##DimImport" TAB n | the import setup of dimension n (kept as read)                        |
 //   | "##Cards"           | cards, groups and lines (BaseCardsReader.cpp)                         |
-//   | "##Subset" "##Templates" "##Defaults" "##Commands" | read by their own code when it is there |
+//   | "##Subset" TAB n    | one subset (kept as read)                                             |
+//   | "##Templates"       | the templates (kept as read)                                          |
+//   | "##Defaults"        | the default templates (kept as read)                                  |
+//   | "##Commands"        | a command text (kept as read when a file is opened, skipped when one  |
+//   |                     | is imported: commands run once and do not stay with the base)         |
 //   | "##End"             | the end of the base                                                   |
+//
+// The markers and the rows and letters the writer shares are in BaseFileFormat.h. Sections that this
+// version builds no objects from are kept line for line (KeptSections) until their readers exist.
 #include "files/BaseSectionReader.h"
 
 #include <cstring>
 #include <memory>
 
+#include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
 #include "files/SaveSettings.h"
 #include "files/SaveSetup.h"
@@ -54,35 +62,11 @@ namespace {
 constexpr int32_t kLogReading = 0x2103;
 constexpr int32_t kLogSkipped = 0x2108;
 
-// The rows of accented letters and symbols that a file's "##Characters" section compares with its
-// own, to translate characters written under another code page.
-constexpr const char* kReferenceUpper = "ÄÁÀÂÃÆÅ ËÉÈÊ ÏÍÌÎ ÖÓÒÔÕØŒÜÚÙÛ ÇÑ";
-constexpr const char* kReferenceLower = "äáàâãæå ëéèê ïíìî öóòôõøœüúùû çñ";
-constexpr const char* kReferenceSymbols = "±¬÷≈≠«» ƒ∫√π∏∑ ¢£§∂ßµ¶¥€ ªº©®¿¡´`¨°‰™†‡…\xC2\xA0‘’“”";
-
-constexpr const char* kDecimalsLetters = "0123456FTM";
 constexpr int32_t kMaxCaptionBytes = 63;
 
 std::string_view TokenView(const TextReader& reader)
 {
     return {reader.Token() != nullptr ? reader.Token() : "", size_t(reader.TokenLength())};
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char a = text[i];
-        char b = prefix[i];
-        if (a >= 'a' && a <= 'z')
-            a = char(a - 32);
-        if (b >= 'a' && b <= 'z')
-            b = char(b - 32);
-        if (a != b)
-            return false;
-    }
-    return true;
 }
 
 // A whole positive decimal number of at most 9 digits, else -1.
@@ -189,10 +173,10 @@ void BaseSectionReader::ReportDamage(int32_t code)
     message.AddText(line.CStr());
 }
 
-void BaseSectionReader::ReportUnknownSection(std::string_view name)
+void BaseSectionReader::ReportSkippedSection(int32_t code, std::string_view name)
 {
     Message message;
-    message.code = message::kUnknownSection;
+    message.code = code;
     message.AddTextBytes(name.data(), int32_t(name.size()));
     message.AddFileName(file.CStr());
     String line;
@@ -235,58 +219,121 @@ SectionReadResult BaseSectionReader::ReadSections()
             continue;
         }
         std::string_view field = TokenView(reader);
-        bool ran = true;
-        if (StartsWithNoCase(field, "##VEK-Text"))
-            ran = false;  // the header line: nothing of its own
-        else if (StartsWithNoCase(field, "##Characters"))
-            ReadCharacters();
-        else if (StartsWithNoCase(field, "##Protection"))
-            ReadProtection();
-        else if (StartsWithNoCase(field, "##WebUsers"))
-            ReadWebUsers();
-        else if (StartsWithNoCase(field, "##BaseOptions"))
-            ReadBaseOptions();
-        else if (StartsWithNoCase(field, "##SaveSetup"))
-            ReadSaveSetup();
-        else if (StartsWithNoCase(field, "##ImportSetup"))
+        BaseFileSection section = BaseFileSection::End;
+        if (!FindSectionOfField(field, section)) {
+            if (field.size() < 3) {
+                // A bare "##": nothing of its own.
+                haveLine = reader.ReadLine();
+                continue;
+            }
+            ReportSkippedSection(message::kUnknownSection, field.substr(2));
             SkipSection();
-        else if (StartsWithNoCase(field, "##TimeScale"))
-            ReadTimeScale();
-        else if (StartsWithNoCase(field, "##Macro"))
-            ReadMacro();
-        else if (StartsWithNoCase(field, "##Dimension"))
-            ReadDimension();
-        else if (StartsWithNoCase(field, "##DimImport"))
-            ReadDimensionImport();
-        else if (StartsWithNoCase(field, "##Cards"))
-            ReadCards();
-        else if (StartsWithNoCase(field, "##Subset") || StartsWithNoCase(field, "##Templates") ||
-                 StartsWithNoCase(field, "##Defaults"))
-            SkipSection();
-        else if (StartsWithNoCase(field, "##Commands"))
-            ReadCommands();
-        else if (StartsWithNoCase(field, "##End"))
-            return SectionReadResult::complete;
-        else if (field.size() < 3)
-            ran = false;
-        else {
-            ReportUnknownSection(field.substr(2));
-            SkipSection();
-        }
-        if (!ran) {
-            haveLine = reader.ReadLine();
-            continue;
+        } else {
+            switch (section) {
+            case BaseFileSection::TextHeader:
+                // The header line: nothing of its own.
+                haveLine = reader.ReadLine();
+                continue;
+            case BaseFileSection::End:
+                return Finish(SectionReadResult::complete);
+            case BaseFileSection::Characters:
+                ReadCharacters();
+                break;
+            case BaseFileSection::Protection:
+                ReadProtection();
+                break;
+            case BaseFileSection::WebUsers:
+                ReadWebUsers();
+                break;
+            case BaseFileSection::BaseOptions:
+                ReadBaseOptions();
+                break;
+            case BaseFileSection::SaveSetup:
+                ReadSaveSetup();
+                break;
+            case BaseFileSection::TimeScale:
+                ReadTimeScale();
+                break;
+            case BaseFileSection::Macro:
+                ReadMacro();
+                break;
+            case BaseFileSection::Dimension:
+                ReadDimension();
+                break;
+            case BaseFileSection::Cards:
+                ReadCards();
+                break;
+            case BaseFileSection::DimImport:
+                ReadDimensionImport();
+                break;
+            case BaseFileSection::Commands:
+                ReadCommands();
+                break;
+            case BaseFileSection::ImportSetup:
+            case BaseFileSection::Subset:
+            case BaseFileSection::Templates:
+            case BaseFileSection::Defaults:
+                KeepSection(section);
+                break;
+            }
         }
         if (Stopped())
             return GetPendingError().message.code == message::kBaseFileDamaged ? SectionReadResult::damaged
-                                                                              : SectionReadResult::stopped;
+                                                                            : SectionReadResult::stopped;
         // The section's reader stopped at the next marker (the current line) or the end of input.
         haveLine = reader.LineStart() != nullptr;
     }
     if (Stopped())
         return SectionReadResult::stopped;
-    ReportDamage(message::kBaseFileTruncated);
-    return SectionReadResult::truncated;
+    // The file was cut short (or never finished): what it holds is loaded, so that the user can
+    // rescue it, and the user is told that it is incomplete.
+    Message message;
+    message.code = message::kBaseFileIncomplete;
+    message.AddFileName(file.CStr());
+    String line;
+    line.AssignInt64(reader.LineCount());
+    message.AddText(line.CStr());
+    ReportMessage(message);
+    return Finish(SectionReadResult::incomplete);
+}
+
+SectionReadResult BaseSectionReader::Finish(SectionReadResult result)
+{
+    if (Stopped())
+        return SectionReadResult::stopped;
+    // Built aside while the file was read, the kept sections join the base's only now.
+    record.Kept().Merge(std::move(kept));
+    return result;
+}
+
+void BaseSectionReader::KeepSection(BaseFileSection section, int32_t dimension)
+{
+    KeptSection keeping;
+    keeping.section = section;
+    keeping.dimension = dimension;
+    if (section == BaseFileSection::ImportSetup || section == BaseFileSection::Subset) {
+        String name;
+        String key;
+        reader.NextFieldToString(name);
+        if (NameLookupKey(name.CStr(), name.Length(), key))
+            keeping.name.assign(key.CStr(), size_t(key.Length()));
+    }
+    keeping.lines.emplace_back(reader.LineStart(), size_t(reader.LineLength()));
+    while (!Stopped() && reader.ReadLine()) {
+        if (AtSectionMarker()) {
+            // The line-field records of an import setup may come in "## Linefields" blocks, which
+            // are the setup's own.
+            reader.RestartLine();
+            bool lineFields = section == BaseFileSection::ImportSetup && reader.NextField() &&
+                              StartsWithAsciiNoCase(TokenView(reader), kLineFieldsMarker);
+            reader.RestartLine();
+            if (!lineFields)
+                break;
+        }
+        keeping.lines.emplace_back(reader.LineStart(), size_t(reader.LineLength()));
+    }
+    base.LogOperation("kept section", keeping.lines.front().c_str(), kLogReading);
+    kept.Add(std::move(keeping));
 }
 
 // --- "##Characters" ---------------------------------------------------------------------------------
@@ -295,8 +342,7 @@ void BaseSectionReader::ReadCharacters()
 {
     base.LogOperation("characters section", nullptr, kLogReading);
     String encodingName;
-    String rows[3];
-    static constexpr const char* kReferences[3] = {kReferenceUpper, kReferenceLower, kReferenceSymbols};
+    String rows[kCharacterRows.size()];
     while (!Stopped() && reader.ReadLine()) {
         if (AtSectionMarker())
             break;
@@ -305,48 +351,29 @@ void BaseSectionReader::ReadCharacters()
         char key = reader.Token()[0];
         String value;
         reader.NextFieldToString(value);
-        switch (key) {
-        case 'E':
+        if (key == 'E') {
             encodingName.Assign(value);
-            break;
-        case 'U':
-            rows[0].Assign(value);
-            break;
-        case 'L':
-            rows[1].Assign(value);
-            break;
-        case 'X':
-            rows[2].Assign(value);
-            break;
-        case 'v':
-        case 't':
-        case 's':
-        case 'm':
-        case 'u': {
-            if (Importing())
-                break;
-            static constexpr const char kKeys[] = "vtsmu";
-            auto item = BaseFileInfo::Item(std::strchr(kKeys, key) - kKeys);
-            record.Info().SetText(item, value.IsEmpty() ? nullptr : value.CStr());
-            break;
+            continue;
         }
-        case 'c': {
-            if (Importing())
-                break;
+        for (size_t i = 0; i < kCharacterRows.size(); ++i) {
+            if (key == kCharacterRows[i].key)
+                rows[i].Assign(value);
+        }
+        if (Importing())
+            continue;
+        if (size_t item = kSaverKeys.find(key); item != std::string_view::npos) {
+            record.Info().SetText(BaseFileInfo::Item(item), value.IsEmpty() ? nullptr : value.CStr());
+        } else if (key == kSaveTimeKey) {
             DateTime time;
             time.ParseBytes(value.CStr(), value.Length());
             record.Info().saveTime = time.ToSeconds();
-            break;
-        }
-        default:
-            break;
         }
     }
     // A row that differs from ours was written under another code page: its characters are read as
     // ours from here on.
-    for (int32_t i = 0; i < 3; ++i) {
-        if (!rows[i].IsEmpty() && std::strcmp(rows[i].CStr(), kReferences[i]) != 0)
-            reader.SetCharMappings(rows[i].CStr(), kReferences[i]);
+    for (size_t i = 0; i < kCharacterRows.size(); ++i) {
+        if (!rows[i].IsEmpty() && std::strcmp(rows[i].CStr(), kCharacterRows[i].reference) != 0)
+            reader.SetCharMappings(rows[i].CStr(), kCharacterRows[i].reference);
     }
     if (!encodingName.IsEmpty())
         reader.SetEncodingByName(encodingName.CStr());
@@ -402,9 +429,14 @@ void BaseSectionReader::ReadMacro()
 
 void BaseSectionReader::ReadCommands()
 {
-    // Running the commands is the command interpreter's; until it is there they are skipped.
-    base.LogOperation("commands section", nullptr, kLogSkipped);
-    SkipSection();
+    // Running the commands is the command interpreter's; until it is there the commands of an opened
+    // base are kept for its next save. An import would run them once, never keep them.
+    if (Importing()) {
+        base.LogOperation("commands section", nullptr, kLogSkipped);
+        SkipSection();
+        return;
+    }
+    KeepSection(BaseFileSection::Commands);
 }
 
 // --- "##BaseOptions" ----------------------------------------------------------------------------------
@@ -429,9 +461,8 @@ void BaseSectionReader::ReadBaseOptions()
             for (int32_t i = 0; i < kValueFieldCount && reader.NextField(); ++i) {
                 if (reader.TokenLength() < 1)
                     continue;
-                const char* letter = std::strchr(kDecimalsLetters, reader.Token()[0]);
-                if (letter != nullptr && *letter != '\0')
-                    base.SetValueFormat(i, int32_t(letter - kDecimalsLetters));
+                if (size_t format = kDecimalsLetters.find(reader.Token()[0]); format != std::string_view::npos)
+                    base.SetValueFormat(i, int32_t(format));
             }
         } else if (key == "CT" || key == "LT") {
             String text;
@@ -474,14 +505,30 @@ void BaseSectionReader::ReadBaseOptions()
 
 // --- "##Dimension" and "##DimImport" -------------------------------------------------------------------
 
+int32_t BaseSectionReader::ReadDimensionNumber(BaseFileSection section)
+{
+    bool given = reader.NextField();
+    int32_t number = given ? SmallNumber(TokenView(reader)) : -1;
+    if (number >= 1 && number <= int32_t(kDimensionCount))
+        return number - 1;
+    // The section cannot belong to any dimension: it is reported and skipped, the rest is read.
+    String name;
+    std::string_view marker = SectionMarker(section).substr(2);
+    name.AssignBytes(marker.data(), int32_t(marker.size()));
+    if (given && reader.TokenLength() > 0) {
+        name.AppendChar(' ');
+        name.AppendBytes(reader.Token(), reader.TokenLength());
+    }
+    ReportSkippedSection(message::kDimensionOutOfRange, {name.CStr(), size_t(name.Length())});
+    SkipSection();
+    return -1;
+}
+
 void BaseSectionReader::ReadDimension()
 {
-    int32_t number = reader.NextField() ? SmallNumber(TokenView(reader)) : -1;
-    if (number < 1 || number > int32_t(kDimensionCount)) {
-        ReportDamage(message::kBaseFileDamaged);
+    int32_t d = ReadDimensionNumber(BaseFileSection::Dimension);
+    if (d < 0)
         return;
-    }
-    int32_t d = number - 1;
     String name;
     base.DimensionSingularName(d, name);
     base.LogOperation("dimension section", name.CStr(), kLogReading);
@@ -535,13 +582,9 @@ void BaseSectionReader::ReadDimension()
 
 void BaseSectionReader::ReadDimensionImport()
 {
-    int32_t number = reader.NextField() ? SmallNumber(TokenView(reader)) : -1;
-    if (number < 1 || number > int32_t(kDimensionCount)) {
-        ReportDamage(message::kBaseFileDamaged);
-        return;
-    }
-    // Dimension import setups are read by their own code; until it is there their lines are skipped.
-    SkipSection();
+    int32_t d = ReadDimensionNumber(BaseFileSection::DimImport);
+    if (d >= 0)
+        KeepSection(BaseFileSection::DimImport, d);
 }
 
 }  // namespace vek

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string_view>
 
+#include "files/BaseFileFormat.h"
+#include "files/KeptSections.h"
 #include "model/Component.h"
 
 namespace vek {
@@ -50,20 +52,32 @@ private:
 
 // How a run of the section reader ended.
 enum class SectionReadResult {
-    complete,   // "##End" was read
-    truncated,  // the input ended without "##End" (message::kBaseFileTruncated pending)
-    damaged,    // a line the format does not allow (message::kBaseFileDamaged pending)
-    stopped,    // the cancel flag was set (by a section reader, an answer or an earlier error)
+    complete,    // "##End" was read
+    incomplete,  // the input ended without "##End": what it held was read, and message 3829 shown
+    damaged,     // a line the format does not allow (message 3816 pending)
+    stopped,     // the cancel flag was set (by a section reader, an answer or an earlier error)
 };
+
+// True when the run read the file (complete, or incomplete with what it held).
+constexpr bool IsRead(SectionReadResult result)
+{
+    return result == SectionReadResult::complete || result == SectionReadResult::incomplete;
+}
 
 // Reads the sectioned text of a base file (after its header line) into a base: every "##" section
 // goes to the reader of its object, unknown sections are reported (3818, through the base's error
-// alert) and skipped, unknown keys inside a section are skipped.
+// alert) and skipped, unknown keys inside a section are skipped. A "##Dimension" or "##DimImport"
+// section whose number is outside 1..32 is reported (3832, the same way) and skipped. The sections
+// this version builds no objects from are kept as read (KeptSections), collected aside and joined
+// to the base's record when the read ends well.
 //
-// A read that does not end in "##End" (truncated) or meets a line the format cannot hold (a card
-// line without its key, a line before the first card, a dimension number outside 1..32, a column
-// count outside 1..24, a component code that would start a section) stops with the numbered message pending, naming the file and the line; what
-// was read stays in the base, and the caller drops the base or rolls the import back. The base's
+// Input that ends without "##End" is read as far as it goes: the message 3829 that names the file
+// and says it is incomplete is shown, and the read counts as done (incomplete), so that the user
+// can rescue the data. A line the format cannot hold (a card line without its key, a line before
+// the first card, a reference mode for a dimension outside 1..32, a column count outside 1..24, a
+// component code that would start a section) stops the read with 3816 pending, naming the file and
+// the line; what was read stays in the base, and the caller drops the base or rolls the import
+// back. The base's
 // current save settings (Base::SaveSettings, a SaveSettings record) receive the "-D" reference
 // modes of "##Cards"; the base's file record (BaseFileRecord) gives the file state (version, flags,
 // amount columns) and receives BaseFileInfo and the line-history setting.
@@ -83,9 +97,19 @@ private:
     bool Stopped() const;
     // Sets the pending error (unless one is pending) with the file name and the current line.
     void ReportDamage(int32_t code);
-    void ReportUnknownSection(std::string_view name);
+    // Shows a section that is skipped (`name` as @0, the file and the line) through the base's
+    // error alert, whose answer may stop the read.
+    void ReportSkippedSection(int32_t code, std::string_view name);
     // Reads lines up to the next section marker (left current) or the end of input.
     void SkipSection();
+    // Collects the section whose marker is the current line (the field cursor after the marker),
+    // up to the next section marker, into `kept`.
+    void KeepSection(BaseFileSection section, int32_t dimension = KeptSection::kNoDimension);
+    // The end of a run that read the file: the kept sections join the base's.
+    SectionReadResult Finish(SectionReadResult result);
+    // The dimension (0..31) that the marker line's number names; outside 1..32 the section is
+    // reported and skipped, and the answer is -1.
+    int32_t ReadDimensionNumber(BaseFileSection section);
     // The current line's first field when it is a section marker.
     bool AtSectionMarker();
 
@@ -117,6 +141,7 @@ private:
     BaseFileRecord& record;
     SaveSettings* settings = nullptr;  // the base's current settings
     bool ownsSettings = false;         // made for this read, removed at its end
+    KeptSections kept;                 // the sections kept as read, until the read ends well
 
     // "##Cards" state.
     Card* card = nullptr;

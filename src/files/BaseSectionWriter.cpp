@@ -1,9 +1,11 @@
+// Writing the sections of a base file.
 #include "files/BaseSectionWriter.h"
 
 #include <cstring>
 #include <vector>
 
 #include "files/AmountText.h"
+#include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
 #include "files/SaveSettings.h"
 #include "files/SaveSetup.h"
@@ -25,18 +27,18 @@ namespace vek {
 
 namespace {
 
-// The rows of accented letters and symbols every file carries, so that a reader under another
-// code page can translate them (the same rows as the reader's).
-constexpr const char* kReferenceUpper = "ÄÁÀÂÃÆÅ ËÉÈÊ ÏÍÌÎ ÖÓÒÔÕØŒÜÚÙÛ ÇÑ";
-constexpr const char* kReferenceLower = "äáàâãæå ëéèê ïíìî öóòôõøœüúùû çñ";
-constexpr const char* kReferenceSymbols = "±¬÷≈≠«» ƒ∫√π∏∑ ¢£§∂ßµ¶¥€ ªº©®¿¡´`¨°‰™†‡…\xC2\xA0‘’“”";
-constexpr const char* kDecimalsLetters = "0123456FTM";
 // Above this many bytes PutLongText splits a text over lines.
 constexpr int32_t kLongTextSplitBytes = 4208;
 
 void WriteMarkerLine(TextWriter& writer, const char* marker)
 {
     writer.PutText(marker);
+    writer.EndRow();
+}
+
+void WriteSectionMarkerLine(TextWriter& writer, BaseFileSection section)
+{
+    PutSectionMarker(writer, section);
     writer.EndRow();
 }
 
@@ -70,6 +72,7 @@ private:
     void WriteBaseOptions();
     void WriteDimensions();
     void WriteDimension(int32_t position, int32_t d);
+    void WriteKept(BaseFileSection section) { record.Kept().Write(writer, section); }
     void WriteCard(const Card* card);
     // The component as the "##Cards" section names it in dimension d (nothing for a root).
     void PutReference(int32_t d, uint32_t number);
@@ -110,6 +113,8 @@ void SectionWriter::WriteAll()
         base.TimeScales().WriteSections(writer);
     if (Saves(SaveSection::SaveSetup))
         record.SaveSetups().WriteSections(writer);
+    if (Saves(SaveSection::ImportSetup))
+        WriteKept(BaseFileSection::ImportSetup);
     if (Saves(SaveSection::Macro) && base.Macros().Count() > 0) {
         // The list keeps the newest macro first; written in name order, a file reads back into
         // the same list and writes again the same bytes.
@@ -120,41 +125,54 @@ void SectionWriter::WriteAll()
         WriteDimensions();
     if (Saves(SaveSection::Cards))
         WriteCards();
+    if (Saves(SaveSection::Subset))
+        WriteKept(BaseFileSection::Subset);
+    if (Saves(SaveSection::Templates))
+        WriteKept(BaseFileSection::Templates);
+    if (Saves(SaveSection::Defaults))
+        WriteKept(BaseFileSection::Defaults);
+    // Commands act on the whole base: they go with its options.
+    if (Saves(SaveSection::BaseOptions))
+        WriteKept(BaseFileSection::Commands);
     if (!IsErrorPending())
-        WriteMarkerLine(writer, "##End");
+        WriteSectionMarkerLine(writer, BaseFileSection::End);
 }
 
 void SectionWriter::WriteCharacters()
 {
-    WriteMarkerLine(writer, "##Characters");
-    writer.WriteKeyTextLine("U", kReferenceUpper);
-    writer.WriteKeyTextLine("L", kReferenceLower);
-    writer.WriteKeyTextLine("X", kReferenceSymbols);
+    WriteSectionMarkerLine(writer, BaseFileSection::Characters);
+    for (const CharacterRow& row : kCharacterRows) {
+        const char key[] = {row.key, '\0'};
+        writer.WriteKeyTextLine(key, row.reference);
+    }
     if (settings.Format() != kSaveFormatText) {
         BaseFileInfo now;
         now.FillForThisProgram();
-        static constexpr const char* kKeys[] = {"v", "t", "s", "m", "u"};
-        for (int32_t i = 0; i < BaseFileInfo::kTextCount; ++i)
-            writer.WriteKeyHeapTextLine(kKeys[i], now.Text(BaseFileInfo::Item(i)));
+        static_assert(kSaverKeys.size() == size_t(BaseFileInfo::kTextCount));
+        for (int32_t i = 0; i < BaseFileInfo::kTextCount; ++i) {
+            const char key[] = {kSaverKeys[size_t(i)], '\0'};
+            writer.WriteKeyHeapTextLine(key, now.Text(BaseFileInfo::Item(i)));
+        }
         DateTime time;
         time.SetFromSeconds(now.saveTime);
         String text;
         time.FormatString(text);
-        writer.WriteKeyTextLine("c", text.CStr());
+        const char key[] = {kSaveTimeKey, '\0'};
+        writer.WriteKeyTextLine(key, text.CStr());
     }
     writer.EndRow();
 }
 
 void SectionWriter::WriteBaseOptions()
 {
-    WriteMarkerLine(writer, "##BaseOptions");
+    WriteSectionMarkerLine(writer, BaseFileSection::BaseOptions);
     writer.WriteKeyIntLine("CN", base.CardNumberDigits());
     int32_t columns = base.ValueCount();
     writer.PutText("CD");
     for (int32_t i = 0; i < columns; ++i) {
         int32_t format = base.ValueFormat(i);
         writer.PutSeparator();
-        writer.PutChar(uint32_t(kDecimalsLetters[format >= 0 && format <= 9 ? format : 0]));
+        writer.PutChar(uint32_t(kDecimalsLetters[size_t(format >= 0 && format <= 9 ? format : 0)]));
     }
     writer.EndRow();
     writer.WriteKeyHeapTextLine("CT", base.CardTextCaptionField());
@@ -185,6 +203,9 @@ void SectionWriter::WriteBaseOptions()
 
 void SectionWriter::WriteDimensions()
 {
+    // Each dimension's import setup follows its section; those of dimensions not written follow the
+    // last one, so that none is lost.
+    bool written[kDimensionCount] = {};
     for (int32_t position = 0; position < base.DimensionOrderCount() && !IsErrorPending(); ++position) {
         int32_t d = base.DimensionOrderAt(position);
         if (d < 0 || d >= int32_t(kDimensionCount) || !base.IsDimensionInUse(d))
@@ -192,12 +213,18 @@ void SectionWriter::WriteDimensions()
         if (settings.SaveModeOf(d) == kSaveModeNone)
             continue;
         WriteDimension(position, d);
+        record.Kept().WriteDimImport(writer, d);
+        written[d] = true;
+    }
+    for (const KeptSection& kept : record.Kept().Sections()) {
+        if (kept.section == BaseFileSection::DimImport && !written[kept.dimension] && !IsErrorPending())
+            record.Kept().WriteDimImport(writer, kept.dimension);
     }
 }
 
 void SectionWriter::WriteDimension(int32_t position, int32_t d)
 {
-    writer.PutText("##Dimension");
+    PutSectionMarker(writer, BaseFileSection::Dimension);
     writer.PutSeparator();
     writer.PutInt(position + 1);
     writer.EndRow();
@@ -283,13 +310,14 @@ void SectionWriter::WriteCards()
     }
     dimensionAt[0] = 0;
 
-    WriteMarkerLine(writer, "##Cards");
+    WriteSectionMarkerLine(writer, BaseFileSection::Cards);
     bool options = false;
     for (int32_t p = 0; p < positions; ++p) {
         int32_t d = dimensionAt[p];
         if (d < 0 || referenceMode[d] == kCardsReferenceCode)
             continue;
-        writer.PutText(referenceMode[d] == kCardsReferenceHost ? "-DH" : "-DT");
+        writer.PutText("-D");
+        writer.PutChar(uint32_t(kReferenceModeLetters[size_t(referenceMode[d])]));
         writer.PutSeparator();
         writer.PutInt(p + 1);
         writer.EndRow();
@@ -431,6 +459,12 @@ void SectionWriter::WriteCard(const Card* card)
 }
 
 }  // namespace
+
+void PutSectionMarker(TextWriter& writer, BaseFileSection section)
+{
+    std::string_view marker = SectionMarker(section);
+    writer.PutTextBytes(marker.data(), int32_t(marker.size()));
+}
 
 void WriteBaseSections(Base& base, TextWriter& writer, const SaveSettings& settings)
 {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "files/BaseSectionWriter.h"
 #include "foundation/CString.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
@@ -83,7 +84,7 @@ void SaveSetup::Read(TextReader& reader)
 
 void SaveSetup::Write(TextWriter& writer) const
 {
-    writer.PutText("##SaveSetup");
+    PutSectionMarker(writer, BaseFileSection::SaveSetup);
     writer.PutSeparator();
     writer.PutHeapText(name);
     writer.EndRow();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "files/ProgramVersion.h"
 #include "files/SaveSettings.h"
 #include "files/SieImport.h"
 #include "foundation/BitSet.h"
@@ -23,7 +24,6 @@ namespace vek {
 namespace {
 
 constexpr const char* kSieFieldGap = "  ";
-constexpr const char* kSieProgramLine = "#PROGRAM VEK 5.6.7";
 constexpr const char* kSieDefaultCompany = "Exempel";
 
 // Bytes that a plain SIE field cannot hold.
@@ -123,7 +123,9 @@ void SieExport::WriteSie()
 void SieExport::WriteHeader()
 {
     writer.WriteLine("#FLAGGA 0");
-    writer.WriteLine(kSieProgramLine);
+    writer.PutText("#PROGRAM ");
+    writer.PutText(kProgramVersionText);
+    writer.EndRow();
     writer.WriteLine("#FORMAT PC8");
     writer.PutText("#GEN ");
     WriteSieDate(writer, TodayPackedDate());

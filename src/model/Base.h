@@ -146,7 +146,8 @@ public:
     // --- Names, captions and settings -------------------------------------------------------------
     int32_t UntitledNumber() const { return untitledNumber; }
     const FilePath& Path() const { return path; }
-    void SetPath(const FilePath& newPath) { path.Assign(newPath); }
+    // A base given a path is named by it from then on: it is no longer untitled.
+    void SetPath(const FilePath& newPath) { path.Assign(newPath); untitledNumber = 0; }
     // The base's file name ("Untitled 3.vek" for an untitled base).
     void GetFileName(String& out) const;
 

@@ -5,17 +5,21 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BaseFileTestSupport.h"
 #include "files/BaseFileRecord.h"
 #include "files/BaseFiles.h"
+#include "files/KeptSections.h"
 #include "files/SaveSettings.h"
 #include "foundation/ByteFile.h"
 #include "foundation/PendingError.h"
+#include "foundation/String.h"
 #include "foundation/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
+#include "platform/FileDialogs.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -24,6 +28,25 @@ namespace {
 using test::ScratchFolder;
 using test::TextBase;
 using test::AnsweringHandler;
+
+// The first line of each kept section of the base, in order.
+std::vector<std::string> KeptMarkers(Base& base)
+{
+    std::vector<std::string> markers;
+    for (const KeptSection& section : BaseFileRecord::Of(base).Kept().Sections())
+        markers.push_back(section.lines.front());
+    return markers;
+}
+
+// The lines of the first kept section whose first line is `marker`.
+std::vector<std::string> KeptLines(Base& base, std::string_view marker)
+{
+    for (const KeptSection& section : BaseFileRecord::Of(base).Kept().Sections()) {
+        if (section.lines.front() == marker)
+            return section.lines;
+    }
+    return {};
+}
 
 class BaseDocumentsTest : public ::testing::Test {
 protected:
@@ -206,23 +229,84 @@ TEST_F(BaseDocumentsTest, ImportAddsTheFileToAnOpenBase)
     EXPECT_EQ(base->CardCount(), 3);
     EXPECT_NE(base->GetDimension(1).FindByCode("Z"), nullptr);
     EXPECT_EQ(base->Path().Text(), folder.Path("into.vkx"));
-    EXPECT_EQ(messages.codes, std::vector<int32_t>{message::kImportCodeUnknown});  // the unknown code Z, made
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{3310});  // the unknown code Z, made
 }
 
-// An import that fails midway takes back everything it added, the save setups of the files layer too.
+// An import that fails midway takes back everything it added, the save setups and kept sections of
+// the files layer too.
 TEST_F(BaseDocumentsTest, FailedImportTakesBackItsSaveSetups)
 {
-    Base* base = OpenBaseFile(FilePath(WriteSmallBase("kept.vkx")), nullptr, 0);
+    Base* base = OpenBaseFile(FilePath(test::FixturePath("kept-sections.vkx")), nullptr, 0);
     ASSERT_NE(base, nullptr);
     SaveSetupList& setups = BaseFileRecord::Of(*base).SaveSetups();
     int32_t before = setups.Count();
+    std::vector<std::string> kept = KeptMarkers(*base);
     std::string damaged = folder.Write("damaged.vkx", TextBase({"##VEK-Text\t121122", "", "##SaveSetup\tYearly",
-                                                               "FT", "", "##Cards", "C240105-001\tSecond", "G",
-                                                               "L1\t\tA"}));
+                                                               "FT", "", "##ImportSetup\tPayroll", "CB", "",
+                                                               "##Templates", "#C\tOther", "", "##Cards",
+                                                               "C240105-001\tSecond", "G", "L1\t\t1910", "L"}));
     EXPECT_FALSE(ImportBaseFile(*base, FilePath(damaged), nullptr, 0));
     EXPECT_EQ(setups.Count(), before);
     EXPECT_EQ(setups.Find("Yearly"), nullptr);
     EXPECT_EQ(base->CardCount(), 1);
+    EXPECT_EQ(KeptMarkers(*base), kept);
+    EXPECT_EQ(KeptLines(*base, "##ImportSetup\tPayroll"), (std::vector<std::string>{"##ImportSetup\tPayroll", "A\tUTF-8",
+                                                                                   "CC", "PX", "", ""}));
+}
+
+// The sections this version keeps as read (import setups, dimension import setups, subsets,
+// templates, defaults, commands) are taken from an imported file as their own readers would take
+// them: an object of the same name or dimension is replaced in its place, new ones are added, an
+// equal templates section is not added twice, and commands (which an import runs once) are not kept.
+TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
+{
+    Base* base = OpenBaseFile(FilePath(test::FixturePath("kept-sections.vkx")), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    std::string other = folder.Write("other.vkx", TextBase({"##VEK-Text\t121122", "",
+                                                           "##ImportSetup\tPAYROLL ", "A\tUTF-16LE", "",
+                                                           "##ImportSetup\tInvoices", "CB", "",
+                                                           "##DimImport\t2", "MI", "",
+                                                           "##Subset\tNew subset", "B\tL<0", "",
+                                                           "##Templates", "#C\tReports: Sales cards",
+                                                           "W\t10\t10\t600\t400", "N\tCards of the sales",
+                                                           "#L\tReports: Monthly lines", "W\t20\t20\t700\t500", "",
+                                                           "##Templates", "#P\tOther: Components", "",
+                                                           "##Commands", "close", "", "##End"}));
+    ASSERT_TRUE(ImportBaseFile(*base, FilePath(other), nullptr, 0));
+    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##ImportSetup\tBank statement", "##ImportSetup\tPAYROLL ",
+                                                            "##DimImport\t2", "##DimImport\t9", "##Subset\tLarge sales",
+                                                            "##Subset\tProjects", "##Templates", "##Defaults",
+                                                            "##Commands", "##ImportSetup\tInvoices",
+                                                            "##Subset\tNew subset", "##Templates"}));
+    EXPECT_EQ(KeptLines(*base, "##DimImport\t2"), (std::vector<std::string>{"##DimImport\t2", "MI", ""}));
+    EXPECT_EQ(KeptLines(*base, "##Commands"), (std::vector<std::string>{"##Commands", "open template \"Reports: Sales cards\"", ""}));
+    EXPECT_TRUE(messages.codes.empty());
+}
+
+// Regression: after "save as" an untitled base kept its untitled number, so it went on being called
+// "Untitled 1" and the next save asked for a path again.
+TEST_F(BaseDocumentsTest, SaveAsNamesTheBaseByItsNewFile)
+{
+    HeadlessFileDialogs dialogs;
+    RegisterFileDialogService(&dialogs);
+    Base* base = NewBase();
+    ASSERT_EQ(base->UntitledNumber(), 1);
+    base->AddComponent(1, "A", "Alpha", nullptr);
+    dialogs.QueueAnswer(folder.Path("named.vkx"));
+    EXPECT_TRUE(SaveBaseAs(*base));
+    EXPECT_EQ(base->UntitledNumber(), 0);
+    EXPECT_EQ(base->Path().Text(), folder.Path("named.vkx"));
+    String name;
+    base->GetFileName(name);
+    EXPECT_STREQ(name.CStr(), "named.vkx");
+    // The next save goes to that file without a dialog (none is queued: a dialog would cancel).
+    base->AddComponent(1, "B", "Beta", nullptr);
+    base->NotifyChangedDimensions();
+    EXPECT_TRUE(SaveBase(*base));
+    EXPECT_NE(folder.Read("named.vkx").find("B\tBeta\r"), std::string::npos);
+    // Its number is free for the next new base.
+    EXPECT_EQ(NewBase()->UntitledNumber(), 1);
+    RegisterFileDialogService(nullptr);
 }
 
 // A file of a later version is read only when the user says so; nobody to ask reads nothing.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileType.h"
 #include "files/BaseFiles.h"
