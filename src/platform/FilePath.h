@@ -4,17 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/ByteFile.h"
+
 namespace vek {
 
 class String;
 
-// The numbered messages of the file layer; each names the file (603: the folder part of the path).
-constexpr int32_t kMessageFolderMissing = 603;    // the folder of the path does not exist
-constexpr int32_t kMessageCannotOpen = 605;       // cannot open, create, or open with its application
-constexpr int32_t kMessageReadFailed = 606;       // reading failed (the end of the file is no error)
-constexpr int32_t kMessageWriteFailed = 607;      // writing failed
-constexpr int32_t kMessageFileLocked = 608;       // the volume or the file is locked, no permission
-constexpr int32_t kMessageAlreadyWriting = 609;   // the file is already open for writing
+// The file messages 603-609 are those of ByteFile.h; this one is the paths' own.
 constexpr int32_t kMessageAliasUnresolved = 610;  // a remembered file on a volume cannot be found
 
 // A file location: an absolute POSIX path in UTF-8 ("/" separates components; a ":" inside a component
@@ -80,10 +76,6 @@ public:
     uint64_t GetNodeId() const;
     // Both paths name the same existing file (device and node compared); false when either is missing.
     bool IsSameFile(const FilePath& other) const;
-    // Files here carry no type and creator codes: both read as 0, and setting them changes nothing on
-    // disk (ForkFile keeps the codes it is given in its record).
-    void GetTypeCreator(uint32_t& creator, uint32_t& type) const;
-    void SetTypeCreator(uint32_t creator, uint32_t type) const;
 
     // Makes the pending error the message `code` with the file's name (603: the folder part) and the
     // button text 701, unless an error is pending already.

@@ -16,6 +16,7 @@
 #include "model/Base.h"
 #include "model/Dimension.h"
 #include "platform/FilePath.h"
+#include "platform/ForkByteFile.h"
 
 namespace vek {
 namespace {
@@ -31,7 +32,7 @@ protected:
     {
         for (Base* base : test::OpenBases())
             delete base;
-        RegisterByteFileMaker(nullptr);
+        RegisterPlatformFiles();  // undoes a failing file of the test
         ClearError();
     }
 
@@ -145,7 +146,7 @@ TEST_F(BaseDocumentsTest, ContainerFormatIsRefusedUntilItsWriterExists)
 }
 
 // Files whose writing fails or is cancelled after some blocks.
-class FailingWriteFile final : public PosixByteFile {
+class FailingWriteFile final : public ForkByteFile {
 public:
     explicit FailingWriteFile(bool cancel) : cancel(cancel) {}
     int64_t Write(const void* bytes, int64_t n) override
@@ -158,7 +159,7 @@ public:
             SetCancelledError();
         }
         written += n;
-        return PosixByteFile::Write(bytes, n);
+        return ForkByteFile::Write(bytes, n);
     }
     static constexpr int64_t kFailAfter = 30000;
 

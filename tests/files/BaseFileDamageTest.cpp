@@ -15,6 +15,7 @@
 #include "model/Dimension.h"
 #include "model/TimeScale.h"
 #include "platform/FilePath.h"
+#include "platform/ForkByteFile.h"
 
 
 namespace vek {
@@ -86,7 +87,7 @@ protected:
     void TearDown() override
     {
         bystander.reset();
-        RegisterByteFileMaker(nullptr);
+        RegisterPlatformFiles();  // undoes a failing file of the test
         ClearError();
     }
 
@@ -130,7 +131,7 @@ TEST_F(BaseFileDamageTest, DamagedImportLeavesTheOpenBaseAsItWas)
 }
 
 // A file whose reading fails half-way (the disk gives an error after some blocks).
-class FailingReadFile final : public PosixByteFile {
+class FailingReadFile final : public ForkByteFile {
 public:
     int64_t Read(void* buffer, int64_t n) override
     {
@@ -138,7 +139,7 @@ public:
             SetErrorCode(kMessageReadFailed);
             return 0;
         }
-        int64_t got = PosixByteFile::Read(buffer, n < 4096 ? n : 4096);
+        int64_t got = ForkByteFile::Read(buffer, n < 4096 ? n : 4096);
         consumed += got;
         return got;
     }
