@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/BufferedTextWriter.h"
 #include "foundation/CodePages.h"
+#include "platform/DescriptorTextWriter.h"
 
 namespace {
 

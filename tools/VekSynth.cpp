@@ -7,6 +7,7 @@
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
 #include "platform/FilePath.h"
+#include "platform/ForkByteFile.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,7 @@ void PrintUsage()
 
 int main(int argc, char** argv)
 {
+    vek::RegisterPlatformFiles();
     vek::SyntheticBaseOptions options;
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];

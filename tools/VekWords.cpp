@@ -2,6 +2,7 @@
 // to case (hash table with a case-insensitive key kind), orders them by falling frequency with the
 // callback sort and prints the median word length from a number series.
 #include "foundation/BlockAllocator.h"
+#include "foundation/ByteFile.h"
 #include "foundation/CallbackSort.h"
 #include "foundation/CharTables.h"
 #include "foundation/HashTable.h"
@@ -9,6 +10,7 @@
 #include "foundation/NumberSeries.h"
 #include "foundation/String.h"
 #include "foundation/Utf8.h"
+#include "platform/ForkByteFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -78,9 +80,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: vek-words FILE\n");
         return 2;
     }
+    vek::RegisterPlatformFiles();
     vek::BuildCharacterTables();
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(argv[1], "rb"), std::fclose);
-    if (!file) {
+    std::unique_ptr<vek::ByteFile> file = vek::NewByteFile();
+    if (!file || !file->OpenForRead(argv[1])) {
         std::fprintf(stderr, "vek-words: cannot open %s\n", argv[1]);
         return 1;
     }
@@ -100,9 +103,9 @@ int main(int argc, char** argv)
         return added;
     };
     char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        for (size_t i = 0; i < got; ++i) {
+    int64_t got;
+    while ((got = file->Read(buffer, int64_t(sizeof buffer))) > 0) {
+        for (int64_t i = 0; i < got; ++i) {
             if (IsWordByte(static_cast<unsigned char>(buffer[i])) && word.size() < 1000) {
                 word.push_back(buffer[i]);
             } else if (!finishWord()) {

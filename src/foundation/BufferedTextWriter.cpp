@@ -1,10 +1,7 @@
 #include "foundation/BufferedTextWriter.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
-
-#include <unistd.h>
 
 #include "foundation/BlockAllocator.h"
 #include "foundation/CodePages.h"
@@ -73,41 +70,6 @@ bool BufferedTextWriter::Grow(int64_t size, int64_t kept)
     MemFree(buffer);
     buffer = block;
     SetBuffer(block, size, block + kept);
-    return true;
-}
-
-// ---- DescriptorTextWriter
-
-DescriptorTextWriter::~DescriptorTextWriter() { (void)Close(); }
-
-void DescriptorTextWriter::Open(FileDescriptor file, ByteOrderMarkChoice mark)
-{
-    (void)Close();
-    descriptor = std::move(file);
-    if (descriptor.IsValid())
-        StartOutput(mark);
-}
-
-bool DescriptorTextWriter::Close()
-{
-    if (!IsOpen())
-        return !HasFailed();
-    bool written = FinishOutput();
-    bool closed = descriptor.Close();
-    return written && closed;
-}
-
-bool DescriptorTextWriter::WriteOut(const char* bytes, int64_t n)
-{
-    while (n > 0) {
-        ssize_t done = ::write(descriptor.Get(), bytes, static_cast<std::size_t>(n));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        bytes += done;
-        n -= done;
-    }
     return true;
 }
 

@@ -1,33 +1,38 @@
+// ByteFile: the one interface through which the program reads and writes files, and its registry.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
 namespace vek {
 
-// What the text streams need of a file: one open file, read or written at a current 64-bit position.
-// The library cannot reach the platform layer's files, so it states the need here; the platform's
-// file class can implement it and register itself (RegisterByteFileMaker), and until then the small
-// POSIX implementation below serves.
+// What a path names, as far as a caller must know before opening it.
+enum class ByteFileKind { none, regular, other };
+
+struct ByteFileStatus {
+    ByteFileKind kind = ByteFileKind::none;
+    int64_t size = 0;  // bytes of a regular file, else 0
+};
+
+// One open file, read or written at a current 64-bit position. The library states what it needs of
+// files here; the platform's files implement it and are registered at start-up (RegisterByteFileMaker),
+// and until then an in-memory file system serves (MemoryByteFile.h), as in every foundation test.
 //
 // Promises every implementation keeps:
 // - Writing (OpenForWrite) never touches the old file until Close: the bytes go to a temporary file
 //   in the same folder, which Close flushes to the disk and renames over the target. A failed write,
 //   Discard, or a cancellation (the pending error set while the file was open) leave the old file as
-//   it was.
+//   it was. A device or a pipe is written in place: replacing it by a file would break what it
+//   stands for.
 // - Appending (OpenForAppend) adds bytes after the old end in place, which cannot harm what the file
-//   held; a missing file is created.
-// - Failures are reported as numbered messages through the pending error (605 cannot open, 606 read
-//   failed, 607 write failed, 608 no permission), naming the file; the failing call returns false
-//   or 0, and reads and writes on a file that is not open return 0.
+//   held; every byte written is in the file at once. A missing file is created.
+// - Failures are reported as numbered messages through the pending error (603 folder missing, 605
+//   cannot open, 606 read failed, 607 write failed, 608 no permission, 609 already being written),
+//   naming the file; the failing call returns false or 0, and reads and writes on a file that is not
+//   open return 0.
 class ByteFile {
 public:
     virtual ~ByteFile();
-
-    // Set before opening for writing: marks the file as UTF-8 text where the file system keeps such
-    // a mark; elsewhere the mark is silently absent.
-    virtual void SetUtf8Text(bool on) = 0;
 
     [[nodiscard]] virtual bool OpenForRead(const char* path) = 0;
     [[nodiscard]] virtual bool OpenForWrite(const char* path) = 0;
@@ -52,52 +57,16 @@ public:
     virtual void SetPosition(int64_t offset) = 0;
     // The file ends at the current position.
     virtual void SetSize() = 0;
+
+    // What the path names now, without opening it (so a pipe is not waited on); reports nothing.
+    virtual ByteFileStatus StatusOf(const char* path) const = 0;
 };
 
 using ByteFileMaker = std::unique_ptr<ByteFile> (*)();
 
-// Registers the maker of the files the text streams use (null returns to the POSIX files).
+// Registers the maker of the program's files (null returns to the in-memory files).
 void RegisterByteFileMaker(ByteFileMaker maker);
 // A new, closed file from the registered maker; null when memory runs short.
 std::unique_ptr<ByteFile> NewByteFile();
-
-// The POSIX implementation: plain descriptors, a temporary file renamed over the target.
-class PosixByteFile : public ByteFile {
-public:
-    PosixByteFile() = default;
-    ~PosixByteFile() override;
-
-    void SetUtf8Text(bool on) override { utf8Text = on; }
-    [[nodiscard]] bool OpenForRead(const char* path) override;
-    [[nodiscard]] bool OpenForWrite(const char* path) override;
-    [[nodiscard]] bool OpenForAppend(const char* path) override;
-    void Close() override;
-    void Discard() override;
-    bool IsOpen() const override { return mode != Mode::closed; }
-    bool HasFailed() const override { return failed; }
-    int64_t Read(void* buffer, int64_t n) override;
-    int64_t Write(const void* bytes, int64_t n) override;
-    int64_t GetSize() const override;
-    int64_t GetPosition() const override { return position; }
-    void SetPosition(int64_t offset) override;
-    void SetSize() override;
-
-private:
-    enum class Mode { closed, reading, replacing, appending };
-
-    bool StartWriting(const char* path);
-    void Fail(int32_t code);
-    void Release(bool dropTemporary);
-
-    bool utf8Text = false;
-    bool failed = false;
-    bool errorPendingAtOpen = false;
-    Mode mode = Mode::closed;
-    int32_t fd = -1;
-    int64_t position = 0;
-    int64_t size = 0;
-    std::string target;     // the file read, replaced or appended to (links followed)
-    std::string temporary;  // replacing: the temporary file
-};
 
 }  // namespace vek

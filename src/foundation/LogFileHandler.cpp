@@ -1,10 +1,8 @@
 #include "foundation/LogFileHandler.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 
+#include "foundation/ByteFile.h"
 #include "foundation/DateTime.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/NumberFormat.h"
@@ -31,8 +29,6 @@ void FormatNow(char* buffer)
 
 }  // namespace
 
-void LogFileHandler::FileCloser::operator()(std::FILE* file) const { std::fclose(file); }
-
 LogFileHandler::LogFileHandler(std::string_view path, bool append)
     : path(path), append(append), language(UiLanguage())
 {
@@ -55,9 +51,10 @@ LogFileHandler::~LogFileHandler()
         WriteEntry(closing.c_str(), 0);
     } else if (!append && !path.empty()) {
         // A run that logged nothing leaves an empty log, not the text of an earlier run.
-        struct stat status {};
-        if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
-            (void)truncate(path.c_str(), 0);
+        PreservedErrorState preserved;
+        if (!file)
+            file = NewByteFile();
+        EmptyOldFile();
     }
 }
 
@@ -69,26 +66,41 @@ void LogFileHandler::AdjustIndent(int32_t delta)
     indent = level < 0 ? 0 : level > INT32_MAX ? INT32_MAX : int32_t(level);
 }
 
+// An existing regular file with contents is replaced by an empty one; a missing file is not created, and
+// a device or a pipe has nothing to empty.
+void LogFileHandler::EmptyOldFile()
+{
+    if (!file)
+        return;
+    ByteFileStatus status = file->StatusOf(path.c_str());
+    if (status.kind == ByteFileKind::regular && status.size > 0 && file->OpenForWrite(path.c_str()))
+        file->Close();
+}
+
 bool LogFileHandler::OpenFile()
 {
-    if (file)
+    if (file && file->IsOpen())
         return true;
-    // The first entry replaces the file's content unless the log appends; later openings (after one
-    // failed) never replace what an earlier entry wrote.
-    bool keep = append || headerWritten;
-    file.reset(std::fopen(path.c_str(), keep ? "abe" : "wbe"));
+    if (!file)
+        file = NewByteFile();
     if (!file)
         return false;
-    struct stat status {};
-    if (fstat(fileno(file.get()), &status) == 0 && status.st_size == 0)
+    // The first entry replaces the file's content unless the log appends; later openings (after one
+    // failed) never replace what an earlier entry wrote.
+    if (!append && !headerWritten)
+        EmptyOldFile();
+    if (!file->OpenForAppend(path.c_str()))
+        return false;
+    if (file->GetSize() == 0)
         WriteBytes(kByteOrderMark);
     return true;
 }
 
 void LogFileHandler::WriteBytes(std::string_view bytes)
 {
-    if (file && !bytes.empty())
-        (void)std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    // Appended bytes are in the file at once: the log is complete after every entry.
+    if (file && file->IsOpen() && !bytes.empty())
+        (void)file->Write(bytes.data(), int64_t(bytes.size()));
 }
 
 void LogFileHandler::WriteEntry(const char* text, int32_t flags)
@@ -134,8 +146,6 @@ void LogFileHandler::WriteEntry(const char* text, int32_t flags)
         if (flags & kLogEmptyLineAfter)
             row += kLineEnd;
         WriteBytes(row);
-        // Complete on disk after every entry, as if the file had been closed.
-        std::fflush(file.get());
     }
     if (flags & kLogIndentAfter)
         AdjustIndent(1);

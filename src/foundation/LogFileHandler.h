@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 
 namespace vek {
 
+class ByteFile;
 class String;
 
 // Bits of the flags of LogFileHandler::WriteEntry. The low byte is not read here: callers keep their
@@ -32,8 +32,8 @@ constexpr int32_t kLogWithTime = 0x2000;       // " at" and the time of day afte
 //   ...
 //   Logfile closed at 2006-03-01 14:09:12    closing word (text 727 without a label), at destruction
 //
-// The file is opened with the first entry (replacing what it held unless appending) and stays open;
-// every entry is flushed, so the file is complete after each one. Writing never reports a failure:
+// The file is opened with the first entry (emptied first unless appending) and stays open for appending
+// through the program's files (ByteFile.h), so the file is complete after each entry. Writing never reports a failure:
 // an entry that cannot be written is lost, and the caller's pending error is the same afterwards.
 class LogFileHandler : public MessageHandler {
 public:
@@ -66,11 +66,8 @@ public:
     const char* CreatedText() const { return createdText; }
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const;
-    };
-
     bool OpenFile();
+    void EmptyOldFile();
     void WriteBytes(std::string_view bytes);
 
     std::string path;
@@ -81,7 +78,7 @@ private:
     int32_t language;
     std::string label;
     int32_t indent = 0;
-    std::unique_ptr<std::FILE, FileCloser> file;
+    std::unique_ptr<ByteFile> file;  // open for appending once an entry was written
 };
 
 // Appends the time since startMs (a CurrentTimeMs value) in the log's wording: " in ", the seconds

@@ -29,18 +29,11 @@ FileTextWriter::~FileTextWriter()
     (void)Close();
 }
 
-void FileTextWriter::SetFileTypeAndCreator(uint32_t creatorCode, uint32_t typeCode)
-{
-    creator = creatorCode;
-    type = typeCode;
-}
-
 bool FileTextWriter::Open(const char* path, int32_t flags)
 {
     (void)Close();
     if (file == nullptr || BufferCapacity() == 0)
         return false;
-    file->SetUtf8Text(Encoding() == kEncodingUtf8);
     bool append = (flags & kTextFileAppend) != 0;
     if (!(append ? file->OpenForAppend(path) : file->OpenForWrite(path)))
         return false;

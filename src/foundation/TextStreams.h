@@ -26,11 +26,6 @@ public:
     // Closes.
     ~FileTextWriter() override;
 
-    // Kept for the platform's files; files here carry no type or creator.
-    void SetFileTypeAndCreator(uint32_t creatorCode, uint32_t typeCode);
-    uint32_t Creator() const { return creator; }
-    uint32_t Type() const { return type; }
-
     // Opens the file for writing (created when missing) with the flags above; set the encoding first.
     // False when it cannot be opened (the writer stays closed).
     [[nodiscard]] bool Open(const char* path, int32_t flags = 0);
@@ -43,8 +38,6 @@ private:
     [[nodiscard]] bool WriteOut(const char* bytes, int64_t n) override;
 
     std::unique_ptr<ByteFile> file;
-    uint32_t creator = 0;
-    uint32_t type = 0;
 };
 
 // Reads a text file through a buffer of 10240 bytes, which grows while a single line does not fit, so

@@ -34,7 +34,7 @@ bool FileDialogFilterAccepts(const FilePath& path, uint32_t kindMask)
     if (path.IsFolder())
         return true;
     PreservedErrorState quiet;
-    return SniffFileKind(path, 0, 0, kindMask);
+    return SniffFileKind(path, kindMask);
 }
 
 HeadlessFileDialogs::~HeadlessFileDialogs() = default;

@@ -27,7 +27,7 @@ static uint32_t LineFlags(const std::string& line)
     return flags;
 }
 
-uint32_t SniffFileFlags(const FilePath& path, uint32_t type, uint32_t creator)
+uint32_t SniffFileFlags(const FilePath& path)
 {
     uint32_t flags = 0;
     ForkFile fork;
@@ -48,10 +48,6 @@ uint32_t SniffFileFlags(const FilePath& path, uint32_t type, uint32_t creator)
             reader.Close();
         }
     }
-    if (type == kFileTypeText || type == kFileTypeUtf8Text)
-        flags |= kFileKindText;
-    if (type == FourCharCode("APPL") || creator == FourCharCode("MACS"))
-        flags &= ~kFileKindNotApplication;
     String extension;
     path.GetExtension(extension);
     if (CStrEqualNoCase(extension.CStr(), "txt"))
@@ -59,9 +55,9 @@ uint32_t SniffFileFlags(const FilePath& path, uint32_t type, uint32_t creator)
     return flags;
 }
 
-bool SniffFileKind(const FilePath& path, uint32_t type, uint32_t creator, uint32_t kindMask)
+bool SniffFileKind(const FilePath& path, uint32_t kindMask)
 {
-    return (SniffFileFlags(path, type, creator) & kindMask) != 0;
+    return (SniffFileFlags(path) & kindMask) != 0;
 }
 
 }  // namespace vek

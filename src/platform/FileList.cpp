@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <memory>
 #include <sys/stat.h>
 
 #include "foundation/String.h"
@@ -107,13 +108,14 @@ void FileList::FindFilesMatching(std::string_view patternPath, const FilePath* b
 
 bool FileList::OpenLevel(const std::string& folder, int32_t depth)
 {
-    DIR* listing = opendir(folder.c_str());
+    // Closed on every way out, also when memory runs short while the names are gathered.
+    std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir(folder.c_str()), closedir);
     if (!listing)
         return false;
     auto level = std::make_unique<Level>();
     level->folder = folder;
     level->depth = depth;
-    while (dirent* entry = readdir(listing)) {
+    while (dirent* entry = readdir(listing.get())) {
         std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
@@ -136,7 +138,7 @@ bool FileList::OpenLevel(const std::string& folder, int32_t depth)
         if (WildcardMatch(pattern.c_str(), shown.CStr()))
             level->files.push_back(name);
     }
-    closedir(listing);
+    listing.reset();
     std::sort(level->files.begin(), level->files.end());
     std::sort(level->folders.begin(), level->folders.end());
     levels.push_back(std::move(level));

@@ -249,14 +249,6 @@ bool FilePath::IsSameFile(const FilePath& other) const
     return mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
 }
 
-void FilePath::GetTypeCreator(uint32_t& creator, uint32_t& type) const
-{
-    creator = 0;
-    type = 0;
-}
-
-void FilePath::SetTypeCreator(uint32_t, uint32_t) const {}
-
 void FilePath::ReportError(int32_t code) const
 {
     if (IsErrorPending())

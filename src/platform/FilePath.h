@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/ByteFile.h"
+
 namespace vek {
 
 class String;
@@ -71,10 +73,6 @@ public:
     uint64_t GetNodeId() const;
     // Both paths name the same existing file (device and node compared); false when either is missing.
     bool IsSameFile(const FilePath& other) const;
-    // Files here carry no type and creator codes: both read as 0, and setting them changes nothing on
-    // disk (ForkFile keeps the codes it is given in its record).
-    void GetTypeCreator(uint32_t& creator, uint32_t& type) const;
-    void SetTypeCreator(uint32_t creator, uint32_t type) const;
 
     // Makes the pending error the message `code` with the file's name (603: the folder part) and the
     // button text 701, unless an error is pending already.

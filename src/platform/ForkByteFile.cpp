@@ -1,5 +1,7 @@
 #include "platform/ForkByteFile.h"
 
+#include <sys/stat.h>
+
 #include <new>
 
 namespace vek {
@@ -31,10 +33,17 @@ bool ForkByteFile::OpenForWrite(const char* path)
 
 bool ForkByteFile::OpenForAppend(const char* path)
 {
-    if (!file.OpenForWrite(SystemPath(path)))
-        return false;
-    file.SetPosition(file.GetSize());
-    return true;
+    return file.OpenForAppend(SystemPath(path));
+}
+
+ByteFileStatus ForkByteFile::StatusOf(const char* path) const
+{
+    struct stat info;
+    if (path == nullptr || stat(SystemPath(path).CStr(), &info) != 0)
+        return {};
+    if (!S_ISREG(info.st_mode))
+        return {ByteFileKind::other, 0};
+    return {ByteFileKind::regular, int64_t(info.st_size)};
 }
 
 static std::unique_ptr<ByteFile> MakeForkByteFile()

@@ -1,3 +1,4 @@
+// ForkByteFile: the program's files (ForkFile) behind the library's file interface, and their registration.
 #pragma once
 
 #include "foundation/ByteFile.h"
@@ -5,18 +6,17 @@
 
 namespace vek {
 
-// The library's text streams reach files through ByteFile; this is the platform's, a ForkFile, so that
-// every file of the program is read and written one way. Registered at start-up.
+// Every file the program reads or writes through ByteFile is a ForkFile: one implementation of reading,
+// atomic saving and appending. Registered at start-up (RegisterPlatformFiles).
 class ForkByteFile : public ByteFile {
 public:
     ForkByteFile();
     ~ForkByteFile() override;
 
-    void SetUtf8Text(bool on) override { file.SetUtf8Text(on); }
     [[nodiscard]] bool OpenForRead(const char* path) override;
     // A new content from the start: the old bytes are not kept.
     [[nodiscard]] bool OpenForWrite(const char* path) override;
-    // Goes on at the old end; a missing file is created.
+    // Goes on at the old end, in place; a missing file is created.
     [[nodiscard]] bool OpenForAppend(const char* path) override;
     void Close() override { file.Close(); }
     void Discard() override { file.Discard(); }
@@ -28,12 +28,13 @@ public:
     int64_t GetPosition() const override { return file.GetPosition(); }
     void SetPosition(int64_t offset) override { file.SetPosition(offset); }
     void SetSize() override { file.SetSize(); }
+    ByteFileStatus StatusOf(const char* path) const override;
 
 private:
     ForkFile file;
 };
 
-// Makes the text streams of the library use ForkByteFile (the start-up step of the platform layer).
+// Makes every ByteFile of the program a ForkByteFile (the start-up step of the platform's files).
 void RegisterPlatformFiles();
 
 }  // namespace vek

@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -98,33 +97,11 @@ static bool WriteAllAtEnd(int32_t fd, const char* bytes, int64_t n)
     return true;
 }
 
-static void CloseDescriptor(int32_t& fd)
-{
-    if (fd >= 0)
-        close(fd);
-    fd = -1;
-}
-
-static void SetEncodingAttribute(int32_t fd, bool utf8)
-{
-    // File systems without user attributes refuse both calls; the mark is then simply absent.
-    if (utf8)
-        fsetxattr(fd, kTextEncodingAttribute, kUtf8EncodingValue, strlen(kUtf8EncodingValue), 0);
-    else
-        fremovexattr(fd, kTextEncodingAttribute);
-}
-
 ForkFile::ForkFile() = default;
 
 ForkFile::~ForkFile()
 {
     Close();
-}
-
-void ForkFile::SetFileTypeAndCreator(uint32_t creatorCode, uint32_t typeCode)
-{
-    creator = creatorCode;
-    type = typeCode;
 }
 
 void ForkFile::Fail(int32_t code)
@@ -138,27 +115,21 @@ bool ForkFile::OpenForRead(const FilePath& file)
     Close();
     path = file;
     failed = false;
-    creator = 0;
-    type = 0;
-    char value[64] = {};
-    ssize_t length = getxattr(path.CStr(), kTextEncodingAttribute, value, sizeof value - 1);
-    utf8Text = length == static_cast<ssize_t>(strlen(kUtf8EncodingValue)) &&
-               memcmp(value, kUtf8EncodingValue, static_cast<size_t>(length)) == 0;
-    int32_t opened = path.IsEmpty() ? -1 : open(path.CStr(), O_RDONLY | O_CLOEXEC);
+    FileDescriptor opened(path.IsEmpty() ? -1 : open(path.CStr(), O_RDONLY | O_CLOEXEC));
     struct stat info;
-    if (opened >= 0 && (fstat(opened, &info) != 0 || S_ISDIR(info.st_mode)))
-        CloseDescriptor(opened);
-    if (opened < 0) {
+    if (opened.IsValid() && (fstat(opened.Get(), &info) != 0 || S_ISDIR(info.st_mode)))
+        opened = FileDescriptor();
+    if (!opened.IsValid()) {
         Fail(message::kCannotOpen);
         return false;
     }
-    fd = opened;
+    fd = std::move(opened);
     mode = Mode::reading;
     position = 0;
     return true;
 }
 
-bool ForkFile::OpenForWrite(const FilePath& file)
+bool ForkFile::StartWriting(const FilePath& file)
 {
     Close();
     path = file;
@@ -171,16 +142,42 @@ bool ForkFile::OpenForWrite(const FilePath& file)
         Fail(message::kFolderMissing);
         return false;
     }
-    if (utf8Text && type == kFileTypeText)
-        type = kFileTypeUtf8Text;
     errorPendingAtOpen = IsErrorPending();
     streaming = false;
+    return true;
+}
+
+bool ForkFile::OpenForWrite(const FilePath& file)
+{
+    if (!StartWriting(file))
+        return false;
     if (!StartReplacing()) {
         ReleaseWriteState(true);
         return false;
     }
     mode = streaming ? Mode::appending : Mode::replacing;
     position = 0;
+    return true;
+}
+
+bool ForkFile::OpenForAppend(const FilePath& file)
+{
+    if (!StartWriting(file))
+        return false;
+    target = path.Text();
+    struct stat info;
+    bool exists = stat(target.c_str(), &info) == 0;
+    streaming = exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    // O_APPEND: another writer appending meanwhile is not overwritten.
+    fd = FileDescriptor(exists && S_ISDIR(info.st_mode)
+                            ? -1
+                            : open(target.c_str(), O_WRONLY | O_CLOEXEC | (streaming ? 0 : O_CREAT | O_APPEND), 0666));
+    if (!fd.IsValid()) {
+        Fail(exists && S_ISDIR(info.st_mode) ? message::kCannotOpen : WriteOpenMessage(errno));
+        return false;
+    }
+    mode = Mode::appending;
+    position = streaming ? 0 : GetSize();
     return true;
 }
 
@@ -200,8 +197,8 @@ bool ForkFile::StartReplacing()
     // A device or a pipe (an error file named /dev/stderr) is written as it is: replacing it would put
     // a plain file in its place.
     if (exists && !S_ISREG(info.st_mode)) {
-        fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0) {
+        fd = FileDescriptor(open(target.c_str(), O_WRONLY | O_CLOEXEC));
+        if (!fd.IsValid()) {
             Fail(WriteOpenMessage(errno));
             return false;
         }
@@ -210,12 +207,12 @@ bool ForkFile::StartReplacing()
     }
     oldSize = 0;
     if (exists) {
-        oldFd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
-        if (oldFd < 0 || access(target.c_str(), W_OK) != 0) {
+        oldFd = FileDescriptor(open(target.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!oldFd.IsValid() || access(target.c_str(), W_OK) != 0) {
             Fail(WriteOpenMessage(errno));
             return false;
         }
-        if (flock(oldFd, LOCK_EX | LOCK_NB) != 0) {
+        if (flock(oldFd.Get(), LOCK_EX | LOCK_NB) != 0) {
             Fail(WriteOpenMessage(errno));
             return false;
         }
@@ -232,26 +229,24 @@ bool ForkFile::StartReplacing()
     }
     // Created like any new file (permissions 0666 less the umask), under a name of its own.
     std::random_device random;
-    for (int32_t attempt = 0; attempt < kTemporaryAttempts && fd < 0; ++attempt) {
+    for (int32_t attempt = 0; attempt < kTemporaryAttempts && !fd.IsValid(); ++attempt) {
         char suffix[16];
         snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
         temporary = folder + kTemporaryPrefix + suffix;
-        fd = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
+        fd = FileDescriptor(open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd.IsValid() && errno != EEXIST)
             break;
     }
-    if (fd < 0) {
+    if (!fd.IsValid()) {
         temporary.clear();
         Fail(WriteOpenMessage(errno));
         return false;
     }
     if (exists) {
-        fchmod(fd, info.st_mode & 07777);
+        (void)fchmod(fd.Get(), info.st_mode & 07777);
         // Keeps the owner where permitted (the program running for another user); refused otherwise.
-        if (fchown(fd, info.st_uid, info.st_gid) != 0) {
-        }
+        (void)!fchown(fd.Get(), info.st_uid, info.st_gid);
     }
-    SetEncodingAttribute(fd, utf8Text);
     size = oldSize;
     covered = 0;
     return true;
@@ -259,16 +254,14 @@ bool ForkFile::StartReplacing()
 
 bool ForkFile::SwitchToAppending()
 {
-    int32_t appendFd = open(target.c_str(), O_RDWR | O_CLOEXEC);
-    if (appendFd < 0) {
+    FileDescriptor appendFd(open(target.c_str(), O_RDWR | O_CLOEXEC));
+    if (!appendFd.IsValid()) {
         Fail(WriteOpenMessage(errno));
         return false;
     }
-    SetEncodingAttribute(appendFd, utf8Text);
     unlink(temporary.c_str());
     temporary.clear();
-    CloseDescriptor(fd);
-    fd = appendFd;
+    fd = std::move(appendFd);
     mode = Mode::appending;
     return true;
 }
@@ -279,7 +272,7 @@ bool ForkFile::CopyOldBytes(int64_t upTo)
     while (covered < upTo) {
         loff_t from = covered;
         loff_t to = covered;
-        ssize_t copied = copy_file_range(oldFd, &from, fd, &to, static_cast<size_t>(upTo - covered), 0);
+        ssize_t copied = copy_file_range(oldFd.Get(), &from, fd.Get(), &to, static_cast<size_t>(upTo - covered), 0);
         if (copied > 0) {
             covered += copied;
             continue;
@@ -291,8 +284,8 @@ bool ForkFile::CopyOldBytes(int64_t upTo)
         // No kernel copy between these files: through memory.
         std::vector<char> chunk(static_cast<size_t>(std::min(kCopyChunk, upTo - covered)));
         int64_t got = 0;
-        if (!PReadAll(oldFd, chunk.data(), static_cast<int64_t>(chunk.size()), covered, got) ||
-            !PWriteAll(fd, chunk.data(), got, covered))
+        if (!PReadAll(oldFd.Get(), chunk.data(), static_cast<int64_t>(chunk.size()), covered, got) ||
+            !PWriteAll(fd.Get(), chunk.data(), got, covered))
             return false;
         if (got == 0)
             break;
@@ -318,7 +311,7 @@ int64_t ForkFile::Read(void* buffer, int64_t n)
         }
     }
     int64_t got = 0;
-    if (!PReadAll(fd, static_cast<char*>(buffer), n, position, got)) {
+    if (!PReadAll(fd.Get(), static_cast<char*>(buffer), n, position, got)) {
         Fail(message::kReadFailed);
         return 0;
     }
@@ -341,8 +334,8 @@ int64_t ForkFile::Write(const void* bytes, int64_t n)
         Fail(message::kWriteFailed);
         return 0;
     }
-    if (streaming ? !WriteAllAtEnd(fd, static_cast<const char*>(bytes), n)
-                  : !PWriteAll(fd, static_cast<const char*>(bytes), n, position)) {
+    if (streaming ? !WriteAllAtEnd(fd.Get(), static_cast<const char*>(bytes), n)
+                  : !PWriteAll(fd.Get(), static_cast<const char*>(bytes), n, position)) {
         Fail(message::kWriteFailed);
         return 0;
     }
@@ -357,7 +350,7 @@ int64_t ForkFile::GetSize() const
     if (mode == Mode::replacing)
         return size;
     struct stat info;
-    if (fd < 0 || fstat(fd, &info) != 0)
+    if (!fd.IsValid() || fstat(fd.Get(), &info) != 0)
         return 0;
     return info.st_size;
 }
@@ -367,14 +360,14 @@ void ForkFile::SetSize()
     if (streaming)
         return;
     if (mode == Mode::appending) {
-        if (ftruncate(fd, position) != 0)
+        if (ftruncate(fd.Get(), position) != 0)
             Fail(message::kWriteFailed);
         return;
     }
     if (mode != Mode::replacing)
         return;
     if (position < covered) {
-        if (ftruncate(fd, position) != 0) {
+        if (ftruncate(fd.Get(), position) != 0) {
             Fail(message::kWriteFailed);
             return;
         }
@@ -386,7 +379,7 @@ void ForkFile::SetSize()
 
 void ForkFile::Commit()
 {
-    if (!CopyOldBytes(size) || ftruncate(fd, size) != 0 || fsync(fd) != 0) {
+    if (!CopyOldBytes(size) || ftruncate(fd.Get(), size) != 0 || fsync(fd.Get()) != 0) {
         Fail(message::kWriteFailed);
         return;
     }
@@ -397,11 +390,9 @@ void ForkFile::Commit()
     temporary.clear();
     // The rename itself reaches the disk with the folder.
     std::string folder = target.substr(0, target.rfind('/') + 1);
-    int32_t folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        fsync(folderFd);
-        close(folderFd);
-    }
+    FileDescriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.IsValid())
+        (void)fsync(folderFd.Get());
 }
 
 void ForkFile::ReleaseWriteState(bool dropTemporary)
@@ -409,8 +400,8 @@ void ForkFile::ReleaseWriteState(bool dropTemporary)
     if (dropTemporary && !temporary.empty())
         unlink(temporary.c_str());
     temporary.clear();
-    CloseDescriptor(fd);
-    CloseDescriptor(oldFd);
+    fd = FileDescriptor();
+    oldFd = FileDescriptor();
     mode = Mode::closed;
 }
 
@@ -420,7 +411,7 @@ void ForkFile::Close()
     case Mode::closed:
         return;
     case Mode::reading:
-        CloseDescriptor(fd);
+        fd = FileDescriptor();
         mode = Mode::closed;
         return;
     case Mode::appending:
@@ -430,9 +421,7 @@ void ForkFile::Close()
         bool cancelled = !errorPendingAtOpen && IsErrorPending();
         // Nothing written and the length unchanged: the old file already is the result.
         bool unchanged = covered == 0 && size == sizeAtOpen && oldSize == sizeAtOpen;
-        if (unchanged && !failed)
-            SetEncodingAttribute(oldFd, utf8Text);
-        else if (!failed && !cancelled)
+        if (!unchanged && !failed && !cancelled)
             Commit();
         ReleaseWriteState(true);
         return;

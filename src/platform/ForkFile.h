@@ -1,25 +1,13 @@
+// ForkFile: the program's one implementation of reading, replacing and appending to files on disk.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "platform/FileDescriptor.h"
 #include "platform/FilePath.h"
 
 namespace vek {
-
-// The four-character codes of the old file system, kept in the record only: files here carry no type
-// or creator, so the codes never reach the disk.
-constexpr uint32_t FourCharCode(const char (&code)[5])
-{
-    return (uint32_t(uint8_t(code[0])) << 24) | (uint32_t(uint8_t(code[1])) << 16) |
-           (uint32_t(uint8_t(code[2])) << 8) | uint32_t(uint8_t(code[3]));
-}
-constexpr uint32_t kFileTypeText = FourCharCode("TEXT");
-constexpr uint32_t kFileTypeUtf8Text = FourCharCode("UTF8");
-
-// The extended attribute that marks a file as UTF-8 text, and its value. Set where the file system
-// keeps user attributes; elsewhere the mark is silently absent.
-constexpr const char* kTextEncodingAttribute = "user.com.apple.TextEncoding";
-constexpr const char* kUtf8EncodingValue = "UTF-8;134217984";
 
 // All byte-level file input and output: one open file, read or written at a current 64-bit position.
 //
@@ -28,8 +16,9 @@ constexpr const char* kUtf8EncodingValue = "UTF-8;134217984";
 // cancellation (the pending error set while the file was open) or Discard leave the old file exactly
 // as it was. As with the old in-place rewrite, bytes of an existing file beyond what was written stay
 // unless SetSize cuts them, so the temporary file takes old bytes as far as they are needed. A file
-// opened only to append at its end (the first write at the old end) is appended to in place, which
-// cannot harm what it held.
+// opened only to append at its end (the first write at the old end, or OpenForAppend) is appended to
+// in place, which cannot harm what it held. A device or a pipe (an error file named /dev/stderr, a
+// named pipe) is written as it is: replacing it would put a plain file in its place.
 //
 // Failures are reported through FilePath::ReportError: 603 folder missing, 605 cannot open or create,
 // 606 read failed, 607 write failed, 608 locked or no permission, 609 already open for writing. The
@@ -42,13 +31,6 @@ public:
     ForkFile(const ForkFile&) = delete;
     ForkFile& operator=(const ForkFile&) = delete;
 
-    // Set before opening for writing: marks the file as UTF-8 text (attribute set; type "TEXT" becomes
-    // "UTF8"). Opening for reading sets it from the file's attribute.
-    void SetUtf8Text(bool on) { utf8Text = on; }
-    bool IsUtf8Text() const { return utf8Text; }
-    void SetFileTypeAndCreator(uint32_t creatorCode, uint32_t typeCode);
-    uint32_t Type() const { return type; }
-    uint32_t Creator() const { return creator; }
     bool IsOpen() const { return mode != Mode::closed; }
     const FilePath& Path() const { return path; }
     // True after a write or the final replacement failed.
@@ -56,6 +38,8 @@ public:
 
     [[nodiscard]] bool OpenForRead(const FilePath& file);
     [[nodiscard]] bool OpenForWrite(const FilePath& file);
+    // Writes go on at the end of the file, in place and at once; a missing file is created.
+    [[nodiscard]] bool OpenForAppend(const FilePath& file);
     // Reading: closes. Writing: puts the new contents in place of the old file, unless a write failed
     // or the work was cancelled meanwhile (then the old file stays and the new bytes are dropped).
     void Close();
@@ -83,16 +67,15 @@ private:
     void ReleaseWriteState(bool dropTemporary);
     void Fail(int32_t code);
 
-    bool utf8Text = false;
-    uint32_t creator = 0;
-    uint32_t type = 0;
+    bool StartWriting(const FilePath& file);
+
     FilePath path;
     Mode mode = Mode::closed;
     bool failed = false;
     bool errorPendingAtOpen = false;
     bool streaming = false;  // writing a device or a pipe in place
-    int32_t fd = -1;       // reading: the file; replacing: the temporary file; appending: the target
-    int32_t oldFd = -1;    // replacing: the old file (read, and locked against a second writer)
+    FileDescriptor fd;     // reading: the file; replacing: the temporary file; appending: the target
+    FileDescriptor oldFd;  // replacing: the old file (read, and locked against a second writer)
     std::string target;    // the file to replace (links followed)
     std::string temporary;
     int64_t position = 0;

@@ -243,8 +243,6 @@ void PreferenceStore::Write()
     if (!folder.empty())
         MakeFolders(folder.substr(0, folder.size() - 1));
     ForkFile fork;
-    fork.SetUtf8Text(true);
-    fork.SetFileTypeAndCreator(0, kFileTypeText);
     if (!fork.OpenForWrite(file))
         return;
     if (fork.Write(text.data(), static_cast<int64_t>(text.size())) == static_cast<int64_t>(text.size()))

@@ -184,14 +184,24 @@ int64_t SocketReceiveAll(int32_t socket, void* buffer, int64_t length)
     return total;
 }
 
-int32_t SetSocketReceiveTimeout(int32_t socket, int32_t milliseconds)
+static int32_t SetSocketTimeout(int32_t socket, int option, int32_t milliseconds)
 {
     if (milliseconds < 0)
         milliseconds = 0;
     timeval limit{};
     limit.tv_sec = milliseconds / 1000;
     limit.tv_usec = (milliseconds % 1000) * 1000;
-    return setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0 ? 1 : 0;
+    return setsockopt(socket, SOL_SOCKET, option, &limit, sizeof limit) == 0 ? 1 : 0;
+}
+
+int32_t SetSocketReceiveTimeout(int32_t socket, int32_t milliseconds)
+{
+    return SetSocketTimeout(socket, SO_RCVTIMEO, milliseconds);
+}
+
+int32_t SetSocketSendTimeout(int32_t socket, int32_t milliseconds)
+{
+    return SetSocketTimeout(socket, SO_SNDTIMEO, milliseconds);
 }
 
 int32_t OpenUrlInBrowser(const char* url)

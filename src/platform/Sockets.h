@@ -56,6 +56,9 @@ int64_t SocketReceive(int32_t socket, void* buffer, int64_t length);
 int64_t SocketReceiveAll(int32_t socket, void* buffer, int64_t length);
 // Makes every receive on the socket give up after `milliseconds` (0: wait for ever). 1 on success.
 int32_t SetSocketReceiveTimeout(int32_t socket, int32_t milliseconds);
+// Makes every send, and a connect, on the socket give up after `milliseconds` (0: wait for ever). 1 on
+// success.
+int32_t SetSocketSendTimeout(int32_t socket, int32_t milliseconds);
 // Closes a socket descriptor (ignores −1).
 void CloseSocket(int32_t socket);
 

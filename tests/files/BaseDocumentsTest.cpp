@@ -21,6 +21,7 @@
 #include "model/Dimension.h"
 #include "platform/FileDialogs.h"
 #include "platform/FilePath.h"
+#include "platform/ForkByteFile.h"
 
 namespace vek {
 namespace {
@@ -55,7 +56,7 @@ protected:
     {
         for (Base* base : test::OpenBases())
             delete base;
-        RegisterByteFileMaker(nullptr);
+        RegisterPlatformFiles();  // undoes a failing file of the test
         ClearError();
     }
 
@@ -169,7 +170,7 @@ TEST_F(BaseDocumentsTest, ContainerFormatIsRefusedUntilItsWriterExists)
 }
 
 // Files whose writing fails or is cancelled after some blocks.
-class FailingWriteFile final : public PosixByteFile {
+class FailingWriteFile final : public ForkByteFile {
 public:
     explicit FailingWriteFile(bool cancel) : cancel(cancel) {}
     int64_t Write(const void* bytes, int64_t n) override
@@ -182,7 +183,7 @@ public:
             SetCancelledError();
         }
         written += n;
-        return PosixByteFile::Write(bytes, n);
+        return ForkByteFile::Write(bytes, n);
     }
     static constexpr int64_t kFailAfter = 30000;
 

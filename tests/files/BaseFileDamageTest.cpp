@@ -17,6 +17,7 @@
 #include "model/Dimension.h"
 #include "model/TimeScale.h"
 #include "platform/FilePath.h"
+#include "platform/ForkByteFile.h"
 
 
 namespace vek {
@@ -98,7 +99,7 @@ protected:
     void TearDown() override
     {
         bystander.reset();
-        RegisterByteFileMaker(nullptr);
+        RegisterPlatformFiles();  // undoes a failing file of the test
         ClearError();
     }
 
@@ -148,7 +149,7 @@ TEST_F(BaseFileDamageTest, DamagedImportLeavesTheOpenBaseAsItWas)
 }
 
 // A file whose reading fails half-way (the disk gives an error after some blocks).
-class FailingReadFile final : public PosixByteFile {
+class FailingReadFile final : public ForkByteFile {
 public:
     int64_t Read(void* buffer, int64_t n) override
     {
@@ -156,7 +157,7 @@ public:
             SetErrorCode(message::kReadFailed);
             return 0;
         }
-        int64_t got = PosixByteFile::Read(buffer, n < 4096 ? n : 4096);
+        int64_t got = ForkByteFile::Read(buffer, n < 4096 ? n : 4096);
         consumed += got;
         return got;
     }

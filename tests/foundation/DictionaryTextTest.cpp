@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
+#include "foundation/MemoryByteFile.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "foundation/TextIds.h"
@@ -62,19 +59,12 @@ TEST(DictionaryTextTest, ReadsLinesBack)
 
 TEST(DictionaryTextTest, SavesAndLoadsFiles)
 {
-    const char* base = std::getenv("TMPDIR");
-    std::string path = std::string(base != nullptr && base[0] != 0 ? base : "/tmp") + "/vek-dict-XXXXXX";
-    int fd = mkstemp(path.data());
-    ASSERT_GE(fd, 0);
-    close(fd);
+    std::string path = "/dictionary.txt";  // in memory (MemoryByteFile.h)
     Dictionary saved;
     for (int32_t i = 0; i < 500; ++i)
         ASSERT_TRUE(saved.SetInt(("key " + std::to_string(i)).c_str(), i * 3));
     ASSERT_TRUE(saved.SaveToFile(path.c_str()));
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    EXPECT_EQ(bytes.str().rfind("\xEF\xBB\xBFkey 0\t0\r", 0), 0u);
+    EXPECT_EQ(MemoryFiles().Get(path).value_or("").rfind("\xEF\xBB\xBFkey 0\t0\r", 0), 0u);
 
     Dictionary loaded;
     ASSERT_TRUE(loaded.LoadFromFile(path.c_str()));
@@ -86,7 +76,7 @@ TEST(DictionaryTextTest, SavesAndLoadsFiles)
         EXPECT_EQ(std::string(key.CStr()), "key " + std::to_string(i));
         EXPECT_EQ(std::string(value.CStr()), std::to_string(i * 3));
     }
-    unlink(path.c_str());
+    MemoryFiles().Remove(path);
     EXPECT_FALSE(loaded.LoadFromFile(path.c_str()));
     EXPECT_EQ(GetPendingError().message.code, message::kCannotOpen);
     ClearError();

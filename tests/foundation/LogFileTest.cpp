@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "foundation/LocalizedText.h"
+#include "foundation/MemoryByteFile.h"
 #include "foundation/PendingError.h"
 #include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
@@ -18,8 +15,6 @@
 
 namespace vek {
 namespace {
-
-namespace fs = std::filesystem;
 
 const std::string kBom = "\xEF\xBB\xBF";
 // Shapes of lines: "#" stands for any digit, "?" for any one byte, every other byte for itself.
@@ -37,36 +32,24 @@ bool HasShape(const std::string& line, const std::string& shape)
     return true;
 }
 
+// The logs are written to the in-memory files (MemoryByteFile.h), emptied after each test.
 class LogFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "vek-logfile-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        path = (folder / "run.log").string();
         ClearError();
         SetUiLanguage(0);
     }
     void TearDown() override
     {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        MemoryFiles().Clear();
         ClearError();
         SetUiLanguage(0);
     }
 
-    static std::string Read(const std::string& file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-    static void Write(const std::string& file, const std::string& content)
-    {
-        std::ofstream(file, std::ios::binary) << content;
-    }
+    static std::string Read(const std::string& file) { return MemoryFiles().Get(file).value_or(""); }
+    static bool Exists(const std::string& file) { return MemoryFiles().Get(file).has_value(); }
+    static void Write(const std::string& file, const std::string& content) { MemoryFiles().Put(file, content); }
     // The lines of a log without its byte-order mark.
     static std::vector<std::string> Lines(std::string content)
     {
@@ -84,8 +67,8 @@ protected:
         EXPECT_TRUE(HasShape(line, shape)) << "line:  " << line << "\nshape: " << shape;
     }
 
-    fs::path folder;
-    std::string path;
+    std::string folder = "/logs/";
+    std::string path = folder + "run.log";
 };
 
 TEST_F(LogFileTest, EntriesAreIndentedTwoBlanksPerLevelAndShapedByFlags)
@@ -199,19 +182,19 @@ TEST_F(LogFileTest, LogWithoutEntriesEmptiesTheOldFileUnlessAppending)
         EXPECT_EQ(Read(path), c.expected);
     }
     // A missing file is not created.
-    std::string missing = (folder / "never.log").string();
+    std::string missing = folder + "never.log";
     { LogFileHandler log(missing, false); }
-    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_FALSE(Exists(missing));
 }
 
 TEST_F(LogFileTest, FileStaysOpenBetweenEntries)
 {
     LogFileHandler log(path, false);
     log.WriteEntry("first", 0);
-    std::string moved = (folder / "moved.log").string();
-    fs::rename(path, moved);
+    std::string moved = folder + "moved.log";
+    ASSERT_TRUE(MemoryFiles().Rename(path, moved));
     log.WriteEntry("second", 0);
-    EXPECT_FALSE(fs::exists(path)) << "the log was opened again";
+    EXPECT_FALSE(Exists(path)) << "the log was opened again";
     std::vector<std::string> lines = Lines(Read(moved));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[2], "second");
@@ -251,7 +234,7 @@ TEST_F(LogFileTest, MessagesAreLoggedWithTheLabelAndPassedOn)
 
 TEST_F(LogFileTest, WritingKeepsTheCallersPendingErrorAlsoWhenTheFileCannotBeOpened)
 {
-    const std::string unreachable = (folder / "no such folder" / "x.log").string();
+    const std::string unreachable = folder + "a folder/";  // names no file
     for (const std::string& file : {path, unreachable}) {
         SCOPED_TRACE(file);
         SetErrorCode(message::kWriteFailed);
@@ -266,7 +249,7 @@ TEST_F(LogFileTest, WritingKeepsTheCallersPendingErrorAlsoWhenTheFileCannotBeOpe
         EXPECT_STREQ(GetPendingError().message.texts[0], "data.vek");
         ClearError();
     }
-    EXPECT_FALSE(fs::exists(unreachable));
+    EXPECT_FALSE(Exists(unreachable));
 }
 
 TEST_F(LogFileTest, EmptyPathWritesNothing)
@@ -274,7 +257,7 @@ TEST_F(LogFileTest, EmptyPathWritesNothing)
     LogFileHandler log("", false);
     log.WriteEntry("entry", kLogIndentAfter);
     EXPECT_EQ(log.Indent(), 0);
-    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(MemoryFiles().FileCount(), 0);
 }
 
 TEST_F(LogFileTest, ElapsedTimeWording)

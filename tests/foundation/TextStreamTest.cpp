@@ -2,18 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdlib>
-#include <dirent.h>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 #include "foundation/BlockAllocator.h"
 #include "foundation/CodePages.h"
+#include "foundation/MemoryByteFile.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "foundation/TextIds.h"
@@ -22,55 +16,20 @@
 namespace vek {
 namespace {
 
-// A folder of its own under $TMPDIR for each test, removed with its files afterwards.
+// The streams over the in-memory files (MemoryByteFile.h), emptied after each test; the same streams
+// over the platform's files are tested in tests/platform/ForkByteFileTest.cpp.
 class TextStreamTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && base[0] != 0 ? base : "/tmp") + "/vek-streams-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        ClearError();
-    }
+    void SetUp() override { ClearError(); }
     void TearDown() override
     {
-        for (const std::string& name : FolderEntries())
-            unlink((folder + "/" + name).c_str());
-        rmdir(folder.c_str());
+        MemoryFiles().Clear();
         ClearError();
     }
 
-    std::string PathOf(const char* name) const { return folder + "/" + name; }
-
-    std::vector<std::string> FolderEntries() const
-    {
-        std::vector<std::string> names;
-        if (DIR* dir = opendir(folder.c_str())) {
-            while (dirent* entry = readdir(dir)) {
-                std::string name = entry->d_name;
-                if (name != "." && name != "..")
-                    names.push_back(name);
-            }
-            closedir(dir);
-        }
-        return names;
-    }
-
-    static std::string Contents(const std::string& path)
-    {
-        std::ifstream file(path, std::ios::binary);
-        std::stringstream bytes;
-        bytes << file.rdbuf();
-        return bytes.str();
-    }
-
-    static void Put(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-
-    std::string folder;
+    static std::string PathOf(const char* name) { return std::string("/streams/") + name; }
+    static std::string Contents(const std::string& path) { return MemoryFiles().Get(path).value_or(""); }
+    static void Put(const std::string& path, const std::string& bytes) { MemoryFiles().Put(path, bytes); }
 };
 
 std::vector<std::string> LinesOf(FileTextReader& reader)
@@ -142,16 +101,8 @@ TEST_F(TextStreamTest, AFailedWriteLeavesTheOldFile)
 {
     std::string path = PathOf("keep.txt");
     Put(path, "old contents");
-    // The file size limit makes the temporary file's writes fail midway.
-    struct sigaction ignore {};
-    struct sigaction previous {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 20000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    // The capacity makes the new contents' writes fail midway, as a full disk does.
+    MemoryFiles().SetCapacity(20000);
     bool closed;
     {
         FileTextWriter writer;
@@ -160,12 +111,10 @@ TEST_F(TextStreamTest, AFailedWriteLeavesTheOldFile)
             writer.WriteLine("a line of the new contents that will not all fit");
         closed = writer.Close();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &previous, nullptr);
     EXPECT_FALSE(closed);
     EXPECT_EQ(GetPendingError().message.code, message::kWriteFailed);
     EXPECT_EQ(Contents(path), "old contents");
-    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"keep.txt"});  // no temporary file left
+    EXPECT_EQ(MemoryFiles().FileCount(), 1);
 }
 
 TEST_F(TextStreamTest, ACancelledWriteLeavesTheOldFile)
@@ -188,7 +137,7 @@ TEST_F(TextStreamTest, OpeningAMissingFileReportsIt)
     EXPECT_FALSE(reader.ReadLine());
     ClearError();
     FileTextWriter writer;
-    EXPECT_FALSE(writer.Open(PathOf("no/such/folder.txt").c_str()));
+    EXPECT_FALSE(writer.Open(PathOf("a folder/").c_str()));
     EXPECT_NE(GetPendingError().message.code, 0);
     writer.PutText("dropped");
     EXPECT_TRUE(writer.Close());

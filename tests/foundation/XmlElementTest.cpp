@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "foundation/MemoryByteFile.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "foundation/TextReader.h"
@@ -34,31 +31,18 @@ std::string Written(const XmlElement& element)
     return std::string(writer.BufferedBytes());
 }
 
+// The files are in memory (MemoryByteFile.h).
 class XmlFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* base = std::getenv("TMPDIR");
-        path = std::string(base != nullptr && base[0] != 0 ? base : "/tmp") + "/vek-xml-XXXXXX";
-        int fd = mkstemp(path.data());
-        ASSERT_GE(fd, 0);
-        close(fd);
-    }
     void TearDown() override
     {
-        unlink(path.c_str());
+        MemoryFiles().Clear();
         ClearError();
     }
-    void Put(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-    std::string Contents() const
-    {
-        std::ifstream file(path, std::ios::binary);
-        std::stringstream bytes;
-        bytes << file.rdbuf();
-        return bytes.str();
-    }
+    void Put(const std::string& bytes) { MemoryFiles().Put(path, bytes); }
+    std::string Contents() const { return MemoryFiles().Get(path).value_or(""); }
 
-    std::string path;
+    std::string path = "/xml/tree.xml";
 };
 
 TEST(XmlElementTest, ChildrenAndTheirCircularPreviousLinks)

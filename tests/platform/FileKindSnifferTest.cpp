@@ -6,7 +6,6 @@
 #include "foundation/PendingError.h"
 #include "foundation/TextIds.h"
 #include "platform/FilePath.h"
-#include "platform/ForkFile.h"
 
 namespace vek {
 namespace {
@@ -19,47 +18,42 @@ TEST(FileKindSnifferTest, TellsEveryKnownKind)
     struct Case {
         const char* name;
         std::string bytes;
-        uint32_t type;
-        uint32_t creator;
         uint32_t expected;
     };
     const std::string nineLines = "1\r2\r3\r4\r5\r6\r7\r8\r";
     const Case cases[] = {
-        {"empty.dat", "", 0, 0, 0},
-        {"empty.txt", "", 0, 0, kFileKindText},
-        {"plain.dat", "hello", 0, 0, plain},
-        {"NOTES.TXT", "hello", 0, 0, plain | kFileKindText},
-        {"typed", "hello", kFileTypeText, 0, plain | kFileKindText},
-        {"typed-utf8", "hello", kFileTypeUtf8Text, 0, plain | kFileKindText},
-        {"program", "\x7f" "ELF", FourCharCode("APPL"), 0, kFileKindNotEmpty},
-        {"finder", "x", 0, FourCharCode("MACS"), kFileKindNotEmpty},
-        {"container.vek", "##Uxe\x01\x02", 0, 0, plain | kFileKindContainer},
-        {"binary.vek", std::string("\x05\x13Uxe\x00\x01", 7), 0, 0, plain | kFileKindContainer},
-        {"old.vek", "\xA5\xA5\xA5Uxe\x01", 0, 0, plain | kFileKindOldContainer},
-        {"base.vkx", "##VEK-Text\t250101\r##Dimensions\r", 0, 0, plain | kFileKindBaseText},
-        {"lower.vkx", "\n\n##vek-text\t250101\n", 0, 0, plain | kFileKindBaseText},
-        {"bullets-utf8.vkx", "\xE2\x80\xA2\xE2\x80\xA2\xE2\x80\xA2VEK-Text\r", 0, 0, plain | kFileKindBulletText},
-        {"bullets-mac.vkx", "\xA5\xA5\xA5vek-text\rx\xE9\r", 0, 0, plain | kFileKindBulletText},
-        {"utf16.vkx", std::string("\xFF\xFE#\0#\0V\0E\0K\0-\0T\0e\0x\0t\0\r\0", 24), 0, 0, plain | kFileKindBaseText},
-        {"export.si", "#FLAGGA 0\r\n#PROGRAM \"x\" 1\r\n#SIETYP 4\r\n", 0, 0, plain | kFileKindSie},
-        {"late.si", nineLines + "#SIETYP 4\r", 0, 0, plain | kFileKindSie},
-        {"too-late.si", nineLines + "9\r#SIETYP 4\r", 0, 0, plain},
+        {"empty.dat", "", 0},
+        {"empty.txt", "", kFileKindText},
+        {"plain.dat", "hello", plain},
+        {"NOTES.TXT", "hello", plain | kFileKindText},
+        {"program", "\x7f" "ELF", plain},
+        {"container.vek", "##Uxe\x01\x02", plain | kFileKindContainer},
+        {"binary.vek", std::string("\x05\x13Uxe\x00\x01", 7), plain | kFileKindContainer},
+        {"old.vek", "\xA5\xA5\xA5Uxe\x01", plain | kFileKindOldContainer},
+        {"base.vkx", "##VEK-Text\t250101\r##Dimensions\r", plain | kFileKindBaseText},
+        {"lower.vkx", "\n\n##vek-text\t250101\n", plain | kFileKindBaseText},
+        {"bullets-utf8.vkx", "\xE2\x80\xA2\xE2\x80\xA2\xE2\x80\xA2VEK-Text\r", plain | kFileKindBulletText},
+        {"bullets-mac.vkx", "\xA5\xA5\xA5vek-text\rx\xE9\r", plain | kFileKindBulletText},
+        {"utf16.vkx", std::string("\xFF\xFE#\0#\0V\0E\0K\0-\0T\0e\0x\0t\0\r\0", 24), plain | kFileKindBaseText},
+        {"export.si", "#FLAGGA 0\r\n#PROGRAM \"x\" 1\r\n#SIETYP 4\r\n", plain | kFileKindSie},
+        {"late.si", nineLines + "#SIETYP 4\r", plain | kFileKindSie},
+        {"too-late.si", nineLines + "9\r#SIETYP 4\r", plain},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ClearError();
         FilePath path;
         path.SetPath(folder.Write(c.name, c.bytes));
-        EXPECT_EQ(SniffFileFlags(path, c.type, c.creator), c.expected);
+        EXPECT_EQ(SniffFileFlags(path), c.expected);
         EXPECT_FALSE(IsErrorPending());
     }
     FilePath base;
     base.SetPath(folder.Path("base.vkx"));
-    EXPECT_TRUE(SniffFileKind(base, 0, 0, kFileKindsBaseAndInterchange));
-    EXPECT_FALSE(SniffFileKind(base, 0, 0, kFileKindsText));
+    EXPECT_TRUE(SniffFileKind(base, kFileKindsBaseAndInterchange));
+    EXPECT_FALSE(SniffFileKind(base, kFileKindsText));
     FilePath missing;
     missing.SetPath(folder.Path("missing.vkx"));
-    EXPECT_EQ(SniffFileFlags(missing, 0, 0), 0u);
+    EXPECT_EQ(SniffFileFlags(missing), 0u);
     EXPECT_EQ(GetPendingError().message.code, message::kCannotOpen);
     ClearError();
 }

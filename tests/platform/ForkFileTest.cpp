@@ -7,7 +7,6 @@
 #include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "TestFolder.h"
@@ -29,23 +28,15 @@ protected:
         return path;
     }
     // Writes the text from the start of the file; `cut` sets the size at the end of it.
-    void WriteText(std::string_view name, std::string_view text, bool cut, bool utf8 = false)
+    void WriteText(std::string_view name, std::string_view text, bool cut)
     {
         ForkFile file;
-        file.SetUtf8Text(utf8);
-        file.SetFileTypeAndCreator(0, kFileTypeText);
         ASSERT_TRUE(file.OpenForWrite(PathOf(name)));
         EXPECT_EQ(file.Write(text.data(), static_cast<int64_t>(text.size())), static_cast<int64_t>(text.size()));
         if (cut)
             file.SetSize();
         file.Close();
     }
-    bool FolderKeepsAttributes()
-    {
-        std::string probe = folder.Write("probe", "x");
-        return setxattr(probe.c_str(), kTextEncodingAttribute, "1", 1, 0) == 0;
-    }
-
     TestFolder folder;
 };
 
@@ -140,33 +131,6 @@ TEST_F(ForkFileTest, OpeningWithoutChangesLeavesTheFile)
         file.SetSize();
     }
     EXPECT_EQ(folder.Read("same.txt"), std::string(8, '\0'));
-}
-
-TEST_F(ForkFileTest, TextEncodingAttribute)
-{
-    if (!FolderKeepsAttributes())
-        GTEST_SKIP() << "the file system keeps no user attributes";
-    WriteText("u.txt", "text", true, true);
-    char value[64] = {};
-    ssize_t length = getxattr(folder.Path("u.txt").c_str(), kTextEncodingAttribute, value, sizeof value);
-    EXPECT_EQ(std::string(value, length > 0 ? static_cast<size_t>(length) : 0), "UTF-8;134217984");
-    {
-        ForkFile file;
-        file.SetFileTypeAndCreator(0, kFileTypeText);
-        file.SetUtf8Text(true);
-        ASSERT_TRUE(file.OpenForWrite(PathOf("v.txt")));
-        EXPECT_EQ(file.Type(), kFileTypeUtf8Text);
-        file.Close();
-        ASSERT_TRUE(file.OpenForRead(PathOf("u.txt")));
-        EXPECT_TRUE(file.IsUtf8Text());
-        file.Close();
-    }
-    // Written again as another encoding: the mark goes, also when the file is appended to.
-    WriteText("u.txt", "mac", true, false);
-    EXPECT_LT(getxattr(folder.Path("u.txt").c_str(), kTextEncodingAttribute, value, sizeof value), 0);
-    ForkFile file;
-    ASSERT_TRUE(file.OpenForRead(PathOf("u.txt")));
-    EXPECT_FALSE(file.IsUtf8Text());
 }
 
 // A write that fails midway (here: the file-size limit of the process) leaves the old file as it was.

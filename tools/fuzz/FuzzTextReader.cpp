@@ -27,7 +27,6 @@ int64_t fileSize = 0;
 class MemoryFile final : public ByteFile {
 public:
     explicit MemoryFile(int64_t step) : step(step) {}
-    void SetUtf8Text(bool) override {}
     bool OpenForRead(const char*) override { return open = true; }
     bool OpenForWrite(const char*) override { return false; }
     bool OpenForAppend(const char*) override { return false; }
@@ -51,6 +50,7 @@ public:
     int64_t GetPosition() const override { return position; }
     void SetPosition(int64_t offset) override { position = offset < 0 ? 0 : offset; }
     void SetSize() override {}
+    ByteFileStatus StatusOf(const char*) const override { return {ByteFileKind::regular, fileSize}; }
 
 private:
     int64_t step;

@@ -1,13 +1,15 @@
+// HttpGet: fetching a URL over HTTP/1.0, through the platform's sockets.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/Sockets.h"
 
 namespace vek {
 
 class String;
 
-// The connection an HTTP GET runs over. The library cannot reach the platform layer's sockets, so it
-// states what it needs; PosixHttpTransport below is the plain TCP implementation.
+// The connection an HTTP GET runs over; SocketHttpTransport below is the TCP one, tests give their own.
 class HttpTransport {
 public:
     virtual ~HttpTransport();
@@ -20,16 +22,17 @@ public:
     virtual void Close() = 0;
 };
 
-// IPv4 TCP through POSIX sockets. Sends never raise SIGPIPE. Every receive and send gives up after
-// the time-out, so a server that stops answering cannot hold the caller for ever.
-class PosixHttpTransport : public HttpTransport {
+// IPv4 TCP through the platform's sockets (Sockets.h). Sends never raise SIGPIPE. Connecting, every
+// receive and every send give up after the time-out, so a server that stops answering cannot hold the
+// caller for ever.
+class SocketHttpTransport final : public HttpTransport {
 public:
     static constexpr int32_t kDefaultTimeoutMs = 30000;
 
-    explicit PosixHttpTransport(int32_t timeoutMs = kDefaultTimeoutMs) : timeoutMs(timeoutMs) {}
-    ~PosixHttpTransport() override;
-    PosixHttpTransport(const PosixHttpTransport&) = delete;
-    PosixHttpTransport& operator=(const PosixHttpTransport&) = delete;
+    explicit SocketHttpTransport(int32_t timeoutMs = kDefaultTimeoutMs) : timeoutMs(timeoutMs) {}
+    ~SocketHttpTransport() override;
+    SocketHttpTransport(const SocketHttpTransport&) = delete;
+    SocketHttpTransport& operator=(const SocketHttpTransport&) = delete;
 
     [[nodiscard]] bool Connect(const char* host, int32_t port) override;
     [[nodiscard]] bool SendAll(const char* bytes, int64_t n) override;
@@ -37,12 +40,9 @@ public:
     void Close() override;
 
 private:
-    int32_t socket = -1;
+    SocketHandle socket;
     int32_t timeoutMs;
 };
-
-// A connected TCP socket to the host and port, or -1 (nothing stays open on failure).
-int32_t ConnectTcp(const char* host, int32_t port);
 
 // Appends the name, ": ", the value and CR LF.
 void AppendHeaderLine(String& request, const char* name, const char* value);

@@ -1,3 +1,4 @@
+// FileDescriptor: the owner of one POSIX file descriptor.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "foundation/HttpGet.h"
+#include "platform/HttpGet.h"
 
 #include <gtest/gtest.h>
 
@@ -114,7 +114,8 @@ TEST(HttpGetTest, FailuresGiveAnEmptyResult)
     result.AssignCStr("stale");
     HttpGet(result, ("127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/").c_str());
     EXPECT_STREQ(result.CStr(), "");
-    EXPECT_EQ(ConnectTcp("127.0.0.1", ntohs(address.sin_port)), -1);
+    SocketHttpTransport transport;
+    EXPECT_FALSE(transport.Connect("127.0.0.1", ntohs(address.sin_port)));
     result.AssignCStr("stale");
     HttpGet(result, "http://bad host/");
     EXPECT_STREQ(result.CStr(), "");
@@ -123,7 +124,7 @@ TEST(HttpGetTest, FailuresGiveAnEmptyResult)
 TEST(HttpGetTest, ASilentServerTimesOut)
 {
     LoopbackServer server("", 3000);
-    PosixHttpTransport transport(200);
+    SocketHttpTransport transport(200);
     String result;
     auto start = std::chrono::steady_clock::now();
     HttpGet(result, ("127.0.0.1:" + std::to_string(server.port) + "/").c_str(), transport);

@@ -1,120 +1,52 @@
-#include "foundation/HttpGet.h"
+#include "platform/HttpGet.h"
 
-#include <cerrno>
 #include <cstring>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
+#include <utility>
 
 #include "foundation/CString.h"
 #include "foundation/String.h"
 
 namespace vek {
 
-namespace {
-
-constexpr int32_t kDefaultHttpPort = 80;
-constexpr int32_t kReceiveChunk = 4096;
-constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2)";
-
-void SetTimeouts(int32_t socket, int32_t milliseconds)
-{
-    timeval limit{};
-    limit.tv_sec = milliseconds / 1000;
-    limit.tv_usec = (milliseconds % 1000) * 1000;
-    (void)setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    (void)setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-}
-
-int32_t ConnectWithTimeout(const char* host, int32_t port, int32_t timeoutMs)
-{
-    if (host == nullptr || host[0] == 0 || port < 1 || port > 65535)
-        return -1;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr)
-        return -1;
-    int32_t connected = -1;
-    for (addrinfo* entry = found; entry != nullptr && connected < 0; entry = entry->ai_next) {
-        int32_t socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (socket < 0)
-            break;
-        if (timeoutMs > 0)
-            SetTimeouts(socket, timeoutMs);
-        sockaddr_in address;
-        std::memcpy(&address, entry->ai_addr, sizeof address);
-        address.sin_port = htons(uint16_t(port));
-        int result;
-        do
-            result = connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-        while (result != 0 && errno == EINTR);
-        if (result == 0)
-            connected = socket;
-        else
-            close(socket);
-    }
-    freeaddrinfo(found);
-    return connected;
-}
-
-}  // namespace
+static constexpr int32_t kDefaultHttpPort = 80;
+static constexpr int32_t kReceiveChunk = 4096;
+static constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2)";
 
 HttpTransport::~HttpTransport() = default;
 
-PosixHttpTransport::~PosixHttpTransport()
+SocketHttpTransport::~SocketHttpTransport() = default;
+
+bool SocketHttpTransport::Connect(const char* host, int32_t port)
 {
     Close();
-}
-
-bool PosixHttpTransport::Connect(const char* host, int32_t port)
-{
-    Close();
-    socket = ConnectWithTimeout(host, port, timeoutMs);
-    return socket >= 0;
-}
-
-bool PosixHttpTransport::SendAll(const char* bytes, int64_t n)
-{
-    if (socket < 0)
+    if (host == nullptr || host[0] == 0 || port < 1 || port > 65535)
         return false;
-    int64_t done = 0;
-    while (done < n) {
-        ssize_t sent = send(socket, bytes + done, size_t(n - done), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return false;
-        done += sent;
-    }
+    SocketHandle fresh(CreateSocket());
+    if (!fresh.IsValid())
+        return false;
+    // The send time-out bounds the connect as well.
+    if (timeoutMs > 0 &&
+        (SetSocketReceiveTimeout(fresh.Get(), timeoutMs) != 1 || SetSocketSendTimeout(fresh.Get(), timeoutMs) != 1))
+        return false;
+    if (ConnectToHost(fresh.Get(), host, port) != 1)
+        return false;
+    socket = std::move(fresh);
     return true;
 }
 
-int64_t PosixHttpTransport::Receive(char* buffer, int64_t n)
+bool SocketHttpTransport::SendAll(const char* bytes, int64_t n)
 {
-    if (socket < 0)
-        return -1;
-    for (;;) {
-        ssize_t got = recv(socket, buffer, size_t(n), 0);
-        if (got < 0 && errno == EINTR)
-            continue;
-        return got;
-    }
+    return socket.IsValid() && SocketSend(socket.Get(), bytes, n) == n;
 }
 
-void PosixHttpTransport::Close()
+int64_t SocketHttpTransport::Receive(char* buffer, int64_t n)
 {
-    if (socket >= 0)
-        close(socket);
-    socket = -1;
+    return socket.IsValid() ? SocketReceive(socket.Get(), buffer, n) : -1;
 }
 
-int32_t ConnectTcp(const char* host, int32_t port)
+void SocketHttpTransport::Close()
 {
-    return ConnectWithTimeout(host, port, 0);
+    socket.Reset();
 }
 
 void AppendHeaderLine(String& request, const char* name, const char* value)
@@ -206,7 +138,7 @@ void HttpGet(String& result, const char* url, HttpTransport& transport)
 
 void HttpGet(String& result, const char* url)
 {
-    PosixHttpTransport transport;
+    SocketHttpTransport transport;
     HttpGet(result, url, transport);
 }
 

@@ -1,4 +1,4 @@
-#include "foundation/FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 
 #include <unistd.h>
 
