@@ -9,6 +9,7 @@
 #include "foundation/NumberSeries.h"
 #include "foundation/String.h"
 #include "foundation/Utf8.h"
+#include "startup/StartServices.h"
 
 #include <cstdio>
 #include <cstring>
@@ -74,6 +75,7 @@ struct WordList {
 
 int main(int argc, char** argv)
 {
+    vek::StartServices();
     if (argc != 2) {
         std::fprintf(stderr, "usage: vek-words FILE\n");
         return 2;

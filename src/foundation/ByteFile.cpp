@@ -1,6 +1,5 @@
 #include "foundation/ByteFile.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -28,8 +27,6 @@ constexpr const char* kUtf8Attribute = "user.com.apple.TextEncoding";
 constexpr const char* kUtf8AttributeValue = "UTF-8;134217984";
 constexpr char kTemporaryPattern[] = ".vek-save-XXXXXX";
 
-std::atomic<ByteFileMaker> registeredMaker{nullptr};
-
 int32_t OpenErrorMessage(int error)
 {
     return error == EACCES || error == EPERM || error == EROFS ? kByteFileLocked : kByteFileCannotOpen;
@@ -54,16 +51,20 @@ std::string ResolvedTarget(const char* path)
 
 ByteFile::~ByteFile() = default;
 
-void RegisterByteFileMaker(ByteFileMaker maker)
+static std::unique_ptr<ByteFile> MakePosixByteFile()
 {
-    registeredMaker.store(maker);
+    return std::unique_ptr<ByteFile>(new (std::nothrow) PosixByteFile());
+}
+
+template <>
+ByteFileMaker& Service<ByteFileMaker>::Headless()
+{
+    return MakePosixByteFile;
 }
 
 std::unique_ptr<ByteFile> NewByteFile()
 {
-    if (ByteFileMaker maker = registeredMaker.load())
-        return maker();
-    return std::unique_ptr<ByteFile>(new (std::nothrow) PosixByteFile());
+    return Service<ByteFileMaker>::Get()();
 }
 
 PosixByteFile::~PosixByteFile()

@@ -4,11 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "foundation/Service.h"
+
 namespace vek {
 
 // What the text streams need of a file: one open file, read or written at a current 64-bit position.
 // The library cannot reach the platform layer's files, so it states the need here; the platform's
-// file class can implement it and register itself (RegisterByteFileMaker), and until then the small
+// file class can implement it and register its maker (Service<ByteFileMaker>), and until then the small
 // POSIX implementation below serves.
 //
 // Promises every implementation keeps:
@@ -54,10 +56,13 @@ public:
     virtual void SetSize() = 0;
 };
 
-using ByteFileMaker = std::unique_ptr<ByteFile> (*)();
+// Makes a new, closed file; null when memory runs short. The maker of the files the text streams use
+// is a service (Service<ByteFileMaker>, registered as a function pointer); the headless maker makes
+// POSIX files.
+using ByteFileMaker = std::unique_ptr<ByteFile>();
+template <>
+ByteFileMaker& Service<ByteFileMaker>::Headless();
 
-// Registers the maker of the files the text streams use (null returns to the POSIX files).
-void RegisterByteFileMaker(ByteFileMaker maker);
 // A new, closed file from the registered maker; null when memory runs short.
 std::unique_ptr<ByteFile> NewByteFile();
 

@@ -5,11 +5,11 @@
 
 #include <cstring>
 
+#include "foundation/Clock.h"
 #include "foundation/DateTime.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/NumberFormat.h"
 #include "foundation/PendingError.h"
-#include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
 
 namespace vek {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "foundation/PlatformUtilities.h"
+#include "foundation/Clock.h"
 #include "foundation/String.h"
 
 namespace vek {

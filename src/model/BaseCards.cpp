@@ -6,8 +6,8 @@
 
 #include "foundation/BitSet.h"
 #include "foundation/BlockAllocator.h"
+#include "foundation/DebugText.h"
 #include "foundation/PendingError.h"
-#include "foundation/PlatformUtilities.h"
 
 namespace vek {
 

@@ -119,7 +119,7 @@ int32_t Base::GetFieldCaptionWidth(int32_t code, int32_t minimum) const
 {
     String caption;
     GetFieldCaption(code, caption);
-    int32_t width = CurrentModelServices().MeasureTextWidth(caption.CStr(), caption.Length());
+    int32_t width = Service<ModelServices>::Get().MeasureTextWidth(caption.CStr(), caption.Length());
     return std::max(width, minimum);
 }
 
@@ -262,7 +262,7 @@ void Base::OpenInfoWindow(int32_t flags)
         infoWindow->Activate(flags);
         return;
     }
-    BaseWindowLink* window = CurrentModelServices().OpenBaseInfoWindow(*this, flags);
+    BaseWindowLink* window = Service<ModelServices>::Get().OpenBaseInfoWindow(*this, flags);
     if (window != nullptr && (flags & (1 | 8)) == 0)
         infoWindow = window;
 }
@@ -304,7 +304,7 @@ DimensionImportSetupBase* Base::GetDimensionImportSetup(int32_t d)
         return nullptr;
     auto& setup = dimensionImportSetups[size_t(d)];
     if (!setup)
-        setup = CurrentModelServices().NewDimensionImportSetup(*this, d);
+        setup = Service<ModelServices>::Get().NewDimensionImportSetup(*this, d);
     return setup.get();
 }
 
@@ -345,7 +345,7 @@ void Base::SetupDimensionOrder()
 
 void Base::EnableBaseMenus()
 {
-    CurrentModelServices().EnableBaseMenus(*this, modified);
+    Service<ModelServices>::Get().EnableBaseMenus(*this, modified);
 }
 
 // --- Dimensions ------------------------------------------------------------------------------------

@@ -31,7 +31,6 @@ protected:
     {
         for (Base* base : test::OpenBases())
             delete base;
-        RegisterByteFileMaker(nullptr);
         ClearError();
     }
 
@@ -181,8 +180,9 @@ TEST_F(BaseDocumentsTest, FailedOrCancelledSaveLeavesTheOldFile)
     std::string before = folder.Read("keep.vkx");
     for (bool cancel : {false, true}) {
         SCOPED_TRACE(cancel ? "cancelled" : "failed");
-        RegisterByteFileMaker(cancel ? []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(true); }
-                                     : []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(false); });
+        ScopedService<ByteFileMaker> failing(
+            cancel ? []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(true); }
+                   : []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(false); });
         base->SetModified(true);
         EXPECT_FALSE(SaveBase(*base));
         EXPECT_EQ(GetPendingError().message.code, cancel ? kMessageCancelled : kMessageWriteFailed);

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Clock.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/PendingError.h"
-#include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
 
 namespace vek {

@@ -17,7 +17,6 @@ protected:
     }
     void TearDown() override
     {
-        RegisterByteFileMaker(nullptr);
         ClearError();
     }
     TestFolder folder;
