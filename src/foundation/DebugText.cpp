@@ -1,6 +1,10 @@
 #include "foundation/DebugText.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "foundation/Assert.h"
 
 #include "foundation/Utf8.h"
 
@@ -31,6 +35,14 @@ void DebugMessage(const char* text)
     MakeDebugText(text, converted);
     std::fwrite(converted + 1, 1, converted[0], stderr);
     std::fputc('\n', stderr);
+}
+
+void AssertionFailed(const char* condition, const char* file, int line)
+{
+    std::string text = std::string("Assertion failed: ") + condition + " (" + file + ":" + std::to_string(line) + ")";
+    DebugMessage(text.c_str());
+    std::fflush(stderr);
+    std::abort();
 }
 
 }  // namespace vek

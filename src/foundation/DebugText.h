@@ -5,7 +5,7 @@
 
 namespace vek {
 
-// The program's diagnostic output, on stderr: the text as at most 250 characters of plain ASCII
+// The program's diagnostic output (also the assertions' of Assert.h), on stderr: the text as at most 250 characters of plain ASCII
 // ("Ä", "Ö", "ä", "ö" become "A", "O", "a", "o", any other character above 127 becomes ".").
 void DebugMessage(const char* text);
 // The converted text as a length-byte string: out[0] the length, then the bytes (251 bytes at most).

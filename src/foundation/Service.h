@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "foundation/Assert.h"
+
 namespace vek {
 
 // A process-wide service whose interface T a lower layer declares and a higher layer implements (the
@@ -44,13 +46,23 @@ private:
 template <class T>
 class ScopedService {
 public:
-    explicit ScopedService(T* replacement) : previous(Service<T>::Registered()) { Service<T>::Register(replacement); }
-    ~ScopedService() { Service<T>::Register(previous); }
+    explicit ScopedService(T* replacement) : previous(Service<T>::Registered()), replacement(replacement)
+    {
+        Service<T>::Register(replacement);
+    }
+    ~ScopedService()
+    {
+        // Replacements end in the reverse order of their start; otherwise this would put back a
+        // service whose replacement is still alive.
+        VEK_ASSERT(Service<T>::Registered() == replacement);
+        Service<T>::Register(previous);
+    }
     ScopedService(const ScopedService&) = delete;
     ScopedService& operator=(const ScopedService&) = delete;
 
 private:
     T* previous;
+    T* replacement;
 };
 
 }  // namespace vek
