@@ -3,11 +3,11 @@
 //
 //   vek-synth [--cards N] [--lines N] [--components N] [--dimensions N] [--values N] [--seed N]
 //             [--days N] [--shuffled] [--texts]
-#include "foundation/PlatformUtilities.h"
+#include "foundation/Clock.h"
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
 #include "platform/FilePath.h"
-#include "platform/ForkByteFile.h"
+#include "startup/StartServices.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +36,7 @@ void PrintUsage()
 
 int main(int argc, char** argv)
 {
-    vek::RegisterPlatformFiles();
+    vek::StartServices();
     vek::SyntheticBaseOptions options;
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];

@@ -26,7 +26,7 @@
 #include "foundation/String.h"
 #include "model/Base.h"
 #include "platform/FilePath.h"
-#include "platform/ForkByteFile.h"
+#include "startup/StartServices.h"
 
 #include <cmath>
 #include <cstdio>
@@ -205,7 +205,7 @@ int SaveCopy(const char* file, const char* out)
 
 int main(int argc, char** argv)
 {
-    vek::RegisterPlatformFiles();
+    vek::StartServices();
     // Messages go to stderr, and no question waits for an answer.
     vek::AlertMessageHandler messages;
     if (argc == 3 && std::strcmp(argv[1], "import-summary") == 0)

@@ -10,7 +10,7 @@
 #include "foundation/NumberSeries.h"
 #include "foundation/String.h"
 #include "foundation/Utf8.h"
-#include "platform/ForkByteFile.h"
+#include "startup/StartServices.h"
 
 #include <cstdio>
 #include <cstring>
@@ -76,11 +76,11 @@ struct WordList {
 
 int main(int argc, char** argv)
 {
+    vek::StartServices();
     if (argc != 2) {
         std::fprintf(stderr, "usage: vek-words FILE\n");
         return 2;
     }
-    vek::RegisterPlatformFiles();
     vek::BuildCharacterTables();
     std::unique_ptr<vek::ByteFile> file = vek::NewByteFile();
     if (!file || !file->OpenForRead(argv[1])) {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "foundation/NumberFormat.h"
-#include "foundation/PlatformUtilities.h"
+#include "foundation/NumberMath.h"
 
 namespace vek {
 

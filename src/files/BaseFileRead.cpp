@@ -90,7 +90,7 @@ bool ObtainPassword(Base& base, const FilePath& path, BaseProtection& work)
     String password;
     GetKeychainPassword(path, password);
     if (password.IsEmpty()) {
-        int32_t answer = CurrentModelServices().AskPassword(&base, password, text::kPasswordPromptBaseFile);
+        int32_t answer = Service<ModelServices>::Get().AskPassword(&base, password, text::kPasswordPromptBaseFile);
         if (answer == 0) {
             password.WipeAndClear();
             return false;

@@ -9,7 +9,7 @@ AlertMessageHandler::~AlertMessageHandler() = default;
 
 int32_t AlertMessageHandler::ShowMessage(const Message& message)
 {
-    DisplayServices& display = CurrentDisplayServices();
+    DisplayServices& display = Service<DisplayServices>::Get();
     for (int32_t i = 0; i < message.beeps; ++i)
         display.Beep();
     display.BringApplicationToFront();
@@ -18,6 +18,6 @@ int32_t AlertMessageHandler::ShowMessage(const Message& message)
     return display.PresentAlert(message, text);
 }
 
-int32_t AlertMessageHandler::IsUnattended() { return CurrentDisplayServices().HasDisplay() ? 0 : 1; }
+int32_t AlertMessageHandler::IsUnattended() { return Service<DisplayServices>::Get().HasDisplay() ? 0 : 1; }
 
 }  // namespace vek

@@ -1,26 +1,20 @@
 #include "foundation/ByteFile.h"
 
-#include <atomic>
-#include <new>
-
 #include "foundation/MemoryByteFile.h"
 
 namespace vek {
 
-static constinit std::atomic<ByteFileMaker> registeredByteFileMaker{nullptr};
-
 ByteFile::~ByteFile() = default;
 
-void RegisterByteFileMaker(ByteFileMaker maker)
+template <>
+ByteFileMaker& Service<ByteFileMaker>::Headless()
 {
-    registeredByteFileMaker.store(maker);
+    return MakeMemoryByteFile;
 }
 
 std::unique_ptr<ByteFile> NewByteFile()
 {
-    if (ByteFileMaker maker = registeredByteFileMaker.load())
-        return maker();
-    return std::unique_ptr<ByteFile>(new (std::nothrow) MemoryByteFile());
+    return Service<ByteFileMaker>::Get()();
 }
 
 }  // namespace vek

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "foundation/Service.h"
+
 namespace vek {
 
 // What a path names, as far as a caller must know before opening it.
@@ -15,7 +17,7 @@ struct ByteFileStatus {
 };
 
 // One open file, read or written at a current 64-bit position. The library states what it needs of
-// files here; the platform's files implement it and are registered at start-up (RegisterByteFileMaker),
+// files here; the platform's files implement it and are registered at start-up (Service<ByteFileMaker>),
 // and until then an in-memory file system serves (MemoryByteFile.h), as in every foundation test.
 //
 // Promises every implementation keeps:
@@ -62,10 +64,11 @@ public:
     virtual ByteFileStatus StatusOf(const char* path) const = 0;
 };
 
-using ByteFileMaker = std::unique_ptr<ByteFile> (*)();
-
-// Registers the maker of the program's files (null returns to the in-memory files).
-void RegisterByteFileMaker(ByteFileMaker maker);
+// Makes a new, closed file; null when memory runs short. The maker is a service registered as a
+// function pointer; the headless one makes in-memory files.
+using ByteFileMaker = std::unique_ptr<ByteFile>();
+template <>
+ByteFileMaker& Service<ByteFileMaker>::Headless();
 // A new, closed file from the registered maker; null when memory runs short.
 std::unique_ptr<ByteFile> NewByteFile();
 

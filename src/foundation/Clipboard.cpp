@@ -2,29 +2,17 @@
 
 namespace vek {
 
-namespace {
+ClipboardService::~ClipboardService() = default;
 
-HeadlessClipboard& InMemoryClipboard()
+HeadlessClipboard::~HeadlessClipboard() = default;
+
+template <>
+ClipboardService& Service<ClipboardService>::Headless()
 {
     static HeadlessClipboard clipboard;
     return clipboard;
 }
 
-ClipboardService* registeredClipboard = nullptr;
-
-}  // namespace
-
-ClipboardService::~ClipboardService() = default;
-
-HeadlessClipboard::~HeadlessClipboard() = default;
-
-void RegisterClipboardService(ClipboardService* service) { registeredClipboard = service; }
-
-ClipboardService& CurrentClipboardService()
-{
-    return registeredClipboard != nullptr ? *registeredClipboard : InMemoryClipboard();
-}
-
-ClipboardWriter::~ClipboardWriter() { CurrentClipboardService().PutText(BufferedBytes()); }
+ClipboardWriter::~ClipboardWriter() { Service<ClipboardService>::Get().PutText(BufferedBytes()); }
 
 }  // namespace vek

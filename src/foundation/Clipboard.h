@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/Service.h"
 #include "foundation/TextWriter.h"
 
 namespace vek {
@@ -19,11 +20,6 @@ public:
     virtual std::string GetText() = 0;
 };
 
-// Registers the clipboard of a display (null returns to the in-memory one). The caller keeps the
-// object alive while it is registered.
-void RegisterClipboardService(ClipboardService* service);
-ClipboardService& CurrentClipboardService();
-
 class HeadlessClipboard final : public ClipboardService {
 public:
     HeadlessClipboard() = default;
@@ -36,7 +32,11 @@ private:
     std::string contents;
 };
 
-// A memory TextWriter whose text goes to the clipboard (CurrentClipboardService) when the writer is
+// The in-memory clipboard (a HeadlessClipboard).
+template <>
+ClipboardService& Service<ClipboardService>::Headless();
+
+// A memory TextWriter whose text goes to the clipboard (Service<ClipboardService>) when the writer is
 // destroyed, replacing what the clipboard held. Write it in UTF-8, the encoding it starts with.
 class ClipboardWriter final : public TextWriter {
 public:

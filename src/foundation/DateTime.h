@@ -119,7 +119,7 @@ struct DateTime {
     void FormatDigitsString(String& text) const;
 };
 
-// The current local date and time with kind Second; written by the platform utilities.
+// The current local date and time with kind Second, from the registered clock (Clock.h).
 void GetCurrentDateTime(DateTime& dateTime);
 
 // The day number of today's local date.

@@ -27,27 +27,19 @@ public:
     }
 };
 
-DisplayServices* registeredServices = nullptr;
+}  // namespace
 
-DisplayServices& HeadlessServices()
+DisplayServices::~DisplayServices() = default;
+
+template <>
+DisplayServices& Service<DisplayServices>::Headless()
 {
     static HeadlessDisplayServices services;
     return services;
 }
 
-}  // namespace
-
-DisplayServices::~DisplayServices() = default;
-
-void RegisterDisplayServices(DisplayServices* services) { registeredServices = services; }
-
-DisplayServices& CurrentDisplayServices()
-{
-    return registeredServices ? *registeredServices : HeadlessServices();
-}
-
-void Beep() { CurrentDisplayServices().Beep(); }
-void FlushFrontWindow() { CurrentDisplayServices().FlushFrontWindow(); }
-void BringApplicationToFront() { CurrentDisplayServices().BringApplicationToFront(); }
+void Beep() { Service<DisplayServices>::Get().Beep(); }
+void FlushFrontWindow() { Service<DisplayServices>::Get().FlushFrontWindow(); }
+void BringApplicationToFront() { Service<DisplayServices>::Get().BringApplicationToFront(); }
 
 }  // namespace vek

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "foundation/Service.h"
+
 namespace vek {
 
 struct Message;
@@ -29,11 +31,9 @@ public:
     virtual int32_t PresentAlert(const Message& message, const String& text) = 0;
 };
 
-// Registers the display's services (null returns to the headless ones). The caller keeps the object
-// alive while it is registered.
-void RegisterDisplayServices(DisplayServices* services);
-// The registered services, or the headless ones.
-DisplayServices& CurrentDisplayServices();
+// The services without a display.
+template <>
+DisplayServices& Service<DisplayServices>::Headless();
 
 // Shortcuts to the current services.
 void Beep();

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "foundation/BlockAllocator.h"
-#include "foundation/PlatformUtilities.h"
+#include "foundation/NumberMath.h"
 
 namespace vek::detail {
 

@@ -242,7 +242,7 @@ int32_t LanguageFromLocalizations(std::span<const std::string_view> codes)
 
 int32_t LanguageFromBundle()
 {
-    std::vector<std::string> preferred = PreferredLocalizations();
+    std::vector<std::string> preferred = Service<SystemLocale>::Get().PreferredLocalizations();
     std::vector<std::string_view> codes(preferred.begin(), preferred.end());
     return LanguageFromLocalizations(codes);
 }

@@ -99,7 +99,7 @@ bool IsLanguageAvailable(int32_t index);
 int32_t LanguageOfLocalization(std::string_view code);
 // The first of the codes, in the user's order, whose language is available; 0 (English) when none.
 int32_t LanguageFromLocalizations(std::span<const std::string_view> codes);
-// The same over the user's preferred localizations (see PreferredLocalizations in SystemLocale.h).
+// The same over the user's preferred localizations (SystemLocale.h).
 int32_t LanguageFromBundle();
 void SetLanguageAndCodePage();  // start-up: UI language from the bundle, system code page to match
 

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "foundation/ByteFile.h"
+#include "foundation/Clock.h"
 #include "foundation/DateTime.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/NumberFormat.h"
 #include "foundation/PendingError.h"
-#include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
 #include "foundation/TextIds.h"
 

@@ -1,6 +1,7 @@
 #include "foundation/MemoryByteFile.h"
 
 #include <cstring>
+#include <new>
 
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
@@ -9,6 +10,11 @@
 namespace vek {
 
 // ---- MemoryFileSystem
+
+std::unique_ptr<ByteFile> MakeMemoryByteFile()
+{
+    return std::unique_ptr<ByteFile>(new (std::nothrow) MemoryByteFile());
+}
 
 MemoryFileSystem& MemoryFiles()
 {

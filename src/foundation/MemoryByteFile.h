@@ -50,6 +50,9 @@ private:
 
 MemoryFileSystem& MemoryFiles();
 
+// The maker of in-memory files (the headless ByteFileMaker; tests register it over the platform's).
+std::unique_ptr<ByteFile> MakeMemoryByteFile();
+
 // A file of MemoryFiles(), keeping every promise of ByteFile: a rewrite is collected apart and put in
 // place at Close, appending changes the file at once, failures are the numbered file messages.
 class MemoryByteFile final : public ByteFile {

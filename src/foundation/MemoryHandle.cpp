@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "foundation/BlockAllocator.h"
+#include "foundation/MemoryBytes.h"
 #include "foundation/PendingError.h"
-#include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
 
 namespace vek {

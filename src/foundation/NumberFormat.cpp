@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "foundation/IntegerText.h"
-#include "foundation/PlatformUtilities.h"
+#include "foundation/NumberMath.h"
 #include "foundation/String.h"
 
 namespace vek {

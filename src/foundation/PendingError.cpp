@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "foundation/PlatformUtilities.h"
+#include "foundation/Clock.h"
 #include "foundation/TextIds.h"
 
 namespace vek {

@@ -1,8 +1,10 @@
 #include "foundation/RandomNumber.h"
 
 #include <atomic>
+#include <cmath>
 
-#include "foundation/PlatformUtilities.h"
+#include "foundation/ByteSwap.h"
+#include "foundation/Clock.h"
 
 namespace vek {
 
@@ -11,6 +13,11 @@ namespace {
 // Starts at 0 with the process. Relaxed atomics: threads may interleave their updates (as the
 // generator always allowed), but no read or write is torn.
 std::atomic<int32_t> randomState{0};
+
+constexpr double kRandomModulus = 2147483647.0;
+double randomSeed = 1.0;
+
+double ClockTicks() { return double(CurrentTimeMs() * 60 / 1000); }
 
 }  // namespace
 
@@ -36,6 +43,25 @@ int32_t RandomNumberWithClock(MillisecondClock clock)
 int32_t RandomNumber()
 {
     return RandomNumberWithClock(CurrentTimeMs);
+}
+
+void SetRandomUnitSeed(double seed)
+{
+    double reduced = std::isfinite(seed) ? std::fmod(std::fabs(std::trunc(seed)), kRandomModulus) : 0.0;
+    randomSeed = reduced == 0.0 ? 1.0 : reduced;
+}
+
+void SeedRandomUnit()
+{
+    double first = ClockTicks();
+    double second = ClockTicks();
+    SetRandomUnitSeed(first * 425420.0 + second);
+}
+
+double RandomUnit()
+{
+    randomSeed = std::fmod(randomSeed * 75.0, kRandomModulus);
+    return randomSeed / kRandomModulus;
 }
 
 }  // namespace vek

@@ -18,4 +18,11 @@ int32_t RandomMixStep(int32_t state, int64_t timeMs);
 using MillisecondClock = int64_t (*)();
 int32_t RandomNumberWithClock(MillisecondClock clock);
 
+// The process-wide random unit: seed = fmod(seed * 75, 2147483647), returning seed / 2147483647, in
+// (0, 1). SeedRandomUnit seeds it from the clock (CurrentTimeMs, in ticks of 1/60 s) at start-up; a
+// seed that would make the sequence stick at 0 is taken as 1.
+double RandomUnit();
+void SeedRandomUnit();
+void SetRandomUnitSeed(double seed);
+
 }  // namespace vek

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "foundation/PlatformUtilities.h"
+#include "foundation/Clock.h"
 #include "foundation/String.h"
 
 namespace vek {
@@ -16,11 +16,10 @@ void FreeEntryText(HeapText& text) { SetHeapText(text, nullptr); }
 
 }  // namespace
 
-SessionTable::SessionTable(uint64_t limitMs, SessionChangeCallback callback, SessionClock clock)
+SessionTable::SessionTable(uint64_t limitMs, SessionChangeCallback callback)
     : entries(int32_t(sizeof(Entry))),
       callback(callback),
-      limitMs(limitMs != 0 ? limitMs : kDefaultLimitMs),
-      clock(clock ? clock : CurrentTimeMs)
+      limitMs(limitMs != 0 ? limitMs : kDefaultLimitMs)
 {
 }
 
@@ -46,7 +45,7 @@ int32_t SessionTable::IndexOf(const char* key) const
     return -1;
 }
 
-int64_t SessionTable::Now() const { return clock(); }
+int64_t SessionTable::Now() const { return CurrentTimeMs(); }
 
 void SessionTable::Tell(int32_t event, const Entry& entry) const
 {

@@ -22,13 +22,11 @@ struct SessionChange {
     const char* extra = nullptr;
 };
 using SessionChangeCallback = void (*)(const SessionChange& change);
-// The millisecond clock the table reads (CurrentTimeMs unless a test gives another).
-using SessionClock = int64_t (*)();
 
 // A small table of texts keyed by text, each with the time of its last use, from which idle entries
 // expire. The web service keeps its login sessions in one: the key names a browser session and a
 // base, the value is "ok" once logged in (or the page asked for before the login form), the extra is
-// the web user's name.
+// the web user's name. Times are those of the registered clock (CurrentTimeMs, Clock.h).
 //
 // Keys are unique and compared byte for byte. Entries stay in the order they were added, except that
 // removing one moves the last entry into its place. Lookups are linear scans. Only Get expires; Set,
@@ -38,8 +36,7 @@ public:
     static constexpr uint64_t kDefaultLimitMs = 1200000;  // 20 minutes
 
     // A limit of 0 gives the default.
-    explicit SessionTable(uint64_t limitMs = 0, SessionChangeCallback callback = nullptr,
-                          SessionClock clock = nullptr);
+    explicit SessionTable(uint64_t limitMs = 0, SessionChangeCallback callback = nullptr);
     // Clears the table (the callback sees every entry that has an extra), then frees the storage.
     ~SessionTable();
     SessionTable(const SessionTable&) = delete;
@@ -89,7 +86,6 @@ private:
     int32_t count = 0;
     SessionChangeCallback callback = nullptr;
     uint64_t limitMs = kDefaultLimitMs;
-    SessionClock clock = nullptr;
 };
 
 }  // namespace vek

@@ -4,7 +4,7 @@
 
 #include "foundation/BlockAllocator.h"
 #include "foundation/CString.h"
-#include "foundation/PlatformUtilities.h"
+#include "foundation/NumberMath.h"
 
 namespace vek {
 

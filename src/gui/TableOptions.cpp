@@ -1,7 +1,7 @@
 #include "gui/TableOptions.h"
 
 #include "foundation/CString.h"
-#include "foundation/PlatformUtilities.h"
+#include "foundation/NumberMath.h"
 
 namespace vek {
 

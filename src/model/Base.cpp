@@ -16,7 +16,6 @@
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
-#include "model/TimeScaleLookup.h"
 #include "model/WebUser.h"
 
 namespace vek {
@@ -55,23 +54,6 @@ void ResetMenuMarker(BaseMenu menu, const Base* base)
     if (marker == base)
         marker = nullptr;
 }
-
-TimeScaleList* TimeScalesOfBase(const Base* base)
-{
-    // Every base is made as a mutable object; the lookup takes it as const only because date
-    // expressions hold their base that way.
-    return base != nullptr ? &const_cast<Base*>(base)->TimeScales() : nullptr;
-}
-
-// Date expressions find the periods of a base's time scales through this lookup. A new base
-// registers it whenever no lookup is registered, so it needs no start-up step.
-void RegisterBaseTimeScaleLookup()
-{
-    static const TimeScaleListLookup lookup(TimeScalesOfBase);
-    if (CurrentTimeScaleLookup() == nullptr)
-        RegisterTimeScaleLookup(&lookup);
-}
-
 
 }  // namespace
 
@@ -138,7 +120,7 @@ void Deliver(Base* target, const ChangeRecord& record)
         BaseChangeAccess::Apply(*base, record);
         base = next;
     }
-    CurrentModelServices().NotifyAllWindows(record);
+    Service<ModelServices>::Get().NotifyAllWindows(record);
 }
 
 }  // namespace
@@ -232,7 +214,7 @@ void Base::ApplyChange(const ChangeRecord& record)
     // 6. Subsets, web users, the base's windows.
     PassToReceivers(ChangeStage::Subsets, record);
     PassToReceivers(ChangeStage::WebUsers, record);
-    CurrentModelServices().NotifyBaseWindows(record, *this);
+    Service<ModelServices>::Get().NotifyBaseWindows(record, *this);
     // 7. The reference date.
     if (referenceDate && referenceDate->DependsOnChange(record, nullptr))
         Notify(kChangeReferenceDate);
@@ -357,7 +339,7 @@ Base* Base::CurrentBase()
 void Base::SetCurrentBase(Base* base)
 {
     Chain().current = base;
-    CurrentModelServices().CurrentBaseChanged(base);
+    Service<ModelServices>::Get().CurrentBaseChanged(base);
 }
 
 Base* Base::MenuBuiltFor(BaseMenu menu)
@@ -386,7 +368,6 @@ Base::Base(const FilePath& filePath, int32_t untitled)
 
     webUsers = std::make_unique<WebUserList>(this);
     protection = std::make_unique<BaseProtection>(this);
-    RegisterBaseTimeScaleLookup();
 
     valueFormats.fill(kDefaultValueFormat);
     for (uint32_t d = 0; d < kDimensionCount; ++d) {
@@ -402,7 +383,7 @@ Base::Base(const FilePath& filePath, int32_t untitled)
         SetOutOfMemoryError();
     SetupDimensionOrder();
 
-    statusWindow = CurrentModelServices().CreateStatusWindow(*this);
+    statusWindow = Service<ModelServices>::Get().CreateStatusWindow(*this);
     modified = false;
     BroadcastChange(ChangeRecord(kChangeBaseOpened, this));
 }
@@ -464,7 +445,7 @@ void Base::SetModified(bool flag)
         return;
     modified = flag;
     if (Chain().current == this)
-        CurrentModelServices().EnableBaseMenus(*this, modified);
+        Service<ModelServices>::Get().EnableBaseMenus(*this, modified);
     ChangeRecord record(kChangeModifiedFlag, this);
     record.flag = flag ? 1 : 0;
     HandleChange(record);
@@ -524,7 +505,7 @@ void Base::GetFileName(String& out) const
 
 int32_t Base::CanClose(int32_t mode)
 {
-    ModelServices& services = CurrentModelServices();
+    ModelServices& services = Service<ModelServices>::Get();
     if (!services.CanCloseBaseWindows(*this, mode))
         return 0;
     if (mode == 3)

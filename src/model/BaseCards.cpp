@@ -4,10 +4,10 @@
 
 #include <cstring>
 
+#include "foundation/Assert.h"
 #include "foundation/BitSet.h"
 #include "foundation/BlockAllocator.h"
 #include "foundation/PendingError.h"
-#include "foundation/PlatformUtilities.h"
 
 namespace vek {
 
@@ -133,8 +133,8 @@ bool Base::ChangeCardKey(Card* card, CardKey& key)
         // The old place: its bucket record was just freed if the card was alone there, so it can be
         // made again without new memory, and the card's number is free in it.
         DateBucket* oldBucket = cards.FindOrCreateBucket(old.date);
-        if (!oldBucket || !cards.InsertCard(oldBucket, card, old.number))
-            DebugMessage("ChangeCardKey: card could not be filed back");
+        bool filedBack = oldBucket != nullptr && cards.InsertCard(oldBucket, card, old.number);
+        VEK_ASSERT(filedBack);
         return false;
     }
     key.number = card->number;

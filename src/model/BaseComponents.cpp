@@ -372,12 +372,12 @@ uint32_t Base::ResolveComponent(int32_t d, const char* text, int32_t length)
         typed.AssignBytes(text, length);
     typed.Trim(' ');
     // An empty text means "no component" and is not unknown.
-    if (typed.IsEmpty() || CurrentModelServices().IsWebRequestActive())
+    if (typed.IsEmpty() || Service<ModelServices>::Get().IsWebRequestActive())
         return number;
     if (IsInteractive()) {
         BringApplicationToFront();
         Beep();
-        return CurrentModelServices().RunUnknownComponentDialog(*this, d, typed.CStr(), typed.Length());
+        return Service<ModelServices>::Get().RunUnknownComponentDialog(*this, d, typed.CStr(), typed.Length());
     }
     Message message;
     message.code = message::kUnknownComponent;

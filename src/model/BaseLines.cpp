@@ -342,7 +342,7 @@ int64_t Base::CardTextMemory()
 
 void Base::ReleaseCardTexts()
 {
-    std::unique_ptr<ProgressDisplay> progress = CurrentModelServices().OpenProgress(kReleaseProgressKind, this);
+    std::unique_ptr<ProgressDisplay> progress = Service<ModelServices>::Get().OpenProgress(kReleaseProgressKind, this);
     progress->SetStep(text::kCards);
     progress->SetTotal(cards.LineCount());
     int64_t released = 0;

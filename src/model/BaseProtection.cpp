@@ -80,7 +80,7 @@ bool BaseProtection::CheckPassword(int32_t promptText)
     if (base != nullptr && base->SaveKind() == kSaveKindText)
         return true;
     String entered;
-    int32_t answer = CurrentModelServices().AskPassword(base, entered, promptText);
+    int32_t answer = Service<ModelServices>::Get().AskPassword(base, entered, promptText);
     bool passes = answer != 0 && PasswordHashOf(entered.CStr()) == passwordHash;
     entered.WipeAndClear();
     if (passes)

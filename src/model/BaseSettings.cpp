@@ -116,7 +116,7 @@ int32_t Base::GetFieldCaptionWidth(int32_t code, int32_t minimum) const
 {
     String caption;
     GetFieldCaption(code, caption);
-    int32_t width = CurrentModelServices().MeasureTextWidth(caption.CStr(), caption.Length());
+    int32_t width = Service<ModelServices>::Get().MeasureTextWidth(caption.CStr(), caption.Length());
     return std::max(width, minimum);
 }
 
@@ -259,7 +259,7 @@ void Base::OpenInfoWindow(int32_t flags)
         infoWindow->Activate(flags);
         return;
     }
-    BaseWindowLink* window = CurrentModelServices().OpenBaseInfoWindow(*this, flags);
+    BaseWindowLink* window = Service<ModelServices>::Get().OpenBaseInfoWindow(*this, flags);
     if (window != nullptr && (flags & (1 | 8)) == 0)
         infoWindow = window;
 }
@@ -301,7 +301,7 @@ DimensionImportSetupBase* Base::GetDimensionImportSetup(int32_t d)
         return nullptr;
     auto& setup = dimensionImportSetups[size_t(d)];
     if (!setup)
-        setup = CurrentModelServices().NewDimensionImportSetup(*this, d);
+        setup = Service<ModelServices>::Get().NewDimensionImportSetup(*this, d);
     return setup.get();
 }
 
@@ -342,7 +342,7 @@ void Base::SetupDimensionOrder()
 
 void Base::EnableBaseMenus()
 {
-    CurrentModelServices().EnableBaseMenus(*this, modified);
+    Service<ModelServices>::Get().EnableBaseMenus(*this, modified);
 }
 
 // --- Dimensions ------------------------------------------------------------------------------------

@@ -199,9 +199,7 @@ bool DateExpression::ParseUnitWord(std::string_view part)
 
 bool DateExpression::ParseTimeScaleText(std::string_view part, DateUnit asUnit)
 {
-    const TimeScaleLookup* lookup = CurrentTimeScaleLookup();
-    if (lookup == nullptr)
-        return false;
+    const TimeScaleLookup& lookup = Service<TimeScaleLookup>::Get();
     std::size_t split = part.find_first_of("+-");
     if (split == std::string_view::npos)
         split = part.size();
@@ -209,8 +207,8 @@ bool DateExpression::ParseTimeScaleText(std::string_view part, DateUnit asUnit)
     if (name.empty())
         return false;
     String found;
-    bool known = asUnit == DateUnit::Period ? lookup->FindPeriodLabel(base, name, found)
-                                            : lookup->FindTimeScaleName(base, name, found);
+    bool known = asUnit == DateUnit::Period ? lookup.FindPeriodLabel(base, name, found)
+                                            : lookup.FindTimeScaleName(base, name, found);
     if (!known || found.IsEmpty())
         return false;
     unit = asUnit;
@@ -319,17 +317,17 @@ void DateExpression::ResolveOn(const DateTime& today)
         }
         case DateUnit::Period:
         case DateUnit::TimeScale: {
-            const TimeScaleLookup* lookup = CurrentTimeScaleLookup();
+            const TimeScaleLookup& lookup = Service<TimeScaleLookup>::Get();
             std::string_view name = text != nullptr ? std::string_view(text) : std::string_view();
             bool found = false;
             CardKey key;
-            if (lookup != nullptr && !name.empty()) {
+            if (!name.empty()) {
                 if (unit == DateUnit::Period) {
-                    found = lookup->PeriodKey(base, name, offset, side, key);
+                    found = lookup.PeriodKey(base, name, offset, side, key);
                 } else {
                     CardKey day;
                     CardKeyOfDay(day, side, 0, today);
-                    found = lookup->TimeScaleKey(base, name, day, offset, side, key);
+                    found = lookup.TimeScaleKey(base, name, day, offset, side, key);
                 }
             }
             if (found)

@@ -1,6 +1,7 @@
 #include "model/ModelServices.h"
 
 #include "model/Base.h"
+#include "model/TimeScale.h"
 
 namespace vek {
 
@@ -115,36 +116,34 @@ void HeadlessModelServices::RunDeferredTasks()
     }
 }
 
-namespace {
-
-HeadlessModelServices& HeadlessServices()
+template <>
+ModelServices& Service<ModelServices>::Headless()
 {
     static HeadlessModelServices services;
     return services;
 }
 
-ModelServices* registeredServices = nullptr;
-
-}  // namespace
-
-void RegisterModelServices(ModelServices* services)
+static TimeScaleList* TimeScalesOfBase(const Base* base)
 {
-    registeredServices = services;
+    // Every base is made as a mutable object; the lookup takes it as const only because date
+    // expressions hold their base that way.
+    return base != nullptr ? &const_cast<Base*>(base)->TimeScales() : nullptr;
 }
 
-ModelServices& CurrentModelServices()
+void RegisterModelLayerServices()
 {
-    return registeredServices != nullptr ? *registeredServices : HeadlessServices();
+    static TimeScaleListLookup lookup(TimeScalesOfBase);
+    Service<TimeScaleLookup>::Register(&lookup);
 }
 
 bool GetUserStamp(StampedText& stamp)
 {
-    return CurrentModelServices().GetUserStamp(stamp);
+    return Service<ModelServices>::Get().GetUserStamp(stamp);
 }
 
 void PostDeferredTask(int32_t kind, void* argument)
 {
-    CurrentModelServices().PostDeferredTask(kind, argument);
+    Service<ModelServices>::Get().PostDeferredTask(kind, argument);
 }
 
 }  // namespace vek

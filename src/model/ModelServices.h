@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/Service.h"
+
 namespace vek {
 
 class Base;
@@ -36,8 +38,8 @@ constexpr int32_t kTaskCloseDocument = 1;  // argument: the Base to close
 constexpr int32_t kTaskQuit = 2;
 
 // What the model needs of the layers above it (windows, dialogs, menus, the application, the file
-// layer). The application registers its implementation at start-up; until then, and in every run
-// without a display, the headless services answer: no windows, questions take the answer that
+// layer). The application registers its implementation at start-up (Service<ModelServices>); until
+// then, and in every run without a display, the headless services answer: no windows, questions take the answer that
 // destroys nothing, and deferred tasks wait in a queue until RunDeferredTasks.
 class ModelServices {
 public:
@@ -130,10 +132,13 @@ private:
     bool quitRequested = false;
 };
 
-// Registers the services of the layers above (null returns to the headless ones). The caller keeps
-// the object alive while it is registered.
-void RegisterModelServices(ModelServices* services);
-ModelServices& CurrentModelServices();
+// The services without a display (HeadlessModelServices).
+template <>
+ModelServices& Service<ModelServices>::Headless();
+
+// The model layer's start-up step: registers its implementations of lower layers' hooks (the lookup
+// through which date expressions find the periods of a base's own time scales).
+void RegisterModelLayerServices();
 
 // Passes a change to every open base (Base::HandleChange) and then to all document windows.
 void BroadcastChange(const ChangeRecord& record);

@@ -4,21 +4,26 @@ namespace vek {
 
 namespace {
 
-// Used only by the thread that holds the user-interface lock, like the base data itself.
-const TimeScaleLookup* registeredTimeScaleLookup = nullptr;
+class NoTimeScales final : public TimeScaleLookup {
+public:
+    bool FindPeriodLabel(const Base*, std::string_view, String&) const override { return false; }
+    bool FindTimeScaleName(const Base*, std::string_view, String&) const override { return false; }
+    bool PeriodKey(const Base*, std::string_view, int32_t, int32_t, CardKey&) const override { return false; }
+    bool TimeScaleKey(const Base*, std::string_view, const CardKey&, int32_t, int32_t, CardKey&) const override
+    {
+        return false;
+    }
+};
 
 }  // namespace
 
 TimeScaleLookup::~TimeScaleLookup() = default;
 
-void RegisterTimeScaleLookup(const TimeScaleLookup* lookup)
+template <>
+TimeScaleLookup& Service<TimeScaleLookup>::Headless()
 {
-    registeredTimeScaleLookup = lookup;
-}
-
-const TimeScaleLookup* CurrentTimeScaleLookup()
-{
-    return registeredTimeScaleLookup;
+    static NoTimeScales lookup;
+    return lookup;
 }
 
 }  // namespace vek

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "foundation/CardKey.h"
+#include "foundation/Service.h"
 
 namespace vek {
 
@@ -12,8 +13,9 @@ class String;
 
 // What date expressions need of a base's time scales: finding a period label or a time-scale name
 // that a typed text names, and the card key at one edge of a period. The time-scale code registers
-// its implementation at start-up; until one is registered (and in every run without one) no text
-// names a period or a time scale, and an expression that named one falls back to "File".
+// its implementation at start-up (Service<TimeScaleLookup>); until one is registered the headless
+// lookup answers: no text names a period or a time scale, and an expression that named one falls
+// back to "File".
 //
 // `base` is the expression's base, null for an expression that belongs to none. `side` is -1 for
 // the start of a period and +1 for its end.
@@ -38,10 +40,8 @@ public:
                               int32_t offset, int32_t side, CardKey& key) const = 0;
 };
 
-// Registers the time scales' lookup (null: none). The caller keeps the object alive while it is
-// registered.
-void RegisterTimeScaleLookup(const TimeScaleLookup* lookup);
-// The registered lookup, or null.
-const TimeScaleLookup* CurrentTimeScaleLookup();
+// The lookup without time scales: every question is answered with false.
+template <>
+TimeScaleLookup& Service<TimeScaleLookup>::Headless();
 
 }  // namespace vek

@@ -6,27 +6,13 @@
 
 namespace vek {
 
-namespace {
-// The headless dialogs are what the program has before a display registers its own.
-HeadlessFileDialogs& DefaultFileDialogs()
+FileDialogService::~FileDialogService() = default;
+
+template <>
+FileDialogService& Service<FileDialogService>::Headless()
 {
     static HeadlessFileDialogs dialogs;
     return dialogs;
-}
-
-FileDialogService* registeredDialogs = nullptr;
-}  // namespace
-
-FileDialogService::~FileDialogService() = default;
-
-void RegisterFileDialogService(FileDialogService* service)
-{
-    registeredDialogs = service;
-}
-
-FileDialogService& CurrentFileDialogService()
-{
-    return registeredDialogs ? *registeredDialogs : DefaultFileDialogs();
 }
 
 bool FileDialogFilterAccepts(const FilePath& path, uint32_t kindMask)
@@ -86,7 +72,7 @@ bool HeadlessFileDialogs::RunSaveFileDialog(FilePath& path)
 bool FilePath::AskOpenFile(uint32_t kindMask)
 {
     ReportPendingError();
-    if (!CurrentFileDialogService().RunOpenFileDialog(*this, kindMask)) {
+    if (!Service<FileDialogService>::Get().RunOpenFileDialog(*this, kindMask)) {
         SetCancelledError();
         return false;
     }
@@ -97,7 +83,7 @@ bool FilePath::AskOpenFile(uint32_t kindMask)
 bool FilePath::AskSaveFile()
 {
     ReportPendingError();
-    if (!CurrentFileDialogService().RunSaveFileDialog(*this)) {
+    if (!Service<FileDialogService>::Get().RunSaveFileDialog(*this)) {
         SetCancelledError();
         return false;
     }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/Service.h"
+
 namespace vek {
 
 class FilePath;
@@ -25,10 +27,9 @@ public:
     virtual bool RunSaveFileDialog(FilePath& path) = 0;
 };
 
-// Registers the dialogs of a display (null returns to the headless ones). The caller keeps the object
-// alive while it is registered.
-void RegisterFileDialogService(FileDialogService* service);
-FileDialogService& CurrentFileDialogService();
+// The dialogs without a display (HeadlessFileDialogs).
+template <>
+FileDialogService& Service<FileDialogService>::Headless();
 
 // The open dialog's filter: folders are always shown; a file when its sniffed kind (FileKindSniffer.h)
 // meets the mask. A file that cannot be read is hidden without leaving an error behind.

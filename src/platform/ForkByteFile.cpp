@@ -53,7 +53,7 @@ static std::unique_ptr<ByteFile> MakeForkByteFile()
 
 void RegisterPlatformFiles()
 {
-    RegisterByteFileMaker(&MakeForkByteFile);
+    Service<ByteFileMaker>::Register(&MakeForkByteFile);
 }
 
 }  // namespace vek

@@ -419,6 +419,9 @@ void ForkFile::Close()
         return;
     case Mode::replacing: {
         bool cancelled = !errorPendingAtOpen && IsErrorPending();
+        // The caller learns that the new contents were dropped, as after a failed write.
+        if (cancelled)
+            failed = true;
         // Nothing written and the length unchanged: the old file already is the result.
         bool unchanged = covered == 0 && size == sizeAtOpen && oldSize == sizeAtOpen;
         if (!unchanged && !failed && !cancelled)

@@ -33,7 +33,7 @@ public:
 
     bool IsOpen() const { return mode != Mode::closed; }
     const FilePath& Path() const { return path; }
-    // True after a write or the final replacement failed.
+    // True after a write or the final replacement failed, or a cancellation dropped the new contents.
     bool HasFailed() const { return failed; }
 
     [[nodiscard]] bool OpenForRead(const FilePath& file);

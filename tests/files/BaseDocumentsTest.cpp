@@ -56,7 +56,6 @@ protected:
     {
         for (Base* base : test::OpenBases())
             delete base;
-        RegisterPlatformFiles();  // undoes a failing file of the test
         ClearError();
     }
 
@@ -206,8 +205,9 @@ TEST_F(BaseDocumentsTest, FailedOrCancelledSaveLeavesTheOldFile)
     std::string before = folder.Read("keep.vkx");
     for (bool cancel : {false, true}) {
         SCOPED_TRACE(cancel ? "cancelled" : "failed");
-        RegisterByteFileMaker(cancel ? []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(true); }
-                                     : []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(false); });
+        ScopedService<ByteFileMaker> failing(
+            cancel ? []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(true); }
+                   : []() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingWriteFile>(false); });
         base->SetModified(true);
         EXPECT_FALSE(SaveBase(*base));
         EXPECT_EQ(GetPendingError().message.code, cancel ? kMessageCancelled : message::kWriteFailed);
@@ -289,7 +289,7 @@ TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
 TEST_F(BaseDocumentsTest, SaveAsNamesTheBaseByItsNewFile)
 {
     HeadlessFileDialogs dialogs;
-    RegisterFileDialogService(&dialogs);
+    ScopedService<FileDialogService> registeredDialogs{&dialogs};
     Base* base = NewBase();
     ASSERT_EQ(base->UntitledNumber(), 1);
     base->AddComponent(1, "A", "Alpha", nullptr);
@@ -307,7 +307,6 @@ TEST_F(BaseDocumentsTest, SaveAsNamesTheBaseByItsNewFile)
     EXPECT_NE(folder.Read("named.vkx").find("B\tBeta\r"), std::string::npos);
     // Its number is free for the next new base.
     EXPECT_EQ(NewBase()->UntitledNumber(), 1);
-    RegisterFileDialogService(nullptr);
 }
 
 // A file of a later version is read only when the user says so; nobody to ask reads nothing.

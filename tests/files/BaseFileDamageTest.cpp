@@ -99,7 +99,6 @@ protected:
     void TearDown() override
     {
         bystander.reset();
-        RegisterPlatformFiles();  // undoes a failing file of the test
         ClearError();
     }
 
@@ -177,7 +176,7 @@ TEST_F(BaseFileDamageTest, ReadFailingHalfWayLeavesNoBase)
     ASSERT_NE(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);  // readable as it is
     delete test::OpenBases().back();
 
-    RegisterByteFileMaker([]() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingReadFile>(); });
+    ScopedService<ByteFileMaker> failing([]() -> std::unique_ptr<ByteFile> { return std::make_unique<FailingReadFile>(); });
     std::vector<Base*> before = test::OpenBases();
     test::MessageLog messages;
     EXPECT_EQ(OpenBaseFile(FilePath(path), nullptr, 0), nullptr);

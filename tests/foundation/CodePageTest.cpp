@@ -2,20 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/ByteTextConverter.h"
 #include "foundation/CString.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/String.h"
+#include "foundation/SystemLocale.h"
 #include "foundation/TextWriter.h"
 #include "foundation/Utf8.h"
 
 namespace vek {
 namespace {
+
+// A locale that prefers the given localizations.
+class FixedLocale final : public SystemLocale {
+public:
+    explicit FixedLocale(std::vector<std::string> preferred) : preferred(std::move(preferred)) {}
+    std::vector<std::string> PreferredLocalizations() const override { return preferred; }
+    LocaleSeparators NumberSeparators() const override { return LocaleSeparators(); }
+
+private:
+    std::vector<std::string> preferred;
+};
 
 std::string Utf8Of(const std::vector<uint32_t>& codePoints)
 {
@@ -139,27 +151,21 @@ TEST_F(CodePageTest, SystemCodePageFollowsTheInterfaceLanguageNotTheLocale)
     EXPECT_EQ(SystemCodePage(), kEncodingMacRoman);
 
     struct Case {
-        const char* language;
-        const char* lang;
+        const char* name;
+        std::vector<std::string> preferred;
         int32_t available;
         int32_t page;
     };
     const Case cases[] = {
-        {"cs", "en_US.ISO-8859-1", 1, kEncodingMacRomanCe},
-        {"", "sk_SK.UTF-8", 10, kEncodingMacRomanCe},
-        {"de", "cs_CZ.ISO-8859-2", 7, kEncodingMacRoman},
-        {"", "C", 1, kEncodingMacRoman},
+        {"Czech before an English Latin-1 locale", {"cs", "en_US.ISO-8859-1"}, 1, kEncodingMacRomanCe},
+        {"Slovak", {"sk_SK.UTF-8"}, 10, kEncodingMacRomanCe},
+        {"German before a Czech Latin-2 locale", {"de", "cs_CZ.ISO-8859-2"}, 7, kEncodingMacRoman},
+        {"no language", {}, 1, kEncodingMacRoman},
     };
-    std::string savedLanguage = std::getenv("LANGUAGE") != nullptr ? std::getenv("LANGUAGE") : "";
-    std::string savedLang = std::getenv("LANG") != nullptr ? std::getenv("LANG") : "";
-    std::string savedAll = std::getenv("LC_ALL") != nullptr ? std::getenv("LC_ALL") : "";
-    std::string savedMessages = std::getenv("LC_MESSAGES") != nullptr ? std::getenv("LC_MESSAGES") : "";
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.lang);
-        setenv("LANGUAGE", c.language, 1);
-        setenv("LANG", c.lang, 1);
+        SCOPED_TRACE(c.name);
+        FixedLocale locale(c.preferred);
+        ScopedService<SystemLocale> registered(&locale);
         bool wasAvailable = IsLanguageAvailable(c.available);
         SetLanguageAvailable(c.available, true);
         SetLanguageAndCodePage();
@@ -168,12 +174,6 @@ TEST_F(CodePageTest, SystemCodePageFollowsTheInterfaceLanguageNotTheLocale)
         EXPECT_EQ(CodePageTable(kEncodingSystem), CodePageTable(c.page));
         EXPECT_EQ(CodePageByteFromChar(0x010C, kEncodingSystem), c.page == kEncodingMacRomanCe ? 0x89 : 0);
     }
-    setenv("LANGUAGE", savedLanguage.c_str(), 1);
-    setenv("LANG", savedLang.c_str(), 1);
-    if (!savedAll.empty())
-        setenv("LC_ALL", savedAll.c_str(), 1);
-    if (!savedMessages.empty())
-        setenv("LC_MESSAGES", savedMessages.c_str(), 1);
 }
 
 TEST_F(CodePageTest, EncodingNames)

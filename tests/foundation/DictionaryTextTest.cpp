@@ -5,6 +5,7 @@
 #include <string>
 
 #include "foundation/MemoryByteFile.h"
+#include "support/InMemoryFiles.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "foundation/TextIds.h"

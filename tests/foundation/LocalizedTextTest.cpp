@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "foundation/SystemLocale.h"
 #include "foundation/TextIds.h"
 
 namespace vek {
@@ -212,31 +211,6 @@ TEST_F(LocalizedTextTest, LanguageFromPreferredLocalizations)
         for (int32_t index : c.available)
             SetLanguageAvailable(index, true);
         EXPECT_EQ(LanguageFromLocalizations(c.codes), c.expected);
-    }
-}
-
-TEST_F(LocalizedTextTest, PreferredLocalizationsFollowTheLocaleVariables)
-{
-    struct Case {
-        const char* name;
-        const char* language;
-        const char* lcAll;
-        const char* lcMessages;
-        const char* lang;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
-        {"LANG alone", nullptr, nullptr, nullptr, "de_DE.UTF-8", {"de_DE.UTF-8"}},
-        {"LANGUAGE list first", "fi:sv::en", nullptr, nullptr, "de_DE.UTF-8", {"fi", "sv", "en", "de_DE.UTF-8"}},
-        {"LC_ALL over the rest", nullptr, "sv_SE", "fi_FI", "de_DE", {"sv_SE"}},
-        {"LC_MESSAGES over LANG", nullptr, "", "fi_FI", "de_DE", {"fi_FI"}},
-        {"C names no language", nullptr, nullptr, nullptr, "C.UTF-8", {}},
-        {"POSIX", "POSIX", nullptr, nullptr, nullptr, {}},
-        {"nothing set", nullptr, nullptr, nullptr, nullptr, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(PreferredLocalizationsFrom(c.language, c.lcAll, c.lcMessages, c.lang), c.expected);
     }
 }
 

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Clock.h"
 #include "foundation/LocalizedText.h"
 #include "foundation/MemoryByteFile.h"
+#include "support/InMemoryFiles.h"
 #include "foundation/PendingError.h"
-#include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
 #include "foundation/TextIds.h"
 

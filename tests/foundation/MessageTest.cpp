@@ -466,8 +466,8 @@ TEST_F(MessageTest, AlertHandlerWithoutDisplayWritesToStderrAndTakesThePresetAns
 TEST_F(MessageTest, AlertHandlerWithDisplayBeepsAndAsksTheDisplay)
 {
     FakeDisplay display;
-    RegisterDisplayServices(&display);
     {
+        ScopedService<DisplayServices> replaced(&display);
         AlertMessageHandler alert;
         EXPECT_EQ(QueryUnattended(), 0);
         SetErrorCode(message::kCannotOpen);  // one beep
@@ -475,7 +475,6 @@ TEST_F(MessageTest, AlertHandlerWithDisplayBeepsAndAsksTheDisplay)
         GetPendingError().message.beeps = 3;
         ReportPendingErrorAt(0);
     }
-    RegisterDisplayServices(nullptr);
     EXPECT_EQ(display.beeps, 3);
     EXPECT_EQ(display.broughtForward, 1);
     EXPECT_EQ(display.alertText, kOpened605);

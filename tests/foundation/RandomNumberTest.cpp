@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/PlatformUtilities.h"
+#include <cmath>
+
+#include "foundation/Clock.h"
 
 namespace vek {
 namespace {
@@ -73,6 +75,35 @@ TEST(RandomNumberTest, EachNumberComesFromAMillisecondOfItsOwn)
         EXPECT_LE(value, 0x7fffffff);
     }
     EXPECT_FALSE(a == b && b == c);
+}
+
+TEST(RandomNumberTest, RandomUnitSequence)
+{
+    SetRandomUnitSeed(1);
+    EXPECT_EQ(RandomUnit(), 75.0 / 2147483647.0);
+    EXPECT_EQ(RandomUnit(), 5625.0 / 2147483647.0);
+    // A zero seed would repeat 0 for ever.
+    SetRandomUnitSeed(0);
+    EXPECT_GT(RandomUnit(), 0.0);
+    SetRandomUnitSeed(2147483647.0 * 3);
+    EXPECT_GT(RandomUnit(), 0.0);
+    SeedRandomUnit();
+    for (int i = 0; i < 1000; ++i) {
+        double x = RandomUnit();
+        ASSERT_GT(x, 0.0);
+        ASSERT_LT(x, 1.0);
+    }
+}
+
+// The seed comes from the registered clock, so a test clock makes the sequence repeatable.
+TEST(RandomNumberTest, RandomUnitSeedsFromTheClock)
+{
+    ManualClock clock;
+    ScopedService<Clock> registered(&clock);
+    clock.SetMs(1000);  // 60 ticks
+    SeedRandomUnit();
+    double seed = 60.0 * 425420.0 + 60.0;
+    EXPECT_EQ(RandomUnit(), std::fmod(seed * 75.0, 2147483647.0) / 2147483647.0);
 }
 
 }  // namespace

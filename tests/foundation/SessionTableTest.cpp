@@ -5,14 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Clock.h"
 #include "foundation/String.h"
 
 namespace vek {
 namespace {
-
-// The table reads this clock, so that idle times are exact.
-int64_t fakeNowMs = 0;
-int64_t FakeClock() { return fakeNowMs; }
 
 struct Heard {
     int32_t event;
@@ -34,7 +31,7 @@ class SessionTableTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        fakeNowMs = 1000000;
+        clock.SetMs(1000000);
         heard.clear();
     }
 
@@ -52,16 +49,20 @@ protected:
         table.GetExtraAt(index, extra);
         return extra.CStr();
     }
+
+    // The table reads this clock, so that idle times are exact.
+    ManualClock clock;
+    ScopedService<Clock> registeredClock{&clock};
 };
 
 TEST_F(SessionTableTest, EntriesIdleLongerThanTheLimitGoAtTheNextLookup)
 {
-    SessionTable table(0, nullptr, FakeClock);
+    SessionTable table;
     EXPECT_EQ(table.LimitMs(), 1200000u);
     table.Set("exact", "ok", "anna");
-    fakeNowMs -= 1;
+    clock.AdvanceMs(-1);
     table.Set("older", "ok", "bo");
-    fakeNowMs += 1 + 1200000;
+    clock.AdvanceMs(1 + 1200000);
     // Set, Touch and Remove do not expire.
     table.Touch("missing");
     table.Set("new", "p?a=1", nullptr);
@@ -74,31 +75,31 @@ TEST_F(SessionTableTest, EntriesIdleLongerThanTheLimitGoAtTheNextLookup)
 
 TEST_F(SessionTableTest, TouchRestartsTheIdleTime)
 {
-    SessionTable table(5000, nullptr, FakeClock);
+    SessionTable table(5000);
     table.Set("a", "1", nullptr);
     table.Set("b", "2", nullptr);
-    fakeNowMs += 4000;
+    clock.AdvanceMs(4000);
     table.Touch("a");
-    fakeNowMs += 4000;
+    clock.AdvanceMs(4000);
     EXPECT_EQ(ValueOf(table, "a"), "1|");
     EXPECT_EQ(ValueOf(table, "b"), "|");
     // Setting again time-stamps the entry too.
-    fakeNowMs += 4000;
+    clock.AdvanceMs(4000);
     table.Set("a", "3", nullptr);
-    fakeNowMs += 4000;
+    clock.AdvanceMs(4000);
     EXPECT_EQ(ValueOf(table, "a"), "3|");
 }
 
 TEST_F(SessionTableTest, ExpiringExaminesTheEntryThatMovesIntoAFreedPlace)
 {
-    SessionTable table(100, nullptr, FakeClock);
+    SessionTable table(100);
     table.Set("old1", "", "x");
-    fakeNowMs += 50;
+    clock.AdvanceMs(50);
     table.Set("young", "", "y");
-    fakeNowMs -= 50;
+    clock.AdvanceMs(-50);
     table.Set("old2", "", "z");
     // Removing old1 moves old2 into its place, which must be looked at again.
-    fakeNowMs += 101;
+    clock.AdvanceMs(101);
     table.Expire();
     EXPECT_EQ(table.Count(), 1);
     EXPECT_EQ(ExtraAt(table, 0), "y");
@@ -106,7 +107,7 @@ TEST_F(SessionTableTest, ExpiringExaminesTheEntryThatMovesIntoAFreedPlace)
 
 TEST_F(SessionTableTest, RemovingMovesTheLastEntryIntoThePlace)
 {
-    SessionTable table(0, nullptr, FakeClock);
+    SessionTable table;
     table.Set("k0", "v0", "e0");
     table.Set("k1", "v1", "e1");
     table.Set("k2", "v2", "e2");
@@ -127,7 +128,7 @@ TEST_F(SessionTableTest, RemovingMovesTheLastEntryIntoThePlace)
 
 TEST_F(SessionTableTest, ExtraAtOutsideTheEntriesIsEmpty)
 {
-    SessionTable table(0, nullptr, FakeClock);
+    SessionTable table;
     table.Set("k", "v", "e");
     EXPECT_EQ(ExtraAt(table, -1), "");
     EXPECT_EQ(ExtraAt(table, 1), "");
@@ -136,7 +137,7 @@ TEST_F(SessionTableTest, ExtraAtOutsideTheEntriesIsEmpty)
 
 TEST_F(SessionTableTest, KeysCompareByteForByte)
 {
-    SessionTable table(0, nullptr, FakeClock);
+    SessionTable table;
     table.Set("Client1base", "ok", "anna");
     table.Set("client1base", "p?t=1", nullptr);
     table.Set(nullptr, "none", nullptr);
@@ -151,7 +152,7 @@ TEST_F(SessionTableTest, KeysCompareByteForByte)
 TEST_F(SessionTableTest, TheCallbackHearsOfExtrasGainedAndRemoved)
 {
     {
-        SessionTable table(0, Record, FakeClock);
+        SessionTable table(0, Record);
         table.Set("s1", "p?x=1", nullptr);           // no extra: nothing
         table.Set("s1", "ok", "anna");               // gains one
         table.Set("s1", "ok", "bo");                 // already had one: nothing
@@ -179,7 +180,7 @@ TEST_F(SessionTableTest, TheCallbackHearsOfExtrasGainedAndRemoved)
 
 TEST_F(SessionTableTest, ManyEntriesSpanSeveralPages)
 {
-    SessionTable table(0, nullptr, FakeClock);
+    SessionTable table;
     for (int i = 0; i < 2500; ++i)
         table.Set(("key" + std::to_string(i)).c_str(), std::to_string(i).c_str(), nullptr);
     EXPECT_EQ(table.Count(), 2500);

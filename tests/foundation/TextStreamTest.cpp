@@ -8,6 +8,7 @@
 #include "foundation/BlockAllocator.h"
 #include "foundation/CodePages.h"
 #include "foundation/MemoryByteFile.h"
+#include "support/InMemoryFiles.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "foundation/TextIds.h"

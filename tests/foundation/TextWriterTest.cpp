@@ -484,18 +484,17 @@ TEST(ClipboardWriterTest, TextGoesToTheClipboardWhenTheWriterGoes)
         writer.WriteLine("## Selection");
         writer.WriteTaggedLine('V', "x");
     }
-    EXPECT_EQ(CurrentClipboardService().GetText(), "## Selection\rV\tx\r");
+    EXPECT_EQ(Service<ClipboardService>::Get().GetText(), "## Selection\rV\tx\r");
 
     RecordingClipboard recording;
-    RegisterClipboardService(&recording);
     {
+        ScopedService<ClipboardService> replaced(&recording);
         ClipboardWriter writer;
         writer.PutText("to the desktop");
     }
-    RegisterClipboardService(nullptr);
     ASSERT_EQ(recording.puts.size(), 1u);
     EXPECT_EQ(recording.puts[0], "to the desktop");
-    EXPECT_EQ(CurrentClipboardService().GetText(), "## Selection\rV\tx\r");
+    EXPECT_EQ(Service<ClipboardService>::Get().GetText(), "## Selection\rV\tx\r");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/MemoryByteFile.h"
+#include "support/InMemoryFiles.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
 #include "foundation/TextReader.h"

@@ -31,8 +31,7 @@ std::string Plain(const BaseProtection& protection)
 // A password dialog that answers what it is told to and counts the questions.
 class ScriptedAsker : public HeadlessModelServices {
 public:
-    ScriptedAsker() { RegisterModelServices(this); }
-    ~ScriptedAsker() override { RegisterModelServices(nullptr); }
+    ScriptedAsker() = default;
 
     int32_t AskPassword(Base*, String& out, int32_t promptText) override
     {
@@ -46,6 +45,9 @@ public:
     int32_t answer = 1;
     int32_t questions = 0;
     int32_t lastPrompt = 0;
+
+private:
+    ScopedService<ModelServices> registered{this};
 };
 
 TEST(BasePasswordTest, SettingStoresTextAndHash)

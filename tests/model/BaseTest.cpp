@@ -79,16 +79,8 @@ public:
 
 class BaseTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ClearError();
-        RegisterModelServices(&services);
-    }
-    void TearDown() override
-    {
-        RegisterModelServices(nullptr);
-        ClearError();
-    }
+    void SetUp() override { ClearError(); }
+    void TearDown() override { ClearError(); }
 
     // Changes that reached the recorder, without the ones noted before.
     Log Take()
@@ -100,6 +92,7 @@ protected:
 
     MessageCatcher catcher;
     RecordingServices services;
+    ScopedService<ModelServices> registeredServices{&services};
 };
 
 TEST_F(BaseTest, BasesChainInOpeningOrderAndLeaveItWhenClosed)
@@ -489,7 +482,7 @@ TEST_F(BaseTest, InfoWindowIsBroughtForwardOrMadeAgain)
 TEST(BaseDeferredTasks, HeadlessTasksCloseBasesAndQuitInOrder)
 {
     HeadlessModelServices services;
-    RegisterModelServices(&services);
+    ScopedService<ModelServices> registered(&services);
     Base* kept = new Base(FilePath(), 1);
     Base* closed = new Base(FilePath(), 2);
     PostDeferredTask(kTaskCloseDocument, closed);
@@ -502,7 +495,6 @@ TEST(BaseDeferredTasks, HeadlessTasksCloseBasesAndQuitInOrder)
     EXPECT_TRUE(services.QuitRequested());
     EXPECT_EQ(services.QueuedTasks(), 0);
     delete kept;
-    RegisterModelServices(nullptr);
 }
 
 }  // namespace

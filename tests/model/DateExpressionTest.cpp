@@ -201,10 +201,8 @@ public:
 
 class DateExpressionTest : public ::testing::Test {
 protected:
-    void SetUp() override { RegisterTimeScaleLookup(&timeScales); }
-    void TearDown() override { RegisterTimeScaleLookup(nullptr); }
-
     FakeTimeScales timeScales;
+    ScopedService<TimeScaleLookup> registeredTimeScales{&timeScales};
 };
 
 // Every unit with positive, negative and zero offsets on both sides, across year ends and leap days
@@ -458,7 +456,7 @@ TEST_F(DateExpressionTest, TimeScalePeriodsAndNames)
     EXPECT_EQ(std::string(buffer), "20300101-001 " + std::string(longLabel.Text()) + "+2");
 
     // Without time scales no text names a period.
-    RegisterTimeScaleLookup(nullptr);
+    ScopedService<TimeScaleLookup> noTimeScales(nullptr);
     DateExpression none(nullptr, -1);
     EXPECT_FALSE(none.ParseCString("Summer"));
     EXPECT_EQ(none.Unit(), DateUnit::Absolute);
@@ -663,7 +661,7 @@ TEST_F(DateExpressionTest, WriteAndReadFields)
 // falls back to the key stored before the label; the label's digits are no part of that key.
 TEST_F(DateExpressionTest, StoredPeriodKeyWithoutItsTimeScale)
 {
-    RegisterTimeScaleLookup(nullptr);
+    ScopedService<TimeScaleLookup> noTimeScales(nullptr);
     DateExpression expression(nullptr, -1);
     ASSERT_TRUE(expression.ParseCString("240401-1 Q2+1"));
     EXPECT_EQ(expression.Unit(), DateUnit::Absolute);
@@ -775,20 +773,11 @@ TEST_F(DateExpressionTest, WriteDateRange)
 
 class DateExpressionBaseTest : public DateExpressionTest {
 protected:
-    void SetUp() override
-    {
-        DateExpressionTest::SetUp();
-        ClearError();
-        RegisterModelServices(&services);
-    }
-    void TearDown() override
-    {
-        RegisterModelServices(nullptr);
-        ClearError();
-        DateExpressionTest::TearDown();
-    }
+    void SetUp() override { ClearError(); }
+    void TearDown() override { ClearError(); }
 
     HeadlessModelServices services;
+    ScopedService<ModelServices> registeredServices{&services};
 };
 
 // "File" is the base's first or last card (the current year while it has none), moved by days.

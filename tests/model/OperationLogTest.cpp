@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Clock.h"
 #include "foundation/LogFileHandler.h"
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
-#include "foundation/PlatformUtilities.h"
 #include "foundation/String.h"
 #include "foundation/TextIds.h"
 #include "platform/FileDialogs.h"
@@ -80,11 +80,9 @@ protected:
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
-        RegisterFileDialogService(&dialogs);
     }
     void TearDown() override
     {
-        RegisterFileDialogService(nullptr);
         fs::remove_all(folder);
         ClearError();
     }
@@ -93,6 +91,7 @@ protected:
 
     MessageCatcher catcher;
     ScriptedSaveDialog dialogs;
+    ScopedService<FileDialogService> registeredDialogs{&dialogs};
     fs::path folder;
 };
 

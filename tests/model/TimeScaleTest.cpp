@@ -321,18 +321,11 @@ TimeScaleList* ListForAnyBase(const Base*)
 
 class TimeScaleLookupTest : public QuartersTest {
 protected:
-    TimeScaleLookupTest()
-    {
-        lookupList = &list;
-        RegisterTimeScaleLookup(&lookup);
-    }
-    ~TimeScaleLookupTest() override
-    {
-        RegisterTimeScaleLookup(nullptr);
-        lookupList = nullptr;
-    }
+    TimeScaleLookupTest() { lookupList = &list; }
+    ~TimeScaleLookupTest() override { lookupList = nullptr; }
 
     TimeScaleListLookup lookup{ListForAnyBase};
+    ScopedService<TimeScaleLookup> registeredLookup{&lookup};
 };
 
 TEST_F(TimeScaleLookupTest, FindsLabelsAndNames)
@@ -483,16 +476,15 @@ TEST_F(TimeScaleBaseTest, PeriodEndsFollowTheCards)
     EXPECT_EQ(KeyText(key), "241001-1");
 }
 
-// A base registers the lookup over the bases' own time scales when none is registered, so that a
-// date expression of a base names the periods of that base and of no other. When the time scale
-// goes, the base's reference date that named one of its periods falls back to "File".
+// The start-up registers the lookup over the bases' own time scales, so that a date expression of a
+// base names the periods of that base and of no other. When the time scale goes, the base's
+// reference date that named one of its periods falls back to "File".
 TEST(BaseTimeScales, DateExpressionsResolveThroughTheirBase)
 {
-    RegisterTimeScaleLookup(nullptr);
+    ASSERT_NE(Service<TimeScaleLookup>::Registered(), nullptr);
     MessageCatcher catcher;
     Base base{FilePath(), 1};
     Base other{FilePath(), 2};
-    ASSERT_NE(CurrentTimeScaleLookup(), nullptr);
     auto* quarters = new TimeScale(base.TimeScales(), "Quarters");
     const char* labels[] = {"Q1", "Q2", "Q3", "Q4"};
     for (int32_t q = 0; q < 4; ++q)

@@ -13,19 +13,12 @@ namespace {
 
 class FileDialogsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ClearError();
-        RegisterFileDialogService(&dialogs);
-    }
-    void TearDown() override
-    {
-        RegisterFileDialogService(nullptr);
-        ClearError();
-    }
+    void SetUp() override { ClearError(); }
+    void TearDown() override { ClearError(); }
 
     TestFolder folder;
     HeadlessFileDialogs dialogs;
+    ScopedService<FileDialogService> registeredDialogs{&dialogs};
 };
 
 TEST_F(FileDialogsTest, HeadlessOpenTakesQueuedAnswersThroughTheKindFilter)

@@ -176,7 +176,11 @@ TEST_F(ForkFileTest, CancelledOrDiscardedWriteKeepsTheOldFile)
         EXPECT_EQ(file.Write("new", 3), 3);
         SetCancelledError();  // the user stopped the save midway
         file.SetSize();
-    }  // the destructor closes
+        // A cancelled close reports the dropped contents: text writers over these files once
+        // answered a cancelled save with success.
+        file.Close();
+        EXPECT_TRUE(file.HasFailed());
+    }
     EXPECT_EQ(folder.Read("base.vkx"), "old contents");
     ClearError();
     {

@@ -151,15 +151,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Mostly whole reads, as files give them; sometimes short ones, so refills meet cut lines.
     static const int64_t kSteps[] = {1 << 20, 4096, 10240, 1 << 20, 1 << 20, 3, 97, 1 << 20};
     readStep = kSteps[(options >> 4) & 7];
-    RegisterByteFileMaker(MakeMemoryFile);
     {
+        ScopedService<ByteFileMaker> memoryFiles(MakeMemoryFile);
         FileTextReader file;
         if ((options & 8) != 0)
             file.SetEncoding(encoding);
         if (file.Open("memory"))
             Consume(file, options >> 5);
     }
-    RegisterByteFileMaker(nullptr);
     ClearError();
     return 0;
 }

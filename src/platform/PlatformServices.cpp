@@ -1,0 +1,19 @@
+#include "platform/PlatformServices.h"
+
+#include "platform/EnvironmentLocale.h"
+#include "platform/ForkByteFile.h"
+#include "platform/SystemClock.h"
+
+namespace vek {
+
+void RegisterPlatformServices()
+{
+    static SystemClock clock;
+    static EnvironmentLocale locale;
+    RegisterPlatformFiles();
+    Service<Clock>::Register(&clock);
+    Service<SystemLocale>::Register(&locale);
+    SetEventTimeOrigin();
+}
+
+}  // namespace vek

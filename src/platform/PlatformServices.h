@@ -1,0 +1,11 @@
+// PlatformServices: the platform layer's start-up step.
+#pragma once
+
+namespace vek {
+
+// Registers the platform's implementations of the services the library declares: the files of the
+// text streams (ForkByteFile), the system clock, the locale of the environment; and notes the origin
+// of the event clock. Called by StartServices.
+void RegisterPlatformServices();
+
+}  // namespace vek
