@@ -19,8 +19,6 @@ namespace {
 
 // The line buffer starts at this size and grows with the lines it must hold.
 constexpr int64_t kLineBufferBytes = 16372;
-// Allocator blocks are sized in 32 bits.
-constexpr int64_t kLargestBuffer = INT32_MAX - 64;
 constexpr int32_t kCharMapEntries = 65536;
 constexpr int32_t kDetectionSampleBytes = 4000;
 

@@ -48,6 +48,10 @@ constexpr uint32_t kTokenDefaultFlags = 0xC001;
 // read; a token copied to the token buffer until the next token.
 class TextReader {
 public:
+    // The largest line, token or field buffer the reader allocates (allocator blocks are sized in
+    // 32 bits); a longer one ends the reading with the out-of-memory error.
+    static constexpr int64_t kLargestBuffer = INT32_MAX - 64;
+
     // No input.
     TextReader();
     // Reads the n bytes at start (which must outlive the reader).

@@ -103,6 +103,11 @@ uint32_t Utf8NextUpperChar(const char*& p)
     return ToUpperChar(Utf8NextChar(p));
 }
 
+uint32_t Utf8NextUpperCharIn(const char*& p, const char* end)
+{
+    return ToUpperChar(Utf8NextCharIn(p, end));
+}
+
 int32_t Utf8Classify(const char* bytes, int32_t n)
 {
     if (bytes == nullptr || n <= 0)

@@ -36,6 +36,8 @@ int32_t Utf8CharCount(const char* text);
 // The character through the upper-case table (CharTables.h); the second advances like Utf8NextChar.
 uint32_t Utf8UpperCharAt(const char* p);
 uint32_t Utf8NextUpperChar(const char*& p);
+// The same for bytes that need not end in a NUL, like Utf8NextCharIn.
+uint32_t Utf8NextUpperCharIn(const char*& p, const char* end);
 
 // True when the n bytes are well-formed 1-3 byte sequences. A sequence cut short by the end of the
 // bytes counts as well-formed, so that a sample cut from a longer text can be judged.
