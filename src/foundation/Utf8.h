@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace vek {
 
@@ -51,6 +52,11 @@ int32_t Utf8Classify(const char* bytes, int32_t n);
 int32_t Utf8SafeCut(const char* bytes, int32_t n, int32_t cut);
 // The smallest position >= at (0 <= at <= n) that does not lie inside a character.
 int32_t Utf8BoundaryAfter(const char* bytes, int32_t n, int32_t at);
+// The same over views.
+bool Utf8IsValid(std::string_view bytes);
+int32_t Utf8Classify(std::string_view bytes);
+int32_t Utf8SafeCut(std::string_view bytes, int32_t cut);
+int32_t Utf8BoundaryAfter(std::string_view bytes, int32_t at);
 
 // True when a CR or LF occurs before the NUL.
 bool HasLineBreak(const char* text);
