@@ -39,8 +39,8 @@ constexpr uint32_t kTokenDefaultFlags = 0xC001;
 // are converted into the reader's line buffer and NUL-terminated. Bytes that are no character of the
 // encoding, 4-byte UTF-8 sequences, UTF-16 surrogates and an odd last byte of UTF-16 input become
 // U+FFFD. Bad bytes in UTF-8 input become U+FFFD too, and the reader stays UTF-8, once the input has
-// shown itself UTF-8 (a well-formed multi-byte sequence in an earlier line or in the bad line) and
-// always for a sequence cut short by the line end or the end of the input (a text cut inside a
+// shown itself UTF-8: by a well-formed multi-byte sequence (in an earlier line or in the bad line), or
+// by a line whose last character the line end or the end of the input cut short (a text cut inside a
 // character). Only input that was plain ASCII up to a line with other bad bytes, and with CheckUtf8 on
 // (the default), is taken for an older file in the system code page (id 3) from that line on. Lines
 // are delivered whole, however long;
