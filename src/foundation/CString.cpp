@@ -4,6 +4,7 @@
 
 #include "foundation/CharTables.h"
 #include "foundation/String.h"
+#include "foundation/TextView.h"
 #include "foundation/Utf8.h"
 #include "foundation/Utf8Sequence.h"
 
@@ -139,6 +140,11 @@ int32_t CStrCopyBytesLimited(char* dst, int32_t size, const char* src, int32_t n
     std::memmove(dst, src == nullptr ? "" : src, static_cast<std::size_t>(count));
     dst[count] = 0;
     return count;
+}
+
+int32_t CStrCopyLimited(char* dst, int32_t size, std::string_view src)
+{
+    return CStrCopyBytesLimited(dst, size, src.data(), ViewLength(src));
 }
 
 int32_t CStrCopyLimited(char* dst, int32_t size, const char* src)
@@ -318,6 +324,69 @@ int32_t CStrStartsWithNoCase(const char* text, const char* prefix)
 int32_t CStrStartsWithByKind(const char* text, const char* prefix, int32_t keyKind)
 {
     return keyKind == kKeyKindExact ? CStrStartsWith(text, prefix) : CStrStartsWithNoCase(text, prefix);
+}
+
+int32_t CStrEqual(std::string_view a, std::string_view b)
+{
+    return a == b ? 1 : 0;
+}
+
+int32_t CStrEqualNoCase(std::string_view a, std::string_view b)
+{
+    return CStrCompareNoCase(a, b) == 0 ? 1 : 0;
+}
+
+int32_t CStrCompare(std::string_view a, std::string_view b)
+{
+    return Sign(a.compare(b));  // char traits compare as unsigned char
+}
+
+// Case keys of two views walked in step until one view ends or the keys differ: the order of the
+// first difference, or 0 with `aEnded` and `bEnded` saying which views are used up.
+static int32_t CompareViewKeys(std::string_view a, std::string_view b, bool& aEnded, bool& bEnded)
+{
+    const uint8_t* p = Bytes(a.data());
+    const uint8_t* q = Bytes(b.data());
+    const uint8_t* pEnd = p + a.size();
+    const uint8_t* qEnd = q + b.size();
+    for (;;) {
+        aEnded = p >= pEnd;
+        bEnded = q >= qEnd;
+        if (aEnded || bEnded)
+            return 0;
+        // A NUL inside a view is a character of its own (key 0), not the end.
+        uint32_t x = NextCaseKey(p, pEnd);
+        uint32_t y = NextCaseKey(q, qEnd);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+}
+
+int32_t CStrCompareNoCase(std::string_view a, std::string_view b)
+{
+    bool aEnded;
+    bool bEnded;
+    int32_t order = CompareViewKeys(a, b, aEnded, bEnded);
+    if (order != 0 || aEnded == bEnded)
+        return order;
+    return aEnded ? -1 : 1;
+}
+
+int32_t CStrCompareByKind(std::string_view a, std::string_view b, int32_t keyKind)
+{
+    return keyKind == kKeyKindExact ? CStrCompare(a, b) : CStrCompareNoCase(a, b);
+}
+
+int32_t CStrStartsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix ? 1 : 0;
+}
+
+int32_t CStrStartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    bool textEnded;
+    bool prefixEnded;
+    return CompareViewKeys(text, prefix, textEnded, prefixEnded) == 0 && prefixEnded ? 1 : 0;
 }
 
 // Search.

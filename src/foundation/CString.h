@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "foundation/HeapText.h"
 
@@ -28,6 +29,7 @@ void CStrAppend(char* dst, const char* src);
 // null src gives the empty text. Returns the bytes copied (without the NUL).
 int32_t CStrCopyLimited(char* dst, int32_t size, const char* src);
 int32_t CStrCopyBytesLimited(char* dst, int32_t size, const char* src, int32_t n);
+int32_t CStrCopyLimited(char* dst, int32_t size, std::string_view src);
 // The heap text and a NUL; null gives the empty text. Returns the bytes copied.
 int32_t CStrFromHeapText(char* dst, ConstHeapText text);
 // At most size - 1 bytes (no character check) and a NUL; null gives 0.
@@ -67,6 +69,15 @@ int32_t CStrCompareNoCaseN(const char* a, const char* b, int32_t n);
 int32_t CStrStartsWith(const char* text, const char* prefix);
 int32_t CStrStartsWithNoCase(const char* text, const char* prefix);
 int32_t CStrStartsWithByKind(const char* text, const char* prefix, int32_t keyKind);
+// The same over views, which need not end in a NUL: every byte of a view counts (a NUL among them is
+// a character like others), and a view that ends first is smaller.
+int32_t CStrEqual(std::string_view a, std::string_view b);
+int32_t CStrEqualNoCase(std::string_view a, std::string_view b);
+int32_t CStrCompare(std::string_view a, std::string_view b);
+int32_t CStrCompareNoCase(std::string_view a, std::string_view b);
+int32_t CStrCompareByKind(std::string_view a, std::string_view b, int32_t keyKind);
+int32_t CStrStartsWith(std::string_view text, std::string_view prefix);
+int32_t CStrStartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // Search: byte positions, -1 when absent.
 int32_t CStrFindChar(const char* text, char byte);

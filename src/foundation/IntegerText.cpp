@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "foundation/TextView.h"
+
 namespace vek {
 
 namespace {
@@ -106,6 +108,11 @@ bool ReferenceCheckDigitValid(const char* text)
     if (n < 2)
         return false;
     return static_cast<unsigned char>(text[n - 1]) == CheckDigitOfBytes(text, n - 1);
+}
+
+int32_t BytesToIntRounded(std::string_view bytes)
+{
+    return BytesToIntRounded(bytes.data(), ViewLength(bytes));
 }
 
 }  // namespace vek

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace vek {
 
@@ -10,6 +11,7 @@ namespace vek {
 // more (half away from zero), and nothing later counts. Too many digits wrap around in the width of
 // the result; nothing fails. A null text reads 0.
 int32_t BytesToIntRounded(const char* bytes, int32_t n);
+int32_t BytesToIntRounded(std::string_view bytes);
 int32_t TextToIntRounded(const char* text);
 int64_t TextToInt64Rounded(const char* text);
 

@@ -9,6 +9,7 @@
 #include "foundation/IntegerText.h"
 #include "foundation/NumberMath.h"
 #include "foundation/String.h"
+#include "foundation/TextView.h"
 
 namespace vek {
 
@@ -559,6 +560,11 @@ double TextToDouble(const char* text)
     if (!text)
         return std::numeric_limits<double>::quiet_NaN();
     return BytesToDouble(text, int32_t(std::strlen(text)));
+}
+
+double BytesToDouble(std::string_view bytes)
+{
+    return BytesToDouble(bytes.data(), ViewLength(bytes));
 }
 
 }  // namespace vek

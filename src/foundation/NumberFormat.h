@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "foundation/CursorWriters.h"
 
@@ -96,6 +97,7 @@ double ZeroIfOutOfRange(double value);
 // the reading with an infinity of the sign read so far. Every other byte is skipped. No digit at all
 // gives NaN.
 double BytesToDouble(const char* bytes, int32_t n);
+double BytesToDouble(std::string_view bytes);
 double TextToDouble(const char* text);  // up to the NUL; null gives NaN
 
 }  // namespace vek

@@ -67,6 +67,19 @@ void PutStyledText(char*& cursor, const char* text)
     CursorPutCStr(cursor, text);
 }
 
+// The month in digits: YYMM in 1928..2027, else YYYYMM. Where those six digits would read as a date of
+// a two-digit year (the month of 1905-03 as "190503", which is 2019-05-03), a point follows the year
+// ("1905.03"), so that every month written reads back as itself.
+void PutMonthDigits(char*& cursor, PackedDate date)
+{
+    int32_t year = PackedDateYear(date);
+    PutStyledShortYear(cursor, date);
+    bool fourDigits = year < 1928 || year > 2027;
+    if (fourDigits && year % 100 >= 1 && year % 100 <= 12)
+        PutStyledText(cursor, ".");
+    PutStyledMonth(cursor, date);
+}
+
 bool IsDateStyle(int32_t style)
 {
     return style >= 0 && style < kDateStyleCount;
@@ -76,8 +89,7 @@ void PutMonthStyled(char*& cursor, PackedDate date, int32_t style)
 {
     switch (style) {
     case 0:
-        PutStyledShortYear(cursor, date);
-        PutStyledMonth(cursor, date);
+        PutMonthDigits(cursor, date);
         break;
     case 1:
     case 2:
@@ -413,22 +425,52 @@ int32_t DateTextDigitPair(const char* digits, int32_t at)
     return (digits[at] - '0') * 10 + (digits[at + 1] - '0');
 }
 
+bool IsPackedYear(int32_t year)
+{
+    return year >= kFirstPackedYear && year <= kLastPackedYear;
+}
+
+// A month of two digits at `at`, or no digits there at all.
+bool IsMonthOrAbsent(const char* digits, int32_t count, int32_t at)
+{
+    if (count < at + 2)
+        return true;
+    int32_t month = DateTextDigitPair(digits, at);
+    return month >= 1 && month <= 12;
+}
+
 // Eight digits that can only be a date YYYYMMDD of the packed range.
 bool IsFourDigitYearDate(const char* digits)
 {
     int32_t year = DateTextDigitPair(digits, 0) * 100 + DateTextDigitPair(digits, 2);
     int32_t month = DateTextDigitPair(digits, 4);
     int32_t day = DateTextDigitPair(digits, 6);
-    return year >= kFirstPackedYear && month >= 1 && month <= 12 && day >= 1 && day <= 31;
+    return IsPackedYear(year) && month >= 1 && month <= 12 && day >= 1 && day <= 31;
 }
 
-// Whether the first run of digits can start a four-digit year: four digits followed by more
-// digits after separators ("2028-03-01"), or eight or nine digits in one run ("20280301" and
-// "202803011", a date with the start of an hour or a card number). Runs of six and seven, and of
-// ten and eleven (YYMMDDhhmm), are the two-digit-year forms that existing texts use.
-bool FirstRunStartsFourDigitYear(int32_t firstRun)
+// Whether the digits start with a four-digit year. The two-digit-year forms are what existing texts
+// hold and what 1928..2027 are still written in, so a four-digit year is taken only where they cannot
+// be meant:
+// - a first run of four digits that form a year and are followed by more digits ("2028-03",
+//   "2006-03-01"): no written two-digit-year text starts so;
+// - a first run of four to seven digits whose two-digit-year reading has no month ("2028", "202803",
+//   "2100", "2028031"), while the four-digit reading has one: "2006" stays June 2020 and "200603"
+//   stays 2020-06-03, as they were always written;
+// - a first run of eight, nine or at least twelve digits that make a date YYYYMMDD ("20280301",
+//   "202803011" with the start of an hour or a card number). Runs of ten and eleven digits are the
+//   YYMMDDhhmm form.
+bool StartsWithFourDigitYear(const char* digits, int32_t count, int32_t firstRun)
 {
-    return firstRun == 4 || firstRun == 8 || firstRun == 9 || firstRun >= 12;
+    if (count < 4)
+        return false;
+    if (firstRun >= 8)
+        return firstRun != 10 && firstRun != 11 && count >= 8 && IsFourDigitYearDate(digits);
+    int32_t year = DateTextDigitPair(digits, 0) * 100 + DateTextDigitPair(digits, 2);
+    if (!IsPackedYear(year) || !IsMonthOrAbsent(digits, count, 4))
+        return false;
+    if (firstRun == 4 && count > 4)
+        return true;
+    return firstRun >= 4 && !IsMonthOrAbsent(digits, count, 2);
 }
 
 }  // namespace
@@ -478,7 +520,7 @@ DateTextValue ReadDateText(const char* bytes, int32_t n, int32_t direction, Date
         return value;
     }
 
-    bool wide = count >= 8 && FirstRunStartsFourDigitYear(firstRun) && IsFourDigitYearDate(digits);
+    bool wide = StartsWithFourDigitYear(digits, count, firstRun);
     int32_t limit = wide ? wideLimit : narrowLimit;
     int32_t used = std::min(count, limit);
     if (used == limit) {
@@ -489,16 +531,14 @@ DateTextValue ReadDateText(const char* bytes, int32_t n, int32_t direction, Date
         value.end = dashAt >= 0 ? dashAt + 1 : n;
     }
 
+    // The year, then month and day completed alike after either kind of year.
     const bool latest = direction >= 0;
     auto digit = [&](int32_t k) { return digits[k] - '0'; };
-    int32_t dateDigits = std::min(used, wide ? 8 : 6);
+    const int32_t yearDigits = wide ? 4 : 2;
+    int32_t dateDigits = std::min(used, yearDigits + 4);
     int32_t year = 0;
-    int32_t month = 0;
-    int32_t day = 0;
     if (wide) {
         year = DateTextDigitPair(digits, 0) * 100 + DateTextDigitPair(digits, 2);
-        month = DateTextDigitPair(digits, 4);
-        day = DateTextDigitPair(digits, 6);
     } else {
         int32_t yy = 0;
         if (dateDigits == 1) {
@@ -508,22 +548,26 @@ DateTextValue ReadDateText(const char* bytes, int32_t n, int32_t direction, Date
             yy = DateTextDigitPair(digits, 0);
         }
         year = yy < 28 ? 2000 + yy : 1900 + yy;
-        if (dateDigits <= 2) {
-            month = latest ? 12 : 1;
-        } else if (dateDigits == 3) {
-            int32_t m = digit(2);
-            month = latest ? (m == 0 ? 9 : m * 10 + 2) : (m == 0 ? 1 : m * 10);
-        } else {
-            month = DateTextDigitPair(digits, 2);
-        }
-        if (dateDigits <= 4) {
-            day = latest ? 31 : 1;
-        } else if (dateDigits == 5) {
-            int32_t d = digit(4);
-            day = latest ? (d == 3 ? 31 : d * 10 + 9) : (d == 0 ? 1 : d * 10);
-        } else {
-            day = DateTextDigitPair(digits, 4);
-        }
+    }
+    int32_t monthAt = yearDigits;
+    int32_t dayAt = yearDigits + 2;
+    int32_t month = 0;
+    if (dateDigits <= monthAt) {
+        month = latest ? 12 : 1;
+    } else if (dateDigits == monthAt + 1) {
+        int32_t m = digit(monthAt);
+        month = latest ? (m == 0 ? 9 : m * 10 + 2) : (m == 0 ? 1 : m * 10);
+    } else {
+        month = DateTextDigitPair(digits, monthAt);
+    }
+    int32_t day = 0;
+    if (dateDigits <= dayAt) {
+        day = latest ? 31 : 1;
+    } else if (dateDigits == dayAt + 1) {
+        int32_t d = digit(dayAt);
+        day = latest ? (d == 3 ? 31 : d * 10 + 9) : (d == 0 ? 1 : d * 10);
+    } else {
+        day = DateTextDigitPair(digits, dayAt);
     }
     month = std::clamp(month, int32_t(1), int32_t(12));
     day = std::clamp(day, int32_t(1), DaysInMonth(year, month));

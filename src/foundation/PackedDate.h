@@ -84,6 +84,9 @@ void FormatPackedDateDigits(char* buffer, PackedDate date);
 //   5     H      1.3.2006    3.2006   1-15.3.2006        3-5.2006
 //   6     U      03/01/06    03/06    03/01-03/15/06     03-05/06
 //   7     V      03/01/2006  03/2006  03/01-03/15/2006   03-05/2006
+//
+// Outside 1928..2027 style 0 writes a month as YYYYMM ("202803"), or as YYYY.MM where the six digits
+// would be a date of a two-digit year ("1905.03": "190503" is 2019-05-03).
 constexpr int32_t kDateStyleCount = 8;
 int32_t GetDateStyle();
 // Styles outside 0..7 are ignored.
@@ -117,10 +120,15 @@ void FormatMonthRange(char* buffer, PackedDate from, PackedDate to);
 //
 // Bytes other than digits are skipped; digits after the sixth are ignored. Two-digit years 00..27
 // are 2000..2027 and 28..99 are 1928..1999; the month is clamped to 1..12 and the day to the month.
-// Eight digits that make a date YYYYMMDD of 1900..9999 (month 01..12, day 01..31) are read as one
-// when the first run of digits is 8, 9 or at least 12 digits long ("20280301"), or 4 digits with
-// more digits after it ("2028-03-01"). Runs of 1-3, 5-7, 10 and 11 digits are the two-digit-year
-// forms, read as before. No digit gives 0. Never reads beyond n bytes.
+// The text starts with a four-digit year of 1900..9999 instead, followed by up to four digits MMDD
+// completed as above, where no two-digit-year text can be meant:
+//   - four digits of a year followed by more digits, whose month is 01..12 ("2028-03", "2006-03-01");
+//   - a first run of 4 to 7 digits that has no month 01..12 after two digits but has one after four
+//     ("2028" is the year 2028, "202803" March 2028, while "2006" stays June 2020 and "200603"
+//     2020-06-03);
+//   - a first run of 8, 9 or at least 12 digits that make a date YYYYMMDD ("20280301").
+// Runs of 10 and 11 digits (YYMMDDhhmm) keep the two-digit year. No digit gives 0. Never reads
+// beyond n bytes. Every date and month written here in styles 0-2 reads back as itself.
 PackedDate ParsePackedDate(const char* bytes, int32_t n, int32_t direction);
 
 namespace detail {

@@ -47,8 +47,8 @@ void CursorPutPackedTimestampDisplay(char*& cursor, PackedTimestamp t);
 //   hhm           minute m0              minute m9
 //
 // Hours above 23 become 23, minutes above 59 become 59. Up to ten digits are read, or twelve when
-// the text starts with an eight-digit date YYYYMMDD ("202803011430", "2028-03-01 14:30"). No digit
-// gives 0. Never reads beyond n bytes.
+// the text starts with a four-digit year as ParsePackedDate takes it ("202803011430",
+// "2028-03-01 14:30", "202803"). No digit gives 0. Never reads beyond n bytes.
 PackedTimestamp ParsePackedTimestamp(const char* bytes, int32_t n, int32_t direction);
 
 // A stamp: when something was changed and the code (at most 3 bytes of UTF-8, NUL-terminated) of

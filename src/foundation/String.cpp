@@ -6,6 +6,7 @@
 #include "foundation/BlockAllocator.h"
 #include "foundation/CString.h"
 #include "foundation/CharTables.h"
+#include "foundation/TextView.h"
 #include "foundation/Utf8.h"
 #include "foundation/Utf8Sequence.h"
 #include "foundation/WideString.h"
@@ -127,6 +128,11 @@ void String::AssignBytes(const char* bytes, int32_t n)
     PutTruncating(0, bytes, bytes == nullptr ? 0 : n);
 }
 
+void String::AssignBytes(std::string_view text)
+{
+    AssignBytes(text.data(), ViewLength(text));
+}
+
 void String::AssignHeapText(ConstHeapText text)
 {
     PutTruncating(0, text, HeapTextLength(text));
@@ -198,6 +204,11 @@ void String::AppendBytes(const char* bytes, int32_t n)
 {
     if (bytes != nullptr && n >= 1)
         PutTruncating(length, bytes, n);
+}
+
+void String::AppendBytes(std::string_view text)
+{
+    AppendBytes(text.data(), ViewLength(text));
 }
 
 void String::AppendHeapText(ConstHeapText text)
@@ -390,6 +401,11 @@ void String::InsertCStr(int32_t i, const char* text)
         InsertCStrBytes(i, text, CStrLength(text));
 }
 
+void String::InsertBytes(int32_t i, std::string_view text)
+{
+    InsertCStrBytes(i, text.data(), ViewLength(text));
+}
+
 void String::InsertHeapText(int32_t i, ConstHeapText text)
 {
     if (text != nullptr)
@@ -445,6 +461,11 @@ void String::ReplaceRangeHeapText(int32_t i, int32_t count, ConstHeapText text)
 void String::ReplaceRangeBytes(int32_t i, int32_t count, const char* bytes, int32_t m)
 {
     (void)ReplaceRangeChecked(i, count, bytes, m);
+}
+
+void String::ReplaceRangeBytes(int32_t i, int32_t count, std::string_view text)
+{
+    (void)ReplaceRangeChecked(i, count, text.data(), ViewLength(text));
 }
 
 bool String::ReplaceRangeChecked(int32_t i, int32_t count, const char* bytes, int32_t m)
@@ -505,6 +526,11 @@ void String::ReplaceAllCodePoint(uint32_t from, uint32_t to)
 }
 
 // Placeholders.
+
+void String::SubstituteArgBytes(int32_t argument, std::string_view value)
+{
+    SubstituteArgBytes(argument, value.data(), ViewLength(value));
+}
 
 void String::SubstituteArgBytes(int32_t argument, const char* bytes, int32_t n)
 {

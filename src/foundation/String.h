@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "foundation/HeapText.h"
 
@@ -43,6 +44,7 @@ public:
     bool IsEmpty() const { return length == 0; }
     bool HasHeapBuffer() const { return heap != nullptr; }
     const char* CStr() const { return data; }
+    std::string_view View() const { return {data, size_t(length)}; }
     // For writing into the buffer directly (up to Capacity() bytes); finish with SetLength.
     char* Data() { return data; }
 
@@ -56,6 +58,7 @@ public:
     // Null gives the empty string; returns CStr().
     const char* AssignCStr(const char* text);
     void AssignBytes(const char* bytes, int32_t n);
+    void AssignBytes(std::string_view text);
     void AssignHeapText(ConstHeapText text);  // null gives the empty string
     void AssignPascal(const uint8_t* text);    // first byte the length, then the bytes
     void AssignChar(char byte);
@@ -81,6 +84,7 @@ public:
     void Append(const String& other);
     void AppendCStr(const char* text);  // null ignored
     void AppendBytes(const char* bytes, int32_t n);  // n < 1 ignored
+    void AppendBytes(std::string_view text);
     void AppendHeapText(ConstHeapText text);  // null ignored
     void AppendPascal(const uint8_t* text);  // length 0 ignored
     void AppendRepeated(char byte, int32_t n);
@@ -125,6 +129,7 @@ public:
     // Inserting at byte position i, 0 <= i <= Length() (ignored otherwise).
     void Insert(int32_t i, const String& other);  // truncating
     void InsertCStr(int32_t i, const char* text);  // truncating; null ignored
+    void InsertBytes(int32_t i, std::string_view text);  // truncating
     void InsertHeapText(int32_t i, ConstHeapText text);  // truncating; null ignored
     void InsertChar(int32_t i, char byte);  // refusing
     void InsertCodePoint(int32_t i, uint32_t codePoint);  // refusing; needs its exact length
@@ -133,6 +138,7 @@ public:
     // refusing: nothing changes when the new length cannot be reached.
     void ReplaceRange(int32_t i, int32_t count, const char* text);  // null = empty
     void ReplaceRangeBytes(int32_t i, int32_t count, const char* bytes, int32_t m);
+    void ReplaceRangeBytes(int32_t i, int32_t count, std::string_view text);
     void ReplaceRangeHeapText(int32_t i, int32_t count, ConstHeapText text);  // null = empty
     // Every occurrence of `find`, located without regard to case, by `replacement`; the search goes on
     // after the inserted text. An empty `find` changes nothing.
@@ -144,6 +150,7 @@ public:
     void SubstituteArg(int32_t argument, const String& value);
     void SubstituteArgCStr(int32_t argument, const char* value);
     void SubstituteArgBytes(int32_t argument, const char* bytes, int32_t n);
+    void SubstituteArgBytes(int32_t argument, std::string_view value);
     void SubstituteArgHeapText(int32_t argument, ConstHeapText value);
     void SubstituteArgPascal(int32_t argument, const uint8_t* value);
     void SubstituteArgInt(int32_t argument, int32_t value);

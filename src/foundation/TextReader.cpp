@@ -19,8 +19,6 @@ namespace {
 
 // The line buffer starts at this size and grows with the lines it must hold.
 constexpr int64_t kLineBufferBytes = 16372;
-// Allocator blocks are sized in 32 bits.
-constexpr int64_t kLargestBuffer = INT32_MAX - 64;
 constexpr int32_t kCharMapEntries = 65536;
 constexpr int32_t kDetectionSampleBytes = 4000;
 
@@ -124,6 +122,7 @@ void TextReader::ForgetLine()
 void TextReader::SetEncoding(int32_t id)
 {
     encoding = id;
+    inputIsUtf8 = false;
     MemFree(byteTable);
     byteTable = nullptr;
 }
@@ -366,10 +365,10 @@ const char* TextReader::ScanUtf8Line(const char* p, const char* end, LineScan& s
             ++q;
             continue;
         }
-        if (scan.kind == LineKind::ascii)
-            scan.kind = LineKind::valid;
         // Two-byte letters are by far the most frequent.
         if (lead >= 0xC2 && lead <= 0xDF && stop - q >= 2 && (q[1] & 0xC0) == 0x80) {
+            if (scan.kind == LineKind::ascii)
+                scan.kind = LineKind::valid;
             if (lead == 0xCC)
                 scan.marks = true;
             q += 2;
@@ -377,13 +376,38 @@ const char* TextReader::ScanUtf8Line(const char* p, const char* end, LineScan& s
         }
         utf8::Sequence sequence = utf8::Decode(q, stop);
         if (sequence.bad) {
+            scan.multiByte = scan.kind != LineKind::ascii;
             scan.kind = LineKind::bad;
-            return FindByteBreak(reinterpret_cast<const char*>(q), end);
+            const char* lineBreak = FindByteBreak(reinterpret_cast<const char*>(q), end);
+            // A lead byte whose sequence runs well-formed into the line end: a character cut short.
+            scan.cutAtEnd = utf8::Decode(q, reinterpret_cast<const uint8_t*>(lineBreak)).cutShort;
+            return lineBreak;
         }
         if (sequence.length == 4)
             scan.kind = LineKind::withFourByte;
+        else if (scan.kind == LineKind::ascii)
+            scan.kind = LineKind::valid;
         q += sequence.length;
     }
+}
+
+// A bad line in UTF-8 input is an older file in the system code page only while nothing says that the
+// input is UTF-8: no well-formed multi-byte sequence before, none in the line, and not just a character
+// that the line end cut short (what a text cut at a byte count leaves behind). Otherwise one bad byte
+// would turn every later line of a UTF-8 file into the wrong characters.
+bool TextReader::TakesBadLineAsSystemCodePage(const char* start, const char* end, const LineScan& scan) const
+{
+    if (!checkUtf8 || inputIsUtf8 || scan.multiByte || scan.cutAtEnd)
+        return false;
+    const auto* p = reinterpret_cast<const uint8_t*>(start);
+    const auto* stop = reinterpret_cast<const uint8_t*>(end);
+    while (p < stop) {
+        utf8::Sequence sequence = utf8::Decode(p, stop);
+        if (!sequence.bad && sequence.length > 1)
+            return false;
+        p += sequence.length;
+    }
+    return true;
 }
 
 bool TextReader::ConvertLine(const char* start, const char* end, const LineScan& scan)
@@ -391,8 +415,7 @@ bool TextReader::ConvertLine(const char* start, const char* end, const LineScan&
     bool mayHoldMarks = true;
     bool done;
     if (encoding == kEncodingUtf8) {
-        if (scan.kind == LineKind::bad && checkUtf8) {
-            // Not UTF-8 after all: the system code page from this line on.
+        if (scan.kind == LineKind::bad && TakesBadLineAsSystemCodePage(start, end, scan)) {
             SetEncoding(kEncodingSystem);
             done = ConvertBytes(start, end);
         } else if ((scan.kind == LineKind::ascii || scan.kind == LineKind::valid) && charMap == nullptr) {
@@ -402,6 +425,8 @@ bool TextReader::ConvertLine(const char* start, const char* end, const LineScan&
         } else {
             done = ConvertUtf8(start, end);
         }
+        if (encoding == kEncodingUtf8 && scan.kind != LineKind::ascii)
+            inputIsUtf8 = true;
     } else if (IsUtf16Encoding(encoding)) {
         done = ConvertUtf16(start, end);
     } else {

@@ -38,8 +38,12 @@ constexpr uint32_t kTokenDefaultFlags = 0xC001;
 // Decoding: UTF-8 lines that are well-formed and need no character map are used in place; other lines
 // are converted into the reader's line buffer and NUL-terminated. Bytes that are no character of the
 // encoding, 4-byte UTF-8 sequences, UTF-16 surrogates and an odd last byte of UTF-16 input become
-// U+FFFD. A UTF-8 reader with CheckUtf8 on (the default) that meets a line that is not well-formed
-// UTF-8 takes the system code page (id 3) from that line on. Lines are delivered whole, however long;
+// U+FFFD. Bad bytes in UTF-8 input become U+FFFD too, and the reader stays UTF-8, once the input has
+// shown itself UTF-8: by a well-formed multi-byte sequence (in an earlier line or in the bad line), or
+// by a line whose last character the line end or the end of the input cut short (a text cut inside a
+// character). Only input that was plain ASCII up to a line with other bad bytes, and with CheckUtf8 on
+// (the default), is taken for an older file in the system code page (id 3) from that line on. Lines
+// are delivered whole, however long;
 // a line the memory cannot hold ends the reading with the out-of-memory error (600). Tokens copied to
 // the token buffer (quoted parts, comment tokens, markup tokens) are never cut.
 //
@@ -48,6 +52,10 @@ constexpr uint32_t kTokenDefaultFlags = 0xC001;
 // read; a token copied to the token buffer until the next token.
 class TextReader {
 public:
+    // The largest line, token or field buffer the reader allocates (allocator blocks are sized in
+    // 32 bits); a longer one ends the reading with the out-of-memory error.
+    static constexpr int64_t kLargestBuffer = INT32_MAX - 64;
+
     // No input.
     TextReader();
     // Reads the n bytes at start (which must outlive the reader).
@@ -176,13 +184,16 @@ private:
     enum class LineKind : uint8_t { ascii, valid, withFourByte, bad };
     struct LineScan {
         LineKind kind = LineKind::ascii;
-        bool marks = false;  // a combining mark U+0300-U+033F may follow a letter
+        bool marks = false;      // a combining mark U+0300-U+033F may follow a letter
+        bool multiByte = false;  // a well-formed sequence of 2 to 4 bytes was met
+        bool cutAtEnd = false;   // bad only because the line end cut its last sequence short
     };
     enum class MarkupTagResult { tag, comment, failed };
 
     Decoded DecodeLine(bool final);
     static const char* ScanUtf8Line(const char* p, const char* end, LineScan& scan);
     bool ConvertLine(const char* start, const char* end, const LineScan& scan);
+    bool TakesBadLineAsSystemCodePage(const char* start, const char* end, const LineScan& scan) const;
     bool ConvertUtf8(const char* start, const char* end);
     bool ConvertUtf16(const char* start, const char* end);
     bool ConvertBytes(const char* start, const char* end);
@@ -210,6 +221,7 @@ private:
     uint32_t tokenizerFlags = kTokenDefaultFlags;
     bool composeMarks = true;
     bool checkUtf8 = true;
+    bool inputIsUtf8 = false;  // a well-formed multi-byte sequence has been read
 
     const char* rawLineStart = nullptr;
     const char* lineStart = nullptr;

@@ -1,6 +1,7 @@
 #include "foundation/Utf8.h"
 
 #include "foundation/CharTables.h"
+#include "foundation/TextView.h"
 #include "foundation/Utf8Sequence.h"
 
 namespace vek {
@@ -101,6 +102,11 @@ uint32_t Utf8UpperCharAt(const char* p)
 uint32_t Utf8NextUpperChar(const char*& p)
 {
     return ToUpperChar(Utf8NextChar(p));
+}
+
+uint32_t Utf8NextUpperCharIn(const char*& p, const char* end)
+{
+    return ToUpperChar(Utf8NextCharIn(p, end));
 }
 
 int32_t Utf8Classify(const char* bytes, int32_t n)
@@ -204,6 +210,26 @@ char16_t NextUtf16BeUnit(const uint8_t*& p)
     char16_t unit = static_cast<char16_t>((p[0] << 8) | p[1]);
     p += 2;
     return unit;
+}
+
+bool Utf8IsValid(std::string_view bytes)
+{
+    return Utf8IsValid(bytes.data(), ViewLength(bytes));
+}
+
+int32_t Utf8Classify(std::string_view bytes)
+{
+    return Utf8Classify(bytes.data(), ViewLength(bytes));
+}
+
+int32_t Utf8SafeCut(std::string_view bytes, int32_t cut)
+{
+    return Utf8SafeCut(bytes.data(), ViewLength(bytes), cut);
+}
+
+int32_t Utf8BoundaryAfter(std::string_view bytes, int32_t at)
+{
+    return Utf8BoundaryAfter(bytes.data(), ViewLength(bytes), at);
 }
 
 }  // namespace vek

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace vek {
 
@@ -36,6 +37,8 @@ int32_t Utf8CharCount(const char* text);
 // The character through the upper-case table (CharTables.h); the second advances like Utf8NextChar.
 uint32_t Utf8UpperCharAt(const char* p);
 uint32_t Utf8NextUpperChar(const char*& p);
+// The same for bytes that need not end in a NUL, like Utf8NextCharIn.
+uint32_t Utf8NextUpperCharIn(const char*& p, const char* end);
 
 // True when the n bytes are well-formed 1-3 byte sequences. A sequence cut short by the end of the
 // bytes counts as well-formed, so that a sample cut from a longer text can be judged.
@@ -49,6 +52,11 @@ int32_t Utf8Classify(const char* bytes, int32_t n);
 int32_t Utf8SafeCut(const char* bytes, int32_t n, int32_t cut);
 // The smallest position >= at (0 <= at <= n) that does not lie inside a character.
 int32_t Utf8BoundaryAfter(const char* bytes, int32_t n, int32_t at);
+// The same over views.
+bool Utf8IsValid(std::string_view bytes);
+int32_t Utf8Classify(std::string_view bytes);
+int32_t Utf8SafeCut(std::string_view bytes, int32_t cut);
+int32_t Utf8BoundaryAfter(std::string_view bytes, int32_t at);
 
 // True when a CR or LF occurs before the NUL.
 bool HasLineBreak(const char* text);

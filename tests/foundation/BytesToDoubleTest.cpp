@@ -80,6 +80,8 @@ TEST(BytesToDoubleTest, NoDigitGivesNaN)
     }
     EXPECT_TRUE(std::isnan(BytesToDouble(nullptr, 5)));
     EXPECT_TRUE(std::isnan(BytesToDouble("12", -1)));
+    EXPECT_TRUE(std::isnan(BytesToDouble(std::string_view())));
+    EXPECT_EQ(BytesToDouble(std::string_view("2.5e", 3)), 2.5);
     EXPECT_TRUE(std::isnan(TextToDouble(nullptr)));
 }
 

@@ -68,6 +68,18 @@ TEST(CStringTest, CopyLimitedNeverSplitsACharacter)
     EXPECT_EQ(untouched[0], 0);
 }
 
+TEST(CStringTest, CopyLimitedFromAViewStopsAtItsEnd)
+{
+    const std::string bytes = "ab\xC3\xA9" "cd";
+    char buffer[8];
+    EXPECT_EQ(CStrCopyLimited(buffer, 8, std::string_view(bytes.data(), 4)), 4);
+    EXPECT_STREQ(buffer, "ab\xC3\xA9");
+    EXPECT_EQ(CStrCopyLimited(buffer, 4, std::string_view(bytes)), 2);  // never half of a character
+    EXPECT_STREQ(buffer, "ab");
+    EXPECT_EQ(CStrCopyLimited(buffer, 8, std::string_view()), 0);
+    EXPECT_STREQ(buffer, "");
+}
+
 TEST(CStringTest, CopiesAndHeapTexts)
 {
     char buffer[32];
@@ -164,7 +176,25 @@ TEST(CStringTest, Comparisons)
         EXPECT_EQ(CStrCompareByKind(a, b, kKeyKindExact), c.exact);
         EXPECT_EQ(CStrCompareByKind(a, b, 0), c.noCase);
         EXPECT_EQ(CStrCompareNoCase(b, a), -c.noCase);
+        // The view forms agree, on views that end where the texts end but not at a NUL.
+        std::string aBytes = c.a + "\xC3zz";
+        std::string bBytes = c.b + "\xA9Zz";
+        std::string_view va(aBytes.data(), c.a.size());
+        std::string_view vb(bBytes.data(), c.b.size());
+        EXPECT_EQ(CStrCompare(va, vb), c.exact);
+        EXPECT_EQ(CStrCompareNoCase(va, vb), c.noCase);
+        EXPECT_EQ(CStrCompareNoCase(vb, va), -c.noCase);
+        EXPECT_EQ(CStrEqual(va, vb), c.exact == 0 ? 1 : 0);
+        EXPECT_EQ(CStrEqualNoCase(va, vb), c.noCase == 0 ? 1 : 0);
+        EXPECT_EQ(CStrCompareByKind(va, vb, 0), c.noCase);
+        EXPECT_EQ(CStrStartsWith(va, vb), CStrStartsWith(a, b));
+        EXPECT_EQ(CStrStartsWithNoCase(va, vb), CStrStartsWithNoCase(a, b));
     }
+    // In a view a NUL is a character like others.
+    using namespace std::string_view_literals;
+    EXPECT_EQ(CStrEqualNoCase("a\0b"sv, "A\0B"sv), 1);
+    EXPECT_EQ(CStrCompareNoCase("a\0b"sv, "a\0c"sv), -1);
+    EXPECT_EQ(CStrCompare("a\0"sv, "a"sv), 1);
     EXPECT_EQ(CStrEqualNullAsEmpty("", nullptr), 1);
     EXPECT_EQ(CStrEqualNullAsEmpty("a", nullptr), 0);
     EXPECT_EQ(CStrEqualNoCaseNullAsEmpty("", nullptr), 1);

@@ -242,6 +242,48 @@ TEST(HashTableTest, FoldingAgreesWithTheLibraryComparison)
     EXPECT_EQ(table.Find("q"), nullptr);
 }
 
+// Keys of up to 15 bytes are compared in the table's own key records, longer ones and those with
+// other characters at their entries: both ways must give what the library's comparisons give, at the
+// limit and one past it, for both key kinds.
+TEST(HashTableTest, ShortAndLongKeysAreFoundAlike)
+{
+    const std::string keys[] = {
+        "abcdefghijklmn",  "abcdefghijklmno", "abcdefghijklmnop", "ABCDEFGHIJKLMNOPQRSTUVWXYZ",
+        "kontoplan\xC3\xA4",  "x\xFFy", "\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4",
+    };
+    for (int32_t kind : {2, kKeyKindExact}) {
+        SCOPED_TRACE(kind);
+        std::vector<Entry> entries;
+        for (const std::string& key : keys)
+            entries.push_back(Entry{key, 0});
+        HashTable table(0, 0, KeyOfEntry, kind);
+        for (Entry& entry : entries)
+            ASSERT_TRUE(table.AddUnique(&entry));
+        for (const std::string& key : keys) {
+            std::string upper = key;
+            for (char& c : upper)
+                c = char(detail::AsciiUpper(uint8_t(c)));
+            for (const std::string& query : {key, upper, key + "q", key.substr(0, key.size() - 1)}) {
+                SCOPED_TRACE(query);
+                auto* found = static_cast<const Entry*>(table.Find(query.c_str()));
+                bool equal = false;
+                for (const std::string& other : keys)
+                    equal = equal || (kind == 2 ? CStrEqualNoCase(other.c_str(), query.c_str())
+                                                : CStrEqual(other.c_str(), query.c_str()));
+                ASSERT_EQ(found != nullptr, equal);
+                if (found != nullptr) {
+                    EXPECT_TRUE(kind == 2 ? CStrEqualNoCase(found->key.c_str(), query.c_str())
+                                          : CStrEqual(found->key.c_str(), query.c_str()));
+                }
+            }
+        }
+        for (Entry& entry : entries)
+            table.Remove(&entry);
+        EXPECT_EQ(table.Count(), 0);
+        EXPECT_EQ(table.Find(keys[0].c_str()), nullptr);
+    }
+}
+
 TEST(HashTableTest, AddUniqueRefusesEqualKeysAndReusesRemovedSlots)
 {
     Entry first{"Konto", 1};

@@ -54,6 +54,8 @@ TEST(IntegerTextTest, BytesToIntRoundedReadsOnlyItsBytes)
     EXPECT_EQ(BytesToIntRounded(bytes, 0), 0);
     const char withNul[] = {'1', '\0', '2'};
     EXPECT_EQ(BytesToIntRounded(withNul, 3), 12);
+    EXPECT_EQ(BytesToIntRounded(std::string_view(bytes, 4)), 13);
+    EXPECT_EQ(BytesToIntRounded(std::string_view()), 0);
     // Bytes in a heap block of exactly their count: AddressSanitizer reports a read beyond it.
     for (const char* text : {"7", "12.", "3.4", "-9.99", "1,5"}) {
         size_t n = std::strlen(text);

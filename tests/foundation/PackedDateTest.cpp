@@ -4,9 +4,12 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "foundation/CardKey.h"
 #include "foundation/DateTime.h"
+#include "foundation/PackedTimestamp.h"
 
 namespace vek {
 namespace {
@@ -174,6 +177,117 @@ TEST(PackedDateTest, EveryDateWrittenReadsBackInEveryStyleWithDigits)
             EXPECT_EQ(Parse(buffer, -1), date) << buffer;
         }
     }
+}
+
+// Guards against typed four-digit years read as two-digit years with a month ("2028" was 2020-12).
+TEST(PackedDateTest, FourDigitsThatFormAYearAreThatYear)
+{
+    struct Case {
+        const char* text;
+        const char* earliest;
+        const char* latest;
+    } cases[] = {
+        {"2028", "2028-01-01", "2028-12-31"},
+        {"1999", "1999-01-01", "1999-12-31"},
+        {"2100", "2100-01-01", "2100-12-31"},
+        {"1900", "1900-01-01", "1900-12-31"},
+        {"2000", "2000-01-01", "2000-12-31"},
+        {"20280", "2028-01-01", "2028-09-30"},
+        {"202803", "2028-03-01", "2028-03-31"},
+        {"2028031", "2028-03-10", "2028-03-19"},
+        {"2028-03", "2028-03-01", "2028-03-31"},
+        {"2006-03", "2006-03-01", "2006-03-31"},
+        {"1905.03", "1905-03-01", "1905-03-31"},
+        {"1999 12 31", "1999-12-31", "1999-12-31"},
+        // Texts a two-digit year was always written in keep their reading.
+        {"2006", "2020-06-01", "2020-06-30"},
+        {"200603", "2020-06-03", "2020-06-03"},
+        {"190503", "2019-05-03", "2019-05-03"},
+        {"0603", "2006-03-01", "2006-03-31"},
+        {"1899", "2018-12-01", "2018-12-31"},
+        {"2006-15", "2020-06-15", "2020-06-15"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(DateText(Parse(c.text, -1)), c.earliest);
+        EXPECT_EQ(DateText(Parse(c.text, 1)), c.latest);
+    }
+}
+
+// Guards against written texts that read back as another value: months of years after 2027 ("202803"
+// was read as 2020-12-03) and of 1901..1912 ("190503" is 2019-05-03). Every day of 1900..2100 is
+// written as a date in every style, as the month and the periods that start on it, as card keys and as
+// timestamps, and read back.
+TEST(PackedDateTest, EveryTextWrittenFor1900To2100ReadsBack)
+{
+    auto parse = [](const std::string& text, int32_t direction) {
+        return ParsePackedDate(text.data(), int32_t(text.size()), direction);
+    };
+    std::unordered_set<std::string> seen[kDateStyleCount];
+    const PackedDate last = MakePackedDate(2100, 12, 31);
+    for (PackedDate date = kFirstPackedDate; date <= last; date = NextPackedDate(date)) {
+        char buffer[kPackedDateTextCapacity];
+        const PackedDate monthStart = MakePackedDate(PackedDateYear(date), PackedDateMonth(date), 1);
+        const PackedDate monthEnd = MakePackedDate(PackedDateYear(date), PackedDateMonth(date), DaysInMonthOfPackedDate(date));
+        for (int32_t style = 0; style < kDateStyleCount; ++style) {
+            DateStyleScope scope(style);
+            FormatPackedDate(buffer, date);
+            std::string text = buffer;
+            // Styles 3-7 put the day first and are only shown; no two days may share a text.
+            ASSERT_TRUE(seen[style].insert(text).second) << text;
+            if (style > 2)
+                continue;
+            ASSERT_EQ(parse(text, -1), date) << text;
+            ASSERT_EQ(parse(text, 1), date) << text;
+            FormatMonth(buffer, date);
+            ASSERT_EQ(parse(buffer, -1), monthStart) << buffer;
+            ASSERT_EQ(parse(buffer, 1), monthEnd) << buffer;
+            // A period starting on the day: its first date or month stands before the range mark.
+            const std::string mark = style == 2 ? ".." : "-";
+            char* cursor = buffer;
+            CursorPutDayRange(cursor, date, monthEnd);
+            *cursor = '\0';
+            std::string range = buffer;
+            ASSERT_EQ(parse(range.substr(0, range.rfind(mark)), -1), date) << range;
+            if (PackedDateMonth(date) < 12) {
+                FormatMonthRange(buffer, date, AddMonthsToPackedDate(date, 0, 1));
+                range = buffer;
+                ASSERT_EQ(parse(range.substr(0, range.rfind(mark)), -1), monthStart) << range;
+            }
+        }
+
+        for (CardKey key : {CardKey{date, 1}, CardKey{date, 999}, CardKey{date, kOpenEndNumber}}) {
+            char keyText[kCardKeyTextCapacity];
+            FormatCardKeyPlain(keyText, key);
+            CardKey read;
+            ParseCardKey(read, keyText, int32_t(std::strlen(keyText)), -1);
+            ASSERT_TRUE(CardKeyEquals(read, key)) << keyText;
+        }
+        // A key written as its date alone, as for the default numbers of a period's ends.
+        FormatPackedDateDigits(buffer, date);
+        CardKey from;
+        CardKey to;
+        ParseCardKey(from, buffer, int32_t(std::strlen(buffer)), -1);
+        ParseCardKey(to, buffer, int32_t(std::strlen(buffer)), 1);
+        ASSERT_TRUE(CardKeyEquals(from, CardKey{date, 1})) << buffer;
+        ASSERT_TRUE(CardKeyEquals(to, CardKey{date, kOpenEndNumber})) << buffer;
+
+        const int32_t dayNumber = PackedDateToDayNumber(date);
+        const PackedTimestamp stamp = MakePackedTimestamp(PackedDateYear(date), PackedDateMonth(date),
+                                                          PackedDateDay(date), dayNumber % 24, dayNumber % 60);
+        char stampText[kPackedTimestampTextCapacity];
+        for (bool display : {false, true}) {
+            char* cursor = stampText;
+            if (display)
+                CursorPutPackedTimestampDisplay(cursor, stamp);
+            else
+                CursorPutPackedTimestamp(cursor, stamp);
+            auto n = int32_t(cursor - stampText);
+            ASSERT_EQ(ParsePackedTimestamp(stampText, n, -1), stamp) << std::string(stampText, size_t(n));
+            ASSERT_EQ(ParsePackedTimestamp(stampText, n, 1), stamp) << std::string(stampText, size_t(n));
+        }
+    }
+    EXPECT_EQ(seen[0].size(), size_t(PackedDateToDayNumber(last)));
 }
 
 TEST(PackedDateTest, DayNumbersAreGregorianAndKeepTheOldNumbersFromMarch1900)

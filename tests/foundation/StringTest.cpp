@@ -523,6 +523,23 @@ TEST_F(StringTest, AssignFromOtherForms)
     EXPECT_EQ(Text(s), "");
     EXPECT_EQ(s.NewHeapText(), nullptr);
 
+    // Views: only their bytes, however the text around them goes on.
+    const std::string around = "(view)";
+    std::string_view view(around.data() + 1, 4);
+    s.AssignBytes(view);
+    s.AppendBytes(view.substr(0, 2));
+    s.InsertBytes(0, view.substr(3));
+    s.AppendBytes(std::string_view());
+    EXPECT_EQ(Text(s), "wviewvi");
+    EXPECT_EQ(s.View(), "wviewvi");
+    s.ReplaceRangeBytes(1, 4, view.substr(1, 2));
+    EXPECT_EQ(Text(s), "wievi");
+    s.AssignCStr("[@1]");
+    s.SubstituteArgBytes(1, view);
+    EXPECT_EQ(Text(s), "[view]");
+    s.AssignBytes(std::string_view());
+    EXPECT_EQ(Text(s), "");
+
     s.AssignCStr("x");
     s.AppendTwoDigits(7);
     s.AppendTwoDigits(42);

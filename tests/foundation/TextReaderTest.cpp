@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -177,13 +178,37 @@ TEST(TextReaderTest, AnUnknownEncodingDeliversNoLine)
     EXPECT_FALSE(reader.ReadLine());
 }
 
-TEST(TextReaderTest, InvalidUtf8SwitchesToTheSystemCodePageFromThatLine)
+// Reads a text through a refill of a few bytes at a time, as a file reader does at the end of its
+// buffer, so that lines, line breaks and characters are cut anywhere.
+class ChunkedTextReader final : public TextReader {
+public:
+    ChunkedTextReader(const std::string& text, int64_t chunk) : source(text), chunk(chunk) {}
+
+    int64_t Refill() override
+    {
+        // The unread bytes stay where they are; the range grows over the next chunk of the source.
+        ForgetLine();
+        const char* from = readPosition != nullptr ? readPosition : source.data();
+        int64_t got = std::min(chunk, int64_t(source.size()) - delivered);
+        delivered += got;
+        sourcePosition = from - source.data();
+        inputStart = readPosition = from;
+        inputEnd = source.data() + delivered;
+        return got;
+    }
+
+private:
+    const std::string& source;
+    int64_t chunk;
+    int64_t delivered = 0;
+};
+
+TEST(TextReaderTest, InvalidUtf8SwitchesToTheSystemCodePageOnlyAfterPlainAscii)
 {
-    std::string input = "one\rtw\xC3\xA9\r\xE9" "abc\r\xC3\xA9\r";
+    // An older file that was ASCII up to its first accented letter reads in the system code page.
+    std::string input = "one\r\xE9" "abc\r\xC3\xA9\r";
     TextReader reader(input.data(), int64_t(input.size()));
     ASSERT_TRUE(reader.ReadLine());
-    ASSERT_TRUE(reader.ReadLine());
-    EXPECT_EQ(LineOf(reader), "tw" + Utf8Of(0xE9));
     EXPECT_EQ(reader.Encoding(), kEncodingUtf8);
     ASSERT_TRUE(reader.ReadLine());
     EXPECT_EQ(reader.Encoding(), kEncodingSystem);
@@ -194,14 +219,54 @@ TEST(TextReaderTest, InvalidUtf8SwitchesToTheSystemCodePageFromThatLine)
                                   Utf8Of(CodePageCharToUnicode(0xA9, kEncodingSystem)));
 }
 
-TEST(TextReaderTest, ALineEndingInAStrayByteIsNotTakenAsUtf8)
+// Guards against one bad byte switching a UTF-8 file to the system code page, which garbled every
+// later line: UTF-8 input stays UTF-8 and the bad byte reads as U+FFFD.
+TEST(TextReaderTest, ABadByteInUtf8InputIsAReplacementCharacter)
 {
-    // Guards against delivering bytes that are not UTF-8 into memory: a Latin-1 word ending in é.
-    std::string input = "caf\xE9\r";
-    TextReader reader(input.data(), int64_t(input.size()));
-    ASSERT_TRUE(reader.ReadLine());
-    EXPECT_EQ(reader.Encoding(), kEncodingSystem);
-    EXPECT_EQ(LineOf(reader), "caf" + Utf8Of(CodePageCharToUnicode(0xE9, kEncodingSystem)));
+    const std::string r = Utf8Of(0xFFFD);
+    const std::string e = Utf8Of(0xE9);
+    struct Case {
+        const char* name;
+        std::string input;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"a stray lead byte ends a line", "caf\xC3\xA9\rcaf\xC3\rtw\xC3\xA9\r", {"caf" + e, "caf" + r, "tw" + e}},
+        {"a stray lead byte ends the first non-ASCII line", "ab\rcaf\xE9\ntw\xC3\xA9", {"ab", "caf" + r, "tw" + e}},
+        {"a cut three-byte sequence ends a line", "x\xE2\x82\r\ny\xC3\xA9", {"x" + r + r, "y" + e}},
+        {"a bad byte mid-line after UTF-8", "tw\xC3\xA9\r\xE9" "abc\r\xC3\xA9\r", {"tw" + e, r + "abc", e}},
+        {"a bad byte mid-line before UTF-8 in the line", "\xFF" "a\xC3\xA9\rb\xC3\xA9", {r + "a" + e, "b" + e}},
+        {"a stray continuation byte after UTF-8", "\xC3\xA9\ra\x80" "b", {e, "a" + r + "b"}},
+        {"a stray lead byte ends the input", "tw\xC3\xA9\rab\xC3", {"tw" + e, "ab" + r}},
+        {"a cut sequence ends an ASCII input", "ab\rcd\xE2\x82", {"ab", "cd" + r + r}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextReader reader(c.input.data(), int64_t(c.input.size()));
+        std::vector<std::string> lines;
+        while (reader.ReadLine())
+            lines.push_back(LineOf(reader));
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(reader.Encoding(), kEncodingUtf8);
+    }
+}
+
+TEST(TextReaderTest, CharactersCutByTheEndOfAReadBufferArriveWhole)
+{
+    // Every split of the input between two refills: a character, a CR LF or a bad byte cut by the
+    // end of what has been read so far reads as if the input had come at once.
+    const std::string input = "\xC3\xA9t\xC3\xA9\r\n\xE2\x82\xAC" "100\rcaf\xC3\r\xF0\x9F\x98\x80!\n\xE2\x82";
+    const std::vector<std::string> whole = AllLines(input);
+    ASSERT_EQ(whole.size(), 5u);
+    EXPECT_EQ(whole[2], "caf" + Utf8Of(0xFFFD));
+    for (int64_t chunk = 1; chunk <= int64_t(input.size()); ++chunk) {
+        SCOPED_TRACE(chunk);
+        ChunkedTextReader reader(input, chunk);
+        std::vector<std::string> lines;
+        while (reader.ReadLine())
+            lines.push_back(LineOf(reader));
+        EXPECT_EQ(lines, whole);
+        EXPECT_EQ(reader.Encoding(), kEncodingUtf8);
+    }
 }
 
 TEST(TextReaderTest, BadBytesBecomeReplacementCharactersWithoutTheCheck)

@@ -165,6 +165,19 @@ TEST(Utf8Test, SafeCutsNeverFallInsideACharacter)
     EXPECT_EQ(Utf8SafeCut(bad.data(), 5, 3), 3);
 }
 
+TEST(Utf8Test, ViewFormsReadOnlyTheirBytes)
+{
+    // "é€" followed by bytes that would change every answer if they were read.
+    const std::string bytes = "\xC3\xA9\xE2\x82\xAC\xFF\xFF";
+    std::string_view view(bytes.data(), 5);
+    EXPECT_TRUE(Utf8IsValid(view));
+    EXPECT_EQ(Utf8Classify(view), 2);
+    EXPECT_EQ(Utf8Classify(view.substr(0, 0)), 0);
+    EXPECT_EQ(Utf8SafeCut(view, 4), 2);
+    EXPECT_EQ(Utf8BoundaryAfter(view, 3), 5);
+    EXPECT_FALSE(Utf8IsValid(std::string_view(bytes)));
+}
+
 TEST(Utf8Test, Utf16)
 {
     const char16_t text[] = {u'a', 0xE9, 0x20AC, 0xD83D, 0xDE00, 0xDC00, u'b', 0};
