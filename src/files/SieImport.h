@@ -4,17 +4,35 @@
 #include <memory>
 #include <string_view>
 
+#include "foundation/PackedDate.h"
+
 namespace vek {
 
 class Base;
 class FilePath;
 struct Card;
 
-// Messages of the SIE import.
-constexpr int32_t kMessageNotSieFile = 3830;       // @0 file name
-constexpr int32_t kMessageSieVoucherDate = 3831;   // @0 file, @1 line, @2 the date text, @3 the date used
-// Texts of what the import makes.
+// Messages of the SIE import. Damage met while reading is reported at the end of the import, one
+// message per kind: @0 the file, @1 the line of the first case, @2 what it found there, @3 how many
+// lines of the file have that damage.
+constexpr int32_t kMessageNotSieFile = 3830;            // @0 file name
+constexpr int32_t kMessageSieVoucherDate = 3831;        // dated the day before the financial year
+constexpr int32_t kMessageSieDate = 3832;               // a "#RAR" or registration date passed over
+constexpr int32_t kMessageSieAmount = 3833;             // not a finite number: the record is left out
+constexpr int32_t kMessageSieNoAccount = 3834;          // kept on a line without an account
+constexpr int32_t kMessageSieUnbalanced = 3835;         // @2 the sum of the voucher
+constexpr int32_t kMessageSieUnclosedVoucher = 3836;    // the file ends (or a voucher starts) inside one
+constexpr int32_t kMessageSieChecksum = 3837;           // "#KSUMMA" does not match; @2 what the records give
+constexpr int32_t kMessageSieChecksumMissing = 3838;    // "#KSUMMA" opened and never closed
+constexpr int32_t kMessageSieDimension = 3839;          // "#DIM"/"#UNDERDIM" that cannot be mapped
+constexpr int32_t kMessageSieObject = 3840;             // an object of no imported dimension
+constexpr int32_t kMessageSieOutsideVoucher = 3841;     // "#TRANS" outside every voucher
+constexpr int32_t kMessageSieCode = 3842;               // a code a base cannot hold, read with blanks
+constexpr int32_t kMessageSieLongLine = 3843;           // @2 the longest line taken (kMaxSieRecordBytes)
+// Texts of what the import makes. The opening-balance card is titled "IB" for the reader; it is
+// known by its first stamp, which carries the code below and the last day of the financial year.
 constexpr const char* kSieOpeningBalanceTitle = "IB";
+constexpr const char* kSieOpeningBalanceStamp = "#IB";
 
 // SIE 4 import: turns the chart of accounts, the SIE dimensions and objects, the opening balances
 // of the current year ("#IB" with index 0) and the vouchers of an SIE file into components, cards
@@ -30,9 +48,15 @@ constexpr const char* kSieOpeningBalanceTitle = "IB";
 // Each "#VER" becomes a card at its date (the next free number of the day) titled "number: text";
 // each of its "#TRANS" records a line with the account, the objects, the series, the amount as the
 // first value and the transaction text. The opening balances go on one card titled "IB" dated the
-// day before the financial year. Accounts and objects that the file uses without declaring them
-// are made (without a name) rather than dropped, and a file without "#FNAMN" gets a company named
-// after the file, so that no amount of the file is lost. Other records are skipped.
+// day before the financial year (IsSieOpeningBalanceCard). Accounts and objects that the file uses
+// without declaring them are made (without a name) rather than dropped, and a file without "#FNAMN"
+// gets a company named after the file, so that no amount of the file is lost. Other records are
+// skipped.
+//
+// What cannot be imported as it stands is imported as far as it can be and reported (see the
+// messages above): amounts that are not finite numbers are never stored, dates that are no calendar
+// dates are never moved to a neighbouring day, codes never hold what a base file cannot write, and
+// no code of the file is merged with another one by the base's code rules.
 //
 // The reader of file kind 12: reads the file into the base as it goes. False when the file cannot
 // be read, is not an SIE file (message 3830), or the work was stopped (cancel flag or a pending
@@ -52,7 +76,10 @@ constexpr const char* kSieOpeningBalanceTitle = "IB";
 // null, with the error pending, when the file cannot be read or is not an SIE file.
 std::unique_ptr<Base> OpenSieFileAsNewBase(const FilePath& path);
 
-// The card on which the import keeps the opening balances (the export writes it back as "#IB").
+// The card on which the import keeps the opening balances (the export writes it back as "#IB"),
+// known by the stamp the import gives it, never by a title a user can type.
 bool IsSieOpeningBalanceCard(const Card& card);
+// The last day of the financial year that the opening balances open; 0 when the file named none.
+PackedDate SieOpeningBalanceYearEnd(const Card& card);
 
 }  // namespace vek
