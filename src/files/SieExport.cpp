@@ -376,7 +376,12 @@ void SieExport::WriteDimensionRecords(int32_t d, int32_t number)
     bool placeholderDeclared = false;
     for (Component* c = root->NextInSubtree(pool, root); c != root && !IsErrorPending(); c = c->NextInSubtree(pool, root)) {
         placeholderDeclared = placeholderDeclared || SieCode(*c) == kSieNoAccountCode;
-        if ((!all && !chosen.GetBit(int32_t(c->number))) || !CanWriteCode(d, *c))
+        if (!all && !chosen.GetBit(int32_t(c->number)))
+            continue;
+        // Components that only group accounts (the account classes the import makes) are no accounts.
+        if (number == kSieAccountDimension && ViewOf(c->host).empty() && c->firstChild != kNoRecord)
+            continue;
+        if (!CanWriteCode(d, *c))
             continue;
         if (number == kSieAccountDimension) {
             writer.PutText("#KONTO");
@@ -390,6 +395,8 @@ void SieExport::WriteDimensionRecords(int32_t d, int32_t number)
         writer.PutText(kSieFieldGap);
         WriteSieQuoted(writer, TrimmedForSie(ViewOf(c->text)));
         writer.EndRow();
+        if (number == kSieAccountDimension)
+            WriteAccountType(*c);
     }
     if (number == kSieAccountDimension && needsNoAccount && !placeholderDeclared) {
         writer.PutText("#KONTO");
@@ -407,6 +414,25 @@ uint32_t SieExport::ComponentOnLine(int32_t d, uint32_t groupKey, const CardLine
     if (d == 0)
         return groupKey;
     return base.GetLineComponent(line, d - 1);
+}
+
+void SieExport::WriteAccountType(const Component& account)
+{
+    // The class an account was given (its code is the class letter and the number, as the import
+    // makes it), when the number alone would give another.
+    std::string_view code = ViewOf(account.code);
+    std::string_view host = SieCode(account);
+    if (code.size() != host.size() + 1 || code.substr(1) != host)
+        return;
+    char letter = code.front();
+    if ((letter != 'K' && letter != 'I' && letter != 'T' && letter != 'S') || letter == SieAccountClassOfNumber(host))
+        return;
+    writer.PutText("#KTYP");
+    writer.PutText(kSieFieldGap);
+    WriteSieCode(writer, host);
+    writer.PutText(kSieFieldGap);
+    writer.PutChar(uint8_t(letter));
+    writer.EndRow();
 }
 
 const Component* SieExport::LineAccount(uint32_t account)

@@ -83,6 +83,7 @@ private:
     // The account of a line for the records: its component, or null for the placeholder account.
     const Component* LineAccount(uint32_t account);
     void WriteAccountCode(const Component* account);
+    void WriteAccountType(const Component& account);
     void ReportTotals();
     void WriteHeader();
     void WriteDimensionRecords(int32_t d, int32_t number);

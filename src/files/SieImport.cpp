@@ -81,23 +81,6 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
-// The class letter of an account by its number's first digit; 0 for none.
-char ClassLetterOfAccount(std::string_view number)
-{
-    if (number.empty())
-        return 0;
-    char first = number.front();
-    if (first == '1')
-        return 'T';
-    if (first == '2')
-        return 'S';
-    if (first == '3')
-        return 'I';
-    if (first >= '4' && first <= '9')
-        return 'K';
-    return 0;
-}
-
 // A "#KTYP" type: one of the class letters, else 0.
 char ClassLetterOfType(std::string_view type)
 {
@@ -471,7 +454,7 @@ void SieImporter::ReadAccount()
             recordPending = true;
     }
     if (letter == 0)
-        letter = ClassLetterOfAccount(number);
+        letter = SieAccountClassOfNumber(number);
     FindOrAddAccount(number, name, letter);
 }
 
@@ -499,7 +482,7 @@ uint32_t SieImporter::FindAccount(std::string_view number)
         return existing->number;
     // An account the file uses without "#KONTO": made, so that its amounts keep their account.
     std::string copy(number);
-    return FindOrAddAccount(copy, {}, ClassLetterOfAccount(copy));
+    return FindOrAddAccount(copy, {}, SieAccountClassOfNumber(copy));
 }
 
 void SieImporter::NameDimension(int32_t d, const char* singular, const char* plural)
@@ -584,13 +567,15 @@ void SieImporter::ReadYear()
 {
     if (!record.At(1).Is("0"))
         return;
-    PackedDate start = PackSieDate(record.At(2).View());
-    PackedDate end = PackSieDate(record.At(3).View());
-    if (start == 0 || (end == 0 && !record.At(3).View().empty())) {
-        Note(SieNotice::otherDate, start == 0 ? record.At(2).View() : record.At(3).View());
-        if (start == 0)
-            return;
-    }
+    // Empty dates (some programs write "#RAR 0" without them) say nothing; others must be dates.
+    std::string_view startText = Trimmed(record.At(2).View());
+    std::string_view endText = Trimmed(record.At(3).View());
+    PackedDate start = PackSieDate(startText);
+    PackedDate end = PackSieDate(endText);
+    if ((start == 0 && !startText.empty()) || (end == 0 && !endText.empty()))
+        Note(SieNotice::otherDate, start == 0 && !startText.empty() ? startText : endText);
+    if (start == 0)
+        return;
     defaultKey.date = PreviousPackedDate(start);
     defaultKey.number = 0;
     yearEnd = end;

@@ -123,6 +123,22 @@ PackedDate PackSieDate(std::string_view text)
     return PackDateClamped(date.year, date.month, date.day);
 }
 
+char SieAccountClassOfNumber(std::string_view number)
+{
+    if (number.empty())
+        return 0;
+    char first = number.front();
+    if (first == '1')
+        return 'T';
+    if (first == '2')
+        return 'S';
+    if (first == '3')
+        return 'I';
+    if (first >= '4' && first <= '9')
+        return 'K';
+    return 0;
+}
+
 // --- Amounts -----------------------------------------------------------------------------------------
 
 int32_t FormatSieAmount(char* buffer, double value)

@@ -74,6 +74,10 @@ private:
 // year before 1900) give 0 as well: a date is never moved to a neighbouring one.
 PackedDate PackSieDate(std::string_view text);
 
+// The account class that an account number implies by its first digit: "1" 'T', "2" 'S', "3" 'I',
+// "4"-"9" 'K'; 0 for other first characters. A "#KTYP" record can give another one.
+char SieAccountClassOfNumber(std::string_view number);
+
 // An amount as SIE files hold it: a plain decimal with "." and "-" for negatives, two decimals when
 // they give the value exactly (what amounts in books have) and otherwise the fewest that read back
 // as the value; never an exponent, a grouping or "inf". A value that is not finite writes "0.00"
