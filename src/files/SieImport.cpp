@@ -495,7 +495,7 @@ void SieImporter::NameDimension(int32_t d, const char* singular, const char* plu
 void SieImporter::NameDimension(int32_t d, std::string_view name)
 {
     name = WithoutNul(name, textBuffer);
-    const char* text = Terminated(scratch, name);
+    const char* text = name.empty() ? nullptr : Terminated(scratch, name);
     NameDimension(d, text, text);
 }
 
@@ -512,7 +512,7 @@ void SieImporter::ReadDimension()
     }
     int32_t d = nextFreeDimension++;
     dimensionMap[size_t(number)] = d;
-    NameDimension(d, name.empty() ? record.At(1).View() : name);
+    NameDimension(d, name);
 }
 
 void SieImporter::ReadSubDimension()
