@@ -41,17 +41,6 @@ bool NeedsQuotes(std::string_view text)
     return false;
 }
 
-// What a reader keeps of a text or a code: SIE readers drop the blanks (and the control characters,
-// which are written as blanks) at the ends.
-std::string_view TrimmedForSie(std::string_view text)
-{
-    while (!text.empty() && uint8_t(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && uint8_t(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 std::string_view ViewOf(ConstHeapText text)
 {
     return text != nullptr ? std::string_view(text) : std::string_view();
@@ -148,9 +137,9 @@ SieExport::SieExport(Base& base, const SaveSettings& settings, TextWriter& write
 std::string_view SieExport::SieCode(const Component& component) const
 {
     if (component.host != nullptr && *component.host != 0)
-        return TrimmedForSie(component.host);
+        return SieTrimmed(component.host);
     if (settings.GetSieFlag(SieFlag::Ru) && component.code != nullptr)
-        return TrimmedForSie(component.code);
+        return SieTrimmed(component.code);
     return {};
 }
 
@@ -227,7 +216,7 @@ void SieExport::WriteHeader()
     ConstHeapText company = settings.GetSieText(SieText::RC);
     writer.PutText("#FNAMN");
     writer.PutText(kSieFieldGap);
-    std::string_view companyName = TrimmedForSie(ViewOf(company));
+    std::string_view companyName = SieTrimmed(ViewOf(company));
     WriteSieQuoted(writer, companyName.empty() ? kSieDefaultCompany : companyName);
     writer.EndRow();
     struct OptionalText {
@@ -235,7 +224,7 @@ void SieExport::WriteHeader()
         SieText which;
     };
     for (const OptionalText& item : {OptionalText{"#ORGNR", SieText::RO}, OptionalText{"#PROSA", SieText::RN}}) {
-        std::string_view text = TrimmedForSie(ViewOf(settings.GetSieText(item.which)));
+        std::string_view text = SieTrimmed(ViewOf(settings.GetSieText(item.which)));
         if (text.empty())
             continue;
         writer.PutText(item.label);
@@ -368,7 +357,7 @@ void SieExport::WriteDimensionRecords(int32_t d, int32_t number)
         writer.PutText(kSieFieldGap);
         writer.PutInt(number);
         writer.PutText(kSieFieldGap);
-        WriteSieQuoted(writer, TrimmedForSie(name.CStr()));
+        WriteSieQuoted(writer, SieTrimmed(name.CStr()));
         writer.EndRow();
     }
     const RecordPool& pool = base.ComponentPool();
@@ -393,7 +382,7 @@ void SieExport::WriteDimensionRecords(int32_t d, int32_t number)
         writer.PutText(kSieFieldGap);
         WriteSieComponentCode(d, *c);
         writer.PutText(kSieFieldGap);
-        WriteSieQuoted(writer, TrimmedForSie(ViewOf(c->text)));
+        WriteSieQuoted(writer, SieTrimmed(ViewOf(c->text)));
         writer.EndRow();
         if (number == kSieAccountDimension)
             WriteAccountType(*c);
@@ -578,7 +567,7 @@ void SieExport::WriteVoucher(const Card& card)
             }
             writer.PutText("} ");
             WriteAmount(base.GetLineValue(line, 0), card);
-            std::string_view lineText = TrimmedForSie(ViewOf(line->Text()));
+            std::string_view lineText = SieTrimmed(ViewOf(line->Text()));
             if (!lineText.empty()) {
                 writer.PutText(kSieFieldGap);
                 writer.PutText("\"\"");

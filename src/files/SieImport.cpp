@@ -72,15 +72,6 @@ constexpr size_t kNoticeKinds = sizeof kNoticeMessages / sizeof kNoticeMessages[
 // What a message quotes of the line it names.
 constexpr size_t kNoticeDetailBytes = 60;
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && uint8_t(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && uint8_t(text.back()) <= ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 // A "#KTYP" type: one of the class letters, else 0.
 char ClassLetterOfType(std::string_view type)
 {
@@ -411,7 +402,7 @@ std::string_view SieImporter::HoldableCode(std::string_view code)
     }
     if (codeBuffer.size() >= 2 && codeBuffer[0] == '#' && codeBuffer[1] == '#')
         codeBuffer[1] = ' ';
-    return Trimmed(codeBuffer);
+    return SieTrimmed(codeBuffer);
 }
 
 Component* SieImporter::AddComponentForCode(int32_t d, std::string_view code, std::string_view text,
@@ -443,12 +434,12 @@ Component* SieImporter::AddComponentForCode(int32_t d, std::string_view code, st
 
 void SieImporter::ReadAccount()
 {
-    std::string number(HoldableCode(Trimmed(record.At(1).View())));
-    std::string name(Trimmed(record.At(2).View()));
+    std::string number(HoldableCode(SieTrimmed(record.At(1).View())));
+    std::string name(SieTrimmed(record.At(2).View()));
     char letter = 0;
     // The type of the account, when the next line gives it.
     if (ReadRecord()) {
-        if (record.LabelIs("#KTYP") && Trimmed(record.At(1).View()) == Trimmed(number))
+        if (record.LabelIs("#KTYP") && SieTrimmed(record.At(1).View()) == SieTrimmed(number))
             letter = ClassLetterOfType(record.At(2).View());
         else
             recordPending = true;
@@ -474,7 +465,7 @@ uint32_t SieImporter::FindOrAddAccount(std::string_view number, std::string_view
 
 uint32_t SieImporter::FindAccount(std::string_view number)
 {
-    number = Trimmed(number);
+    number = SieTrimmed(number);
     if (number.empty())
         return 0;
     number = HoldableCode(number);
@@ -505,7 +496,7 @@ void SieImporter::ReadDimension()
     bool known = ReadSieDimensionNumber(record.At(1), number);
     if (known && dimensionMap[size_t(number)] != 0)
         return;  // declared before
-    std::string_view name = Trimmed(record.At(2).View());
+    std::string_view name = SieTrimmed(record.At(2).View());
     if (!known || nextFreeDimension > kLastBaseDimension) {
         Note(SieNotice::dimension, record.At(1).View());
         return;
@@ -533,7 +524,7 @@ void SieImporter::ReadSubDimension()
 
 uint32_t SieImporter::FindOrAddObject(int32_t d, std::string_view code)
 {
-    code = Trimmed(code);
+    code = SieTrimmed(code);
     if (code.empty())
         return 0;
     code = HoldableCode(code);
@@ -557,7 +548,7 @@ void SieImporter::ReadObject()
     if (component == nullptr || component->IsRoot() || component->text != nullptr)
         return;
     // Made just now, or earlier for a voucher that used it before its declaration: it gets its name.
-    std::string_view name = WithoutNul(Trimmed(record.At(3).View()), textBuffer);
+    std::string_view name = WithoutNul(SieTrimmed(record.At(3).View()), textBuffer);
     SetHeapTextFromBytes(component->text, name.data(), int32_t(name.size()));
 }
 
@@ -568,8 +559,8 @@ void SieImporter::ReadYear()
     if (!record.At(1).Is("0"))
         return;
     // Empty dates (some programs write "#RAR 0" without them) say nothing; others must be dates.
-    std::string_view startText = Trimmed(record.At(2).View());
-    std::string_view endText = Trimmed(record.At(3).View());
+    std::string_view startText = SieTrimmed(record.At(2).View());
+    std::string_view endText = SieTrimmed(record.At(3).View());
     PackedDate start = PackSieDate(startText);
     PackedDate end = PackSieDate(endText);
     if ((start == 0 && !startText.empty()) || (end == 0 && !endText.empty()))
@@ -583,7 +574,7 @@ void SieImporter::ReadYear()
 
 void SieImporter::SetCompany(std::string_view name)
 {
-    name = WithoutNul(Trimmed(name), textBuffer);
+    name = WithoutNul(SieTrimmed(name), textBuffer);
     if (name.empty())
         return;
     // The code is the name's first character (whole, however many bytes it takes).
@@ -681,8 +672,8 @@ int32_t SieImporter::AmountIndexAfter(int32_t accountIndex) const
 
 void SieImporter::StartVoucher()
 {
-    std::string_view series = Trimmed(record.At(1).View());
-    std::string_view number = Trimmed(record.At(2).View());
+    std::string_view series = SieTrimmed(record.At(1).View());
+    std::string_view number = SieTrimmed(record.At(2).View());
     std::string_view dateText = record.At(3).View();
     std::string_view text = record.At(4).View();
     std::string_view registered = record.At(5).View();
@@ -732,7 +723,7 @@ void SieImporter::StartVoucher()
         voucher->stamps[kStampCreated].timestamp =
             MakePackedTimestamp(PackedDateYear(registration), PackedDateMonth(registration),
                                 PackedDateDay(registration), 0, 0);
-    else if (!Trimmed(registered).empty())
+    else if (!SieTrimmed(registered).empty())
         Note(SieNotice::otherDate, registered);
 }
 
@@ -778,7 +769,7 @@ void SieImporter::ReadTransaction()
         }
     }
     std::string_view text = record.At(amountIndex + 2).kind == SieTokenKind::word
-                                ? Trimmed(record.At(amountIndex + 2).View())
+                                ? SieTrimmed(record.At(amountIndex + 2).View())
                                 : std::string_view();
     voucherSum += amount;
     if (Company() == 0)

@@ -74,6 +74,9 @@ private:
 // year before 1900) give 0 as well: a date is never moved to a neighbouring one.
 PackedDate PackSieDate(std::string_view text);
 
+// What a reader keeps of a field: SIE readers drop blanks and control characters at both ends.
+std::string_view SieTrimmed(std::string_view text);
+
 // The account class that an account number implies by its first digit: "1" 'T', "2" 'S', "3" 'I',
 // "4"-"9" 'K'; 0 for other first characters. A "#KTYP" record can give another one.
 char SieAccountClassOfNumber(std::string_view number);
