@@ -157,7 +157,7 @@ private:
     // NUL-terminated copies for the lookups.
     const char* Terminated(String& buffer, std::string_view text);
     // A code as a base can hold it: control characters become blanks and a leading "##" (the start
-    // of a section in base files) "# ". A code that had to change is reported.
+    // of a section in base files) "#_". A code that had to change is reported.
     std::string_view HoldableCode(std::string_view code);
     // Adds a component for a code of the file. The base's code rules (blanks removed, case) can make
     // two codes of the file one; the later then gets a code of its own ("code~2"), so that nothing of
@@ -400,8 +400,9 @@ std::string_view SieImporter::HoldableCode(std::string_view code)
         if (uint8_t(c) < ' ')
             c = ' ';
     }
+    // Not a blank here: the base takes the blanks out of codes, which would bring the "##" back.
     if (codeBuffer.size() >= 2 && codeBuffer[0] == '#' && codeBuffer[1] == '#')
-        codeBuffer[1] = ' ';
+        codeBuffer[1] = '_';
     return SieTrimmed(codeBuffer);
 }
 
