@@ -159,6 +159,9 @@ private:
     // A code as a base can hold it: control characters become blanks and a leading "##" (the start
     // of a section in base files) "#_". A code that had to change is reported.
     std::string_view HoldableCode(std::string_view code);
+    // A name (of a component or a dimension) as a base can hold it: one line, so control characters
+    // become blanks; a name that had to change is reported with the codes.
+    std::string_view HoldableName(std::string_view name);
     // Adds a component for a code of the file. The base's code rules (blanks removed, case) can make
     // two codes of the file one; the later then gets a code of its own ("code~2"), so that nothing of
     // the file is merged.
@@ -406,13 +409,29 @@ std::string_view SieImporter::HoldableCode(std::string_view code)
     return SieTrimmed(codeBuffer);
 }
 
+std::string_view SieImporter::HoldableName(std::string_view name)
+{
+    bool holdable = true;
+    for (size_t i = 0; holdable && i < name.size(); ++i)
+        holdable = uint8_t(name[i]) >= ' ';
+    if (holdable)
+        return name;
+    Note(SieNotice::code, name);
+    textBuffer.assign(name);
+    for (char& c : textBuffer) {
+        if (uint8_t(c) < ' ')
+            c = ' ';
+    }
+    return textBuffer;
+}
+
 Component* SieImporter::AddComponentForCode(int32_t d, std::string_view code, std::string_view text,
                                             std::string_view host)
 {
     String codeText;
     codeText.AssignBytes(code.data(), int32_t(code.size()));
     String textText;
-    text = WithoutNul(text, textBuffer);
+    text = HoldableName(text);
     textText.AssignBytes(text.data(), int32_t(text.size()));
     String hostText;
     hostText.AssignBytes(host.data(), int32_t(host.size()));
@@ -486,7 +505,7 @@ void SieImporter::NameDimension(int32_t d, const char* singular, const char* plu
 
 void SieImporter::NameDimension(int32_t d, std::string_view name)
 {
-    name = WithoutNul(name, textBuffer);
+    name = HoldableName(name);
     const char* text = name.empty() ? nullptr : Terminated(scratch, name);
     NameDimension(d, text, text);
 }
@@ -549,7 +568,7 @@ void SieImporter::ReadObject()
     if (component == nullptr || component->IsRoot() || component->text != nullptr)
         return;
     // Made just now, or earlier for a voucher that used it before its declaration: it gets its name.
-    std::string_view name = WithoutNul(SieTrimmed(record.At(3).View()), textBuffer);
+    std::string_view name = HoldableName(SieTrimmed(record.At(3).View()));
     SetHeapTextFromBytes(component->text, name.data(), int32_t(name.size()));
 }
 
@@ -575,7 +594,7 @@ void SieImporter::ReadYear()
 
 void SieImporter::SetCompany(std::string_view name)
 {
-    name = WithoutNul(SieTrimmed(name), textBuffer);
+    name = HoldableName(SieTrimmed(name));
     if (name.empty())
         return;
     // The code is the name's first character (whole, however many bytes it takes).

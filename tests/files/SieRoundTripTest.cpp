@@ -122,11 +122,11 @@ std::vector<DamageCase> DamageCases()
         {"cyclic subdimensions", "#UNDERDIM 21 A 22\n#UNDERDIM 22 B 21\n#UNDERDIM 23 C 23\n", kMessageSieDimension,
          5, 3, 0, 0, 0},
         {"transaction outside a voucher", "#TRANS 1930 {} 5\n", kMessageSieOutsideVoucher, 5, 1, 0, 0, 0},
-        // Fault 1: codes the base file cannot write (a tab, a NUL, a leading "##").
+        // Fault 1: codes and names the base file cannot write (a tab, a NUL, a leading "##").
         {"codes a base cannot hold",
-         std::string("#DIM 1 Ställe\n#OBJEKT 1 \"###P\" Proj\n#VER A 1 20100105 V\n{\n#TRANS \"19\t30\" {1 \"###P\"} 5\n"
+         std::string("#DIM 1 Ställe\n#OBJEKT 1 \"###P\" \"Pro\tj\"\n#VER A 1 20100105 V\n{\n#TRANS \"19\t30\" {1 \"###P\"} 5\n"
                      "#TRANS \"24") + '\0' + "40\" {} -5\n}\n",
-         kMessageSieCode, 6, 4, 2, 0, 0},
+         kMessageSieCode, 6, 5, 2, 0, 0},
         // Fault 10: a line longer than a record may be is passed over; one of the longest is read. A
         // line far beyond the limit is never held whole.
         {"longest line", "#PROSA \"" + longField + "\"\n", 0, 0, 0, 0, 0, 0},
