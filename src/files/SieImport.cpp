@@ -158,7 +158,14 @@ private:
     const char* Terminated(String& buffer, std::string_view text);
     // A code as a base can hold it: control characters become blanks and a leading "##" (the start
     // of a section in base files) "#_". A code that had to change is reported.
-    std::string_view HoldableCode(std::string_view code);
+    std::string_view HoldableCode(std::string_view code)
+    {
+        bool holdable = code.size() < 2 || code[0] != '#' || code[1] != '#';
+        for (size_t i = 0; holdable && i < code.size(); ++i)
+            holdable = uint8_t(code[i]) >= ' ';
+        return holdable ? code : MappedCode(code);
+    }
+    std::string_view MappedCode(std::string_view code);
     // A name (of a component or a dimension) as a base can hold it: one line, so control characters
     // become blanks; a name that had to change is reported with the codes.
     std::string_view HoldableName(std::string_view name);
@@ -390,13 +397,8 @@ void SieImporter::ReportNotices()
 
 // --- Accounts, dimensions, objects ---------------------------------------------------------------------
 
-std::string_view SieImporter::HoldableCode(std::string_view code)
+std::string_view SieImporter::MappedCode(std::string_view code)
 {
-    bool holdable = code.size() < 2 || code[0] != '#' || code[1] != '#';
-    for (size_t i = 0; holdable && i < code.size(); ++i)
-        holdable = uint8_t(code[i]) >= ' ';
-    if (holdable)
-        return code;
     Note(SieNotice::code, code);
     codeBuffer.assign(code);
     for (char& c : codeBuffer) {

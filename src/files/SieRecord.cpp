@@ -123,15 +123,6 @@ PackedDate PackSieDate(std::string_view text)
     return PackDateClamped(date.year, date.month, date.day);
 }
 
-std::string_view SieTrimmed(std::string_view text)
-{
-    while (!text.empty() && IsSieBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsSieBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 char SieAccountClassOfNumber(std::string_view number)
 {
     if (number.empty())

@@ -75,7 +75,14 @@ private:
 PackedDate PackSieDate(std::string_view text);
 
 // What a reader keeps of a field: SIE readers drop blanks and control characters at both ends.
-std::string_view SieTrimmed(std::string_view text);
+inline std::string_view SieTrimmed(std::string_view text)
+{
+    while (!text.empty() && uint8_t(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && uint8_t(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
 
 // The account class that an account number implies by its first digit: "1" 'T', "2" 'S', "3" 'I',
 // "4"-"9" 'K'; 0 for other first characters. A "#KTYP" record can give another one.
