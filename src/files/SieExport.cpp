@@ -1,11 +1,15 @@
 #include "files/SieExport.h"
 
+#include <cmath>
 #include <cstring>
+#include <string>
 
 #include "files/ProgramVersion.h"
 #include "files/SaveSettings.h"
 #include "files/SieImport.h"
+#include "files/SieRecord.h"
 #include "foundation/BitSet.h"
+#include "foundation/CardKey.h"
 #include "foundation/CodePages.h"
 #include "foundation/Message.h"
 #include "foundation/NumberFormat.h"
@@ -36,6 +40,27 @@ bool NeedsQuotes(std::string_view text)
             return true;
     }
     return false;
+}
+
+std::string_view ViewOf(ConstHeapText text)
+{
+    return text != nullptr ? std::string_view(text) : std::string_view();
+}
+
+// A title "number: text" as the import makes it from a voucher with a number (digits): the number
+// and the text. False for every other title.
+bool SplitVoucherTitle(std::string_view title, std::string_view& number, std::string_view& text)
+{
+    size_t colon = title.find(": ");
+    if (colon == std::string_view::npos || colon == 0)
+        return false;
+    for (size_t i = 0; i < colon; ++i) {
+        if (title[i] < '0' || title[i] > '9')
+            return false;
+    }
+    number = title.substr(0, colon);
+    text = title.substr(colon + 2);
+    return true;
 }
 
 void WriteSieCode(TextWriter& writer, std::string_view code)
@@ -91,13 +116,32 @@ SieExport::SieExport(Base& base, const SaveSettings& settings, TextWriter& write
     : base(base), settings(settings), writer(writer), progress(progress)
 {
     accountDimension = DimensionOfSieNumber(kSieAccountDimension);
+    writtenCodes.resize(kDimensionCount);
     if (accountDimension >= 0 && settings.GetSieFlag(SieFlag::Rv)) {
         // The latest opening-balance card goes out as the opening balances.
         for (Card* card = base.FirstCard(); card != base.ChainEnd(); card = base.NextCard(card)) {
             if (IsSieOpeningBalanceCard(*card))
                 openingCard = card;
+            // Whether the placeholder account must be declared.
+            for (CardGroup* group = base.FirstGroup(card); group != nullptr && !needsNoAccount;
+                 group = base.NextGroup(group)) {
+                for (CardLine* line = base.FirstLine(group); line != nullptr && !needsNoAccount;
+                     line = base.NextLine(line)) {
+                    const Component* account = base.ComponentAt(ComponentOnLine(accountDimension, uint32_t(group->key), line));
+                    needsNoAccount = account == nullptr || account->IsRoot() || SieCode(*account).empty();
+                }
+            }
         }
     }
+}
+
+std::string_view SieExport::SieCode(const Component& component) const
+{
+    if (component.host != nullptr && *component.host != 0)
+        return SieTrimmed(component.host);
+    if (settings.GetSieFlag(SieFlag::Ru) && component.code != nullptr)
+        return SieTrimmed(component.code);
+    return {};
 }
 
 int32_t SieExport::DimensionOfSieNumber(int32_t number) const
@@ -118,6 +162,46 @@ void SieExport::WriteSie()
     if (IsErrorPending())
         return;
     WriteSieVouchers();
+    if (!IsErrorPending())
+        ReportTotals();
+}
+
+void SieExport::ReportTotals()
+{
+    if (linesWithoutAccount > 0) {
+        Message message;
+        message.code = message::kSieLinesWithoutAccount;
+        message.AddText(firstWithoutAccount.c_str());
+        message.AddText(kSieNoAccountCode);
+        String count;
+        count.AssignInt64(linesWithoutAccount);
+        message.AddText(count.CStr());
+        base.ShowErrorAlert(message);
+        if (IsErrorPending())
+            return;
+    }
+    if (amountsNotNumbers > 0) {
+        Message message;
+        message.code = message::kSieAmountNotANumber;
+        message.AddText(firstNotNumber.c_str());
+        String count;
+        count.AssignInt64(amountsNotNumbers);
+        message.AddText(count.CStr());
+        base.ShowErrorAlert(message);
+    }
+}
+
+void SieExport::NoteVoucher(std::string& first, const Card& card)
+{
+    if (!first.empty())
+        return;
+    String key;
+    FormatCardKey(key, CardKey{base.CardDate(&card), card.number}, base.CardNumberDigits());
+    first = key.CStr();
+    if (card.title != nullptr && *card.title != 0) {
+        first += ' ';
+        first += card.title;
+    }
 }
 
 void SieExport::WriteHeader()
@@ -135,15 +219,16 @@ void SieExport::WriteHeader()
     ConstHeapText company = settings.GetSieText(SieText::RC);
     writer.PutText("#FNAMN");
     writer.PutText(kSieFieldGap);
-    WriteSieQuoted(writer, company != nullptr && *company != 0 ? company : kSieDefaultCompany);
+    std::string_view companyName = SieTrimmed(ViewOf(company));
+    WriteSieQuoted(writer, companyName.empty() ? kSieDefaultCompany : companyName);
     writer.EndRow();
     struct OptionalText {
         const char* label;
         SieText which;
     };
     for (const OptionalText& item : {OptionalText{"#ORGNR", SieText::RO}, OptionalText{"#PROSA", SieText::RN}}) {
-        ConstHeapText text = settings.GetSieText(item.which);
-        if (text == nullptr || *text == 0)
+        std::string_view text = SieTrimmed(ViewOf(settings.GetSieText(item.which)));
+        if (text.empty())
             continue;
         writer.PutText(item.label);
         writer.PutText(kSieFieldGap);
@@ -153,7 +238,9 @@ void SieExport::WriteHeader()
     if (openingCard != nullptr) {
         // The financial year the opening balances open: it starts the day after their card.
         PackedDate start = NextPackedDate(base.CardDate(openingCard));
-        PackedDate end = PreviousPackedDate(AddMonthsToPackedDate(start, 1, 0));
+        PackedDate end = SieOpeningBalanceYearEnd(*openingCard);
+        if (end < start)
+            end = PreviousPackedDate(AddMonthsToPackedDate(start, 1, 0));
         writer.PutText("#RAR");
         writer.PutText(kSieFieldGap);
         writer.PutText("0");
@@ -168,10 +255,10 @@ void SieExport::WriteHeader()
 
 bool SieExport::CanWriteCode(int32_t d, const Component& component)
 {
-    if (component.host != nullptr && *component.host != 0)
+    if (!SieCode(component).empty()) {
+        CheckCollision(d, component);
         return true;
-    if (settings.GetSieFlag(SieFlag::Ru) && component.code != nullptr)
-        return true;
+    }
     if (reported.size() <= component.number)
         reported.resize(size_t(component.number) + 1, false);
     if (!reported[component.number]) {
@@ -187,11 +274,47 @@ bool SieExport::CanWriteCode(int32_t d, const Component& component)
     return false;
 }
 
+void SieExport::CheckCollision(int32_t d, const Component& component)
+{
+    if (checked.size() <= component.number)
+        checked.resize(size_t(component.number) + 1, false);
+    if (checked[component.number])
+        return;
+    checked[component.number] = true;
+    std::string_view code = SieCode(component);
+    // The bytes the writer makes of the code: characters a code page lacks all become ".".
+    std::string bytes;
+    if (IsCodePageEncoding(writer.Encoding())) {
+        const char* p = code.data();
+        const char* end = p + code.size();
+        while (p < end) {
+            uint8_t byte = CodePageByteFromChar(Utf8NextCharIn(p, end), writer.Encoding());
+            bytes += char(byte != 0 ? byte : '.');
+        }
+    } else {
+        bytes.assign(code);
+    }
+    auto [at, added] = writtenCodes[size_t(d)].emplace(std::move(bytes), component.number);
+    if (added || at->second == component.number)
+        return;
+    const Component* other = base.ComponentAt(at->second);
+    Message message;
+    message.code = message::kSieCodesCollide;
+    std::string otherCode(other != nullptr ? SieCode(*other) : std::string_view());
+    message.AddText(otherCode.c_str());
+    std::string thisCode(code);
+    message.AddText(thisCode.c_str());
+    String name;
+    base.DimensionSingularName(d, name);
+    message.AddText(name.CStr());
+    base.ShowErrorAlert(message);
+}
+
 bool SieExport::WriteSieComponentCode(int32_t d, const Component& component)
 {
     if (!CanWriteCode(d, component))
         return false;
-    WriteSieCode(writer, component.host != nullptr && *component.host != 0 ? component.host : component.code);
+    WriteSieCode(writer, SieCode(component));
     return true;
 }
 
@@ -237,13 +360,20 @@ void SieExport::WriteDimensionRecords(int32_t d, int32_t number)
         writer.PutText(kSieFieldGap);
         writer.PutInt(number);
         writer.PutText(kSieFieldGap);
-        WriteSieQuoted(writer, name.CStr());
+        WriteSieQuoted(writer, SieTrimmed(name.CStr()));
         writer.EndRow();
     }
     const RecordPool& pool = base.ComponentPool();
     Component* root = base.Root(d);
+    bool placeholderDeclared = false;
     for (Component* c = root->NextInSubtree(pool, root); c != root && !IsErrorPending(); c = c->NextInSubtree(pool, root)) {
-        if ((!all && !chosen.GetBit(int32_t(c->number))) || !CanWriteCode(d, *c))
+        placeholderDeclared = placeholderDeclared || SieCode(*c) == kSieNoAccountCode;
+        if (!all && !chosen.GetBit(int32_t(c->number)))
+            continue;
+        // Components that only group accounts (the account classes the import makes) are no accounts.
+        if (number == kSieAccountDimension && ViewOf(c->host).empty() && c->firstChild != kNoRecord)
+            continue;
+        if (!CanWriteCode(d, *c))
             continue;
         if (number == kSieAccountDimension) {
             writer.PutText("#KONTO");
@@ -255,7 +385,17 @@ void SieExport::WriteDimensionRecords(int32_t d, int32_t number)
         writer.PutText(kSieFieldGap);
         WriteSieComponentCode(d, *c);
         writer.PutText(kSieFieldGap);
-        WriteSieQuoted(writer, c->text != nullptr ? c->text : "");
+        WriteSieQuoted(writer, SieTrimmed(ViewOf(c->text)));
+        writer.EndRow();
+        if (number == kSieAccountDimension)
+            WriteAccountType(*c);
+    }
+    if (number == kSieAccountDimension && needsNoAccount && !placeholderDeclared) {
+        writer.PutText("#KONTO");
+        writer.PutText(kSieFieldGap);
+        writer.PutText(kSieNoAccountCode);
+        writer.PutText(kSieFieldGap);
+        WriteSieQuoted(writer, kSieNoAccountName);
         writer.EndRow();
     }
     writer.EndRow();
@@ -268,20 +408,49 @@ uint32_t SieExport::ComponentOnLine(int32_t d, uint32_t groupKey, const CardLine
     return base.GetLineComponent(line, d - 1);
 }
 
-bool SieExport::IsAccountWritable(uint32_t account)
+void SieExport::WriteAccountType(const Component& account)
 {
-    const Component* component = base.ComponentAt(account);
-    return component != nullptr && !component->IsRoot() && CanWriteCode(accountDimension, *component);
+    // The class an account was given (its code is the class letter and the number, as the import
+    // makes it), when the number alone would give another.
+    std::string_view code = ViewOf(account.code);
+    std::string_view host = SieCode(account);
+    if (code.size() != host.size() + 1 || code.substr(1) != host)
+        return;
+    char letter = code.front();
+    if ((letter != 'K' && letter != 'I' && letter != 'T' && letter != 'S') || letter == SieAccountClassOfNumber(host))
+        return;
+    writer.PutText("#KTYP");
+    writer.PutText(kSieFieldGap);
+    WriteSieCode(writer, host);
+    writer.PutText(kSieFieldGap);
+    writer.PutChar(uint8_t(letter));
+    writer.EndRow();
 }
 
-void SieExport::WriteAmount(double value)
+const Component* SieExport::LineAccount(uint32_t account)
 {
-    NumberFormat format;
-    format.decimalSeparator = u'.';
-    format.thousandsSeparator = 0;
-    format.mode = NumberMode::Fixed;
-    format.decimals = 2;
-    writer.PutDouble(value, format);
+    const Component* component = base.ComponentAt(account);
+    if (component == nullptr || component->IsRoot() || !CanWriteCode(accountDimension, *component))
+        return nullptr;
+    return component;
+}
+
+void SieExport::WriteAccountCode(const Component* account)
+{
+    if (account != nullptr)
+        WriteSieComponentCode(accountDimension, *account);
+    else
+        writer.PutText(kSieNoAccountCode);
+}
+
+void SieExport::WriteAmount(double value, const Card& card)
+{
+    if (!std::isfinite(value)) {
+        ++amountsNotNumbers;
+        NoteVoucher(firstNotNumber, card);
+    }
+    char text[kSieAmountCapacity];
+    writer.PutTextBytes(text, FormatSieAmount(text, value));
 }
 
 void SieExport::WriteOpeningBalances()
@@ -290,16 +459,18 @@ void SieExport::WriteOpeningBalances()
         return;
     for (CardGroup* group = base.FirstGroup(openingCard); group != nullptr; group = base.NextGroup(group)) {
         for (CardLine* line = base.FirstLine(group); line != nullptr && !IsErrorPending(); line = base.NextLine(line)) {
-            uint32_t account = ComponentOnLine(accountDimension, uint32_t(group->key), line);
-            if (!IsAccountWritable(account))
-                continue;
+            const Component* account = LineAccount(ComponentOnLine(accountDimension, uint32_t(group->key), line));
+            if (account == nullptr) {
+                ++linesWithoutAccount;
+                NoteVoucher(firstWithoutAccount, *openingCard);
+            }
             writer.PutText("#IB");
             writer.PutText(kSieFieldGap);
             writer.PutText("0");
             writer.PutText(kSieFieldGap);
-            WriteSieComponentCode(accountDimension, *base.ComponentAt(account));
+            WriteAccountCode(account);
             writer.PutText(kSieFieldGap);
-            WriteAmount(base.GetLineValue(line, 0));
+            WriteAmount(base.GetLineValue(line, 0), *openingCard);
             writer.EndRow();
         }
     }
@@ -339,11 +510,26 @@ void SieExport::WriteVoucher(const Card& card)
     ConstHeapText series = settings.GetSieText(SieText::RV);
     WriteSieQuoted(writer, series != nullptr ? series : "");
     writer.PutText(kSieFieldGap);
-    WriteVoucherNumber(card);
+    // The title as the import keeps it: control characters as blanks, no blanks at its end.
+    std::string title(ViewOf(card.title));
+    for (char& c : title) {
+        if (uint8_t(c) < ' ')
+            c = ' ';
+    }
+    while (!title.empty() && title.back() == ' ')
+        title.pop_back();
+    std::string_view number;
+    std::string_view text;
+    if (SplitVoucherTitle(title, number, text)) {
+        WriteSieCode(writer, number);
+    } else {
+        WriteVoucherNumber(card);
+        text = title;
+    }
     writer.PutText(kSieFieldGap);
     WriteSieDate(writer, base.CardDate(&card));
     writer.PutText(kSieFieldGap);
-    WriteSieQuoted(writer, card.title != nullptr ? card.title : "");
+    WriteSieQuoted(writer, text);
     if (settings.GetSieFlag(SieFlag::Rr)) {
         PackedTimestamp stamp = card.stamps[kStampModified].timestamp;
         if (stamp == 0)
@@ -357,14 +543,17 @@ void SieExport::WriteVoucher(const Card& card)
     writer.WriteLine("{");
     for (CardGroup* group = base.FirstGroup(&card); group != nullptr; group = base.NextGroup(group)) {
         for (CardLine* line = base.FirstLine(group); line != nullptr && !IsErrorPending(); line = base.NextLine(line)) {
-            uint32_t account = ComponentOnLine(accountDimension, uint32_t(group->key), line);
-            // A line whose account has no code to write cannot be a record (the account was reported).
-            if (!IsAccountWritable(account))
-                continue;
+            // A line without an account to write goes out under the placeholder account, so that the
+            // voucher keeps all its lines and balances.
+            const Component* account = LineAccount(ComponentOnLine(accountDimension, uint32_t(group->key), line));
+            if (account == nullptr) {
+                ++linesWithoutAccount;
+                NoteVoucher(firstWithoutAccount, card);
+            }
             writer.PutText(kSieFieldGap);
             writer.PutText("#TRANS");
             writer.PutText(kSieFieldGap);
-            WriteSieComponentCode(accountDimension, *base.ComponentAt(account));
+            WriteAccountCode(account);
             writer.PutText(kSieFieldGap);
             writer.PutText("{ ");
             for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
@@ -380,13 +569,13 @@ void SieExport::WriteVoucher(const Card& card)
                 writer.PutText(" ");
             }
             writer.PutText("} ");
-            WriteAmount(base.GetLineValue(line, 0));
-            ConstHeapText text = line->Text();
-            if (text != nullptr && *text != 0) {
+            WriteAmount(base.GetLineValue(line, 0), card);
+            std::string_view lineText = SieTrimmed(ViewOf(line->Text()));
+            if (!lineText.empty()) {
                 writer.PutText(kSieFieldGap);
                 writer.PutText("\"\"");
                 writer.PutText(kSieFieldGap);
-                WriteSieQuoted(writer, text);
+                WriteSieQuoted(writer, lineText);
             }
             writer.EndRow();
         }

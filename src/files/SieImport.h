@@ -4,14 +4,21 @@
 #include <memory>
 #include <string_view>
 
+#include "foundation/PackedDate.h"
+
 namespace vek {
 
 class Base;
 class FilePath;
 struct Card;
 
-// Texts of what the import makes.
+// Messages of the SIE import. Damage met while reading is reported at the end of the import, one
+// message per kind: @0 the file, @1 the line of the first case, @2 what it found there, @3 how many
+// lines of the file have that damage.
+// Texts of what the import makes. The opening-balance card is titled "IB" for the reader; it is
+// known by its first stamp, which carries the code below and the last day of the financial year.
 constexpr const char* kSieOpeningBalanceTitle = "IB";
+constexpr const char* kSieOpeningBalanceStamp = "#IB";
 
 // SIE 4 import: turns the chart of accounts, the SIE dimensions and objects, the opening balances
 // of the current year ("#IB" with index 0) and the vouchers of an SIE file into components, cards
@@ -27,9 +34,15 @@ constexpr const char* kSieOpeningBalanceTitle = "IB";
 // Each "#VER" becomes a card at its date (the next free number of the day) titled "number: text";
 // each of its "#TRANS" records a line with the account, the objects, the series, the amount as the
 // first value and the transaction text. The opening balances go on one card titled "IB" dated the
-// day before the financial year. Accounts and objects that the file uses without declaring them
-// are made (without a name) rather than dropped, and a file without "#FNAMN" gets a company named
-// after the file, so that no amount of the file is lost. Other records are skipped.
+// day before the financial year (IsSieOpeningBalanceCard). Accounts and objects that the file uses
+// without declaring them are made (without a name) rather than dropped, and a file without "#FNAMN"
+// gets a company named after the file, so that no amount of the file is lost. Other records are
+// skipped.
+//
+// What cannot be imported as it stands is imported as far as it can be and reported (see the
+// messages above): amounts that are not finite numbers are never stored, dates that are no calendar
+// dates are never moved to a neighbouring day, codes never hold what a base file cannot write, and
+// no code of the file is merged with another one by the base's code rules.
 //
 // The reader of file kind 12: reads the file into the base as it goes. False when the file cannot
 // be read, is not an SIE file (message 3830), or the work was stopped (cancel flag or a pending
@@ -49,7 +62,10 @@ constexpr const char* kSieOpeningBalanceTitle = "IB";
 // null, with the error pending, when the file cannot be read or is not an SIE file.
 std::unique_ptr<Base> OpenSieFileAsNewBase(const FilePath& path);
 
-// The card on which the import keeps the opening balances (the export writes it back as "#IB").
+// The card on which the import keeps the opening balances (the export writes it back as "#IB"),
+// known by the stamp the import gives it, never by a title a user can type.
 bool IsSieOpeningBalanceCard(const Card& card);
+// The last day of the financial year that the opening balances open; 0 when the file named none.
+PackedDate SieOpeningBalanceYearEnd(const Card& card);
 
 }  // namespace vek

@@ -1,11 +1,15 @@
 #include "files/SieRecord.h"
 
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
 #include "foundation/ByteFile.h"
 #include "foundation/CodePages.h"
 #include "foundation/DateTime.h"
+#include "foundation/NumberFormat.h"
 #include "foundation/PendingError.h"
 #include "foundation/TextIds.h"
 #include "foundation/Utf8.h"
@@ -78,8 +82,39 @@ void SieRecord::Parse(const char* start, const char* end)
 
 // --- Dates -------------------------------------------------------------------------------------------
 
+namespace {
+
+// Whether all-digit dates of eight (YYYYMMDD) or six (YYMMDD) digits name a day of the calendar;
+// other texts are left to the date reader.
+bool IsCalendarDigits(std::string_view text)
+{
+    if (text.size() != 8 && text.size() != 6)
+        return true;
+    int32_t digits[8] = {};
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return true;
+        digits[i] = text[i] - '0';
+    }
+    const int32_t* p = digits;
+    int32_t year = p[0] * 10 + p[1];
+    if (text.size() == 8) {
+        year = year * 100 + p[2] * 10 + p[3];
+        p += 2;
+    } else {
+        year += year < kDefaultPivotYear % 100 ? 2000 : 1900;
+    }
+    int32_t month = p[2] * 10 + p[3];
+    int32_t day = p[4] * 10 + p[5];
+    return year >= 1900 && day >= 1 && day <= DaysInMonth(year, month);
+}
+
+}  // namespace
+
 PackedDate PackSieDate(std::string_view text)
 {
+    if (!IsCalendarDigits(text))
+        return 0;
     DateTime date;
     date.pivot = kDefaultPivotYear;
     date.ParseBytes(text.data(), int32_t(text.size() < 64 ? text.size() : 64));
@@ -87,6 +122,225 @@ PackedDate PackSieDate(std::string_view text)
         return 0;
     date.ExtendToPeriodEdge(-1);
     return PackDateClamped(date.year, date.month, date.day);
+}
+
+char SieAccountClassOfNumber(std::string_view number)
+{
+    if (number.empty())
+        return 0;
+    char first = number.front();
+    if (first == '1')
+        return 'T';
+    if (first == '2')
+        return 'S';
+    if (first == '3')
+        return 'I';
+    if (first >= '4' && first <= '9')
+        return 'K';
+    return 0;
+}
+
+// --- Amounts -----------------------------------------------------------------------------------------
+
+int32_t FormatSieAmount(char* buffer, double value)
+{
+    if (!std::isfinite(value)) {
+        std::memcpy(buffer, "0.00", 4);
+        return 4;
+    }
+    if (std::fabs(value) < 1e15) {
+        NumberFormat format;
+        format.decimalSeparator = u'.';
+        format.thousandsSeparator = 0;
+        format.mode = NumberMode::Fixed;
+        format.decimals = 2;
+        char* cursor = buffer;
+        CursorPutDouble(cursor, value, format);
+        int32_t n = int32_t(cursor - buffer);
+        if (std::memchr(buffer, 'e', size_t(n)) == nullptr && std::memchr(buffer, 'E', size_t(n)) == nullptr &&
+            BytesToDouble(buffer, n) == value)
+            return n;
+    }
+    // More decimals, or a magnitude the customary form writes with an exponent: the shortest plain
+    // decimal that reads back, else the one with the fewest decimals that does.
+    std::to_chars_result shortest =
+        std::to_chars(buffer, buffer + kSieAmountCapacity - 3, value, std::chars_format::fixed);
+    int32_t n = int32_t(shortest.ptr - buffer);
+    if (BytesToDouble(buffer, n) == value) {
+        if (std::memchr(buffer, '.', size_t(n)) == nullptr) {
+            std::memcpy(buffer + n, ".00", 3);
+            n += 3;
+        }
+        return n;
+    }
+    char candidate[kSieAmountCapacity];
+    for (int32_t decimals = 2; decimals <= 24; ++decimals) {
+        std::to_chars_result result =
+            std::to_chars(candidate, candidate + kSieAmountCapacity, value, std::chars_format::fixed, decimals);
+        if (result.ec == std::errc() && BytesToDouble(candidate, int32_t(result.ptr - candidate)) == value) {
+            std::memcpy(buffer, candidate, size_t(result.ptr - candidate));
+            return int32_t(result.ptr - candidate);
+        }
+    }
+    return n;
+}
+
+// --- Checksum ----------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::array<uint32_t, 256> MakeCrcTable()
+{
+    std::array<uint32_t, 256> table{};
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t c = i;
+        for (int32_t bit = 0; bit < 8; ++bit)
+            c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[i] = c;
+    }
+    return table;
+}
+
+constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+
+}  // namespace
+
+void SieChecksum::AddByte(uint8_t byte)
+{
+    crc = kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+}
+
+void SieChecksum::AddToken(std::string_view utf8, int32_t encoding)
+{
+    const char* p = utf8.data();
+    const char* end = p + utf8.size();
+    if (!IsCodePageEncoding(encoding)) {
+        for (; p < end; ++p)
+            AddByte(uint8_t(*p));
+        return;
+    }
+    while (p < end) {
+        uint32_t c = Utf8NextCharIn(p, end);
+        uint8_t byte = CodePageByteFromChar(c, encoding);
+        AddByte(byte != 0 || c == 0 ? byte : uint8_t('?'));
+    }
+}
+
+// --- File reader -------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr int64_t kSieReaderStartBytes = 65536;
+
+}  // namespace
+
+SieFileReader::SieFileReader() = default;
+
+SieFileReader::~SieFileReader()
+{
+    Close();
+}
+
+bool SieFileReader::Open(const FilePath& path)
+{
+    Close();
+    file = NewByteFile();
+    buffer.reset(new (std::nothrow) char[size_t(kSieReaderStartBytes)]);
+    if (!file || !buffer) {
+        SetOutOfMemoryError();
+        return false;
+    }
+    if (!file->OpenForRead(path.CStr()))
+        return false;
+    capacity = kSieReaderStartBytes;
+    open = true;
+    inputStart = readPosition = inputEnd = buffer.get();
+    sourcePosition = 0;
+    if (Refill() >= 3 && std::memcmp(readPosition, "\xEF\xBB\xBF", 3) == 0)
+        readPosition += 3;
+    return true;
+}
+
+void SieFileReader::Close()
+{
+    if (open)
+        file->Close();
+    open = false;
+}
+
+int64_t SieFileReader::Refill()
+{
+    if (!open)
+        return 0;
+    ForgetLine();
+    char* start = buffer.get();
+    int64_t kept = inputEnd - readPosition;
+    sourcePosition += readPosition - inputStart;
+    if (kept > 0 && readPosition != start)
+        std::memmove(start, readPosition, size_t(kept));
+    inputStart = readPosition = start;
+    inputEnd = start + kept;
+    // The unread bytes are one line whose end has not come, or has come as a last CR or LF that the
+    // next byte may pair with.
+    bool ended = kept > 0 && (start[kept - 1] == '\r' || start[kept - 1] == '\n');
+    int64_t content = ended ? kept - 1 : kept;
+    if (content > kMaxSieRecordBytes)
+        return CutLine(kept);
+    if (kept == capacity) {
+        int64_t wanted = capacity * 2;
+        std::unique_ptr<char[]> larger(new (std::nothrow) char[size_t(wanted)]);
+        if (!larger) {
+            SetOutOfMemoryError();
+            readPosition = inputEnd;
+            Close();
+            return 0;
+        }
+        std::memcpy(larger.get(), start, size_t(kept));
+        buffer = std::move(larger);
+        capacity = wanted;
+        start = buffer.get();
+        inputStart = readPosition = start;
+        inputEnd = start + kept;
+    }
+    int64_t got = file->Read(start + kept, capacity - kept);
+    inputEnd = start + kept + (got > 0 ? got : 0);
+    return got > 0 ? got : 0;
+}
+
+int64_t SieFileReader::CutLine(int64_t kept)
+{
+    // The line is delivered as its line end alone, at the position where it started.
+    cutPositions.push_back(sourcePosition);
+    char* start = buffer.get();
+    if (start[kept - 1] == '\r' || start[kept - 1] == '\n') {
+        start[0] = start[kept - 1];
+        int64_t got = file->Read(start + 1, capacity - 1);
+        inputEnd = start + 1 + (got > 0 ? got : 0);
+        return 1 + (got > 0 ? got : 0);
+    }
+    while (true) {
+        int64_t got = file->Read(start, capacity);
+        if (got <= 0) {
+            start[0] = '\n';
+            inputEnd = start + 1;
+            return 1;
+        }
+        for (int64_t i = 0; i < got; ++i) {
+            if (start[i] == '\r' || start[i] == '\n') {
+                std::memmove(start, start + i, size_t(got - i));
+                inputEnd = start + (got - i);
+                return got - i;
+            }
+        }
+    }
+}
+
+bool SieFileReader::TakeCutLine()
+{
+    if (nextCut >= cutPositions.size() || LineLength() != 0 || LinePosition() != cutPositions[nextCut])
+        return false;
+    ++nextCut;
+    return true;
 }
 
 // --- Encoding survey ---------------------------------------------------------------------------------

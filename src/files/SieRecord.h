@@ -1,14 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "foundation/PackedDate.h"
+#include "foundation/TextReader.h"
 
 namespace vek {
 
+class ByteFile;
 class FilePath;
+
+// The longest line the SIE import takes as a record. The longest records of real files are a few
+// hundred bytes; a longer line is passed over with a message, so that one damaged line cannot make
+// the import hold many times the file in memory (its tokens take more room than its bytes).
+constexpr int32_t kMaxSieRecordBytes = 1 << 20;
 
 // One record of an SIE file, split into tokens. A record is one line: a label ("#TRANS"), then
 // fields separated by blanks or tabs. The field forms found in files of other programs:
@@ -62,8 +70,73 @@ private:
 };
 
 // An SIE date (YYYYMMDD; shorter forms are read with two-digit years in 1940..2039) as a packed
-// date; 0 when the text holds no date. Years outside 1900..9999 are clamped into it.
+// date; 0 when the text holds no date. Digits that are no calendar date (20231301, 21000229, a
+// year before 1900) give 0 as well: a date is never moved to a neighbouring one.
 PackedDate PackSieDate(std::string_view text);
+
+// What a reader keeps of a field: SIE readers drop blanks and control characters at both ends.
+inline std::string_view SieTrimmed(std::string_view text)
+{
+    while (!text.empty() && uint8_t(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && uint8_t(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+// The account class that an account number implies by its first digit: "1" 'T', "2" 'S', "3" 'I',
+// "4"-"9" 'K'; 0 for other first characters. A "#KTYP" record can give another one.
+char SieAccountClassOfNumber(std::string_view number);
+
+// An amount as SIE files hold it: a plain decimal with "." and "-" for negatives, two decimals when
+// they give the value exactly (what amounts in books have) and otherwise the fewest that read back
+// as the value; never an exponent, a grouping or "inf". A value that is not finite writes "0.00"
+// (the caller reports it). Returns the bytes written, at most kSieAmountCapacity, no NUL.
+constexpr int32_t kSieAmountCapacity = 400;
+int32_t FormatSieAmount(char* buffer, double value);
+
+// The "#KSUMMA" checksum: CRC-32 (the common polynomial, reflected, complemented) over the bytes of
+// every token of every record between the opening "#KSUMMA" and the closing one, as the file holds
+// them: quoted texts without their quotes and escapes, no blanks, no braces of object lists.
+class SieChecksum {
+public:
+    // A token's text (UTF-8, as the reader decoded it), turned back into the file's encoding.
+    void AddToken(std::string_view utf8, int32_t encoding);
+    uint32_t Value() const { return ~crc; }
+
+private:
+    void AddByte(uint8_t byte);
+
+    uint32_t crc = 0xFFFFFFFFu;
+};
+
+// Reads an SIE file like FileTextReader, but never holds more than about twice kMaxSieRecordBytes: a
+// longer line is delivered as an empty line, which TakeCutLine then tells apart from a real one. A
+// UTF-8 byte-order mark is skipped.
+class SieFileReader final : public TextReader {
+public:
+    SieFileReader();
+    ~SieFileReader() override;
+
+    // False when the file cannot be opened or the buffer cannot be had (the error pending).
+    [[nodiscard]] bool Open(const FilePath& path);
+    void Close();
+
+    int64_t Refill() override;
+    // True, once, when the current line stands for a line that was too long.
+    bool TakeCutLine();
+
+private:
+    // Drops the unread bytes (the start of a line too long) and the rest of that line from the file.
+    int64_t CutLine(int64_t kept);
+
+    std::unique_ptr<ByteFile> file;
+    std::unique_ptr<char[]> buffer;
+    int64_t capacity = 0;
+    bool open = false;
+    std::vector<int64_t> cutPositions;  // LinePosition of each cut line, ascending
+    size_t nextCut = 0;
+};
 
 // What the first reading of an SIE file found: the encoding to read it in, and whether it looks
 // like an SIE file at all (one of its first 9 lines holds "#SIETYP" or "#FLAGGA").

@@ -18,6 +18,8 @@ struct SieSummary {
     std::map<std::string, double> accountSums;          // over the voucher cards
     std::map<std::string, double> openingBalances;      // the opening-balance card's lines
     double openingTotal = 0.0;
+
+    bool operator==(const SieSummary&) const = default;
 };
 
 // Sums the first value of every line by the line's account (base dimension 1).

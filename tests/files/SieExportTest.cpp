@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "files/SieExport.h"
 #include "files/SieImport.h"
 #include "files/SieSummary.h"
+#include "foundation/CodePages.h"
 #include "foundation/Message.h"
 #include "foundation/NumberFormat.h"
 #include "BaseFileTestSupport.h"
@@ -206,6 +208,68 @@ TEST_F(SieExportTest, FileIsCp437WithCrLf)
     EXPECT_NE(bytes.find("#KONTO  1930  \"\x8F\"\r\n"), std::string::npos);
     EXPECT_EQ(bytes.find("\xC3"), std::string::npos);
     EXPECT_EQ(bytes.find("\n#"), bytes.find("\r\n#") + 1);
+}
+
+// Fault 2: lines without an account were dropped (the voucher no longer balanced), and codes that
+// CP437 cannot hold merged ("1930€" and "1930…" both became "1930.").
+TEST_F(SieExportTest, EveryLineIsWrittenAndCodesThatBecomeAlikeAreReported)
+{
+    Component* euro = Account("T1930E", "1930€");
+    Component* dots = Account("T1930D", "1930…");
+    Component* bank = Account("T1931", "1931");
+    Card* card = AddCard(MakePackedDate(2010, 1, 8), 1, "Utan", {{euro, 5.0}, {dots, 2.0}, {bank, -3.0}});
+    CardLine* loose = base->CreateLine(base->FirstGroup(card));
+    base->SetLineValue(loose, 0, -4.0);
+
+    AnsweringHandler handler(0);
+    TextWriter writer;
+    ASSERT_TRUE(writer.SetEncoding(kEncodingPc8));
+    SieExport exporter(*base, settings, writer, nullptr);
+    exporter.WriteSie();
+    std::string text(writer.BufferedBytes());
+    std::vector<int32_t> expected{message::kSieCodesCollide, message::kSieLinesWithoutAccount};
+    EXPECT_EQ(handler.codes, expected);
+    EXPECT_NE(text.find("#KONTO  UTANKONTO  \"Rader utan konto\"\r"), std::string::npos) << text;
+    EXPECT_NE(text.find("  #TRANS  UTANKONTO  { } -4.00\r"), std::string::npos) << text;
+    // Every line of the voucher is there, so it still balances.
+    size_t lines = 0;
+    for (size_t at = text.find("#TRANS"); at != std::string::npos; at = text.find("#TRANS", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 4u);
+}
+
+// Fault 3: amounts went out as "+inf" or with an exponent, which no SIE reader takes; amounts with
+// more than two decimals were rounded.
+TEST_F(SieExportTest, AmountsArePlainDecimalsThatReadBackExactly)
+{
+    Component* bank = Account("T1930", "1930");
+    struct Case {
+        double amount;
+        const char* written;
+    };
+    const Case cases[] = {
+        {1e15, "1000000000000000.00"},
+        {-1e20, "-100000000000000000000.00"},
+        {-0.125, "-0.125"},
+        {1234.5, "1234.50"},
+        {0.1 + 0.2, "0.30000000000000004"},
+        {INFINITY, "0.00"},
+        {NAN, "0.00"},
+    };
+    int32_t day = 1;
+    for (const Case& item : cases)
+        AddCard(MakePackedDate(2010, 1, day++), 1, "V", {{bank, item.amount}});
+    AnsweringHandler handler(0);
+    std::string text = Export();
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.written);
+        EXPECT_TRUE(Has(text, std::string("  #TRANS  1930  { } ") + item.written));
+        if (std::isfinite(item.amount)) {
+            EXPECT_EQ(BytesToDouble(item.written, int32_t(std::strlen(item.written))), item.amount);
+        }
+    }
+    // The two that are no numbers are reported together.
+    EXPECT_EQ(handler.codes, std::vector<int32_t>{message::kSieAmountNotANumber});
 }
 
 // Saving a base with the SIE format goes through the SIE export.

@@ -337,7 +337,8 @@ TEST_F(SieImportTest, AVoucherWhoseDateCannotBeReadIsKeptAndReported)
 {
     AnsweringHandler handler(0);
     std::unique_ptr<Base> base = Import(
-        "#SIETYP 4\n#FNAMN X\n#RAR 0 20100101 20101231\n#VER A 1 \"\" Odaterad\n{\n#TRANS 1930 {} 5\n}\n");
+        "#SIETYP 4\n#FNAMN X\n#RAR 0 20100101 20101231\n#VER A 1 \"\" Odaterad\n{\n#TRANS 1930 {} 5\n"
+        "#TRANS 2440 {} -5\n}\n");
     ASSERT_NE(base, nullptr);
     ASSERT_EQ(handler.codes.size(), 1u);
     EXPECT_EQ(handler.codes[0], message::kSieVoucherDate);

@@ -87,11 +87,33 @@ TEST(SieRecordTest, DatesPackFromEightDigitsAndShorterForms)
         {"", 0},
         {"\"\"", 0},
         {"abc", 0},
+        // Digits that are no calendar date were moved to a neighbouring day (21000229 to 21000228).
+        {"20240229", MakePackedDate(2024, 2, 29)},
+        {"21000229", 0},
+        {"20231301", 0},
+        {"20230100", 0},
+        {"18991231", 0},
+        {"990230", 0},
     };
     for (const Case& item : cases) {
         SCOPED_TRACE(item.text);
         EXPECT_EQ(PackSieDate(item.text), item.date);
     }
+}
+
+// The "#KSUMMA" checksum is the common CRC-32, over the bytes as the file holds them.
+TEST(SieRecordTest, ChecksumIsCrc32OfTheFileBytes)
+{
+    SieChecksum plain;
+    plain.AddToken("12345", kEncodingPc8);
+    plain.AddToken("6789", kEncodingPc8);
+    EXPECT_EQ(plain.Value(), 0xCBF43926u);
+    // "Å" is one byte (0x8F) in a CP437 file and two in a UTF-8 one.
+    SieChecksum cp437;
+    cp437.AddToken("\xC3\x85", kEncodingPc8);
+    SieChecksum byte;
+    byte.AddToken("\x8F", kEncodingUtf8);
+    EXPECT_EQ(cp437.Value(), byte.Value());
 }
 
 SieFileSurvey Survey(const std::vector<std::string>& pieces)
