@@ -12,7 +12,7 @@
 #include <memory>
 #include <unistd.h>
 
-#include "foundation/PendingError.h"
+#include "foundation/messages/PendingError.h"
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
 #include "platform/FilePath.h"

@@ -27,7 +27,7 @@
 #include "files/BaseFileRecord.h"
 #include "files/BaseFiles.h"
 #include "files/SaveSettings.h"
-#include "foundation/PendingError.h"
+#include "foundation/messages/PendingError.h"
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
 #include "platform/FilePath.h"

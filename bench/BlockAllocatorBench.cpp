@@ -4,7 +4,7 @@
 // The allocator takes its mutex only once the process has started a second thread. The "Threaded"
 // runs measure that case on the same single thread: they start (and join) one thread first, which
 // cannot be undone, so they are registered last.
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/CallbackSort.h"
+#include "foundation/memory/CallbackSort.h"
 
 #include <benchmark/benchmark.h>
 

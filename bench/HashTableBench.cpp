@@ -1,4 +1,4 @@
-#include "foundation/HashTable.h"
+#include "foundation/memory/HashTable.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "foundation/HeapText.h"
+#include "foundation/strings/HeapText.h"
 
 // Look-up of one million short codes: the case-insensitive HashTable (key kind 2) against
 // std::unordered_map<std::string> with exact keys. Everything is built once, before any timing, so

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/NumberFormat.h"
+#include "foundation/numbers/NumberFormat.h"
 
 namespace {
 

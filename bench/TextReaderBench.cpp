@@ -1,4 +1,4 @@
-#include "foundation/TextStreams.h"
+#include "foundation/streams/TextStreams.h"
 
 #include <benchmark/benchmark.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "foundation/CodePages.h"
+#include "foundation/strings/CodePages.h"
 
 // Reading a 100 MB UTF-8 text file line by line through FileTextReader: as UTF-8 (lines used in
 // place), and through a code-page conversion of every byte (the same file read as Windows Latin 1).

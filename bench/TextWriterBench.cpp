@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/CodePages.h"
+#include "foundation/strings/CodePages.h"
 #include "platform/DescriptorTextWriter.h"
 
 namespace {

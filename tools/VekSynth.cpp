@@ -3,7 +3,7 @@
 //
 //   vek-synth [--cards N] [--lines N] [--components N] [--dimensions N] [--values N] [--seed N]
 //             [--days N] [--shuffled] [--texts]
-#include "foundation/Clock.h"
+#include "foundation/services/Clock.h"
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
 #include "platform/FilePath.h"

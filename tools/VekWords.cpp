@@ -1,15 +1,15 @@
 // A small driver of the foundation library: counts the distinct words of a text file without regard
 // to case (hash table with a case-insensitive key kind), orders them by falling frequency with the
 // callback sort and prints the median word length from a number series.
-#include "foundation/BlockAllocator.h"
-#include "foundation/ByteFile.h"
-#include "foundation/CallbackSort.h"
-#include "foundation/CharTables.h"
-#include "foundation/HashTable.h"
-#include "foundation/HeapText.h"
-#include "foundation/NumberSeries.h"
-#include "foundation/String.h"
-#include "foundation/Utf8.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/streams/ByteFile.h"
+#include "foundation/memory/CallbackSort.h"
+#include "foundation/strings/CharTables.h"
+#include "foundation/memory/HashTable.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/numbers/NumberSeries.h"
+#include "foundation/strings/String.h"
+#include "foundation/strings/Utf8.h"
 #include "startup/StartServices.h"
 
 #include <cstdio>

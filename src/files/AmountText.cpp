@@ -6,8 +6,8 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "foundation/NumberFormat.h"
-#include "foundation/NumberMath.h"
+#include "foundation/numbers/NumberFormat.h"
+#include "foundation/numbers/NumberMath.h"
 
 namespace vek {
 

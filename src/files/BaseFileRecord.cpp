@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "files/ProgramVersion.h"
-#include "foundation/DateTime.h"
-#include "foundation/String.h"
+#include "foundation/numbers/DateTime.h"
+#include "foundation/strings/String.h"
 #include "platform/SystemFacts.h"
 
 namespace vek {

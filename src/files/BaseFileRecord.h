@@ -6,7 +6,7 @@
 #include "files/BaseFileType.h"
 #include "files/KeptSections.h"
 #include "files/SaveSetup.h"
-#include "foundation/HeapText.h"
+#include "foundation/strings/HeapText.h"
 #include "model/Base.h"
 
 namespace vek {

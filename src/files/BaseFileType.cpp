@@ -16,10 +16,10 @@
 #include <string_view>
 
 #include "files/BaseFileFormat.h"
-#include "foundation/ByteFile.h"
-#include "foundation/CString.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
+#include "foundation/streams/ByteFile.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
 #include "platform/FilePath.h"
 
 namespace vek {

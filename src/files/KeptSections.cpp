@@ -1,9 +1,9 @@
 // Kept sections of a base file: taking them from a read and writing them back.
 #include "files/KeptSections.h"
 
-#include "foundation/CString.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextWriter.h"
+#include "foundation/strings/CString.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/streams/TextWriter.h"
 
 namespace vek {
 

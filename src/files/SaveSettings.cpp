@@ -4,9 +4,9 @@
 #include <string>
 
 #include "files/SaveSetup.h"
-#include "foundation/CString.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
 #include "model/Base.h"
 #include "model/BaseProtection.h"
 #include "model/Macro.h"

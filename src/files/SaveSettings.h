@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/HeapText.h"
+#include "foundation/strings/HeapText.h"
 #include "model/Base.h"
 
 namespace vek {

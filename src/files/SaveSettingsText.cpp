@@ -22,9 +22,9 @@
 #include <string_view>
 
 #include "files/SaveSettings.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
-#include "foundation/Utf8.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
+#include "foundation/strings/Utf8.h"
 #include "model/NamedObjects.h"
 
 namespace vek {

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "files/SaveSettings.h"
-#include "foundation/HeapText.h"
+#include "foundation/strings/HeapText.h"
 #include "model/NamedObjects.h"
 
 namespace vek {

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "foundation/PackedDate.h"
+#include "foundation/numbers/PackedDate.h"
 
 namespace vek {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "foundation/PackedDate.h"
+#include "foundation/numbers/PackedDate.h"
 
 namespace vek {
 

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <memory>
 
-#include "foundation/ByteFile.h"
-#include "foundation/CodePages.h"
-#include "foundation/DateTime.h"
-#include "foundation/NumberFormat.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
-#include "foundation/Utf8.h"
+#include "foundation/streams/ByteFile.h"
+#include "foundation/strings/CodePages.h"
+#include "foundation/numbers/DateTime.h"
+#include "foundation/numbers/NumberFormat.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/strings/Utf8.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/PackedDate.h"
-#include "foundation/TextReader.h"
+#include "foundation/numbers/PackedDate.h"
+#include "foundation/streams/TextReader.h"
 
 namespace vek {
 

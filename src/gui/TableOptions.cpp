@@ -1,7 +1,7 @@
 #include "gui/TableOptions.h"
 
-#include "foundation/CString.h"
-#include "foundation/NumberMath.h"
+#include "foundation/strings/CString.h"
+#include "foundation/numbers/NumberMath.h"
 
 namespace vek {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "foundation/HeapText.h"
-#include "foundation/PackedTimestamp.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/numbers/PackedTimestamp.h"
 #include "model/BaseCheckpoint.h"
 #include "model/Card.h"
 #include "model/ChangeRecord.h"

@@ -1,8 +1,8 @@
 // Stepping and ordering card keys, and checkpoints that let an import be undone.
 #include "model/Base.h"
 
-#include "foundation/BitSet.h"
-#include "foundation/PendingError.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/messages/PendingError.h"
 
 namespace vek {
 

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "foundation/Assert.h"
-#include "foundation/BitSet.h"
-#include "foundation/BlockAllocator.h"
-#include "foundation/PendingError.h"
+#include "foundation/messages/Assert.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/messages/PendingError.h"
 
 namespace vek {
 

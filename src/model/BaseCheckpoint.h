@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/BitSet.h"
+#include "foundation/memory/BitSet.h"
 
 namespace vek {
 

@@ -1,8 +1,8 @@
 // Component lists written as rows of text (exports and the clipboard).
 #include "model/Base.h"
 
-#include "foundation/PendingError.h"
-#include "foundation/TextWriter.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/Dimension.h"
 
 namespace vek {

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <memory>
 
-#include "foundation/BitSet.h"
-#include "foundation/BlockAllocator.h"
-#include "foundation/IntegerText.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/numbers/IntegerText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "model/ModelServices.h"
 
 namespace vek {

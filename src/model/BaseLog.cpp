@@ -1,11 +1,11 @@
 // The operation log of a base and the alerts of its operations.
 #include "model/Base.h"
 
-#include "foundation/LogFileHandler.h"
-#include "foundation/Message.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/LogFileHandler.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "foundation/ProtectedText.h"
+#include "foundation/streams/ProtectedText.h"
 
 namespace vek {
 

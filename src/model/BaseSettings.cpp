@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "foundation/BitSet.h"
-#include "foundation/CString.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/strings/CString.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"

@@ -1,6 +1,6 @@
 #include "model/Card.h"
 
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
 namespace vek {
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "foundation/CardKey.h"
-#include "foundation/HeapText.h"
-#include "foundation/PackedDate.h"
-#include "foundation/PackedTimestamp.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/numbers/PackedDate.h"
+#include "foundation/numbers/PackedTimestamp.h"
 #include "model/CardSourceTable.h"
 #include "model/RecordPool.h"
 

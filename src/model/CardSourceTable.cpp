@@ -1,11 +1,11 @@
 #include "model/CardSourceTable.h"
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/CallbackSort.h"
-#include "foundation/HeapText.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/memory/CallbackSort.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "foundation/DynArray.h"
-#include "foundation/PackedArray.h"
+#include "foundation/memory/DynArray.h"
+#include "foundation/memory/PackedArray.h"
 
 namespace vek {
 

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/BitSet.h"
-#include "foundation/CallbackSort.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/memory/CallbackSort.h"
 #include "gui/TableOptions.h"
 
 namespace vek {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "foundation/HeapText.h"
+#include "foundation/strings/HeapText.h"
 #include "model/RecordPool.h"
 
 namespace vek {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/CardKey.h"
-#include "foundation/HeapText.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/strings/HeapText.h"
 
 namespace vek {
 

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "foundation/CString.h"
-#include "foundation/HashTable.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/strings/CString.h"
+#include "foundation/memory/HashTable.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 #include "model/Component.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "foundation/HeapText.h"
+#include "foundation/strings/HeapText.h"
 
 namespace vek {
 

@@ -13,10 +13,10 @@
 //   "-EH"  entries in the host index                       the host index exists
 #include "model/Dimension.h"
 
-#include "foundation/HashTable.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/memory/HashTable.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 
 namespace vek {
 

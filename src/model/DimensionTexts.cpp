@@ -1,8 +1,8 @@
 #include "model/DimensionTexts.h"
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/String.h"
-#include "foundation/TextWriter.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/Base.h"
 
 namespace vek {

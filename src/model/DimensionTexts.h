@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "foundation/HeapText.h"
+#include "foundation/strings/HeapText.h"
 #include "model/Component.h"
 
 namespace vek {

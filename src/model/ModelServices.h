@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "foundation/Service.h"
+#include "foundation/services/Service.h"
 
 namespace vek {
 

@@ -1,7 +1,7 @@
 #include "model/NamedObjects.h"
 
-#include "foundation/CString.h"
-#include "foundation/String.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
 #include "model/Macro.h"
 
 namespace vek {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/HeapText.h"
-#include "foundation/String.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "foundation/PagedArray.h"
+#include "foundation/memory/PagedArray.h"
 
 namespace vek {
 

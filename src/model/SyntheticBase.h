@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "foundation/PackedDate.h"
+#include "foundation/numbers/PackedDate.h"
 
 namespace vek {
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "foundation/CardKey.h"
-#include "foundation/HeapText.h"
-#include "foundation/PagedArray.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/memory/PagedArray.h"
 #include "model/TimeScaleLookup.h"
 
 namespace vek {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/CardKey.h"
-#include "foundation/Service.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/services/Service.h"
 
 namespace vek {
 

@@ -2,14 +2,14 @@
 
 #include <string_view>
 
-#include "foundation/CString.h"
-#include "foundation/CallbackSort.h"
-#include "foundation/Identifiers.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/strings/CString.h"
+#include "foundation/memory/CallbackSort.h"
+#include "foundation/strings/Identifiers.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/NamedObjects.h"
 
 namespace vek {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "foundation/HeapText.h"
-#include "foundation/PagedArray.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/memory/PagedArray.h"
 
 namespace vek {
 

@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "foundation/CString.h"
-#include "foundation/Hash.h"
-#include "foundation/PendingError.h"
+#include "foundation/strings/CString.h"
+#include "foundation/memory/Hash.h"
+#include "foundation/messages/PendingError.h"
 #include "platform/FilePath.h"
 #include "platform/ForkFile.h"
 #include "platform/PathText.h"

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "foundation/BufferedTextWriter.h"
+#include "foundation/streams/BufferedTextWriter.h"
 #include "platform/FileDescriptor.h"
 
 namespace vek {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/Utf8.h"
+#include "foundation/strings/Utf8.h"
 
 namespace vek {
 

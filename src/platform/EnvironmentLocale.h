@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/SystemLocale.h"
+#include "foundation/services/SystemLocale.h"
 
 namespace vek {
 

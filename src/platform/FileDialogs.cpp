@@ -1,6 +1,6 @@
 #include "platform/FileDialogs.h"
 
-#include "foundation/PendingError.h"
+#include "foundation/messages/PendingError.h"
 #include "platform/FileKindSniffer.h"
 #include "platform/FilePath.h"
 

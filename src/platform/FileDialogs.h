@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/Service.h"
+#include "foundation/services/Service.h"
 
 namespace vek {
 

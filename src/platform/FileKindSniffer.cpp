@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "foundation/CString.h"
-#include "foundation/String.h"
-#include "foundation/TextStreams.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextStreams.h"
 #include "platform/FilePath.h"
 #include "platform/ForkFile.h"
 

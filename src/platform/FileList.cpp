@@ -5,8 +5,8 @@
 #include <memory>
 #include <sys/stat.h>
 
-#include "foundation/String.h"
-#include "foundation/Utf8.h"
+#include "foundation/strings/String.h"
+#include "foundation/strings/Utf8.h"
 
 namespace vek {
 

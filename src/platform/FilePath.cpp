@@ -10,10 +10,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "foundation/CString.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/strings/CString.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "platform/AliasStore.h"
 #include "platform/PathText.h"
 #include "platform/ProcessLauncher.h"

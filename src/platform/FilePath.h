@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/ByteFile.h"
+#include "foundation/streams/ByteFile.h"
 
 namespace vek {
 

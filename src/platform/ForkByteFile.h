@@ -1,7 +1,7 @@
 // ForkByteFile: the program's files (ForkFile) behind the library's file interface, and their registration.
 #pragma once
 
-#include "foundation/ByteFile.h"
+#include "foundation/streams/ByteFile.h"
 #include "platform/ForkFile.h"
 
 namespace vek {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <utility>
 
-#include "foundation/CString.h"
-#include "foundation/String.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 

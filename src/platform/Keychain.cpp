@@ -2,8 +2,8 @@
 
 #include <libsecret/secret.h>
 
-#include "foundation/Hash.h"
-#include "foundation/String.h"
+#include "foundation/memory/Hash.h"
+#include "foundation/strings/String.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -6,7 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "foundation/CString.h"
+#include "foundation/strings/CString.h"
 #include "platform/AliasStore.h"
 #include "platform/FilePath.h"
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "foundation/CString.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/Utf8.h"
+#include "foundation/strings/CString.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/strings/Utf8.h"
 #include "platform/ForkFile.h"
 #include "platform/PathText.h"
 

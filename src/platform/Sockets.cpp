@@ -9,7 +9,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 #include "platform/ProcessLauncher.h"
 
 namespace vek {

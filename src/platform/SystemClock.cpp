@@ -2,8 +2,8 @@
 
 #include <time.h>
 
-#include "foundation/DateTime.h"
-#include "foundation/DisplayServices.h"
+#include "foundation/numbers/DateTime.h"
+#include "foundation/services/DisplayServices.h"
 
 namespace vek {
 

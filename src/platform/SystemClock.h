@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "foundation/Clock.h"
+#include "foundation/services/Clock.h"
 
 namespace vek {
 

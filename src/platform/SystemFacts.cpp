@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/CString.h"
-#include "foundation/String.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 

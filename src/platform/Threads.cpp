@@ -1,6 +1,6 @@
 #include "platform/Threads.h"
 
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
 namespace vek {
 

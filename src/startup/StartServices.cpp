@@ -1,6 +1,6 @@
 #include "startup/StartServices.h"
 
-#include "foundation/RandomNumber.h"
+#include "foundation/numbers/RandomNumber.h"
 #include "model/ModelServices.h"
 #include "platform/PlatformServices.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "files/AmountText.h"
-#include "foundation/NumberFormat.h"
+#include "foundation/numbers/NumberFormat.h"
 
 namespace vek {
 namespace {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/Message.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
 #include "model/Base.h"
 
 namespace vek::test {

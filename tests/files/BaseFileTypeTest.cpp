@@ -5,7 +5,7 @@
 
 #include "BaseFileTestSupport.h"
 #include "files/BaseFileType.h"
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "files/SaveSetup.h"
-#include "foundation/CardKey.h"
-#include "foundation/PackedDate.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/numbers/PackedDate.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/Base.h"
 #include "model/BaseProtection.h"
 #include "model/Macro.h"

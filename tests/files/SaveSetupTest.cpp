@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/LocalizedText.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 #include "platform/FilePath.h"

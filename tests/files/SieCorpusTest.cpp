@@ -19,9 +19,9 @@
 #include "files/SieExport.h"
 #include "files/SieImport.h"
 #include "files/SieSummary.h"
-#include "foundation/Message.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 #include "model/Base.h"
 #include "platform/FilePath.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "files/SieRecord.h"
-#include "foundation/CodePages.h"
+#include "foundation/strings/CodePages.h"
 
 namespace vek {
 namespace {

@@ -15,8 +15,8 @@
 #include "files/SieImport.h"
 #include "files/SieRecord.h"
 #include "files/SieSummary.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 #include "model/Base.h"
 #include "platform/FilePath.h"
 

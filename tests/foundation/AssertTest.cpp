@@ -1,9 +1,9 @@
-#include "foundation/Assert.h"
+#include "foundation/messages/Assert.h"
 
 #include <gtest/gtest.h>
 
-#include "foundation/Clipboard.h"
-#include "foundation/Service.h"
+#include "foundation/services/Clipboard.h"
+#include "foundation/services/Service.h"
 
 namespace vek {
 namespace {

@@ -1,11 +1,11 @@
-#include "foundation/BitSet.h"
+#include "foundation/memory/BitSet.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
 namespace vek {
 namespace {

@@ -1,6 +1,6 @@
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/BlockCompressor.h"
+#include "foundation/streams/BlockCompressor.h"
 
 #include <gtest/gtest.h>
 

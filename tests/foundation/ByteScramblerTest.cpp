@@ -1,11 +1,11 @@
-#include "foundation/ByteScrambler.h"
+#include "foundation/streams/ByteScrambler.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/NumberFormat.h"
+#include "foundation/numbers/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/CString.h"
+#include "foundation/strings/CString.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/String.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

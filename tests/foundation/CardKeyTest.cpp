@@ -1,12 +1,12 @@
-#include "foundation/CardKey.h"
+#include "foundation/numbers/CardKey.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "foundation/DateTime.h"
-#include "foundation/String.h"
+#include "foundation/numbers/DateTime.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

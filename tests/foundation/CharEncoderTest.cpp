@@ -1,14 +1,14 @@
-#include "foundation/CharEncoder.h"
+#include "foundation/strings/CharEncoder.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "foundation/CodePages.h"
-#include "foundation/NumberFormat.h"
-#include "foundation/TextWriter.h"
-#include "foundation/WideString.h"
+#include "foundation/strings/CodePages.h"
+#include "foundation/numbers/NumberFormat.h"
+#include "foundation/streams/TextWriter.h"
+#include "foundation/strings/WideString.h"
 
 namespace vek {
 namespace {

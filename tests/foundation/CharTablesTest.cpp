@@ -1,8 +1,8 @@
-#include "foundation/CharTables.h"
+#include "foundation/strings/CharTables.h"
 
 #include <gtest/gtest.h>
 
-#include "foundation/Utf8.h"
+#include "foundation/strings/Utf8.h"
 
 namespace vek {
 namespace {

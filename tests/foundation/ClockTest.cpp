@@ -1,9 +1,9 @@
-#include "foundation/Clock.h"
+#include "foundation/services/Clock.h"
 
 #include <gtest/gtest.h>
 
-#include "foundation/DateTime.h"
-#include "foundation/RandomNumber.h"
+#include "foundation/numbers/DateTime.h"
+#include "foundation/numbers/RandomNumber.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/CodePages.h"
+#include "foundation/strings/CodePages.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/ByteTextConverter.h"
-#include "foundation/CString.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/String.h"
-#include "foundation/SystemLocale.h"
-#include "foundation/TextWriter.h"
-#include "foundation/Utf8.h"
+#include "foundation/strings/ByteTextConverter.h"
+#include "foundation/strings/CString.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/strings/String.h"
+#include "foundation/services/SystemLocale.h"
+#include "foundation/streams/TextWriter.h"
+#include "foundation/strings/Utf8.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/DateTime.h"
+#include "foundation/numbers/DateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/DebugText.h"
+#include "foundation/messages/DebugText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "foundation/Dictionary.h"
+#include "foundation/memory/Dictionary.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "foundation/HeapText.h"
-#include "foundation/String.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,16 +1,16 @@
-#include "foundation/Dictionary.h"
+#include "foundation/memory/Dictionary.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "foundation/MemoryByteFile.h"
+#include "foundation/streams/MemoryByteFile.h"
 #include "support/InMemoryFiles.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/DynArray.h"
+#include "foundation/memory/DynArray.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
 namespace vek {
 namespace {

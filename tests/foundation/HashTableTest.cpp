@@ -1,4 +1,4 @@
-#include "foundation/HashTable.h"
+#include "foundation/memory/HashTable.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "foundation/CString.h"
-#include "foundation/CharTables.h"
-#include "foundation/Hash.h"
-#include "foundation/HeapText.h"
-#include "foundation/Primes.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/CharTables.h"
+#include "foundation/memory/Hash.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/memory/Primes.h"
 
 namespace vek {
 namespace {

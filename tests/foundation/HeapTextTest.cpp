@@ -1,13 +1,13 @@
-#include "foundation/HeapText.h"
+#include "foundation/strings/HeapText.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/CString.h"
-#include "foundation/String.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,15 +1,15 @@
-#include "foundation/Identifiers.h"
+#include "foundation/strings/Identifiers.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "foundation/BitSetStack.h"
-#include "foundation/OptionLetters.h"
-#include "foundation/PackedDate.h"
-#include "foundation/String.h"
-#include "foundation/TextSettings.h"
+#include "foundation/memory/BitSetStack.h"
+#include "foundation/strings/OptionLetters.h"
+#include "foundation/numbers/PackedDate.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextSettings.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/IntegerText.h"
+#include "foundation/numbers/IntegerText.h"
 
 #include <gtest/gtest.h>
 

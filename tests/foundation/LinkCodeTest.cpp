@@ -1,11 +1,11 @@
-#include "foundation/LinkCode.h"
+#include "foundation/streams/LinkCode.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <string>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/LocalizedText.h"
+#include "foundation/messages/LocalizedText.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/TextIds.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/LogFileHandler.h"
+#include "foundation/messages/LogFileHandler.h"
 
 #include <gtest/gtest.h>
 
@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "foundation/Clock.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/MemoryByteFile.h"
+#include "foundation/services/Clock.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/streams/MemoryByteFile.h"
 #include "support/InMemoryFiles.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 namespace {

@@ -1,10 +1,10 @@
-#include "foundation/MemoryBytes.h"
+#include "foundation/memory/MemoryBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "foundation/ByteSwap.h"
+#include "foundation/memory/ByteSwap.h"
 
 namespace vek {
 namespace {

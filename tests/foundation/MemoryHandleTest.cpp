@@ -1,13 +1,13 @@
-#include "foundation/MemoryHandle.h"
+#include "foundation/memory/MemoryHandle.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/HeapText.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/Message.h"
+#include "foundation/messages/Message.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "foundation/AlertMessageHandler.h"
-#include "foundation/BlockAllocator.h"
-#include "foundation/DisplayServices.h"
-#include "foundation/HeapText.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/AlertMessageHandler.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/services/DisplayServices.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 namespace {

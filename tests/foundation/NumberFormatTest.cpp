@@ -1,4 +1,4 @@
-#include "foundation/NumberFormat.h"
+#include "foundation/numbers/NumberFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <random>
 #include <string>
 
-#include "foundation/HeapText.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 namespace {

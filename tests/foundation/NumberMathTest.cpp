@@ -1,4 +1,4 @@
-#include "foundation/NumberMath.h"
+#include "foundation/numbers/NumberMath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/NumberSeries.h"
+#include "foundation/numbers/NumberSeries.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/Hash.h"
+#include "foundation/memory/Hash.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/PackedArray.h"
+#include "foundation/memory/PackedArray.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
 namespace vek {
 namespace {

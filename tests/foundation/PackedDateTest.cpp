@@ -1,4 +1,4 @@
-#include "foundation/PackedDate.h"
+#include "foundation/numbers/PackedDate.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "foundation/CardKey.h"
-#include "foundation/DateTime.h"
-#include "foundation/PackedTimestamp.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/numbers/DateTime.h"
+#include "foundation/numbers/PackedTimestamp.h"
 
 namespace vek {
 namespace {

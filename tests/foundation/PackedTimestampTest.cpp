@@ -1,4 +1,4 @@
-#include "foundation/PackedTimestamp.h"
+#include "foundation/numbers/PackedTimestamp.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/DateTime.h"
+#include "foundation/numbers/DateTime.h"
 
 namespace vek {
 namespace {

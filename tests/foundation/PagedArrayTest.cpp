@@ -1,11 +1,11 @@
-#include "foundation/PagedArray.h"
+#include "foundation/memory/PagedArray.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
 namespace vek {
 namespace {

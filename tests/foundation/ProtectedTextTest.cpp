@@ -1,11 +1,11 @@
-#include "foundation/ProtectedText.h"
+#include "foundation/streams/ProtectedText.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/QueryString.h"
+#include "foundation/streams/QueryString.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

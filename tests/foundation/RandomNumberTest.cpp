@@ -1,10 +1,10 @@
-#include "foundation/RandomNumber.h"
+#include "foundation/numbers/RandomNumber.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "foundation/Clock.h"
+#include "foundation/services/Clock.h"
 
 namespace vek {
 namespace {

@@ -1,8 +1,8 @@
-#include "foundation/Service.h"
+#include "foundation/services/Service.h"
 
 #include <gtest/gtest.h>
 
-#include "foundation/Clipboard.h"
+#include "foundation/services/Clipboard.h"
 
 namespace vek {
 namespace {

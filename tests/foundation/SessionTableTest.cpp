@@ -1,12 +1,12 @@
-#include "foundation/SessionTable.h"
+#include "foundation/streams/SessionTable.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "foundation/Clock.h"
-#include "foundation/String.h"
+#include "foundation/services/Clock.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,11 +1,11 @@
-#include "foundation/StringPool.h"
+#include "foundation/strings/StringPool.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "foundation/BlockAllocator.h"
+#include "foundation/memory/BlockAllocator.h"
 
 namespace vek {
 namespace {

@@ -1,15 +1,15 @@
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/HeapText.h"
-#include "foundation/NumberFormat.h"
-#include "foundation/Utf8.h"
-#include "foundation/WideString.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/numbers/NumberFormat.h"
+#include "foundation/strings/Utf8.h"
+#include "foundation/strings/WideString.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>

@@ -1,10 +1,10 @@
-#include "foundation/TextHistory.h"
+#include "foundation/strings/TextHistory.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/TextReader.h"
+#include "foundation/streams/TextReader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/CodePages.h"
-#include "foundation/HeapText.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
-#include "foundation/TextWriter.h"
-#include "foundation/Utf8.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/strings/CodePages.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/streams/TextWriter.h"
+#include "foundation/strings/Utf8.h"
 
 namespace vek {
 namespace {

@@ -1,18 +1,18 @@
-#include "foundation/TextStreams.h"
+#include "foundation/streams/TextStreams.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/CodePages.h"
-#include "foundation/MemoryByteFile.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/strings/CodePages.h"
+#include "foundation/streams/MemoryByteFile.h"
 #include "support/InMemoryFiles.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
-#include "foundation/Utf8.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/strings/Utf8.h"
 
 namespace vek {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/TextWriter.h"
+#include "foundation/streams/TextWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/BlockCompressor.h"
-#include "foundation/CString.h"
-#include "foundation/Clipboard.h"
-#include "foundation/CodePages.h"
-#include "foundation/HeapText.h"
-#include "foundation/HtmlEntities.h"
-#include "foundation/NumberFormat.h"
-#include "foundation/String.h"
-#include "foundation/Utf8.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/streams/BlockCompressor.h"
+#include "foundation/strings/CString.h"
+#include "foundation/services/Clipboard.h"
+#include "foundation/strings/CodePages.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/xml/HtmlEntities.h"
+#include "foundation/numbers/NumberFormat.h"
+#include "foundation/strings/String.h"
+#include "foundation/strings/Utf8.h"
 
 namespace vek {
 namespace {

@@ -1,10 +1,10 @@
-#include "foundation/UiText.h"
+#include "foundation/strings/UiText.h"
 
 #include <gtest/gtest.h>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/TextIds.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 namespace {

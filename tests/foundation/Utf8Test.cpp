@@ -1,4 +1,4 @@
-#include "foundation/Utf8.h"
+#include "foundation/strings/Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "foundation/WideString.h"
+#include "foundation/strings/WideString.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/String.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

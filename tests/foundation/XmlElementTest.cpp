@@ -1,4 +1,4 @@
-#include "foundation/XmlElement.h"
+#include "foundation/xml/XmlElement.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/MemoryByteFile.h"
+#include "foundation/streams/MemoryByteFile.h"
 #include "support/InMemoryFiles.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 
 namespace vek {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/BitSet.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 #include "model/Base.h"
 #include "model/Component.h"
 #include "model/Dimension.h"

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/BitSet.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/Message.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
 

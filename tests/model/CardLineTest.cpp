@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "foundation/BitSet.h"
-#include "foundation/BlockAllocator.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
 #include "model/SyntheticBase.h"

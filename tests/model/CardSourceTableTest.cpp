@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/Base.h"
 #include "model/CardSourceTable.h"
 #include "platform/FilePath.h"

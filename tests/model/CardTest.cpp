@@ -5,9 +5,9 @@
 #include <set>
 #include <vector>
 
-#include "foundation/BitSet.h"
-#include "foundation/BlockAllocator.h"
-#include "foundation/PendingError.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/messages/PendingError.h"
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
 #include "platform/FilePath.h"

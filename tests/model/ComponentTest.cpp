@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "foundation/BitSet.h"
-#include "foundation/BlockAllocator.h"
-#include "foundation/LocalizedText.h"
-#include "foundation/Message.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
-#include "foundation/TextWriter.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/Base.h"
 #include "model/Card.h"
 #include "model/Dimension.h"

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "foundation/DateTime.h"
-#include "foundation/PackedDate.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
-#include "foundation/Utf8.h"
+#include "foundation/numbers/DateTime.h"
+#include "foundation/numbers/PackedDate.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
+#include "foundation/strings/Utf8.h"
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 #include "model/ModelServices.h"

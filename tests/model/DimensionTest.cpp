@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "foundation/LocalizedText.h"
-#include "foundation/Message.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "foundation/String.h"
-#include "foundation/TextWriter.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/Base.h"
 #include "model/DimensionTexts.h"
 #include "platform/FilePath.h"

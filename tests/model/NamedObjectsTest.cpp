@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/LocalizedText.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "model/Macro.h"
 #include "model/TimeScale.h"
 

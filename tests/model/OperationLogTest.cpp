@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/Clock.h"
-#include "foundation/LogFileHandler.h"
-#include "foundation/Message.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/services/Clock.h"
+#include "foundation/messages/LogFileHandler.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "platform/FileDialogs.h"
 #include "platform/FilePath.h"
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 
 namespace vek::test {
 

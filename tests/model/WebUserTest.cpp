@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "SectionTestSupport.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 
 namespace vek {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestFolder.h"
-#include "foundation/PendingError.h"
+#include "foundation/messages/PendingError.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "foundation/CodePages.h"
+#include "foundation/strings/CodePages.h"
 
 namespace vek {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TestFolder.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 #include "platform/FileKindSniffer.h"
 #include "platform/FilePath.h"
 

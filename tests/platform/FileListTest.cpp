@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "TestFolder.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 namespace {

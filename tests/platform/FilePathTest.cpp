@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include "TestFolder.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 #include "platform/ForkFile.h"
 #include "platform/PathText.h"
 

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "TestFolder.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextStreams.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/streams/TextStreams.h"
 
 namespace vek {
 namespace {

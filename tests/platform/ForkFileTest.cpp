@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "TestFolder.h"
-#include "foundation/PendingError.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 
 #include "TestFolder.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextIds.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/messages/TextIds.h"
 
 namespace vek {
 namespace {

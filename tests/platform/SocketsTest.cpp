@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "TestFolder.h"
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

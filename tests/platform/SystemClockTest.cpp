@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/DateTime.h"
+#include "foundation/numbers/DateTime.h"
 
 namespace vek {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/String.h"
+#include "foundation/strings/String.h"
 
 namespace vek {
 namespace {

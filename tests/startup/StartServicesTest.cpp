@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "foundation/ByteFile.h"
+#include "foundation/streams/ByteFile.h"
 #include "model/TimeScaleLookup.h"
 #include "platform/EnvironmentLocale.h"
 #include "platform/ForkByteFile.h"

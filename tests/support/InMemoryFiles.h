@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/MemoryByteFile.h"
+#include "foundation/streams/MemoryByteFile.h"
 
 namespace vek {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "foundation/BlockCompressor.h"
+#include "foundation/streams/BlockCompressor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

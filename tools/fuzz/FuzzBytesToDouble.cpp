@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "foundation/NumberFormat.h"
+#include "foundation/numbers/NumberFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

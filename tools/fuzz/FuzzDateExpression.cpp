@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/PackedDate.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/numbers/PackedDate.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/DateExpression.h"
 
 namespace {

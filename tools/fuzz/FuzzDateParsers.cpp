@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "foundation/CardKey.h"
-#include "foundation/DateTime.h"
-#include "foundation/PackedDate.h"
-#include "foundation/PackedTimestamp.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/numbers/DateTime.h"
+#include "foundation/numbers/PackedDate.h"
+#include "foundation/numbers/PackedTimestamp.h"
 
 namespace {
 

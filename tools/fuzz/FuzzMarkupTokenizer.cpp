@@ -6,10 +6,10 @@
 #include <cstring>
 #include <memory>
 
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/XmlElement.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/xml/XmlElement.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

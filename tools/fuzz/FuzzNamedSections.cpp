@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/CString.h"
-#include "foundation/HeapText.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextWriter.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "model/BaseProtection.h"
 #include "model/Macro.h"
 #include "model/TimeScale.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "foundation/CString.h"
+#include "foundation/strings/CString.h"
 #include "platform/PreferenceStore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

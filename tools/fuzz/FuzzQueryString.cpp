@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/QueryString.h"
-#include "foundation/String.h"
+#include "foundation/streams/QueryString.h"
+#include "foundation/strings/String.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/ByteTextConverter.h"
-#include "foundation/CString.h"
-#include "foundation/CodePages.h"
-#include "foundation/HeapText.h"
-#include "foundation/TextWriter.h"
-#include "foundation/Utf8.h"
+#include "foundation/strings/ByteTextConverter.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/CodePages.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/streams/TextWriter.h"
+#include "foundation/strings/Utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -7,14 +7,14 @@
 #include <memory>
 #include <new>
 
-#include "foundation/BlockAllocator.h"
-#include "foundation/ByteFile.h"
-#include "foundation/HeapText.h"
-#include "foundation/PendingError.h"
-#include "foundation/String.h"
-#include "foundation/TextReader.h"
-#include "foundation/TextStreams.h"
-#include "foundation/Utf8Sequence.h"
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/streams/ByteFile.h"
+#include "foundation/strings/HeapText.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/strings/String.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextStreams.h"
+#include "foundation/strings/Utf8Sequence.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "foundation/CString.h"
-#include "foundation/String.h"
-#include "foundation/Utf8.h"
-#include "foundation/WideString.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
+#include "foundation/strings/Utf8.h"
+#include "foundation/strings/WideString.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

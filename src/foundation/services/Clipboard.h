@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "foundation/services/Service.h"
+#include "foundation/streams/TextWriter.h"
+
+namespace vek {
+
+// The clipboard's plain text, as UTF-8. The windowed interface registers the desktop's clipboard at
+// start-up; until then, and in every run without a display, an in-memory clipboard serves.
+class ClipboardService {
+public:
+    virtual ~ClipboardService();
+
+    // Replaces the clipboard's contents with the text.
+    virtual void PutText(std::string_view text) = 0;
+    // The clipboard's plain text; empty when it holds none.
+    virtual std::string GetText() = 0;
+};
+
+class HeadlessClipboard final : public ClipboardService {
+public:
+    HeadlessClipboard() = default;
+    ~HeadlessClipboard() override;
+
+    void PutText(std::string_view text) override { contents.assign(text); }
+    std::string GetText() override { return contents; }
+
+private:
+    std::string contents;
+};
+
+// The in-memory clipboard (a HeadlessClipboard).
+template <>
+ClipboardService& Service<ClipboardService>::Headless();
+
+// A memory TextWriter whose text goes to the clipboard (Service<ClipboardService>) when the writer is
+// destroyed, replacing what the clipboard held. Write it in UTF-8, the encoding it starts with.
+class ClipboardWriter final : public TextWriter {
+public:
+    ClipboardWriter() = default;
+    ~ClipboardWriter() override;
+};
+
+}  // namespace vek
