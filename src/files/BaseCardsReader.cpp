@@ -22,6 +22,7 @@
 #include <new>
 
 #include "files/BaseFileFormat.h"
+#include "files/BaseFileLog.h"
 #include "files/BaseFileRecord.h"
 #include "files/SaveSettings.h"
 #include "foundation/numbers/CardKey.h"
@@ -38,7 +39,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kLogReading = 0x2103;
 
 double AmountOf(const char* text, int32_t n)
 {

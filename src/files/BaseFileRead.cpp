@@ -4,6 +4,7 @@
 #include <new>
 
 #include "files/BaseFileFormat.h"
+#include "files/BaseFileLog.h"
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
@@ -28,9 +29,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kLogOpening = 0x2101;
-constexpr int32_t kLogReading = 0x2103;
-constexpr int32_t kLogClosed = 0x220F;
 // The keychain remembers a password when the password dialog's answer has this bit.
 constexpr int32_t kAnswerRemember = 2;
 // The encoding of texts written before version 20121122: the system code page.

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "files/BaseFileFormat.h"
+#include "files/BaseFileLog.h"
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
@@ -21,8 +22,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kLogWriting = 0x2104;
-constexpr int32_t kLogClosed = 0x220F;
 
 }  // namespace
 

@@ -32,6 +32,7 @@
 #include <memory>
 
 #include "files/BaseFileFormat.h"
+#include "files/BaseFileLog.h"
 #include "files/BaseFileRecord.h"
 #include "files/SaveSettings.h"
 #include "files/SaveSetup.h"
@@ -59,8 +60,6 @@ namespace vek {
 namespace {
 
 // Log verbs (the low byte of an operation code) of the base's operation log.
-constexpr int32_t kLogReading = 0x2103;
-constexpr int32_t kLogSkipped = 0x2108;
 
 constexpr int32_t kMaxCaptionBytes = 63;
 

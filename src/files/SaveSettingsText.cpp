@@ -31,7 +31,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kDimensions = int32_t(kDimensionCount);
 constexpr std::string_view kSectionLetters = "HPWBSITXDCUMG";
 constexpr std::string_view kSaveModeLetters = "ACUN";
 constexpr std::string_view kReferenceLetters = "CHT";
@@ -61,7 +60,7 @@ bool ParseWholeInt(std::string_view text, int32_t& value)
 int32_t KeyDimension(std::string_view digits)
 {
     int32_t number = 0;
-    if (digits.size() > 2 || !ParseWholeInt(digits, number) || digits[0] == '-' || number < 2 || number > kDimensions)
+    if (digits.size() > 2 || !ParseWholeInt(digits, number) || digits[0] == '-' || number < 2 || number > int32_t(kDimensionCount))
         return -1;
     return number - 1;
 }
@@ -83,7 +82,7 @@ void ReadLetters(TextReader& reader, std::string_view letters, Set&& set)
     for (char c : field) {
         if (Utf8IsContinuation(static_cast<uint8_t>(c)))
             continue;
-        if (++d >= kDimensions)
+        if (++d >= int32_t(kDimensionCount))
             break;
         size_t at = letters.find(c);
         if (at != std::string_view::npos)
@@ -97,7 +96,7 @@ template <typename Get>
 std::string LettersOf(std::string_view letters, int32_t defaultValue, Get&& get)
 {
     int32_t count = 0;
-    for (int32_t d = 0; d < kDimensions; ++d) {
+    for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
         if (get(d) != defaultValue)
             count = d + 1;
     }
@@ -198,7 +197,7 @@ bool SaveSettings::ReadKeyLine(TextReader& reader)
         if (value == "-")
             dimensionOrder[size_t(position)] = -1;
         else if (ParseWholeInt(value, number))
-            SetDimensionOrderEntry(position, number >= 2 && number <= kDimensions ? number - 1 : -1);
+            SetDimensionOrderEntry(position, number >= 2 && number <= int32_t(kDimensionCount) ? number - 1 : -1);
         break;
     }
     case 'R':
@@ -277,7 +276,7 @@ void SaveSettings::WriteKeyLines(TextWriter& writer) const
     WriteLongTextLine(writer, "TF", templateFilterText);
     if (openTemplatesOnly != 0)
         writer.WriteKeyFlagLine("TO", true);
-    for (int32_t i = 1; i < kDimensions; ++i) {
+    for (int32_t i = 1; i < int32_t(kDimensionCount); ++i) {
         int32_t entry = dimensionOrder[size_t(i)];
         if (entry == 0)
             continue;
@@ -297,7 +296,7 @@ void SaveSettings::WriteKeyLines(TextWriter& writer) const
     }
     letters = LettersOf(kSaveModeLetters, kSaveModeUsedWithAncestors, [this](int32_t d) { return sieSaveMode[size_t(d)]; });
     writer.WriteKeyTextLine("RF", letters.c_str());
-    for (int32_t d = 1; d < kDimensions; ++d) {
+    for (int32_t d = 1; d < int32_t(kDimensionCount); ++d) {
         int32_t number = sieDimension[size_t(d)];
         if (number == 0)
             continue;

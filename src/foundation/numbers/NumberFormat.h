@@ -62,6 +62,10 @@ inline constexpr int32_t kMaxNumberFormatTextBytes = 3;
 void CursorPutDouble(char*& cursor, double value, const NumberFormat& format);
 inline constexpr int32_t kMaxNumberTextBytes = 40;
 
+// The most digits a number writer puts for a requested digit count; larger counts are taken as it.
+inline constexpr int32_t kMaxDigitCount = 100;
+constexpr int32_t ClampDigitCount(int32_t digits) { return digits > kMaxDigitCount ? kMaxDigitCount : digits; }
+
 // The first n decimal digits of 0 <= x < 10 and a NUL: repeatedly the integer part, then
 // (x - digit) * 10. The buffer needs n + 1 bytes (n < 1 writes only the NUL); a digit outside 0..9
 // (x out of range, NaN) is clamped into it.

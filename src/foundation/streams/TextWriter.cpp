@@ -17,11 +17,10 @@ namespace vek {
 namespace {
 
 constexpr int64_t kFirstGrowth = 4096;
-constexpr int32_t kMaxDigitCount = 100;
 
 int64_t TextLength(const char* text) { return text == nullptr ? 0 : static_cast<int64_t>(std::strlen(text)); }
 
-int32_t DigitsBytes(int32_t digits) { return MaxDigitsTextBytes(digits > kMaxDigitCount ? kMaxDigitCount : digits); }
+int32_t DigitsBytes(int32_t digits) { return MaxDigitsTextBytes(ClampDigitCount(digits)); }
 
 }  // namespace
 
@@ -220,7 +219,7 @@ void TextWriter::PutIntDigits(int32_t value, int32_t digits)
     if (!EnsureRoom(DigitsBytes(digits)))
         return;
     if (encoding == kEncodingUtf8)
-        CursorPutIntDigits(cursor, value, digits > kMaxDigitCount ? kMaxDigitCount : digits);
+        CursorPutIntDigits(cursor, value, ClampDigitCount(digits));
     else
         encoder->PutIntDigits(value, digits);
 }

@@ -14,12 +14,9 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kMaxDigitCount = 100;  // digit counts beyond it are taken as it
 constexpr int32_t kNumberScratchBytes = kMaxDigitCount + kMaxNumberTextBytes;
 constexpr uint8_t kUnmappedByte = '.';
 constexpr int32_t kCodePageTableSize = 65536;
-
-int32_t ClampDigits(int32_t digits) { return digits > kMaxDigitCount ? kMaxDigitCount : digits; }
 
 // The character of the unit at i, advancing i past a surrogate pair: a pair (a character beyond
 // U+FFFF) and a lone surrogate are one U+FFFD each, as in String::AssignWide.
@@ -76,14 +73,14 @@ void CharEncoder::PutInt(int32_t value) { CursorPutInt(Cursor(), value); }
 
 void CharEncoder::PutIntDigits(int32_t value, int32_t digits)
 {
-    CursorPutIntDigits(Cursor(), value, ClampDigits(digits));
+    CursorPutIntDigits(Cursor(), value, ClampDigitCount(digits));
 }
 
 void CharEncoder::PutInt64(int64_t value) { CursorPutInt64(Cursor(), value); }
 
 void CharEncoder::PutInt64Digits(int64_t value, int32_t digits)
 {
-    CursorPutInt64Digits(Cursor(), value, ClampDigits(digits));
+    CursorPutInt64Digits(Cursor(), value, ClampDigitCount(digits));
 }
 
 void CharEncoder::PutDouble(double value, const NumberFormat& format) { CursorPutDouble(Cursor(), value, format); }
@@ -178,7 +175,7 @@ void Utf16Encoder::PutIntDigits(int32_t value, int32_t digits)
 {
     char text[kNumberScratchBytes];
     char* end = text;
-    CursorPutIntDigits(end, value, ClampDigits(digits));
+    CursorPutIntDigits(end, value, ClampDigitCount(digits));
     PutAsciiBytes(text, end);
 }
 
@@ -194,7 +191,7 @@ void Utf16Encoder::PutInt64Digits(int64_t value, int32_t digits)
 {
     char text[kNumberScratchBytes];
     char* end = text;
-    CursorPutInt64Digits(end, value, ClampDigits(digits));
+    CursorPutInt64Digits(end, value, ClampDigitCount(digits));
     PutAsciiBytes(text, end);
 }
 

@@ -14,16 +14,10 @@ namespace vek {
 
 namespace {
 
-// Digit counts beyond this are taken as this; no number has more significant digits.
-constexpr int32_t kMaxDigitCount = 100;
+// Room for the longest number text any writer here makes.
 constexpr int32_t kScratchBytes = 128;
 static_assert(kScratchBytes > kMaxDigitCount + 1 && kScratchBytes > kMaxNumberTextBytes
               && kScratchBytes > kMaxInt64GroupedTextBytes);
-
-int32_t ClampDigits(int32_t digits)
-{
-    return digits > kMaxDigitCount ? kMaxDigitCount : digits;
-}
 
 // A number's text in a scratch buffer.
 class NumberText {
@@ -47,7 +41,7 @@ NumberText Int16Text(int16_t value)
 NumberText Int16DigitsText(int16_t value, int32_t digits)
 {
     NumberText text;
-    CursorPutInt16Digits(text.Cursor(), value, ClampDigits(digits));
+    CursorPutInt16Digits(text.Cursor(), value, ClampDigitCount(digits));
     return text;
 }
 
@@ -61,7 +55,7 @@ NumberText IntText(int32_t value)
 NumberText IntDigitsText(int32_t value, int32_t digits)
 {
     NumberText text;
-    CursorPutIntDigits(text.Cursor(), value, ClampDigits(digits));
+    CursorPutIntDigits(text.Cursor(), value, ClampDigitCount(digits));
     return text;
 }
 
@@ -75,7 +69,7 @@ NumberText Int64Text(int64_t value)
 NumberText Int64DigitsText(int64_t value, int32_t digits)
 {
     NumberText text;
-    CursorPutInt64Digits(text.Cursor(), value, ClampDigits(digits));
+    CursorPutInt64Digits(text.Cursor(), value, ClampDigitCount(digits));
     return text;
 }
 
