@@ -75,4 +75,19 @@ const BaseFileRecord* BaseFileRecord::Find(const Base& base)
     return static_cast<const BaseFileRecord*>(base.FileData());
 }
 
+bool BaseFileRecord::TakeCheckpoint()
+{
+    saveSetups.SetKeepMarks();
+    keptSetups.Clear();
+    for (SaveSetup* setup = saveSetups.First(); setup != nullptr; setup = setup->Next())
+        keptSetups.Keep(*setup);
+    return true;
+}
+
+void BaseFileRecord::RollBack()
+{
+    (void)saveSetups.DeleteUnmarked();
+    keptSetups.RestoreChanged();
+}
+
 }  // namespace vek

@@ -7,6 +7,7 @@
 #include "files/SaveSetup.h"
 #include "foundation/HeapText.h"
 #include "model/Base.h"
+#include "model/SavedSections.h"
 
 namespace vek {
 
@@ -43,8 +44,10 @@ public:
     static BaseFileRecord& Of(Base& base);
     static const BaseFileRecord* Find(const Base& base);
 
-    void TakeCheckpoint() override { saveSetups.SetKeepMarks(); }
-    void RollBack() override { (void)saveSetups.DeleteUnmarked(); }
+    // The save setups present are marked and their texts kept: an import adds setups and may read
+    // an existing one again under its name.
+    [[nodiscard]] bool TakeCheckpoint() override;
+    void RollBack() override;
 
     SaveSetupList& SaveSetups() { return saveSetups; }
     const SaveSetupList& SaveSetups() const { return saveSetups; }
@@ -64,6 +67,7 @@ public:
 
 private:
     SaveSetupList saveSetups;
+    SavedSections<SaveSetup> keptSetups;
     BaseFileInfo info;
 };
 

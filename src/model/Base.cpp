@@ -11,6 +11,7 @@
 #include "foundation/Message.h"
 #include "foundation/PendingError.h"
 #include "foundation/String.h"
+#include "model/BaseCheckpoint.h"
 #include "model/BaseProtection.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
@@ -101,14 +102,14 @@ void Dispatch(Base* target, const ChangeRecord& record)
     BaseChain& chain = Chain();
     if (chain.dispatching) {
         QueuedChange queued{target, record, nullptr};
-        if (record.components != nullptr) {
+        if (const BitSet* deleted = record.DeletedComponents()) {
             queued.components = std::make_unique<BitSet>();
-            if (!queued.components->BitSetCopy(*record.components)) {
+            if (!queued.components->BitSetCopy(*deleted)) {
                 // Without memory for the copy the change cannot wait: handle it at once.
                 Deliver(target, record);
                 return;
             }
-            queued.record.components = queued.components.get();
+            queued.record.payload = DeletedComponentsPayload{queued.components.get()};
         }
         chain.queue.push_back(std::move(queued));
         return;
@@ -226,7 +227,7 @@ void Base::ApplyChange(const ChangeRecord& record)
         dimension->HandleChange(record);
     // 4. Dependent objects.
     PassToReceivers(ChangeStage::Dependents, record);
-    bool templateSubset = record.subset != nullptr && record.flag != 0;
+    bool templateSubset = record.IsTemplateSubset();
     if (code == kChangeSelectionRelevant || (code == kChangeSubset && !templateSubset))
         PassToReceivers(ChangeStage::SecondDependents, record);
     // 5. Link renames reach the templates and the time scales.
@@ -239,15 +240,15 @@ void Base::ApplyChange(const ChangeRecord& record)
     PassToReceivers(ChangeStage::WebUsers, record);
     CurrentModelServices().NotifyBaseWindows(record, *this);
     // 7. The reference date.
-    if (referenceDate && referenceDate->DependsOnChange(record, nullptr))
+    if (options.referenceDate->DependsOnChange(record, nullptr))
         Notify(kChangeReferenceDate);
 }
 
 void Base::DoOwnWork(const ChangeRecord& record)
 {
     int32_t code = record.code;
-    // Subset changes (58-62) carry flag 1 when the subset is a template's own.
-    bool templateSubset = record.flag != 0;
+    // Subset changes (58-62) say when the subset is a template's own.
+    bool templateSubset = record.IsTemplateSubset();
     switch (code) {
     case 8:
     case 9:
@@ -276,8 +277,8 @@ void Base::DoOwnWork(const ChangeRecord& record)
         SetModified(true);
         break;
     case kChangeComponentsDeleted:
-        if (record.components != nullptr && record.dimension >= 0 && record.dimension < int32_t(kDimensionCount))
-            ClearDeletedReferences(record.dimension, *record.components);
+        if (record.DeletedComponents() != nullptr && record.dimension >= 0 && record.dimension < int32_t(kDimensionCount))
+            ClearDeletedReferences(record.dimension, *record.DeletedComponents());
         SetModified(true);
         break;
     case kChangePluralName:
@@ -286,7 +287,7 @@ void Base::DoOwnWork(const ChangeRecord& record)
     case kChangeCardContents:
     case kChangeCards: {
         int32_t needed = CardNumberDigitsNeeded();
-        if (needed > cardNumberDigits)
+        if (needed > options.cardNumberDigits)
             SetCardNumberDigits(needed);
         SetModified(true);
         break;
@@ -379,7 +380,6 @@ void Base::SetMenuBuiltFor(BaseMenu menu, Base* base)
 
 Base::Base(const FilePath& filePath, int32_t untitled)
     : untitledNumber(untitled),
-      referenceDate(std::make_unique<DateExpression>(this, 1)),
       componentPool(int32_t(sizeof(Component)), kComponentRecordSize)
 {
     path.Assign(filePath);
@@ -393,7 +393,6 @@ Base::Base(const FilePath& filePath, int32_t untitled)
     protection = std::make_unique<BaseProtection>(this);
     RegisterBaseTimeScaleLookup();
 
-    valueFormats.fill(kDefaultValueFormat);
     for (uint32_t d = 0; d < kDimensionCount; ++d) {
         Component* root = static_cast<Component*>(componentPool.Alloc());
         if (root != nullptr) {
@@ -443,6 +442,11 @@ Base::~Base()
     else
         BroadcastChange(closing);
 
+    // A checkpoint still held by its taker can no longer roll anything back.
+    for (BaseCheckpoint* taken = checkpoint; taken != nullptr; taken = taken->outer) {
+        taken->base = nullptr;
+        taken->valid = false;
+    }
     lineIndexMap.reset();
     ReleaseCardTexts();
     for (int32_t i = int32_t(kDimensionCount); i < componentPool.ElementCount(); ++i) {
@@ -455,10 +459,6 @@ Base::~Base()
         dimension.reset();
     for (auto& setup : dimensionImportSetups)
         setup.reset();
-    SetHeapText(cardTextCaption, nullptr);
-    SetHeapText(lineTextCaption, nullptr);
-    for (HeapText& name : valueFieldNames)
-        SetHeapText(name, nullptr);
 }
 
 // --- Modified state, loading, closing --------------------------------------------------------------
@@ -470,9 +470,7 @@ void Base::SetModified(bool flag)
     modified = flag;
     if (Chain().current == this)
         CurrentModelServices().EnableBaseMenus(*this, modified);
-    ChangeRecord record(kChangeModifiedFlag, this);
-    record.flag = flag ? 1 : 0;
-    HandleChange(record);
+    HandleChange(ChangeRecord(kChangeModifiedFlag, this, FlagPayload{flag}));
 }
 
 void Base::NotifyChangedDimensions()
@@ -493,16 +491,13 @@ void Base::FinishLoad()
 {
     for (auto& dimension : dimensions)
         dimension->FinishLoad();
-    if (cardTextCaption == nullptr)
+    if (options.cardTextCaption.IsNull())
         Notify(kChangeCardTextCaption);
-    if (lineTextCaption == nullptr)
+    if (options.lineTextCaption.IsNull())
         Notify(kChangeLineTextCaption);
     for (int32_t i = 0; i < kValueFieldCount; ++i) {
-        if (valueFieldNames[size_t(i)] == nullptr) {
-            ChangeRecord record(kChangeValueFieldName, this);
-            record.argument = i;
-            HandleChange(record);
-        }
+        if (options.valueFieldNames[size_t(i)].IsNull())
+            HandleChange(ChangeRecord(kChangeValueFieldName, this, ValueFieldPayload{i}));
     }
     if (untitledNumber != 0)
         NameUntitled();
@@ -527,13 +522,13 @@ void Base::GetFileName(String& out) const
     path.GetFileName(out);
 }
 
-int32_t Base::CanClose(int32_t mode)
+bool Base::CanClose(CloseMode mode)
 {
     ModelServices& services = CurrentModelServices();
     if (!services.CanCloseBaseWindows(*this, mode))
-        return 0;
-    if (mode == 3)
-        return 1;
+        return false;
+    if (mode == CloseMode::WindowsOnly)
+        return true;
     String name;
     GetFileName(name);
     if (modified) {
@@ -546,25 +541,23 @@ int32_t Base::CanClose(int32_t mode)
         message.answer = 1;  // unattended: keep the base and its changes
         switch (ReportMessage(message)) {
         case 0:
-            if (!services.SaveBase(*this) || IsErrorPending())
-                return 0;
-            return 1;
+            return services.SaveBase(*this) && !IsErrorPending();
         case 2:
-            return 1;
+            return true;
         default:
-            return 0;
+            return false;
         }
     }
-    if (mode == 1 && (CardCount() > 0 || CountComponentsInUse() > 0)) {
+    if (mode == CloseMode::ConfirmContents && (CardCount() > 0 || CountComponentsInUse() > 0)) {
         Message message;
         message.code = kMessageCloseUnsaved;
         message.AddText(name.CStr());
         message.AddNumber(kTextClose);
         message.AddNumber(kTextCancelButton);
         message.answer = 0;  // nothing is lost: the base is not modified
-        return ReportMessage(message) == 0 ? 1 : 0;
+        return ReportMessage(message) == 0;
     }
-    return 1;
+    return true;
 }
 
 }  // namespace vek

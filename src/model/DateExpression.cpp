@@ -300,7 +300,7 @@ void DateExpression::ResolveOn(const DateTime& today)
         case DateUnit::File: {
             CardKey edge;
             if (base != nullptr)
-                base->GetBoundaryCardKey(edge, side);
+                base->GetBoundaryCardKey(edge, side < 1 ? CardEdge::First : CardEdge::Last);
             else
                 CardKeyOfYearEdge(edge, side, 0, today);
             CardKeyOfDayNumber(value, side, edge.date, offset);

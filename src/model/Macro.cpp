@@ -85,9 +85,7 @@ void Macro::Post(int32_t code)
     Base* base = list.GetBase();
     if (base == nullptr || list.releasing)
         return;
-    ChangeRecord record(code, base);
-    record.macro = this;
-    base->HandleChange(record);
+    base->HandleChange(ChangeRecord(code, base, MacroPayload{this}));
 }
 
 int64_t Macro::GetMemoryUse() const
@@ -296,7 +294,7 @@ void MacroList::BuildMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
     Sort();
     ObjectMenu* secondMenu = nullptr;
     for (Macro* macro = first; macro != nullptr; macro = macro->next) {
-        AddMacroMenuItem(macroMenu, *macro, 0);
+        AddMacroMenuItem(macroMenu, *macro, MacroItemAction::Run);
         if (!macro->FlagA())
             continue;
         if (secondMenu == nullptr) {
@@ -305,7 +303,7 @@ void MacroList::BuildMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
             if (secondMenu == nullptr)
                 continue;
         }
-        AddMacroMenuItem(*secondMenu, *macro, 0);
+        AddMacroMenuItem(*secondMenu, *macro, MacroItemAction::Run);
     }
 }
 

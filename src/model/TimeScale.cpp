@@ -63,9 +63,7 @@ void TimeScale::Post(int32_t code)
     Base* base = list.GetBase();
     if (base == nullptr || list.releasing)
         return;
-    ChangeRecord record(code, base);
-    record.timeScale = this;
-    base->HandleChange(record);
+    base->HandleChange(ChangeRecord(code, base, TimeScalePayload{this}));
 }
 
 void TimeScale::Rename(const char* newName)
@@ -231,7 +229,7 @@ void TimeScale::ResolvePeriod(int64_t index, int32_t side, CardKey& key) const
     }
     key = CardKey{};
     if (base != nullptr)
-        base->GetBoundaryCardKey(key, 1);
+        base->GetBoundaryCardKey(key, CardEdge::Last);
     if (key.date <= start.date)
         key = CardKey{MakePackedDate(PackedDateYear(start.date), 12, 31), kOpenEndNumber};
 }

@@ -6,6 +6,7 @@
 #include "foundation/BitSet.h"
 #include "foundation/PendingError.h"
 #include "model/Base.h"
+#include "model/BaseCheckpoint.h"
 #include "model/Component.h"
 #include "model/Dimension.h"
 #include "model/Macro.h"
@@ -92,7 +93,7 @@ TEST_F(BaseCheckpointTest, RollBackRemovesExactlyWhatWasAdded)
 
     BaseCheckpoint checkpoint;
     base.TakeCheckpoint(checkpoint);
-    ASSERT_TRUE(checkpoint.valid);
+    ASSERT_TRUE(checkpoint.IsValid());
     Import();
     base.RollBack(checkpoint);
 
@@ -102,7 +103,7 @@ TEST_F(BaseCheckpointTest, RollBackRemovesExactlyWhatWasAdded)
     EXPECT_EQ(base.GetDimension(2).FindByCode("B0000099"), nullptr) << "the code index forgets it";
     EXPECT_NE(base.GetDimension(2).FindByCode("B0000001"), nullptr);
     ExpectChainConsistent(base);
-    EXPECT_FALSE(checkpoint.valid) << "a checkpoint is used up";
+    EXPECT_FALSE(checkpoint.IsValid()) << "a checkpoint is used up";
 }
 
 TEST_F(BaseCheckpointTest, OldLinesNamingRemovedComponentsFallBackToTheRoot)
@@ -179,7 +180,7 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
         BaseMemoryUse memory = base.GetMemoryUse();
         BaseCheckpoint checkpoint;
         base.TakeCheckpoint(checkpoint);
-        ASSERT_TRUE(checkpoint.valid);
+        ASSERT_TRUE(checkpoint.IsValid());
 
         std::string commands(9000, 'x');
         for (const char* name : {"New 1", "New 2"}) {
@@ -265,10 +266,10 @@ TEST(BaseCardKeys, BoundariesAndOrder)
     Base base{FilePath(), 1};
     CardKey out;
     CardKey expected;
-    base.GetBoundaryCardKey(out, 0);
+    base.GetBoundaryCardKey(out, CardEdge::First);
     CardKeyOfYearEdge(expected, -1, 0);
     EXPECT_TRUE(CardKeyEquals(out, expected)) << "no cards: the current year's first day";
-    base.GetBoundaryCardKey(out, 1);
+    base.GetBoundaryCardKey(out, CardEdge::Last);
     CardKeyOfYearEdge(expected, 1, 0);
     EXPECT_TRUE(CardKeyEquals(out, expected));
 
@@ -276,17 +277,17 @@ TEST(BaseCardKeys, BoundariesAndOrder)
     CardKey b{NextPackedDate(kDay), 2};
     Card* first = base.CreateCard(a);
     Card* second = base.CreateCard(b);
-    base.GetBoundaryCardKey(out, 0);
+    base.GetBoundaryCardKey(out, CardEdge::First);
     EXPECT_TRUE(CardKeyEquals(out, a));
-    base.GetBoundaryCardKey(out, 1);
+    base.GetBoundaryCardKey(out, CardEdge::Last);
     EXPECT_TRUE(CardKeyEquals(out, b));
 
-    EXPECT_EQ(base.CompareCardsByKey(first, second, 0), -1);
-    EXPECT_EQ(base.CompareCardsByKey(first, second, 1), 1);
-    EXPECT_EQ(base.CompareCardsByKey(second, second, 1), 0);
-    EXPECT_EQ(base.CompareCardsByKey(nullptr, first, 0), 1);
-    EXPECT_EQ(base.CompareCardsByKey(first, nullptr, 1), -1) << "a null card stays last";
-    EXPECT_EQ(base.CompareCardsByKey(nullptr, nullptr, 0), 0);
+    EXPECT_EQ(base.CompareCardsByKey(first, second, KeyOrder::Ascending), -1);
+    EXPECT_EQ(base.CompareCardsByKey(first, second, KeyOrder::Descending), 1);
+    EXPECT_EQ(base.CompareCardsByKey(second, second, KeyOrder::Descending), 0);
+    EXPECT_EQ(base.CompareCardsByKey(nullptr, first, KeyOrder::Ascending), 1);
+    EXPECT_EQ(base.CompareCardsByKey(first, nullptr, KeyOrder::Descending), -1) << "a null card stays last";
+    EXPECT_EQ(base.CompareCardsByKey(nullptr, nullptr, KeyOrder::Ascending), 0);
 }
 
 }  // namespace

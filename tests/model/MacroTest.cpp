@@ -290,7 +290,7 @@ public:
     {
         if (record.code >= 54 && record.code <= 57) {
             codes.push_back(record.code);
-            EXPECT_NE(record.macro, nullptr);
+            EXPECT_NE(record.GetMacro(), nullptr);
         }
     }
     std::vector<int32_t> codes;

@@ -34,9 +34,9 @@ public:
         items.push_back("[" + std::string(wanted) + "]");
         return submenus.back().get();
     }
-    void AddMacroItem(Macro& macro, int32_t mode, std::string_view itemTitle) override
+    void AddMacroItem(Macro& macro, MacroItemAction action, std::string_view itemTitle) override
     {
-        items.push_back(std::string(itemTitle) + "=" + macro.GetName() + "/" + std::to_string(mode));
+        items.push_back(std::string(itemTitle) + "=" + macro.GetName() + "/" + std::to_string(int32_t(action)));
     }
     void AddTimeScaleItem(TimeScale& timeScale) override
     {
@@ -132,7 +132,7 @@ TEST(NamedObjectsTest, MacroMenuPathsBuildSubmenusOnce)
     new Macro(macros, "Plain");
     RecordingMenu menu;
     for (Macro* macro = macros.First(); macro != nullptr; macro = macro->Next())
-        AddMacroMenuItem(menu, *macro, 1);
+        AddMacroMenuItem(menu, *macro, MacroItemAction::Edit);
     // Newest first (the list is not sorted here).
     EXPECT_EQ(menu.Dump(), "{Plain=Plain/1,:Odd{One=:Odd: One/1},"
                            "Reports{Yearly=Reports: Yearly/1,Monthly{Sales=Reports: Monthly: Sales/1}}}");

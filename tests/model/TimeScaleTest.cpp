@@ -411,7 +411,7 @@ public:
     {
         if (record.code >= 50 && record.code <= 53) {
             codes.push_back(record.code);
-            EXPECT_NE(record.timeScale, nullptr);
+            EXPECT_NE(record.GetTimeScale(), nullptr);
         }
     }
     std::vector<int32_t> codes;
