@@ -41,25 +41,23 @@ Macro::~Macro()
 {
     list.Remove(this);
     Post(kChangeMacroDeleted);
-    SetHeapText(name, nullptr);
-    SetHeapText(commands, nullptr);
 }
 
 void Macro::SetName(const char* text)
 {
     String clean;
     CleanObjectName(clean, text);
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromString(name.Field(), clean);
 }
 
 void Macro::Rename(const char* newName)
 {
     String clean;
     CleanObjectName(clean, newName);
-    if (CStrEqual(name != nullptr ? name : "", clean.CStr()))
+    if (CStrEqual(name.CStr(), clean.CStr()))
         return;
     list.Remove(this);
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromString(name.Field(), clean);
     list.Add(this);
     Post(kChangeMacroRenamed);
 }
@@ -72,7 +70,7 @@ void Macro::SetCommands(const char* text)
     clean.AssignCStr(text);
     clean.ReplaceAll("\r\n", "\r");
     clean.ReplaceAllCodePoint('\n', '\r');
-    SetHeapTextFromString(commands, clean);
+    SetHeapTextFromString(commands.Field(), clean);
 }
 
 void Macro::NotifyChanged()
@@ -91,8 +89,8 @@ void Macro::Post(int32_t code)
 int64_t Macro::GetMemoryUse() const
 {
     int64_t bytes = kMacroRecordSize;
-    if (commands != nullptr)
-        bytes += HeapTextLength(commands) + 1;
+    if (!commands.IsNull())
+        bytes += commands.Length() + 1;
     return bytes;
 }
 
@@ -111,7 +109,7 @@ void Macro::Read(TextReader& reader)
         switch (key[0]) {
         case 'M':
             // A field the reader cannot hold leaves the commands as they were.
-            (void)reader.NextLongTextField(commands);
+            (void)reader.NextLongTextField(commands.Field());
             break;
         case 'A':
             TextReader::SetFlagFromSign(flagA, sign);
@@ -133,11 +131,11 @@ void Macro::Write(TextWriter& writer) const
 {
     writer.PutText("##Macro");
     writer.PutSeparator();
-    writer.PutHeapText(name);
+    writer.PutHeapText(name.Get());
     writer.EndRow();
     writer.PutRawChar('M');
     writer.PutSeparator();
-    writer.PutLongText(commands);
+    writer.PutLongText(commands.Get());
     writer.EndRow();
     writer.WriteTaggedFlagLine('A', flagA != 0);
     writer.WriteTaggedFlagLine('S', flagS != 0 && !running);
@@ -219,7 +217,7 @@ Macro* MacroList::Find(const char* name, int32_t length) const
     if (BuildIndex())
         return static_cast<Macro*>(index->Find(key.CStr()));
     for (Macro* macro = first; macro != nullptr; macro = macro->next) {
-        if (NameEqualsKey(macro->name, key))
+        if (NameEqualsKey(macro->name.Get(), key))
             return macro;
     }
     return nullptr;
@@ -236,7 +234,7 @@ void MacroList::Sort()
             order.push_back(macro);
         SortIndexRange(
             [&order](int32_t i, int32_t j) {
-                return CompareTextsNoCaseNullLast(order[size_t(i)]->name, order[size_t(j)]->name);
+                return CompareTextsNoCaseNullLast(order[size_t(i)]->name.Get(), order[size_t(j)]->name.Get());
             },
             [&order](int32_t i, int32_t j) { std::swap(order[size_t(i)], order[size_t(j)]); }, 0,
             int32_t(order.size()) - 1);

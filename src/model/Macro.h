@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "foundation/HeapText.h"
+#include "foundation/OwnedText.h"
 
 namespace vek {
 
@@ -35,12 +36,12 @@ public:
     Macro& operator=(const Macro&) = delete;
 
     MacroList& List() const { return list; }
-    ConstHeapText GetName() const { return name; }
+    ConstHeapText GetName() const { return name.Get(); }
     // Takes the macro out of the list and its name index and puts it back under the new name;
     // change 54. Nothing happens when the (cleaned) name stays the same byte for byte.
     void Rename(const char* newName);
 
-    ConstHeapText Commands() const { return commands; }
+    ConstHeapText Commands() const { return commands.Get(); }
     // Null or empty stores none. Posts nothing: the editor posts NotifyChanged when it is done.
     void SetCommands(const char* text);
     // Change 55.
@@ -84,8 +85,8 @@ private:
     MacroList& list;
     Macro* next = nullptr;
     Macro* prev = nullptr;
-    HeapText name = nullptr;
-    HeapText commands = nullptr;
+    OwnedText name;
+    OwnedText commands;
     int32_t flagA = 0;
     int32_t flagS = 0;
     int32_t flagP = 0;

@@ -44,7 +44,7 @@ TimeScale::TimeScale(TimeScaleList& owner, const char* text)
 {
     String clean;
     CleanObjectName(clean, text);
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromString(name.Field(), clean);
     list.Append(this);
     Post(kChangeTimeScaleAdded);
 }
@@ -53,7 +53,6 @@ TimeScale::~TimeScale()
 {
     list.Remove(this);
     Post(kChangeTimeScaleDeleted);
-    SetHeapText(name, nullptr);
     FreeLabels();
     periods.Free();
 }
@@ -70,9 +69,9 @@ void TimeScale::Rename(const char* newName)
 {
     String clean;
     CleanObjectName(clean, newName);
-    if (CStrEqual(name != nullptr ? name : "", clean.CStr()))
+    if (CStrEqual(name.CStr(), clean.CStr()))
         return;
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromString(name.Field(), clean);
     Post(kChangeTimeScaleRenamed);
 }
 
@@ -282,8 +281,8 @@ bool TimeScale::EqualPeriods(const TimeScale& other) const
 int64_t TimeScale::GetMemoryUse() const
 {
     int64_t bytes = kTimeScaleRecordSize;
-    if (name != nullptr)
-        bytes += HeapTextLength(name) + 1;
+    if (!name.IsNull())
+        bytes += name.Length() + 1;
     for (int32_t i = 0; i < periods.Count(); ++i) {
         bytes += kTimeScalePeriodRecordSize;
         if (ConstHeapText label = PeriodLabel(i))
@@ -318,7 +317,7 @@ void TimeScale::Write(TextWriter& writer) const
 {
     writer.PutText("##TimeScale");
     writer.PutSeparator();
-    writer.PutHeapText(name);
+    writer.PutHeapText(name.Get());
     writer.EndRow();
     char key[kCardKeyTextCapacity];
     for (int32_t i = 0; i < periods.Count(); ++i) {
@@ -376,7 +375,7 @@ TimeScale* TimeScaleList::Find(const char* name, int32_t length) const
     if (!NameLookupKey(name, length, key))
         return nullptr;
     for (TimeScale* item = first; item != nullptr; item = item->next) {
-        if (NameEqualsKey(item->name, key))
+        if (NameEqualsKey(item->name.Get(), key))
             return item;
     }
     return nullptr;

@@ -4,6 +4,7 @@
 
 #include "foundation/CardKey.h"
 #include "foundation/HeapText.h"
+#include "foundation/OwnedText.h"
 #include "foundation/PagedArray.h"
 #include "model/TimeScaleLookup.h"
 
@@ -49,7 +50,7 @@ public:
 
     TimeScaleList& List() const { return list; }
     TimeScale* Next() const { return next; }
-    ConstHeapText GetName() const { return name; }
+    ConstHeapText GetName() const { return name.Get(); }
     // Change 50 when the name really changes.
     void Rename(const char* newName);
 
@@ -118,7 +119,7 @@ private:
     TimeScaleList& list;
     TimeScale* next = nullptr;
     bool linked = false;
-    HeapText name = nullptr;
+    OwnedText name;
     mutable PagedArray periods;
 };
 
