@@ -251,6 +251,16 @@ void MacroList::Sort()
     sorted = true;
 }
 
+Macro* MacroList::Create(const char* name)
+{
+    return new Macro(*this, name);
+}
+
+void MacroList::Delete(Macro* macro)
+{
+    delete macro;
+}
+
 void MacroList::DeleteAll()
 {
     while (first != nullptr)
@@ -318,7 +328,7 @@ Macro* MacroList::ReadSection(TextReader& reader)
     }
     Macro* macro = Find(name.CStr(), name.Length());
     if (macro == nullptr)
-        macro = new Macro(*this, name.CStr());
+        macro = Create(name.CStr());
     macro->Read(reader);
     return macro;
 }

@@ -409,6 +409,16 @@ void TimeScaleList::Remove(TimeScale* timeScale)
     }
 }
 
+TimeScale* TimeScaleList::Create(const char* name)
+{
+    return new TimeScale(*this, name);
+}
+
+void TimeScaleList::Delete(TimeScale* timeScale)
+{
+    delete timeScale;
+}
+
 void TimeScaleList::DeleteAll()
 {
     while (first != nullptr)
@@ -453,7 +463,7 @@ TimeScale* TimeScaleList::ReadSection(TextReader& reader)
     }
     TimeScale* timeScale = Find(name.CStr(), name.Length());
     if (timeScale == nullptr)
-        timeScale = new TimeScale(*this, name.CStr());
+        timeScale = Create(name.CStr());
     timeScale->Read(reader);
     return timeScale;
 }

@@ -174,8 +174,8 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
         std::vector<std::string> old;
         for (int32_t i = 0; i < before; ++i) {
             old.push_back("Old " + std::to_string(i));
-            new TimeScale(base.TimeScales(), old.back().c_str());
-            new Macro(base.Macros(), old.back().c_str());
+            base.TimeScales().Create(old.back().c_str());
+            base.Macros().Create(old.back().c_str());
         }
         BaseMemoryUse memory = base.GetMemoryUse();
         BaseCheckpoint checkpoint;
@@ -184,9 +184,9 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
 
         std::string commands(9000, 'x');
         for (const char* name : {"New 1", "New 2"}) {
-            TimeScale* scale = new TimeScale(base.TimeScales(), name);
+            TimeScale* scale = base.TimeScales().Create(name);
             ASSERT_TRUE(scale->AddPeriod(CardKey{kDay, 1}, "Spring"));
-            new Macro(base.Macros(), name);
+            base.Macros().Create(name);
         }
         base.FindMacro("new 2")->SetCommands(commands.c_str());
         EXPECT_GE(base.GetMemoryUse().used - memory.used, 9000) << "named objects count in the base's memory";
@@ -217,16 +217,16 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
 TEST(BaseCheckpointNamedObjects, SecondCheckpointKeepsWhatCameBetween)
 {
     Base base{FilePath(), 1};
-    new Macro(base.Macros(), "First");
+    base.Macros().Create("First");
     BaseCheckpoint checkpoint;
     base.TakeCheckpoint(checkpoint);
-    new Macro(base.Macros(), "Gone");
+    base.Macros().Create("Gone");
     base.RollBack(checkpoint);
-    new Macro(base.Macros(), "Between");
-    new TimeScale(base.TimeScales(), "Between");
+    base.Macros().Create("Between");
+    base.TimeScales().Create("Between");
     base.TakeCheckpoint(checkpoint);
-    new Macro(base.Macros(), "Gone too");
-    new TimeScale(base.TimeScales(), "Gone too");
+    base.Macros().Create("Gone too");
+    base.TimeScales().Create("Gone too");
     base.RollBack(checkpoint);
     EXPECT_EQ(SortedMacroNames(base), (std::vector<std::string>{"Between", "First"}));
     EXPECT_EQ(TimeScaleNames(base), (std::vector<std::string>{"Between"}));

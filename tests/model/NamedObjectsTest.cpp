@@ -126,10 +126,10 @@ TEST(NamedObjectsTest, SectionMarkers)
 TEST(NamedObjectsTest, MacroMenuPathsBuildSubmenusOnce)
 {
     MacroList macros(nullptr);
-    new Macro(macros, "Reports: Monthly: Sales");
-    new Macro(macros, "Reports: Yearly");
-    new Macro(macros, ":Odd: One");  // the leading colon does not split
-    new Macro(macros, "Plain");
+    macros.Create("Reports: Monthly: Sales");
+    macros.Create("Reports: Yearly");
+    macros.Create(":Odd: One");  // the leading colon does not split
+    macros.Create("Plain");
     RecordingMenu menu;
     for (Macro* macro = macros.First(); macro != nullptr; macro = macro->Next())
         AddMacroMenuItem(menu, *macro, MacroItemAction::Edit);
@@ -141,9 +141,9 @@ TEST(NamedObjectsTest, MacroMenuPathsBuildSubmenusOnce)
 TEST(NamedObjectsTest, MacroMenuSortsAndFillsTheSecondMenuOnce)
 {
     MacroList macros(nullptr);
-    (new Macro(macros, "b"))->SetFlagA(true);
-    new Macro(macros, "C");
-    (new Macro(macros, "a: x"))->SetFlagA(true);
+    (macros.Create("b"))->SetFlagA(true);
+    macros.Create("C");
+    (macros.Create("a: x"))->SetFlagA(true);
     RecordingMenu menu;
     RecordingMenu second;
     macros.BuildMenu(menu, second);
@@ -154,7 +154,7 @@ TEST(NamedObjectsTest, MacroMenuSortsAndFillsTheSecondMenuOnce)
 
     // Without flagged macros no second menu is made.
     MacroList plain(nullptr);
-    new Macro(plain, "x");
+    plain.Create("x");
     RecordingMenu menu2;
     RecordingMenu second2;
     plain.BuildMenu(menu2, second2);
@@ -164,8 +164,8 @@ TEST(NamedObjectsTest, MacroMenuSortsAndFillsTheSecondMenuOnce)
 TEST(NamedObjectsTest, TimeScaleMenuFollowsListOrder)
 {
     TimeScaleList scales(nullptr);
-    new TimeScale(scales, "Seasons");
-    new TimeScale(scales, "Quarters");
+    scales.Create("Seasons");
+    scales.Create("Quarters");
     RecordingMenu menu;
     scales.BuildMenu(menu);
     EXPECT_EQ(menu.Dump(), "{scale:Seasons,scale:Quarters}");
