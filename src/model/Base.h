@@ -381,31 +381,12 @@ public:
     void KeepComponentTexts(int32_t d, ComponentTextField field);
 
     // --- Named objects: time scales, macros, web users, password ----------------------------------
-    // Names are looked up trimmed of blanks and without regard to case; an empty name finds nothing.
+    // The lists own their objects and make and destroy them (Create, Delete); names are looked up
+    // trimmed of blanks and without regard to case, and an empty name finds nothing.
     TimeScaleList& TimeScales() { return timeScales; }
     const TimeScaleList& TimeScales() const { return timeScales; }
-    TimeScale* FindTimeScale(const char* name) const { return timeScales.Find(name); }
-    // Appends a time scale of this base that was removed; RemoveTimeScale unlinks one, which stays
-    // alive. Neither posts a change.
-    void AppendTimeScale(TimeScale* timeScale) { timeScales.Append(timeScale); }
-    void RemoveTimeScale(TimeScale* timeScale) { timeScales.Remove(timeScale); }
-    int32_t CountTimeScales() const { return timeScales.Count(); }
-    // -1 when the time scale is not in the list.
-    int32_t TimeScaleIndex(const TimeScale* timeScale) const { return timeScales.IndexOf(timeScale); }
-    TimeScale* TimeScaleAt(int32_t index) const { return timeScales.At(index); }
-    void BuildTimeScaleMenu(ObjectMenu& menu) { timeScales.BuildMenu(menu); }
-
-    // Macros join and leave the list as they are made and deleted (Macro's constructor, destructor).
     MacroList& Macros() { return macros; }
     const MacroList& Macros() const { return macros; }
-    Macro* FindMacro(const char* name) const { return macros.Find(name); }
-    void SortMacros() { macros.Sort(); }
-    void DeleteAllMacros() { macros.DeleteAll(); }
-    void BuildMacroMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
-    {
-        macros.BuildMenu(macroMenu, secondParent);
-    }
-
     WebUserList& WebUsers() { return *webUsers; }
     const WebUserList& WebUsers() const { return *webUsers; }
     BaseProtection& Protection() { return *protection; }

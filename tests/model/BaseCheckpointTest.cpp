@@ -145,7 +145,7 @@ std::vector<std::string> TimeScaleNames(const Base& base)
 
 std::vector<std::string> SortedMacroNames(Base& base)
 {
-    base.SortMacros();
+    base.Macros().Sort();
     std::vector<std::string> names;
     for (Macro* macro = base.Macros().First(); macro != nullptr; macro = macro->Next())
         names.emplace_back(macro->GetName());
@@ -188,14 +188,14 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
             ASSERT_TRUE(scale->AddPeriod(CardKey{kDay, 1}, "Spring"));
             base.Macros().Create(name);
         }
-        base.FindMacro("new 2")->SetCommands(commands.c_str());
+        base.Macros().Find("new 2")->SetCommands(commands.c_str());
         EXPECT_GE(base.GetMemoryUse().used - memory.used, 9000) << "named objects count in the base's memory";
         if (before > 0) {
             // A renamed macro leaves the list and joins it again; it is still an old one.
-            Macro* renamed = base.FindMacro("Old 0");
+            Macro* renamed = base.Macros().Find("Old 0");
             renamed->Rename("Renamed");
             renamed->Rename("Old 0");
-            base.FindTimeScale("Old 0")->ClearPeriods();
+            base.TimeScales().Find("Old 0")->ClearPeriods();
         }
 
         DeletionCounter counter;
@@ -206,8 +206,8 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
         EXPECT_EQ(base.GetMemoryUse().used, memory.used) << "before the name index is made again";
         EXPECT_EQ(TimeScaleNames(base), old);
         EXPECT_EQ(SortedMacroNames(base), old);
-        EXPECT_EQ(base.FindTimeScale("New 1"), nullptr);
-        EXPECT_EQ(base.FindMacro("New 2"), nullptr) << "the name index forgets it";
+        EXPECT_EQ(base.TimeScales().Find("New 1"), nullptr);
+        EXPECT_EQ(base.Macros().Find("New 2"), nullptr) << "the name index forgets it";
         EXPECT_EQ(counter.scalesDeleted, 2);
         EXPECT_EQ(counter.macrosDeleted, 2);
     }

@@ -496,8 +496,8 @@ TEST(BaseTimeScales, DateExpressionsResolveThroughTheirBase)
     const char* labels[] = {"Q1", "Q2", "Q3", "Q4"};
     for (int32_t q = 0; q < 4; ++q)
         ASSERT_TRUE(quarters->AddPeriod(Key(2024, 1 + 3 * q, 1), labels[q]));
-    EXPECT_EQ(base.FindTimeScale(" quarters "), quarters);
-    EXPECT_EQ(other.FindTimeScale("Quarters"), nullptr);
+    EXPECT_EQ(base.TimeScales().Find(" quarters "), quarters);
+    EXPECT_EQ(other.TimeScales().Find("Quarters"), nullptr);
 
     DateExpression from(&base, -1);
     ASSERT_TRUE(from.ParseCString("q3+1"));
