@@ -80,8 +80,8 @@ Base* OpenBaseWithDialog();
 bool CloseBase(Base* base, CloseMode mode);
 // ReadBaseFile on the base's own path.
 [[nodiscard]] bool LoadOwnFile(Base& base, const char* password, int32_t flags);
-// Reads a file into an open base; a read that is given up takes back what it added (cards,
-// components, time scales, macros, save setups).
+// Reads a file into an open base; a read that is given up leaves the base as it was: what it added
+// goes and what it changed is put back (BaseCheckpoint).
 [[nodiscard]] bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags);
 // The open dialog (base files; also text files when the base has exactly one import setup), then
 // ImportBaseFile. False when cancelled or not read.
