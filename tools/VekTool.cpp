@@ -74,7 +74,7 @@ FilePath CommandLinePath(const char* text)
 
 // Closes a base that OpenBaseFile opened.
 struct BaseCloser {
-    void operator()(Base* base) const { vek::CloseBase(base, 3); }
+    void operator()(Base* base) const { (void)vek::CloseBase(base, vek::CloseMode::WindowsOnly); }
 };
 using OpenedBase = std::unique_ptr<Base, BaseCloser>;
 

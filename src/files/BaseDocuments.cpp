@@ -113,14 +113,14 @@ Base* OpenBaseWithDialog()
     return OpenBaseFile(path, nullptr, 0);
 }
 
-int32_t CloseBase(Base* base, int32_t mode)
+bool CloseBase(Base* base, CloseMode mode)
 {
     if (base == nullptr)
-        return 1;
-    if (base->CanClose(mode) == 0)
-        return 0;
+        return true;
+    if (!base->CanClose(mode))
+        return false;
     delete base;
-    return 1;
+    return true;
 }
 
 bool LoadOwnFile(Base& base, const char* password, int32_t flags)

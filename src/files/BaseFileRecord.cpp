@@ -62,19 +62,6 @@ BaseFileRecord::BaseFileRecord(Base& base) : saveSetups(&base) {}
 
 BaseFileRecord::~BaseFileRecord() = default;
 
-void BaseFileRecord::TakeCheckpoint()
-{
-    saveSetups.SetKeepMarks();
-    keptAtCheckpoint = kept;
-}
-
-void BaseFileRecord::RollBack()
-{
-    (void)saveSetups.DeleteUnmarked();
-    kept = std::move(keptAtCheckpoint);
-    keptAtCheckpoint.Clear();
-}
-
 BaseFileRecord& BaseFileRecord::Of(Base& base)
 {
     if (auto* record = static_cast<BaseFileRecord*>(base.FileData()))
@@ -88,6 +75,24 @@ BaseFileRecord& BaseFileRecord::Of(Base& base)
 const BaseFileRecord* BaseFileRecord::Find(const Base& base)
 {
     return static_cast<const BaseFileRecord*>(base.FileData());
+}
+
+bool BaseFileRecord::TakeCheckpoint()
+{
+    saveSetups.SetKeepMarks();
+    keptSetups.Clear();
+    for (SaveSetup* setup = saveSetups.First(); setup != nullptr; setup = setup->Next())
+        keptSetups.Keep(*setup);
+    keptAtCheckpoint = kept;
+    return true;
+}
+
+void BaseFileRecord::RollBack()
+{
+    (void)saveSetups.DeleteUnmarked();
+    keptSetups.RestoreChanged();
+    kept = std::move(keptAtCheckpoint);
+    keptAtCheckpoint.Clear();
 }
 
 }  // namespace vek

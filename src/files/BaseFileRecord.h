@@ -8,6 +8,7 @@
 #include "files/SaveSetup.h"
 #include "foundation/strings/HeapText.h"
 #include "model/Base.h"
+#include "model/SavedSections.h"
 
 namespace vek {
 
@@ -44,8 +45,10 @@ public:
     static BaseFileRecord& Of(Base& base);
     static const BaseFileRecord* Find(const Base& base);
 
-    // An import may replace kept sections as well as add them: the checkpoint keeps a copy.
-    void TakeCheckpoint() override;
+    // The save setups present are marked and their texts kept (an import adds setups and may read an
+    // existing one again under its name); an import may replace kept sections as well as add them,
+    // so the checkpoint keeps a copy of those too.
+    [[nodiscard]] bool TakeCheckpoint() override;
     void RollBack() override;
 
     SaveSetupList& SaveSetups() { return saveSetups; }
@@ -70,6 +73,7 @@ private:
     SaveSetupList saveSetups;
     KeptSections kept;
     KeptSections keptAtCheckpoint;
+    SavedSections<SaveSetup> keptSetups;
     BaseFileInfo info;
 };
 

@@ -5,6 +5,7 @@
 namespace vek {
 
 class Base;
+enum class CloseMode : int32_t;
 class BaseProtection;
 class FilePath;
 class SaveSettings;
@@ -60,13 +61,13 @@ Base* FindOpenBase(const FilePath& path);
 Base* OpenBaseFile(const FilePath& path, const char* password, int32_t flags);
 // The open dialog (base files), then OpenBaseFile; null when cancelled or not read.
 Base* OpenBaseWithDialog();
-// Asks the base whether it may close (Base::CanClose) and deletes it. 1 when closed (also for
-// null), 0 when refused.
-int32_t CloseBase(Base* base, int32_t mode);
+// Asks the base whether it may close (Base::CanClose) and deletes it. True when closed (also for
+// null), false when refused.
+bool CloseBase(Base* base, CloseMode mode);
 // ReadBaseFile on the base's own path.
 [[nodiscard]] bool LoadOwnFile(Base& base, const char* password, int32_t flags);
-// Reads a file into an open base; a read that is given up takes back what it added (cards,
-// components, time scales, macros, save setups).
+// Reads a file into an open base; a read that is given up leaves the base as it was: what it added
+// goes and what it changed is put back (BaseCheckpoint).
 [[nodiscard]] bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags);
 // The open dialog (base files; also text files when the base has exactly one import setup), then
 // ImportBaseFile. False when cancelled or not read.

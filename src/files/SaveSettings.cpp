@@ -213,7 +213,7 @@ void SaveSettings::FromBase(const Base& base)
     BaseContents contents;
     contents.hasPassword = base.Protection().HasProtection();
     contents.hasWebUsers = base.WebUsers().HasUsers();
-    contents.hasTimeScales = base.CountTimeScales() > 0;
+    contents.hasTimeScales = base.TimeScales().Count() > 0;
     contents.hasMacros = base.Macros().Count() > 0;
     FromBase(base, contents);
 }

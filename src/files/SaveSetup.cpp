@@ -65,9 +65,7 @@ void SaveSetup::Post(int32_t code)
     Base* base = list.GetBase();
     if (base == nullptr || list.releasing)
         return;
-    ChangeRecord record(code, base);
-    record.moreObjects[0] = this;
-    base->HandleChange(record);
+    base->HandleChange(ChangeRecord(code, base, SaveSetupPayload{this}));
 }
 
 void SaveSetup::Read(TextReader& reader)

@@ -13,7 +13,7 @@ class SaveSetupList;
 class TextReader;
 class TextWriter;
 
-// Change codes of save setups (ChangeRecord::moreObjects[0] holds the SaveSetup).
+// Change codes of save setups (the ChangeRecord carries a SaveSetupPayload).
 constexpr int32_t kChangeSaveSetupRenamed = 42;
 constexpr int32_t kChangeSaveSetupChanged = 43;
 constexpr int32_t kChangeSaveSetupAdded = 44;

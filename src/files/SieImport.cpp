@@ -895,7 +895,7 @@ bool ImportSieFile(Base& base, const FilePath& path)
 {
     BaseCheckpoint checkpoint;
     base.TakeCheckpoint(checkpoint);
-    if (!checkpoint.valid)
+    if (!checkpoint.IsValid())
         return false;
     DimensionNames names(base);
     bool modified = base.IsModified();

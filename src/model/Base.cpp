@@ -12,6 +12,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
+#include "model/BaseCheckpoint.h"
 #include "model/BaseProtection.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
@@ -78,14 +79,14 @@ void Dispatch(Base* target, const ChangeRecord& record)
     BaseChain& chain = Chain();
     if (chain.dispatching) {
         QueuedChange queued{target, record, nullptr};
-        if (record.components != nullptr) {
+        if (const BitSet* deleted = record.DeletedComponents()) {
             queued.components = std::make_unique<BitSet>();
-            if (!queued.components->BitSetCopy(*record.components)) {
+            if (!queued.components->BitSetCopy(*deleted)) {
                 // Without memory for the copy the change cannot wait: handle it at once.
                 Deliver(target, record);
                 return;
             }
-            queued.record.components = queued.components.get();
+            queued.record.payload = DeletedComponentsPayload{queued.components.get()};
         }
         chain.queue.push_back(std::move(queued));
         return;
@@ -203,7 +204,7 @@ void Base::ApplyChange(const ChangeRecord& record)
         dimension->HandleChange(record);
     // 4. Dependent objects.
     PassToReceivers(ChangeStage::Dependents, record);
-    bool templateSubset = record.subset != nullptr && record.flag != 0;
+    bool templateSubset = record.IsTemplateSubset();
     if (code == kChangeSelectionRelevant || (code == kChangeSubset && !templateSubset))
         PassToReceivers(ChangeStage::SecondDependents, record);
     // 5. Link renames reach the templates and the time scales.
@@ -216,15 +217,15 @@ void Base::ApplyChange(const ChangeRecord& record)
     PassToReceivers(ChangeStage::WebUsers, record);
     Service<ModelServices>::Get().NotifyBaseWindows(record, *this);
     // 7. The reference date.
-    if (referenceDate && referenceDate->DependsOnChange(record, nullptr))
+    if (options.referenceDate->DependsOnChange(record, nullptr))
         Notify(kChangeReferenceDate);
 }
 
 void Base::DoOwnWork(const ChangeRecord& record)
 {
     int32_t code = record.code;
-    // Subset changes (58-62) carry flag 1 when the subset is a template's own.
-    bool templateSubset = record.flag != 0;
+    // Subset changes (58-62) say when the subset is a template's own.
+    bool templateSubset = record.IsTemplateSubset();
     switch (code) {
     case 8:
     case 9:
@@ -253,8 +254,8 @@ void Base::DoOwnWork(const ChangeRecord& record)
         SetModified(true);
         break;
     case kChangeComponentsDeleted:
-        if (record.components != nullptr && record.dimension >= 0 && record.dimension < int32_t(kDimensionCount))
-            ClearDeletedReferences(record.dimension, *record.components);
+        if (record.DeletedComponents() != nullptr && record.dimension >= 0 && record.dimension < int32_t(kDimensionCount))
+            ClearDeletedReferences(record.dimension, *record.DeletedComponents());
         SetModified(true);
         break;
     case kChangePluralName:
@@ -263,7 +264,7 @@ void Base::DoOwnWork(const ChangeRecord& record)
     case kChangeCardContents:
     case kChangeCards: {
         int32_t needed = CardNumberDigitsNeeded();
-        if (needed > cardNumberDigits)
+        if (needed > options.cardNumberDigits)
             SetCardNumberDigits(needed);
         SetModified(true);
         break;
@@ -356,7 +357,6 @@ void Base::SetMenuBuiltFor(BaseMenu menu, Base* base)
 
 Base::Base(const FilePath& filePath, int32_t untitled)
     : untitledNumber(untitled),
-      referenceDate(std::make_unique<DateExpression>(this, 1)),
       componentPool(int32_t(sizeof(Component)), kComponentRecordSize)
 {
     path.Assign(filePath);
@@ -369,7 +369,6 @@ Base::Base(const FilePath& filePath, int32_t untitled)
     webUsers = std::make_unique<WebUserList>(this);
     protection = std::make_unique<BaseProtection>(this);
 
-    valueFormats.fill(kDefaultValueFormat);
     for (uint32_t d = 0; d < kDimensionCount; ++d) {
         Component* root = static_cast<Component*>(componentPool.Alloc());
         if (root != nullptr) {
@@ -419,6 +418,11 @@ Base::~Base()
     else
         BroadcastChange(closing);
 
+    // A checkpoint still held by its taker can no longer roll anything back.
+    for (BaseCheckpoint* taken = checkpoint; taken != nullptr; taken = taken->outer) {
+        taken->base = nullptr;
+        taken->valid = false;
+    }
     lineIndexMap.reset();
     ReleaseCardTexts();
     for (int32_t i = int32_t(kDimensionCount); i < componentPool.ElementCount(); ++i) {
@@ -431,10 +435,6 @@ Base::~Base()
         dimension.reset();
     for (auto& setup : dimensionImportSetups)
         setup.reset();
-    SetHeapText(cardTextCaption, nullptr);
-    SetHeapText(lineTextCaption, nullptr);
-    for (HeapText& name : valueFieldNames)
-        SetHeapText(name, nullptr);
 }
 
 // --- Modified state, loading, closing --------------------------------------------------------------
@@ -446,9 +446,7 @@ void Base::SetModified(bool flag)
     modified = flag;
     if (Chain().current == this)
         Service<ModelServices>::Get().EnableBaseMenus(*this, modified);
-    ChangeRecord record(kChangeModifiedFlag, this);
-    record.flag = flag ? 1 : 0;
-    HandleChange(record);
+    HandleChange(ChangeRecord(kChangeModifiedFlag, this, FlagPayload{flag}));
 }
 
 void Base::NotifyChangedDimensions()
@@ -469,16 +467,13 @@ void Base::FinishLoad()
 {
     for (auto& dimension : dimensions)
         dimension->FinishLoad();
-    if (cardTextCaption == nullptr)
+    if (options.cardTextCaption.IsNull())
         Notify(kChangeCardTextCaption);
-    if (lineTextCaption == nullptr)
+    if (options.lineTextCaption.IsNull())
         Notify(kChangeLineTextCaption);
     for (int32_t i = 0; i < kValueFieldCount; ++i) {
-        if (valueFieldNames[size_t(i)] == nullptr) {
-            ChangeRecord record(kChangeValueFieldName, this);
-            record.argument = i;
-            HandleChange(record);
-        }
+        if (options.valueFieldNames[size_t(i)].IsNull())
+            HandleChange(ChangeRecord(kChangeValueFieldName, this, ValueFieldPayload{i}));
     }
     if (untitledNumber != 0)
         NameUntitled();
@@ -503,13 +498,13 @@ void Base::GetFileName(String& out) const
     path.GetFileName(out);
 }
 
-int32_t Base::CanClose(int32_t mode)
+bool Base::CanClose(CloseMode mode)
 {
     ModelServices& services = Service<ModelServices>::Get();
     if (!services.CanCloseBaseWindows(*this, mode))
-        return 0;
-    if (mode == 3)
-        return 1;
+        return false;
+    if (mode == CloseMode::WindowsOnly)
+        return true;
     String name;
     GetFileName(name);
     if (modified) {
@@ -522,25 +517,23 @@ int32_t Base::CanClose(int32_t mode)
         message.answer = 1;  // unattended: keep the base and its changes
         switch (ReportMessage(message)) {
         case 0:
-            if (!services.SaveBase(*this) || IsErrorPending())
-                return 0;
-            return 1;
+            return services.SaveBase(*this) && !IsErrorPending();
         case 2:
-            return 1;
+            return true;
         default:
-            return 0;
+            return false;
         }
     }
-    if (mode == 1 && (CardCount() > 0 || CountComponentsInUse() > 0)) {
+    if (mode == CloseMode::ConfirmContents && (CardCount() > 0 || CountComponentsInUse() > 0)) {
         Message message;
         message.code = message::kCloseUnsaved;
         message.AddText(name.CStr());
         message.AddNumber(text::kClose);
         message.AddNumber(text::kCancel);
         message.answer = 0;  // nothing is lost: the base is not modified
-        return ReportMessage(message) == 0 ? 1 : 0;
+        return ReportMessage(message) == 0;
     }
-    return 1;
+    return true;
 }
 
 }  // namespace vek

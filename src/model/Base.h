@@ -1,3 +1,4 @@
+// Base: one open document and the chain of open bases.
 #pragma once
 
 #include <array>
@@ -7,7 +8,8 @@
 
 #include "foundation/strings/HeapText.h"
 #include "foundation/numbers/PackedTimestamp.h"
-#include "model/BaseCheckpoint.h"
+#include "model/BaseFileHooks.h"
+#include "model/BaseOptions.h"
 #include "model/Card.h"
 #include "model/ChangeRecord.h"
 #include "model/Component.h"
@@ -18,6 +20,7 @@
 
 namespace vek {
 
+class BaseCheckpoint;
 class BitSet;
 class DateExpression;
 class Dimension;
@@ -30,12 +33,6 @@ class BaseProtection;
 class ObjectMenu;
 class WebUserList;
 
-constexpr int32_t kValueFieldCount = 24;
-constexpr int32_t kDefaultValueFormat = 2;
-constexpr int32_t kMinDimensionCaptionWidth = 47;
-constexpr int32_t kMaxDimensionCaptionWidth = 150;
-constexpr int32_t kMinFieldCaptionWidth = 52;
-constexpr int32_t kMaxFieldCaptionWidth = 150;
 // The record size that memory reports count for the base itself.
 constexpr int32_t kBaseRecordSize = 1700;
 // Documented record sizes of the card model (memory reports) are in model/Card.h.
@@ -43,45 +40,19 @@ constexpr int32_t kBaseRecordSize = 1700;
 constexpr uint32_t kWidenTo3Bytes = 65530;
 constexpr uint32_t kWidenTo4Bytes = 0xFFFFFA;
 
-// Where a receiver registered with Base::AddReceiver learns of changes; HandleChange visits the
-// stages in this order (after the base's own work and the 32 dimensions).
-enum class ChangeStage : int32_t {
-    Dependents,        // every change
-    SecondDependents,  // code 13, and code 58 unless the subset is a template's own
-    Templates,         // code 63 only: the template tree, pre-order
-    TimeScales,        // code 63 only
-    Subsets,
-    WebUsers,
-};
-constexpr int32_t kChangeStageCount = 6;
-
-// What the model reads of the base's current save settings, which the file layer defines and
-// derives from this class.
-class BaseSaveSettings {
-public:
-    virtual ~BaseSaveSettings();
-    // Entry i of the 32-entry dimension order (0 = not given).
-    virtual int32_t DimensionOrderEntry(int32_t i) const = 0;
-    // How imported card lines name components of d: 0 code, 1 host code, 2 text.
-    virtual int32_t CardsReferenceMode(int32_t d) const = 0;
+// How Base::CanClose asks before a base closes.
+enum class CloseMode : int32_t {
+    Normal = 0,           // a modified base asks whether to save it
+    ConfirmContents = 1,  // also an unmodified base with cards or components asks (message 3202)
+    WindowsOnly = 3,      // only the base's windows are asked
 };
 
-// A dimension's import setup; the file layer defines it and makes it through ModelServices.
-class DimensionImportSetupBase {
-public:
-    virtual ~DimensionImportSetupBase();
-};
-
-// What the base-file code (the files library) keeps per base: save setups, who saved the file, the
-// state of a running read. The base only owns it (Base::FileData).
-class BaseFileData {
-public:
-    virtual ~BaseFileData();
-    // Checkpoints reach the named objects the files layer keeps (save setups): marks what exists now,
-    // and later removes what was added since.
-    virtual void TakeCheckpoint() {}
-    virtual void RollBack() {}
-};
+// Which end of the cards Base::GetBoundaryCardKey gives.
+enum class CardEdge : int32_t { First, Last };
+// The order of Base::CompareCardsByKey.
+enum class KeyOrder : int32_t { Ascending, Descending };
+// How Base::SetLogFile opens the operation log.
+enum class LogFileOpen : int32_t { Replace, Append };
 
 // The menus built from a base's named objects; the program keeps, for each, the base it was last
 // built for, and a change of that base's objects resets the marker so that the menu is rebuilt.
@@ -136,8 +107,8 @@ public:
     void NotifyChangedDimensions();
     void FlushCardChanges();
     void FinishLoad();
-    // 0 when the user keeps the base open or saving failed (mode 3: only the windows are asked).
-    [[nodiscard]] int32_t CanClose(int32_t mode);
+    // False when the user keeps the base open or saving failed.
+    [[nodiscard]] bool CanClose(CloseMode mode);
 
     void BeginBusy() { ++busyCount; }
     void EndBusy() { --busyCount; }
@@ -175,14 +146,15 @@ public:
     void SetLineIndexMap(bool on);
     int32_t CardNumberDigitsNeeded() const;
 
-    int32_t CardNumberDigits() const { return cardNumberDigits; }
-    int32_t DimensionCaptionWidth() const { return dimensionCaptionWidth; }
-    int32_t FieldCaptionWidth() const { return fieldCaptionWidth; }
+    int32_t CardNumberDigits() const { return options.cardNumberDigits; }
+    int32_t DimensionCaptionWidth() const { return options.dimensionCaptionWidth; }
+    int32_t FieldCaptionWidth() const { return options.fieldCaptionWidth; }
     int32_t ValueFormat(int32_t i) const;
-    ConstHeapText CardTextCaptionField() const { return cardTextCaption; }
-    ConstHeapText LineTextCaptionField() const { return lineTextCaption; }
+    ConstHeapText CardTextCaptionField() const { return options.cardTextCaption.Get(); }
+    ConstHeapText LineTextCaptionField() const { return options.lineTextCaption.Get(); }
     ConstHeapText ValueFieldNameField(int32_t i) const;
-    const DateExpression& ReferenceDate() const { return *referenceDate; }
+    const DateExpression& ReferenceDate() const { return *options.referenceDate; }
+    const BaseOptions& Options() const { return options; }
     // The line-index map: while switched on, the set of line pool indices freed since then (the card
     // model's FreeLine marks them); null when off.
     BitSet* LineIndexMap() const { return lineIndexMap.get(); }
@@ -271,7 +243,7 @@ public:
     // --- Operation log and alerts -----------------------------------------------------------------
     LogFileHandler* LogHandler() const { return logHandler.get(); }
     // Starts (a non-empty path) or stops (empty) the operation log.
-    void SetLogFile(const char* path, bool append);
+    void SetLogFile(const char* path, LogFileOpen how);
     void LogOperation(const char* what, const char* name, int32_t code);
     void LogFileOperation(const FilePath* file, int32_t code);
     void LogLoadTime(const char* what, int64_t count, int64_t startTimeMs);
@@ -396,41 +368,26 @@ public:
     // first (which < 1) or last card, or of the current year's first or last day without cards.
     void NextCardKey(CardKey& out, const CardKey& key) const;
     void PreviousCardKey(CardKey& out, const CardKey& key) const;
-    void GetBoundaryCardKey(CardKey& out, int32_t which) const;
-    // -1, 0 or 1 by key; a null card after every card; direction 1 reverses the order of cards.
-    int32_t CompareCardsByKey(const Card* a, const Card* b, int32_t direction) const;
+    void GetBoundaryCardKey(CardKey& out, CardEdge edge) const;
+    // -1, 0 or 1 by key; a null card after every card in either order.
+    int32_t CompareCardsByKey(const Card* a, const Card* b, KeyOrder order) const;
 
-    // Checkpoints: RollBack removes exactly the cards, components, time scales and macros added since
-    // TakeCheckpoint and posts the changes of what it removed.
+    // Checkpoints (BaseCheckpoint.h): RollBack removes exactly what was added since TakeCheckpoint,
+    // puts back everything that was changed, and posts the changes of both. A checkpoint taken while
+    // memory runs short is not valid (error 600 pending).
     void TakeCheckpoint(BaseCheckpoint& checkpoint);
     void RollBack(BaseCheckpoint& checkpoint);
+    // Called before the case conversion of a text field of dimension d's components: every
+    // checkpoint taken keeps the texts once, to put them back (error 600 when memory runs short).
+    void KeepComponentTexts(int32_t d, ComponentTextField field);
 
     // --- Named objects: time scales, macros, web users, password ----------------------------------
-    // Names are looked up trimmed of blanks and without regard to case; an empty name finds nothing.
+    // The lists own their objects and make and destroy them (Create, Delete); names are looked up
+    // trimmed of blanks and without regard to case, and an empty name finds nothing.
     TimeScaleList& TimeScales() { return timeScales; }
     const TimeScaleList& TimeScales() const { return timeScales; }
-    TimeScale* FindTimeScale(const char* name) const { return timeScales.Find(name); }
-    // Appends a time scale of this base that was removed; RemoveTimeScale unlinks one, which stays
-    // alive. Neither posts a change.
-    void AppendTimeScale(TimeScale* timeScale) { timeScales.Append(timeScale); }
-    void RemoveTimeScale(TimeScale* timeScale) { timeScales.Remove(timeScale); }
-    int32_t CountTimeScales() const { return timeScales.Count(); }
-    // -1 when the time scale is not in the list.
-    int32_t TimeScaleIndex(const TimeScale* timeScale) const { return timeScales.IndexOf(timeScale); }
-    TimeScale* TimeScaleAt(int32_t index) const { return timeScales.At(index); }
-    void BuildTimeScaleMenu(ObjectMenu& menu) { timeScales.BuildMenu(menu); }
-
-    // Macros join and leave the list as they are made and deleted (Macro's constructor, destructor).
     MacroList& Macros() { return macros; }
     const MacroList& Macros() const { return macros; }
-    Macro* FindMacro(const char* name) const { return macros.Find(name); }
-    void SortMacros() { macros.Sort(); }
-    void DeleteAllMacros() { macros.DeleteAll(); }
-    void BuildMacroMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
-    {
-        macros.BuildMenu(macroMenu, secondParent);
-    }
-
     WebUserList& WebUsers() { return *webUsers; }
     const WebUserList& WebUsers() const { return *webUsers; }
     BaseProtection& Protection() { return *protection; }
@@ -444,6 +401,7 @@ private:
     friend class BaseTestAccess;
 
     friend class BaseChangeAccess;
+    friend class BaseCheckpoint;
 
     void ApplyChange(const ChangeRecord& record);
     void PassToReceivers(ChangeStage stage, const ChangeRecord& record);
@@ -464,18 +422,9 @@ private:
     int32_t untitledNumber = 0;
     FilePath path;
     int32_t saveKind = 1;
-    int32_t fileWord = 1;              // read by the base-file code
-    std::array<int32_t, 7> fileRecord{};  // owned by the base-file code
     std::unique_ptr<WebUserList> webUsers;
     std::unique_ptr<BaseProtection> protection;
-    int32_t cardNumberDigits = 3;
-    int32_t dimensionCaptionWidth = kMinDimensionCaptionWidth;
-    int32_t fieldCaptionWidth = kMinFieldCaptionWidth;
-    HeapText cardTextCaption = nullptr;
-    HeapText lineTextCaption = nullptr;
-    std::array<int32_t, kValueFieldCount> valueFormats{};
-    std::array<HeapText, kValueFieldCount> valueFieldNames{};
-    std::unique_ptr<DateExpression> referenceDate;
+    BaseOptions options{this};
 
     // --- Components and dimensions ----------------------------------------------------------------
     RecordPool componentPool;
@@ -513,8 +462,9 @@ private:
     // Save setups, import setups, subsets, templates and the link registry are added by the code that
     // defines them.
 
-    // --- Base-file layer --------------------------------------------------------------------------
+    // --- Base-file layer and checkpoints -----------------------------------------------------------
     std::unique_ptr<BaseFileData> fileData;
+    BaseCheckpoint* checkpoint = nullptr;  // the latest checkpoint taken and not used up (not owned)
 };
 
 }  // namespace vek

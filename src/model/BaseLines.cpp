@@ -256,9 +256,7 @@ void Base::SetValueCount(int32_t n)
         });
     }
     cards.linePool.SetDocumentedSize(CardModel::DocumentedLineSize(n, cards.dimsInUse, cards.componentWidth));
-    ChangeRecord record(kChangeValueCount, this);
-    record.argument = n - old;
-    HandleChange(record);
+    HandleChange(ChangeRecord(kChangeValueCount, this, DifferencePayload{n - old}));
 }
 
 int32_t Base::FindValueFieldByName(const char* text) const

@@ -26,11 +26,11 @@ const char* VerbOfCode(int32_t code)
 
 }  // namespace
 
-void Base::SetLogFile(const char* logPath, bool append)
+void Base::SetLogFile(const char* logPath, LogFileOpen how)
 {
     logHandler.reset();
     if (logPath != nullptr && *logPath != '\0')
-        logHandler = std::make_unique<LogFileHandler>(logPath, append);
+        logHandler = std::make_unique<LogFileHandler>(logPath, how == LogFileOpen::Append);
 }
 
 void Base::LogOperation(const char* what, const char* name, int32_t code)

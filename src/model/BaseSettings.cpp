@@ -20,13 +20,13 @@ namespace vek {
 namespace {
 
 // Stores a caption: null for an empty text or one equal to its default.
-bool StoreCaption(HeapText& field, const char* text, const char* defaultText)
+bool StoreCaption(OwnedText& field, const char* text, const char* defaultText)
 {
     if (text != nullptr && (*text == '\0' || (defaultText != nullptr && std::strcmp(text, defaultText) == 0)))
         text = nullptr;
-    if (CStrEqualNullAsEmpty(field == nullptr ? "" : field, text))
+    if (CStrEqualNullAsEmpty(field.CStr(), text))
         return false;
-    SetHeapText(field, text);
+    field.Set(text);
     return true;
 }
 
@@ -66,12 +66,12 @@ void Base::DimensionPluralName(int32_t d, String& out) const
 
 void Base::CardTextCaption(String& out) const
 {
-    out.AssignCStr(cardTextCaption != nullptr ? cardTextCaption : LoadText(text::kCardTextCaption));
+    out.AssignCStr(!options.cardTextCaption.IsNull() ? options.cardTextCaption.Get() : LoadText(text::kCardTextCaption));
 }
 
 void Base::LineTextCaption(String& out) const
 {
-    out.AssignCStr(lineTextCaption != nullptr ? lineTextCaption : LoadText(text::kLineTextCaption));
+    out.AssignCStr(!options.lineTextCaption.IsNull() ? options.lineTextCaption.Get() : LoadText(text::kLineTextCaption));
 }
 
 void Base::GetValueFieldName(int32_t i, String& out) const
@@ -79,20 +79,20 @@ void Base::GetValueFieldName(int32_t i, String& out) const
     out.SetLength(0);
     if (i < 0 || i >= kValueFieldCount)
         return;
-    if (valueFieldNames[size_t(i)] != nullptr)
-        out.AssignCStr(valueFieldNames[size_t(i)]);
+    if (!options.valueFieldNames[size_t(i)].IsNull())
+        out.AssignCStr(options.valueFieldNames[size_t(i)].Get());
     else
         DefaultValueFieldName(i, out);
 }
 
 ConstHeapText Base::ValueFieldNameField(int32_t i) const
 {
-    return i < 0 || i >= kValueFieldCount ? nullptr : valueFieldNames[size_t(i)];
+    return i < 0 || i >= kValueFieldCount ? nullptr : options.valueFieldNames[size_t(i)].Get();
 }
 
 int32_t Base::ValueFormat(int32_t i) const
 {
-    return i < 0 || i >= kValueFieldCount ? kDefaultValueFormat : valueFormats[size_t(i)];
+    return i < 0 || i >= kValueFieldCount ? kDefaultValueFormat : options.valueFormats[size_t(i)];
 }
 
 void Base::GetFieldCaption(int32_t code, String& out) const
@@ -137,7 +137,7 @@ void Base::FillFieldCaption(int32_t code, char* buffer, int32_t capacity) const
 
 void Base::SetCardTextCaption(const char* text)
 {
-    if (!StoreCaption(cardTextCaption, text, LoadText(text::kCardTextCaption)))
+    if (!StoreCaption(options.cardTextCaption, text, LoadText(text::kCardTextCaption)))
         return;
     SetModified(true);
     Notify(kChangeCardTextCaption);
@@ -145,7 +145,7 @@ void Base::SetCardTextCaption(const char* text)
 
 void Base::SetLineTextCaption(const char* text)
 {
-    if (!StoreCaption(lineTextCaption, text, LoadText(text::kLineTextCaption)))
+    if (!StoreCaption(options.lineTextCaption, text, LoadText(text::kLineTextCaption)))
         return;
     SetModified(true);
     Notify(kChangeLineTextCaption);
@@ -157,42 +157,38 @@ void Base::SetValueFieldName(int32_t i, const char* text)
         return;
     String defaultName;
     DefaultValueFieldName(i, defaultName);
-    if (!StoreCaption(valueFieldNames[size_t(i)], text, defaultName.CStr()))
+    if (!StoreCaption(options.valueFieldNames[size_t(i)], text, defaultName.CStr()))
         return;
     SetModified(true);
-    ChangeRecord record(kChangeValueFieldName, this);
-    record.argument = i;
-    HandleChange(record);
+    HandleChange(ChangeRecord(kChangeValueFieldName, this, ValueFieldPayload{i}));
 }
 
 void Base::SetDimensionCaptionWidth(int32_t width)
 {
     width = std::clamp(width, kMinDimensionCaptionWidth, kMaxDimensionCaptionWidth);
-    if (width == dimensionCaptionWidth)
+    if (width == options.dimensionCaptionWidth)
         return;
-    ChangeRecord record(kChangeDimensionCaptionWidth, this);
-    record.argument = width - dimensionCaptionWidth;
-    dimensionCaptionWidth = width;
+    ChangeRecord record(kChangeDimensionCaptionWidth, this, DifferencePayload{width - options.dimensionCaptionWidth});
+    options.dimensionCaptionWidth = width;
     HandleChange(record);
 }
 
 void Base::SetFieldCaptionWidth(int32_t width)
 {
     width = std::clamp(width, kMinFieldCaptionWidth, kMaxFieldCaptionWidth);
-    if (width == fieldCaptionWidth)
+    if (width == options.fieldCaptionWidth)
         return;
-    ChangeRecord record(kChangeFieldCaptionWidth, this);
-    record.argument = width - fieldCaptionWidth;
-    fieldCaptionWidth = width;
+    ChangeRecord record(kChangeFieldCaptionWidth, this, DifferencePayload{width - options.fieldCaptionWidth});
+    options.fieldCaptionWidth = width;
     HandleChange(record);
 }
 
 void Base::SetCardNumberDigits(int32_t digits)
 {
     digits = std::clamp(digits, 1, 9);
-    if (digits == cardNumberDigits)
+    if (digits == options.cardNumberDigits)
         return;
-    cardNumberDigits = digits;
+    options.cardNumberDigits = digits;
     Notify(kChangeCardNumberDigits);
 }
 
@@ -202,19 +198,17 @@ void Base::SetValueFormat(int32_t i, int32_t format)
         return;
     if (format == 8 || format == 9)
         format = 0;
-    if (format == valueFormats[size_t(i)])
+    if (format == options.valueFormats[size_t(i)])
         return;
-    valueFormats[size_t(i)] = format;
-    ChangeRecord record(kChangeValueFormat, this);
-    record.argument = i;
-    HandleChange(record);
+    options.valueFormats[size_t(i)] = format;
+    HandleChange(ChangeRecord(kChangeValueFormat, this, ValueFieldPayload{i}));
 }
 
 void Base::SetReferenceDate(const DateExpression& expression)
 {
-    CardKey old = referenceDate->Value();
-    referenceDate->Assign(expression);
-    const CardKey& now = referenceDate->Value();
+    CardKey old = options.referenceDate->Value();
+    options.referenceDate->Assign(expression);
+    const CardKey& now = options.referenceDate->Value();
     if (now.date != old.date || now.number != old.number)
         Notify(kChangeReferenceDate);
 }
@@ -234,9 +228,7 @@ void Base::SetLineIndexMap(bool on)
     } else {
         lineIndexMap.reset();
     }
-    ChangeRecord record(kChangeLineIndexMap, this);
-    record.flag = on ? 1 : 0;
-    HandleChange(record);
+    HandleChange(ChangeRecord(kChangeLineIndexMap, this, FlagPayload{on}));
 }
 
 int32_t Base::CardNumberDigitsNeeded() const
@@ -395,6 +387,29 @@ int32_t Base::FindDimensionByName(const char* text) const
     if (count > 0 && count < 3 && number >= 1 && number <= 32)
         return number - 1;
     return -1;
+}
+
+// --- BaseOptions -----------------------------------------------------------------------------------
+
+BaseOptions::BaseOptions(Base* base) : referenceDate(std::make_unique<DateExpression>(base, 1))
+{
+    valueFormats.fill(kDefaultValueFormat);
+}
+
+BaseOptions::~BaseOptions() = default;
+
+bool BaseOptions::CopyFrom(const BaseOptions& other)
+{
+    cardNumberDigits = other.cardNumberDigits;
+    dimensionCaptionWidth = other.dimensionCaptionWidth;
+    fieldCaptionWidth = other.fieldCaptionWidth;
+    valueFormats = other.valueFormats;
+    referenceDate->Assign(*other.referenceDate);
+    bool copied = cardTextCaption.CopyFrom(other.cardTextCaption.Get()) &&
+                  lineTextCaption.CopyFrom(other.lineTextCaption.Get());
+    for (size_t i = 0; i < valueFieldNames.size() && copied; ++i)
+        copied = valueFieldNames[i].CopyFrom(other.valueFieldNames[i].Get());
+    return copied;
 }
 
 }  // namespace vek

@@ -1,6 +1,8 @@
+// ChangeRecord: one change of a base, its code and its typed payload, and the receivers of changes.
 #pragma once
 
 #include <cstdint>
+#include <variant>
 
 namespace vek {
 
@@ -10,6 +12,7 @@ class TimeScale;
 class Macro;
 class Subset;
 class LinkRename;
+class SaveSetup;
 
 // Change codes of ChangeRecord::code. Codes without a name here are still passed to every receiver.
 enum ChangeCode : int32_t {
@@ -63,27 +66,92 @@ enum ChangeCode : int32_t {
     kChangeNamedObject = 65,
 };
 
+// The arguments of a change beyond its code, base and dimension: one payload kind per group of codes.
+struct NoPayload {};
+// Codes 30, 37: the value field (0-23).
+struct ValueFieldPayload {
+    int32_t field = 0;
+};
+// Codes 32, 33, 34: the new value minus the old.
+struct DifferencePayload {
+    int32_t difference = 0;
+};
+// Codes 6, 14, 15, 39: the new state of a flag.
+struct FlagPayload {
+    bool on = false;
+};
+// Code 12: the deleted components (pool indices) of the record's dimension.
+struct DeletedComponentsPayload {
+    const BitSet* components = nullptr;
+};
+// Codes 50-53.
+struct TimeScalePayload {
+    TimeScale* timeScale = nullptr;
+};
+// Codes 54-57.
+struct MacroPayload {
+    Macro* macro = nullptr;
+};
+// Codes 58-62; `templateOwn` when the subset is a template's own.
+struct SubsetPayload {
+    Subset* subset = nullptr;
+    bool templateOwn = false;
+};
+// Code 63.
+struct LinkRenamePayload {
+    LinkRename* linkRename = nullptr;
+};
+// Codes 42-45 (the files layer's save setups).
+struct SaveSetupPayload {
+    SaveSetup* saveSetup = nullptr;
+};
+using ChangePayload = std::variant<NoPayload, ValueFieldPayload, DifferencePayload, FlagPayload, DeletedComponentsPayload,
+                                   TimeScalePayload, MacroPayload, SubsetPayload, LinkRenamePayload, SaveSetupPayload>;
+
 // One change of a base, built on the stack by its poster and handed to Base::HandleChange,
-// BroadcastChange and every receiver. Object arguments are not owned; they must live until the
-// change has been handled (a change posted while another is handled waits in a queue, whose copy
-// keeps its own copy of `components`).
+// BroadcastChange and every receiver. Objects named by the payload are not owned; they must live
+// until the change has been handled (a change posted while another is handled waits in a queue,
+// whose copy keeps its own copy of the deleted components).
 struct ChangeRecord {
     int32_t code = 0;
     Base* base = nullptr;
     int32_t dimension = 0;  // codes 11, 12, 14-25
-    int32_t argument = 0;   // a value-field index (30, 37) or a difference (32, 33, 34)
-    int32_t flag = 0;       // a flag or new value (6, 14, 15, 39); 1 when the subset of 58-62 is a template's own
-    int64_t moreArguments[3] = {};  // further arguments of other posters
-    const BitSet* components = nullptr;  // code 12: the deleted components
-    void* moreObjects[3] = {};  // further object arguments of other posters
-    TimeScale* timeScale = nullptr;    // codes 50-53
-    Macro* macro = nullptr;            // codes 54-57
-    Subset* subset = nullptr;          // codes 58-62
-    LinkRename* linkRename = nullptr;  // code 63
+    ChangePayload payload;
 
     ChangeRecord() = default;
     ChangeRecord(int32_t code, Base* base) : code(code), base(base) {}
+    ChangeRecord(int32_t code, Base* base, ChangePayload payload) : code(code), base(base), payload(payload) {}
+
+    // The payload of a kind, or null when the record carries another.
+    template <typename Payload>
+    const Payload* Get() const
+    {
+        return std::get_if<Payload>(&payload);
+    }
+    // Shorthands for the payloads receivers read most; 0, false or null when the record has none.
+    int32_t ValueField() const { return Get<ValueFieldPayload>() ? Get<ValueFieldPayload>()->field : 0; }
+    int32_t Difference() const { return Get<DifferencePayload>() ? Get<DifferencePayload>()->difference : 0; }
+    bool Flag() const { return Get<FlagPayload>() && Get<FlagPayload>()->on; }
+    const BitSet* DeletedComponents() const
+    {
+        return Get<DeletedComponentsPayload>() ? Get<DeletedComponentsPayload>()->components : nullptr;
+    }
+    TimeScale* GetTimeScale() const { return Get<TimeScalePayload>() ? Get<TimeScalePayload>()->timeScale : nullptr; }
+    Macro* GetMacro() const { return Get<MacroPayload>() ? Get<MacroPayload>()->macro : nullptr; }
+    bool IsTemplateSubset() const { return Get<SubsetPayload>() && Get<SubsetPayload>()->templateOwn; }
 };
+
+// Where a receiver registered with Base::AddReceiver learns of changes; HandleChange visits the
+// stages in this order (after the base's own work and the 32 dimensions).
+enum class ChangeStage : int32_t {
+    Dependents,        // every change
+    SecondDependents,  // code 13, and code 58 unless the subset is a template's own
+    Templates,         // code 63 only: the template tree, pre-order
+    TimeScales,        // code 63 only
+    Subsets,
+    WebUsers,
+};
+constexpr int32_t kChangeStageCount = 6;
 
 // Anything that learns of a base's changes: dependent objects, named-object lists, windows.
 class ChangeReceiver {

@@ -79,6 +79,17 @@ private:
     void SortOwnChildren(const RecordPool& pool, int32_t flags);
 };
 
+// The three texts of a component, for code that treats them alike (case conversion, indexes,
+// checkpoints).
+enum class ComponentTextField : uint8_t { Code, Text, Host };
+
+inline HeapText& ComponentText(Component& component, ComponentTextField field)
+{
+    return field == ComponentTextField::Code ? component.code
+           : field == ComponentTextField::Text ? component.text
+                                               : component.host;
+}
+
 // Flags of Component::SortChildren.
 constexpr int32_t kSortRecursive = 1;
 constexpr int32_t kSortReverse = 2;

@@ -92,17 +92,14 @@ TextFieldLink::~TextFieldLink() = default;
 
 DateExpression::DateExpression(Base* base, int32_t side) : base(base), side(side < 0 ? -1 : 1) {}
 
-DateExpression::~DateExpression()
-{
-    SetHeapText(text, nullptr);
-}
+DateExpression::~DateExpression() = default;
 
 void DateExpression::Clear()
 {
     value = CardKey{};
     unit = DateUnit::Absolute;
     offset = 0;
-    SetHeapText(text, nullptr);
+    text.Set(nullptr);
 }
 
 void DateExpression::Assign(const DateExpression& other)
@@ -111,7 +108,7 @@ void DateExpression::Assign(const DateExpression& other)
         value = other.value;
         unit = other.unit;
         offset = other.offset;
-        SetHeapBlock(text, other.text);
+        SetHeapBlock(text.Field(), other.text.Get());
     }
     Resolve();
 }
@@ -121,7 +118,7 @@ void DateExpression::SetValue(const CardKey& key)
     value = key;
     unit = DateUnit::Absolute;
     offset = 0;
-    SetHeapText(text, nullptr);
+    text.Set(nullptr);
 }
 
 void DateExpression::SetUnit(DateUnit newUnit)
@@ -131,7 +128,7 @@ void DateExpression::SetUnit(DateUnit newUnit)
         return;
     unit = newUnit;
     offset = 0;
-    SetHeapText(text, nullptr);
+    text.Set(nullptr);
     Resolve();
 }
 
@@ -158,7 +155,7 @@ bool DateExpression::Parse(const char* bytes, int32_t length)
 {
     unit = DateUnit::Absolute;
     offset = 0;
-    SetHeapText(text, nullptr);
+    text.Set(nullptr);
     std::string_view whole;
     if (bytes != nullptr && length > 0)
         whole = std::string_view(bytes, static_cast<std::size_t>(length));
@@ -192,7 +189,7 @@ bool DateExpression::ParseUnitWord(std::string_view part)
         return false;
     unit = named;
     offset = ReadDateExpressionOffset(part.substr(end));
-    SetHeapText(text, nullptr);
+    text.Set(nullptr);
     Resolve();
     return true;
 }
@@ -260,7 +257,7 @@ void DateExpression::SetText(std::string_view newText)
     int32_t n = static_cast<int32_t>(std::min<std::size_t>(newText.size(), kDateExpressionTextLimit));
     if (n < static_cast<int32_t>(newText.size()))
         n = Utf8SafeCut(newText.data(), static_cast<int32_t>(newText.size()), n);
-    SetHeapTextFromBytes(text, newText.data(), n);
+    SetHeapTextFromBytes(text.Field(), newText.data(), n);
 }
 
 int32_t DateExpression::CardNumberDigits() const
@@ -298,7 +295,7 @@ void DateExpression::ResolveOn(const DateTime& today)
         case DateUnit::File: {
             CardKey edge;
             if (base != nullptr)
-                base->GetBoundaryCardKey(edge, side);
+                base->GetBoundaryCardKey(edge, side < 1 ? CardEdge::First : CardEdge::Last);
             else
                 CardKeyOfYearEdge(edge, side, 0, today);
             CardKeyOfDayNumber(value, side, edge.date, offset);
@@ -318,7 +315,7 @@ void DateExpression::ResolveOn(const DateTime& today)
         case DateUnit::Period:
         case DateUnit::TimeScale: {
             const TimeScaleLookup& lookup = Service<TimeScaleLookup>::Get();
-            std::string_view name = text != nullptr ? std::string_view(text) : std::string_view();
+            std::string_view name = text.IsNull() ? std::string_view() : std::string_view(text.Get());
             bool found = false;
             CardKey key;
             if (!name.empty()) {
@@ -343,7 +340,7 @@ void DateExpression::BecomePlainFile(const DateTime& today)
 {
     unit = DateUnit::File;
     offset = 0;
-    SetHeapText(text, nullptr);
+    text.Set(nullptr);
     ResolveOn(today);
 }
 
@@ -354,7 +351,7 @@ void DateExpression::CursorPutUnitText(char*& cursor) const
             return;
         case DateUnit::Period:
         case DateUnit::TimeScale:
-            CursorPutHeapText(cursor, text);
+            CursorPutHeapText(cursor, text.Get());
             break;
         default:
             CursorPutCStr(cursor, kDateUnitNames[static_cast<int32_t>(unit)]);
@@ -406,7 +403,7 @@ bool DateExpression::Equals(const DateExpression& other) const
             return CardKeyEquals(value, other.value);
         case DateUnit::Period:
         case DateUnit::TimeScale:
-            return offset == other.offset && CompareHeapText(text, other.text) == 0;
+            return offset == other.offset && CompareHeapText(text.Get(), other.text.Get()) == 0;
         default:
             return offset == other.offset;
     }

@@ -5,6 +5,7 @@
 
 #include "foundation/numbers/CardKey.h"
 #include "foundation/strings/HeapText.h"
+#include "foundation/strings/OwnedText.h"
 
 namespace vek {
 
@@ -72,7 +73,7 @@ public:
     int32_t Side() const { return side; }
     int32_t Offset() const { return offset; }
     // The period label (Period) or time-scale name (TimeScale); null otherwise.
-    ConstHeapText Text() const { return text; }
+    ConstHeapText Text() const { return text.Get(); }
 
     // Resets value, unit, offset and text.
     void Clear();
@@ -148,7 +149,7 @@ private:
     DateUnit unit = DateUnit::Absolute;
     int32_t side;
     int32_t offset = 0;
-    HeapText text = nullptr;  // owned
+    OwnedText text;
 };
 
 // A keyed line with two expressions (a selection's or an axis's "from" and "to"): nothing when both

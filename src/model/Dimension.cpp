@@ -56,16 +56,6 @@ int32_t WidthOrDefault(int32_t stored, int32_t fallback)
     return stored < 24 || stored > 500 ? fallback : stored;
 }
 
-// Which text of a component a conversion or an index works on.
-constexpr int32_t kFieldCode = 0;
-constexpr int32_t kFieldText = 1;
-constexpr int32_t kFieldHost = 2;
-
-HeapText& ComponentField(Component& component, int32_t which)
-{
-    return which == kFieldCode ? component.code : which == kFieldText ? component.text : component.host;
-}
-
 }  // namespace
 
 int32_t DisplayCodeFromLetter(char letter)
@@ -92,11 +82,7 @@ int32_t DisplayItemIndexToCode(int32_t item)
 
 Dimension::Dimension(Base& base, int32_t number) : base(base), number(number) {}
 
-Dimension::~Dimension()
-{
-    SetHeapText(singularName, nullptr);
-    SetHeapText(pluralName, nullptr);
-}
+Dimension::~Dimension() = default;
 
 void Dimension::HandleChange(const ChangeRecord& record)
 {
@@ -120,16 +106,14 @@ void Dimension::RefreshUseFlags()
     bool nowHasComponents = base.DimensionHasComponents(number);
     if (nowInUse != inUse) {
         inUse = nowInUse;
-        ChangeRecord record(kChangeDimensionInUse, &base);
+        ChangeRecord record(kChangeDimensionInUse, &base, FlagPayload{inUse});
         record.dimension = number;
-        record.flag = inUse ? 1 : 0;
         base.HandleChange(record);
     }
     if (nowHasComponents != hasComponents) {
         hasComponents = nowHasComponents;
-        ChangeRecord record(kChangeDimensionHasComponents, &base);
+        ChangeRecord record(kChangeDimensionHasComponents, &base, FlagPayload{hasComponents});
         record.dimension = number;
-        record.flag = hasComponents ? 1 : 0;
         base.HandleChange(record);
     }
 }
@@ -146,17 +130,19 @@ int64_t Dimension::GetMemoryUse() const
 
 bool Dimension::IsDefault() const
 {
-    return singularName == nullptr && pluralName == nullptr && codeMode == kCaseUpper && textMode == kCaseKeep &&
+    return singularName.IsNull() && pluralName.IsNull() && codeMode == kCaseUpper && textMode == kCaseKeep &&
            hostMode == kCaseKeep && display == 3 && optionI == 1 && codeWidth == 0 && textWidth == 0 &&
            hostWidth == 0;
 }
 
-void Dimension::ConvertComponentTexts(int32_t which, int32_t mode)
+void Dimension::ConvertComponentTexts(ComponentTextField which, int32_t mode)
 {
+    // A checkpoint keeps the texts as they are, to put them back when the change is rolled back.
+    base.KeepComponentTexts(number, which);
     const RecordPool& pool = base.ComponentPool();
     Component* root = base.Root(number);
     for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
-        HeapText& field = ComponentField(*c, which);
+        HeapText& field = ComponentText(*c, which);
         if (field != nullptr)
             CStrChangeCase(field, mode);  // keeps the byte length, so the block still fits
     }
@@ -168,7 +154,7 @@ void Dimension::SetCodeMode(int32_t mode)
         return;
     codeMode = mode;
     if (mode <= kCaseWords)
-        ConvertComponentTexts(kFieldCode, mode);
+        ConvertComponentTexts(ComponentTextField::Code, mode);
     RebuildCodeIndex(false);
     Notify(kChangeCodeMode);
     if (mode <= kCaseWords && DisplayShowsCodes(display))
@@ -181,7 +167,7 @@ void Dimension::SetTextMode(int32_t mode)
         return;
     textMode = mode;
     if (mode <= kCaseWords)
-        ConvertComponentTexts(kFieldText, mode);
+        ConvertComponentTexts(ComponentTextField::Text, mode);
     Notify(kChangeTextMode);
     if (mode <= kCaseWords && DisplayShowsTexts(display))
         Notify(kChangeComponentDisplay);
@@ -193,7 +179,7 @@ void Dimension::SetHostMode(int32_t mode)
         return;
     hostMode = mode;
     if (mode <= kCaseWords)
-        ConvertComponentTexts(kFieldHost, mode);
+        ConvertComponentTexts(ComponentTextField::Host, mode);
     RebuildHostIndex(false);
     Notify(kChangeHostMode);
     if (mode <= kCaseWords && DisplayShowsHosts(display))
@@ -265,13 +251,13 @@ void Dimension::SetOptionILetter(char letter)
         SetOptionI(value);
 }
 
-void Dimension::SetName(HeapText& field, const char* text, int32_t code)
+void Dimension::SetName(OwnedText& field, const char* text, int32_t code)
 {
     if (text != nullptr && (*text == '\0' || std::strcmp(text, LoadText(text::kDimensionName0 + number)) == 0))
         text = nullptr;
-    if (CStrEqualNullAsEmpty(field == nullptr ? "" : field, text))
+    if (CStrEqualNullAsEmpty(field.CStr(), text))
         return;
-    SetHeapText(field, text);
+    field.Set(text);
     base.SetModified(true);
     Notify(code);
 }
@@ -408,10 +394,10 @@ void Dimension::RebuildIndex(std::unique_ptr<HashTable>& index, int32_t& expecte
 {
     const RecordPool& pool = base.ComponentPool();
     Component* root = base.Root(number);
-    int32_t which = host ? kFieldHost : kFieldCode;
+    ComponentTextField which = host ? ComponentTextField::Host : ComponentTextField::Code;
     int32_t found = 0;
     for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
-        if (ComponentField(*c, which) != nullptr)
+        if (ComponentText(*c, which) != nullptr)
             ++found;
     }
     if (check && found == 0) {
@@ -426,7 +412,7 @@ void Dimension::RebuildIndex(std::unique_ptr<HashTable>& index, int32_t& expecte
     index = std::make_unique<HashTable>(expected, 0, host ? ComponentHostKey : ComponentCodeKey,
                                         host ? hostMode : codeMode);
     for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
-        if (ComponentField(*c, which) != nullptr && !index->Add(c))
+        if (ComponentText(*c, which) != nullptr && !index->Add(c))
             break;  // no memory for the slots: the index finds less until the next rebuild
     }
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "foundation/strings/HeapText.h"
+#include "foundation/strings/OwnedText.h"
 
 namespace vek {
 
@@ -14,6 +15,7 @@ class TextReader;
 class TextWriter;
 struct ChangeRecord;
 struct Component;
+enum class ComponentTextField : uint8_t;
 
 // Case modes: positions in "ULDWSN". Modes 0-3 convert, 4 keeps and compares exactly, 5 keeps and
 // compares without regard to case. Codes accept only 0, 1, 4 and 5.
@@ -39,6 +41,26 @@ int32_t DisplayCodeFromLetter(char letter);  // -1 for a letter not in it
 char DisplayLetterFromCode(int32_t code);     // '-' for a negative code
 int32_t DisplayCodeToItemIndex(int32_t code);
 int32_t DisplayItemIndexToCode(int32_t item);
+
+// The options of a dimension as a base checkpoint keeps them (Dimension::TakeOptions), to put back
+// when an import that changed them is rolled back.
+struct DimensionOptions {
+    int32_t codeMode = kCaseUpper;
+    int32_t textMode = kCaseKeep;
+    int32_t hostMode = kCaseKeep;
+    int32_t display = 3;
+    bool optionX = false;
+    OwnedText singularName;
+    OwnedText pluralName;
+    int32_t optionI = 1;
+    int32_t codeWidth = 0;
+    int32_t textWidth = 0;
+    int32_t hostWidth = 0;
+    int32_t codeIndexSize = 10;
+    int32_t hostIndexSize = 10;
+    bool hasCodeIndex = false;
+    bool hasHostIndex = false;
+};
 
 // One of the 32 dimensions of a base: its names, case modes, display, column widths, two flags and
 // the hash indexes of its components by code and by host code. The components themselves live in the
@@ -68,8 +90,8 @@ public:
     int32_t Display() const { return display; }
     bool OptionX() const { return optionX; }
     int32_t OptionI() const { return optionI; }
-    ConstHeapText SingularNameField() const { return singularName; }
-    ConstHeapText PluralNameField() const { return pluralName; }
+    ConstHeapText SingularNameField() const { return singularName.Get(); }
+    ConstHeapText PluralNameField() const { return pluralName.Get(); }
     bool InUse() const { return inUse; }
     bool HasComponents() const { return hasComponents; }
     int32_t CodeIndexSize() const { return codeIndexSize; }
@@ -116,12 +138,18 @@ public:
     // One option line (the reader stands after the key field); unknown keys are ignored.
     void ReadOption(TextReader& reader, const char* key);
     void WriteOptions(TextWriter& writer) const;
+    // A copy of the options; false when memory runs short for the names.
+    [[nodiscard]] bool TakeOptions(DimensionOptions& out) const;
+    // Puts the options back as they were taken, without converting the component texts (the
+    // checkpoint puts back their own texts first); posts the change of each option that differs and
+    // rebuilds the indexes in the restored modes and sizes.
+    void RestoreOptions(const DimensionOptions& options);
 
 private:
     friend class DimensionTestAccess;
 
-    void SetName(HeapText& field, const char* text, int32_t code);
-    void ConvertComponentTexts(int32_t which, int32_t mode);
+    void SetName(OwnedText& field, const char* text, int32_t code);
+    void ConvertComponentTexts(ComponentTextField which, int32_t mode);
     void RebuildIndex(std::unique_ptr<HashTable>& index, int32_t& expected, bool check, bool host);
 
     Base& base;
@@ -131,8 +159,8 @@ private:
     int32_t hostMode = kCaseKeep;
     int32_t display = 3;
     bool optionX = false;
-    HeapText singularName = nullptr;
-    HeapText pluralName = nullptr;
+    OwnedText singularName;
+    OwnedText pluralName;
     int32_t optionI = 1;
     int32_t codeWidth = 0;
     int32_t textWidth = 0;

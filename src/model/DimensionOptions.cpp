@@ -13,10 +13,14 @@
 //   "-EH"  entries in the host index                       the host index exists
 #include "model/Dimension.h"
 
+#include "foundation/strings/CString.h"
 #include "foundation/memory/HashTable.h"
+#include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
+#include "model/Base.h"
+#include "model/ChangeRecord.h"
 
 namespace vek {
 
@@ -68,12 +72,12 @@ int32_t ReadWidthField(TextReader& reader)
 
 void Dimension::WriteOptions(TextWriter& writer) const
 {
-    if (singularName != nullptr || pluralName != nullptr) {
+    if (!singularName.IsNull() || !pluralName.IsNull()) {
         writer.PutText("-N");
         writer.PutSeparator();
-        writer.PutHeapText(singularName);
+        writer.PutHeapText(singularName.Get());
         writer.PutSeparator();
-        writer.PutHeapText(pluralName);
+        writer.PutHeapText(pluralName.Get());
         writer.EndRow();
     }
     if (codeMode != kCaseUpper)
@@ -169,6 +173,80 @@ void Dimension::ReadOption(TextReader& reader, const char* key)
     default:
         break;
     }
+}
+
+bool Dimension::TakeOptions(DimensionOptions& out) const
+{
+    out.codeMode = codeMode;
+    out.textMode = textMode;
+    out.hostMode = hostMode;
+    out.display = display;
+    out.optionX = optionX;
+    out.optionI = optionI;
+    out.codeWidth = codeWidth;
+    out.textWidth = textWidth;
+    out.hostWidth = hostWidth;
+    out.codeIndexSize = codeIndexSize;
+    out.hostIndexSize = hostIndexSize;
+    out.hasCodeIndex = codeIndex != nullptr;
+    out.hasHostIndex = hostIndex != nullptr;
+    return out.singularName.CopyFrom(singularName.Get()) && out.pluralName.CopyFrom(pluralName.Get());
+}
+
+void Dimension::RestoreOptions(const DimensionOptions& options)
+{
+    bool codeModeChanged = options.codeMode != codeMode;
+    bool textModeChanged = options.textMode != textMode;
+    bool hostModeChanged = options.hostMode != hostMode;
+    bool displayChanged = options.display != display;
+    bool optionXChanged = options.optionX != optionX;
+    bool optionIChanged = options.optionI != optionI;
+    bool widthsChanged = options.codeWidth != codeWidth || options.textWidth != textWidth || options.hostWidth != hostWidth;
+    bool singularChanged = !CStrEqualNullAsEmpty(singularName.CStr(), options.singularName.Get());
+    bool pluralChanged = !CStrEqualNullAsEmpty(pluralName.CStr(), options.pluralName.Get());
+    codeMode = options.codeMode;
+    textMode = options.textMode;
+    hostMode = options.hostMode;
+    display = options.display;
+    optionX = options.optionX;
+    optionI = options.optionI;
+    codeWidth = options.codeWidth;
+    textWidth = options.textWidth;
+    hostWidth = options.hostWidth;
+    if ((singularChanged && !singularName.CopyFrom(options.singularName.Get())) ||
+        (pluralChanged && !pluralName.CopyFrom(options.pluralName.Get())))
+        SetOutOfMemoryError();
+    // The indexes take the restored modes and sizes; one that did not exist goes again.
+    codeIndexSize = options.codeIndexSize;
+    hostIndexSize = options.hostIndexSize;
+    if (!options.hasCodeIndex)
+        codeIndex.reset();
+    else
+        RebuildIndex(codeIndex, codeIndexSize, false, false);
+    if (!options.hasHostIndex)
+        hostIndex.reset();
+    else
+        RebuildIndex(hostIndex, hostIndexSize, false, true);
+    if (codeModeChanged)
+        Notify(kChangeCodeMode);
+    if (textModeChanged)
+        Notify(kChangeTextMode);
+    if (hostModeChanged)
+        Notify(kChangeHostMode);
+    if (displayChanged)
+        Notify(kChangeDisplayCombination);
+    if (codeModeChanged || textModeChanged || hostModeChanged || displayChanged)
+        Notify(kChangeComponentDisplay);
+    if (optionXChanged)
+        Notify(kChangeOptionX);
+    if (optionIChanged)
+        Notify(kChangeOptionI);
+    if (widthsChanged)
+        Notify(kChangeColumnWidths);
+    if (singularChanged)
+        Notify(kChangeSingularName);
+    if (pluralChanged)
+        Notify(kChangePluralName);
 }
 
 }  // namespace vek

@@ -42,25 +42,23 @@ Macro::~Macro()
 {
     list.Remove(this);
     Post(kChangeMacroDeleted);
-    SetHeapText(name, nullptr);
-    SetHeapText(commands, nullptr);
 }
 
 void Macro::SetName(const char* text)
 {
     String clean;
     CleanObjectName(clean, text);
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromString(name.Field(), clean);
 }
 
 void Macro::Rename(const char* newName)
 {
     String clean;
     CleanObjectName(clean, newName);
-    if (CStrEqual(name != nullptr ? name : "", clean.CStr()))
+    if (CStrEqual(name.CStr(), clean.CStr()))
         return;
     list.Remove(this);
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromString(name.Field(), clean);
     list.Add(this);
     Post(kChangeMacroRenamed);
 }
@@ -73,7 +71,7 @@ void Macro::SetCommands(const char* text)
     clean.AssignCStr(text);
     clean.ReplaceAll("\r\n", "\r");
     clean.ReplaceAllCodePoint('\n', '\r');
-    SetHeapTextFromString(commands, clean);
+    SetHeapTextFromString(commands.Field(), clean);
 }
 
 void Macro::NotifyChanged()
@@ -86,16 +84,14 @@ void Macro::Post(int32_t code)
     Base* base = list.GetBase();
     if (base == nullptr || list.releasing)
         return;
-    ChangeRecord record(code, base);
-    record.macro = this;
-    base->HandleChange(record);
+    base->HandleChange(ChangeRecord(code, base, MacroPayload{this}));
 }
 
 int64_t Macro::GetMemoryUse() const
 {
     int64_t bytes = kMacroRecordSize;
-    if (commands != nullptr)
-        bytes += HeapTextLength(commands) + 1;
+    if (!commands.IsNull())
+        bytes += commands.Length() + 1;
     return bytes;
 }
 
@@ -114,7 +110,7 @@ void Macro::Read(TextReader& reader)
         switch (key[0]) {
         case 'M':
             // A field the reader cannot hold leaves the commands as they were.
-            (void)reader.NextLongTextField(commands);
+            (void)reader.NextLongTextField(commands.Field());
             break;
         case 'A':
             TextReader::SetFlagFromSign(flagA, sign);
@@ -136,11 +132,11 @@ void Macro::Write(TextWriter& writer) const
 {
     writer.PutText("##Macro");
     writer.PutSeparator();
-    writer.PutHeapText(name);
+    writer.PutHeapText(name.Get());
     writer.EndRow();
     writer.PutRawChar('M');
     writer.PutSeparator();
-    writer.PutLongText(commands);
+    writer.PutLongText(commands.Get());
     writer.EndRow();
     writer.WriteTaggedFlagLine('A', flagA != 0);
     writer.WriteTaggedFlagLine('S', flagS != 0 && !running);
@@ -222,7 +218,7 @@ Macro* MacroList::Find(const char* name, int32_t length) const
     if (BuildIndex())
         return static_cast<Macro*>(index->Find(key.CStr()));
     for (Macro* macro = first; macro != nullptr; macro = macro->next) {
-        if (NameEqualsKey(macro->name, key))
+        if (NameEqualsKey(macro->name.Get(), key))
             return macro;
     }
     return nullptr;
@@ -239,7 +235,7 @@ void MacroList::Sort()
             order.push_back(macro);
         SortIndexRange(
             [&order](int32_t i, int32_t j) {
-                return CompareTextsNoCaseNullLast(order[size_t(i)]->name, order[size_t(j)]->name);
+                return CompareTextsNoCaseNullLast(order[size_t(i)]->name.Get(), order[size_t(j)]->name.Get());
             },
             [&order](int32_t i, int32_t j) { std::swap(order[size_t(i)], order[size_t(j)]); }, 0,
             int32_t(order.size()) - 1);
@@ -254,6 +250,16 @@ void MacroList::Sort()
         first->prev = order.back();
     }
     sorted = true;
+}
+
+Macro* MacroList::Create(const char* name)
+{
+    return new Macro(*this, name);
+}
+
+void MacroList::Delete(Macro* macro)
+{
+    delete macro;
 }
 
 void MacroList::DeleteAll()
@@ -297,7 +303,7 @@ void MacroList::BuildMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
     Sort();
     ObjectMenu* secondMenu = nullptr;
     for (Macro* macro = first; macro != nullptr; macro = macro->next) {
-        AddMacroMenuItem(macroMenu, *macro, 0);
+        AddMacroMenuItem(macroMenu, *macro, MacroItemAction::Run);
         if (!macro->FlagA())
             continue;
         if (secondMenu == nullptr) {
@@ -306,7 +312,7 @@ void MacroList::BuildMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
             if (secondMenu == nullptr)
                 continue;
         }
-        AddMacroMenuItem(*secondMenu, *macro, 0);
+        AddMacroMenuItem(*secondMenu, *macro, MacroItemAction::Run);
     }
 }
 
@@ -323,7 +329,7 @@ Macro* MacroList::ReadSection(TextReader& reader)
     }
     Macro* macro = Find(name.CStr(), name.Length());
     if (macro == nullptr)
-        macro = new Macro(*this, name.CStr());
+        macro = Create(name.CStr());
     macro->Read(reader);
     return macro;
 }

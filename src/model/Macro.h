@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "foundation/strings/HeapText.h"
+#include "foundation/strings/OwnedText.h"
 
 namespace vek {
 
@@ -19,25 +20,20 @@ constexpr int32_t kMacroRecordSize = 40;
 
 // A named command text of a base. Macros appear in the base's macro menus (the ':' characters of the
 // name build the menu path), may run when the base opens, and are started from links in notes. The
-// macro list of the base owns every macro; constructing one adds it to the list and destroying it
-// takes it out.
+// macro list of the base owns every macro: MacroList::Create makes one and MacroList::Delete
+// destroys it.
 class Macro {
 public:
-    // No commands, flags clear; put at the front of the list; change 56. The name is stored as
-    // CleanObjectName makes it (no control characters, no blanks at either end).
-    Macro(MacroList& list, const char* name);
-    // Leaves the list; change 57 (none while the whole list is being released).
-    ~Macro();
     Macro(const Macro&) = delete;
     Macro& operator=(const Macro&) = delete;
 
     MacroList& List() const { return list; }
-    ConstHeapText GetName() const { return name; }
+    ConstHeapText GetName() const { return name.Get(); }
     // Takes the macro out of the list and its name index and puts it back under the new name;
     // change 54. Nothing happens when the (cleaned) name stays the same byte for byte.
     void Rename(const char* newName);
 
-    ConstHeapText Commands() const { return commands; }
+    ConstHeapText Commands() const { return commands.Get(); }
     // Null or empty stores none. Posts nothing: the editor posts NotifyChanged when it is done.
     void SetCommands(const char* text);
     // Change 55.
@@ -75,14 +71,20 @@ public:
 private:
     friend class MacroList;
 
+    // No commands, flags clear; put at the front of the list; change 56. The name is stored as
+    // CleanObjectName makes it (no control characters, no blanks at either end).
+    Macro(MacroList& list, const char* name);
+    // Leaves the list; change 57 (none while the whole list is being released).
+    ~Macro();
+
     void SetName(const char* text);
     void Post(int32_t code);
 
     MacroList& list;
     Macro* next = nullptr;
     Macro* prev = nullptr;
-    HeapText name = nullptr;
-    HeapText commands = nullptr;
+    OwnedText name;
+    OwnedText commands;
     int32_t flagA = 0;
     int32_t flagS = 0;
     int32_t flagP = 0;
@@ -113,6 +115,10 @@ public:
     // Sorts by name (CompareTextsNoCaseNullLast) when not sorted and more than one macro exists.
     void Sort();
 
+    // A new macro at the front of the list (change 56), named as CleanObjectName makes the name.
+    Macro* Create(const char* name);
+    // Takes the macro out of the list and destroys it (change 57).
+    void Delete(Macro* macro);
     // Deletes every macro (each posts change 57).
     void DeleteAll();
     // Deletes every macro whose name the predicate accepts; the count deleted.

@@ -32,7 +32,7 @@ BaseWindowLink* HeadlessModelServices::OpenBaseInfoWindow(Base&, int32_t)
     return nullptr;
 }
 
-bool HeadlessModelServices::CanCloseBaseWindows(Base&, int32_t)
+bool HeadlessModelServices::CanCloseBaseWindows(Base&, CloseMode)
 {
     return true;
 }

@@ -13,6 +13,7 @@ class DimensionImportSetupBase;
 class String;
 struct ChangeRecord;
 struct StampedText;
+enum class CloseMode : int32_t;
 
 // A window of a base as the model sees it (the status window, the info window). The window layer
 // derives from it; destroying the link closes the window.
@@ -52,7 +53,7 @@ public:
     // owns it and calls Base::ForgetInfoWindow when it closes.
     virtual BaseWindowLink* OpenBaseInfoWindow(Base& base, int32_t flags) = 0;
     // Asks the base's document windows (except its status window) whether they may close.
-    virtual bool CanCloseBaseWindows(Base& base, int32_t mode) = 0;
+    virtual bool CanCloseBaseWindows(Base& base, CloseMode mode) = 0;
     // Passes a change to every open document window of the base (the last receiver step).
     virtual void NotifyBaseWindows(const ChangeRecord& record, Base& base) = 0;
     // Passes a broadcast change to all document windows.
@@ -97,7 +98,7 @@ public:
 
     std::unique_ptr<BaseWindowLink> CreateStatusWindow(Base& base) override;
     BaseWindowLink* OpenBaseInfoWindow(Base& base, int32_t flags) override;
-    bool CanCloseBaseWindows(Base& base, int32_t mode) override;
+    bool CanCloseBaseWindows(Base& base, CloseMode mode) override;
     void NotifyBaseWindows(const ChangeRecord& record, Base& base) override;
     void NotifyAllWindows(const ChangeRecord& record) override;
     std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) override;

@@ -79,7 +79,7 @@ void CleanObjectName(String& name, const char* text)
     name.Trim(' ');
 }
 
-void AddMacroMenuItem(ObjectMenu& menu, Macro& macro, int32_t mode)
+void AddMacroMenuItem(ObjectMenu& menu, Macro& macro, MacroItemAction action)
 {
     const char* name = macro.GetName() != nullptr ? macro.GetName() : "";
     ObjectMenu* current = &menu;
@@ -101,7 +101,7 @@ void AddMacroMenuItem(ObjectMenu& menu, Macro& macro, int32_t mode)
             ++partStart;
         scan = partStart;
     }
-    current->AddMacroItem(macro, mode, std::string_view(partStart));
+    current->AddMacroItem(macro, action, std::string_view(partStart));
 }
 
 }  // namespace vek

@@ -32,6 +32,12 @@ int32_t RemoveControlChars(String& text);
 // line) and blanks trimmed at both ends (lookups ignore them).
 void CleanObjectName(String& name, const char* text);
 
+// What choosing a macro's menu item does.
+enum class MacroItemAction : int32_t {
+    Run = 0,   // runs the macro
+    Edit = 1,  // opens it in the macro editor
+};
+
 // A menu that the application gives the base to fill with its named objects (the menus and their
 // item classes belong to the application layer). Items are added at the end, in list order.
 class ObjectMenu {
@@ -41,8 +47,7 @@ public:
     virtual ObjectMenu* FindSubmenu(std::string_view title) = 0;
     // A new submenu item at the end; null when none can be made.
     virtual ObjectMenu* AddSubmenu(std::string_view title) = 0;
-    // Mode 0 runs the macro when chosen, mode 1 opens it in the macro editor.
-    virtual void AddMacroItem(Macro& macro, int32_t mode, std::string_view title) = 0;
+    virtual void AddMacroItem(Macro& macro, MacroItemAction action, std::string_view title) = 0;
     virtual void AddTimeScaleItem(TimeScale& timeScale) = 0;
 };
 
@@ -50,7 +55,7 @@ public:
 // start does not split; blanks after each ':' are dropped); every part but the last names a submenu,
 // found by its exact title or else created; the item goes into the deepest one with the last part
 // as its title. When a submenu cannot be made the item goes into the deepest one that exists.
-void AddMacroMenuItem(ObjectMenu& menu, Macro& macro, int32_t mode);
+void AddMacroMenuItem(ObjectMenu& menu, Macro& macro, MacroItemAction action);
 
 // Lists of objects that are singly linked through a `next` member and named through GetName()
 // (save setups and import setups keep their lists this way, ascending by name).

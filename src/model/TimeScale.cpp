@@ -45,7 +45,7 @@ TimeScale::TimeScale(TimeScaleList& owner, const char* text)
 {
     String clean;
     CleanObjectName(clean, text);
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromString(name.Field(), clean);
     list.Append(this);
     Post(kChangeTimeScaleAdded);
 }
@@ -54,7 +54,6 @@ TimeScale::~TimeScale()
 {
     list.Remove(this);
     Post(kChangeTimeScaleDeleted);
-    SetHeapText(name, nullptr);
     FreeLabels();
     periods.Free();
 }
@@ -64,18 +63,16 @@ void TimeScale::Post(int32_t code)
     Base* base = list.GetBase();
     if (base == nullptr || list.releasing)
         return;
-    ChangeRecord record(code, base);
-    record.timeScale = this;
-    base->HandleChange(record);
+    base->HandleChange(ChangeRecord(code, base, TimeScalePayload{this}));
 }
 
 void TimeScale::Rename(const char* newName)
 {
     String clean;
     CleanObjectName(clean, newName);
-    if (CStrEqual(name != nullptr ? name : "", clean.CStr()))
+    if (CStrEqual(name.CStr(), clean.CStr()))
         return;
-    SetHeapTextFromString(name, clean);
+    SetHeapTextFromString(name.Field(), clean);
     Post(kChangeTimeScaleRenamed);
 }
 
@@ -232,7 +229,7 @@ void TimeScale::ResolvePeriod(int64_t index, int32_t side, CardKey& key) const
     }
     key = CardKey{};
     if (base != nullptr)
-        base->GetBoundaryCardKey(key, 1);
+        base->GetBoundaryCardKey(key, CardEdge::Last);
     if (key.date <= start.date)
         key = CardKey{MakePackedDate(PackedDateYear(start.date), 12, 31), kOpenEndNumber};
 }
@@ -285,8 +282,8 @@ bool TimeScale::EqualPeriods(const TimeScale& other) const
 int64_t TimeScale::GetMemoryUse() const
 {
     int64_t bytes = kTimeScaleRecordSize;
-    if (name != nullptr)
-        bytes += HeapTextLength(name) + 1;
+    if (!name.IsNull())
+        bytes += name.Length() + 1;
     for (int32_t i = 0; i < periods.Count(); ++i) {
         bytes += kTimeScalePeriodRecordSize;
         if (ConstHeapText label = PeriodLabel(i))
@@ -321,7 +318,7 @@ void TimeScale::Write(TextWriter& writer) const
 {
     writer.PutText("##TimeScale");
     writer.PutSeparator();
-    writer.PutHeapText(name);
+    writer.PutHeapText(name.Get());
     writer.EndRow();
     char key[kCardKeyTextCapacity];
     for (int32_t i = 0; i < periods.Count(); ++i) {
@@ -379,7 +376,7 @@ TimeScale* TimeScaleList::Find(const char* name, int32_t length) const
     if (!NameLookupKey(name, length, key))
         return nullptr;
     for (TimeScale* item = first; item != nullptr; item = item->next) {
-        if (NameEqualsKey(item->name, key))
+        if (NameEqualsKey(item->name.Get(), key))
             return item;
     }
     return nullptr;
@@ -411,6 +408,16 @@ void TimeScaleList::Remove(TimeScale* timeScale)
             return;
         }
     }
+}
+
+TimeScale* TimeScaleList::Create(const char* name)
+{
+    return new TimeScale(*this, name);
+}
+
+void TimeScaleList::Delete(TimeScale* timeScale)
+{
+    delete timeScale;
 }
 
 void TimeScaleList::DeleteAll()
@@ -457,7 +464,7 @@ TimeScale* TimeScaleList::ReadSection(TextReader& reader)
     }
     TimeScale* timeScale = Find(name.CStr(), name.Length());
     if (timeScale == nullptr)
-        timeScale = new TimeScale(*this, name.CStr());
+        timeScale = Create(name.CStr());
     timeScale->Read(reader);
     return timeScale;
 }

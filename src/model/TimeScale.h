@@ -4,6 +4,7 @@
 
 #include "foundation/numbers/CardKey.h"
 #include "foundation/strings/HeapText.h"
+#include "foundation/strings/OwnedText.h"
 #include "foundation/memory/PagedArray.h"
 #include "model/TimeScaleLookup.h"
 
@@ -31,23 +32,19 @@ struct TimeScalePeriod {
 // A named, user-defined division of time into periods, each starting at a card key and carrying a
 // short label (a quarter or season name). Date expressions name a period by its label or a whole time
 // scale; analyses group cards by period. The base's time-scale list owns every time scale:
-// constructing one appends it to the list, destroying it takes it out.
+// TimeScaleList::Create makes one at the end of the list and TimeScaleList::Delete destroys it.
 //
 // Invariant: periods are ascending by start and no two share a start, so every lookup is a binary
 // search. Names and labels hold no control characters, so that each fits on its line of the file;
 // names are trimmed of blanks (CleanObjectName).
 class TimeScale {
 public:
-    // No periods; appended to the list; change 52.
-    TimeScale(TimeScaleList& list, const char* name);
-    // Leaves the list; change 53 (none while the whole list is being released).
-    ~TimeScale();
     TimeScale(const TimeScale&) = delete;
     TimeScale& operator=(const TimeScale&) = delete;
 
     TimeScaleList& List() const { return list; }
     TimeScale* Next() const { return next; }
-    ConstHeapText GetName() const { return name; }
+    ConstHeapText GetName() const { return name.Get(); }
     // Change 50 when the name really changes.
     void Rename(const char* newName);
 
@@ -109,6 +106,11 @@ public:
 private:
     friend class TimeScaleList;
 
+    // No periods; appended to the list; change 52.
+    TimeScale(TimeScaleList& list, const char* name);
+    // Leaves the list; change 53 (none while the whole list is being released).
+    ~TimeScale();
+
     TimeScalePeriod* PeriodAt(int32_t i) const;
     void Post(int32_t code);
     void FreeLabels();
@@ -116,7 +118,7 @@ private:
     TimeScaleList& list;
     TimeScale* next = nullptr;
     bool linked = false;
-    HeapText name = nullptr;
+    OwnedText name;
     mutable PagedArray periods;
 };
 
@@ -157,6 +159,10 @@ public:
     // Neither posts a change.
     void Append(TimeScale* timeScale);
     void Remove(TimeScale* timeScale);
+    // A new time scale at the end of the list (change 52), named as CleanObjectName makes the name.
+    TimeScale* Create(const char* name);
+    // Takes the time scale out of the list (when it is there) and destroys it (change 53).
+    void Delete(TimeScale* timeScale);
     // Deletes every time scale (each posts change 53).
     void DeleteAll();
     // Deletes the time scales after `last` (all of them when `last` is null): the rollback of a base

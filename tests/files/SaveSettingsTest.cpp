@@ -416,7 +416,7 @@ TEST(SaveSettingsTest, FromBaseLeavesOutWhatTheBaseLacks)
     // Parts the base cannot answer for itself stay on.
     EXPECT_TRUE(settings.SavesSection(SaveSection::ImportSetup));
     EXPECT_TRUE(settings.Compress());
-    new Macro(base.Macros(), "Start");
+    base.Macros().Create("Start");
     ASSERT_TRUE(base.Protection().SetPassword("secret"));
     settings.FromBase(base);
     EXPECT_TRUE(settings.SavesSection(SaveSection::Macro));

@@ -190,7 +190,8 @@ struct ChangeLog : ChangeReceiver {
     {
         if (record.code >= kChangeSaveSetupRenamed && record.code <= kChangeSaveSetupDeleted) {
             codes.push_back(record.code);
-            setups.push_back(record.moreObjects[0]);
+            ASSERT_NE(record.Get<SaveSetupPayload>(), nullptr);
+            setups.push_back(record.Get<SaveSetupPayload>()->saveSetup);
         }
     }
     std::vector<int32_t> codes;

@@ -7,6 +7,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 #include "model/Base.h"
+#include "model/BaseCheckpoint.h"
 #include "model/Component.h"
 #include "model/Dimension.h"
 #include "model/Macro.h"
@@ -93,7 +94,7 @@ TEST_F(BaseCheckpointTest, RollBackRemovesExactlyWhatWasAdded)
 
     BaseCheckpoint checkpoint;
     base.TakeCheckpoint(checkpoint);
-    ASSERT_TRUE(checkpoint.valid);
+    ASSERT_TRUE(checkpoint.IsValid());
     Import();
     base.RollBack(checkpoint);
 
@@ -103,7 +104,7 @@ TEST_F(BaseCheckpointTest, RollBackRemovesExactlyWhatWasAdded)
     EXPECT_EQ(base.GetDimension(2).FindByCode("B0000099"), nullptr) << "the code index forgets it";
     EXPECT_NE(base.GetDimension(2).FindByCode("B0000001"), nullptr);
     ExpectChainConsistent(base);
-    EXPECT_FALSE(checkpoint.valid) << "a checkpoint is used up";
+    EXPECT_FALSE(checkpoint.IsValid()) << "a checkpoint is used up";
 }
 
 TEST_F(BaseCheckpointTest, OldLinesNamingRemovedComponentsFallBackToTheRoot)
@@ -145,7 +146,7 @@ std::vector<std::string> TimeScaleNames(const Base& base)
 
 std::vector<std::string> SortedMacroNames(Base& base)
 {
-    base.SortMacros();
+    base.Macros().Sort();
     std::vector<std::string> names;
     for (Macro* macro = base.Macros().First(); macro != nullptr; macro = macro->Next())
         names.emplace_back(macro->GetName());
@@ -174,28 +175,28 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
         std::vector<std::string> old;
         for (int32_t i = 0; i < before; ++i) {
             old.push_back("Old " + std::to_string(i));
-            new TimeScale(base.TimeScales(), old.back().c_str());
-            new Macro(base.Macros(), old.back().c_str());
+            base.TimeScales().Create(old.back().c_str());
+            base.Macros().Create(old.back().c_str());
         }
         BaseMemoryUse memory = base.GetMemoryUse();
         BaseCheckpoint checkpoint;
         base.TakeCheckpoint(checkpoint);
-        ASSERT_TRUE(checkpoint.valid);
+        ASSERT_TRUE(checkpoint.IsValid());
 
         std::string commands(9000, 'x');
         for (const char* name : {"New 1", "New 2"}) {
-            TimeScale* scale = new TimeScale(base.TimeScales(), name);
+            TimeScale* scale = base.TimeScales().Create(name);
             ASSERT_TRUE(scale->AddPeriod(CardKey{kDay, 1}, "Spring"));
-            new Macro(base.Macros(), name);
+            base.Macros().Create(name);
         }
-        base.FindMacro("new 2")->SetCommands(commands.c_str());
+        base.Macros().Find("new 2")->SetCommands(commands.c_str());
         EXPECT_GE(base.GetMemoryUse().used - memory.used, 9000) << "named objects count in the base's memory";
         if (before > 0) {
             // A renamed macro leaves the list and joins it again; it is still an old one.
-            Macro* renamed = base.FindMacro("Old 0");
+            Macro* renamed = base.Macros().Find("Old 0");
             renamed->Rename("Renamed");
             renamed->Rename("Old 0");
-            base.FindTimeScale("Old 0")->ClearPeriods();
+            base.TimeScales().Find("Old 0")->ClearPeriods();
         }
 
         DeletionCounter counter;
@@ -206,8 +207,8 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
         EXPECT_EQ(base.GetMemoryUse().used, memory.used) << "before the name index is made again";
         EXPECT_EQ(TimeScaleNames(base), old);
         EXPECT_EQ(SortedMacroNames(base), old);
-        EXPECT_EQ(base.FindTimeScale("New 1"), nullptr);
-        EXPECT_EQ(base.FindMacro("New 2"), nullptr) << "the name index forgets it";
+        EXPECT_EQ(base.TimeScales().Find("New 1"), nullptr);
+        EXPECT_EQ(base.Macros().Find("New 2"), nullptr) << "the name index forgets it";
         EXPECT_EQ(counter.scalesDeleted, 2);
         EXPECT_EQ(counter.macrosDeleted, 2);
     }
@@ -217,16 +218,16 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
 TEST(BaseCheckpointNamedObjects, SecondCheckpointKeepsWhatCameBetween)
 {
     Base base{FilePath(), 1};
-    new Macro(base.Macros(), "First");
+    base.Macros().Create("First");
     BaseCheckpoint checkpoint;
     base.TakeCheckpoint(checkpoint);
-    new Macro(base.Macros(), "Gone");
+    base.Macros().Create("Gone");
     base.RollBack(checkpoint);
-    new Macro(base.Macros(), "Between");
-    new TimeScale(base.TimeScales(), "Between");
+    base.Macros().Create("Between");
+    base.TimeScales().Create("Between");
     base.TakeCheckpoint(checkpoint);
-    new Macro(base.Macros(), "Gone too");
-    new TimeScale(base.TimeScales(), "Gone too");
+    base.Macros().Create("Gone too");
+    base.TimeScales().Create("Gone too");
     base.RollBack(checkpoint);
     EXPECT_EQ(SortedMacroNames(base), (std::vector<std::string>{"Between", "First"}));
     EXPECT_EQ(TimeScaleNames(base), (std::vector<std::string>{"Between"}));
@@ -266,10 +267,10 @@ TEST(BaseCardKeys, BoundariesAndOrder)
     Base base{FilePath(), 1};
     CardKey out;
     CardKey expected;
-    base.GetBoundaryCardKey(out, 0);
+    base.GetBoundaryCardKey(out, CardEdge::First);
     CardKeyOfYearEdge(expected, -1, 0);
     EXPECT_TRUE(CardKeyEquals(out, expected)) << "no cards: the current year's first day";
-    base.GetBoundaryCardKey(out, 1);
+    base.GetBoundaryCardKey(out, CardEdge::Last);
     CardKeyOfYearEdge(expected, 1, 0);
     EXPECT_TRUE(CardKeyEquals(out, expected));
 
@@ -277,17 +278,17 @@ TEST(BaseCardKeys, BoundariesAndOrder)
     CardKey b{NextPackedDate(kDay), 2};
     Card* first = base.CreateCard(a);
     Card* second = base.CreateCard(b);
-    base.GetBoundaryCardKey(out, 0);
+    base.GetBoundaryCardKey(out, CardEdge::First);
     EXPECT_TRUE(CardKeyEquals(out, a));
-    base.GetBoundaryCardKey(out, 1);
+    base.GetBoundaryCardKey(out, CardEdge::Last);
     EXPECT_TRUE(CardKeyEquals(out, b));
 
-    EXPECT_EQ(base.CompareCardsByKey(first, second, 0), -1);
-    EXPECT_EQ(base.CompareCardsByKey(first, second, 1), 1);
-    EXPECT_EQ(base.CompareCardsByKey(second, second, 1), 0);
-    EXPECT_EQ(base.CompareCardsByKey(nullptr, first, 0), 1);
-    EXPECT_EQ(base.CompareCardsByKey(first, nullptr, 1), -1) << "a null card stays last";
-    EXPECT_EQ(base.CompareCardsByKey(nullptr, nullptr, 0), 0);
+    EXPECT_EQ(base.CompareCardsByKey(first, second, KeyOrder::Ascending), -1);
+    EXPECT_EQ(base.CompareCardsByKey(first, second, KeyOrder::Descending), 1);
+    EXPECT_EQ(base.CompareCardsByKey(second, second, KeyOrder::Descending), 0);
+    EXPECT_EQ(base.CompareCardsByKey(nullptr, first, KeyOrder::Ascending), 1);
+    EXPECT_EQ(base.CompareCardsByKey(first, nullptr, KeyOrder::Descending), -1) << "a null card stays last";
+    EXPECT_EQ(base.CompareCardsByKey(nullptr, nullptr, KeyOrder::Ascending), 0);
 }
 
 }  // namespace

@@ -182,9 +182,7 @@ TEST_F(BaseTest, ChangeReachesReceiversInTheDocumentedOrder)
     // A template's own subset (flag 1) does not reach the second list and does not modify the base.
     base.SetModified(false);
     log.clear();
-    ChangeRecord own(58, &base);
-    own.flag = 1;
-    own.subset = reinterpret_cast<Subset*>(&own);
+    ChangeRecord own(58, &base, SubsetPayload{reinterpret_cast<Subset*>(&own), true});
     base.HandleChange(own);
     EXPECT_EQ(log, Log({"dependents:58", "subsets:58", "webusers:58"}));
     EXPECT_FALSE(base.IsModified());
@@ -225,14 +223,13 @@ TEST_F(BaseTest, QueuedDeletionChangeKeepsItsComponentsAfterThePosterFreedThem)
             auto deleted = std::make_unique<BitSet>(64);
             deleted->SetAll(0);
             deleted->SetBit(40, true);
-            ChangeRecord change(kChangeComponentsDeleted, &base);
+            ChangeRecord change(kChangeComponentsDeleted, &base, DeletedComponentsPayload{deleted.get()});
             change.dimension = 2;
-            change.components = deleted.get();
             base.HandleChange(change);
         } else if (record.code == kChangeComponentsDeleted) {
-            ASSERT_NE(record.components, nullptr);
-            seen.push_back(record.components->NextSet(-1));
-            seen.push_back(record.components->Count());
+            ASSERT_NE(record.DeletedComponents(), nullptr);
+            seen.push_back(record.DeletedComponents()->NextSet(-1));
+            seen.push_back(record.DeletedComponents()->Count());
         }
     };
     base.SetCardNumberDigits(5);
@@ -260,7 +257,9 @@ TEST_F(BaseTest, SettersClampStoreDefaultsAsNoneAndPostOnlyRealChanges)
     Recorder recorder(log, "r");
     base.AddReceiver(ChangeStage::Dependents, &recorder);
     std::vector<int32_t> arguments;
-    recorder.onChange = [&arguments](const ChangeRecord& record) { arguments.push_back(record.argument); };
+    recorder.onChange = [&arguments](const ChangeRecord& record) {
+        arguments.push_back(record.Get<DifferencePayload>() ? record.Difference() : record.ValueField());
+    };
 
     base.SetDimensionCaptionWidth(10);  // already 47 after clamping: nothing
     EXPECT_EQ(base.DimensionCaptionWidth(), 47);
@@ -382,19 +381,19 @@ TEST_F(BaseTest, ClosingAModifiedBase)
 {
     auto base = std::make_unique<Base>(FilePath(), 1);
     base->SetModified(true);
-    // Mode 3 closes without asking.
-    EXPECT_EQ(base->CanClose(3), 1);
+    // Asking only the windows closes without a question.
+    EXPECT_TRUE(base->CanClose(CloseMode::WindowsOnly));
     EXPECT_EQ(catcher.Code(), 0);
     // Unattended, the question keeps the base and its changes (and headless saving is impossible).
-    EXPECT_EQ(base->CanClose(0), 0);
-    EXPECT_EQ(catcher.Code(), message::kSaveChanges);
+    EXPECT_FALSE(base->CanClose(CloseMode::Normal));
+    EXPECT_EQ(catcher.Code(), 3200);
 
     base->SetModified(false);
-    EXPECT_EQ(base->CanClose(1), 1);  // nothing in it: no question
+    EXPECT_TRUE(base->CanClose(CloseMode::ConfirmContents));  // nothing in it: no question
     ASSERT_NE(base->AddComponent(1, "A", nullptr, nullptr), nullptr);
     base->SetModified(false);
-    EXPECT_EQ(base->CanClose(1), 1);
-    EXPECT_EQ(catcher.Code(), message::kCloseUnsaved);
+    EXPECT_TRUE(base->CanClose(CloseMode::ConfirmContents));
+    EXPECT_EQ(catcher.Code(), 3202);
 }
 
 TEST_F(BaseTest, DimensionOrderKeepsOnlyDimensionsInUse)

@@ -425,9 +425,8 @@ TEST_F(ComponentTest, DeletedComponentsAreReusedAndLinesForgetThem)
     EXPECT_EQ(base->CountComponentsInUse(), 1);
     EXPECT_EQ(base->GetDimension(1).FindByCode("A1"), nullptr);
 
-    ChangeRecord change(kChangeComponentsDeleted, base.get());
+    ChangeRecord change(kChangeComponentsDeleted, base.get(), DeletedComponentsPayload{&deleted});
     change.dimension = 1;
-    change.components = &deleted;
     base->HandleChange(change);
     EXPECT_EQ(base->GetLineComponent(lineA1, 0), 1u);
     EXPECT_EQ(base->GetLineComponent(lineB, 0), b->number);

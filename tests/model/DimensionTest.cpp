@@ -25,7 +25,7 @@ public:
     void OnBaseChange(const ChangeRecord& record) override
     {
         codes.push_back(record.code);
-        flags.push_back(record.flag);
+        flags.push_back(record.Flag() ? 1 : 0);
     }
     std::vector<int32_t> codes;
     std::vector<int32_t> flags;

@@ -61,8 +61,8 @@ std::string ReadBack(const std::string& text, MacroList& list)
 TEST(MacroTest, FindTrimsAndIgnoresCase)
 {
     MacroList list(nullptr);
-    Macro* monthly = new Macro(list, "monthly report");
-    new Macro(list, "Yearly");
+    Macro* monthly = list.Create("monthly report");
+    list.Create("Yearly");
     EXPECT_EQ(list.Find("  Monthly Report  "), monthly);
     EXPECT_EQ(list.Find("MONTHLY REPORTxyz", 14), monthly);
     EXPECT_EQ(list.Find("   "), nullptr);
@@ -75,7 +75,7 @@ TEST(MacroTest, AddingPutsInFrontAndSortingOrdersByName)
 {
     MacroList list(nullptr);
     for (const char* name : {"b", "A", "c", "B2"})
-        new Macro(list, name);
+        list.Create(name);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"B2", "c", "A", "b"}));
     EXPECT_FALSE(list.IsSorted());
     ExpectConsistent(list);
@@ -91,12 +91,12 @@ TEST(MacroTest, AddingPutsInFrontAndSortingOrdersByName)
 TEST(MacroTest, DeletingAndRenamingKeepLinksAndIndex)
 {
     MacroList list(nullptr);
-    Macro* a = new Macro(list, "a");
-    Macro* b = new Macro(list, "b");
-    Macro* c = new Macro(list, "c");
+    Macro* a = list.Create("a");
+    Macro* b = list.Create("b");
+    Macro* c = list.Create("c");
     ASSERT_EQ(list.Find("b"), b);  // builds the index
 
-    delete b;  // in the middle
+    list.Delete(b);  // in the middle
     ExpectConsistent(list);
     EXPECT_EQ(list.Find("b"), nullptr);
     EXPECT_EQ(list.Find("a"), a);
@@ -108,8 +108,8 @@ TEST(MacroTest, DeletingAndRenamingKeepLinksAndIndex)
     EXPECT_EQ(list.First(), a);  // back in front
     ExpectConsistent(list);
 
-    delete a;  // the first
-    delete c;  // the last one left
+    list.Delete(a);  // the first
+    list.Delete(c);  // the last one left
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.First(), nullptr);
     EXPECT_EQ(list.Find("c"), nullptr);
@@ -119,11 +119,11 @@ TEST(MacroTest, IndexFindsEveryMacroPastItsLoadLimit)
 {
     // The index is made for the first count and must grow once more macros are added.
     MacroList list(nullptr);
-    new Macro(list, "m0");
+    list.Create("m0");
     ASSERT_NE(list.Find("M0"), nullptr);
     constexpr int32_t kMacros = 3000;
     for (int32_t i = 1; i < kMacros; ++i)
-        new Macro(list, ("m" + std::to_string(i)).c_str());
+        list.Create(("m" + std::to_string(i)).c_str());
     for (int32_t i = 0; i < kMacros; i += 7) {
         Macro* found = list.Find(("M" + std::to_string(i)).c_str());
         ASSERT_NE(found, nullptr) << i;
@@ -136,7 +136,7 @@ TEST(MacroTest, DeleteMatchingAndDeleteAll)
 {
     MacroList list(nullptr);
     for (const char* name : {"Report 1", "Import", "Report 2", "Export"})
-        new Macro(list, name);
+        list.Create(name);
     int32_t deleted = list.DeleteMatching([](const char* name) { return std::string(name).starts_with("Report"); });
     EXPECT_EQ(deleted, 2);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Export", "Import"}));
@@ -148,11 +148,11 @@ TEST(MacroTest, DeleteMatchingAndDeleteAll)
 TEST(MacroTest, CheckpointRollbackDeletesOnlyNewMacros)
 {
     MacroList list(nullptr);
-    new Macro(list, "old 1");
-    new Macro(list, "old 2");
+    list.Create("old 1");
+    list.Create("old 2");
     list.SetKeepMarks();
-    new Macro(list, "new 1");
-    new Macro(list, "new 2");
+    list.Create("new 1");
+    list.Create("new 2");
     EXPECT_EQ(list.DeleteUnmarked(), 2);
     list.Sort();
     EXPECT_EQ(Names(list), (std::vector<std::string>{"old 1", "old 2"}));
@@ -162,7 +162,7 @@ TEST(MacroTest, CheckpointRollbackDeletesOnlyNewMacros)
 TEST(MacroTest, CommandsKeepLineBreaksAsCarriageReturns)
 {
     MacroList list(nullptr);
-    Macro* macro = new Macro(list, "m");
+    Macro* macro = list.Create("m");
     macro->SetCommands("open a\r\nsave\nquit\r");
     EXPECT_STREQ(macro->Commands(), "open a\rsave\rquit\r");
     macro->SetCommands("");
@@ -173,15 +173,15 @@ TEST(MacroTest, CommandsKeepLineBreaksAsCarriageReturns)
 TEST(MacroTest, SectionsRoundTrip)
 {
     MacroList list(nullptr);
-    Macro* first = new Macro(list, "Reports: Monthly");
+    Macro* first = list.Create("Reports: Monthly");
     // Line breaks, tabs, and a text long enough to be written in three pieces.
     std::string commands = "open \"base.vek\"\r\tsave\rquit\r" + std::string(9000, 'x') + "\rend";
     first->SetCommands(commands.c_str());
     first->SetFlagA(true);
     first->SetFlagP(true);
-    Macro* second = new Macro(list, "Startup");
+    Macro* second = list.Create("Startup");
     second->SetFlagS(true);
-    new Macro(list, "Empty");
+    list.Create("Empty");
 
     TextWriter writer;
     list.WriteSections(writer);
@@ -215,7 +215,7 @@ TEST(MacroTest, SectionsRoundTrip)
 TEST(MacroTest, RunningMacroIsWrittenWithoutStartFlag)
 {
     MacroList list(nullptr);
-    Macro* macro = new Macro(list, "auto");
+    Macro* macro = list.Create("auto");
     macro->SetFlagS(true);
     macro->SetRunning(true);
     TextWriter writer;
@@ -237,7 +237,7 @@ TEST(MacroTest, ReadingSkipsBadLinesAndStopsAtTheNextSection)
         "##Cards\r"
         "A+\r";
     MacroList list(nullptr);
-    Macro* existing = new Macro(list, "M");
+    Macro* existing = list.Create("M");
     existing->SetFlagA(true);
     TextReader reader(text.data(), int64_t(text.size()));
     ASSERT_TRUE(reader.ReadLine());
@@ -291,7 +291,7 @@ public:
     {
         if (record.code >= 54 && record.code <= 57) {
             codes.push_back(record.code);
-            EXPECT_NE(record.macro, nullptr);
+            EXPECT_NE(record.GetMacro(), nullptr);
         }
     }
     std::vector<int32_t> codes;
@@ -305,15 +305,15 @@ TEST(MacroBaseTest, ChangesReachTheBaseButNotWhileTheListIsReleased)
     base.AddReceiver(ChangeStage::Dependents, &recorder);
     {
         MacroList list(&base);
-        auto* macro = new Macro(list, "a");
+        auto* macro = list.Create("a");
         macro->Rename(" a ");  // the same once cleaned: nothing posted
         macro->Rename("b");
         const std::string text = "##Macro\tb\rS+\r";
         TextReader reader(text.data(), int64_t(text.size()));
         DispatchSections(reader, "##Macro", [&list](TextReader& r) { list.ReadSection(r); });
         macro->NotifyChanged();
-        delete macro;
-        new Macro(list, "left for the list");
+        list.Delete(macro);
+        list.Create("left for the list");
         EXPECT_EQ(recorder.codes, (std::vector<int32_t>{56, 54, 55, 55, 57, 56}));
     }
     EXPECT_EQ(recorder.codes.size(), 6u);

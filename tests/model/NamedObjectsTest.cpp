@@ -35,9 +35,9 @@ public:
         items.push_back("[" + std::string(wanted) + "]");
         return submenus.back().get();
     }
-    void AddMacroItem(Macro& macro, int32_t mode, std::string_view itemTitle) override
+    void AddMacroItem(Macro& macro, MacroItemAction action, std::string_view itemTitle) override
     {
-        items.push_back(std::string(itemTitle) + "=" + macro.GetName() + "/" + std::to_string(mode));
+        items.push_back(std::string(itemTitle) + "=" + macro.GetName() + "/" + std::to_string(int32_t(action)));
     }
     void AddTimeScaleItem(TimeScale& timeScale) override
     {
@@ -127,13 +127,13 @@ TEST(NamedObjectsTest, SectionMarkers)
 TEST(NamedObjectsTest, MacroMenuPathsBuildSubmenusOnce)
 {
     MacroList macros(nullptr);
-    new Macro(macros, "Reports: Monthly: Sales");
-    new Macro(macros, "Reports: Yearly");
-    new Macro(macros, ":Odd: One");  // the leading colon does not split
-    new Macro(macros, "Plain");
+    macros.Create("Reports: Monthly: Sales");
+    macros.Create("Reports: Yearly");
+    macros.Create(":Odd: One");  // the leading colon does not split
+    macros.Create("Plain");
     RecordingMenu menu;
     for (Macro* macro = macros.First(); macro != nullptr; macro = macro->Next())
-        AddMacroMenuItem(menu, *macro, 1);
+        AddMacroMenuItem(menu, *macro, MacroItemAction::Edit);
     // Newest first (the list is not sorted here).
     EXPECT_EQ(menu.Dump(), "{Plain=Plain/1,:Odd{One=:Odd: One/1},"
                            "Reports{Yearly=Reports: Yearly/1,Monthly{Sales=Reports: Monthly: Sales/1}}}");
@@ -142,9 +142,9 @@ TEST(NamedObjectsTest, MacroMenuPathsBuildSubmenusOnce)
 TEST(NamedObjectsTest, MacroMenuSortsAndFillsTheSecondMenuOnce)
 {
     MacroList macros(nullptr);
-    (new Macro(macros, "b"))->SetFlagA(true);
-    new Macro(macros, "C");
-    (new Macro(macros, "a: x"))->SetFlagA(true);
+    (macros.Create("b"))->SetFlagA(true);
+    macros.Create("C");
+    (macros.Create("a: x"))->SetFlagA(true);
     RecordingMenu menu;
     RecordingMenu second;
     macros.BuildMenu(menu, second);
@@ -155,7 +155,7 @@ TEST(NamedObjectsTest, MacroMenuSortsAndFillsTheSecondMenuOnce)
 
     // Without flagged macros no second menu is made.
     MacroList plain(nullptr);
-    new Macro(plain, "x");
+    plain.Create("x");
     RecordingMenu menu2;
     RecordingMenu second2;
     plain.BuildMenu(menu2, second2);
@@ -165,8 +165,8 @@ TEST(NamedObjectsTest, MacroMenuSortsAndFillsTheSecondMenuOnce)
 TEST(NamedObjectsTest, TimeScaleMenuFollowsListOrder)
 {
     TimeScaleList scales(nullptr);
-    new TimeScale(scales, "Seasons");
-    new TimeScale(scales, "Quarters");
+    scales.Create("Seasons");
+    scales.Create("Quarters");
     RecordingMenu menu;
     scales.BuildMenu(menu);
     EXPECT_EQ(menu.Dump(), "{scale:Seasons,scale:Quarters}");

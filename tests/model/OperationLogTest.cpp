@@ -99,7 +99,7 @@ TEST_F(OperationLogTest, LinesAreVerbWhatAndQuotedName)
 {
     auto base = std::make_unique<Base>(FilePath(), 1);
     base->LogOperation("ignored", "before the log", 1);  // no log yet: nothing happens
-    base->SetLogFile(LogPath().c_str(), false);
+    base->SetLogFile(LogPath().c_str(), LogFileOpen::Replace);
     ASSERT_NE(base->LogHandler(), nullptr);
     base->LogOperation(nullptr, "Monthly", 0x105);
     base->LogOperation("macro", "Monthly", 0x206);
@@ -221,14 +221,14 @@ TEST_F(OperationLogTest, ErrorsGoToAFileChosenOnceBesideTheBase)
 TEST_F(OperationLogTest, AlertsWhileLoggingLabelTheLog)
 {
     Base base(FilePath(), 1);
-    base.SetLogFile(LogPath().c_str(), false);
+    base.SetLogFile(LogPath().c_str(), LogFileOpen::Replace);
     {
         AnsweringHandler handler(0);
         base.ReportError(message::kImportCodeUnknown, "X");
     }
     base.FlushAlerts(false);
     base.LogOperation("after", nullptr, 0x1006);  // with the label
-    base.SetLogFile(nullptr, false);
+    base.SetLogFile(nullptr, LogFileOpen::Replace);
     EXPECT_NE(ReadFile(LogPath()).find("Alert: Completed after"), std::string::npos);
 }
 

@@ -50,7 +50,7 @@ std::string Label(ConstHeapText label)
 // Quarters of 2024: Q1 from 240101-1, Q2 240401-1, Q3 240701-1, Q4 241001-1.
 class QuartersTest : public ::testing::Test {
 protected:
-    QuartersTest() : quarters(new TimeScale(list, "Quarters"))
+    QuartersTest() : quarters(list.Create("Quarters"))
     {
         const char* labels[] = {"Q1", "Q2", "Q3", "Q4"};
         for (int32_t q = 0; q < 4; ++q)
@@ -125,7 +125,7 @@ TEST_F(QuartersTest, NextPeriodStart)
 TEST(TimeScaleTest, WithoutPeriodsEveryLookupIsEmpty)
 {
     TimeScaleList list(nullptr);
-    TimeScale* empty = new TimeScale(list, "None");
+    TimeScale* empty = list.Create("None");
     EXPECT_EQ(empty->PeriodIndex(Key(2024, 1, 1)), -1);
     EXPECT_EQ(empty->GetLabel(Key(2024, 1, 1)), nullptr);
     for (int32_t offset : {-1, 0, 1, 5}) {
@@ -149,7 +149,7 @@ TEST(TimeScaleTest, WithoutPeriodsEveryLookupIsEmpty)
 TEST(TimeScaleTest, AddPeriodKeepsStartsOrderedAndUnique)
 {
     TimeScaleList list(nullptr);
-    TimeScale* scale = new TimeScale(list, "Seasons");
+    TimeScale* scale = list.Create("Seasons");
     EXPECT_TRUE(scale->AddPeriod(Key(2024, 6, 1), "Summer"));
     EXPECT_TRUE(scale->AddPeriod(Key(2024, 3, 1), "Spring"));
     EXPECT_TRUE(scale->AddPeriod(Key(2024, 9, 1), "Autumn"));
@@ -178,7 +178,7 @@ TEST(TimeScaleTest, AddPeriodKeepsStartsOrderedAndUnique)
 
 TEST_F(QuartersTest, CopyAndCompare)
 {
-    TimeScale* copy = new TimeScale(list, "Copy");
+    TimeScale* copy = list.Create("Copy");
     EXPECT_TRUE(copy->AddPeriod(Key(2020, 1, 1), "old"));
     EXPECT_FALSE(copy->EqualPeriods(*quarters));
     ASSERT_TRUE(copy->CopyPeriods(*quarters));
@@ -187,7 +187,7 @@ TEST_F(QuartersTest, CopyAndCompare)
     ASSERT_TRUE(copy->CopyPeriods(*copy));
     EXPECT_TRUE(copy->EqualPeriods(*quarters));
 
-    TimeScale* other = new TimeScale(list, "Other");
+    TimeScale* other = list.Create("Other");
     ASSERT_TRUE(other->CopyPeriods(*quarters));
     other->ClearPeriods();
     EXPECT_TRUE(other->AddPeriod(Key(2024, 1, 1), "Q1"));
@@ -199,7 +199,7 @@ TEST_F(QuartersTest, CopyAndCompare)
 
 TEST_F(QuartersTest, SectionRoundTrip)
 {
-    TimeScale* seasons = new TimeScale(list, "Seasons 2024");
+    TimeScale* seasons = list.Create("Seasons 2024");
     EXPECT_TRUE(seasons->AddPeriod(Key(2024, 3, 1, 17), "Spring"));
     EXPECT_TRUE(seasons->AddPeriod(Key(2026, 1, 1), ""));  // no label
     EXPECT_TRUE(seasons->AddPeriod(Key(2105, 7, 4), "Far"));  // a year that needs eight digits
@@ -236,7 +236,7 @@ TEST(TimeScaleTest, ReadingSkipsBadLinesSortsAndStopsAtTheNextSection)
         "240101-1\t" + std::string(100, 'L') + "\r"
         "##Macro\tx\r";
     TimeScaleList list(nullptr);
-    TimeScale* existing = new TimeScale(list, "seasons");
+    TimeScale* existing = list.Create("seasons");
     EXPECT_TRUE(existing->AddPeriod(Key(1999, 1, 1), "gone"));
     TextReader reader(text.data(), int64_t(text.size()));
     ASSERT_TRUE(reader.ReadLine());
@@ -280,9 +280,9 @@ TEST(TimeScaleTest, ReadingStopsWhenCancelled)
 TEST(TimeScaleTest, ListOperations)
 {
     TimeScaleList list(nullptr);
-    TimeScale* a = new TimeScale(list, "A");
-    TimeScale* b = new TimeScale(list, " B\r");
-    TimeScale* c = new TimeScale(list, "C");
+    TimeScale* a = list.Create("A");
+    TimeScale* b = list.Create(" B\r");
+    TimeScale* c = list.Create("C");
     EXPECT_STREQ(b->GetName(), "B");
     EXPECT_EQ(list.Count(), 3);
     EXPECT_EQ(list.IndexOf(c), 2);
@@ -388,7 +388,7 @@ TEST_F(TimeScaleLookupTest, DateExpressionsNamePeriods)
     EXPECT_EQ(KeyText(to.Value()), "240331-2147483647");
 
     // A label that is gone turns the expression into "File".
-    delete quarters;
+    list.Delete(quarters);
     to.Resolve();
     EXPECT_EQ(to.Unit(), DateUnit::File);
 }
@@ -405,7 +405,7 @@ public:
     {
         if (record.code >= 50 && record.code <= 53) {
             codes.push_back(record.code);
-            EXPECT_NE(record.timeScale, nullptr);
+            EXPECT_NE(record.GetTimeScale(), nullptr);
         }
     }
     std::vector<int32_t> codes;
@@ -431,13 +431,13 @@ protected:
 TEST_F(TimeScaleBaseTest, ChangesReachTheBase)
 {
     TimeScaleList list(&base);
-    auto* scale = new TimeScale(list, "Quarters");
+    auto* scale = list.Create("Quarters");
     scale->Rename("Quarters");  // unchanged: nothing posted
     scale->Rename("Q");
     const std::string text = "##TimeScale\tQ\r240101\tQ1\r";
     TextReader reader(text.data(), int64_t(text.size()));
     DispatchSections(reader, "##TimeScale", [&list](TextReader& r) { list.ReadSection(r); });
-    delete scale;
+    list.Delete(scale);
     EXPECT_EQ(recorder.codes, (std::vector<int32_t>{52, 50, 51, 53}));
     EXPECT_TRUE(base.IsModified());
 }
@@ -445,7 +445,7 @@ TEST_F(TimeScaleBaseTest, ChangesReachTheBase)
 TEST_F(TimeScaleBaseTest, PeriodEndsFollowTheCards)
 {
     TimeScaleList list(&base);
-    auto* quarters = new TimeScale(list, "Quarters");
+    auto* quarters = list.Create("Quarters");
     for (int32_t q = 0; q < 4; ++q)
         ASSERT_TRUE(quarters->AddPeriod(Key(2024, 1 + 3 * q, 1), ""));
     AddCard(Key(2024, 2, 15, 3));
@@ -485,12 +485,12 @@ TEST(BaseTimeScales, DateExpressionsResolveThroughTheirBase)
     MessageCatcher catcher;
     Base base{FilePath(), 1};
     Base other{FilePath(), 2};
-    auto* quarters = new TimeScale(base.TimeScales(), "Quarters");
+    auto* quarters = base.TimeScales().Create("Quarters");
     const char* labels[] = {"Q1", "Q2", "Q3", "Q4"};
     for (int32_t q = 0; q < 4; ++q)
         ASSERT_TRUE(quarters->AddPeriod(Key(2024, 1 + 3 * q, 1), labels[q]));
-    EXPECT_EQ(base.FindTimeScale(" quarters "), quarters);
-    EXPECT_EQ(other.FindTimeScale("Quarters"), nullptr);
+    EXPECT_EQ(base.TimeScales().Find(" quarters "), quarters);
+    EXPECT_EQ(other.TimeScales().Find("Quarters"), nullptr);
 
     DateExpression from(&base, -1);
     ASSERT_TRUE(from.ParseCString("q3+1"));
@@ -512,7 +512,7 @@ TEST(BaseTimeScales, DateExpressionsResolveThroughTheirBase)
     base.SetReferenceDate(reference);
     EXPECT_EQ(base.ReferenceDate().Unit(), DateUnit::Period);
     EXPECT_EQ(KeyText(base.ReferenceDate().Value()), "240630-2147483647");
-    delete quarters;
+    base.TimeScales().Delete(quarters);
     EXPECT_EQ(base.ReferenceDate().Unit(), DateUnit::File);
 }
 
