@@ -7,6 +7,7 @@
 #include "files/SaveSettings.h"
 #include "foundation/streams/ByteFile.h"
 #include "foundation/messages/Message.h"
+#include "foundation/messages/OutOfMemory.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
@@ -96,8 +97,12 @@ Base* OpenBaseFile(const FilePath& path, const char* password, int32_t flags)
         ReportPendingError();
         return nullptr;
     }
-    auto base = std::make_unique<Base>(path, 0);
-    if (!LoadOwnFile(*base, password, flags & ~kOpenReturnOpenBase)) {
+    std::unique_ptr<Base> base;
+    bool loaded = CatchOutOfMemory(false, [&] {
+        base = std::make_unique<Base>(path, 0);
+        return LoadOwnFile(*base, password, flags & ~kOpenReturnOpenBase);
+    });
+    if (!loaded) {
         // Nothing of a failed load stays: the new base goes, and with it everything it read.
         ReportPendingError();
         return nullptr;
@@ -136,7 +141,7 @@ bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int3
     BaseFileRecord::Of(base);
     BaseCheckpoint checkpoint;
     base.TakeCheckpoint(checkpoint);
-    if (ReadBaseFile(base, path, password, flags | kReadImport))
+    if (CatchOutOfMemory(false, [&] { return ReadBaseFile(base, path, password, flags | kReadImport); }))
         return true;
     // The rollback must run to its end: the reason the import stopped waits meanwhile.
     PreservedErrorState reason;
@@ -204,7 +209,7 @@ bool SaveBase(Base& base)
             return false;
     }
     base.BeginBusy();
-    bool saved = SaveBaseFile(base, target, settings.get());
+    bool saved = CatchOutOfMemory(false, [&] { return SaveBaseFile(base, target, settings.get()); });
     if (saved)
         TakeSavedFile(base, target, settings->Format());
     base.Notify(kChangeSaved);
@@ -220,7 +225,8 @@ bool SaveBaseToPath(Base& base, const FilePath& path, const SaveSettings* settin
         own->ApplyFileExtension(path);
     }
     base.BeginBusy();
-    bool saved = SaveBaseFile(base, path, settings != nullptr ? settings : own.get());
+    const SaveSettings& used = settings != nullptr ? *settings : *own;
+    bool saved = CatchOutOfMemory(false, [&] { return SaveBaseFile(base, path, &used); });
     if (saved && settings == nullptr)
         TakeSavedFile(base, path, own->Format());
     base.Notify(kChangeSaved);

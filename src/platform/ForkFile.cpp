@@ -7,6 +7,7 @@
 #include <random>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -101,7 +102,12 @@ ForkFile::ForkFile() = default;
 
 ForkFile::~ForkFile()
 {
-    Close();
+    // Left by an exception (memory ran short midway), the new contents are incomplete: they must
+    // never replace the old file.
+    if (std::uncaught_exceptions() > 0)
+        Discard();
+    else
+        Close();
 }
 
 void ForkFile::Fail(int32_t code)

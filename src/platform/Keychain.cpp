@@ -2,6 +2,7 @@
 
 #include <libsecret/secret.h>
 
+#include "foundation/numbers/CursorWriters.h"
 #include "foundation/memory/Hash.h"
 #include "foundation/strings/String.h"
 #include "platform/FilePath.h"
@@ -72,9 +73,9 @@ void MakeKeychainAccount(const FilePath& path, String& out)
     path.GetFileName(out);
     out.AppendChar(':');
     int32_t hash = HashTextNoCase(path.CStr(), 0xfffffd);
-    static constexpr char digits[] = "0123456789ABCDEF";
-    for (int32_t shift = 20; shift >= 0; shift -= 4)
-        out.AppendChar(digits[(hash >> shift) & 0xF]);
+    char digits[kMaxHexTextBytes];
+    IntToHex(digits, uint32_t(hash), 6);
+    out.AppendCStr(digits);
 }
 
 }  // namespace vek

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -217,6 +218,70 @@ TEST_F(BaseDocumentsTest, FailedOrCancelledSaveLeavesTheOldFile)
         EXPECT_TRUE(base->IsModified());
         EXPECT_EQ(base->Path().Text(), path);
     }
+}
+
+// A file whose reads or writes run out of memory midway, as a standard container deep below would.
+class ExhaustedFile final : public ForkByteFile {
+public:
+    int64_t Read(void* buffer, int64_t n) override
+    {
+        if (consumed >= kFailAfter)
+            throw std::bad_alloc();
+        int64_t got = ForkByteFile::Read(buffer, n < 4096 ? n : 4096);
+        consumed += got;
+        return got;
+    }
+    int64_t Write(const void* bytes, int64_t n) override
+    {
+        if (consumed >= kFailAfter)
+            throw std::bad_alloc();
+        consumed += n;
+        return ForkByteFile::Write(bytes, n);
+    }
+    static constexpr int64_t kFailAfter = 30000;
+
+private:
+    int64_t consumed = 0;
+};
+
+// Regression: running out of memory inside an open, an import or a save ended the program; before
+// that, a save's half-written file would have replaced the old one as the writer went out of scope.
+// Each operation now fails with 600 and leaves the open bases and the files as they were.
+TEST_F(BaseDocumentsTest, RunningOutOfMemoryFailsTheOperationAndChangesNothing)
+{
+    std::string text = TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "A\tAlpha", "", "##Cards"});
+    for (int32_t i = 1; i <= 3000; ++i)
+        text += "C240101-" + std::to_string(i) + "\rG\rL1\t\tA\r\r";
+    text += "##End\r";
+    std::string large = folder.Write("large.vkx", text);
+    std::string path = WriteSmallBase("keep.vkx");
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    for (int32_t i = 0; i < 3000; ++i) {
+        CardKey key{MakePackedDate(2024, 2, 1), i + 1};
+        Card* card = base->CreateCard(key);
+        ASSERT_NE(card, nullptr);
+        ASSERT_NE(base->CreateLine(base->FindOrAddGroup(card, 0)), nullptr);
+    }
+    std::string before = folder.Read("keep.vkx");
+    int32_t cards = base->CardCount();
+    ScopedService<ByteFileMaker> exhausted([]() -> std::unique_ptr<ByteFile> { return std::make_unique<ExhaustedFile>(); });
+
+    base->SetModified(true);
+    EXPECT_FALSE(SaveBase(*base));
+    EXPECT_EQ(GetPendingError().message.code, message::kOutOfMemory);
+    ClearError();
+    EXPECT_EQ(folder.Read("keep.vkx"), before);
+    EXPECT_EQ(folder.CountEntries(), 2);  // no temporary file left behind
+
+    EXPECT_FALSE(ImportBaseFile(*base, FilePath(large), nullptr, 0));
+    EXPECT_EQ(base->CardCount(), cards);
+    ClearError();
+
+    std::vector<Base*> open = test::OpenBases();
+    EXPECT_EQ(OpenBaseFile(FilePath(large), nullptr, 0), nullptr);
+    EXPECT_EQ(test::OpenBases(), open);
+    ClearError();
 }
 
 TEST_F(BaseDocumentsTest, ImportAddsTheFileToAnOpenBase)

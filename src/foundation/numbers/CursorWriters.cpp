@@ -207,7 +207,7 @@ void IntToHex(char* buffer, uint32_t value, int32_t n)
     if (n > 8)
         n = 8;
     for (int32_t i = n - 1; i >= 0; --i) {
-        buffer[i] = "0123456789ABCDEF"[value & 15];
+        buffer[i] = kHexDigits[value & 15];
         value >>= 4;
     }
     buffer[n > 0 ? n : 0] = '\0';

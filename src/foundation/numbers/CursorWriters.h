@@ -25,6 +25,9 @@ inline constexpr int32_t kMaxIntGroupedTextBytes = 20;     // 11 bytes and 3 sep
 inline constexpr int32_t kMaxInt64GroupedTextBytes = 38;   // 20 bytes and 6 separators of 3 bytes
 // The digit writers write exactly max(digits, 1) digits and a "-" before a negative value.
 constexpr int32_t MaxDigitsTextBytes(int32_t digits) { return (digits > 1 ? digits : 1) + 1; }
+// The hexadecimal digits, upper case, as every hex writer and escaper writes them.
+inline constexpr char kHexDigits[] = "0123456789ABCDEF";
+
 // IntToHex: up to 8 digits and the NUL.
 inline constexpr int32_t kMaxHexTextBytes = 9;
 

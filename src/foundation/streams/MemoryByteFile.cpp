@@ -1,6 +1,7 @@
 #include "foundation/streams/MemoryByteFile.h"
 
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "foundation/messages/Message.h"
@@ -112,7 +113,11 @@ int64_t MemoryFileSystem::Capacity() const
 
 MemoryByteFile::~MemoryByteFile()
 {
-    Close();
+    // Left by an exception (memory ran short midway), the new contents are incomplete.
+    if (std::uncaught_exceptions() > 0)
+        Discard();
+    else
+        Close();
 }
 
 void MemoryByteFile::Fail(int32_t code)

@@ -1,4 +1,5 @@
 #include "foundation/streams/QueryString.h"
+#include "foundation/numbers/CursorWriters.h"
 
 #include <cstring>
 
@@ -8,7 +9,6 @@ namespace vek {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 bool IsQuerySeparator(char c) { return c == '&' || c == '?'; }
 

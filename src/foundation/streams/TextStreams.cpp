@@ -1,6 +1,7 @@
 #include "foundation/streams/TextStreams.h"
 
 #include <climits>
+#include <exception>
 #include <cstring>
 
 #include "foundation/memory/BlockAllocator.h"
@@ -26,6 +27,13 @@ FileTextWriter::FileTextWriter() : file(NewByteFile())
 
 FileTextWriter::~FileTextWriter()
 {
+    // Left by an exception (memory ran short midway), the text is incomplete: it is dropped, never
+    // flushed out and put in place of the old file.
+    if (std::uncaught_exceptions() > 0) {
+        if (file != nullptr)
+            file->Discard();
+        return;
+    }
     (void)Close();
 }
 

@@ -29,7 +29,6 @@ constexpr uint8_t kLongTextLineBreak = 3;
 constexpr uint8_t kLongTextTab = 4;
 constexpr int32_t kMaxHexText = 32767;
 constexpr int32_t kHexChunk = 512;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr int32_t kNumericReferenceBytes = 5;  // "&#09;"
 
 int64_t MarkupTextLength(const char* text) { return text == nullptr ? 0 : static_cast<int64_t>(std::strlen(text)); }
