@@ -1,3 +1,4 @@
+// Benchmark of SortWithCallbacks against std::sort on random integers.
 #include "foundation/memory/CallbackSort.h"
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// Benchmarks of HashTable look-ups (exact and case-insensitive keys) against std::unordered_map.
 #include "foundation/memory/HashTable.h"
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// Benchmarks of FileTextReader: a large file read line by line as UTF-8 and through a code page.
 #include "foundation/streams/TextStreams.h"
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// AmountText: writing card-line amounts, rounded or exact, so that they read back as the same double.
 #include "files/AmountText.h"
 
 #include <charconv>

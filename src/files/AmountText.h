@@ -1,3 +1,4 @@
+// AmountText: how the amounts of the "##Cards" section are written and read back.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// BaseFileSettings: the contents of a base as a save sees them, and save settings scoped to a base.
 #include "files/BaseFileSettings.h"
 
 #include "files/BaseFileRecord.h"

@@ -1,3 +1,4 @@
+// BaseFileSettings: what a base holds for SaveSettings, and ScopedSaveSettings for one save.
 #pragma once
 
 #include <memory>

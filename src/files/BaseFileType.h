@@ -1,3 +1,4 @@
+// BaseFileKind and BaseFileState: the kinds of base file told apart when a base is opened.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// BaseSectionReader: reading the sections of a base file line by line, with their checks and counts.
 #pragma once
 
 #include <cstdint>

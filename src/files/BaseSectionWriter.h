@@ -1,3 +1,4 @@
+// BaseSectionWriter: writing the sections of a base in the order the reader expects.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SaveSettings: what a save writes, in which file format, and which sections it holds.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// SieExport: writing a base's accounts, dimensions and vouchers as an SIE file.
 #include "files/SieExport.h"
 
 #include <cmath>

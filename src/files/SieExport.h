@@ -1,3 +1,4 @@
+// SieExport: the SIE export of a base and the messages it reports.
 #pragma once
 
 #include <cstdint>

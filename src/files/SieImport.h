@@ -1,3 +1,4 @@
+// SieImport: reading an SIE file into a new base, with its messages and the texts of what it makes.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SieRecord: tokens of an SIE line, its dates and amounts, the checksum and the file reader.
 #include "files/SieRecord.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SieRecord and SieFileReader: one SIE line split into tokens, the checksum, and reading the file.
 #pragma once
 
 #include <cstdint>

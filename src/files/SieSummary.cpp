@@ -1,3 +1,4 @@
+// SieSummary: the vouchers, lines and per-account sums of an imported base, to check an import.
 #include "files/SieSummary.h"
 
 #include "files/SieImport.h"

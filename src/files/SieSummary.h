@@ -1,3 +1,4 @@
+// SieSummary: the figures by which an SIE import is checked against another reader of the file.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// TableOptions: the letter tables of column options and the comparators of sorting tables.
 #include "gui/TableOptions.h"
 
 #include "foundation/strings/CString.h"

@@ -1,3 +1,4 @@
+// TableOptions: per-column options stored as single letters, and the comparators of every table.
 #pragma once
 
 #include <cstdint>

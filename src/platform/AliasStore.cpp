@@ -1,3 +1,4 @@
+// AliasStore: recording files on removable volumes and finding them under a new mount folder.
 #include "platform/AliasStore.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// AliasStore: files on removable volumes, remembered so that their paths keep working.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// DescriptorTextWriter: a text writer that writes its output to an open file descriptor.
 #include "platform/DescriptorTextWriter.h"
 
 #include <cerrno>

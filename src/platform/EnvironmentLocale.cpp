@@ -1,3 +1,4 @@
+// EnvironmentLocale: the preferred languages and number separators of the process environment.
 #include "platform/EnvironmentLocale.h"
 
 #include <langinfo.h>

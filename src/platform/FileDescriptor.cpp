@@ -1,3 +1,4 @@
+// FileDescriptor: owning, releasing and closing a POSIX file descriptor.
 #include "platform/FileDescriptor.h"
 
 #include <unistd.h>

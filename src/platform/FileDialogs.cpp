@@ -1,3 +1,4 @@
+// FileDialogs: the headless open and save dialogs, answering from a queue or by cancelling.
 #include "platform/FileDialogs.h"
 
 #include "foundation/messages/PendingError.h"

@@ -1,3 +1,4 @@
+// FileDialogService: the open and save dialogs behind FilePath::AskOpenFile and AskSaveFile.
 #pragma once
 
 #include <cstdint>

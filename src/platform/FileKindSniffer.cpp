@@ -1,3 +1,4 @@
+// FileKindSniffer: telling the kind of a file from its first bytes and lines.
 #include "platform/FileKindSniffer.h"
 
 #include <string>

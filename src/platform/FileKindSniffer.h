@@ -1,3 +1,4 @@
+// FileKindSniffer: the kinds of file the program knows, as flags told from a file's first lines.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// FileList: wildcard matching and walking folders for the files that match a pattern.
 #include "platform/FileList.h"
 
 #include <algorithm>

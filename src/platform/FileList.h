@@ -1,3 +1,4 @@
+// FileList: the files that match a wildcard path, found folder by folder.
 #pragma once
 
 #include <cstdint>

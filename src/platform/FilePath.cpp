@@ -1,3 +1,4 @@
+// FilePath: converting, normalising and taking apart file paths, and the facts of their files.
 #include "platform/FilePath.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// FilePath: a file location as an absolute POSIX path in UTF-8.
 #pragma once
 
 #include <cstdint>

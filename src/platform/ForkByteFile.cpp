@@ -1,3 +1,4 @@
+// ForkByteFile: the byte files of the platform on real files, registered at start-up.
 #include "platform/ForkByteFile.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// ForkFile: reading, writing and safely replacing files through a temporary file.
 #include "platform/ForkFile.h"
 
 #include <algorithm>

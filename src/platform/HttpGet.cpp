@@ -1,3 +1,4 @@
+// HttpGet: a plain HTTP GET request over a socket transport, and its result text.
 #include "platform/HttpGet.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Keychain: storing and finding base-file passwords through the desktop's Secret Service.
 #include "platform/Keychain.h"
 
 #include <libsecret/secret.h>

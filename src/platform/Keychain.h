@@ -1,3 +1,4 @@
+// Keychain: remembered passwords of base files, kept by the desktop's Secret Service.
 #pragma once
 
 #include <cstdint>

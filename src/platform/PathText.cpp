@@ -1,3 +1,4 @@
+// PathText: normalising path texts, converting colon paths, and finding folders and file-name parts.
 #include "platform/PathText.h"
 
 #include <cerrno>

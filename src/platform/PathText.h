@@ -1,3 +1,4 @@
+// PathText: the text rules under FilePath, on plain path texts.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// PlatformServices: registering the platform's files, clock and locale at start-up.
 #include "platform/PlatformServices.h"
 
 #include "platform/EnvironmentLocale.h"

@@ -1,3 +1,4 @@
+// PreferenceStore: reading, changing and writing back the keys and values of a preferences file.
 #include "platform/PreferenceStore.h"
 
 #include <algorithm>

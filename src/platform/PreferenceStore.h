@@ -1,3 +1,4 @@
+// PreferenceStore: the sorted key/value store of one preferences file.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// ProcessLauncher: starting the desktop's opener without a shell and waiting for its verdict.
 #include "platform/ProcessLauncher.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// ProcessLauncher: handing a URL or file path to the desktop's opener.
 #pragma once
 
 #include <cstdint>

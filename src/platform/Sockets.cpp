@@ -1,3 +1,4 @@
+// Sockets: creating, listening, accepting, connecting, sending and receiving on TCP sockets.
 #include "platform/Sockets.h"
 
 #include <arpa/inet.h>

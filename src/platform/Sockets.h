@@ -1,3 +1,4 @@
+// Sockets: IPv4 TCP stream sockets for the web service's listener and the HTTP client.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SystemClock: the local date and time, the monotonic event clock, ticks and delays.
 #include "platform/SystemClock.h"
 
 #include <time.h>

@@ -1,3 +1,4 @@
+// SystemFacts: the user and computer names, memory size class, processor count and system codes.
 #include "platform/SystemFacts.h"
 
 #include <pwd.h>

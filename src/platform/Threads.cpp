@@ -1,3 +1,4 @@
+// Threads: starting detached threads that run a function with its argument.
 #include "platform/Threads.h"
 
 #include "foundation/memory/BlockAllocator.h"

@@ -1,3 +1,4 @@
+// StartServices: registering the platform and model services and seeding the random unit at start-up.
 #include "startup/StartServices.h"
 
 #include "foundation/numbers/RandomNumber.h"

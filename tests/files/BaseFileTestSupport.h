@@ -1,3 +1,4 @@
+// Helpers of the base-file tests: scratch folders, logged messages and handlers that answer.
 #pragma once
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Tests of SieExport: the file form, codes, amounts, reported damage, and a round trip through import.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Tests of SieImport: charts, dimensions, vouchers and balances, encodings, damage and refused files.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Tests of SieRecord: tokens of SIE lines, dates, the encoding, the checksum and the file label.
 #include <gtest/gtest.h>
 
 #include <string>

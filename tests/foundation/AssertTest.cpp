@@ -1,3 +1,4 @@
+// Tests of VEK_ASSERT and of the order in which scoped services end.
 #include "foundation/messages/Assert.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of BitSet: sizing, bits outside the set, set algebra, iteration and short memory.
 #include "foundation/memory/BitSet.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of BlockAllocator: size classes, reuse, resizing, short memory, and compressed blocks.
 #include "foundation/memory/BlockAllocator.h"
 
 #include "foundation/strings/String.h"

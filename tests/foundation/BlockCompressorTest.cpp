@@ -1,3 +1,4 @@
+// Tests of BlockCompressor: the tokens of both formats, damaged blocks, room, and round trips.
 #include "foundation/streams/BlockCompressor.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of ByteScrambler: the register steps, key mixing, the pool, saved states and the letter form.
 #include "foundation/streams/ByteScrambler.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of BytesToDouble: nearest doubles, tolerant reading, overlong numbers and the writers' texts.
 #include "foundation/numbers/NumberFormat.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of CString: lengths, copies, comparisons, search, case conversion and length-byte strings.
 #include "foundation/strings/CString.h"
 
 #include <gtest/gtest.h>

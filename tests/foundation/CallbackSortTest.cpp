@@ -1,3 +1,4 @@
+// Tests of CallbackSort: order, tie handling, the short-range sort and inconsistent comparisons.
 #include "foundation/memory/CallbackSort.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of CardKey: order, parsing, writing, stepping and the period keys around today.
 #include "foundation/numbers/CardKey.h"
 
 #include <gtest/gtest.h>

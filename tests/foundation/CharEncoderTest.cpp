@@ -1,3 +1,4 @@
+// Tests of CharEncoder: characters, numbers and wide texts in each output encoding.
 #include "foundation/strings/CharEncoder.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of CharTables: case mapping, accent folding, composition and the encoded lengths kept.
 #include "foundation/strings/CharTables.h"
 
 #include <gtest/gtest.h>

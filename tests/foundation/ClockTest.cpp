@@ -1,3 +1,4 @@
+// Tests of ManualClock and of the fallback clock that steps when no clock is registered.
 #include "foundation/services/Clock.h"
 
 #include <gtest/gtest.h>

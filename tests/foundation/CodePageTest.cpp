@@ -1,3 +1,4 @@
+// Tests of CodePages: the tables, encoding names, the converter and the system code page.
 #include "foundation/strings/CodePages.h"
 
 #include <gtest/gtest.h>

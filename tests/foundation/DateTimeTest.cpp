@@ -1,3 +1,4 @@
+// Tests of DateTime: day numbers, the Gregorian rules, week numbers, parsing and writing.
 #include "foundation/numbers/DateTime.h"
 
 #include <gtest/gtest.h>

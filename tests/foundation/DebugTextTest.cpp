@@ -1,3 +1,4 @@
+// Tests of DebugText: diagnostic text is plain ASCII of bounded length.
 #include "foundation/messages/DebugText.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of Dictionary: exact keys, insertion order, numbers, empty values and rehashing.
 #include "foundation/memory/Dictionary.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of the text form of a Dictionary: one line per entry, reading back, and files.
 #include "foundation/memory/Dictionary.h"
 
 #include <gtest/gtest.h>

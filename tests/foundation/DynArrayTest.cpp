@@ -1,3 +1,4 @@
+// Tests of DynArray and DoubleArray: exact blocks, copies, short memory, arithmetic and sorting.
 #include "foundation/memory/DynArray.h"
 
 #include <gtest/gtest.h>

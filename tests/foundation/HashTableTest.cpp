@@ -1,3 +1,4 @@
+// Tests of Hash and HashTable: hash values, table sizes, key kinds, removal and full tables.
 #include "foundation/memory/HashTable.h"
 
 #include <gtest/gtest.h>

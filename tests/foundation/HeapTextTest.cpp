@@ -1,3 +1,4 @@
+// Tests of HeapText: exact blocks, empty values as null, reuse of blocks and comparisons.
 #include "foundation/strings/HeapText.h"
 
 #include <gtest/gtest.h>

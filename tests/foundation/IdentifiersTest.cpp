@@ -1,3 +1,4 @@
+// Tests of Identifiers, OptionLetters and TextSettings: names, conditions, letters and copy settings.
 #include "foundation/strings/Identifiers.h"
 
 #include <gtest/gtest.h>

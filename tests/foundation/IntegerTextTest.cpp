@@ -1,3 +1,4 @@
+// Tests of IntegerText: tolerant reading, overlong numbers, bounded bytes and check digits.
 #include "foundation/numbers/IntegerText.h"
 
 #include <gtest/gtest.h>

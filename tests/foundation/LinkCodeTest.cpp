@@ -1,3 +1,4 @@
+// Tests of LinkCode: the digits, link codes of names, ranges of card keys and older link forms.
 #include "foundation/streams/LinkCode.h"
 
 #include <gtest/gtest.h>

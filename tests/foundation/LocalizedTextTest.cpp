@@ -1,3 +1,4 @@
+// Tests of LocalizedText: catalogs, fallback to English, languages and the interface language.
 #include "foundation/messages/LocalizedText.h"
 
 #include <gtest/gtest.h>

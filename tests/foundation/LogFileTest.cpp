@@ -1,3 +1,4 @@
+// Tests of LogFileHandler: entries and their indents, headers, appending, messages and pending errors.
 #include "foundation/messages/LogFileHandler.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of MemoryBytes: filling, swapping and comparing runs of bytes and memory blocks.
 #include "foundation/memory/MemoryBytes.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of MemoryHandle: setters, insertion and deletion, comparison and failed resizes.
 #include "foundation/memory/MemoryHandle.h"
 
 #include <gtest/gtest.h>

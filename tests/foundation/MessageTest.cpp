@@ -1,3 +1,4 @@
+// Tests of Message and its handlers: arguments, formatting, catching, alerts and pending errors.
 #include "foundation/messages/Message.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of NumberFormat and CursorWriters: each number mode, separators, bounds and integer writers.
 #include "foundation/numbers/NumberFormat.h"
 
 #include <gtest/gtest.h>

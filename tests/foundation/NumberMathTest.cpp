@@ -1,3 +1,4 @@
+// Tests of NumberMath: classifying, signs and comparison of doubles, powers of ten and logarithms.
 #include "foundation/numbers/NumberMath.h"
 
 #include <gtest/gtest.h>

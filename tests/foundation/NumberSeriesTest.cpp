@@ -1,3 +1,4 @@
+// Tests of NumberSeries: medians against their definition, weights, growth and merged series.
 #include "foundation/numbers/NumberSeries.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of PackedArray: every bit width, raising the maximum, copies, sorting and short memory.
 #include "foundation/memory/PackedArray.h"
 
 #include <gtest/gtest.h>

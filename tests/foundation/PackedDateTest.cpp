@@ -1,3 +1,4 @@
+// Tests of PackedDate: texts of every style, completion of typed dates, the range of years.
 #include "foundation/numbers/PackedDate.h"
 
 #include <gtest/gtest.h>

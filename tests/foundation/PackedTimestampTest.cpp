@@ -1,3 +1,4 @@
+// Tests of PackedTimestamp: the layout, texts, completion by direction and stamped texts.
 #include "foundation/numbers/PackedTimestamp.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of PagedArray: records that never move, pages made on demand, copies and element sizes.
 #include "foundation/memory/PagedArray.h"
 
 #include <gtest/gtest.h>

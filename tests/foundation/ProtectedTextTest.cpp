@@ -1,3 +1,4 @@
+// Tests of ProtectedText: stored scrambled, given back plain, assigned under its own key.
 #include "foundation/streams/ProtectedText.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of QueryString: appending escaped fields, reading, removing and decoding them.
 #include "foundation/streams/QueryString.h"
 
 #include <gtest/gtest.h>

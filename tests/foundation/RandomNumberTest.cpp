@@ -1,3 +1,4 @@
+// Tests of RandomNumber: the mix step, waiting for the clock to move, and the random unit.
 #include "foundation/numbers/RandomNumber.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of Service: scoped replacements nest and put back what they found.
 #include "foundation/services/Service.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of SessionTable: idle expiry, removal, byte-exact keys and the change callback.
 #include "foundation/streams/SessionTable.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of StringPool: buffer growth and compaction, texts in place, and short memory.
 #include "foundation/strings/StringPool.h"
 
 #include <gtest/gtest.h>

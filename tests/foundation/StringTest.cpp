@@ -1,3 +1,4 @@
+// Tests of String: the inline buffer, growth and its cap, refusing appends, search and numbers.
 #include "foundation/strings/String.h"
 
 #include <gtest/gtest.h>

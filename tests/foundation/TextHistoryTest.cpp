@@ -1,3 +1,4 @@
+// Tests of TextHistory: the last twelve texts, and going back and forward.
 #include "foundation/strings/TextHistory.h"
 
 #include <gtest/gtest.h>

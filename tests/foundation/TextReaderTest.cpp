@@ -1,3 +1,4 @@
+// Tests of TextReader: lines and tokens in every encoding, bad bytes, markup and memory limits.
 #include "foundation/streams/TextReader.h"
 
 #include <gtest/gtest.h>

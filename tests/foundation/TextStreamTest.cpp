@@ -1,3 +1,4 @@
+// Tests of the file text streams: encodings, line breaks across buffers, and failed or cancelled saves.
 #include "foundation/streams/TextStreams.h"
 
 #include <gtest/gtest.h>

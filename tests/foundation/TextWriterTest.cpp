@@ -1,3 +1,4 @@
+// Tests of TextWriter: line ends, long and hex fields, markup escapes, elements and the clipboard writer.
 #include "foundation/streams/TextWriter.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of UiText: borrowed texts, owned copies and texts by number that follow the language.
 #include "foundation/strings/UiText.h"
 
 #include <gtest/gtest.h>

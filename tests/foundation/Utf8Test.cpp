@@ -1,3 +1,4 @@
+// Tests of Utf8: decoding bad bytes, bounded decoding, encoding, stepping back, cuts and UTF-16.
 #include "foundation/strings/Utf8.h"
 
 #include <gtest/gtest.h>

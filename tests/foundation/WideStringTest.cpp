@@ -1,3 +1,4 @@
+// Tests of WideString: growth and its cap, whole surrogate pairs, UTF-8 conversion and accents.
 #include "foundation/strings/WideString.h"
 
 #include <gtest/gtest.h>

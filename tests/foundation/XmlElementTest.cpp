@@ -1,3 +1,4 @@
+// Tests of XmlElement: attributes, children, writing the tree, and XML files read and saved.
 #include "foundation/xml/XmlElement.h"
 
 #include <gtest/gtest.h>

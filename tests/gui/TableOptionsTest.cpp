@@ -1,3 +1,4 @@
+// Tests of TableOptions: letter tables and names, inversions, and the sort orders of values and texts.
 #include "gui/TableOptions.h"
 
 #include <gtest/gtest.h>

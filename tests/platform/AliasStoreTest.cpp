@@ -1,3 +1,4 @@
+// Tests of AliasStore: texts on removable volumes, the record file, and finding remounted files.
 #include "platform/AliasStore.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of DescriptorTextWriter: byte-order marks, large output across flushes, and failed writes.
 #include "platform/DescriptorTextWriter.h"
 
 #include <gtest/gtest.h>

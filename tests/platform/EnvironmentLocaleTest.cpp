@@ -1,3 +1,4 @@
+// Tests of EnvironmentLocale: preferred localizations from the locale variables, and separators.
 #include "platform/EnvironmentLocale.h"
 
 #include <gtest/gtest.h>

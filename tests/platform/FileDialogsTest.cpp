@@ -1,3 +1,4 @@
+// Tests of the headless FileDialogs: queued answers, the kind filter, and pending errors.
 #include "platform/FileDialogs.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of FileKindSniffer: one sample file of every kind it knows.
 #include "platform/FileKindSniffer.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of FileList: wildcard matching and listing the matching files of folders.
 #include "platform/FileList.h"
 
 #include <gtest/gtest.h>

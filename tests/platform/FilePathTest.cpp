@@ -1,3 +1,4 @@
+// Tests of FilePath: colon paths, normalising, absolute texts, names, file facts and failures.
 #include "platform/FilePath.h"
 
 #include <gtest/gtest.h>

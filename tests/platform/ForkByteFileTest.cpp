@@ -1,3 +1,4 @@
+// Tests of ForkByteFile: the library's streams on platform files, pipes, appends and failed saves.
 #include "platform/ForkByteFile.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of ForkFile: writing, reading, appending, replacing through links and pipes, and failures.
 #include "platform/ForkFile.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of HttpGet against a loopback server: requests, bodies, time-outs and failures.
 #include "platform/HttpGet.h"
 
 #include <gtest/gtest.h>

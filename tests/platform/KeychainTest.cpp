@@ -1,3 +1,4 @@
+// Tests of Keychain: account names, and storing passwords with and without a Secret Service.
 #include "platform/Keychain.h"
 
 #include <gtest/gtest.h>

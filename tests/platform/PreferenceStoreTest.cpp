@@ -1,3 +1,4 @@
+// Tests of PreferenceStore: round trips in key order, damaged files, control characters and errors.
 #include "platform/PreferenceStore.h"
 
 #include <gtest/gtest.h>

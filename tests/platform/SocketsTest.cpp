@@ -1,3 +1,4 @@
+// Tests of Sockets and ProcessLauncher: listening, a loopback exchange, and opening URLs.
 #include "platform/Sockets.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of SystemClock: the local time, and that start-up makes it the library's clock.
 #include "platform/SystemClock.h"
 
 #include <gtest/gtest.h>

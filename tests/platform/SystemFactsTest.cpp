@@ -1,3 +1,4 @@
+// Tests of SystemFacts: user and computer names, counts, system codes and the info record.
 #include "platform/SystemFacts.h"
 
 #include <gtest/gtest.h>

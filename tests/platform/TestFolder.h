@@ -1,3 +1,4 @@
+// TestFolder: a scratch folder for one test, with HOME and XDG_CONFIG_HOME pointed into it.
 #pragma once
 
 #include <cstdlib>

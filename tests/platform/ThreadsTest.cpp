@@ -1,3 +1,4 @@
+// Tests of Threads: a detached thread runs its function.
 #include "platform/Threads.h"
 
 #include <gtest/gtest.h>

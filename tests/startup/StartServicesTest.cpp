@@ -1,3 +1,4 @@
+// Tests of StartServices: every layer's real services are registered at start-up.
 #include "startup/StartServices.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// BitSet: sizing, copying and the bit and set operations of a set of small integers.
 #include "foundation/memory/BitSet.h"
 
 #include <algorithm>

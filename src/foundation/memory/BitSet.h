@@ -1,3 +1,4 @@
+// BitSet: a set of small non-negative integers, such as the component numbers of a dimension.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// BitSetStack: pushing, popping and reaching the sets of nested selections.
 #include "foundation/memory/BitSetStack.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// BitSetStack: the stack of BitSets that an evaluation of nested selections works on.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// BlockAllocator: size classes carved from chunks, free lists, and large blocks from the system heap.
 #include "foundation/memory/BlockAllocator.h"
 
 #include <algorithm>

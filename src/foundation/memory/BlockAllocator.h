@@ -1,3 +1,4 @@
+// BlockAllocator: the process-wide allocator of blocks that remember their size (MemAlloc, MemFree).
 #pragma once
 
 #include <cstddef>

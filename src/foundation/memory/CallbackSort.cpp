@@ -1,3 +1,4 @@
+// CallbackSort: the quicksort and selection sort that work through compare and swap callbacks.
 #include "foundation/memory/CallbackSort.h"
 
 namespace vek {

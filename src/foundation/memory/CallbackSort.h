@@ -1,3 +1,4 @@
+// CallbackSort: the in-place sort of every list, done by index through compare and swap callbacks.
 #pragma once
 
 #include <cstdint>

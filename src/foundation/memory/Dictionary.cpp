@@ -1,3 +1,4 @@
+// Dictionary: storing, finding and rehashing text and number values under text keys.
 #include "foundation/memory/Dictionary.h"
 
 #include "foundation/strings/CString.h"

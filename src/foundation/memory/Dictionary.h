@@ -1,3 +1,4 @@
+// Dictionary: text values under exact text keys, in insertion order, with a modified flag.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// DynArray: the growable arrays of integers, doubles and pointers on one allocator block.
 #include "foundation/memory/DynArray.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// DynArray, DoubleArray and PointerArray: growable arrays on one allocator block.
 #pragma once
 
 #include <cstdint>

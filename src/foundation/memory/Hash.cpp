@@ -1,3 +1,4 @@
+// Hash: the text, byte and number hashes, and the sizes of hash tables.
 #include "foundation/memory/Hash.h"
 
 #include <bit>

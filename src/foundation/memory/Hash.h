@@ -1,3 +1,4 @@
+// Hash: text and number hashes reduced modulo a table size, some of them stored in files.
 #pragma once
 
 #include <cstdint>

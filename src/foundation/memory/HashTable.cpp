@@ -1,3 +1,4 @@
+// HashTable: open addressing with probe steps, adding, finding and removing entries by text key.
 #include "foundation/memory/HashTable.h"
 
 #include <cstring>

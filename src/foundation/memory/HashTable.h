@@ -1,3 +1,4 @@
+// HashTable: entries found by a text key, exact or case-insensitive, through open addressing.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// MemoryBytes: filling, swapping and comparing runs of bytes with 32-bit counts.
 #include "foundation/memory/MemoryBytes.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// MemoryHandle: allocating, resizing and filling resizable byte blocks, with the out-of-memory error.
 #include "foundation/memory/MemoryHandle.h"
 
 #include <cstdlib>

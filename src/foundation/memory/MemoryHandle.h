@@ -1,3 +1,4 @@
+// MemoryHandle: a block of bytes whose size changes as its owner needs.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// PackedArray: the ladder of bit widths and the get and set accessors of each width.
 #include "foundation/memory/PackedArray.h"
 
 #include <algorithm>

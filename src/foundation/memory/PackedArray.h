@@ -1,3 +1,4 @@
+// PackedArray: non-negative integers stored with the fewest bits their largest value needs.
 #pragma once
 
 #include <cstdint>

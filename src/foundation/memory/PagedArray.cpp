@@ -1,3 +1,4 @@
+// PagedArray: allocating, copying and releasing the pages of fixed-size records.
 #include "foundation/memory/PagedArray.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// PagedArray: fixed-size records in pages of 1024, whose addresses stay put as the table grows.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Primes: trial division with the wheel of 30, and the next and previous primes.
 #include "foundation/memory/Primes.h"
 
 namespace vek {

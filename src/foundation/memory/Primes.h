@@ -1,3 +1,4 @@
+// Primes: primality tests and prime searches for sizing hash tables.
 #pragma once
 
 #include <cstdint>

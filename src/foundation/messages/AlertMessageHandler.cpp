@@ -1,3 +1,4 @@
+// AlertMessageHandler: showing a message as an alert, or on stderr when there is no display.
 #include "foundation/messages/AlertMessageHandler.h"
 
 #include "foundation/services/DisplayServices.h"

@@ -1,3 +1,4 @@
+// AlertMessageHandler: the handler that shows messages as alerts for the whole run.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// DebugText: the program's diagnostic output on stderr and the report of a failed assertion.
 #include "foundation/messages/DebugText.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// LocalizedText: the text catalogs, the look-up of numbered texts and the interface languages.
 #include "foundation/messages/LocalizedText.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// LocalizedText: numbered interface texts in the 13 interface languages, looked up by number.
 #pragma once
 
 #include <array>

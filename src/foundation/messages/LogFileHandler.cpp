@@ -1,3 +1,4 @@
+// LogFileHandler: writing dated, indented entries and the messages shown to the log file.
 #include "foundation/messages/LogFileHandler.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// LogFileHandler: the message handler that writes entries and messages to a log file.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Message: arguments, formatting into text, and passing a message to the current handler.
 #include "foundation/messages/Message.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Message and MessageHandler: numbered messages with arguments, and those that show or catch them.
 #pragma once
 
 #include <cstdint>

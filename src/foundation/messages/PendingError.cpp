@@ -1,3 +1,4 @@
+// PendingError: setting, saving and reporting the process-wide pending error.
 #include "foundation/messages/PendingError.h"
 
 #include <limits>

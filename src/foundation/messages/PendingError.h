@@ -1,3 +1,4 @@
+// PendingError: the process-wide error flag and message that long loops test and the event loop shows.
 #pragma once
 
 #include <cstdint>

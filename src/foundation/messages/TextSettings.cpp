@@ -1,3 +1,4 @@
+// TextSettings: reading and writing the "CopyTable" preference and saving the format settings.
 #include "foundation/messages/TextSettings.h"
 
 #include <cstring>

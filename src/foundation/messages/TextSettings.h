@@ -1,3 +1,4 @@
+// TextSettings: how tables are copied as text, separator names, and saving and restoring format settings.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// CardKey: writing keys as text and the period keys counted from today's month.
 #include "foundation/numbers/CardKey.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CardKey: the key of a card, its date and a number unique within that date.
 #pragma once
 
 #include <cstdint>

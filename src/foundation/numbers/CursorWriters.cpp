@@ -1,3 +1,4 @@
+// CursorWriters: writing texts and decimal integers at a caller's cursor, two digits per step.
 #include "foundation/numbers/CursorWriters.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// CursorWriters: writers that append text at a caller's cursor, with the most bytes each can write.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// DateTime: day numbers of the Gregorian calendar, seconds, and writing and reading dates and times.
 #include "foundation/numbers/DateTime.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// DateTime: a calendar date and time of day, with day numbers and conversions to seconds and text.
 #pragma once
 
 #include <cstdint>

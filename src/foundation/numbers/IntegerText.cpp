@@ -1,3 +1,4 @@
+// IntegerText: tolerant reading of typed integers, rounded at the decimal point, and check digits.
 #include "foundation/numbers/IntegerText.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// IntegerText: tolerant integer reading for typed and imported numbers, and reference check digits.
 #pragma once
 
 #include <cstdint>

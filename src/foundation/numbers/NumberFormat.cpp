@@ -1,3 +1,4 @@
+// NumberFormat: writing doubles by one fixed sequence of operations, and reading them back from text.
 #include "foundation/numbers/NumberFormat.h"
 
 #include <charconv>

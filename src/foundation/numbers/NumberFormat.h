@@ -1,3 +1,4 @@
+// NumberFormat: how numbers are written and read, the same digits on every machine.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// NumberMath: classifying and comparing doubles, powers of ten, decimal exponents.
 #include "foundation/numbers/NumberMath.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// NumberSeries: the hashed table of distinct values with counts, and the median by selection.
 #include "foundation/numbers/NumberSeries.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// NumberSeries: the values of a column or group as a weighted multiset of doubles, for its median.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// PackedDate: writing dates and months in each display style, and reading and completing typed dates.
 #include "foundation/numbers/PackedDate.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// PackedDate: a calendar date in one word, so that dates sort and compare as integers.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// PackedTimestamp: making, writing and reading stamps to the minute, and stamped texts.
 #include "foundation/numbers/PackedTimestamp.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// PackedTimestamp: a date and time to the minute in one word, and StampedText, a text with its stamp.
 #pragma once
 
 #include <cstdint>

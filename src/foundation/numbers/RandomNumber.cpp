@@ -1,3 +1,4 @@
+// RandomNumber: the clock-mixed process-wide random number and the seeded random unit.
 #include "foundation/numbers/RandomNumber.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// RandomNumber: the process-wide pseudo-random number for seeds, and random values between 0 and 1.
 #pragma once
 
 #include <cstdint>

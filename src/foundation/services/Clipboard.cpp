@@ -1,3 +1,4 @@
+// Clipboard: the in-memory clipboard that serves until a desktop clipboard is registered.
 #include "foundation/services/Clipboard.h"
 
 namespace vek {

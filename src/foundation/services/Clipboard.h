@@ -1,3 +1,4 @@
+// ClipboardService: the clipboard's plain text as UTF-8, desktop or in-memory.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Clock: the manual clock that tests set, and the clock used while none is registered.
 #include "foundation/services/Clock.h"
 
 #include "foundation/numbers/DateTime.h"

@@ -1,3 +1,4 @@
+// DisplayServices: the headless display, which draws nothing and writes alerts to stderr.
 #include "foundation/services/DisplayServices.h"
 
 #include <cstdio>

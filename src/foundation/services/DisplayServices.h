@@ -1,3 +1,4 @@
+// DisplayServices: what the library needs of a display (beeps, the front window, alerts).
 #pragma once
 
 #include <cstdint>

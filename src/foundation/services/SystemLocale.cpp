@@ -1,3 +1,4 @@
+// SystemLocale: the headless locale, with no preferred localizations and default separators.
 #include "foundation/services/SystemLocale.h"
 
 namespace vek {

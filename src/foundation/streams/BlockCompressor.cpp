@@ -1,3 +1,4 @@
+// BlockCompressor: the match table, the token writers and the expanders of both block formats.
 #include "foundation/streams/BlockCompressor.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// BlockCompressor: two byte-oriented LZ77 formats for blocks of a few tens of kilobytes.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// BufferedTextWriter: starting and finishing output, flushing and growing the buffer.
 #include "foundation/streams/BufferedTextWriter.h"
 
 #include <climits>

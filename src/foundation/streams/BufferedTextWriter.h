@@ -1,3 +1,4 @@
+// BufferedTextWriter: a TextWriter that passes its output on from a buffer, with or without a byte-order mark.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// ByteFile: making byte files through the registered maker, in memory until a platform registers one.
 #include "foundation/streams/ByteFile.h"
 
 #include "foundation/streams/MemoryByteFile.h"

@@ -1,3 +1,4 @@
+// ByteScrambler: the keyed byte stream, its seeding and mixing, and random printable texts.
 #include "foundation/streams/ByteScrambler.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// ByteScrambler: a keyed generator of bytes that hides texts and blocks from plain view.
 #pragma once
 
 #include <array>

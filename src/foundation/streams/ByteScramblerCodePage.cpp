@@ -1,3 +1,4 @@
+// ByteScrambler: mixing a key text in the bytes of a code page.
 #include "foundation/streams/ByteScrambler.h"
 
 #include "foundation/strings/CString.h"

@@ -1,3 +1,4 @@
+// LinkCode: encoding and decoding the link symbols of numbers, hashes and ranges.
 #include "foundation/streams/LinkCode.h"
 
 #include <algorithm>

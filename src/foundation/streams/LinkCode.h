@@ -1,3 +1,4 @@
+// LinkCode: short texts that stand for numbers inside URL queries, over an alphabet never escaped.
 #pragma once
 
 #include <cstdint>

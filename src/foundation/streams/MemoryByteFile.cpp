@@ -1,3 +1,4 @@
+// MemoryByteFile: byte files held in the in-memory file system of headless runs and tests.
 #include "foundation/streams/MemoryByteFile.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// ProtectedText: storing a secret text scrambled under its own key, and wiping it.
 #include "foundation/streams/ProtectedText.h"
 
 #include <string_view>

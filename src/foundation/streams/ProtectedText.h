@@ -1,3 +1,4 @@
+// ProtectedText: a secret text, such as a base password, never held in plain form while stored.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// QueryString: percent escapes, and adding, setting, finding and removing fields of URL queries.
 #include "foundation/streams/QueryString.h"
 #include "foundation/numbers/CursorWriters.h"
 

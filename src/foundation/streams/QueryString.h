@@ -1,3 +1,4 @@
+// QueryString: the fields name=value of URL query texts.
 #pragma once
 
 #include <cstdint>

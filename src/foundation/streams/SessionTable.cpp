@@ -1,3 +1,4 @@
+// SessionTable: setting, finding, touching and expiring the entries of a session table.
 #include "foundation/streams/SessionTable.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SessionTable: keyed texts that expire when unused for a time, with a change callback.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// TextReader: finding line breaks, decoding the input encodings, and the lines and tokens of a text.
 #include "foundation/streams/TextReader.h"
 
 #include <bit>

@@ -1,3 +1,4 @@
+// TextReader: reading text line by line and token by token in any input encoding.
 #pragma once
 
 #include <cstdint>

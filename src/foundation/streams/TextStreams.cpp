@@ -1,3 +1,4 @@
+// TextStreams: the file text writer and reader, and the writer into chunks of memory.
 #include "foundation/streams/TextStreams.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// FileTextWriter, FileTextReader and ChunkedTextWriter: text written to and read from files or memory.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// TextWriter: room in the buffer, the output encoding, separators, line ends and plain writes.
 #include "foundation/streams/TextWriter.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// TextWriter: writing text, numbers and markup in an output encoding through a buffer.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// TextWriter: long fields, compressed hex fields, and escaped HTML and XML markup.
 #include <array>
 #include <climits>
 #include <cstring>

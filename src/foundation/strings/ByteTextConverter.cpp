@@ -1,3 +1,4 @@
+// ByteTextConverter: the byte table of an encoding and the character mappings of import setups.
 #include "foundation/strings/ByteTextConverter.h"
 
 #include "foundation/memory/BlockAllocator.h"

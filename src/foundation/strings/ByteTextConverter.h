@@ -1,3 +1,4 @@
+// ByteTextConverter: bytes in an external encoding converted to UTF-8, through a character map.
 #pragma once
 
 #include <cstdint>

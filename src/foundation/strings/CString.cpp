@@ -1,3 +1,4 @@
+// CString: lengths, copies, case-insensitive comparison and searching of UTF-8 C strings.
 #include "foundation/strings/CString.h"
 
 #include <cstring>

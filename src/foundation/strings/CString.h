@@ -1,3 +1,4 @@
+// CString: free functions on NUL-terminated UTF-8 strings and on length-byte strings.
 #pragma once
 
 #include <cstdint>

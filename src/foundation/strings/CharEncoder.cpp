@@ -1,3 +1,4 @@
+// CharEncoder: writing characters, UTF-16 text and numbers as UTF-8, UTF-16 or code-page bytes.
 #include "foundation/strings/CharEncoder.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// CharEncoder: turning what a TextWriter writes into the bytes of its output encoding.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// CharTables: the case pairs, accent folds and compositions the character tables are built from.
 #include "foundation/strings/CharTables.h"
 
 #include <algorithm>

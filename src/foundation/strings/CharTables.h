@@ -1,3 +1,4 @@
+// CharTables: the upper-case, lower-case and accent-folding tables of the code points below U+0800.
 #pragma once
 
 #include <array>

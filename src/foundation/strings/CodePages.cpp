@@ -1,3 +1,4 @@
+// CodePages: the tables of the code pages, encoding names, and conversions to and from UTF-8.
 #include "foundation/strings/CodePages.h"
 
 #include <atomic>

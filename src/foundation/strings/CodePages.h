@@ -1,3 +1,4 @@
+// CodePages: the nine external encodings by the id that files, settings and menus store.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// HeapText: making, copying, setting and releasing the text fields of records.
 #include "foundation/strings/HeapText.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// HeapText: the text field of records, one pointer to an allocator block or null.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Identifiers: making, replacing and numbering the names that formulas refer to, and conditions.
 #include "foundation/strings/Identifiers.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Identifiers: the names that formulas and expressions refer to, and the editing of expressions.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// OptionLetters: parsing and writing the one-letter codes of options and dimension keys.
 #include "foundation/strings/OptionLetters.h"
 
 #include <cstring>

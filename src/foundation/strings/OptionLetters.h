@@ -1,3 +1,4 @@
+// OptionLetters: one-letter codes of options in definitions and settings.
 #pragma once
 
 #include <cstdint>

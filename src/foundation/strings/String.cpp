@@ -1,3 +1,4 @@
+// String: room, assigning, appending, inserting and searching in the program's text value.
 #include "foundation/strings/String.h"
 
 #include <cstring>

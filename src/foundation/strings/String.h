@@ -1,3 +1,4 @@
+// String: the text value of the whole program, NUL-terminated UTF-8 with an inline buffer.
 #pragma once
 
 #include <cstdint>

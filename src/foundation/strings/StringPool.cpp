@@ -1,3 +1,4 @@
+// StringPool: setting, removing and compacting the texts of the shared buffer.
 #include "foundation/strings/StringPool.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// StringPool: a numbered table of texts kept in one shared buffer.
 #pragma once
 
 #include <cstdint>

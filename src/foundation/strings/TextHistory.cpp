@@ -1,3 +1,4 @@
+// TextHistory: pushing texts and moving back and forward through them.
 #include "foundation/strings/TextHistory.h"
 
 #include "foundation/strings/String.h"

@@ -1,3 +1,4 @@
+// TextHistory: the back-and-forward list behind undo and redo of an editable text field.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
+// TextView: the length of a read-only text view in the library's 32-bit byte counts.
 #pragma once
-// The length of a read-only text view in the library's 32-bit byte counts.
 
 #include <cstdint>
 #include <string_view>

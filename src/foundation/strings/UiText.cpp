@@ -1,3 +1,4 @@
+// UiText: borrowing, copying, loading and reloading the texts of the interface.
 #include "foundation/strings/UiText.h"
 
 #include "foundation/memory/BlockAllocator.h"

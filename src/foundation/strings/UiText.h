@@ -1,3 +1,4 @@
+// UiText: the text of a window title, menu item or control, borrowed, owned or loaded by number.
 #pragma once
 
 #include <cstdint>

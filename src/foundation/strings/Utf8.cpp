@@ -1,3 +1,4 @@
+// Utf8: decoding, encoding, stepping and classifying UTF-8 characters, never trusting the input.
 #include "foundation/strings/Utf8.h"
 
 #include "foundation/strings/CharTables.h"

@@ -1,3 +1,4 @@
+// Utf8: the UTF-8 and UTF-16 primitives of every text walk.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Utf8Sequence: the one UTF-8 decoder behind every text walk of the library.
 #pragma once
 
 #include <cstdint>

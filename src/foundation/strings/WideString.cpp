@@ -1,3 +1,4 @@
+// WideString: room, assigning and appending UTF-16 text, never splitting a surrogate pair.
 #include "foundation/strings/WideString.h"
 
 #include <cstring>

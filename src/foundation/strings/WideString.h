@@ -1,3 +1,4 @@
+// WideString: a growable UTF-16 text shaped like String, for the places that want 16-bit text.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// HtmlEntities: the table of named entities, and decoding entities in a text.
 #include "foundation/xml/HtmlEntities.h"
 
 #include <algorithm>

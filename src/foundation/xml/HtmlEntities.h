@@ -1,3 +1,4 @@
+// HtmlEntities: the named character entities written into HTML and read back from markup.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// XmlElement: building, finding, reading and writing elements and their attributes.
 #include "foundation/xml/XmlElement.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// XmlElement and XmlAttribute: a tree of XML elements read from and written to text.
 #pragma once
 
 #include <cstdint>
