@@ -1,3 +1,4 @@
+// BaseFileInfo and BaseFileRecord: who saved a base file and what the file code keeps per base.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// Base files: making, opening, reading, importing, saving and closing bases, and their passwords.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SaveSettings: defaults, copies, settings taken from a base, option words and file extensions.
 #include "files/SaveSettings.h"
 
 #include <algorithm>

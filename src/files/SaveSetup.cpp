@@ -1,3 +1,4 @@
+// SaveSetup and SaveSetupList: named save settings of a base, their sections and change notices.
 #include "files/SaveSetup.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// SaveSetup and SaveSetupList: named, stored save settings of a base, kept in name order.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SIE import: reads an SIE file's records into a base as accounts, dimensions and vouchers.
 #include "files/SieImport.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Base: the chain of open bases, change delivery to receivers, modification, loading and closing.
 #include "model/Base.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Component: a member of a dimension's tree, kept in the base's component pool by index.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// DateExpression: parsing, writing and resolving card keys stated by date, unit or time scale.
 #include "model/DateExpression.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// DateExpression: a card key stated absolutely or relative to calendar, base or time scale.
 #pragma once
 
 #include <cstdint>

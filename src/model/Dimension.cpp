@@ -1,3 +1,4 @@
+// Dimension: case modes, display, widths, option lines and the component indexes of a dimension.
 #include "model/Dimension.h"
 
 #include <cstring>

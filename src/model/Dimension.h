@@ -1,3 +1,4 @@
+// Dimension: one of a base's 32 dimensions, with its names, modes, display and component indexes.
 #pragma once
 
 #include <cstdint>

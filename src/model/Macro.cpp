@@ -1,3 +1,4 @@
+// Macro and MacroList: named command texts of a base, their sections, index and sorting.
 #include "model/Macro.h"
 
 #include <vector>

@@ -1,3 +1,4 @@
+// Macro and MacroList: named command texts of a base, made and destroyed through their list.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// HeadlessModelServices: the answers the model gets when no window layer has registered.
 #include "model/ModelServices.h"
 
 #include "model/Base.h"

@@ -1,3 +1,4 @@
+// ModelServices: what the model needs of windows, dialogs and the application, with headless defaults.
 #pragma once
 
 #include <cstdint>

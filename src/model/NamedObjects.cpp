@@ -1,3 +1,4 @@
+// Named objects: name lookup keys, path splitting, section markers and macro menu items.
 #include "model/NamedObjects.h"
 
 #include "foundation/strings/CString.h"

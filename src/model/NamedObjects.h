@@ -1,3 +1,4 @@
+// Named objects: name cleaning and lookup, ':' paths, section markers, object menus, sorted chains.
 #pragma once
 
 #include <cstdint>

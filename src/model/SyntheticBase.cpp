@@ -1,3 +1,4 @@
+// Synthetic bases: fills a base with generated cards and components, and sums it up afterwards.
 #include "model/SyntheticBase.h"
 
 #include <algorithm>

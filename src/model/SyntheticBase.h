@@ -1,3 +1,4 @@
+// Synthetic bases: options, summary and random numbers for generating repeatable test bases.
 #pragma once
 
 #include <cstdint>

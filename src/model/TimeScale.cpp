@@ -1,3 +1,4 @@
+// TimeScale and TimeScaleList: periods, labels, lookups by key, sections and the list of a base.
 #include "model/TimeScale.h"
 
 #include "foundation/strings/CString.h"

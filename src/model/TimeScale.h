@@ -1,3 +1,4 @@
+// TimeScale and TimeScaleList: named divisions of time into labelled periods, owned by their list.
 #pragma once
 
 #include <cstdint>

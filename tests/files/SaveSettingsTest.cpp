@@ -1,3 +1,4 @@
+// Tests of SaveSettings: written keys, reading back, ranges, option words and settings from a base.
 #include "files/SaveSettings.h"
 
 #include <gtest/gtest.h>

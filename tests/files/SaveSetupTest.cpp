@@ -1,3 +1,4 @@
+// Tests of SaveSetup: sections, name order, damaged input, changes, renames and checkpoints.
 #include "files/SaveSetup.h"
 
 #include <gtest/gtest.h>

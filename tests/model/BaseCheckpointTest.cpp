@@ -1,3 +1,4 @@
+// Tests of base checkpoints: rollback of cards, components and named objects, and card key steps.
 #include <gtest/gtest.h>
 
 #include <string>

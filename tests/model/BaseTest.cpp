@@ -1,3 +1,4 @@
+// Tests of Base: the chain of open bases, change delivery, setters, captions and closing.
 #include "model/Base.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of Component: roots, codes and parents, host codes, typed texts, formatting and tree walks.
 #include "model/Component.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of Dimension: case modes, names, widths, option lines, indexes and display letters.
 #include "model/Dimension.h"
 
 #include <gtest/gtest.h>

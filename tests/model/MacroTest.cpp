@@ -1,3 +1,4 @@
+// Tests of Macro: lookup, order, deletion and renaming, index, checkpoints and sections.
 #include "model/Macro.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of named objects: path splitting, section markers, object menus and sorted chains.
 #include "model/NamedObjects.h"
 
 #include <gtest/gtest.h>

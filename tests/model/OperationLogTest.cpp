@@ -1,3 +1,4 @@
+// Tests of the operation log: its lines, save kinds, alert answers and the error log file.
 #include "model/Base.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of TimeScale: periods, lookups by key, copies, sections and reading damaged lines.
 #include "model/TimeScale.h"
 
 #include <gtest/gtest.h>
