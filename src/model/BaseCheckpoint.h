@@ -65,7 +65,7 @@ private:
     SavedSections<Macro> macroTexts;
     std::unique_ptr<BaseOptions> options;
     int32_t valueCount = 0;
-    std::array<DimensionOptions, kDimensionCount> dimensions;
+    std::array<DimensionCheckpoint, kDimensionCount> dimensions;
     std::array<int32_t, kDimensionCount> generatedCodeCounters{};
     std::unique_ptr<WebUserList> webUsers;
     std::vector<KeptText> keptTexts;

@@ -131,9 +131,9 @@ int64_t Dimension::GetMemoryUse() const
 
 bool Dimension::IsDefault() const
 {
-    return singularName.IsNull() && pluralName.IsNull() && codeMode == kCaseUpper && textMode == kCaseKeep &&
-           hostMode == kCaseKeep && display == 3 && optionI == 1 && codeWidth == 0 && textWidth == 0 &&
-           hostWidth == 0;
+    return options.singularName.IsNull() && options.pluralName.IsNull() && options.codeMode == kCaseUpper && options.textMode == kCaseKeep &&
+           options.hostMode == kCaseKeep && options.display == 3 && options.optionI == 1 && options.codeWidth == 0 && options.textWidth == 0 &&
+           options.hostWidth == 0;
 }
 
 void Dimension::ConvertComponentTexts(ComponentTextField which, int32_t mode)
@@ -151,39 +151,39 @@ void Dimension::ConvertComponentTexts(ComponentTextField which, int32_t mode)
 
 void Dimension::SetCodeMode(int32_t mode)
 {
-    if (mode == codeMode || mode < 0 || mode > kCaseKeep || mode == kCaseCapitalize || mode == kCaseWords)
+    if (mode == options.codeMode || mode < 0 || mode > kCaseKeep || mode == kCaseCapitalize || mode == kCaseWords)
         return;
-    codeMode = mode;
+    options.codeMode = mode;
     if (mode <= kCaseWords)
         ConvertComponentTexts(ComponentTextField::Code, mode);
     RebuildCodeIndex(false);
     Notify(kChangeCodeMode);
-    if (mode <= kCaseWords && DisplayShowsCodes(display))
+    if (mode <= kCaseWords && DisplayShowsCodes(options.display))
         Notify(kChangeComponentDisplay);
 }
 
 void Dimension::SetTextMode(int32_t mode)
 {
-    if (mode == textMode || mode < 0 || mode > kCaseKeep)
+    if (mode == options.textMode || mode < 0 || mode > kCaseKeep)
         return;
-    textMode = mode;
+    options.textMode = mode;
     if (mode <= kCaseWords)
         ConvertComponentTexts(ComponentTextField::Text, mode);
     Notify(kChangeTextMode);
-    if (mode <= kCaseWords && DisplayShowsTexts(display))
+    if (mode <= kCaseWords && DisplayShowsTexts(options.display))
         Notify(kChangeComponentDisplay);
 }
 
 void Dimension::SetHostMode(int32_t mode)
 {
-    if (mode == hostMode || mode < 0 || mode > kCaseKeep)
+    if (mode == options.hostMode || mode < 0 || mode > kCaseKeep)
         return;
-    hostMode = mode;
+    options.hostMode = mode;
     if (mode <= kCaseWords)
         ConvertComponentTexts(ComponentTextField::Host, mode);
     RebuildHostIndex(false);
     Notify(kChangeHostMode);
-    if (mode <= kCaseWords && DisplayShowsHosts(display))
+    if (mode <= kCaseWords && DisplayShowsHosts(options.display))
         Notify(kChangeComponentDisplay);
 }
 
@@ -210,9 +210,9 @@ void Dimension::SetHostModeLetter(char letter)
 
 void Dimension::SetDisplay(int32_t combination)
 {
-    if (combination == display || combination < 0 || combination >= kDisplayCombinationCount)
+    if (combination == options.display || combination < 0 || combination >= kDisplayCombinationCount)
         return;
-    display = combination;
+    options.display = combination;
     Notify(kChangeDisplayCombination);
     Notify(kChangeComponentDisplay);
 }
@@ -231,17 +231,17 @@ void Dimension::SetDisplayText(const char* text)
 
 void Dimension::SetOptionX(bool flag)
 {
-    if (flag == optionX)
+    if (flag == options.optionX)
         return;
-    optionX = flag;
+    options.optionX = flag;
     Notify(kChangeOptionX);
 }
 
 void Dimension::SetOptionI(int32_t value)
 {
-    if (value == optionI || value < 0 || value > 2)
+    if (value == options.optionI || value < 0 || value > 2)
         return;
-    optionI = value;
+    options.optionI = value;
     Notify(kChangeOptionI);
 }
 
@@ -265,21 +265,21 @@ void Dimension::SetName(OwnedText& field, const char* text, int32_t code)
 
 void Dimension::SetSingularName(const char* text)
 {
-    SetName(singularName, text, kChangeSingularName);
+    SetName(options.singularName, text, kChangeSingularName);
 }
 
 void Dimension::SetPluralName(const char* text)
 {
-    SetName(pluralName, text, kChangePluralName);
+    SetName(options.pluralName, text, kChangePluralName);
 }
 
 void Dimension::SetCodeWidth(int32_t width)
 {
     if (width == kDefaultCodeWidth)
         width = 0;
-    if (width == codeWidth)
+    if (width == options.codeWidth)
         return;
-    codeWidth = width;
+    options.codeWidth = width;
     Notify(kChangeColumnWidths);
 }
 
@@ -287,9 +287,9 @@ void Dimension::SetTextWidth(int32_t width)
 {
     if (width == kDefaultTextWidth)
         width = 0;
-    if (width == textWidth)
+    if (width == options.textWidth)
         return;
-    textWidth = width;
+    options.textWidth = width;
     Notify(kChangeColumnWidths);
 }
 
@@ -297,25 +297,25 @@ void Dimension::SetHostWidth(int32_t width)
 {
     if (width == kDefaultHostWidth)
         width = 0;
-    if (width == hostWidth)
+    if (width == options.hostWidth)
         return;
-    hostWidth = width;
+    options.hostWidth = width;
     Notify(kChangeColumnWidths);
 }
 
 int32_t Dimension::GetCodeWidth() const
 {
-    return WidthOrDefault(codeWidth, kDefaultCodeWidth);
+    return WidthOrDefault(options.codeWidth, kDefaultCodeWidth);
 }
 
 int32_t Dimension::GetTextWidth() const
 {
-    return WidthOrDefault(textWidth, kDefaultTextWidth);
+    return WidthOrDefault(options.textWidth, kDefaultTextWidth);
 }
 
 int32_t Dimension::GetHostWidth() const
 {
-    return WidthOrDefault(hostWidth, kDefaultHostWidth);
+    return WidthOrDefault(options.hostWidth, kDefaultHostWidth);
 }
 
 void Dimension::NormalizeTexts(String& code, String& text, String& host) const
@@ -323,9 +323,9 @@ void Dimension::NormalizeTexts(String& code, String& text, String& host) const
     code.RemoveAll(' ');
     text.Trim(' ');
     host.Trim(' ');
-    CStrChangeCase(code.Data(), codeMode);
-    CStrChangeCase(text.Data(), textMode);
-    CStrChangeCase(host.Data(), hostMode);
+    CStrChangeCase(code.Data(), options.codeMode);
+    CStrChangeCase(text.Data(), options.textMode);
+    CStrChangeCase(host.Data(), options.hostMode);
 }
 
 void Dimension::IndexComponent(Component* component)
@@ -333,19 +333,19 @@ void Dimension::IndexComponent(Component* component)
     // The component is already in the tree, so a rebuild enters it too.
     if (component->code != nullptr) {
         if (!codeIndex)
-            codeIndex = std::make_unique<HashTable>(codeIndexSize, 0, ComponentCodeKey, codeMode);
+            codeIndex = std::make_unique<HashTable>(options.codeIndexSize, 0, ComponentCodeKey, options.codeMode);
         bool added = codeIndex->Add(component);
-        if (!added || codeIndex->Count() > codeIndexSize) {
-            codeIndexSize = 2 * (codeIndex->Count() + (added ? 0 : 1));
+        if (!added || codeIndex->Count() > options.codeIndexSize) {
+            options.codeIndexSize = 2 * (codeIndex->Count() + (added ? 0 : 1));
             RebuildCodeIndex(false);
         }
     }
     if (component->host != nullptr) {
         if (!hostIndex)
-            hostIndex = std::make_unique<HashTable>(hostIndexSize, 0, ComponentHostKey, hostMode);
+            hostIndex = std::make_unique<HashTable>(options.hostIndexSize, 0, ComponentHostKey, options.hostMode);
         bool added = hostIndex->Add(component);
-        if (!added || hostIndex->Count() > hostIndexSize) {
-            hostIndexSize = 2 * (hostIndex->Count() + (added ? 0 : 1));
+        if (!added || hostIndex->Count() > options.hostIndexSize) {
+            options.hostIndexSize = 2 * (hostIndex->Count() + (added ? 0 : 1));
             RebuildHostIndex(false);
         }
     }
@@ -383,12 +383,12 @@ Component* Dimension::FindByHost(const char* text) const
 
 void Dimension::RebuildCodeIndex(bool check)
 {
-    RebuildIndex(codeIndex, codeIndexSize, check, false);
+    RebuildIndex(codeIndex, options.codeIndexSize, check, false);
 }
 
 void Dimension::RebuildHostIndex(bool check)
 {
-    RebuildIndex(hostIndex, hostIndexSize, check, true);
+    RebuildIndex(hostIndex, options.hostIndexSize, check, true);
 }
 
 void Dimension::RebuildIndex(std::unique_ptr<HashTable>& index, int32_t& expected, bool check, bool host)
@@ -411,7 +411,7 @@ void Dimension::RebuildIndex(std::unique_ptr<HashTable>& index, int32_t& expecte
         expected = found;
     // A new table also takes the current key mode.
     index = std::make_unique<HashTable>(expected, 0, host ? ComponentHostKey : ComponentCodeKey,
-                                        host ? hostMode : codeMode);
+                                        host ? options.hostMode : options.codeMode);
     for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
         if (ComponentText(*c, which) != nullptr && !index->Add(c))
             break;  // no memory for the slots: the index finds less until the next rebuild

@@ -43,8 +43,9 @@ char DisplayLetterFromCode(int32_t code);     // '-' for a negative code
 int32_t DisplayCodeToItemIndex(int32_t code);
 int32_t DisplayItemIndexToCode(int32_t item);
 
-// The options of a dimension as a base checkpoint keeps them (Dimension::TakeOptions), to put back
-// when an import that changed them is rolled back.
+// The options of a dimension: its case modes, display, flags, names, column widths and the sizes its
+// indexes are made for. A dimension holds one; a base checkpoint keeps a copy to put back when an
+// import that changed them is rolled back.
 struct DimensionOptions {
     int32_t codeMode = kCaseUpper;
     int32_t textMode = kCaseKeep;
@@ -59,6 +60,15 @@ struct DimensionOptions {
     int32_t hostWidth = 0;
     int32_t codeIndexSize = 10;
     int32_t hostIndexSize = 10;
+
+    // Becomes a copy of `other`; false when memory ran short for a name (the other fields are copied).
+    [[nodiscard]] bool CopyFrom(const DimensionOptions& other);
+};
+
+// What a base checkpoint keeps of a dimension (Dimension::TakeOptions): its options and which of its
+// indexes existed.
+struct DimensionCheckpoint {
+    DimensionOptions options;
     bool hasCodeIndex = false;
     bool hasHostIndex = false;
 };
@@ -85,18 +95,18 @@ public:
     // Refreshes the cached in-use and has-components flags, posting 14 and 15 when they change.
     void RefreshUseFlags();
 
-    int32_t CodeMode() const { return codeMode; }
-    int32_t TextMode() const { return textMode; }
-    int32_t HostMode() const { return hostMode; }
-    int32_t Display() const { return display; }
-    bool OptionX() const { return optionX; }
-    int32_t OptionI() const { return optionI; }
-    ConstHeapText SingularNameField() const { return singularName.Get(); }
-    ConstHeapText PluralNameField() const { return pluralName.Get(); }
+    int32_t CodeMode() const { return options.codeMode; }
+    int32_t TextMode() const { return options.textMode; }
+    int32_t HostMode() const { return options.hostMode; }
+    int32_t Display() const { return options.display; }
+    bool OptionX() const { return options.optionX; }
+    int32_t OptionI() const { return options.optionI; }
+    ConstHeapText SingularNameField() const { return options.singularName.Get(); }
+    ConstHeapText PluralNameField() const { return options.pluralName.Get(); }
     bool InUse() const { return inUse; }
     bool HasComponents() const { return hasComponents; }
-    int32_t CodeIndexSize() const { return codeIndexSize; }
-    int32_t HostIndexSize() const { return hostIndexSize; }
+    int32_t CodeIndexSize() const { return options.codeIndexSize; }
+    int32_t HostIndexSize() const { return options.hostIndexSize; }
     bool HasCodeIndex() const { return codeIndex != nullptr; }
     bool HasHostIndex() const { return hostIndex != nullptr; }
 
@@ -120,9 +130,9 @@ public:
     int32_t GetCodeWidth() const;
     int32_t GetTextWidth() const;
     int32_t GetHostWidth() const;
-    int32_t StoredCodeWidth() const { return codeWidth; }
-    int32_t StoredTextWidth() const { return textWidth; }
-    int32_t StoredHostWidth() const { return hostWidth; }
+    int32_t StoredCodeWidth() const { return options.codeWidth; }
+    int32_t StoredTextWidth() const { return options.textWidth; }
+    int32_t StoredHostWidth() const { return options.hostWidth; }
 
     // Removes every blank from the code, trims text and host, then converts the three by the modes.
     void NormalizeTexts(String& code, String& text, String& host) const;
@@ -140,11 +150,11 @@ public:
     void ReadOption(TextReader& reader, const char* key);
     void WriteOptions(TextWriter& writer) const;
     // A copy of the options; false when memory runs short for the names.
-    [[nodiscard]] bool TakeOptions(DimensionOptions& out) const;
+    [[nodiscard]] bool TakeOptions(DimensionCheckpoint& out) const;
     // Puts the options back as they were taken, without converting the component texts (the
     // checkpoint puts back their own texts first); posts the change of each option that differs and
     // rebuilds the indexes in the restored modes and sizes.
-    void RestoreOptions(const DimensionOptions& options);
+    void RestoreOptions(const DimensionCheckpoint& taken);
 
 private:
     friend class DimensionTestAccess;
@@ -155,23 +165,11 @@ private:
 
     Base& base;
     int32_t number;
-    int32_t codeMode = kCaseUpper;
-    int32_t textMode = kCaseKeep;
-    int32_t hostMode = kCaseKeep;
-    int32_t display = 3;
-    bool optionX = false;
-    OwnedText singularName;
-    OwnedText pluralName;
-    int32_t optionI = 1;
-    int32_t codeWidth = 0;
-    int32_t textWidth = 0;
-    int32_t hostWidth = 0;
+    DimensionOptions options;
     bool inUse = false;
     bool hasComponents = false;
     std::unique_ptr<HashTable> codeIndex;
     std::unique_ptr<HashTable> hostIndex;
-    int32_t codeIndexSize = 10;
-    int32_t hostIndexSize = 10;
 };
 
 }  // namespace vek

@@ -72,41 +72,41 @@ int32_t ReadWidthField(TextReader& reader)
 
 void Dimension::WriteOptions(TextWriter& writer) const
 {
-    if (!singularName.IsNull() || !pluralName.IsNull()) {
+    if (!options.singularName.IsNull() || !options.pluralName.IsNull()) {
         writer.PutText("-N");
         writer.PutSeparator();
-        writer.PutHeapText(singularName.Get());
+        writer.PutHeapText(options.singularName.Get());
         writer.PutSeparator();
-        writer.PutHeapText(pluralName.Get());
+        writer.PutHeapText(options.pluralName.Get());
         writer.EndRow();
     }
-    if (codeMode != kCaseUpper)
-        WriteLetterLine(writer, "-C", kCaseModeLetters[codeMode]);
-    if (textMode != kCaseKeep)
-        WriteLetterLine(writer, "-T", kCaseModeLetters[textMode]);
-    if (hostMode != kCaseKeep)
-        WriteLetterLine(writer, "-H", kCaseModeLetters[hostMode]);
-    if (display != 3) {
+    if (options.codeMode != kCaseUpper)
+        WriteLetterLine(writer, "-C", kCaseModeLetters[options.codeMode]);
+    if (options.textMode != kCaseKeep)
+        WriteLetterLine(writer, "-T", kCaseModeLetters[options.textMode]);
+    if (options.hostMode != kCaseKeep)
+        WriteLetterLine(writer, "-H", kCaseModeLetters[options.hostMode]);
+    if (options.display != 3) {
         writer.PutText("-S");
         writer.PutSeparator();
-        writer.PutText(kDisplayCombinations[display]);
+        writer.PutText(kDisplayCombinations[options.display]);
         writer.EndRow();
     }
-    if (optionI != 1)
-        WriteLetterLine(writer, "-I", "FSD"[optionI]);
-    if (optionX)
+    if (options.optionI != 1)
+        WriteLetterLine(writer, "-I", "FSD"[options.optionI]);
+    if (options.optionX)
         WriteLetterLine(writer, "-X", '+');
-    if (codeWidth != 0 || textWidth != 0 || hostWidth != 0) {
+    if (options.codeWidth != 0 || options.textWidth != 0 || options.hostWidth != 0) {
         writer.PutText("-W");
-        PutWidthField(writer, codeWidth);
-        PutWidthField(writer, textWidth);
-        PutWidthField(writer, hostWidth);
+        PutWidthField(writer, options.codeWidth);
+        PutWidthField(writer, options.textWidth);
+        PutWidthField(writer, options.hostWidth);
         writer.EndRow();
     }
     if (codeIndex)
-        writer.WriteKeyIntLine("-EC", codeIndexSize);
+        writer.WriteKeyIntLine("-EC", options.codeIndexSize);
     if (hostIndex)
-        writer.WriteKeyIntLine("-EH", hostIndexSize);
+        writer.WriteKeyIntLine("-EH", options.hostIndexSize);
 }
 
 void Dimension::ReadOption(TextReader& reader, const char* key)
@@ -155,9 +155,9 @@ void Dimension::ReadOption(TextReader& reader, const char* key)
         break;
     }
     case 'W':
-        codeWidth = ReadWidthField(reader);
-        textWidth = ReadWidthField(reader);
-        hostWidth = ReadWidthField(reader);
+        options.codeWidth = ReadWidthField(reader);
+        options.textWidth = ReadWidthField(reader);
+        options.hostWidth = ReadWidthField(reader);
         break;
     case 'E': {
         int32_t value = 0;
@@ -167,7 +167,7 @@ void Dimension::ReadOption(TextReader& reader, const char* key)
             value = 1;
         if (value > kMaxIndexSizeFromFile)
             value = kMaxIndexSizeFromFile;
-        (key[2] == 'C' ? codeIndexSize : hostIndexSize) = value;
+        (key[2] == 'C' ? options.codeIndexSize : options.hostIndexSize) = value;
         break;
     }
     default:
@@ -175,58 +175,54 @@ void Dimension::ReadOption(TextReader& reader, const char* key)
     }
 }
 
-bool Dimension::TakeOptions(DimensionOptions& out) const
+bool DimensionOptions::CopyFrom(const DimensionOptions& other)
 {
-    out.codeMode = codeMode;
-    out.textMode = textMode;
-    out.hostMode = hostMode;
-    out.display = display;
-    out.optionX = optionX;
-    out.optionI = optionI;
-    out.codeWidth = codeWidth;
-    out.textWidth = textWidth;
-    out.hostWidth = hostWidth;
-    out.codeIndexSize = codeIndexSize;
-    out.hostIndexSize = hostIndexSize;
-    out.hasCodeIndex = codeIndex != nullptr;
-    out.hasHostIndex = hostIndex != nullptr;
-    return out.singularName.CopyFrom(singularName.Get()) && out.pluralName.CopyFrom(pluralName.Get());
+    codeMode = other.codeMode;
+    textMode = other.textMode;
+    hostMode = other.hostMode;
+    display = other.display;
+    optionX = other.optionX;
+    optionI = other.optionI;
+    codeWidth = other.codeWidth;
+    textWidth = other.textWidth;
+    hostWidth = other.hostWidth;
+    codeIndexSize = other.codeIndexSize;
+    hostIndexSize = other.hostIndexSize;
+    bool singular = singularName.CopyFrom(other.singularName.Get());
+    return pluralName.CopyFrom(other.pluralName.Get()) && singular;
 }
 
-void Dimension::RestoreOptions(const DimensionOptions& options)
+bool Dimension::TakeOptions(DimensionCheckpoint& out) const
 {
-    bool codeModeChanged = options.codeMode != codeMode;
-    bool textModeChanged = options.textMode != textMode;
-    bool hostModeChanged = options.hostMode != hostMode;
-    bool displayChanged = options.display != display;
-    bool optionXChanged = options.optionX != optionX;
-    bool optionIChanged = options.optionI != optionI;
-    bool widthsChanged = options.codeWidth != codeWidth || options.textWidth != textWidth || options.hostWidth != hostWidth;
-    bool singularChanged = !CStrEqualNullAsEmpty(singularName.CStr(), options.singularName.Get());
-    bool pluralChanged = !CStrEqualNullAsEmpty(pluralName.CStr(), options.pluralName.Get());
-    codeMode = options.codeMode;
-    textMode = options.textMode;
-    hostMode = options.hostMode;
-    display = options.display;
-    optionX = options.optionX;
-    optionI = options.optionI;
-    codeWidth = options.codeWidth;
-    textWidth = options.textWidth;
-    hostWidth = options.hostWidth;
-    if ((singularChanged && !singularName.CopyFrom(options.singularName.Get())) ||
-        (pluralChanged && !pluralName.CopyFrom(options.pluralName.Get())))
+    out.hasCodeIndex = codeIndex != nullptr;
+    out.hasHostIndex = hostIndex != nullptr;
+    return out.options.CopyFrom(options);
+}
+
+void Dimension::RestoreOptions(const DimensionCheckpoint& taken)
+{
+    const DimensionOptions& old = taken.options;
+    bool codeModeChanged = old.codeMode != options.codeMode;
+    bool textModeChanged = old.textMode != options.textMode;
+    bool hostModeChanged = old.hostMode != options.hostMode;
+    bool displayChanged = old.display != options.display;
+    bool optionXChanged = old.optionX != options.optionX;
+    bool optionIChanged = old.optionI != options.optionI;
+    bool widthsChanged = old.codeWidth != options.codeWidth || old.textWidth != options.textWidth ||
+                         old.hostWidth != options.hostWidth;
+    bool singularChanged = !CStrEqualNullAsEmpty(options.singularName.CStr(), old.singularName.Get());
+    bool pluralChanged = !CStrEqualNullAsEmpty(options.pluralName.CStr(), old.pluralName.Get());
+    if (!options.CopyFrom(old))
         SetOutOfMemoryError();
     // The indexes take the restored modes and sizes; one that did not exist goes again.
-    codeIndexSize = options.codeIndexSize;
-    hostIndexSize = options.hostIndexSize;
-    if (!options.hasCodeIndex)
+    if (!taken.hasCodeIndex)
         codeIndex.reset();
     else
-        RebuildIndex(codeIndex, codeIndexSize, false, false);
-    if (!options.hasHostIndex)
+        RebuildIndex(codeIndex, options.codeIndexSize, false, false);
+    if (!taken.hasHostIndex)
         hostIndex.reset();
     else
-        RebuildIndex(hostIndex, hostIndexSize, false, true);
+        RebuildIndex(hostIndex, options.hostIndexSize, false, true);
     if (codeModeChanged)
         Notify(kChangeCodeMode);
     if (textModeChanged)
