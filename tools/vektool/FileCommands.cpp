@@ -1,0 +1,96 @@
+// vek-tool's commands on whole files: summary, import-summary, export-sie, save.
+#include "VekToolCommands.h"
+
+#include "files/BaseFiles.h"
+#include "files/SieExport.h"
+#include "files/SieSummary.h"
+#include "foundation/strings/String.h"
+
+#include <cstdio>
+
+namespace vektool {
+
+int ImportSummary(Arguments arguments)
+{
+    const char* file = arguments[0];
+    OpenedBase base = LoadFile(CommandLinePath(file));
+    if (!base)
+        return ReportFailure("import", file);
+    vek::SieSummary summary = vek::SummarizeSieBase(*base);
+    std::printf("cards\t%d\n", summary.voucherCards);
+    std::printf("lines\t%d\n", summary.voucherLines);
+    for (const auto& [host, sum] : summary.accountSums) {
+        std::printf("account\t%s\t", host.c_str());
+        PrintAmount(sum);
+        std::fputc('\n', stdout);
+    }
+    for (const auto& [host, sum] : summary.openingBalances) {
+        std::printf("ib\t%s\t", host.c_str());
+        PrintAmount(sum);
+        std::fputc('\n', stdout);
+    }
+    return 0;
+}
+
+int ExportSie(Arguments arguments)
+{
+    const char* file = arguments[0];
+    const char* out = arguments[1];
+    OpenedBase base = LoadFile(CommandLinePath(file));
+    if (!base)
+        return ReportFailure("import", file);
+    if (!vek::SaveSieFile(*base, CommandLinePath(out), nullptr))
+        return ReportFailure("export", out);
+    return 0;
+}
+
+int Summary(Arguments arguments)
+{
+    const char* file = arguments[0];
+    OpenedBase base = LoadFile(CommandLinePath(file));
+    if (!base)
+        return ReportFailure("open", file);
+    for (int32_t d = 0; d < int32_t(vek::kDimensionCount); ++d) {
+        if (!base->IsDimensionInUse(d))
+            continue;
+        vek::String name;
+        base->DimensionPluralName(d, name);
+        std::printf("dimension\t%d\t%s\t%d\n", d + 1, name.CStr(), base->CountComponents(d));
+    }
+    std::printf("cards\t%d\n", base->CardCount());
+    std::printf("lines\t%d\n", base->LineCount());
+    int32_t columns = base->ValueCount();
+    double sums[vek::kValueFieldCount] = {};
+    double values[vek::kValueFieldCount];
+    for (vek::Card* card = base->FirstCard(); card != base->ChainEnd(); card = base->NextCard(card)) {
+        for (vek::CardGroup* group = base->FirstGroup(card); group != nullptr; group = base->NextGroup(group)) {
+            for (vek::CardLine* line = base->FirstLine(group); line != nullptr; line = base->NextLine(line)) {
+                base->GetLineValues(line, values);
+                for (int32_t i = 0; i < columns; ++i)
+                    sums[i] += values[i];
+            }
+        }
+    }
+    for (int32_t i = 0; i < columns; ++i) {
+        vek::String name;
+        base->GetValueFieldName(i, name);
+        std::printf("sum\t%d\t%s\t", i + 1, name.CStr());
+        PrintColumnSum(sums[i], base->ValueFormat(i));
+        std::fputc('\n', stdout);
+    }
+    return 0;
+}
+
+int SaveCopy(Arguments arguments)
+{
+    const char* file = arguments[0];
+    const char* out = arguments[1];
+    OpenedBase base = LoadFile(CommandLinePath(file));
+    if (!base)
+        return ReportFailure("open", file);
+    if (!vek::SaveBaseToPath(*base, CommandLinePath(out), nullptr))
+        return ReportFailure("save", out);
+    return 0;
+}
+
+}  // namespace vektool

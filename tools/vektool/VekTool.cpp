@@ -1,0 +1,70 @@
+// Diagnostic commands on files, one command per run:
+//
+//   vek-tool import-summary FILE   imports an SIE (or base) file into a new base and prints, one item a
+//                                  line and tab-separated: "cards N", "lines N", then "account HOST SUM"
+//                                  for every account the voucher lines use (sums over every card but
+//                                  the opening-balance card, sorted by host code), then "ib HOST SUM"
+//                                  for the opening balances. Sums have two decimals and a ".".
+//   vek-tool export-sie FILE OUT   reads FILE as import-summary does and writes the base as SIE 4.
+//   vek-tool summary FILE          opens a base file and prints, tab-separated: "dimension", its number,
+//                                  its plural name and its component count for every dimension in
+//                                  use; "cards N"; "lines N"; then "sum", the column number, its name
+//                                  and the sum of every line's value in that column, with the column's
+//                                  decimals (all of them for a full-precision column) and a ".".
+//   vek-tool save FILE OUT         opens a base file and saves it to OUT, in the form OUT's extension
+//                                  names ("vkx" a text base).
+//
+// Exit status: 0 done, 1 the file could not be read or written (the message on stderr), 2 usage.
+#include "VekToolCommands.h"
+
+#include "foundation/messages/AlertMessageHandler.h"
+#include "startup/StartServices.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// One row a command: its word, the fewest and most arguments after it, its usage line.
+struct Command {
+    const char* word;
+    int minArguments;
+    int maxArguments;
+    int (*run)(vektool::Arguments);
+    const char* usage;
+};
+
+constexpr Command kCommands[] = {
+    {"import-summary", 1, 1, vektool::ImportSummary, "import-summary FILE"},
+    {"export-sie", 2, 2, vektool::ExportSie, "export-sie FILE OUT"},
+    {"summary", 1, 1, vektool::Summary, "summary FILE"},
+    {"save", 2, 2, vektool::SaveCopy, "save FILE OUT"},
+};
+
+void PrintUsage()
+{
+    const char* lead = "usage:";
+    for (const Command& command : kCommands) {
+        std::fprintf(stderr, "%s vek-tool %s\n", lead, command.usage);
+        lead = "      ";
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    vek::StartServices();
+    // Messages go to stderr, and no question waits for an answer.
+    vek::AlertMessageHandler messages;
+    if (argc >= 2) {
+        int count = argc - 2;
+        for (const Command& command : kCommands) {
+            if (std::strcmp(argv[1], command.word) == 0 && count >= command.minArguments &&
+                count <= command.maxArguments)
+                return command.run(vektool::Arguments(argv + 2, size_t(count)));
+        }
+    }
+    PrintUsage();
+    return 2;
+}

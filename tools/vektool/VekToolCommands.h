@@ -1,0 +1,15 @@
+// The commands of vek-tool, one function each; main picks one by its word and argument count.
+#pragma once
+
+#include "VekToolCommon.h"
+
+namespace vektool {
+
+// Each takes the arguments after its word and returns the exit status: 0 done, 1 the file could not
+// be read or written (the message on stderr), 2 usage.
+int ImportSummary(Arguments arguments);
+int ExportSie(Arguments arguments);
+int Summary(Arguments arguments);
+int SaveCopy(Arguments arguments);
+
+}  // namespace vektool

@@ -1,0 +1,86 @@
+// What every vek-tool command shares: command-line paths, opening a base, reporting a failure, printing sums.
+#include "VekToolCommon.h"
+
+#include "files/BaseFileType.h"
+#include "files/BaseFiles.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/numbers/NumberFormat.h"
+#include "foundation/strings/String.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace vektool {
+
+using vek::FilePath;
+
+int ReportFailure(const char* what, const char* path)
+{
+    vek::PendingError& error = vek::GetPendingError();
+    if (error.flag != 0 && error.message.code > 0) {
+        vek::String text;
+        error.message.Format(text);
+        std::fprintf(stderr, "vek-tool: %s\n", text.CStr());
+    } else {
+        std::fprintf(stderr, "vek-tool: %s failed: %s\n", what, path);
+    }
+    vek::ClearError();
+    return 1;
+}
+
+FilePath CommandLinePath(const char* text)
+{
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(text, error);
+    return FilePath(error ? std::string(text) : absolute.string());
+}
+
+void BaseCloser::operator()(vek::Base* base) const
+{
+    (void)vek::CloseBase(base, vek::CloseMode::WindowsOnly);
+}
+
+OpenedBase LoadFile(const FilePath& path)
+{
+    return OpenedBase(vek::OpenBaseFile(path, nullptr, vek::kReadSkipOpenDirect));
+}
+
+void PrintAmount(double value)
+{
+    vek::NumberFormat format;
+    format.decimalSeparator = u'.';
+    format.thousandsSeparator = 0;
+    format.mode = vek::NumberMode::Fixed;
+    format.decimals = 2;
+    double rounded = std::round(value * 100.0) / 100.0;
+    if (rounded == 0.0) {
+        std::fputs("0.00", stdout);
+        return;
+    }
+    char buffer[vek::kMaxNumberTextBytes + 1];
+    char* cursor = buffer;
+    vek::CursorPutDouble(cursor, value, format);
+    *cursor = 0;
+    std::fputs(buffer, stdout);
+}
+
+void PrintColumnSum(double value, int32_t decimals)
+{
+    vek::NumberFormat format;
+    format.decimalSeparator = u'.';
+    format.thousandsSeparator = 0;
+    if (decimals >= 0 && decimals <= 6) {
+        format.mode = vek::NumberMode::Fixed;
+        format.decimals = decimals;
+    }
+    char buffer[vek::kMaxNumberTextBytes + 1];
+    char* cursor = buffer;
+    vek::CursorPutDouble(cursor, value == 0.0 ? 0.0 : value, format);
+    *cursor = 0;
+    std::fputs(buffer, stdout);
+}
+
+}  // namespace vektool
