@@ -39,6 +39,8 @@ constexpr Command kCommands[] = {
     {"export-sie", 2, 2, vektool::ExportSie, "export-sie FILE OUT"},
     {"summary", 1, 1, vektool::Summary, "summary FILE"},
     {"save", 2, 2, vektool::SaveCopy, "save FILE OUT"},
+    {"expr", 2, 64, vektool::Expr,
+     "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };
 
 void PrintUsage()

@@ -11,5 +11,6 @@ int ImportSummary(Arguments arguments);
 int ExportSie(Arguments arguments);
 int Summary(Arguments arguments);
 int SaveCopy(Arguments arguments);
+int Expr(Arguments arguments);
 
 }  // namespace vektool
