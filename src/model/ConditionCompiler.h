@@ -29,6 +29,9 @@ inline constexpr int32_t kConditionTextLimit = 1023;
 // Brackets, braces and prefix "¬" nest at most this deep; deeper texts are refused, which keeps the
 // compiler's recursion and the evaluators' stacks of truth values bounded.
 inline constexpr int32_t kMaxConditionNesting = 100;
+// Compilations of one text: a repaired text is compiled again until it comes back unchanged, at most
+// this many times.
+inline constexpr int32_t kMaxConditionPasses = 8;
 // Entries of an evaluator's stack of truth values.
 inline constexpr int32_t kConditionStackSize = 128;
 

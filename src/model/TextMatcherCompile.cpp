@@ -2,6 +2,7 @@
 #include "model/TextMatcher.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "foundation/memory/BlockAllocator.h"
@@ -395,21 +396,27 @@ int32_t TextMatcher::Compile(String& text, int32_t caseMode, TextMatcherMode mod
     work.Assign(text);
     work.Truncate(int32_t(std::strlen(work.CStr())));
     work.Truncate(Utf8SafeCut(work.View(), kConditionTextLimit));
-    if (mode == TextMatcherMode::Expression)
-        NormalizeConditionText(work);
-    CStrChangeCase(work.Data(), caseMode);
-    if (work.IsEmpty()) {
-        text.Assign(work);
-        return 0;
+    // As for number conditions, the repaired text is compiled again until it comes back unchanged.
+    std::unique_ptr<PatternCompiler> compiler;
+    String before;
+    for (int32_t pass = 0; pass < kMaxConditionPasses; ++pass) {
+        before.Assign(work);
+        if (mode == TextMatcherMode::Expression)
+            NormalizeConditionText(work);
+        CStrChangeCase(work.Data(), caseMode);
+        compiler = std::make_unique<PatternCompiler>(work);
+        if (!work.IsEmpty()) {
+            bool parsed = mode == TextMatcherMode::Expression ? compiler->ParseExpression() : compiler->ParseSingleTerm();
+            if (!parsed || compiler->StackDepth() >= kConditionStackSize)
+                return message::kConditionTooDeep;
+        }
+        if (work.View() == before.View())
+            break;
     }
-    PatternCompiler compiler(work);
-    bool parsed = mode == TextMatcherMode::Expression ? compiler.ParseExpression() : compiler.ParseSingleTerm();
-    if (!parsed || compiler.StackDepth() >= kConditionStackSize)
-        return message::kConditionTooDeep;
-    if (!compiler.FitsLimits() || work.Length() > kConditionTextLimit)
+    if (!compiler->FitsLimits() || work.Length() > kConditionTextLimit)
         return message::kConditionTooLarge;
-    if (!compiler.Ops().empty()) {
-        char* packed = compiler.Pack();
+    if (!compiler->Ops().empty()) {
+        char* packed = compiler->Pack();
         if (packed == nullptr)
             return 0;
         block = packed;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "foundation/memory/BlockAllocator.h"
 #include "foundation/messages/TextIds.h"
@@ -210,18 +211,24 @@ int32_t ValueCondition::Compile(String& text)
     work.Assign(text);
     work.Truncate(int32_t(std::strlen(work.CStr())));
     work.Truncate(Utf8SafeCut(work.View(), kConditionTextLimit));
-    NormalizeConditionText(work);
-    work.RemoveAll(' ');
-    if (work.IsEmpty()) {
-        text.Assign(work);
-        return 0;
+    std::vector<ConditionCompiler::Op> compiled;
+    // A repair can bring together what the text did not hold side by side ("1|x|2" loses "x" and
+    // leaves "1||2"), so the repaired text is compiled again until it comes back unchanged: the text
+    // handed back is then one that compiles to itself.
+    String before;
+    for (int32_t pass = 0; pass < kMaxConditionPasses; ++pass) {
+        before.Assign(work);
+        NormalizeConditionText(work);
+        work.RemoveAll(' ');
+        ValueConditionCompiler compiler(work);
+        if (!work.IsEmpty() && (!compiler.ParseExpression() || compiler.StackDepth() >= kConditionStackSize))
+            return message::kConditionTooDeep;
+        compiled = compiler.Ops();
+        if (work.View() == before.View())
+            break;
     }
-    ValueConditionCompiler compiler(work);
-    if (!compiler.ParseExpression() || compiler.StackDepth() >= kConditionStackSize)
-        return message::kConditionTooDeep;
     if (work.Length() > kConditionTextLimit)
         return message::kConditionTooLarge;
-    const auto& compiled = compiler.Ops();
     if (!compiled.empty()) {
         int32_t count = int32_t(compiled.size()) + 1;
         auto* block = static_cast<ConditionOp*>(MemAlloc(count * int32_t(sizeof(ConditionOp))));

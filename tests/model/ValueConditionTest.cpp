@@ -92,6 +92,16 @@ constexpr CanonicalCase kCanonicalCases[] = {
     {"(>0)±(<10)", "(>0)±(<10)"},
     {"<0|>1000", "<0|>1000"},
     {"1&2|3&4", "1&2|3&4"},
+    // Found by fuzzing: an operand deleted between two operators left them side by side, and the
+    // text read back differently.
+    {"1.\xAE" "0|-|1", "1|1"},
+    {"1|¬¬|2", "1|2"},
+    {"1|-±2", "1|2"},
+    {"1&x&2", "1&2"},
+    {"-|1", "|1"},
+    {"(-|1", "(|1)"},
+    {"1|-¬1", "1|¬1"},
+    {"\x01--~-- ", ""},  // "¬¬" left behind by two deleted operands
 };
 
 TEST(ValueConditionTest, CanonicalTexts)
