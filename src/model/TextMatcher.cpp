@@ -130,6 +130,24 @@ TextMatcher::~TextMatcher()
     MemFree(block);
 }
 
+TextMatcher::TextMatcher(TextMatcher&& other) noexcept : block(other.block), emptyTextResult(other.emptyTextResult)
+{
+    other.block = nullptr;
+    other.emptyTextResult = true;
+}
+
+TextMatcher& TextMatcher::operator=(TextMatcher&& other) noexcept
+{
+    if (this != &other) {
+        MemFree(block);
+        block = other.block;
+        emptyTextResult = other.emptyTextResult;
+        other.block = nullptr;
+        other.emptyTextResult = true;
+    }
+    return *this;
+}
+
 void TextMatcher::Clear()
 {
     MemFree(block);

@@ -49,6 +49,9 @@ public:
     ~TextMatcher();
     TextMatcher(const TextMatcher&) = delete;
     TextMatcher& operator=(const TextMatcher&) = delete;
+    // Moving hands the block over; the source is left empty.
+    TextMatcher(TextMatcher&& other) noexcept;
+    TextMatcher& operator=(TextMatcher&& other) noexcept;
 
     // Compiles the text and rewrites it in canonical form: a missing ")", "}" or closing quote
     // inserted, "\" put in for an empty word, "(" and ")" of patterns written as braces, "**" as "*",

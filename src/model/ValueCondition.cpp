@@ -198,6 +198,16 @@ ValueCondition::~ValueCondition()
     MemFree(ops);
 }
 
+ValueCondition& ValueCondition::operator=(ValueCondition&& other) noexcept
+{
+    if (this != &other) {
+        MemFree(ops);
+        ops = other.ops;
+        other.ops = nullptr;
+    }
+    return *this;
+}
+
 void ValueCondition::Clear()
 {
     MemFree(ops);

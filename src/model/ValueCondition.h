@@ -42,6 +42,9 @@ public:
     ~ValueCondition();
     ValueCondition(const ValueCondition&) = delete;
     ValueCondition& operator=(const ValueCondition&) = delete;
+    // Moving hands the block over; the source is left empty.
+    ValueCondition(ValueCondition&& other) noexcept : ops(other.ops) { other.ops = nullptr; }
+    ValueCondition& operator=(ValueCondition&& other) noexcept;
 
     // Compiles the text (typing shortcuts allowed, blanks ignored) and replaces it by its canonical
     // form: operators in one spelling, numbers in the default number format with "." as the decimal

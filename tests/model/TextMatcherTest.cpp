@@ -179,6 +179,22 @@ TEST(TextMatcherTest, EmptyTextResult)
     EXPECT_TRUE(matcher.MatchesCStr("x"));
 }
 
+TEST(TextMatcherTest, MovingHandsTheBlockOver)
+{
+    TextMatcher matcher;
+    Canonical(matcher, "abc");
+    TextMatcher moved(std::move(matcher));
+    EXPECT_TRUE(matcher.IsEmpty());
+    EXPECT_TRUE(matcher.MatchesCStr("x"));
+    EXPECT_TRUE(moved.MatchesCStr("abc"));
+    EXPECT_FALSE(moved.MatchesCStr(""));
+    std::vector<TextMatcher> matchers;
+    matchers.push_back(std::move(moved));
+    matchers.emplace_back();
+    EXPECT_FALSE(matchers[0].MatchesCStr("x"));
+    EXPECT_TRUE(matchers[1].MatchesCStr("x"));
+}
+
 TEST(TextMatcherTest, SingleTerm)
 {
     TextMatcher matcher;
