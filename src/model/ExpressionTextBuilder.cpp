@@ -11,7 +11,7 @@ constexpr std::string_view kDifferenceOperator = "\xC2\xAC";  // "¬"
 
 }  // namespace
 
-bool ExpressionTextBuilder::NeedsBrackets(const Entry& operand, std::string_view op, int32_t precedence)
+bool ExpressionTextBuilder::LeftNeedsBrackets(const Entry& operand, std::string_view op, int32_t precedence)
 {
     if (operand.precedence < precedence)
         return true;
@@ -63,9 +63,9 @@ void ExpressionTextBuilder::Combine(std::string_view op, int32_t precedence, std
     Entry right = std::move(entries.back());
     entries.pop_back();
     Entry& left = entries.back();
-    if (NeedsBrackets(left, op, precedence))
+    if (LeftNeedsBrackets(left, op, precedence))
         Bracket(left);
-    if (NeedsBrackets(right, op, precedence))
+    if (right.precedence <= precedence)
         Bracket(right);
     left.text.append(separator);
     left.text.append(op);

@@ -15,11 +15,11 @@ class String;
 // the operator that made it, so that brackets are written only where reading the text back would
 // otherwise group it differently.
 //
-// Bracketing: an operand whose precedence is below the operator's is bracketed. An operand of the same
-// precedence is bracketed when its own operator differs from the combining one, or when the combining
-// operator is "¬" (the difference, which is neither associative nor commutative). This holds on both
-// sides: a right operand of equal precedence left bare would be read back as grouping to the left,
-// and "A¬(B¬C)" is not "A¬B¬C".
+// Bracketing: an operand whose precedence is below the operator's is bracketed. A left operand of the
+// same precedence is bracketed when its own operator differs from the combining one, or when the
+// combining operator is "¬" (the difference). A right operand of the same precedence is always
+// bracketed: reading the text back groups to the left, so "A¬(B¬C)" must keep its brackets to mean
+// what it says, and keeping them for every operator makes a text read back exactly as it was built.
 class ExpressionTextBuilder {
 public:
     static constexpr int32_t kOperandPrecedence = 99;
@@ -43,7 +43,7 @@ private:
         int32_t precedence = kOperandPrecedence;
         std::string op;
     };
-    static bool NeedsBrackets(const Entry& operand, std::string_view op, int32_t precedence);
+    static bool LeftNeedsBrackets(const Entry& operand, std::string_view op, int32_t precedence);
     static void Bracket(Entry& entry);
 
     std::vector<Entry> entries;

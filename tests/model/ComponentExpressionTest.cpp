@@ -176,7 +176,9 @@ TEST_F(ComponentExpressionTest, CompilesRepairsSimplifiesAndAdmits)
         {"A\xC2\xAC(A1\xC2\xAC" "A11)", "A\xC2\xAC(A1\xC2\xAC" "A11)", "A A11 A2"},
         {"A\xC2\xAC(A1&\xC2\xAC" "A11)", "A\xC2\xAC(A1\xC2\xAC" "A11)", "A A11 A2"},
         {"(A|B)&(A1|B1)", "(A|B)&(A1|B1)", "A1 A11 A12 B1"},
-        {"A|(B|C)", "A|B|C", "A A1 A11 A12 A2 B B1 C"},
+        {"A|(B|C)", "A|(B|C)", "A A1 A11 A12 A2 B B1 C"},
+        {"A|B|C", "A|B|C", "A A1 A11 A12 A2 B B1 C"},
+        {"(A\xC2\xAC" "A1)\xC2\xAC" "B", "(A\xC2\xAC" "A1)\xC2\xAC" "B", "A A2"},
         {"A\xC2\xB1(B|C)", "A\xC2\xB1(B|C)", "A A1 A11 A12 A2 B B1 C"},
         {"\xC2\xAC(A|B)", "\xC2\xAC(A|B)", "\\ C X&Y"},
         // Repairs: missing operands, brackets, stray tokens.
@@ -214,6 +216,102 @@ TEST_F(ComponentExpressionTest, CompilesRepairsSimplifiesAndAdmits)
         ComponentExpression plain;
         ASSERT_TRUE(plain.Compile(*base, kDim, c.text, ExpressionSimplify::Off));
         EXPECT_EQ(Admitted(plain), admitted);
+    }
+}
+
+// Random texts over random trees: the simplifications never change the admitted set, the canonical
+// text reads back as itself, and it admits what the text it came from admits.
+class RandomExpressionWriter {
+public:
+    RandomExpressionWriter(SyntheticRandom& random, const std::vector<std::string>& codes)
+        : random(random), codes(codes)
+    {
+    }
+
+    std::string Expression(int32_t depth)
+    {
+        if (depth <= 0 || random.Below(3) == 0)
+            return Atom();
+        static const char* const kOperators[] = {"&", "|", "\xC2\xB1", "\xC2\xAC", "++", "+-", "--", " & ", " | "};
+        std::string left = Expression(depth - 1);
+        std::string right = Expression(depth - 1);
+        std::string text;
+        switch (random.Below(6)) {
+        case 0: text = "(" + left + ")"; break;
+        case 1: text = "\xC2\xAC" + left; break;
+        default: text = left; break;
+        }
+        text += kOperators[random.Below(9)];
+        text += random.Below(4) == 0 ? "(" + right + ")" : right;
+        if (random.Below(25) == 0)
+            text += ")";  // a stray bracket
+        if (random.Below(25) == 0)
+            text.insert(0, "(");  // an unclosed one
+        return text;
+    }
+
+private:
+    std::string Code() { return codes[size_t(random.Below(int32_t(codes.size())))]; }
+
+    std::string Atom()
+    {
+        switch (random.Below(16)) {
+        case 0: return "\\";
+        case 1: return "\\\\";
+        case 2: return "!";
+        case 3: return "?";
+        case 4: return "\xC2\xB6";
+        case 5: return Code() + "!";
+        case 6: return Code() + "?";
+        case 7: return Code() + "\xC2\xB6";
+        case 8: return Code() + "^";
+        case 9: return "!" + Code();
+        case 10: return Code() + "\xE2\x80\xA6" + Code();
+        case 11: return Code() + ".." + Code() + "!";
+        case 12: return "\xC2\xAC" + Code();
+        default: return Code();
+        }
+    }
+
+    SyntheticRandom& random;
+    const std::vector<std::string>& codes;
+};
+
+TEST_F(ComponentExpressionTest, RandomTextsKeepTheirSetThroughSimplifyingAndRereading)
+{
+    SyntheticRandom random(20261210);
+    for (int32_t tree = 0; tree < 40; ++tree) {
+        base = std::make_unique<Base>(FilePath(), 1);
+        base->SetUnattended(true);
+        // Codes extend their parent's code by one digit, so the prefix rule builds the tree.
+        std::vector<std::string> codes;
+        int32_t count = 2 + random.Below(12);
+        for (int32_t i = 0; i < count; ++i) {
+            std::string code = codes.empty() || random.Below(3) == 0 ? std::string() : codes[size_t(random.Below(int32_t(codes.size())))];
+            code += char('1' + random.Below(3));
+            ASSERT_NE(base->AddComponent(kDim, code.c_str(), nullptr, nullptr), nullptr);
+            codes.push_back(code);
+        }
+        RandomExpressionWriter writer(random, codes);
+        for (int32_t k = 0; k < 60; ++k) {
+            std::string text = writer.Expression(1 + random.Below(4));
+            SCOPED_TRACE(text);
+            ComponentExpression expression;
+            ASSERT_TRUE(expression.Compile(*base, kDim, text));
+            ComponentExpression plain;
+            ASSERT_TRUE(plain.Compile(*base, kDim, text, ExpressionSimplify::Off));
+            std::string admitted = Admitted(expression);
+            EXPECT_EQ(Admitted(plain), admitted);
+            std::string canonical = Canonical(expression);
+            ComponentExpression again;
+            ASSERT_TRUE(again.Compile(*base, kDim, canonical));
+            EXPECT_EQ(Canonical(again), canonical);
+            EXPECT_EQ(Admitted(again), admitted);
+            // The unsimplified program's text means the same as well.
+            ComponentExpression plainAgain;
+            ASSERT_TRUE(plainAgain.Compile(*base, kDim, Canonical(plain, " "), ExpressionSimplify::Off));
+            EXPECT_EQ(Admitted(plainAgain), admitted);
+        }
     }
 }
 
