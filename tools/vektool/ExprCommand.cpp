@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string_view>
 
+#include "foundation/messages/Message.h"
+#include "foundation/strings/String.h"
+#include "model/ConditionCompiler.h"
+
 namespace vektool {
 
 namespace {
@@ -30,6 +34,16 @@ int ExprUsage(const char* why)
 }
 
 }  // namespace
+
+int ReportConditionRefused(int32_t code, std::string_view text)
+{
+    vek::Message message;
+    vek::MakeConditionMessage(message, code, text);
+    vek::String shown;
+    message.Format(shown);
+    std::fprintf(stderr, "vek-tool: message %d: %s\n", int(code), shown.CStr());
+    return 1;
+}
 
 int Expr(Arguments arguments)
 {

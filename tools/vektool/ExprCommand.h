@@ -3,7 +3,9 @@
 
 #include "VekToolCommon.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,8 @@ struct ExprOptions {
 // One function a kind. Each prints the canonical text on the first line, then what its kind shows; a
 // text that cannot be compiled gives its numbered message on stderr and exit status 1.
 int ExprCondition(const ExprOptions& options);
+// A refused condition text: its numbered message (a code of MakeConditionMessage) on stderr; returns 1.
+int ReportConditionRefused(int32_t code, std::string_view text);
 int ExprPattern(const ExprOptions& options);
 int ExprFormula(const ExprOptions& options);
 int ExprSubset(const ExprOptions& options);

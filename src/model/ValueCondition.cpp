@@ -1,0 +1,301 @@
+// ValueCondition: compiling number conditions into ops, rewriting them canonically, running them.
+#include "model/ValueCondition.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "foundation/memory/BlockAllocator.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/numbers/NumberFormat.h"
+#include "foundation/strings/String.h"
+#include "foundation/strings/Utf8.h"
+#include "model/ConditionCompiler.h"
+
+namespace vek {
+
+namespace {
+
+enum : int32_t {
+    kOpEnd = 0,
+    kOpNot = 1,
+    kOpXor = 2,
+    kOpOr = 3,
+    kOpAnd = 4,
+    kOpUndefined = 5,
+    kOpEqual = 6,
+    kOpNotEqual = 7,
+    kOpGreater = 8,
+    kOpLess = 9,
+    kOpGreaterEqual = 10,
+    kOpLessEqual = 11,
+    kOpRange = 12,
+};
+
+constexpr ConditionCompiler::Codes kValueCodes{kOpNot, kOpXor, kOpOr, kOpAnd};
+
+// Numbers are written in the general format with "." and no grouping, so that a canonical text means
+// the same on every machine and reads back as the same number (the reader takes "." everywhere).
+NumberFormat CanonicalNumberFormat()
+{
+    NumberFormat format;
+    format.decimalSeparator = u'.';
+    format.thousandsSeparator = 0;
+    return format;
+}
+
+// The comparison characters as bits: "=" 1, ">" 2, "<" 4.
+int32_t ComparisonBits(uint32_t c)
+{
+    switch (c) {
+    case '=':
+        return 1;
+    case '>':
+        return 2;
+    case '<':
+        return 4;
+    case kConditionNotEqual:
+        return 6;
+    case kConditionGreaterEqual:
+        return 3;
+    case kConditionLessEqual:
+        return 5;
+    default:
+        return 0;
+    }
+}
+
+struct ComparisonForm {
+    const char* spelling;
+    int32_t code;
+};
+// By the bits of the run; 0 does not occur.
+constexpr ComparisonForm kComparisonForms[8] = {
+    {"=", kOpEqual},        {"=", kOpEqual},  {">", kOpGreater},    {">=", kOpGreaterEqual},
+    {"<", kOpLess},         {"<=", kOpLessEqual}, {"<>", kOpNotEqual}, {"<>", kOpNotEqual},
+};
+
+bool EndsNumberToken(uint32_t c)
+{
+    switch (c) {
+    case 0:
+    case '&':
+    case '(':
+    case ')':
+    case '<':
+    case '=':
+    case '>':
+    case '_':
+    case '|':
+    case kConditionNot:
+    case kConditionXor:
+    case kConditionRange:
+        return true;
+    default:
+        return false;
+    }
+}
+
+class ValueConditionCompiler final : public ConditionCompiler {
+public:
+    explicit ValueConditionCompiler(String& text) : ConditionCompiler(text, kValueCodes) {}
+    ~ValueConditionCompiler() override;
+
+private:
+    void ParseTerm(int32_t depth) override;
+    void ParseComparison();
+    // Reads the number token at the cursor. A number replaces the token by its canonical text and
+    // the cursor steps past it; a token that gives no number is deleted.
+    bool ReadNumber(double& value);
+
+    NumberFormat numberFormat = CanonicalNumberFormat();
+};
+
+ValueConditionCompiler::~ValueConditionCompiler() = default;
+
+void ValueConditionCompiler::ParseTerm(int32_t)
+{
+    uint32_t c = CharAt(pos);
+    if (c == kConditionUndefined) {
+        ++pos;
+        Emit(kOpUndefined);
+        return;
+    }
+    if (ComparisonBits(c) != 0) {
+        ParseComparison();
+        return;
+    }
+    double first = 0;
+    if (!ReadNumber(first))
+        return;
+    if (CharAt(pos) != kConditionRange) {
+        Emit(kOpEqual, 0, first);
+        return;
+    }
+    int32_t rangeAt = pos;
+    pos += CharLength(pos);
+    double second = 0;
+    if (ReadNumber(second)) {
+        Emit(kOpRange, 0, first, second);
+        return;
+    }
+    text.Delete(rangeAt, pos - rangeAt);
+    pos = rangeAt;
+    Emit(kOpEqual, 0, first);
+}
+
+// A comparison that has no number becomes "\" as a whole: turning only its last character into "\"
+// would leave ">\" for ">=", which reads back as "\" and so would not be a canonical text.
+void ValueConditionCompiler::ParseComparison()
+{
+    int32_t start = pos;
+    int32_t bits = 0;
+    while (int32_t charBits = ComparisonBits(CharAt(pos))) {
+        bits |= charBits;
+        pos += CharLength(pos);
+    }
+    const ComparisonForm& form = kComparisonForms[bits];
+    int32_t spellingLength = int32_t(std::strlen(form.spelling));
+    text.ReplaceRange(start, pos - start, form.spelling);
+    pos = start + spellingLength;
+    if (bits == 1 && CharAt(pos) == kConditionUndefined) {
+        text.Delete(start, spellingLength);
+        pos = start + 1;
+        Emit(kOpUndefined);
+        return;
+    }
+    double value = 0;
+    if (ReadNumber(value)) {
+        Emit(form.code, 0, value);
+        return;
+    }
+    text.ReplaceRange(start, spellingLength, "\\");
+    pos = start + 1;
+    Emit(kOpUndefined);
+}
+
+bool ValueConditionCompiler::ReadNumber(double& value)
+{
+    int32_t end = pos;
+    while (!EndsNumberToken(CharAt(end)))
+        end += CharLength(end);
+    value = BytesToDouble(text.CStr() + pos, end - pos);
+    if (std::isnan(value)) {
+        text.Delete(pos, end - pos);
+        return false;
+    }
+    String written;
+    written.AssignDoubleFormat(value, numberFormat);
+    text.ReplaceRangeBytes(pos, end - pos, written.View());
+    pos += written.Length();
+    return true;
+}
+
+}  // namespace
+
+ValueCondition::~ValueCondition()
+{
+    MemFree(ops);
+}
+
+void ValueCondition::Clear()
+{
+    MemFree(ops);
+    ops = nullptr;
+}
+
+int32_t ValueCondition::Compile(String& text)
+{
+    Clear();
+    String work;
+    work.Assign(text);
+    work.Truncate(int32_t(std::strlen(work.CStr())));
+    work.Truncate(Utf8SafeCut(work.View(), kConditionTextLimit));
+    NormalizeConditionText(work);
+    work.RemoveAll(' ');
+    if (work.IsEmpty()) {
+        text.Assign(work);
+        return 0;
+    }
+    ValueConditionCompiler compiler(work);
+    if (!compiler.ParseExpression() || compiler.StackDepth() >= kConditionStackSize)
+        return message::kConditionTooDeep;
+    if (work.Length() > kConditionTextLimit)
+        return message::kConditionTooLarge;
+    const auto& compiled = compiler.Ops();
+    if (!compiled.empty()) {
+        int32_t count = int32_t(compiled.size()) + 1;
+        auto* block = static_cast<ConditionOp*>(MemAlloc(count * int32_t(sizeof(ConditionOp))));
+        if (block == nullptr)
+            return 0;
+        for (int32_t i = 0; i + 1 < count; ++i) {
+            const ConditionCompiler::Op& op = compiled[size_t(i)];
+            block[i] = ConditionOp{op.code, int16_t(op.argument), op.first, op.second};
+        }
+        block[count - 1] = ConditionOp{kOpEnd, 0, 0, 0};
+        ops = block;
+    }
+    text.Assign(work);
+    return 0;
+}
+
+bool ValueCondition::Matches(double value) const
+{
+    if (ops == nullptr)
+        return true;
+    bool undefined = std::isnan(value);
+    bool stack[kConditionStackSize];
+    int32_t top = -1;  // the compiler keeps the depth below kConditionStackSize
+    for (const ConditionOp* op = ops;; ++op) {
+        bool result;
+        switch (op->code) {
+        case kOpNot:
+            stack[top] = !stack[top];
+            continue;
+        case kOpXor:
+            --top;
+            stack[top] = stack[top] != stack[top + 1];
+            continue;
+        case kOpOr:
+            if (stack[top])
+                op += op->skip;
+            else
+                --top;
+            continue;
+        case kOpAnd:
+            if (!stack[top])
+                op += op->skip;
+            else
+                --top;
+            continue;
+        case kOpUndefined:
+            result = undefined;
+            break;
+        case kOpEqual:
+            result = !undefined && value == op->first;
+            break;
+        case kOpNotEqual:
+            result = !undefined && value != op->first;
+            break;
+        case kOpGreater:
+            result = !undefined && value > op->first;
+            break;
+        case kOpLess:
+            result = !undefined && value < op->first;
+            break;
+        case kOpGreaterEqual:
+            result = !undefined && value >= op->first;
+            break;
+        case kOpLessEqual:
+            result = !undefined && value <= op->first;
+            break;
+        case kOpRange:
+            result = !undefined && op->first <= value && value <= op->second;
+            break;
+        default:
+            return top >= 0 && stack[top];
+        }
+        stack[++top] = result;
+    }
+}
+
+}  // namespace vek
