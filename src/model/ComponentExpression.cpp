@@ -37,6 +37,8 @@
 #include "model/Base.h"
 #include "model/Component.h"
 #include "model/ComponentExpressionText.h"
+#include "model/ConditionCompiler.h"
+#include "model/TextMatcher.h"
 
 namespace vek {
 
@@ -303,6 +305,20 @@ int64_t SubsetCompiler::ParsePattern(bool host)
     std::string pattern;
     size_t end = expressiontext::ReadPatternText(text, position, pattern);
     position = end;
+    // A condition the text matcher refuses fails the expression now rather than admitting every
+    // component when it runs.
+    TextMatcher matcher;
+    int32_t refused = ComponentExpression::CompileMatcher(base, d, host ? kExprHost : kExprText, pattern.c_str(), matcher);
+    if (refused != 0) {
+        Message message;
+        std::string_view shown = pattern;
+        if (!shown.empty() && shown[0] == ComponentExpression::kGroupMarker)
+            shown.remove_prefix(1);
+        MakeConditionMessage(message, refused, shown);
+        base.ShowErrorAlert(message);
+        failed = true;
+        return -1;
+    }
     uint32_t at = uint32_t(pool.size());
     pool.append(pattern);
     pool.push_back('\0');

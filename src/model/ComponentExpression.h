@@ -12,6 +12,7 @@ namespace vek {
 class Base;
 class BitSet;
 class String;
+class TextMatcher;
 
 // Op codes of a compiled subset expression. Operand ops push the set they name; the others combine
 // the sets on top of the stack.
@@ -105,6 +106,13 @@ public:
     // Replaces `out` with the canonical text; `separator` (a blank or nothing) goes on both sides of
     // binary operators. Empty without a program.
     void FormatText(const Base& base, int32_t d, String& out, std::string_view separator) const;
+
+    // Compiles the condition of an op 21-24 into `matcher`: the text of a component ("=") is tested
+    // against a bracketed group as a full condition and otherwise against one term; the host code
+    // ("@") always against one term. The dimension's text or host mode is the case mode. Returns
+    // TextMatcher::Compile's answer: 0, or the number of the message that refused the condition.
+    static int32_t CompileMatcher(const Base& base, int32_t d, uint32_t code, const char* poolText,
+                                  TextMatcher& matcher);
 
 private:
     BlockPtr<uint8_t> block;

@@ -12,6 +12,7 @@
 #include "model/ComponentExpressionText.h"
 #include "model/Dimension.h"
 #include "model/ExpressionTextBuilder.h"
+#include "model/TextMatcher.h"
 
 namespace vek {
 
@@ -29,16 +30,30 @@ const Component* MemberAt(const Base& base, const BitSet& members, uint32_t numb
     return component != nullptr && !component->IsRoot() ? component : nullptr;
 }
 
-// Ops 21-24: the components whose text (21, 22) or host code (23, 24) passes the pattern, with their
-// ancestors below the root for 22 and 24.
-void MarkPatternMatches(const Base&, int32_t, uint32_t, const char*, const BitSet&, BitSet&)
-{
-}
-
 void MarkAncestorsBelowRoot(const RecordPool& pool, const Component* c, BitSet& set)
 {
     for (; c != nullptr && !c->IsRoot(); c = c->Parent(pool))
         set.SetBit(int32_t(c->number), true);
+}
+
+// Ops 21-24: the components whose text (21, 22) or host code (23, 24) passes the condition, with
+// their ancestors below the root for 22 and 24.
+void MarkPatternMatches(const Base& base, int32_t d, uint32_t code, const char* poolText, BitSet& set)
+{
+    TextMatcher matcher;
+    (void)ComponentExpression::CompileMatcher(base, d, code, poolText, matcher);  // refused when compiled
+    const RecordPool& pool = base.ComponentPool();
+    const Component* root = base.Root(d);
+    bool host = code == kExprHost || code == kExprHostUp;
+    bool up = code == kExprTextUp || code == kExprHostUp;
+    for (const Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
+        if (!matcher.MatchesHeapText(host ? c->host : c->text))
+            continue;
+        if (up)
+            MarkAncestorsBelowRoot(pool, c, set);
+        else
+            set.SetBit(int32_t(c->number), true);
+    }
 }
 
 // Sets the bits of what one operand op names.
@@ -70,7 +85,7 @@ void MarkOperand(const Base& base, int32_t d, const ComponentExpression& express
     case kExprTextUp:
     case kExprHost:
     case kExprHostUp:
-        MarkPatternMatches(base, d, step->code, expression.PoolText(step->argument), members, set);
+        MarkPatternMatches(base, d, step->code, expression.PoolText(step->argument), set);
         return;
     default:
         break;
@@ -123,6 +138,26 @@ void MarkOperand(const Base& base, int32_t d, const ComponentExpression& express
 }
 
 }  // namespace
+
+int32_t ComponentExpression::CompileMatcher(const Base& base, int32_t d, uint32_t code, const char* poolText,
+                                            TextMatcher& matcher)
+{
+    bool host = code == kExprHost || code == kExprHostUp;
+    bool group = poolText[0] == kGroupMarker;
+    String condition;
+    if (group && !host) {
+        condition.AssignCStr(poolText + 1);
+    } else if (group) {
+        condition.AppendChar('(');
+        condition.AppendCStr(poolText + 1);
+        condition.AppendChar(')');
+    } else {
+        condition.AssignCStr(poolText);
+    }
+    const Dimension& dimension = base.GetDimension(d);
+    return matcher.Compile(condition, host ? dimension.HostMode() : dimension.TextMode(),
+                           group && !host ? TextMatcherMode::Expression : TextMatcherMode::SingleTerm);
+}
 
 void ComponentExpression::Run(const Base& base, int32_t d, BitSet& out) const
 {

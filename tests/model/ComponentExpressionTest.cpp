@@ -193,6 +193,26 @@ TEST_F(ComponentExpressionTest, CompilesRepairsSimplifiesAndAdmits)
         {"A++B", "A|B", "A A1 A11 A12 A2 B B1"},
         {"A | B", "A|B", "A A1 A11 A12 A2 B B1"},
         {"^\xC2\xAC" "A", "\xC2\xAC" "A", "\\ B B1 C X&Y"},
+        // Text and host conditions: one term, unless "=" is followed by a bracketed group.
+        {"=cash", "=cash", "A1"},
+        {"= cash ", "=cash", "A1"},
+        {"=(cash|bank)", "=(cash|bank)", "A1 A12"},
+        {"=cash|bank", "=cash|A12", "A1 A12"},
+        {"=cash^", "=cash^", "A A1"},
+        {"=\\c*", "=\\c*", "A1 C"},
+        {"@H1", "@H1", "C"},
+        {"@h1^", "@h1^", "C"},
+        {"@(H1)", "@(H1)", ""},
+        {"=", "=", "A A1 A11 A12 A2 B B1 C X&Y"},
+        {"=(cash", "=(cash)", "A1"},
+        {"=((cash)|(bank", "=((cash)|(bank))", "A1 A12"},
+        {"=('x)'|cash)", "=('x)'|cash)", ""},  // the quotes keep the group whole; the matcher reads 'x
+        {"='  cash'", "='  cash'", ""},
+        {"=\"it's\"", "=it's", ""},
+        {"='a&b'", "='a&b'", ""},
+        {"='(a'", "='(a'", ""},
+        {"=a--b", "=a--b", ""},
+        {"A&\xC2\xAC=cash", "A\xC2\xAC=cash", "A A11 A12 A2"},
     };
     for (const ExpressionCase& c : cases) {
         SCOPED_TRACE(c.text);
@@ -217,6 +237,73 @@ TEST_F(ComponentExpressionTest, CompilesRepairsSimplifiesAndAdmits)
         ASSERT_TRUE(plain.Compile(*base, kDim, c.text, ExpressionSimplify::Off));
         EXPECT_EQ(Admitted(plain), admitted);
     }
+}
+
+TEST_F(ComponentExpressionTest, RefusesUnknownComponentsAndDeepNestingAndKeepsTheFormerProgram)
+{
+    const std::string deep32 = std::string(32, '(') + "A" + std::string(32, ')');
+    const std::string deep33 = std::string(33, '(') + "A" + std::string(33, ')');
+    const std::string deepGroup = "=(" + std::string(120, '(') + "x";
+    struct RefusedCase {
+        std::string text;
+        int32_t message;
+    };
+    const RefusedCase cases[] = {
+        {"Z", message::kUnknownComponent},
+        {"A|Z", message::kUnknownComponent},
+        {"A\xE2\x80\xA6Z", message::kUnknownComponent},
+        {"!Z", message::kUnknownComponent},
+        {"Z^", message::kUnknownComponent},
+        {"''", message::kUnknownComponent},
+        {"A|' '", message::kUnknownComponent},
+        {deep33, message::kSubsetNestedTooDeeply},
+        {"\xC2\xAC" + deep33, message::kSubsetNestedTooDeeply},
+        {deepGroup, message::kConditionTooDeep},
+    };
+    for (const RefusedCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        ComponentExpression expression;
+        ASSERT_TRUE(expression.Compile(*base, kDim, "B"));
+        MessageCatcher catcher;
+        EXPECT_FALSE(expression.Compile(*base, kDim, c.text));
+        EXPECT_EQ(catcher.Code(), c.message);
+        EXPECT_EQ(Canonical(expression), "B Debts");
+        EXPECT_EQ(Admitted(expression), "B B1");
+        ClearError();
+    }
+    ComponentExpression limit;
+    ASSERT_TRUE(limit.Compile(*base, kDim, deep32));
+    EXPECT_EQ(Canonical(limit), "A Assets");
+}
+
+TEST_F(ComponentExpressionTest, AnyBytesCompileWithinTheirLimit)
+{
+    // Control bytes read as blanks, a NUL ends the text, and texts beyond 1023 bytes are cut.
+    ComponentExpression expression;
+    ASSERT_TRUE(expression.Compile(*base, kDim, std::string_view("A\t|\nB\0|C", 7)));
+    EXPECT_EQ(Canonical(expression), "A|B");
+    std::string longText;
+    while (longText.size() < 3000)
+        longText += "A1|";
+    longText += "C";
+    ASSERT_TRUE(expression.Compile(*base, kDim, longText));
+    EXPECT_EQ(Admitted(expression), "A1 A11 A12");
+    std::string bytes;
+    for (int32_t i = 1; i < 256; ++i)
+        bytes.push_back(char(i));
+    ComponentExpression junk;
+    (void)junk.Compile(*base, kDim, bytes);
+    ClearError();
+}
+
+TEST_F(ComponentExpressionTest, CancelFlagAdmitsTheWholeDimension)
+{
+    ComponentExpression expression;
+    ASSERT_TRUE(expression.Compile(*base, kDim, "A1!"));
+    SetCancelledError();
+    EXPECT_EQ(Admitted(expression), "\\ A A1 A11 A12 A2 B B1 C X&Y");
+    ClearError();
+    EXPECT_EQ(Admitted(expression), "A1");
 }
 
 // Random texts over random trees: the simplifications never change the admitted set, the canonical
