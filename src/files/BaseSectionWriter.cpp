@@ -327,7 +327,8 @@ const SectionWriter::ReferenceText& SectionWriter::Reference(int32_t d, uint32_t
         char* copy = arena.data() + reference.offset;
         if (std::any_of(copy, copy + length, BreaksField)) {
             writer.NoteReplacedText({text, size_t(length)});
-            std::replace_if(copy, copy + length, BreaksField, ' ');
+            reference.length = int32_t(FieldTextLength({copy, size_t(length)}));
+            std::replace_if(copy, copy + reference.length, BreaksField, ' ');
         }
     }
     return reference;

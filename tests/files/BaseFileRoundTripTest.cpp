@@ -285,6 +285,15 @@ TEST_F(BaseFileRoundTripTest, TextsComeBackAsTheyWereOrAreReported)
          },
          [](const Base& base) { return TextOf(base.GetDimension(2).FindByCode("P1")->text); }, "a b",
          message::kBaseTextsReplaced},
+        // Found by fuzzing: the blank in place of a line break at the end of a field was trimmed on
+        // reading, and the next save wrote the text without it.
+        {"line break ending a component text",
+         [](Base& base) {
+             Component* c = base.GetDimension(2).FindByCode("P1");
+             SetHeapText(c->text, "Proj \r\n");
+         },
+         [](const Base& base) { return TextOf(base.GetDimension(2).FindByCode("P1")->text); }, "Proj",
+         message::kBaseTextsReplaced},
         {"line break in a caption", [](Base& base) { base.SetCardTextCaption("Card\ntitle"); },
          [](const Base& base) { return TextOf(base.CardTextCaptionField()); }, "Card title", message::kBaseTextsReplaced},
         {"tab in a column title", [](Base& base) { base.SetValueFieldName(1, "Net\tsum"); },

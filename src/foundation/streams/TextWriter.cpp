@@ -204,13 +204,14 @@ void TextWriter::PutFieldText(std::string_view text)
     }
     NoteReplacedText(text);
     // Written in runs, each blank in place of a byte the field cannot hold.
+    std::string_view kept = text.substr(0, FieldTextLength(text));
     size_t at = 0;
-    while (at < text.size()) {
+    while (at < kept.size()) {
         size_t run = at;
-        while (run < text.size() && !BreaksField(text[run]))
+        while (run < kept.size() && !BreaksField(kept[run]))
             ++run;
-        PutTextBytes(text.data() + at, static_cast<int32_t>(run - at));
-        if (run < text.size())
+        PutTextBytes(kept.data() + at, static_cast<int32_t>(run - at));
+        if (run < kept.size())
             PutTextBytes(" ", 1);
         at = run + 1;
     }

@@ -1,6 +1,7 @@
 // TextWriter: writing text, numbers and markup in an output encoding through a buffer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -87,7 +88,8 @@ public:
     void PutString(const String& text);
     void PutHeapText(ConstHeapText text);
     // A text as one field of a tab-separated line (base files): a zero byte, tab, CR or LF, which would
-    // end the field or the line or make the file unreadable, is written as a blank. Each text that
+    // end the field or the line or make the file unreadable, is written as a blank (FieldTextLength
+    // drops those at the end). Each text that
     // needed it is counted (ReplacedTexts, the first kept in FirstReplacedText), so that whoever
     // writes the file can tell the user what the file holds differently.
     void PutFieldText(std::string_view text);
@@ -237,5 +239,16 @@ private:
 
 // The bytes a field of a tab-separated line cannot hold (PutFieldText).
 constexpr bool BreaksField(char c) { return c == '\0' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The length of the text that PutFieldText writes: blanks and such bytes at the end go when one of
+// them is such a byte, since a reader that trims fields would drop the blanks they became.
+constexpr std::size_t FieldTextLength(std::string_view text)
+{
+    std::size_t end = text.size();
+    bool breaks = false;
+    while (end > 0 && (text[end - 1] == ' ' || BreaksField(text[end - 1])))
+        breaks = BreaksField(text[--end]) || breaks;
+    return breaks ? end : text.size();
+}
 
 }  // namespace vek
