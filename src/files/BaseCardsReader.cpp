@@ -18,6 +18,7 @@
 // damage; a card that cannot be made (no free number on its date) skips its lines.
 #include "files/BaseSectionReader.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -40,12 +41,16 @@ namespace vek {
 namespace {
 
 
-double AmountOf(const char* text, int32_t n)
+// An amount field: empty is 0; false for a text that gives no finite number ("1e309", "inf", "NaN"),
+// which no base holds and which must not turn into 0 or an infinity on the way in.
+bool AmountOf(const char* text, int32_t n, double& value)
 {
-    if (n <= 0)
-        return 0.0;
-    double value = BytesToDouble(text, n);
-    return value == value ? value : 0.0;  // no digit: 0
+    if (n <= 0) {
+        value = 0.0;
+        return true;
+    }
+    value = BytesToDouble(text, n);
+    return std::isfinite(value);
 }
 
 }  // namespace
@@ -85,7 +90,6 @@ uint32_t BaseSectionReader::ResolveReference(int32_t d, const char* text, int32_
 {
     if (n <= 0 || d < 0 || d >= int32_t(kDimensionCount))
         return uint32_t(d < 0 ? 0 : d);
-    bool codeMode = settings->CardsReferenceMode(d) == kCardsReferenceCode;
     if (entry != nullptr) {
         if (entry->length == n && entry->dimension == d && std::memcmp(entry->text, text, size_t(n)) == 0)
             return entry->number;
@@ -100,13 +104,14 @@ uint32_t BaseSectionReader::ResolveReference(int32_t d, const char* text, int32_
             return found->number;
         }
     }
-    if (codeMode && CodeStartsSection(text, n)) {
-        // No base file can hold a component whose code starts a section: made here, it would break
-        // the file it is saved to.
-        ReportDamage(message::kBaseFileDamaged);
-        return uint32_t(d);
+    UnknownReferences& unknown = unknownReferences[size_t(settings->CardsReferenceMode(d)) % unknownReferences.size()];
+    bool added = false;
+    uint32_t number = base.ResolveImportComponent(
+        d, text, n, unknown.count == 0 ? Base::UnknownReferenceReport::show : Base::UnknownReferenceReport::quiet, &added);
+    if (added && unknown.count++ == 0) {
+        unknown.line = reader.LineCount();
+        unknown.first.AssignBytes(text, n);
     }
-    uint32_t number = base.ResolveImportComponent(d, text, n);
     if (entry != nullptr && number != uint32_t(d)) {
         entry->number = number;
         entry->dimension = uint8_t(d);
@@ -300,7 +305,10 @@ bool BaseSectionReader::ReadLineLine(std::string_view key)
         return false;
     }
     double values[kValueFieldCount] = {};
-    values[0] = AmountOf(key.data() + 1, int32_t(key.size() - 1));
+    if (!AmountOf(key.data() + 1, int32_t(key.size() - 1), values[0])) {
+        ReportAmountNotFinite(key.substr(1));
+        return false;
+    }
     int32_t columns = record.state.amountColumns;
     bool atEnd = false;
     for (int32_t i = 1; i < columns; ++i) {
@@ -308,7 +316,10 @@ bool BaseSectionReader::ReadLineLine(std::string_view key)
             atEnd = true;
             break;
         }
-        values[i] = AmountOf(reader.Token(), reader.TokenLength());
+        if (!AmountOf(reader.Token(), reader.TokenLength(), values[i])) {
+            ReportAmountNotFinite({reader.Token(), size_t(reader.TokenLength())});
+            return false;
+        }
     }
     HeapText text = nullptr;
     if (!atEnd)

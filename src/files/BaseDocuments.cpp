@@ -217,6 +217,28 @@ bool SaveBase(Base& base)
     return saved;
 }
 
+int32_t SaveFormatForPath(Base& base, const FilePath& path)
+{
+    std::unique_ptr<SaveSettings> settings = MakeSaveSettingsFromBase(base);
+    settings->ApplyFileExtension(path);
+    return settings->Format();
+}
+
+bool MayWriteOverInput(const FilePath& input, int32_t inputKind, const FilePath& output, int32_t outputFormat)
+{
+    if (!input.IsSameFile(output))
+        return true;
+    bool baseKind = inputKind == kFileContainerN || inputKind == kFileContainerB || inputKind == kFileContainerU ||
+                    inputKind == kFileText;
+    if (baseKind && outputFormat == inputKind)
+        return true;
+    if (!IsErrorPending()) {
+        SetErrorCode(message::kWriteOverInput);
+        GetPendingError().message.AddFileName(output.CStr());
+    }
+    return false;
+}
+
 bool SaveBaseToPath(Base& base, const FilePath& path, const SaveSettings* settings)
 {
     std::unique_ptr<SaveSettings> own;

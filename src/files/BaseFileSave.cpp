@@ -22,6 +22,19 @@ namespace vek {
 
 namespace {
 
+// The file holds blanks where texts of the base hold what its fields cannot: the user is told once.
+void ReportReplacedTexts(const FilePath& path, const TextWriter& writer)
+{
+    Message message;
+    message.code = message::kBaseTextsReplaced;
+    message.AddFileName(path.CStr());
+    String count;
+    count.AssignInt64(writer.ReplacedTexts());
+    message.AddText(count.CStr());
+    std::string_view first = writer.FirstReplacedText();
+    message.AddTextBytes(first.data(), int32_t(first.size()));
+    ReportMessage(message);
+}
 
 }  // namespace
 
@@ -56,7 +69,10 @@ bool SaveBaseTextFile(Base& base, const FilePath& path, const SaveSettings& sett
     // A cancelled or failed write leaves the old file: the writer puts the new one in place only
     // when all of it was written and nothing stopped the work meanwhile.
     bool closed = writer.Close();
-    return closed && !IsErrorPending();
+    bool saved = closed && !IsErrorPending();
+    if (saved && writer.ReplacedTexts() > 0)
+        ReportReplacedTexts(path, writer);
+    return saved;
 }
 
 bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings)

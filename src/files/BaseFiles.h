@@ -88,6 +88,17 @@ void MarkBaseCancelled(Base& base);
 // own path.
 [[nodiscard]] bool SaveBaseToPath(Base& base, const FilePath& path, const SaveSettings* settings);
 
+// The format SaveBaseToPath without settings writes to the path: the base's own, or what the
+// path's extension names.
+int32_t SaveFormatForPath(Base& base, const FilePath& path);
+// A file written from a base read from `input` may go to `output` unless both name the same file
+// (links seen through: device and node compared) and the write is not a plain save in the format the
+// file has (`inputKind`, a BaseFileKind): a conversion, an export or a save of an imported SIE file
+// over its source would replace the file being read with a form that cannot hold all of it. False,
+// with 3851 pending, when refused.
+[[nodiscard]] bool MayWriteOverInput(const FilePath& input, int32_t inputKind, const FilePath& output,
+                                     int32_t outputFormat);
+
 // The keychain account of a base file and its password there (the empty text when none).
 void GetKeychainPassword(const FilePath& path, String& out);
 void SetKeychainPassword(const FilePath& path, const char* password);

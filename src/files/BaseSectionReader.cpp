@@ -43,6 +43,7 @@
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
+#include "foundation/strings/Utf8.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/streams/TextReader.h"
 #include "model/Base.h"
@@ -119,17 +120,6 @@ void LineCounter::Feed(const char* bytes, int64_t n)
     }
 }
 
-bool CodeStartsSection(const char* text, int32_t n)
-{
-    char packed[9];
-    int32_t used = 0;
-    for (int32_t i = 0; i < n && used < int32_t(sizeof packed); ++i) {
-        if (text[i] != ' ')
-            packed[used++] = text[i];
-    }
-    return IsSectionMarker(packed, used);
-}
-
 BaseSectionReader::BaseSectionReader(Base& base, TextReader& reader, const FilePath& file, BaseProtection& protection)
     : base(base), reader(reader), file(file), protection(protection), record(BaseFileRecord::Of(base))
 {
@@ -170,6 +160,16 @@ void BaseSectionReader::ReportDamage(int32_t code)
     String line;
     line.AssignInt64(reader.LineCount());
     message.AddText(line.CStr());
+}
+
+void BaseSectionReader::ReportAmountNotFinite(std::string_view text)
+{
+    if (IsErrorPending())
+        return;
+    ReportDamage(message::kBaseAmountNotFinite);
+    constexpr int32_t kShownBytes = 64;  // of a field that may be of any length
+    int32_t n = int32_t(text.size() < size_t(kShownBytes) ? text.size() : size_t(kShownBytes));
+    GetPendingError().message.AddTextBytes(text.data(), Utf8SafeCut(text.data(), int32_t(text.size()), n));
 }
 
 void BaseSectionReader::ReportSkippedSection(int32_t code, std::string_view name)
@@ -302,7 +302,27 @@ SectionReadResult BaseSectionReader::Finish(SectionReadResult result)
         return SectionReadResult::stopped;
     // Built aside while the file was read, the kept sections join the base's only now.
     record.Kept().Merge(std::move(kept));
+    ReportUnknownReferences();
     return result;
+}
+
+void BaseSectionReader::ReportUnknownReferences()
+{
+    for (UnknownReferences& unknown : unknownReferences) {
+        if (unknown.count < 2)
+            continue;
+        Message message;
+        message.code = message::kUnknownReferencesAdded;
+        message.AddFileName(file.CStr());
+        String text;
+        text.AssignInt64(unknown.count);
+        message.AddText(text.CStr());
+        message.AddText(unknown.first.CStr());
+        text.AssignInt64(unknown.line);
+        message.AddText(text.CStr());
+        ReportMessage(message);
+        unknown.count = 0;
+    }
 }
 
 void BaseSectionReader::KeepSection(BaseFileSection section, int32_t dimension)
@@ -562,10 +582,6 @@ void BaseSectionReader::ReadDimension()
             continue;
         }
         options = false;
-        if (CodeStartsSection(field, n)) {
-            ReportDamage(message::kBaseFileDamaged);
-            break;
-        }
         code.AssignBytes(field, n);
         reader.NextFieldToString(text);
         reader.NextFieldToString(host);

@@ -1,12 +1,14 @@
 // BaseSectionReader: reading the sections of a base file line by line, with their checks and counts.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
 #include "files/BaseFileFormat.h"
 #include "files/KeptSections.h"
+#include "foundation/strings/String.h"
 #include "model/Component.h"
 
 namespace vek {
@@ -19,11 +21,6 @@ class SaveSettings;
 class TextReader;
 struct Card;
 struct CardGroup;
-
-// True when a code, once its blanks are removed (as components store codes), would start a section
-// marker ("##" or "•••"): written at the start of its line in a dimension section, it would break
-// the file. No base file can hold such a code.
-bool CodeStartsSection(const char* text, int32_t n);
 
 // Looks for a NUL byte in the bytes of a text base, fed in pieces: no text in a base can hold one,
 // so a file with one is damaged (and its texts would be cut at it).
@@ -98,6 +95,8 @@ private:
     bool Stopped() const;
     // Sets the pending error (unless one is pending) with the file name and the current line.
     void ReportDamage(int32_t code);
+    // An amount that is no finite number refuses the file, naming it, the line and the text.
+    void ReportAmountNotFinite(std::string_view text);
     // Shows a section that is skipped (`name` as @0, the file and the line) through the base's
     // error alert, whose answer may stop the read.
     void ReportSkippedSection(int32_t code, std::string_view name);
@@ -169,6 +168,17 @@ private:
     uint32_t ResolveReference(int32_t d, const char* text, int32_t n);
     uint32_t ResolveReference(int32_t d, const char* text, int32_t n, ReferenceEntry* entry);
     ReferenceEntry* ReferenceSlot(int32_t d, const char* text, int32_t n);
+
+    // References to components that did not exist, per kind (code, host code, text): the first is
+    // shown as it comes (naming its dimension), the others are counted and told once at the end of
+    // the read, with the first one's line, so that a file naming millions of new codes does not give millions of messages.
+    struct UnknownReferences {
+        int64_t count = 0;
+        int64_t line = 0;
+        String first;
+    };
+    std::array<UnknownReferences, 3> unknownReferences;
+    void ReportUnknownReferences();
 };
 
 }  // namespace vek

@@ -1,6 +1,7 @@
 // Writing the sections of a base file.
 #include "files/BaseSectionWriter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/Macro.h"
+#include "model/NamedObjects.h"
 #include "model/TimeScale.h"
 #include "model/WebUser.h"
 
@@ -42,15 +44,27 @@ void WriteSectionMarkerLine(TextWriter& writer, BaseFileSection section)
     writer.EndRow();
 }
 
-// A text field that must not break its line: as it stands when it holds no line break or tab and
-// is short, else in the long-text form (which gives the same bytes for such a text).
+// True when the long-text form (TextWriter::PutLongText) writes the text as it stands: one piece, and
+// no line break, tab, zero byte or byte that the form uses as a code.
+bool WrittenAsItStands(const char* text, int32_t n)
+{
+    if (n > kLongTextSplitBytes)
+        return false;
+    for (int32_t i = 0; i < n; ++i) {
+        char c = text[i];
+        if (uint8_t(c) <= 4 || BreaksField(c))
+            return false;
+    }
+    return true;
+}
+
+// A text field that must not break its line: as it stands when it can, else in the long-text form.
 void PutTextField(TextWriter& writer, ConstHeapText text)
 {
     if (text == nullptr)
         return;
     int32_t n = HeapTextLength(text);
-    if (n <= kLongTextSplitBytes && std::memchr(text, '\r', size_t(n)) == nullptr &&
-        std::memchr(text, '\n', size_t(n)) == nullptr && std::memchr(text, '\t', size_t(n)) == nullptr)
+    if (WrittenAsItStands(text, n))
         writer.PutTextBytes(text, n);
     else
         writer.PutLongText(text);
@@ -70,6 +84,16 @@ private:
     bool Saves(SaveSection section) const { return settings.SavesSection(section) && !IsErrorPending(); }
     void WriteCharacters();
     void WriteBaseOptions();
+    // Key, separator and text as a field; nothing for an empty text.
+    void WriteKeyFieldLine(const char* key, ConstHeapText text)
+    {
+        if (HeapTextLength(text) == 0)
+            return;
+        writer.PutText(key);
+        writer.PutSeparator();
+        writer.PutFieldHeapText(text);
+        writer.EndRow();
+    }
     void WriteDimensions();
     void WriteDimension(int32_t position, int32_t d);
     void WriteKept(BaseFileSection section) { record.Kept().Write(writer, section); }
@@ -175,8 +199,8 @@ void SectionWriter::WriteBaseOptions()
         writer.PutChar(uint32_t(kDecimalsLetters[size_t(format >= 0 && format <= 9 ? format : 0)]));
     }
     writer.EndRow();
-    writer.WriteKeyHeapTextLine("CT", base.CardTextCaptionField());
-    writer.WriteKeyHeapTextLine("LT", base.LineTextCaptionField());
+    WriteKeyFieldLine("CT", base.CardTextCaptionField());
+    WriteKeyFieldLine("LT", base.LineTextCaptionField());
     bool anyName = false;
     for (int32_t i = 0; i < columns; ++i)
         anyName = anyName || base.ValueFieldNameField(i) != nullptr;
@@ -184,7 +208,7 @@ void SectionWriter::WriteBaseOptions()
         writer.PutText("LV");
         for (int32_t i = 0; i < columns; ++i) {
             writer.PutSeparator();
-            writer.PutHeapText(base.ValueFieldNameField(i));
+            writer.PutFieldHeapText(base.ValueFieldNameField(i));
         }
         writer.EndRow();
     }
@@ -246,11 +270,15 @@ void SectionWriter::WriteDimension(int32_t position, int32_t d)
         if (first && c->code != nullptr && c->code[0] == '-')
             WriteMarkerLine(writer, "--");
         first = false;
-        writer.PutHeapText(c->code);
+        // A line that starts with "##" (or the bullet marker) starts a section; the blank in front,
+        // which the base takes out of every code it reads, keeps such a code a code.
+        if (IsSectionMarker(c->code, HeapTextLength(c->code)))
+            writer.PutTextBytes(" ", 1);
+        writer.PutFieldHeapText(c->code);
         writer.PutSeparator();
-        writer.PutHeapText(c->text);
+        writer.PutFieldHeapText(c->text);
         writer.PutSeparator();
-        writer.PutHeapText(c->host);
+        writer.PutFieldHeapText(c->host);
         writer.EndRow();
     }
     writer.EndRow();
@@ -265,13 +293,13 @@ void SectionWriter::PutReference(int32_t d, uint32_t number)
         return;
     switch (referenceMode[d]) {
     case kCardsReferenceHost:
-        writer.PutHeapText(component->host);
+        writer.PutFieldHeapText(component->host);
         break;
     case kCardsReferenceText:
-        writer.PutHeapText(component->text);
+        writer.PutFieldHeapText(component->text);
         break;
     default:
-        writer.PutHeapText(component->code);
+        writer.PutFieldHeapText(component->code);
         break;
     }
 }
@@ -295,6 +323,13 @@ const SectionWriter::ReferenceText& SectionWriter::Reference(int32_t d, uint32_t
         reference.length = length;
         arena.insert(arena.end(), text, text + length);
         arena.insert(arena.end(), size_t(kArenaPadding), '\0');
+        // As PutFieldText writes it: blanks for what a field cannot hold.
+        char* copy = arena.data() + reference.offset;
+        if (std::any_of(copy, copy + length, BreaksField)) {
+            writer.NoteReplacedText({text, size_t(length)});
+            reference.length = int32_t(FieldTextLength({copy, size_t(length)}));
+            std::replace_if(copy, copy + reference.length, BreaksField, ' ');
+        }
     }
     return reference;
 }
@@ -341,10 +376,7 @@ void SectionWriter::WriteLine(const CardLine* line, int32_t columns, const int32
 {
     HeapText text = line->Text();
     int32_t textLength = HeapTextLength(text);
-    bool plainText = textLength <= kLongTextSplitBytes &&
-                     (textLength == 0 || (std::memchr(text, '\r', size_t(textLength)) == nullptr &&
-                                          std::memchr(text, '\n', size_t(textLength)) == nullptr &&
-                                          std::memchr(text, '\t', size_t(textLength)) == nullptr));
+    bool plainText = textLength == 0 || WrittenAsItStands(text, textLength);
     // Room for the amounts, the text and the separators; references are added as they come.
     size_t bound = 2 + size_t(columns) * (kMaxAmountTextBytes + 1) + (plainText ? size_t(textLength) : 0) +
                    size_t(positions);

@@ -85,7 +85,7 @@ void SaveSetup::Write(TextWriter& writer) const
 {
     PutSectionMarker(writer, BaseFileSection::SaveSetup);
     writer.PutSeparator();
-    writer.PutHeapText(name);
+    writer.PutFieldHeapText(name);
     writer.EndRow();
     settings.WriteKeyLines(writer);
     writer.EndRow();

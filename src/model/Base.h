@@ -232,7 +232,13 @@ public:
     void NewGeneratedCode(int32_t d, String& out);
     Component* CreateGeneratedCodeParent(int32_t d);
     int32_t GeneratedCodeCounter(int32_t d) const { return generatedCodeCounters[d]; }
-    uint32_t ResolveImportComponent(int32_t d, const char* text, int32_t length);
+    // The component a reference of an imported text names, read by the dimension's "##Cards" mode
+    // (code, host code or text); one that is not found is reported (3310, 3312, 3311) unless `report`
+    // says quiet, and added. `added` (when given) tells whether one was added.
+    enum class UnknownReferenceReport { show, quiet };
+    uint32_t ResolveImportComponent(int32_t d, const char* text, int32_t length,
+                                    UnknownReferenceReport report = UnknownReferenceReport::show,
+                                    bool* added = nullptr);
 
     // --- Writing lists ----------------------------------------------------------------------------
     void WriteComponents(TextWriter& writer, int32_t d) const;

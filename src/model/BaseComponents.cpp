@@ -597,8 +597,11 @@ void Base::NewGeneratedCode(int32_t d, String& out)
     out.Assign(code);
 }
 
-uint32_t Base::ResolveImportComponent(int32_t d, const char* text, int32_t length)
+uint32_t Base::ResolveImportComponent(int32_t d, const char* text, int32_t length, UnknownReferenceReport report,
+                                      bool* added)
 {
+    if (added != nullptr)
+        *added = false;
     if (d < 0 || d >= int32_t(kDimensionCount))
         return 0;
     int32_t mode = saveSettings ? saveSettings->CardsReferenceMode(d) : 0;
@@ -627,14 +630,16 @@ uint32_t Base::ResolveImportComponent(int32_t d, const char* text, int32_t lengt
     if (found != nullptr)
         return found->number;
 
-    Message message;
-    message.code = mode == 1 ? message::kImportHostUnknown : mode == 2 ? message::kImportTextUnknown
-                                                                     : message::kImportCodeUnknown;
-    message.AddText(typed.CStr());
-    String name;
-    DimensionSingularName(d, name);
-    message.AddText(name.CStr());
-    ShowErrorAlert(message);
+    if (report == UnknownReferenceReport::show) {
+        Message message;
+        message.code = mode == 1 ? message::kImportHostUnknown : mode == 2 ? message::kImportTextUnknown
+                                                                         : message::kImportCodeUnknown;
+        message.AddText(typed.CStr());
+        String name;
+        DimensionSingularName(d, name);
+        message.AddText(name.CStr());
+        ShowErrorAlert(message);
+    }
 
     Component* created = nullptr;
     if (mode == 1 || mode == 2) {
@@ -646,6 +651,8 @@ uint32_t Base::ResolveImportComponent(int32_t d, const char* text, int32_t lengt
     } else {
         created = AddComponent(d, typed.CStr(), nullptr, nullptr);
     }
+    if (added != nullptr)
+        *added = created != nullptr;
     return created != nullptr ? created->number : uint32_t(d);
 }
 

@@ -320,6 +320,15 @@ int32_t Dimension::GetHostWidth() const
 
 void Dimension::NormalizeTexts(String& code, String& text, String& host) const
 {
+    // A component's texts are fields of one line of a base file: a tab or a line break in them
+    // becomes a blank (and so leaves a code).
+    for (String* field : {&code, &text, &host}) {
+        char* bytes = field->Data();
+        for (int32_t i = 0; i < field->Length(); ++i) {
+            if (bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')
+                bytes[i] = ' ';
+        }
+    }
     code.RemoveAll(' ');
     text.Trim(' ');
     host.Trim(' ');

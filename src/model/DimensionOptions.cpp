@@ -75,9 +75,9 @@ void Dimension::WriteOptions(TextWriter& writer) const
     if (!options.singularName.IsNull() || !options.pluralName.IsNull()) {
         writer.PutText("-N");
         writer.PutSeparator();
-        writer.PutHeapText(options.singularName.Get());
+        writer.PutFieldHeapText(options.singularName.Get());
         writer.PutSeparator();
-        writer.PutHeapText(options.pluralName.Get());
+        writer.PutFieldHeapText(options.pluralName.Get());
         writer.EndRow();
     }
     if (options.codeMode != kCaseUpper)

@@ -133,7 +133,7 @@ void Macro::Write(TextWriter& writer) const
 {
     writer.PutText("##Macro");
     writer.PutSeparator();
-    writer.PutHeapText(name.Get());
+    writer.PutFieldHeapText(name.Get());
     writer.EndRow();
     writer.PutRawChar('M');
     writer.PutSeparator();

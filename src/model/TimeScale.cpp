@@ -319,7 +319,7 @@ void TimeScale::Write(TextWriter& writer) const
 {
     writer.PutText("##TimeScale");
     writer.PutSeparator();
-    writer.PutHeapText(name.Get());
+    writer.PutFieldHeapText(name.Get());
     writer.EndRow();
     char key[kCardKeyTextCapacity];
     for (int32_t i = 0; i < periods.Count(); ++i) {

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <random>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -18,12 +17,12 @@
 
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
+#include "platform/SaveTemporaryFiles.h"
 
 namespace vek {
 
-// Temporary files are named independently of the target, so that a name near the length limit still
-// leaves room for one.
-static constexpr char kTemporaryPrefix[] = ".vek-save-";
+// Temporary files are named independently of the target (SaveTemporaryFiles.h), so that a name near
+// the length limit still leaves room for one.
 static constexpr int32_t kTemporaryAttempts = 64;
 // Old bytes are copied through this much memory when the kernel cannot copy them itself.
 static constexpr int64_t kCopyChunk = 1 << 16;
@@ -234,15 +233,22 @@ bool ForkFile::StartReplacing()
         Fail(message::kCannotOpen);
         return false;
     }
+    // What saves of ended processes left here goes first.
+    RemoveStaleSaveTemporaries(folder);
     // Created like any new file (permissions 0666 less the umask), under a name of its own.
-    std::random_device random;
     for (int32_t attempt = 0; attempt < kTemporaryAttempts && !fd.IsValid(); ++attempt) {
-        char suffix[16];
-        snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-        temporary = folder + kTemporaryPrefix + suffix;
+        temporary = MakeSaveTemporaryName(folder);
+        // Registered before it exists, so that no signal leaves it behind once it does.
+        temporarySlot = RegisterSaveTemporary(temporary);
         fd = FileDescriptor(open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!fd.IsValid() && errno != EEXIST)
-            break;
+        if (!fd.IsValid()) {
+            int error = errno;
+            UnregisterSaveTemporary(temporarySlot);
+            temporarySlot = -1;
+            errno = error;
+            if (error != EEXIST)
+                break;
+        }
     }
     if (!fd.IsValid()) {
         temporary.clear();
@@ -267,7 +273,7 @@ bool ForkFile::SwitchToAppending()
         return false;
     }
     unlink(temporary.c_str());
-    temporary.clear();
+    ForgetTemporary();
     fd = std::move(appendFd);
     mode = Mode::appending;
     return true;
@@ -394,7 +400,7 @@ void ForkFile::Commit()
         Fail(errno == EACCES || errno == EPERM || errno == EROFS ? message::kFileLocked : message::kWriteFailed);
         return;
     }
-    temporary.clear();
+    ForgetTemporary();
     // The rename itself reaches the disk with the folder.
     std::string folder = target.substr(0, target.rfind('/') + 1);
     FileDescriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -402,11 +408,18 @@ void ForkFile::Commit()
         (void)fsync(folderFd.Get());
 }
 
+void ForkFile::ForgetTemporary()
+{
+    UnregisterSaveTemporary(temporarySlot);
+    temporarySlot = -1;
+    temporary.clear();
+}
+
 void ForkFile::ReleaseWriteState(bool dropTemporary)
 {
     if (dropTemporary && !temporary.empty())
         unlink(temporary.c_str());
-    temporary.clear();
+    ForgetTemporary();
     fd = FileDescriptor();
     oldFd = FileDescriptor();
     mode = Mode::closed;

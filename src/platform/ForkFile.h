@@ -65,6 +65,8 @@ private:
     bool CopyOldBytes(int64_t upTo);
     void Commit();
     void ReleaseWriteState(bool dropTemporary);
+    // The temporary file is no longer ours to remove (renamed, or removed).
+    void ForgetTemporary();
     void Fail(int32_t code);
 
     bool StartWriting(const FilePath& file);
@@ -78,6 +80,7 @@ private:
     FileDescriptor oldFd;  // replacing: the old file (read, and locked against a second writer)
     std::string target;    // the file to replace (links followed)
     std::string temporary;
+    int32_t temporarySlot = -1;  // in the table of SaveTemporaryFiles.h, -1 for none
     int64_t position = 0;
     int64_t size = 0;      // replacing: the length the new file will have
     int64_t oldSize = 0;   // replacing: bytes of the old file still part of the new one

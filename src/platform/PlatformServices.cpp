@@ -3,6 +3,7 @@
 
 #include "platform/EnvironmentLocale.h"
 #include "platform/ForkByteFile.h"
+#include "platform/SaveTemporaryFiles.h"
 #include "platform/SystemClock.h"
 
 namespace vek {
@@ -12,6 +13,7 @@ void RegisterPlatformServices()
     static SystemClock clock;
     static EnvironmentLocale locale;
     RegisterPlatformFiles();
+    InstallSaveTemporaryCleanup();
     Service<Clock>::Register(&clock);
     Service<SystemLocale>::Register(&locale);
     SetEventTimeOrigin();

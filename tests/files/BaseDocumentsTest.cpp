@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include <unistd.h>
 
 #include "BaseFileTestSupport.h"
 #include "files/BaseFileRecord.h"
+#include "files/BaseFileType.h"
 #include "files/BaseFiles.h"
 #include "files/KeptSections.h"
 #include "files/SaveSettings.h"
@@ -386,6 +388,53 @@ TEST_F(BaseDocumentsTest, NewerFileIsConfirmedFirst)
     Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
     ASSERT_NE(base, nullptr);
     EXPECT_EQ(readAnyway.codes, std::vector<int32_t>{message::kNewerFile});
+}
+
+// Fault 7: "export-sie FILE FILE" and "save FILE FILE" wrote over the file they read, in a form that
+// cannot hold all of it. Only a plain save in the file's own form may go over it; the same file is
+// known through links (device and node), and a refusal leaves the file as it was.
+TEST_F(BaseDocumentsTest, WritingOverTheInputIsRefusedUnlessAPlainSave)
+{
+    std::string base = WriteSmallBase("base.vkx");
+    folder.Write("books.si", "#FLAGGA 0\r\n#SIETYP 4\r\n");
+    ASSERT_EQ(link(base.c_str(), folder.Path("hard.vkx").c_str()), 0);
+    ASSERT_EQ(symlink(base.c_str(), folder.Path("soft.si").c_str()), 0);
+    ASSERT_EQ(symlink(folder.Path("books.si").c_str(), folder.Path("books-link.si").c_str()), 0);
+    const struct {
+        const char* name;
+        const char* input;
+        int32_t kind;
+        const char* output;
+        int32_t format;
+        bool allowed;
+    } cases[] = {
+        {"plain save over itself", "base.vkx", kFileText, "base.vkx", kSaveFormatText, true},
+        {"plain save through a hard link", "base.vkx", kFileText, "hard.vkx", kSaveFormatText, true},
+        {"another file", "base.vkx", kFileText, "other.si", kSaveFormatSie, true},
+        {"export over itself", "base.vkx", kFileText, "base.vkx", kSaveFormatSie, false},
+        {"export through a hard link", "base.vkx", kFileText, "hard.vkx", kSaveFormatSie, false},
+        {"export through a link", "base.vkx", kFileText, "soft.si", kSaveFormatSie, false},
+        {"SIE export over its source", "books.si", kFileSie, "books-link.si", kSaveFormatSie, false},
+        {"base saved over the SIE file it came from", "books.si", kFileSie, "books.si", kSaveFormatText, false},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        ClearError();
+        bool allowed = MayWriteOverInput(FilePath(folder.Path(row.input)), row.kind, FilePath(folder.Path(row.output)),
+                                         row.format);
+        EXPECT_EQ(allowed, row.allowed);
+        EXPECT_EQ(IsErrorPending(), !row.allowed);
+        if (!row.allowed) {
+            EXPECT_EQ(GetPendingError().message.code, message::kWriteOverInput);
+            EXPECT_NE(std::string(GetPendingError().message.texts[0]).find(row.output), std::string::npos);
+        }
+    }
+    ClearError();
+    // What the tool writes by extension: a plain save of a text base to its own name is a text save.
+    Base* opened = OpenBaseFile(FilePath(base), nullptr, 0);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(SaveFormatForPath(*opened, FilePath(base)), kSaveFormatText);
+    EXPECT_EQ(SaveFormatForPath(*opened, FilePath(folder.Path("x.vkx"))), kSaveFormatText);
 }
 
 }  // namespace

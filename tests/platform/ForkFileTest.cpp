@@ -268,6 +268,19 @@ TEST_F(ForkFileTest, PipesAreWrittenInPlace)
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
+// Fault 7: a link to a device is written through, never replaced by a plain file.
+TEST_F(ForkFileTest, LinksToDevicesAreWrittenInPlace)
+{
+    ASSERT_EQ(symlink("/dev/null", folder.Path("null-link").c_str()), 0);
+    WriteText("null-link", "gone", true);
+    EXPECT_FALSE(IsErrorPending());
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.Path("null-link")));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    // Nothing beside it: no temporary file was made.
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path("")))
+        EXPECT_TRUE(entry.path().filename() == "null-link" || entry.is_directory()) << entry.path();
+}
+
 TEST_F(ForkFileTest, WritingThroughALinkReplacesTheFileItNames)
 {
     folder.Write("real.txt", "old");

@@ -1,9 +1,12 @@
 // Fuzzes the reading of base files: kind detection over the bytes, then the section reader over
-// them as a text base. A text that reads completely must also save stably: written, read back into
-// a new base and written again, it gives the same bytes.
+// them as a text base. A text that reads completely holds finite amounts only, and must also save
+// stably, even with raw bytes of the input put into its texts: written, read back into a new base and
+// written again, it gives the same bytes.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
@@ -57,6 +60,55 @@ void Write(Base& base, TextWriter& writer)
     ClearError();
 }
 
+// Amounts read are finite: one that is not refuses the file.
+void CheckAmounts(const Base& base)
+{
+    for (Card* card = base.FirstCard(); card != base.ChainEnd(); card = base.NextCard(card)) {
+        for (CardGroup* group = base.FirstGroup(card); group != nullptr; group = base.NextGroup(group)) {
+            for (CardLine* line = base.FirstLine(group); line != nullptr; line = base.NextLine(line)) {
+                for (int32_t i = 0; i < base.ValueCount(); ++i) {
+                    if (!std::isfinite(base.GetLineValue(line, i)))
+                        std::abort();
+                }
+            }
+        }
+    }
+}
+
+// Puts bytes of the input (NUL bytes, tabs, line breaks and all) where the writer must keep its
+// fields whole: a card title, a line text, and a new component.
+void PutRawTexts(Base& base, const char* input, size_t size)
+{
+    // Texts in a base are UTF-8 (what comes from outside is decoded first): bytes above 127 become
+    // "?", control bytes stay as they are.
+    std::string copy(input, size);
+    for (char& c : copy) {
+        if (static_cast<unsigned char>(c) > 127)
+            c = '?';
+    }
+    const char* bytes = copy.data();
+    int32_t n = int32_t(size < 48 ? size : 48);
+    if (n == 0)
+        return;
+    Card* card = base.FirstCard();
+    if (card != base.ChainEnd()) {
+        SetHeapText(card->title, nullptr);
+        card->title = NewHeapTextFromBytes(bytes, n);
+        CardGroup* group = base.FirstGroup(card);
+        if (CardLine* line = group != nullptr ? base.FirstLine(group) : nullptr)
+            line->SetTextField(NewHeapTextFromBytes(bytes + size - size_t(n), n));
+    }
+    std::string code(bytes, size_t(n < 12 ? n : 12));
+    code.resize(std::strlen(code.c_str()));
+    // Through the base, which keeps a component's texts by its rules (one line, trimmed, its case).
+    std::string text(bytes, size_t(n));
+    text.resize(std::strlen(text.c_str()));
+    base.AddComponent(1, code.c_str(), text.c_str(), text.c_str());
+    base.NotifyChangedDimensions();
+    base.FlushCardChanges();
+    ClearError();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -69,6 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Base base(FilePath(), 0);
     if (!ReadText(base, bytes, int64_t(size)))
         return 0;
+    CheckAmounts(base);
+    PutRawTexts(base, bytes, size);
     TextWriter first;
     Write(base, first);
     Base again(FilePath(), 0);

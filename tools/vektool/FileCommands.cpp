@@ -1,14 +1,30 @@
 // vek-tool's commands on whole files: summary, import-summary, export-sie, save.
 #include "VekToolCommands.h"
 
+#include "files/BaseFileType.h"
 #include "files/BaseFiles.h"
+#include "files/SaveSettings.h"
 #include "files/SieExport.h"
 #include "files/SieSummary.h"
+#include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 
 #include <cstdio>
 
 namespace vektool {
+
+namespace {
+
+// The kind of file an input is, as opening tells it; the output may not replace it with another.
+int32_t InputKind(const char* file)
+{
+    vek::BaseFileState state;
+    vek::DetectBaseFileType(state, CommandLinePath(file));
+    vek::ClearError();  // an input that cannot be read is reported by the load
+    return state.kind;
+}
+
+}  // namespace
 
 int ImportSummary(Arguments arguments)
 {
@@ -36,10 +52,12 @@ int ExportSie(Arguments arguments)
 {
     const char* file = arguments[0];
     const char* out = arguments[1];
+    int32_t kind = InputKind(file);
     OpenedBase base = LoadFile(CommandLinePath(file));
     if (!base)
         return ReportFailure("import", file);
-    if (!vek::SaveSieFile(*base, CommandLinePath(out), nullptr))
+    if (!vek::MayWriteOverInput(CommandLinePath(file), kind, CommandLinePath(out), vek::kSaveFormatSie) ||
+        !vek::SaveSieFile(*base, CommandLinePath(out), nullptr))
         return ReportFailure("export", out);
     return 0;
 }
@@ -85,10 +103,13 @@ int SaveCopy(Arguments arguments)
 {
     const char* file = arguments[0];
     const char* out = arguments[1];
+    int32_t kind = InputKind(file);
     OpenedBase base = LoadFile(CommandLinePath(file));
     if (!base)
         return ReportFailure("open", file);
-    if (!vek::SaveBaseToPath(*base, CommandLinePath(out), nullptr))
+    vek::FilePath output = CommandLinePath(out);
+    if (!vek::MayWriteOverInput(CommandLinePath(file), kind, output, vek::SaveFormatForPath(*base, output)) ||
+        !vek::SaveBaseToPath(*base, output, nullptr))
         return ReportFailure("save", out);
     return 0;
 }

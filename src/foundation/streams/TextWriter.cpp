@@ -193,6 +193,42 @@ void TextWriter::PutString(const String& text) { PutTextBytes(text.CStr(), text.
 
 void TextWriter::PutHeapText(ConstHeapText text) { PutTextBytes(text, HeapTextLength(text)); }
 
+void TextWriter::PutFieldText(std::string_view text)
+{
+    size_t clean = 0;
+    while (clean < text.size() && !BreaksField(text[clean]))
+        ++clean;
+    if (clean == text.size()) {
+        PutTextBytes(text.data(), static_cast<int32_t>(text.size()));
+        return;
+    }
+    NoteReplacedText(text);
+    // Written in runs, each blank in place of a byte the field cannot hold.
+    std::string_view kept = text.substr(0, FieldTextLength(text));
+    size_t at = 0;
+    while (at < kept.size()) {
+        size_t run = at;
+        while (run < kept.size() && !BreaksField(kept[run]))
+            ++run;
+        PutTextBytes(kept.data() + at, static_cast<int32_t>(run - at));
+        if (run < kept.size())
+            PutTextBytes(" ", 1);
+        at = run + 1;
+    }
+}
+
+void TextWriter::NoteReplacedText(std::string_view text)
+{
+    if (replacedTexts++ > 0)
+        return;
+    // The first such text, cut before a character, with blanks for what its field cannot hold.
+    int32_t size = static_cast<int32_t>(text.size());
+    int32_t n = Utf8SafeCut(text.data(), size, size < kFirstReplacedBytes ? size : kFirstReplacedBytes);
+    for (int32_t i = 0; i < n; ++i)
+        firstReplaced[i] = BreaksField(text[size_t(i)]) || text[size_t(i)] == 3 || text[size_t(i)] == 4 ? ' ' : text[size_t(i)];
+    firstReplacedLength = n;
+}
+
 void TextWriter::PutPascalString(const uint8_t* text)
 {
     if (text != nullptr)

@@ -1,6 +1,7 @@
 // TextWriter: writing text, numbers and markup in an output encoding through a buffer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -86,6 +87,17 @@ public:
     void PutTextBytes(const char* bytes, int32_t n);  // nothing for n < 1
     void PutString(const String& text);
     void PutHeapText(ConstHeapText text);
+    // A text as one field of a tab-separated line (base files): a zero byte, tab, CR or LF, which would
+    // end the field or the line or make the file unreadable, is written as a blank (FieldTextLength
+    // drops those at the end). Each text that
+    // needed it is counted (ReplacedTexts, the first kept in FirstReplacedText), so that whoever
+    // writes the file can tell the user what the file holds differently.
+    void PutFieldText(std::string_view text);
+    void PutFieldHeapText(ConstHeapText text) { PutFieldText({text != nullptr ? text : "", std::size_t(HeapTextLength(text))}); }
+    // Counts a text that was written with blanks in place of bytes its field cannot hold.
+    void NoteReplacedText(std::string_view text);
+    int64_t ReplacedTexts() const { return replacedTexts; }
+    std::string_view FirstReplacedText() const { return {firstReplaced, size_t(firstReplacedLength)}; }
     void PutPascalString(const uint8_t* text);  // the bytes after the length byte
     void PutWideString(const WideString& text);
     void PutInt(int32_t value);
@@ -132,6 +144,8 @@ public:
     // "/==" and the line end. The rest ends without a line end. TextReader::NextLongTextField reverses
     // it (a line break comes back as CR, the line end of base files). Writes nothing when memory for
     // the working copy runs short.
+    // A zero byte and the bytes 3 and 4 themselves cannot come back through that form: they are
+    // written as blanks and counted as by PutFieldText.
     void PutLongText(ConstHeapText text);
     // "*" and the hexadecimal form (two upper-case digits a byte, high nibble first) of the text's
     // bytes compressed in format T (BlockCompressor.h); no line end. Nothing for a text longer than
@@ -217,6 +231,24 @@ private:
     int32_t lineEndLength = 1;
     bool useHtmlEntities = false;
     MarkupDialect dialect = MarkupDialect::html;
+    int64_t replacedTexts = 0;
+    static constexpr int32_t kFirstReplacedBytes = 80;
+    char firstReplaced[kFirstReplacedBytes] = {};
+    int32_t firstReplacedLength = 0;
 };
+
+// The bytes a field of a tab-separated line cannot hold (PutFieldText).
+constexpr bool BreaksField(char c) { return c == '\0' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The length of the text that PutFieldText writes: blanks and such bytes at the end go when one of
+// them is such a byte, since a reader that trims fields would drop the blanks they became.
+constexpr std::size_t FieldTextLength(std::string_view text)
+{
+    std::size_t end = text.size();
+    bool breaks = false;
+    while (end > 0 && (text[end - 1] == ' ' || BreaksField(text[end - 1])))
+        breaks = BreaksField(text[--end]) || breaks;
+    return breaks ? end : text.size();
+}
 
 }  // namespace vek

@@ -139,7 +139,9 @@ void TextWriter::PutLongText(ConstHeapText text)
     if (copy == nullptr)
         return;
     // A CR LF pair is one line break; a lone LF would otherwise end the line of the file it is in.
+    // The codes themselves and a zero byte have no form here: they become blanks.
     int32_t length = 0;
+    bool replaced = false;
     for (int32_t i = 0; i < n; ++i) {
         char c = text[i];
         if (c == '\r' || c == '\n') {
@@ -148,9 +150,14 @@ void TextWriter::PutLongText(ConstHeapText text)
             c = static_cast<char>(kLongTextLineBreak);
         } else if (c == '\t') {
             c = static_cast<char>(kLongTextTab);
+        } else if (c == '\0' || c == kLongTextLineBreak || c == kLongTextTab) {
+            c = ' ';
+            replaced = true;
         }
         copy[length++] = c;
     }
+    if (replaced)
+        NoteReplacedText({text, static_cast<std::size_t>(n)});
     // Pieces end between characters, so every line of the file stays well-formed text.
     int32_t at = 0;
     while (length - at > kLongTextLastPiece) {
