@@ -23,7 +23,7 @@
 //   |--------|--------|-------------------------------------------------------------------------|
 //   | 0      | 3      | "###", each byte XOR the next keystream byte                            |
 //   | 3      | 1      | method XOR the next keystream byte: "b" format T, "Z" format Z          |
-//   |        |        | (BlockCompressor.h), "-" stored; any other letter: a block of no text   |
+//   |        |        | (BlockCompressor.h), "-" stored; any other letter: a damaged block      |
 //   | 4      | 2      | payload length, plain, at most 13999                                    |
 //   | 6      | 2      | BlockChecksum of the plain payload, plain                               |
 //   | 8      | length | payload, each byte XOR the next keystream byte                          |
@@ -296,6 +296,11 @@ bool BlockContainerReader::ReadBlock(int64_t& added)
             return false;
         }
         n = result.length;
+    } else {
+        // The method is outside the checksum: a block of an unknown one is a damaged block, never
+        // text to pass over.
+        Fail(message::kDamagedBase);
+        return false;
     }
     inputEnd = end + n;
     added += n;
