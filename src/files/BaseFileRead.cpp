@@ -246,10 +246,13 @@ bool ReadPackedBase(Base& base, const FilePath& path, BaseProtection& work)
     reader.SetEncoding(kSystemCodePage);
     bool read = reader.Open(path.CStr()) && ReadStreamSections(base, reader, path, work);
     int32_t error = reader.Error();
+    int64_t line = reader.LineCount() + 1;
     reader.Close();
     if (error != 0) {
         LogChecksumError(base);
-        ReportRefusal(error, path, 1);
+        if (GetPendingError().message.code == error)
+            ClearError();
+        ReportRefusal(error, path, int32_t(line > INT32_MAX ? INT32_MAX : line));
         return false;
     }
     return read && !IsErrorPending();

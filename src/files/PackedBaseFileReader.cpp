@@ -25,6 +25,7 @@
 #include <queue>
 #include <utility>
 
+#include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/streams/ByteFile.h"
 #include "foundation/streams/ByteSpanReader.h"
@@ -55,6 +56,9 @@ void PackedBaseFileReader::Fail()
     if (error == 0)
         error = message::kDamagedBase;
     ended = true;
+    // The pending error stops whoever reads the lines, before the end of the input looks normal.
+    if (!IsErrorPending())
+        SetErrorCode(message::kDamagedBase);
 }
 
 bool PackedBaseFileReader::Open(const char* path)

@@ -17,7 +17,8 @@ class ByteFile;
 //
 // Errors (Error()): 3811 for a code table of 0 or more than 256 symbols, a table or block cut
 // short, a block longer than 65504 bits, or bits that end inside a code. The first error ends the
-// input; no byte is read outside the buffers.
+// input and becomes the pending error (without a file name: the caller names the file); no byte is
+// read outside the buffers.
 class PackedBaseFileReader final : public TextReader {
 public:
     // The most bits one block may hold: the bit buffer of 8192 bytes less one word.

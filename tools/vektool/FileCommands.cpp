@@ -4,6 +4,7 @@
 #include "files/BaseFiles.h"
 #include "files/SieExport.h"
 #include "files/SieSummary.h"
+#include "model/BaseProtection.h"
 #include "foundation/strings/String.h"
 
 #include <cstdio>
@@ -12,8 +13,11 @@ namespace vektool {
 
 int ImportSummary(Arguments arguments)
 {
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 1)
+        return ReportUsage();
     const char* file = arguments[0];
-    OpenedBase base = LoadFile(CommandLinePath(file));
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("import", file);
     vek::SieSummary summary = vek::SummarizeSieBase(*base);
@@ -34,9 +38,12 @@ int ImportSummary(Arguments arguments)
 
 int ExportSie(Arguments arguments)
 {
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 2)
+        return ReportUsage();
     const char* file = arguments[0];
     const char* out = arguments[1];
-    OpenedBase base = LoadFile(CommandLinePath(file));
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("import", file);
     if (!vek::SaveSieFile(*base, CommandLinePath(out), nullptr))
@@ -46,8 +53,11 @@ int ExportSie(Arguments arguments)
 
 int Summary(Arguments arguments)
 {
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 1)
+        return ReportUsage();
     const char* file = arguments[0];
-    OpenedBase base = LoadFile(CommandLinePath(file));
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("open", file);
     for (int32_t d = 0; d < int32_t(vek::kDimensionCount); ++d) {
@@ -83,11 +93,17 @@ int Summary(Arguments arguments)
 
 int SaveCopy(Arguments arguments)
 {
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 2)
+        return ReportUsage();
     const char* file = arguments[0];
     const char* out = arguments[1];
-    OpenedBase base = LoadFile(CommandLinePath(file));
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("open", file);
+    // The password given is the saved base's: it keys a container and goes into its protection.
+    if (password != nullptr && !base->Protection().SetPassword(password))
+        return ReportFailure("save", out);
     if (!vek::SaveBaseToPath(*base, CommandLinePath(out), nullptr))
         return ReportFailure("save", out);
     return 0;
