@@ -4,6 +4,8 @@
 #include <new>
 
 #include "files/BaseFileFormat.h"
+#include "files/BlockContainer.h"
+#include "files/PackedBaseFileReader.h"
 #include "files/BaseFileLog.h"
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileSettings.h"
@@ -38,7 +40,13 @@ constexpr int32_t kSystemCodePage = 3;
 int32_t RefusalOf(int32_t kind)
 {
     switch (kind) {
+    case kFileContainerN:
+    case kFileContainerB:
+    case kFileContainerU:
+    case kFilePacked:
     case kFileText:
+    case kFilePackedBullets:
+    case kFileTextBullets:
     case kFileSie:
         return 0;
     case kFileTooOld:
@@ -52,8 +60,7 @@ int32_t RefusalOf(int32_t kind)
     case kFileDamaged:
         return message::kDamagedBase;
     default:
-        // Containers, packed and bullet bases, XML input and containers of an unknown variant:
-        // their readers come with later versions.
+        // XML input and containers of an unknown variant: their readers come with later versions.
         return message::kKindNotReadable;
     }
 }
@@ -152,7 +159,7 @@ bool ReadTextBase(Base& base, const FilePath& path, BaseProtection& work)
         return false;
     BaseFileRecord& record = BaseFileRecord::Of(base);
     FileTextReader reader;
-    if (record.state.version < kBaseFileVersion)
+    if (record.state.version < kBaseFileVersion || record.state.kind == kFileTextBullets)
         reader.SetEncoding(kSystemCodePage);
     if (!reader.Open(path.CStr()))
         return false;
@@ -164,6 +171,90 @@ bool ReadTextBase(Base& base, const FilePath& path, BaseProtection& work)
     if (sources)
         base.CardSources().EndSource(previousSource);
     reader.Close();
+    return read && !IsErrorPending();
+}
+
+// The sections of a stream that is not a plain file (a container, a packed file), with the card
+// sources of an import.
+bool ReadStreamSections(Base& base, TextReader& reader, const FilePath& path, BaseProtection& work)
+{
+    BaseFileRecord& record = BaseFileRecord::Of(base);
+    int32_t previousSource = 0;
+    bool sources = (record.state.flags & kReadImport) != 0 && record.lineHistory;
+    if (sources)
+        base.CardSources().BeginSource(previousSource, path);
+    bool read = ReadBaseSections(base, reader, path, work);
+    if (sources)
+        base.CardSources().EndSource(previousSource);
+    return read;
+}
+
+void LogChecksumError(Base& base)
+{
+    if (base.LogHandler() != nullptr)
+        base.LogHandler()->WriteEntry("-- checksum error detected in file", 0);
+}
+
+// A block container (kinds 1-3). A block that fails before the sections begin gives its error
+// (3811 damaged, 3814 wrong password) and reads nothing; one that fails later asks whether what was
+// read may be kept (3812; the preset answer gives it up). A wrong password also forgets the
+// keychain's password of the file.
+bool ReadContainerBase(Base& base, const FilePath& path, BaseProtection& work)
+{
+    BlockContainerReader reader;
+    bool asked = false;
+    bool keep = false;
+    reader.SetDamageHandler([&](int32_t, int64_t line) {
+        asked = true;
+        Message message;
+        message.code = message::kDamagedBlockKeep;
+        message.AddFileName(path.CStr());
+        String number;
+        number.AssignInt64(line);
+        message.AddText(number.CStr());
+        message.AddNumber(text::kCancel);
+        message.AddNumber(text::kContinue);
+        message.answer = 0;
+        keep = ReportMessage(message) != 0;
+        if (!keep)
+            MarkBaseCancelled(base);
+    });
+    String password;
+    work.PasswordText(password);
+    bool opened = reader.Open(path.CStr(), password.View());
+    password.WipeAndClear();
+    bool read = opened && ReadStreamSections(base, reader, path, work);
+    int32_t error = reader.Error();
+    int64_t line = reader.LineCount() + 1;
+    reader.Close();
+    if (error == 0)
+        return read && !IsErrorPending();
+    LogChecksumError(base);
+    if (error == message::kWrongPassword)
+        SetKeychainPassword(path, nullptr);
+    if (!asked) {
+        ReportRefusal(error, path, int32_t(line > INT32_MAX ? INT32_MAX : line));
+        return false;
+    }
+    return keep && read && !IsErrorPending();
+}
+
+// A packed file (kinds 4 and 6), in the system code page.
+bool ReadPackedBase(Base& base, const FilePath& path, BaseProtection& work)
+{
+    PackedBaseFileReader reader;
+    reader.SetEncoding(kSystemCodePage);
+    bool read = reader.Open(path.CStr()) && ReadStreamSections(base, reader, path, work);
+    int32_t error = reader.Error();
+    int64_t line = reader.LineCount() + 1;
+    reader.Close();
+    if (error != 0) {
+        LogChecksumError(base);
+        if (GetPendingError().message.code == error)
+            ClearError();
+        ReportRefusal(error, path, int32_t(line > INT32_MAX ? INT32_MAX : line));
+        return false;
+    }
     return read && !IsErrorPending();
 }
 
@@ -191,7 +282,10 @@ void MarkBaseCancelled(Base& base)
 
 bool ReadBaseSections(Base& base, TextReader& reader, const FilePath& file, BaseProtection& protection)
 {
-    return IsRead(BaseSectionReader(base, reader, file, protection).ReadSections()) && !IsErrorPending();
+    int32_t kind = BaseFileRecord::Of(base).state.kind;
+    BaseSectionReader sections(base, reader, file, protection);
+    bool bullets = kind == kFilePackedBullets || kind == kFileTextBullets;
+    return IsRead(bullets ? sections.ReadBulletSections() : sections.ReadSections()) && !IsErrorPending();
 }
 
 bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags)
@@ -205,6 +299,9 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
         record.cancelled = true;
         return false;
     }
+
+    if ((flags & kReadSkipOpenDirect) != 0)
+        record.openDirect = false;
 
     BaseProtection work(&base);
     if (password != nullptr && *password != '\0' && !work.SetPassword(password)) {
@@ -244,6 +341,11 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
         }
     }
     if (!cancelled && state.passwordNeeded && !work.HasProtection() && !ObtainPassword(base, path, work)) {
+        // Nobody could be asked: the file stays closed, and the reason is said.
+        if (!base.IsInteractive() && !IsErrorPending()) {
+            SetErrorCode(message::kPasswordNotGiven);
+            GetPendingError().message.AddFileName(path.CStr());
+        }
         state.kind = kFileNothing;
         MarkBaseCancelled(base);
         cancelled = true;
@@ -252,7 +354,17 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
     bool read = false;
     if (!cancelled) {
         switch (state.kind) {
+        case kFileContainerN:
+        case kFileContainerB:
+        case kFileContainerU:
+            read = ReadContainerBase(base, path, work);
+            break;
+        case kFilePacked:
+        case kFilePackedBullets:
+            read = ReadPackedBase(base, path, work);
+            break;
         case kFileText:
+        case kFileTextBullets:
             read = ReadTextBase(base, path, work);
             break;
         case kFileSie:
@@ -266,6 +378,12 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
         record.cancelled = true;
     if (read && !importing) {
         base.SetupDimensionOrder();
+        if (record.openDirect) {
+            // Start-up macros, flagged subsets and auto-open templates run here once those exist;
+            // the log shows where they belong.
+            base.LogOperation("open-direct commands", nullptr, kLogExecuting);
+            base.LogOperation("open-direct commands", nullptr, kLogCompleted);
+        }
         base.FinishLoad();
         base.SetModified(false);
         record.fileTime = path.GetModificationTime();

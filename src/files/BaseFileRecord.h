@@ -67,6 +67,9 @@ public:
     bool compress = true;
     // The last load or save was given up.
     bool cancelled = false;
+    // The open-direct steps run after the load: cleared by the read flag kReadSkipOpenDirect and by
+    // a "##Commands" section, which takes their place.
+    bool openDirect = true;
     // The modification time of the base's file when it was last read or written (0: not known).
     double fileTime = 0.0;
 

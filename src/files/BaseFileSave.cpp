@@ -1,4 +1,5 @@
 // Saving a base: the variants by format and the plain text form.
+#include <cstring>
 #include <memory>
 
 #include "files/BaseFileFormat.h"
@@ -7,6 +8,7 @@
 #include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
 #include "files/BaseSectionWriter.h"
+#include "files/BlockContainer.h"
 #include "files/SaveSettings.h"
 #include "files/SieExport.h"
 #include "foundation/messages/Message.h"
@@ -15,6 +17,7 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/streams/TextStreams.h"
 #include "model/Base.h"
+#include "model/BaseProtection.h"
 #include "platform/FilePath.h"
 #include "platform/Keychain.h"
 
@@ -34,6 +37,11 @@ void ReportReplacedTexts(const FilePath& path, const TextWriter& writer)
     std::string_view first = writer.FirstReplacedText();
     message.AddTextBytes(first.data(), int32_t(first.size()));
     ReportMessage(message);
+}
+
+char VariantLetter(int32_t format)
+{
+    return format == kSaveFormatContainerB ? 'B' : format == kSaveFormatContainerU ? 'U' : 'N';
 }
 
 }  // namespace
@@ -75,6 +83,31 @@ bool SaveBaseTextFile(Base& base, const FilePath& path, const SaveSettings& sett
     return saved;
 }
 
+bool SaveBlockContainerFile(Base& base, const FilePath& path, const SaveSettings& settings)
+{
+    // The password keys the keystream only when the file carries it: without its "##Protection"
+    // section the base would have a password nobody could give.
+    String password;
+    if (settings.SavesSection(SaveSection::Protection) && base.Protection().HasProtection())
+        base.Protection().PasswordText(password);
+    BlockContainerWriter writer;
+    bool opened = writer.Open(path.CStr(), VariantLetter(settings.Format()), settings.Compress(), password.View(), 0);
+    if (opened && !IsErrorPending())
+        WriteBaseSections(base, writer, settings);
+    // A cancelled or failed write leaves the old file.
+    bool saved = opened && writer.Close() && !IsErrorPending();
+    if (saved && !password.IsEmpty()) {
+        // A keychain that remembers another password for this file learns the new one.
+        String remembered;
+        GetKeychainPassword(path, remembered);
+        if (!remembered.IsEmpty() && std::strcmp(remembered.CStr(), password.CStr()) != 0)
+            SetKeychainPassword(path, password.CStr());
+        remembered.WipeAndClear();
+    }
+    password.WipeAndClear();
+    return saved;
+}
+
 bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings)
 {
     BaseFileRecord& record = BaseFileRecord::Of(base);
@@ -108,9 +141,7 @@ bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings
     case kSaveFormatContainerN:
     case kSaveFormatContainerB:
     case kSaveFormatContainerU:
-        // The block container writer comes with a later version.
-        SetErrorCode(message::kFormatNotWritable);
-        GetPendingError().message.AddFileName(path.CStr());
+        saved = SaveBlockContainerFile(base, path, current);
         break;
     default:
         break;

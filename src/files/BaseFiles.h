@@ -42,9 +42,14 @@ constexpr int32_t kOpenReturnOpenBase = 16;  // a base of the file that is open 
 // Writes the base to the path under the settings (null: made from the base, SaveSettings::FromBase)
 // (Base::SaveFile). The file is written to a temporary file beside it and renamed over the old one
 // only when everything was written: a failed or cancelled save leaves the old file as it was.
-// Format 5 writes the plain text base, format 12 the SIE export (SaveSieFile); the block container
-// formats (1-3) are refused (3828) until their writer exists. False, with the reason pending, when nothing was saved.
+// Formats 1-3 write the block container (SaveBlockContainerFile), format 5 the plain text base,
+// format 12 the SIE export (SaveSieFile). False, with the reason pending, when nothing was saved.
 [[nodiscard]] bool SaveBaseFile(Base& base, const FilePath& path, const SaveSettings* settings);
+
+// The block container of the settings' variant ("N", "B", "U"), compressed when they say so, keyed
+// by the base's password when the settings save it (Base::SaveBlockContainerFile). A keychain item
+// of the file that holds another password is given the base's.
+[[nodiscard]] bool SaveBlockContainerFile(Base& base, const FilePath& path, const SaveSettings& settings);
 
 // The plain text form: "##VEK-Text" TAB the format version (kBaseFileVersionText), an empty line
 // and the sections, in UTF-8 with CR line ends (Base::SaveTextFile).

@@ -450,6 +450,8 @@ void BaseSectionReader::ReadCommands()
 {
     // Running the commands is the command interpreter's; until it is there the commands of an opened
     // base are kept for its next save. An import would run them once, never keep them.
+    if (!Importing())
+        record.openDirect = false;  // the commands take the place of the open-direct steps
     if (Importing()) {
         base.LogOperation("commands section", nullptr, kLogSkipped);
         SkipSection();
@@ -548,6 +550,11 @@ void BaseSectionReader::ReadDimension()
     int32_t d = ReadDimensionNumber(BaseFileSection::Dimension);
     if (d < 0)
         return;
+    ReadDimensionLines(d);
+}
+
+void BaseSectionReader::ReadDimensionLines(int32_t d)
+{
     String name;
     base.DimensionSingularName(d, name);
     base.LogOperation("dimension section", name.CStr(), kLogReading);

@@ -89,6 +89,10 @@ public:
 
     // From the reader's next line to "##End" or the end of input.
     [[nodiscard]] SectionReadResult ReadSections();
+    // The same for the older bullet-marked text (BaseBulletReader.cpp): "•••" in place of "##",
+    // up to "•••End". Its templates, defaults, import setups and commands are kept in the form of
+    // "##" sections, so that the base saves as a base of today.
+    [[nodiscard]] SectionReadResult ReadBulletSections();
 
 private:
     bool Importing() const;
@@ -123,6 +127,17 @@ private:
     void ReadDimension();
     void ReadDimensionImport();
     void ReadCommands();
+    // The options and components of dimension d, up to the next section marker.
+    void ReadDimensionLines(int32_t d);
+
+    // The bullet form (BaseBulletReader.cpp).
+    void ReadBulletDimension(std::string_view rest);
+    void ReadBulletCards();
+    bool ReadBulletLine(std::string_view key);
+    void ReadBulletNotes(std::string_view key);
+    // Keeps the section whose marker is the current line as the "##" section of today.
+    void KeepBulletSection(BaseFileSection section);
+    int32_t bulletNotesLength = -1;  // the length of the card's last "N" line; -1 before one
 
     // "##Cards" (BaseCardsReader.cpp).
     void ReadCards();

@@ -7,6 +7,7 @@
 #include "files/SieExport.h"
 #include "files/SieSummary.h"
 #include "foundation/messages/PendingError.h"
+#include "model/BaseProtection.h"
 #include "foundation/strings/String.h"
 
 #include <cstdio>
@@ -28,8 +29,11 @@ int32_t InputKind(const char* file)
 
 int ImportSummary(Arguments arguments)
 {
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 1)
+        return ReportUsage();
     const char* file = arguments[0];
-    OpenedBase base = LoadFile(CommandLinePath(file));
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("import", file);
     vek::SieSummary summary = vek::SummarizeSieBase(*base);
@@ -50,10 +54,13 @@ int ImportSummary(Arguments arguments)
 
 int ExportSie(Arguments arguments)
 {
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 2)
+        return ReportUsage();
     const char* file = arguments[0];
     const char* out = arguments[1];
     int32_t kind = InputKind(file);
-    OpenedBase base = LoadFile(CommandLinePath(file));
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("import", file);
     if (!vek::MayWriteOverInput(CommandLinePath(file), kind, CommandLinePath(out), vek::kSaveFormatSie) ||
@@ -64,8 +71,11 @@ int ExportSie(Arguments arguments)
 
 int Summary(Arguments arguments)
 {
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 1)
+        return ReportUsage();
     const char* file = arguments[0];
-    OpenedBase base = LoadFile(CommandLinePath(file));
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("open", file);
     for (int32_t d = 0; d < int32_t(vek::kDimensionCount); ++d) {
@@ -101,12 +111,18 @@ int Summary(Arguments arguments)
 
 int SaveCopy(Arguments arguments)
 {
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 2)
+        return ReportUsage();
     const char* file = arguments[0];
     const char* out = arguments[1];
     int32_t kind = InputKind(file);
-    OpenedBase base = LoadFile(CommandLinePath(file));
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("open", file);
+    // The password given is the saved base's: it keys a container and goes into its protection.
+    if (password != nullptr && !base->Protection().SetPassword(password))
+        return ReportFailure("save", out);
     vek::FilePath output = CommandLinePath(out);
     if (!vek::MayWriteOverInput(CommandLinePath(file), kind, output, vek::SaveFormatForPath(*base, output)) ||
         !vek::SaveBaseToPath(*base, output, nullptr))

@@ -12,7 +12,11 @@
 //                                  and the sum of every line's value in that column, with the column's
 //                                  decimals (all of them for a full-precision column) and a ".".
 //   vek-tool save FILE OUT         opens a base file and saves it to OUT, in the form OUT's extension
-//                                  names ("vkx" a text base).
+//                                  names ("vkx" a text base, "vek" a block container).
+//
+// Every command that opens a file opens block containers, packed and bullet-format bases too; a
+// trailing "--password TEXT" answers the password question of a file that has one (nobody is asked
+// otherwise, and such a file is not opened). For save it is also the password of the saved base.
 //
 // Exit status: 0 done, 1 the file could not be read or written (the message on stderr), 2 usage.
 #include "VekToolCommands.h"
@@ -35,10 +39,10 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"import-summary", 1, 1, vektool::ImportSummary, "import-summary FILE"},
-    {"export-sie", 2, 2, vektool::ExportSie, "export-sie FILE OUT"},
-    {"summary", 1, 1, vektool::Summary, "summary FILE"},
-    {"save", 2, 2, vektool::SaveCopy, "save FILE OUT"},
+    {"import-summary", 1, 3, vektool::ImportSummary, "import-summary FILE [--password TEXT]"},
+    {"export-sie", 2, 4, vektool::ExportSie, "export-sie FILE OUT [--password TEXT]"},
+    {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
+    {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -43,9 +44,25 @@ void BaseCloser::operator()(vek::Base* base) const
     (void)vek::CloseBase(base, vek::CloseMode::WindowsOnly);
 }
 
-OpenedBase LoadFile(const FilePath& path)
+OpenedBase LoadFile(const FilePath& path, const char* password)
 {
-    return OpenedBase(vek::OpenBaseFile(path, nullptr, vek::kReadSkipOpenDirect));
+    return OpenedBase(vek::OpenBaseFile(path, password, vek::kReadSkipOpenDirect));
+}
+
+int ReportUsage()
+{
+    std::fputs("vek-tool: unexpected arguments (see the usage without any)\n", stderr);
+    return 2;
+}
+
+const char* TakePassword(Arguments& arguments)
+{
+    size_t n = arguments.size();
+    if (n < 2 || std::strcmp(arguments[n - 2], "--password") != 0)
+        return nullptr;
+    const char* password = arguments[n - 1];
+    arguments = arguments.first(n - 2);
+    return password;
 }
 
 void PrintAmount(double value)

@@ -27,7 +27,14 @@ struct BaseCloser {
 using OpenedBase = std::unique_ptr<vek::Base, BaseCloser>;
 
 // A new base holding the file, whose kind detection tells (an SIE file is imported, a base file read).
-OpenedBase LoadFile(const vek::FilePath& path);
+// The password (may be null) answers the question of a file that has one.
+OpenedBase LoadFile(const vek::FilePath& path, const char* password = nullptr);
+
+// Arguments that fit no form of the command: a line on stderr; returns exit status 2.
+int ReportUsage();
+
+// Takes a trailing "--password TEXT" off the arguments: the text, or null when they end otherwise.
+const char* TakePassword(Arguments& arguments);
 
 // Two decimals with "." whatever the locale; a sum that rounds to zero prints as 0.00.
 void PrintAmount(double value);
