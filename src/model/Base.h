@@ -171,6 +171,10 @@ public:
     void SetSaveSettings(std::unique_ptr<BaseSaveSettings> settings);
     // The import setup of dimension d, made on first use; null when none can be made.
     DimensionImportSetupBase* GetDimensionImportSetup(int32_t d);
+    // The import setup of dimension d when it has one (none is made); null otherwise.
+    DimensionImportSetupBase* FindDimensionImportSetup(int32_t d) const;
+    // Gives dimension d the setup (null drops its setup); a d outside 0-31 does nothing.
+    void SetDimensionImportSetup(int32_t d, std::unique_ptr<DimensionImportSetupBase> setup);
     void DropDimensionImportSetup(int32_t d);
     int32_t DimensionOrderIndex(int32_t d) const;
     void SetupDimensionOrder();
