@@ -237,6 +237,15 @@ public:
     Component* CreateGeneratedCodeParent(int32_t d);
     int32_t GeneratedCodeCounter(int32_t d) const { return generatedCodeCounters[d]; }
     uint32_t ResolveImportComponent(int32_t d, const char* text, int32_t length);
+    // A component of d for a value that the text import's lookup did not find: reports 3310, 3311
+    // or 3312 (lookup 0 code, 1 text, 2 host code) with the value and the dimension's name, then
+    // makes one by the not-found action (0 "-" a generated code; 1 "C" "#" and the value under the
+    // "#" component; 2 "H" the value as its code; 3 "N" its parent's code and the value, after the
+    // component with the greatest host code at or below the value); a code that is taken gives a
+    // generated code. Lookup by code always acts as "H". The new component has the value as its
+    // host code, and as its text too when looked up by text, so that the next line finds it. Its
+    // number, or the root of d when none can be made.
+    uint32_t CreateImportedComponent(int32_t d, const char* value, int32_t lookup, int32_t action);
 
     // --- Writing lists ----------------------------------------------------------------------------
     void WriteComponents(TextWriter& writer, int32_t d) const;
