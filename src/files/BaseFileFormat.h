@@ -25,11 +25,11 @@ enum class BaseFileSection : int32_t {
     WebUsers,
     BaseOptions,
     SaveSetup,    // TAB name
-    ImportSetup,  // TAB name; kept as read until import setups are built
+    ImportSetup,  // TAB name
     TimeScale,    // TAB name
     Macro,        // TAB name
     Dimension,    // TAB n (1..32)
-    DimImport,    // TAB n (1..32); kept as read until dimension import setups are built
+    DimImport,    // TAB n (1..32)
     Cards,
     Subset,       // TAB name; kept as read until subsets are built
     Templates,    // kept as read until templates are built

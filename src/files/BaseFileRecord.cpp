@@ -5,7 +5,10 @@
 
 #include <memory>
 
+#include "files/DimImportSetup.h"
 #include "files/ProgramVersion.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 #include "foundation/numbers/DateTime.h"
 #include "foundation/strings/String.h"
 #include "platform/SystemFacts.h"
@@ -58,7 +61,7 @@ void BaseFileInfo::FillForThisProgram()
     saveTime = now.ToSeconds();
 }
 
-BaseFileRecord::BaseFileRecord(Base& base) : saveSetups(&base) {}
+BaseFileRecord::BaseFileRecord(Base& owner) : base(owner), saveSetups(&owner), importSetups(&owner) {}
 
 BaseFileRecord::~BaseFileRecord() = default;
 
@@ -83,6 +86,19 @@ bool BaseFileRecord::TakeCheckpoint()
     keptSetups.Clear();
     for (SaveSetup* setup = saveSetups.First(); setup != nullptr; setup = setup->Next())
         keptSetups.Keep(*setup);
+    importSetups.SetKeepMarks();
+    keptImportSetups.Clear();
+    for (ImportSetup* setup = importSetups.First(); setup != nullptr; setup = setup->Next())
+        keptImportSetups.Keep(*setup);
+    for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
+        std::string& text = keptDimImports[size_t(d)];
+        text.clear();
+        if (const DimImportSetup* setup = DimImportSetup::Find(base, d)) {
+            TextWriter writer;
+            setup->Write(writer);
+            text.assign(writer.BufferedBytes());
+        }
+    }
     keptAtCheckpoint = kept;
     return true;
 }
@@ -91,6 +107,26 @@ void BaseFileRecord::RollBack()
 {
     (void)saveSetups.DeleteUnmarked();
     keptSetups.RestoreChanged();
+    (void)importSetups.DeleteUnmarked();
+    keptImportSetups.RestoreChanged();
+    for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
+        const std::string& text = keptDimImports[size_t(d)];
+        const DimImportSetup* now = DimImportSetup::Find(base, d);
+        if (text.empty()) {
+            if (now != nullptr)
+                base.DropDimensionImportSetup(d);
+            continue;
+        }
+        if (now != nullptr) {
+            TextWriter writer;
+            now->Write(writer);
+            if (writer.BufferedBytes() == text)
+                continue;
+        }
+        TextReader reader(text.data(), int64_t(text.size()));
+        if (reader.ReadLine())  // the marker line
+            DimImportSetup::Of(base, d)->Read(reader);
+    }
     kept = std::move(keptAtCheckpoint);
     keptAtCheckpoint.Clear();
 }

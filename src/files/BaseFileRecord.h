@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "files/BaseFileType.h"
+#include "files/ImportSetup.h"
 #include "files/KeptSections.h"
 #include "files/SaveSetup.h"
 #include "foundation/strings/HeapText.h"
@@ -46,12 +48,14 @@ public:
     static BaseFileRecord& Of(Base& base);
     static const BaseFileRecord* Find(const Base& base);
 
-    // The save setups present are marked and their texts kept (an import adds setups and may read an
-    // existing one again under its name); an import may replace kept sections as well as add them,
-    // so the checkpoint keeps a copy of those too.
+    // The save and import setups present are marked and their texts kept (an import adds setups and
+    // may read an existing one again under its name), and so are the dimension import setups; an
+    // import may replace kept sections as well as add them, so the checkpoint keeps a copy of those too.
     [[nodiscard]] bool TakeCheckpoint() override;
     void RollBack() override;
 
+    ImportSetupList& ImportSetups() { return importSetups; }
+    const ImportSetupList& ImportSetups() const { return importSetups; }
     SaveSetupList& SaveSetups() { return saveSetups; }
     const SaveSetupList& SaveSetups() const { return saveSetups; }
     KeptSections& Kept() { return kept; }
@@ -74,10 +78,15 @@ public:
     double fileTime = 0.0;
 
 private:
+    Base& base;
     SaveSetupList saveSetups;
+    ImportSetupList importSetups;
     KeptSections kept;
     KeptSections keptAtCheckpoint;
     SavedSections<SaveSetup> keptSetups;
+    SavedSections<ImportSetup> keptImportSetups;
+    // The section texts of the dimension import setups at the checkpoint (empty: none).
+    std::array<std::string, kDimensionCount> keptDimImports;
     BaseFileInfo info;
 };
 

@@ -18,7 +18,7 @@ BaseContents ContentsOf(Base& base)
     contents.hasPassword = base.Protection().HasProtection();
     contents.hasWebUsers = base.WebUsers().HasUsers();
     contents.hasSaveSetups = !record.SaveSetups().IsEmpty();
-    contents.hasImportSetups = record.Kept().Has(BaseFileSection::ImportSetup);
+    contents.hasImportSetups = record.ImportSetups().Count() > 0;
     contents.hasTimeScales = base.TimeScales().Count() > 0;
     contents.hasMacros = base.Macros().Count() > 0;
     contents.hasSubsets = record.Kept().Has(BaseFileSection::Subset);

@@ -10,12 +10,12 @@
 //   | "##WebUsers"        | the web users (WebUserList)                                           |
 //   | "##BaseOptions"     | "CN" "CD" "CT" "LT" "LV" "LN" "LH" "R" "D" (below)                    |
 //   | "##SaveSetup" TAB n | one save setup (SaveSetup)                                            |
-//   | "##ImportSetup" TAB n| one import setup (kept as read, "## Linefields" blocks included)     |
+//   | "##ImportSetup" TAB n| one import setup (ImportSetup; "## Linefields" starts a record)      |
 //   | "##TimeScale" TAB n | one time scale (TimeScale)                                            |
 //   | "##Macro" TAB n     | one macro (Macro)                                                     |
 //   | "##Dimension" TAB n | options of dimension n ("-" lines, ended by "--"), then components:   |
 //   |                     | code TAB text TAB host code                                           |
-//   | "##DimImport" TAB n | the import setup of dimension n (kept as read)                        |
+//   | "##DimImport" TAB n | the import setup of dimension n (DimImportSetup)                      |
 //   | "##Cards"           | cards, groups and lines (BaseCardsReader.cpp)                         |
 //   | "##Subset" TAB n    | one subset (kept as read)                                             |
 //   | "##Templates"       | the templates (kept as read)                                          |
@@ -34,6 +34,8 @@
 #include "files/BaseFileFormat.h"
 #include "files/BaseFileLog.h"
 #include "files/BaseFileRecord.h"
+#include "files/DimImportSetup.h"
+#include "files/ImportSetup.h"
 #include "files/SaveSettings.h"
 #include "files/SaveSetup.h"
 #include "foundation/strings/CString.h"
@@ -269,6 +271,8 @@ SectionReadResult BaseSectionReader::ReadSections()
                 ReadCommands();
                 break;
             case BaseFileSection::ImportSetup:
+                ReadImportSetup();
+                break;
             case BaseFileSection::Subset:
             case BaseFileSection::Templates:
             case BaseFileSection::Defaults:
@@ -325,12 +329,11 @@ void BaseSectionReader::ReportUnknownReferences()
     }
 }
 
-void BaseSectionReader::KeepSection(BaseFileSection section, int32_t dimension)
+void BaseSectionReader::KeepSection(BaseFileSection section)
 {
     KeptSection keeping;
     keeping.section = section;
-    keeping.dimension = dimension;
-    if (section == BaseFileSection::ImportSetup || section == BaseFileSection::Subset) {
+    if (section == BaseFileSection::Subset) {
         String name;
         String key;
         reader.NextFieldToString(name);
@@ -340,14 +343,8 @@ void BaseSectionReader::KeepSection(BaseFileSection section, int32_t dimension)
     keeping.lines.emplace_back(reader.LineStart(), size_t(reader.LineLength()));
     while (!Stopped() && reader.ReadLine()) {
         if (AtSectionMarker()) {
-            // The line-field records of an import setup may come in "## Linefields" blocks, which
-            // are the setup's own.
             reader.RestartLine();
-            bool lineFields = section == BaseFileSection::ImportSetup && reader.NextField() &&
-                              StartsWithAsciiNoCase(TokenView(reader), kLineFieldsMarker);
-            reader.RestartLine();
-            if (!lineFields)
-                break;
+            break;
         }
         keeping.lines.emplace_back(reader.LineStart(), size_t(reader.LineLength()));
     }
@@ -432,6 +429,26 @@ void BaseSectionReader::ReadSaveSetup()
 {
     SaveSetup* setup = record.SaveSetups().ReadSection(reader);
     base.LogOperation("save setup", setup != nullptr ? setup->GetName() : nullptr, kLogReading);
+}
+
+SetupReadContext BaseSectionReader::SetupContext()
+{
+    SetupReadContext context;
+    int32_t version = record.state.version;
+    // Files before 19961213 wrote a field definition as three numbers and a text; files up to
+    // 20000109 wrote no "PX" line, and their setups keep control characters.
+    context.oldFieldForm = version != 0 && version <= 19961212;
+    context.oldDropControl = version != 0 && version <= 20000109;
+    context.passedOver = [this](std::string_view line) {
+        ReportSkippedSection(message::kSetupLinePassedOver, line);
+    };
+    return context;
+}
+
+void BaseSectionReader::ReadImportSetup()
+{
+    ImportSetup* setup = record.ImportSetups().ReadSection(reader, SetupContext());
+    base.LogOperation("import setup", setup != nullptr ? setup->GetName() : nullptr, kLogReading);
 }
 
 void BaseSectionReader::ReadTimeScale()
@@ -605,8 +622,11 @@ void BaseSectionReader::ReadDimensionLines(int32_t d)
 void BaseSectionReader::ReadDimensionImport()
 {
     int32_t d = ReadDimensionNumber(BaseFileSection::DimImport);
-    if (d >= 0)
-        KeepSection(BaseFileSection::DimImport, d);
+    if (d < 0)
+        return;
+    if (DimImportSetup* setup = DimImportSetup::Of(base, d))
+        setup->Read(reader, SetupContext());
+    base.LogOperation("dimension import setup", nullptr, kLogReading);
 }
 
 }  // namespace vek

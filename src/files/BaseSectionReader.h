@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "files/BaseFileFormat.h"
+#include "files/ImportSetup.h"
 #include "files/KeptSections.h"
 #include "foundation/strings/String.h"
 #include "model/Component.h"
@@ -108,7 +109,7 @@ private:
     void SkipSection();
     // Collects the section whose marker is the current line (the field cursor after the marker),
     // up to the next section marker, into `kept`.
-    void KeepSection(BaseFileSection section, int32_t dimension = KeptSection::kNoDimension);
+    void KeepSection(BaseFileSection section);
     // The end of a run that read the file: the kept sections join the base's.
     SectionReadResult Finish(SectionReadResult result);
     // The dimension (0..31) that the marker line's number names; outside 1..32 the section is
@@ -122,6 +123,9 @@ private:
     void ReadWebUsers();
     void ReadBaseOptions();
     void ReadSaveSetup();
+    void ReadImportSetup();
+    // What the setups' readers are told of this file.
+    SetupReadContext SetupContext();
     void ReadTimeScale();
     void ReadMacro();
     void ReadDimension();

@@ -8,6 +8,7 @@
 #include "files/AmountText.h"
 #include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
+#include "files/DimImportSetup.h"
 #include "files/SaveSettings.h"
 #include "files/SaveSetup.h"
 #include "foundation/memory/BitSet.h"
@@ -138,7 +139,7 @@ void SectionWriter::WriteAll()
     if (Saves(SaveSection::SaveSetup))
         record.SaveSetups().WriteSections(writer);
     if (Saves(SaveSection::ImportSetup))
-        WriteKept(BaseFileSection::ImportSetup);
+        record.ImportSetups().WriteSections(writer);
     if (Saves(SaveSection::Macro) && base.Macros().Count() > 0) {
         // The list keeps the newest macro first; written in name order, a file reads back into
         // the same list and writes again the same bytes.
@@ -237,12 +238,14 @@ void SectionWriter::WriteDimensions()
         if (settings.SaveModeOf(d) == kSaveModeNone)
             continue;
         WriteDimension(position, d);
-        record.Kept().WriteDimImport(writer, d);
+        if (const DimImportSetup* setup = DimImportSetup::Find(base, d))
+            setup->Write(writer);
         written[d] = true;
     }
-    for (const KeptSection& kept : record.Kept().Sections()) {
-        if (kept.section == BaseFileSection::DimImport && !written[kept.dimension] && !IsErrorPending())
-            record.Kept().WriteDimImport(writer, kept.dimension);
+    for (int32_t d = 0; d < int32_t(kDimensionCount) && !IsErrorPending(); ++d) {
+        const DimImportSetup* setup = DimImportSetup::Find(base, d);
+        if (setup != nullptr && !written[d])
+            setup->Write(writer);
     }
 }
 

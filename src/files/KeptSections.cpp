@@ -10,8 +10,6 @@ namespace vek {
 bool KeptSections::Keeps(BaseFileSection section)
 {
     switch (section) {
-    case BaseFileSection::ImportSetup:
-    case BaseFileSection::DimImport:
     case BaseFileSection::Subset:
     case BaseFileSection::Templates:
     case BaseFileSection::Defaults:
@@ -37,13 +35,8 @@ KeptSection* KeptSections::FindSameObject(const KeptSection& section)
         if (kept.section != section.section)
             continue;
         switch (section.section) {
-        case BaseFileSection::ImportSetup:
         case BaseFileSection::Subset:
             if (CStrEqualNoCase(kept.name.c_str(), section.name.c_str()))
-                return &kept;
-            break;
-        case BaseFileSection::DimImport:
-            if (kept.dimension == section.dimension)
                 return &kept;
             break;
         case BaseFileSection::Templates:
@@ -84,16 +77,6 @@ void KeptSections::Write(TextWriter& writer, BaseFileSection section) const
             return;
         if (kept.section == section)
             WriteLines(writer, kept);
-    }
-}
-
-void KeptSections::WriteDimImport(TextWriter& writer, int32_t d) const
-{
-    for (const KeptSection& kept : sections) {
-        if (kept.section == BaseFileSection::DimImport && kept.dimension == d) {
-            WriteLines(writer, kept);
-            return;
-        }
     }
 }
 

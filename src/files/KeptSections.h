@@ -16,19 +16,14 @@ class TextWriter;
 // One kept section: its marker line first, then every line up to the next section marker, as the
 // reader gave them (UTF-8, without line ends; empty lines included).
 struct KeptSection {
-    static constexpr int32_t kNoDimension = -1;
-
     BaseFileSection section = BaseFileSection::End;
-    // The object's name for import setups and subsets (trimmed; compared without case).
+    // The object's name for subsets (trimmed; compared without case).
     std::string name;
-    // The dimension (0..31) of a dimension import setup; kNoDimension for the others.
-    int32_t dimension = kNoDimension;
     std::vector<std::string> lines;
 };
 
-// The import setups ("##ImportSetup", with the "## Linefields" blocks inside them), dimension import
-// setups ("##DimImport"), subsets ("##Subset"), templates ("##Templates"), default templates
-// ("##Defaults") and commands ("##Commands") of a base, until the code that reads each into its
+// The subsets ("##Subset"), templates ("##Templates"), default templates ("##Defaults") and
+// commands ("##Commands") of a base, until the code that reads each into its
 // objects exists. The files layer's record of the base owns them (BaseFileRecord); the section
 // writer puts each back in its place in the section order.
 class KeptSections {
@@ -44,17 +39,14 @@ public:
     // Appended as it stands (the reader collects a file's sections so).
     void Add(KeptSection section) { sections.push_back(std::move(section)); }
 
-    // Takes the sections of a file read into the base, as their own readers would take them: an
-    // import setup or subset replaces the one of the same name in its place, a dimension import
-    // setup the one of its dimension (a base keeps one per dimension); a templates or defaults
+    // Takes the sections of a file read into the base, as their own readers would take them: a
+    // subset replaces the one of the same name in its place; a templates or defaults
     // section equal to one kept already is not added twice (reading it again would change nothing);
     // every other section is appended. Standard containers: std::bad_alloc rises to the operation.
     void Merge(KeptSections&& read);
 
     // Every kept section of that kind, in order.
     void Write(TextWriter& writer, BaseFileSection section) const;
-    // The import setup of dimension d (0..31), when one is kept.
-    void WriteDimImport(TextWriter& writer, int32_t d) const;
 
 private:
     KeptSection* FindSameObject(const KeptSection& section);

@@ -171,6 +171,10 @@ public:
     void SetSaveSettings(std::unique_ptr<BaseSaveSettings> settings);
     // The import setup of dimension d, made on first use; null when none can be made.
     DimensionImportSetupBase* GetDimensionImportSetup(int32_t d);
+    // The import setup of dimension d when it has one (none is made); null otherwise.
+    DimensionImportSetupBase* FindDimensionImportSetup(int32_t d) const;
+    // Gives dimension d the setup (null drops its setup); a d outside 0-31 does nothing.
+    void SetDimensionImportSetup(int32_t d, std::unique_ptr<DimensionImportSetupBase> setup);
     void DropDimensionImportSetup(int32_t d);
     int32_t DimensionOrderIndex(int32_t d) const;
     void SetupDimensionOrder();
@@ -239,6 +243,15 @@ public:
     uint32_t ResolveImportComponent(int32_t d, const char* text, int32_t length,
                                     UnknownReferenceReport report = UnknownReferenceReport::show,
                                     bool* added = nullptr);
+    // A component of d for a value that the text import's lookup did not find: reports 3310, 3311
+    // or 3312 (lookup 0 code, 1 text, 2 host code) with the value and the dimension's name, then
+    // makes one by the not-found action (0 "-" a generated code; 1 "C" "#" and the value under the
+    // "#" component; 2 "H" the value as its code; 3 "N" its parent's code and the value, after the
+    // component with the greatest host code at or below the value); a code that is taken gives a
+    // generated code. Lookup by code always acts as "H". The new component has the value as its
+    // host code, and as its text too when looked up by text, so that the next line finds it. Its
+    // number, or the root of d when none can be made.
+    uint32_t CreateImportedComponent(int32_t d, const char* value, int32_t lookup, int32_t action);
 
     // --- Writing lists ----------------------------------------------------------------------------
     void WriteComponents(TextWriter& writer, int32_t d) const;

@@ -656,4 +656,60 @@ uint32_t Base::ResolveImportComponent(int32_t d, const char* text, int32_t lengt
     return created != nullptr ? created->number : uint32_t(d);
 }
 
+uint32_t Base::CreateImportedComponent(int32_t d, const char* value, int32_t lookup, int32_t action)
+{
+    if (d < 0 || d >= int32_t(kDimensionCount) || value == nullptr)
+        return 0;
+    Message message;
+    message.code = lookup == 0   ? message::kImportCodeUnknown
+                   : lookup == 1 ? message::kImportTextUnknown
+                                 : message::kImportHostUnknown;
+    message.AddText(value);
+    String name;
+    DimensionSingularName(d, name);
+    message.AddText(name.CStr());
+    ShowErrorAlert(message);
+
+    constexpr int32_t kActionGenerated = 0, kActionHash = 1, kActionHost = 2, kActionNearest = 3;
+    if (lookup == 0)
+        action = kActionHost;
+    const Dimension& dimension = GetDimension(d);
+    // Looked up by text, the value is the text the next line looks for.
+    const char* text = lookup == 1 ? value : nullptr;
+    String code;
+    Component* sibling = nullptr;
+    switch (action) {
+    case kActionHost:
+        code.AssignCStr(value);
+        break;
+    case kActionHash:
+        code.AssignChar('#');
+        code.AppendCStr(value);
+        if (dimension.FindByCode(code.CStr()) == nullptr)
+            CreateGeneratedCodeParent(d);
+        break;
+    case kActionNearest:
+        sibling = FindHostAtOrBelow(d, value);
+        if (sibling != nullptr) {
+            const Component* parent = ComponentAt(sibling->parent);
+            if (parent != nullptr && parent->code != nullptr)
+                code.AssignCStr(parent->code);
+        }
+        code.AppendCStr(value);
+        break;
+    default:
+        break;
+    }
+    if (action == kActionGenerated || code.IsEmpty() || dimension.FindByCode(code.CStr()) != nullptr) {
+        NewGeneratedCode(d, code);
+        sibling = nullptr;
+    }
+    Component* created = nullptr;
+    if (!code.IsEmpty()) {
+        created = sibling != nullptr ? AddComponentAfter(d, code.CStr(), text, value, sibling)
+                                     : AddComponent(d, code.CStr(), text, value);
+    }
+    return created != nullptr ? created->number : uint32_t(d);
+}
+
 }  // namespace vek

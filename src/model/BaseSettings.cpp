@@ -297,6 +297,19 @@ DimensionImportSetupBase* Base::GetDimensionImportSetup(int32_t d)
     return setup.get();
 }
 
+DimensionImportSetupBase* Base::FindDimensionImportSetup(int32_t d) const
+{
+    if (d < 0 || d >= int32_t(kDimensionCount))
+        return nullptr;
+    return dimensionImportSetups[size_t(d)].get();
+}
+
+void Base::SetDimensionImportSetup(int32_t d, std::unique_ptr<DimensionImportSetupBase> setup)
+{
+    if (d >= 0 && d < int32_t(kDimensionCount))
+        dimensionImportSetups[size_t(d)] = std::move(setup);
+}
+
 void Base::DropDimensionImportSetup(int32_t d)
 {
     if (d >= 0 && d < int32_t(kDimensionCount))

@@ -13,6 +13,8 @@ class Macro;
 class Subset;
 class LinkRename;
 class SaveSetup;
+class ImportSetup;
+class DimensionImportSetupBase;
 
 // Change codes of ChangeRecord::code. Codes without a name here are still passed to every receiver.
 enum ChangeCode : int32_t {
@@ -105,8 +107,17 @@ struct LinkRenamePayload {
 struct SaveSetupPayload {
     SaveSetup* saveSetup = nullptr;
 };
+// Codes 46-49 (the files layer's import setups).
+struct ImportSetupPayload {
+    ImportSetup* importSetup = nullptr;
+};
+// Code 26 (a dimension import setup was read).
+struct DimImportPayload {
+    DimensionImportSetupBase* setup = nullptr;
+};
 using ChangePayload = std::variant<NoPayload, ValueFieldPayload, DifferencePayload, FlagPayload, DeletedComponentsPayload,
-                                   TimeScalePayload, MacroPayload, SubsetPayload, LinkRenamePayload, SaveSetupPayload>;
+                                   TimeScalePayload, MacroPayload, SubsetPayload, LinkRenamePayload, SaveSetupPayload,
+                                   ImportSetupPayload, DimImportPayload>;
 
 // One change of a base, built on the stack by its poster and handed to Base::HandleChange,
 // BroadcastChange and every receiver. Objects named by the payload are not owned; they must live

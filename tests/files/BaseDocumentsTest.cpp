@@ -13,6 +13,8 @@
 #include "BaseFileTestSupport.h"
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileType.h"
+#include "files/DimImportSetup.h"
+#include "files/ImportSetup.h"
 #include "files/BaseFiles.h"
 #include "files/KeptSections.h"
 #include "files/SaveSettings.h"
@@ -318,8 +320,11 @@ TEST_F(BaseDocumentsTest, FailedImportTakesBackItsSaveSetups)
     EXPECT_EQ(setups.Find("Yearly"), nullptr);
     EXPECT_EQ(base->CardCount(), 1);
     EXPECT_EQ(KeptMarkers(*base), kept);
-    EXPECT_EQ(KeptLines(*base, "##ImportSetup\tPayroll"), (std::vector<std::string>{"##ImportSetup\tPayroll", "A\tUTF-8",
-                                                                                   "CC", "PX", "", ""}));
+    // The import setup read again under its name is put back as it was.
+    ImportSetup* payroll = BaseFileRecord::Of(*base).ImportSetups().Find("Payroll");
+    ASSERT_NE(payroll, nullptr);
+    EXPECT_FALSE(payroll->Settings().countBytes);
+    EXPECT_EQ(BaseFileRecord::Of(*base).ImportSetups().Count(), 2);
 }
 
 // The sections this version keeps as read (import setups, dimension import setups, subsets,
@@ -341,12 +346,20 @@ TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
                                                            "##Templates", "#P\tOther: Components", "",
                                                            "##Commands", "close", "", "##End"}));
     ASSERT_TRUE(ImportBaseFile(*base, FilePath(other), nullptr, 0));
-    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##ImportSetup\tBank statement", "##ImportSetup\tPAYROLL ",
-                                                            "##DimImport\t2", "##DimImport\t9", "##Subset\tLarge sales",
-                                                            "##Subset\tProjects", "##Templates", "##Defaults",
-                                                            "##Commands", "##ImportSetup\tInvoices",
-                                                            "##Subset\tNew subset", "##Templates"}));
-    EXPECT_EQ(KeptLines(*base, "##DimImport\t2"), (std::vector<std::string>{"##DimImport\t2", "MI", ""}));
+    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##Subset\tLarge sales", "##Subset\tProjects", "##Templates",
+                                                            "##Defaults", "##Commands", "##Subset\tNew subset",
+                                                            "##Templates"}));
+    // Import setups: the one of the same name is read again in place, a new one is added; the
+    // dimension import setup of dimension 2 is read again.
+    const ImportSetupList& setups = BaseFileRecord::Of(*base).ImportSetups();
+    EXPECT_EQ(setups.Count(), 3);
+    ASSERT_NE(setups.Find("payroll"), nullptr);
+    EXPECT_EQ(setups.Find("payroll")->Settings().encoding, 1);
+    ASSERT_NE(setups.Find("Invoices"), nullptr);
+    EXPECT_TRUE(setups.Find("Invoices")->Settings().countBytes);
+    ASSERT_NE(DimImportSetup::Find(*base, 1), nullptr);
+    EXPECT_EQ(DimImportSetup::Find(*base, 1)->Settings().structureMode, 1);
+    EXPECT_NE(DimImportSetup::Find(*base, 8), nullptr);
     EXPECT_EQ(KeptLines(*base, "##Commands"), (std::vector<std::string>{"##Commands", "open template \"Reports: Sales cards\"", ""}));
     EXPECT_TRUE(messages.codes.empty());
 }

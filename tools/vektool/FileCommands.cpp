@@ -1,4 +1,4 @@
-// vek-tool's commands on whole files: summary, import-summary, export-sie, save.
+// vek-tool's commands on whole files: summary, import-summary of an SIE or base file, export-sie, save.
 #include "VekToolCommands.h"
 
 #include "files/BaseFileType.h"
@@ -36,7 +36,13 @@ int ImportSummary(Arguments arguments)
     OpenedBase base = LoadFile(CommandLinePath(file), password);
     if (!base)
         return ReportFailure("import", file);
-    vek::SieSummary summary = vek::SummarizeSieBase(*base);
+    PrintImportSummary(*base);
+    return 0;
+}
+
+void PrintImportSummary(const vek::Base& base)
+{
+    vek::SieSummary summary = vek::SummarizeSieBase(base);
     std::printf("cards\t%d\n", summary.voucherCards);
     std::printf("lines\t%d\n", summary.voucherLines);
     for (const auto& [host, sum] : summary.accountSums) {
@@ -49,7 +55,6 @@ int ImportSummary(Arguments arguments)
         PrintAmount(sum);
         std::fputc('\n', stdout);
     }
-    return 0;
 }
 
 int ExportSie(Arguments arguments)

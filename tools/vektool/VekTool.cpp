@@ -5,6 +5,10 @@
 //                                  for every account the voucher lines use (sums over every card but
 //                                  the opening-balance card, sorted by host code), then "ib HOST SUM"
 //                                  for the opening balances. Sums have two decimals and a ".".
+//   vek-tool import-summary DATA --into FILE --setup NAME [--save OUT]
+//                                  opens the base FILE, imports the text file DATA through its import
+//                                  setup NAME (nothing of a failed import stays) and prints what
+//                                  import-summary prints; with --save the base is saved to OUT.
 //   vek-tool export-sie FILE OUT   reads FILE as import-summary does and writes the base as SIE 4.
 //   vek-tool summary FILE          opens a base file and prints, tab-separated: "dimension", its number,
 //                                  its plural name and its component count for every dimension in
@@ -40,6 +44,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"import-summary", 1, 3, vektool::ImportSummary, "import-summary FILE [--password TEXT]"},
+    {"import-summary", 5, 7, vektool::TextImportSummary, "import-summary DATA --into FILE --setup NAME [--save OUT]"},
     {"export-sie", 2, 4, vektool::ExportSie, "export-sie FILE OUT [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},

@@ -8,9 +8,13 @@ namespace vektool {
 // Each takes the arguments after its word and returns the exit status: 0 done, 1 the file could not
 // be read or written (the message on stderr), 2 usage.
 int ImportSummary(Arguments arguments);
+int TextImportSummary(Arguments arguments);
 int ExportSie(Arguments arguments);
 int Summary(Arguments arguments);
 int SaveCopy(Arguments arguments);
 int Expr(Arguments arguments);
+
+// What import-summary prints of a base: "cards", "lines", "account" sums and "ib" opening balances.
+void PrintImportSummary(const vek::Base& base);
 
 }  // namespace vektool
