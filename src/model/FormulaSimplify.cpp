@@ -147,10 +147,9 @@ bool FormulaRewriter::ApplyPairRule()
             }
             break;
         case kSqrt:
+            // sqrt then sqr is not dropped: the root of a negative number must stay undefined.
             if (second == kAbs)
                 return keepFirstOnly(kSqrt);
-            if (second == kSqr)
-                return dropBoth();
             break;
         case kSqr:
             if (second == kAbs)
@@ -158,19 +157,18 @@ bool FormulaRewriter::ApplyPairRule()
             if (second == kSqrt)
                 return keepFirstOnly(kAbs);
             break;
+        // A power then its logarithm gives the number back. The reverse pairs are kept: the
+        // logarithm of a negative number must stay undefined, not come back as the number.
         case kExp:
-        case kLn:
-            if (second == (first == kExp ? kLn : kExp))
+            if (second == kLn)
                 return dropBoth();
             break;
         case kExp2:
-        case kLog2:
-            if (second == (first == kExp2 ? kLog2 : kExp2))
+            if (second == kLog2)
                 return dropBoth();
             break;
         case kExp10:
-        case kLog10:
-            if (second == (first == kExp10 ? kLog10 : kExp10))
+            if (second == kLog10)
                 return dropBoth();
             break;
         case kTruth:
