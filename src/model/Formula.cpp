@@ -18,10 +18,10 @@ namespace {
 
 using namespace formula_op;
 
-constexpr double kUndefined = std::numeric_limits<double>::quiet_NaN();
+constexpr double kFormulaUndefined = std::numeric_limits<double>::quiet_NaN();
 
 // The most values the code keeps on the stack at once (the accumulator's former value included).
-int32_t StackDepthOf(const FormulaCode& code)
+int32_t FormulaStackDepth(const FormulaCode& code)
 {
     int32_t depth = 0;
     int32_t deepest = 0;
@@ -33,7 +33,7 @@ int32_t StackDepthOf(const FormulaCode& code)
     return deepest;
 }
 
-const FormulaBlock* BlockOf(const void* block) { return static_cast<const FormulaBlock*>(block); }
+const FormulaBlock* FormulaBlockOf(const void* block) { return static_cast<const FormulaBlock*>(block); }
 
 }  // namespace
 
@@ -69,7 +69,7 @@ int32_t Formula::Compile(String& text, int32_t variableCount, const FormulaVaria
     FormulaCode code;
     String canonical;
     int32_t refusal = CompileFormulaText(source, variableCount, variables, code, canonical);
-    if (refusal == 0 && StackDepthOf(code) > kFormulaStackSize)
+    if (refusal == 0 && FormulaStackDepth(code) > kFormulaStackSize)
         refusal = message::kFormulaTooDeep;
     if (refusal != 0)
         return refusal;
@@ -85,7 +85,7 @@ int32_t Formula::Compile(String& text, int32_t variableCount, const FormulaVaria
     compiled->variables = variables;
     compiled->constantCount = code.constantCount;
     compiled->codeCount = code.wordCount + 1;
-    compiled->stackDepth = StackDepthOf(code);
+    compiled->stackDepth = FormulaStackDepth(code);
     std::memcpy(compiled->Constants(), code.constants, size_t(constantBytes));
     std::memcpy(compiled->Code(), code.words, size_t(code.wordCount) * sizeof(uint16_t));
     compiled->Code()[code.wordCount] = kEnd;
@@ -95,9 +95,9 @@ int32_t Formula::Compile(String& text, int32_t variableCount, const FormulaVaria
 
 double Formula::Evaluate() const
 {
-    const FormulaBlock* compiled = BlockOf(block);
+    const FormulaBlock* compiled = FormulaBlockOf(block);
     if (compiled == nullptr)
-        return kUndefined;
+        return kFormulaUndefined;
     const double* constants = compiled->Constants();
     const FormulaVariable* variables = compiled->variables;
     const uint16_t* word = compiled->Code();
@@ -108,7 +108,7 @@ double Formula::Evaluate() const
     // The compiler refused every code that would need more than this.
     double stack[kFormulaStackSize];
     double* top = stack;  // the next free entry
-    double accumulator = kUndefined;
+    double accumulator = kFormulaUndefined;
     for (;; ++word) {
         uint16_t w = *word;
         if (w >= kConstant) {
@@ -154,7 +154,7 @@ double Formula::Evaluate() const
 
 bool Formula::UsesVariable(int32_t index) const
 {
-    const FormulaBlock* compiled = BlockOf(block);
+    const FormulaBlock* compiled = FormulaBlockOf(block);
     if (compiled == nullptr || index < 0 || index >= kFormulaMaxVariables)
         return false;
     const uint16_t* code = compiled->Code();
@@ -168,12 +168,12 @@ bool Formula::UsesVariable(int32_t index) const
 double EvaluateFormulaText(ConstHeapText text)
 {
     if (text == nullptr)
-        return kUndefined;
+        return kFormulaUndefined;
     String copy;
     copy.AssignCStr(text);
     Formula formula;
     if (formula.Compile(copy, 0, nullptr) != 0)
-        return kUndefined;
+        return kFormulaUndefined;
     return formula.Evaluate();
 }
 

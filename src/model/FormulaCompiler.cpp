@@ -19,17 +19,17 @@ namespace {
 
 using namespace formula_op;
 
-constexpr std::string_view kNotSign = "\u00AC";
-constexpr std::string_view kPiSign = "\u03C0";
-constexpr std::string_view kNoBreakSpace = "\u00A0";
-constexpr double kPi = 3.141592653589793;
+constexpr std::string_view kFormulaNotSign = "\u00AC";
+constexpr std::string_view kFormulaPiSign = "\u03C0";
+constexpr std::string_view kFormulaNoBreakSpace = "\u00A0";
+constexpr double kFormulaPi = 3.141592653589793;
 // A number takes at most this many bytes of the text; the rest is not read.
-constexpr int32_t kNumberTextLimit = 255;
-constexpr double kExponentCap = 100000.0;
+constexpr int32_t kFormulaNumberLimit = 255;
+constexpr double kFormulaExponentCap = 100000.0;
 
-bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsFormulaDigit(char c) { return c >= '0' && c <= '9'; }
 
-int32_t RadixDigit(char c, int32_t radix)
+int32_t FormulaRadixDigit(char c, int32_t radix)
 {
     int32_t digit = c >= '0' && c <= '9' ? c - '0'
                     : c >= 'a' && c <= 'f' ? c - 'a' + 10
@@ -38,7 +38,7 @@ int32_t RadixDigit(char c, int32_t radix)
     return digit < radix ? digit : -1;
 }
 
-int32_t CharCount(std::string_view text)
+int32_t FormulaNameChars(std::string_view text)
 {
     int32_t count = 0;
     for (const char* p = text.data(); p < text.data() + text.size(); ++count)
@@ -47,7 +47,7 @@ int32_t CharCount(std::string_view text)
 }
 
 // A separator of the process-wide pair as UTF-8 bytes; empty for 0.
-std::string SeparatorBytes(char16_t separator)
+std::string FormulaSeparatorBytes(char16_t separator)
 {
     char buffer[4];
     if (separator == 0)
@@ -62,8 +62,8 @@ public:
           variables(variables), code(code)
     {
         SeparatorPair separators = GetSeparators();
-        decimalSeparator = SeparatorBytes(separators.decimalSeparator);
-        thousandsSeparator = SeparatorBytes(separators.thousandsSeparator);
+        decimalSeparator = FormulaSeparatorBytes(separators.decimalSeparator);
+        thousandsSeparator = FormulaSeparatorBytes(separators.thousandsSeparator);
         if (thousandsSeparator == "." || thousandsSeparator == ",")
             thousandsSeparator.clear();  // "." and "," always mark the decimal point
     }
@@ -212,7 +212,7 @@ void FormulaParser::ParseAnd()
 void FormulaParser::ParseNot()
 {
     int32_t nots = 0;
-    for (SkipBlanks(); Take(kNotSign); SkipBlanks())
+    for (SkipBlanks(); Take(kFormulaNotSign); SkipBlanks())
         ++nots;
     ParseSum();
     while (!Stopped()) {
@@ -293,7 +293,7 @@ void FormulaParser::ParsePrimary()
         return;
     if (ParseVariable(3, kFormulaNameCapacity) || ParseFunction() || ParseVariable(1, 2) || ParseRadixNumber())
         return;
-    if (!AtEnd() && (IsDecimalDigit(text[pos]) || text[pos] == '.' || text[pos] == ',')) {
+    if (!AtEnd() && (IsFormulaDigit(text[pos]) || text[pos] == '.' || text[pos] == ',')) {
         ParseDecimalNumber();
         return;
     }
@@ -308,10 +308,10 @@ void FormulaParser::ParsePrimary()
     if (piLength > 0) {
         pos += size_t(piLength);
         Respell(start, "pi");
-        return ParsePercent(kPi);
+        return ParsePercent(kFormulaPi);
     }
-    if (Take(kPiSign))
-        return ParsePercent(kPi);
+    if (Take(kFormulaPiSign))
+        return ParsePercent(kFormulaPi);
     // Anything else is the undefined value, reading nothing: the text ends here.
     PushUndefined();
 }
@@ -325,7 +325,7 @@ bool FormulaParser::ParseVariable(int32_t minChars, int32_t maxChars)
     for (int32_t i = 0; i < variableCount; ++i) {
         const char* name = variables[i].name;
         std::string_view view(name, strnlen(name, kFormulaNameCapacity));
-        int32_t chars = CharCount(view);
+        int32_t chars = FormulaNameChars(view);
         if (chars < minChars || chars > maxChars || chars <= bestChars)
             continue;
         int32_t length = MatchFormulaName(Rest(), view);
@@ -433,18 +433,18 @@ bool FormulaParser::ParseRadixNumber()
         return false;
     }
     size_t start = pos;
-    size_t limit = std::min(text.size(), start + size_t(kNumberTextLimit));
+    size_t limit = std::min(text.size(), start + size_t(kFormulaNumberLimit));
     size_t p = start + prefix;
     while (p < limit && text[p] == ' ')
         ++p;
-    if (p >= limit || RadixDigit(text[p], radix) < 0)
+    if (p >= limit || FormulaRadixDigit(text[p], radix) < 0)
         return false;
     double value = 0.0;
     double scale = 1.0;
     bool fraction = false;
     for (; p < limit; ++p) {
         char c = text[p];
-        int32_t digit = RadixDigit(c, radix);
+        int32_t digit = FormulaRadixDigit(c, radix);
         if (digit >= 0) {
             if (fraction) {
                 scale /= radix;
@@ -468,7 +468,7 @@ bool FormulaParser::ParseRadixNumber()
 // decimal exponent. The digits are read by BytesToDouble, so the value is the nearest double.
 void FormulaParser::ParseDecimalNumber()
 {
-    size_t limit = std::min(text.size(), pos + size_t(kNumberTextLimit));
+    size_t limit = std::min(text.size(), pos + size_t(kFormulaNumberLimit));
     std::string digits;
     bool anyDigit = false;
     // Reads the digits of a mantissa or an exponent into `into`.
@@ -476,7 +476,7 @@ void FormulaParser::ParseDecimalNumber()
         while (pos < limit) {
             std::string_view rest = text.substr(pos, limit - pos);
             char c = text[pos];
-            if (IsDecimalDigit(c)) {
+            if (IsFormulaDigit(c)) {
                 into.push_back(c);
                 sawDigit = true;
                 ++pos;
@@ -485,8 +485,8 @@ void FormulaParser::ParseDecimalNumber()
                 ++pos;
             } else if (c == ' ') {
                 ++pos;
-            } else if (rest.starts_with(kNoBreakSpace)) {
-                pos += kNoBreakSpace.size();
+            } else if (rest.starts_with(kFormulaNoBreakSpace)) {
+                pos += kFormulaNoBreakSpace.size();
             } else if (!thousandsSeparator.empty() && rest.starts_with(thousandsSeparator)) {
                 pos += thousandsSeparator.size();
             } else if (!decimalSeparator.empty() && rest.starts_with(decimalSeparator)) {
@@ -504,12 +504,12 @@ void FormulaParser::ParseDecimalNumber()
         bool negative = false;
         for (; p < limit && (text[p] == '+' || text[p] == '-' || text[p] == ' '); ++p)
             negative ^= text[p] == '-';
-        if (p < limit && IsDecimalDigit(text[p])) {
+        if (p < limit && IsFormulaDigit(text[p])) {
             pos = p;
             std::string exponentDigits;
             bool sawDigit = false;
             readDigits(exponentDigits, sawDigit);
-            double exponent = std::min(BytesToDouble(exponentDigits), kExponentCap);
+            double exponent = std::min(BytesToDouble(exponentDigits), kFormulaExponentCap);
             if (exponent == std::trunc(exponent)) {
                 // One correctly rounded reading of digits and exponent.
                 digits += negative ? "e-" : "e";

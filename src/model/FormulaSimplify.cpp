@@ -12,12 +12,12 @@ using namespace formula_op;
 
 // Enough rewrites for any code of kFormulaMaxCode words; a guard against rules that would undo
 // each other, never reached by the rules below.
-constexpr int32_t kRewriteGuard = 4 * kFormulaMaxCode;
+constexpr int32_t kFormulaRewriteGuard = 4 * kFormulaMaxCode;
 
-bool IsOperationWord(uint16_t word) { return !IsFormulaPush(word) && word != kEnd; }
+bool IsFormulaOperationWord(uint16_t word) { return !IsFormulaPush(word) && word != kEnd; }
 
 // The first word of the operand whose last word is at `last`.
-int32_t OperandStart(const FormulaCode& code, int32_t last)
+int32_t FormulaOperandStart(const FormulaCode& code, int32_t last)
 {
     int32_t need = 1;
     for (int32_t i = last; i >= 0; --i) {
@@ -29,7 +29,7 @@ int32_t OperandStart(const FormulaCode& code, int32_t last)
 }
 
 // Operands are ranges [begin, end) of code words.
-struct Operand {
+struct FormulaOperand {
     int32_t begin;
     int32_t end;
 
@@ -37,17 +37,17 @@ struct Operand {
 };
 
 // A new tail of the code, put together from ranges of the old code and single words.
-class CodeTail {
+class FormulaCodeTail {
 public:
-    explicit CodeTail(FormulaCode& code) : code(code) {}
+    explicit FormulaCodeTail(FormulaCode& code) : code(code) {}
 
-    CodeTail& Add(Operand range)
+    FormulaCodeTail& Add(FormulaOperand range)
     {
         std::memcpy(words + count, code.words + range.begin, size_t(range.end - range.begin) * sizeof(uint16_t));
         count += range.end - range.begin;
         return *this;
     }
-    CodeTail& Add(uint16_t word)
+    FormulaCodeTail& Add(uint16_t word)
     {
         words[count++] = word;
         return *this;
@@ -65,24 +65,24 @@ private:
     int32_t count = 0;
 };
 
-class CodeRewriter {
+class FormulaRewriter {
 public:
-    explicit CodeRewriter(FormulaCode& code) : code(code) {}
+    explicit FormulaRewriter(FormulaCode& code) : code(code) {}
 
     bool ApplyPairRule();
     bool ApplyEndRule();
 
 private:
     uint16_t Word(int32_t i) const { return code.words[i]; }
-    bool IsConstant(Operand operand) const { return operand.IsSingle() && IsFormulaConstant(Word(operand.begin)); }
-    bool IsVariable(Operand operand) const { return operand.IsSingle() && IsFormulaVariable(Word(operand.begin)); }
-    double& Constant(Operand operand) { return code.constants[FormulaConstantIndex(Word(operand.begin))]; }
-    Operand OperandEndingAt(int32_t last) const { return {OperandStart(code, last), last + 1}; }
+    bool IsConstant(FormulaOperand operand) const { return operand.IsSingle() && IsFormulaConstant(Word(operand.begin)); }
+    bool IsVariable(FormulaOperand operand) const { return operand.IsSingle() && IsFormulaVariable(Word(operand.begin)); }
+    double& Constant(FormulaOperand operand) { return code.constants[FormulaConstantIndex(Word(operand.begin))]; }
+    FormulaOperand OperandEndingAt(int32_t last) const { return {FormulaOperandStart(code, last), last + 1}; }
     // The last word of an operand, and the operand without it.
-    uint16_t LastOp(Operand operand) const { return Word(operand.end - 1); }
-    Operand WithoutLast(Operand operand) const { return {operand.begin, operand.end - 1}; }
+    uint16_t LastOp(FormulaOperand operand) const { return Word(operand.end - 1); }
+    FormulaOperand WithoutLast(FormulaOperand operand) const { return {operand.begin, operand.end - 1}; }
     // The operands of a binary operation that ends an operand (its last word).
-    void SplitBinary(Operand operand, Operand& first, Operand& second) const
+    void SplitBinary(FormulaOperand operand, FormulaOperand& first, FormulaOperand& second) const
     {
         second = OperandEndingAt(operand.end - 2);
         first = {operand.begin, second.begin};
@@ -93,23 +93,23 @@ private:
         code.wordCount -= n;
     }
 
-    bool FoldUnary(uint16_t op, Operand a);
-    bool RewriteUnary(uint16_t op, Operand a);
-    bool RewriteBinary(uint16_t op, Operand a, Operand b);
-    bool RewriteWithConstantSecond(uint16_t op, Operand a, Operand b);
-    bool RewriteWithVariables(uint16_t op, Operand a, Operand b);
-    bool RewriteFunctionPairs(uint16_t op, Operand a, Operand b);
+    bool FoldUnary(uint16_t op, FormulaOperand a);
+    bool RewriteUnary(uint16_t op, FormulaOperand a);
+    bool RewriteBinary(uint16_t op, FormulaOperand a, FormulaOperand b);
+    bool RewriteWithConstantSecond(uint16_t op, FormulaOperand a, FormulaOperand b);
+    bool RewriteWithVariables(uint16_t op, FormulaOperand a, FormulaOperand b);
+    bool RewriteFunctionPairs(uint16_t op, FormulaOperand a, FormulaOperand b);
 
     FormulaCode& code;
 };
 
 // Pairs of adjacent operations anywhere in the code: the second applies to the result of the first.
-bool CodeRewriter::ApplyPairRule()
+bool FormulaRewriter::ApplyPairRule()
 {
     for (int32_t i = 1; i < code.wordCount; ++i) {
         uint16_t first = Word(i - 1);
         uint16_t second = Word(i);
-        if (!IsOperationWord(first) || !IsOperationWord(second))
+        if (!IsFormulaOperationWord(first) || !IsFormulaOperationWord(second))
             continue;
         auto keepFirstOnly = [&](uint16_t word) {
             code.words[i - 1] = word;
@@ -147,10 +147,9 @@ bool CodeRewriter::ApplyPairRule()
             }
             break;
         case kSqrt:
+            // sqrt then sqr is not dropped: the root of a negative number must stay undefined.
             if (second == kAbs)
                 return keepFirstOnly(kSqrt);
-            if (second == kSqr)
-                return dropBoth();
             break;
         case kSqr:
             if (second == kAbs)
@@ -158,19 +157,18 @@ bool CodeRewriter::ApplyPairRule()
             if (second == kSqrt)
                 return keepFirstOnly(kAbs);
             break;
+        // A power then its logarithm gives the number back. The reverse pairs are kept: the
+        // logarithm of a negative number must stay undefined, not come back as the number.
         case kExp:
-        case kLn:
-            if (second == (first == kExp ? kLn : kExp))
+            if (second == kLn)
                 return dropBoth();
             break;
         case kExp2:
-        case kLog2:
-            if (second == (first == kExp2 ? kLog2 : kExp2))
+            if (second == kLog2)
                 return dropBoth();
             break;
         case kExp10:
-        case kLog10:
-            if (second == (first == kExp10 ? kLog10 : kExp10))
+            if (second == kLog10)
                 return dropBoth();
             break;
         case kTruth:
@@ -192,7 +190,7 @@ bool CodeRewriter::ApplyPairRule()
     return false;
 }
 
-bool CodeRewriter::ApplyEndRule()
+bool FormulaRewriter::ApplyEndRule()
 {
     if (code.wordCount < 2)
         return false;
@@ -202,8 +200,8 @@ bool CodeRewriter::ApplyEndRule()
     case 1:
         return RewriteUnary(op, OperandEndingAt(last - 1));
     case 2: {
-        Operand b = OperandEndingAt(last - 1);
-        Operand a = OperandEndingAt(b.begin - 1);
+        FormulaOperand b = OperandEndingAt(last - 1);
+        FormulaOperand a = OperandEndingAt(b.begin - 1);
         return RewriteBinary(op, a, b);
     }
     default:
@@ -211,7 +209,7 @@ bool CodeRewriter::ApplyEndRule()
     }
 }
 
-bool CodeRewriter::RewriteUnary(uint16_t op, Operand a)
+bool FormulaRewriter::RewriteUnary(uint16_t op, FormulaOperand a)
 {
     if (IsFormulaFunction(op) && IsConstant(a)) {
         Constant(a) = FormulaUnary(op, Constant(a));
@@ -220,17 +218,17 @@ bool CodeRewriter::RewriteUnary(uint16_t op, Operand a)
     }
     // -((-a) * b) -> a * b, and the same for /.
     if (op == kNegate && !a.IsSingle() && (LastOp(a) == kMultiply || LastOp(a) == kDivide)) {
-        Operand first, second;
+        FormulaOperand first, second;
         SplitBinary(a, first, second);
         if (!first.IsSingle() && LastOp(first) == kNegate) {
-            CodeTail(code).Add(WithoutLast(first)).Add(second).Add(LastOp(a)).CommitAt(a.begin);
+            FormulaCodeTail(code).Add(WithoutLast(first)).Add(second).Add(LastOp(a)).CommitAt(a.begin);
             return true;
         }
     }
     return false;
 }
 
-bool CodeRewriter::RewriteBinary(uint16_t op, Operand a, Operand b)
+bool FormulaRewriter::RewriteBinary(uint16_t op, FormulaOperand a, FormulaOperand b)
 {
     bool foldable = (op >= kAdd && op <= kPower) || op == kMax || op == kMin || op == kAnd || op == kOr;
     if (foldable && IsConstant(a) && IsConstant(b)) {
@@ -250,7 +248,7 @@ bool CodeRewriter::RewriteBinary(uint16_t op, Operand a, Operand b)
         double base = Constant(a);
         uint16_t function = base == std::numbers::e ? kExp : base == 2.0 ? kExp2 : base == 10.0 ? kExp10 : kEnd;
         if (function != kEnd) {
-            CodeTail(code).Add(b).Add(function).CommitAt(a.begin);
+            FormulaCodeTail(code).Add(b).Add(function).CommitAt(a.begin);
             return true;
         }
     }
@@ -259,7 +257,7 @@ bool CodeRewriter::RewriteBinary(uint16_t op, Operand a, Operand b)
     return RewriteFunctionPairs(op, a, b);
 }
 
-bool CodeRewriter::RewriteWithConstantSecond(uint16_t op, Operand a, Operand b)
+bool FormulaRewriter::RewriteWithConstantSecond(uint16_t op, FormulaOperand a, FormulaOperand b)
 {
     double c = Constant(b);
     auto keepFirst = [&] {
@@ -267,7 +265,7 @@ bool CodeRewriter::RewriteWithConstantSecond(uint16_t op, Operand a, Operand b)
         return true;
     };
     auto replaceSecond = [&](uint16_t function) {
-        CodeTail(code).Add(a).Add(function).CommitAt(a.begin);
+        FormulaCodeTail(code).Add(a).Add(function).CommitAt(a.begin);
         return true;
     };
     switch (op) {
@@ -312,7 +310,7 @@ bool CodeRewriter::RewriteWithConstantSecond(uint16_t op, Operand a, Operand b)
         if ((op == kAnd) != truth) {
             // x & false -> 0, x | true -> 1: x is dropped.
             Constant(b) = truth ? 1.0 : 0.0;
-            CodeTail(code).Add(b).CommitAt(a.begin);
+            FormulaCodeTail(code).Add(b).CommitAt(a.begin);
             return true;
         }
         return replaceSecond(kTruth);
@@ -323,7 +321,7 @@ bool CodeRewriter::RewriteWithConstantSecond(uint16_t op, Operand a, Operand b)
     if (a.IsSingle())
         return false;
     uint16_t inner = LastOp(a);
-    Operand first, second;
+    FormulaOperand first, second;
     SplitBinary(a, first, second);
     // (x + c1) + c2 -> x + (c1 + c2); (x * c1) * c2 -> x * (c1 * c2).
     if ((op == kAdd || op == kMultiply) && inner == op && IsConstant(second)) {
@@ -342,7 +340,7 @@ bool CodeRewriter::RewriteWithConstantSecond(uint16_t op, Operand a, Operand b)
     return false;
 }
 
-bool CodeRewriter::RewriteWithVariables(uint16_t op, Operand a, Operand b)
+bool FormulaRewriter::RewriteWithVariables(uint16_t op, FormulaOperand a, FormulaOperand b)
 {
     if (!IsVariable(b))
         return false;
@@ -350,17 +348,17 @@ bool CodeRewriter::RewriteWithVariables(uint16_t op, Operand a, Operand b)
     if (IsVariable(a) && Word(a.begin) == v) {
         switch (op) {
         case kMultiply:
-            CodeTail(code).Add(v).Add(kSqr).CommitAt(a.begin);
+            FormulaCodeTail(code).Add(v).Add(kSqr).CommitAt(a.begin);
             return true;
         case kSubtract:
             if (code.constantCount >= kFormulaMaxConstants)
                 return false;
             code.constants[code.constantCount] = 0.0;
-            CodeTail(code).Add(uint16_t(kConstant + code.constantCount++)).CommitAt(a.begin);
+            FormulaCodeTail(code).Add(uint16_t(kConstant + code.constantCount++)).CommitAt(a.begin);
             return true;
         case kAnd:
         case kOr:
-            CodeTail(code).Add(v).Add(kTruth).CommitAt(a.begin);
+            FormulaCodeTail(code).Add(v).Add(kTruth).CommitAt(a.begin);
             return true;
         default:
             return false;
@@ -369,7 +367,7 @@ bool CodeRewriter::RewriteWithVariables(uint16_t op, Operand a, Operand b)
     if (a.IsSingle())
         return false;
     uint16_t inner = LastOp(a);
-    Operand first, second;
+    FormulaOperand first, second;
     SplitBinary(a, first, second);
     if (!IsVariable(second) || Word(second.begin) != v)
         return false;
@@ -386,7 +384,7 @@ bool CodeRewriter::RewriteWithVariables(uint16_t op, Operand a, Operand b)
     return false;
 }
 
-bool CodeRewriter::RewriteFunctionPairs(uint16_t op, Operand a, Operand b)
+bool FormulaRewriter::RewriteFunctionPairs(uint16_t op, FormulaOperand a, FormulaOperand b)
 {
     if (a.IsSingle())
         return false;
@@ -394,16 +392,16 @@ bool CodeRewriter::RewriteFunctionPairs(uint16_t op, Operand a, Operand b)
     uint16_t right = b.IsSingle() ? kEnd : LastOp(b);
     // (-a) + b -> b - a; (-a) - b -> -(a + b).
     if (left == kNegate && op == kAdd) {
-        CodeTail(code).Add(b).Add(WithoutLast(a)).Add(kSubtract).CommitAt(a.begin);
+        FormulaCodeTail(code).Add(b).Add(WithoutLast(a)).Add(kSubtract).CommitAt(a.begin);
         return true;
     }
     if (left == kNegate && op == kSubtract) {
-        CodeTail(code).Add(WithoutLast(a)).Add(b).Add(kAdd).Add(kNegate).CommitAt(a.begin);
+        FormulaCodeTail(code).Add(WithoutLast(a)).Add(b).Add(kAdd).Add(kNegate).CommitAt(a.begin);
         return true;
     }
     // "&" and "|" need no truth of their left operand.
     if (left == kTruth && (op == kAnd || op == kOr)) {
-        CodeTail(code).Add(WithoutLast(a)).Add(b).Add(op).CommitAt(a.begin);
+        FormulaCodeTail(code).Add(WithoutLast(a)).Add(b).Add(op).CommitAt(a.begin);
         return true;
     }
     if (left != right)
@@ -417,7 +415,7 @@ bool CodeRewriter::RewriteFunctionPairs(uint16_t op, Operand a, Operand b)
         combined = op == kAdd ? kMultiply : kDivide;  // ln a + ln b -> ln(a * b)
     if (combined == kEnd)
         return false;
-    CodeTail(code).Add(WithoutLast(a)).Add(WithoutLast(b)).Add(combined).Add(left).CommitAt(a.begin);
+    FormulaCodeTail(code).Add(WithoutLast(a)).Add(WithoutLast(b)).Add(combined).Add(left).CommitAt(a.begin);
     return true;
 }
 
@@ -425,8 +423,8 @@ bool CodeRewriter::RewriteFunctionPairs(uint16_t op, Operand a, Operand b)
 
 void SimplifyFormulaCode(FormulaCode& code)
 {
-    CodeRewriter rewriter(code);
-    for (int32_t guard = 0; guard < kRewriteGuard; ++guard) {
+    FormulaRewriter rewriter(code);
+    for (int32_t guard = 0; guard < kFormulaRewriteGuard; ++guard) {
         if (!rewriter.ApplyPairRule() && !rewriter.ApplyEndRule())
             break;
     }

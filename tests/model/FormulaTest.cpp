@@ -158,6 +158,18 @@ constexpr FormulaCase kCases[] = {
     {"ln 0", "ln 0", -kInf},
     {"frac(1/0)", "frac(1/0)", kNaN},
     {"int(1e300)", "int(1e300)", 1e300},
+    // Regression: rewriting sqr(sqrt a) and exp(ln a) to a made the root and the logarithm of a
+    // negative number come back as that number.
+    {"sqr(sqrt(-4))", "sqr(sqrt(-4))", kNaN},
+    {"sqr sqrt y", "sqr sqrt y", kNaN},
+    {"exp(ln(y))", "exp(ln(y))", kNaN},
+    {"exp10 log y", "exp10 log y", kNaN},
+    {"exp2(lg 8)", "exp2(lg 8)", 8},
+    {"ln(exp(y))", "ln(exp(y))", -2},
+    // Regression: x / c was rewritten to x * (1/c), so x / 10 was 0.30000000000000004 and the
+    // comparison failed.
+    {"x/10=0.3", "x/10=0.3", 1},
+    {"x/4", "x/4", 0.75},
     // Repairs: what cannot be read is cut off, brackets are closed.
     {"", "", kNaN},
     {"   ", "", kNaN},
