@@ -255,63 +255,66 @@ int32_t ValueCondition::Compile(String& text)
     return 0;
 }
 
+// The top of the stack lives in `top`; `below` holds the entries under it. A term pushes the old top
+// (the first push stores a value nobody reads, which keeps the loop free of a test). Comparisons of
+// an undefined value (NaN) are false by themselves; only "<>" has to ask.
 bool ValueCondition::Matches(double value) const
 {
     if (ops == nullptr)
         return true;
-    bool undefined = std::isnan(value);
-    bool stack[kConditionStackSize];
-    int32_t top = -1;  // the compiler keeps the depth below kConditionStackSize
+    bool below[kConditionStackSize];
+    int32_t count = 0;  // the compiler keeps the depth below kConditionStackSize
+    bool top = false;
     for (const ConditionOp* op = ops;; ++op) {
         bool result;
         switch (op->code) {
         case kOpNot:
-            stack[top] = !stack[top];
+            top = !top;
             continue;
         case kOpXor:
-            --top;
-            stack[top] = stack[top] != stack[top + 1];
+            top = below[--count] != top;
             continue;
         case kOpOr:
-            if (stack[top])
+            if (top)
                 op += op->skip;
             else
-                --top;
+                top = below[--count];
             continue;
         case kOpAnd:
-            if (!stack[top])
+            if (!top)
                 op += op->skip;
             else
-                --top;
+                top = below[--count];
             continue;
         case kOpUndefined:
-            result = undefined;
+            result = std::isnan(value);
             break;
         case kOpEqual:
-            result = !undefined && value == op->first;
+            result = value == op->first;
             break;
         case kOpNotEqual:
-            result = !undefined && value != op->first;
+            result = value != op->first && !std::isnan(value);
             break;
         case kOpGreater:
-            result = !undefined && value > op->first;
+            result = value > op->first;
             break;
         case kOpLess:
-            result = !undefined && value < op->first;
+            result = value < op->first;
             break;
         case kOpGreaterEqual:
-            result = !undefined && value >= op->first;
+            result = value >= op->first;
             break;
         case kOpLessEqual:
-            result = !undefined && value <= op->first;
+            result = value <= op->first;
             break;
         case kOpRange:
-            result = !undefined && op->first <= value && value <= op->second;
+            result = op->first <= value && value <= op->second;
             break;
         default:
-            return top >= 0 && stack[top];
+            return top;
         }
-        stack[++top] = result;
+        below[count++] = top;
+        top = result;
     }
 }
 
