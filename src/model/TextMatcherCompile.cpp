@@ -406,7 +406,8 @@ int32_t TextMatcher::Compile(String& text, int32_t caseMode, TextMatcherMode mod
         CStrChangeCase(work.Data(), caseMode);
         compiler = std::make_unique<PatternCompiler>(work);
         if (!work.IsEmpty()) {
-            bool parsed = mode == TextMatcherMode::Expression ? compiler->ParseExpression() : compiler->ParseSingleTerm();
+            bool parsed =
+                mode == TextMatcherMode::Expression ? compiler->ParseExpression() : compiler->ParseSingleTerm();
             if (!parsed || compiler->StackDepth() >= kConditionStackSize)
                 return message::kConditionTooDeep;
         }
