@@ -22,7 +22,7 @@ int32_t FindClosingQuote(std::string_view bytes, size_t open)
     return close == std::string_view::npos ? -1 : int32_t(close);
 }
 
-size_t RunLength(std::string_view bytes, size_t at, char byte)
+size_t ShortcutRunLength(std::string_view bytes, size_t at, char byte)
 {
     size_t end = at;
     while (end < bytes.size() && bytes[end] == byte)
@@ -49,18 +49,18 @@ void NormalizeConditionText(String& text)
             size_t end = close < 0 ? bytes.size() : size_t(close) + 1;
             out.AppendBytes(bytes.substr(i, end - i));
             i = end;
-        } else if (byte == '.' && RunLength(bytes, i, '.') >= 2) {
+        } else if (byte == '.' && ShortcutRunLength(bytes, i, '.') >= 2) {
             out.AppendCStr(kRangeText);
-            i += RunLength(bytes, i, '.');
+            i += ShortcutRunLength(bytes, i, '.');
         } else if (byte == '_') {
             out.AppendCStr(kRangeText);
             ++i;
-        } else if (byte == '-' && RunLength(bytes, i, '-') >= 2) {
+        } else if (byte == '-' && ShortcutRunLength(bytes, i, '-') >= 2) {
             out.AppendCStr(kNotText);
-            i += RunLength(bytes, i, '-');
-        } else if (byte == '+' && RunLength(bytes, i, '+') >= 2) {
+            i += ShortcutRunLength(bytes, i, '-');
+        } else if (byte == '+' && ShortcutRunLength(bytes, i, '+') >= 2) {
             out.AppendChar('|');
-            i += RunLength(bytes, i, '+');
+            i += ShortcutRunLength(bytes, i, '+');
         } else if (byte == '+' && i + 1 < bytes.size() && bytes[i + 1] == '-') {
             out.AppendCStr(kXorText);
             i += 2;

@@ -13,7 +13,7 @@ namespace vek {
 namespace {
 
 // Whether the word occurs in the text, characters compared after case folding.
-bool ContainsWord(const char* text, const char* word)
+bool TextContainsWord(const char* text, const char* word)
 {
     if (*word == 0)
         return true;
@@ -177,8 +177,8 @@ bool TextMatcher::Run(const char* text, const char* display) const
         bool result;
         switch (op->code) {
         case kPatternOpWord:
-            result = ContainsWord(text, words + op->argument) ||
-                     (display != nullptr && ContainsWord(display, words + op->argument));
+            result = TextContainsWord(text, words + op->argument) ||
+                     (display != nullptr && TextContainsWord(display, words + op->argument));
             break;
         case kPatternOpPattern: {
             PatternRun run(states, stateCount);

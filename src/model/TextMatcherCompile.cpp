@@ -58,7 +58,7 @@ bool IsPatternSpecial(uint32_t c)
 
 // A piece of automaton: its entry state (-1 for a piece that reads nothing and passes straight on)
 // and its loose exits, each a state number times 2 plus the successor slot (0 next, 1 other).
-struct Fragment {
+struct PatternFragment {
     int32_t start = -1;
     std::vector<int32_t> exits;
 };
@@ -81,18 +81,18 @@ private:
     // "\" and a pattern: op 2 with the pattern's first state.
     void ParsePatternTerm(int32_t depth);
 
-    Fragment ParseAlternatives(int32_t depth);
-    Fragment ParseSequence(int32_t depth);
+    PatternFragment ParseAlternatives(int32_t depth);
+    PatternFragment ParseSequence(int32_t depth);
     // False when no atom starts at the cursor (a "^" before no atom is read on its own).
-    bool ParseAtom(int32_t depth, Fragment& atom);
-    Fragment ParseQuote(bool exact);
+    bool ParseAtom(int32_t depth, PatternFragment& atom);
+    PatternFragment ParseQuote(bool exact);
 
     int32_t NewState(int32_t kind, uint32_t lower = 0, uint32_t upper = 0);
     void Patch(const std::vector<int32_t>& exits, int32_t target);
-    Fragment Concatenate(Fragment first, Fragment second);
-    Fragment Alternate(Fragment first, Fragment second);
-    Fragment Repeat(Fragment atom, bool orNone);
-    Fragment Star();
+    PatternFragment Concatenate(PatternFragment first, PatternFragment second);
+    PatternFragment Alternate(PatternFragment first, PatternFragment second);
+    PatternFragment Repeat(PatternFragment atom, bool orNone);
+    PatternFragment Star();
 
     std::vector<PatternState> states;
     std::vector<char> words;
@@ -153,7 +153,7 @@ void PatternCompiler::ParseWord(bool toTheEnd)
 void PatternCompiler::ParsePatternTerm(int32_t depth)
 {
     ++pos;  // the "\"
-    Fragment pattern = ParseAlternatives(depth);
+    PatternFragment pattern = ParseAlternatives(depth);
     int32_t accept = NewState(kStateSplit);
     states[size_t(accept)].next = -1;
     states[size_t(accept)].other = -1;
@@ -161,9 +161,9 @@ void PatternCompiler::ParsePatternTerm(int32_t depth)
     Emit(kPatternOpPattern, pattern.start >= 0 ? pattern.start : accept);
 }
 
-Fragment PatternCompiler::ParseAlternatives(int32_t depth)
+PatternFragment PatternCompiler::ParseAlternatives(int32_t depth)
 {
-    Fragment result = ParseSequence(depth);
+    PatternFragment result = ParseSequence(depth);
     while (!Failed() && CharAt(pos) == ';') {
         ++pos;
         result = Alternate(std::move(result), ParseSequence(depth));
@@ -172,9 +172,9 @@ Fragment PatternCompiler::ParseAlternatives(int32_t depth)
 }
 
 // A "*" right after another adds nothing ("**" is "*") and leaves the text.
-Fragment PatternCompiler::ParseSequence(int32_t depth)
+PatternFragment PatternCompiler::ParseSequence(int32_t depth)
 {
-    Fragment result;
+    PatternFragment result;
     bool afterStar = false;
     while (!Failed()) {
         if (CharAt(pos) == '*') {
@@ -187,7 +187,7 @@ Fragment PatternCompiler::ParseSequence(int32_t depth)
             afterStar = true;
             continue;
         }
-        Fragment atom;
+        PatternFragment atom;
         if (!ParseAtom(depth, atom))
             break;
         afterStar = false;
@@ -201,7 +201,7 @@ Fragment PatternCompiler::ParseSequence(int32_t depth)
     return result;
 }
 
-bool PatternCompiler::ParseAtom(int32_t depth, Fragment& atom)
+bool PatternCompiler::ParseAtom(int32_t depth, PatternFragment& atom)
 {
     bool exact = false;
     while (CharAt(pos) == '^') {
@@ -260,11 +260,11 @@ bool PatternCompiler::ParseAtom(int32_t depth, Fragment& atom)
 }
 
 // Each character up to the same quote is one state; a missing closing quote is put at the end.
-Fragment PatternCompiler::ParseQuote(bool exact)
+PatternFragment PatternCompiler::ParseQuote(bool exact)
 {
     uint32_t quote = CharAt(pos);
     ++pos;
-    Fragment result;
+    PatternFragment result;
     for (;;) {
         uint32_t c = CharAt(pos);
         if (c == quote) {
@@ -276,7 +276,7 @@ Fragment PatternCompiler::ParseQuote(bool exact)
             break;
         }
         pos += CharLength(pos);
-        Fragment one;
+        PatternFragment one;
         one.start = NewState(exact ? kStateCharExact : kStateChar, exact ? c : ToUpperChar(c));
         one.exits = {2 * one.start};
         result = Concatenate(std::move(result), std::move(one));
@@ -299,7 +299,7 @@ void PatternCompiler::Patch(const std::vector<int32_t>& exits, int32_t target)
     }
 }
 
-Fragment PatternCompiler::Concatenate(Fragment first, Fragment second)
+PatternFragment PatternCompiler::Concatenate(PatternFragment first, PatternFragment second)
 {
     if (first.start < 0)
         return second;
@@ -310,10 +310,10 @@ Fragment PatternCompiler::Concatenate(Fragment first, Fragment second)
     return first;
 }
 
-Fragment PatternCompiler::Alternate(Fragment first, Fragment second)
+PatternFragment PatternCompiler::Alternate(PatternFragment first, PatternFragment second)
 {
     int32_t split = NewState(kStateSplit);
-    Fragment result;
+    PatternFragment result;
     result.start = split;
     if (first.start >= 0) {
         states[size_t(split)].next = int16_t(first.start);
@@ -332,26 +332,26 @@ Fragment PatternCompiler::Alternate(Fragment first, Fragment second)
 
 // "+" (orNone false): the atom, then a split back to it or on. ":": a split before the atom, to it or
 // on, the atom coming back to the split. An atom that reads nothing stays as it is.
-Fragment PatternCompiler::Repeat(Fragment atom, bool orNone)
+PatternFragment PatternCompiler::Repeat(PatternFragment atom, bool orNone)
 {
     if (atom.start < 0)
         return atom;
     int32_t split = NewState(kStateSplit);
     states[size_t(split)].next = int16_t(atom.start);
     Patch(atom.exits, split);
-    Fragment result;
+    PatternFragment result;
     result.start = orNone ? split : atom.start;
     result.exits = {2 * split + 1};
     return result;
 }
 
-Fragment PatternCompiler::Star()
+PatternFragment PatternCompiler::Star()
 {
     int32_t split = NewState(kStateSplit);
     int32_t any = NewState(kStateAny);
     states[size_t(split)].next = int16_t(any);
     states[size_t(any)].next = int16_t(split);
-    Fragment result;
+    PatternFragment result;
     result.start = split;
     result.exits = {2 * split + 1};
     return result;
@@ -406,7 +406,8 @@ int32_t TextMatcher::Compile(String& text, int32_t caseMode, TextMatcherMode mod
         CStrChangeCase(work.Data(), caseMode);
         compiler = std::make_unique<PatternCompiler>(work);
         if (!work.IsEmpty()) {
-            bool parsed = mode == TextMatcherMode::Expression ? compiler->ParseExpression() : compiler->ParseSingleTerm();
+            bool parsed =
+                mode == TextMatcherMode::Expression ? compiler->ParseExpression() : compiler->ParseSingleTerm();
             if (!parsed || compiler->StackDepth() >= kConditionStackSize)
                 return message::kConditionTooDeep;
         }

@@ -17,22 +17,22 @@ namespace vek {
 namespace {
 
 enum : int32_t {
-    kOpEnd = 0,
-    kOpNot = 1,
-    kOpXor = 2,
-    kOpOr = 3,
-    kOpAnd = 4,
-    kOpUndefined = 5,
-    kOpEqual = 6,
-    kOpNotEqual = 7,
-    kOpGreater = 8,
-    kOpLess = 9,
-    kOpGreaterEqual = 10,
-    kOpLessEqual = 11,
-    kOpRange = 12,
+    kValueOpEnd = 0,
+    kValueOpNot = 1,
+    kValueOpXor = 2,
+    kValueOpOr = 3,
+    kValueOpAnd = 4,
+    kValueOpUndefined = 5,
+    kValueOpEqual = 6,
+    kValueOpNotEqual = 7,
+    kValueOpGreater = 8,
+    kValueOpLess = 9,
+    kValueOpGreaterEqual = 10,
+    kValueOpLessEqual = 11,
+    kValueOpRange = 12,
 };
 
-constexpr ConditionCompiler::Codes kValueCodes{kOpNot, kOpXor, kOpOr, kOpAnd};
+constexpr ConditionCompiler::Codes kValueCodes{kValueOpNot, kValueOpXor, kValueOpOr, kValueOpAnd};
 
 // Numbers are written in the general format with "." and no grouping, so that a canonical text means
 // the same on every machine and reads back as the same number (the reader takes "." everywhere).
@@ -71,8 +71,8 @@ struct ComparisonForm {
 };
 // By the bits of the run; 0 does not occur.
 constexpr ComparisonForm kComparisonForms[8] = {
-    {"=", kOpEqual},        {"=", kOpEqual},  {">", kOpGreater},    {">=", kOpGreaterEqual},
-    {"<", kOpLess},         {"<=", kOpLessEqual}, {"<>", kOpNotEqual}, {"<>", kOpNotEqual},
+    {"=", kValueOpEqual},        {"=", kValueOpEqual},  {">", kValueOpGreater},    {">=", kValueOpGreaterEqual},
+    {"<", kValueOpLess},         {"<=", kValueOpLessEqual}, {"<>", kValueOpNotEqual}, {"<>", kValueOpNotEqual},
 };
 
 bool EndsNumberToken(uint32_t c)
@@ -118,7 +118,7 @@ void ValueConditionCompiler::ParseTerm(int32_t)
     uint32_t c = CharAt(pos);
     if (c == kConditionUndefined) {
         ++pos;
-        Emit(kOpUndefined);
+        Emit(kValueOpUndefined);
         return;
     }
     if (ComparisonBits(c) != 0) {
@@ -129,19 +129,19 @@ void ValueConditionCompiler::ParseTerm(int32_t)
     if (!ReadNumber(first))
         return;
     if (CharAt(pos) != kConditionRange) {
-        Emit(kOpEqual, 0, first);
+        Emit(kValueOpEqual, 0, first);
         return;
     }
     int32_t rangeAt = pos;
     pos += CharLength(pos);
     double second = 0;
     if (ReadNumber(second)) {
-        Emit(kOpRange, 0, first, second);
+        Emit(kValueOpRange, 0, first, second);
         return;
     }
     text.Delete(rangeAt, pos - rangeAt);
     pos = rangeAt;
-    Emit(kOpEqual, 0, first);
+    Emit(kValueOpEqual, 0, first);
 }
 
 // A comparison that has no number becomes "\" as a whole: turning only its last character into "\"
@@ -161,7 +161,7 @@ void ValueConditionCompiler::ParseComparison()
     if (bits == 1 && CharAt(pos) == kConditionUndefined) {
         text.Delete(start, spellingLength);
         pos = start + 1;
-        Emit(kOpUndefined);
+        Emit(kValueOpUndefined);
         return;
     }
     double value = 0;
@@ -171,7 +171,7 @@ void ValueConditionCompiler::ParseComparison()
     }
     text.ReplaceRange(start, spellingLength, "\\");
     pos = start + 1;
-    Emit(kOpUndefined);
+    Emit(kValueOpUndefined);
 }
 
 bool ValueConditionCompiler::ReadNumber(double& value)
@@ -248,70 +248,73 @@ int32_t ValueCondition::Compile(String& text)
             const ConditionCompiler::Op& op = compiled[size_t(i)];
             block[i] = ConditionOp{op.code, int16_t(op.argument), op.first, op.second};
         }
-        block[count - 1] = ConditionOp{kOpEnd, 0, 0, 0};
+        block[count - 1] = ConditionOp{kValueOpEnd, 0, 0, 0};
         ops = block;
     }
     text.Assign(work);
     return 0;
 }
 
+// The top of the stack lives in `top`; `below` holds the entries under it. A term pushes the old top
+// (the first push stores a value nobody reads, which keeps the loop free of a test). Comparisons of
+// an undefined value (NaN) are false by themselves; only "<>" has to ask.
 bool ValueCondition::Matches(double value) const
 {
     if (ops == nullptr)
         return true;
-    bool undefined = std::isnan(value);
-    bool stack[kConditionStackSize];
-    int32_t top = -1;  // the compiler keeps the depth below kConditionStackSize
+    bool below[kConditionStackSize];
+    int32_t count = 0;  // the compiler keeps the depth below kConditionStackSize
+    bool top = false;
     for (const ConditionOp* op = ops;; ++op) {
         bool result;
         switch (op->code) {
-        case kOpNot:
-            stack[top] = !stack[top];
+        case kValueOpNot:
+            top = !top;
             continue;
-        case kOpXor:
-            --top;
-            stack[top] = stack[top] != stack[top + 1];
+        case kValueOpXor:
+            top = below[--count] != top;
             continue;
-        case kOpOr:
-            if (stack[top])
+        case kValueOpOr:
+            if (top)
                 op += op->skip;
             else
-                --top;
+                top = below[--count];
             continue;
-        case kOpAnd:
-            if (!stack[top])
+        case kValueOpAnd:
+            if (!top)
                 op += op->skip;
             else
-                --top;
+                top = below[--count];
             continue;
-        case kOpUndefined:
-            result = undefined;
+        case kValueOpUndefined:
+            result = std::isnan(value);
             break;
-        case kOpEqual:
-            result = !undefined && value == op->first;
+        case kValueOpEqual:
+            result = value == op->first;
             break;
-        case kOpNotEqual:
-            result = !undefined && value != op->first;
+        case kValueOpNotEqual:
+            result = value != op->first && !std::isnan(value);
             break;
-        case kOpGreater:
-            result = !undefined && value > op->first;
+        case kValueOpGreater:
+            result = value > op->first;
             break;
-        case kOpLess:
-            result = !undefined && value < op->first;
+        case kValueOpLess:
+            result = value < op->first;
             break;
-        case kOpGreaterEqual:
-            result = !undefined && value >= op->first;
+        case kValueOpGreaterEqual:
+            result = value >= op->first;
             break;
-        case kOpLessEqual:
-            result = !undefined && value <= op->first;
+        case kValueOpLessEqual:
+            result = value <= op->first;
             break;
-        case kOpRange:
-            result = !undefined && op->first <= value && value <= op->second;
+        case kValueOpRange:
+            result = op->first <= value && value <= op->second;
             break;
         default:
-            return top >= 0 && stack[top];
+            return top;
         }
-        stack[++top] = result;
+        below[count++] = top;
+        top = result;
     }
 }
 

@@ -12,7 +12,8 @@
 namespace vek {
 namespace {
 
-std::string Canonical(TextMatcher& matcher, const std::string& typed, TextMatcherMode mode = TextMatcherMode::Expression,
+std::string Canonical(TextMatcher& matcher, const std::string& typed,
+                      TextMatcherMode mode = TextMatcherMode::Expression,
                       int32_t caseMode = kTextMatcherKeepCase)
 {
     String text;

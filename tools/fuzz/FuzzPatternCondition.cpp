@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(first.EmptyTextResult() == second.EmptyTextResult());
 
     // A few texts and the condition's own texts as subjects.
-    const char* samples[] = {"", "a", "abc", "ABC", "xyz", "*", "a b", "\xC3\xA9t\xC3\xA9", "\xE2\x80\xA6", "aaaaaaaaab"};
+    const char* samples[] = {"", "a", "abc", "ABC", "xyz", "*", "a b", "\xC3\xA9t\xC3\xA9",
+                             "\xE2\x80\xA6", "aaaaaaaaab"};
     for (const char* sample : samples)
         Check(first.MatchesCStr(sample) == second.MatchesCStr(sample));
     Check(first.MatchesCStr(typed.CStr()) == second.MatchesCStr(typed.CStr()));
