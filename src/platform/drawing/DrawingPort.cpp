@@ -107,11 +107,14 @@ cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned
 
 }  // namespace
 
-std::unique_ptr<DrawingPort> DrawingPort::CreateImage(int32_t width, int32_t height, DepthRecord depth)
+std::unique_ptr<DrawingPort> DrawingPort::CreateImage(int32_t width, int32_t height, DepthRecord depth,
+                                                      Background background)
 {
     if (width < 1 || height < 1 || width > 32767 || height > 32767)
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    bool transparent = background == Background::Transparent;
+    cairo_surface_t* surface =
+        cairo_image_surface_create(transparent ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return nullptr;
@@ -124,8 +127,10 @@ std::unique_ptr<DrawingPort> DrawingPort::CreateImage(int32_t width, int32_t hei
     port->depth = depth;
     port->frame = Rect{0, 0, ClampCoordinate(height), ClampCoordinate(width)};
     port->clip.SetRect(port->frame);
-    cairo_set_source_rgb(port->context, 1.0, 1.0, 1.0);
-    cairo_paint(port->context);
+    if (!transparent) {
+        cairo_set_source_rgb(port->context, 1.0, 1.0, 1.0);
+        cairo_paint(port->context);
+    }
     return port;
 }
 
@@ -535,7 +540,8 @@ void DrawingPort::CopyFrom(const DrawingPort& source, const Rect& sourceRect, co
     cairo_matrix_t m;
     cairo_matrix_init_translate(&m, srcLeft, srcTop);
     cairo_pattern_set_matrix(pattern, &m);
-    cairo_pattern_set_filter(pattern, sx == 1.0 && sy == 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    // Nearest pixels: a print offscreen shrinks by a whole factor, and blending would grey its edges.
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
     switch (transfer) {
     case Transfer::Copy:
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

@@ -34,8 +34,11 @@ enum class PenMode : int16_t { Copy = 8, Or = 9, Xor = 10, Bic = 11 };
 // is ever drawn outside the target's pixels.
 class DrawingPort {
 public:
-    // An image of width × height pixels, white; null when the size is not 1-32767 or memory is short.
-    static std::unique_ptr<DrawingPort> CreateImage(int32_t width, int32_t height, DepthRecord depth = {});
+    // An image of width × height pixels, white and opaque, or transparent (an offscreen whose coverage
+    // is copied later); null when the size is not 1-32767 or memory is short.
+    enum class Background { White, Transparent };
+    static std::unique_ptr<DrawingPort> CreateImage(int32_t width, int32_t height, DepthRecord depth = {},
+                                                    Background background = Background::White);
     // A recording of drawing inside the frame (local coordinates); null when memory is short.
     static std::unique_ptr<DrawingPort> CreateRecording(const Rect& frame);
     ~DrawingPort();
