@@ -571,6 +571,54 @@ void DrawingPort::MakeTransparent()
     Invalidate();
 }
 
+namespace {
+
+struct PngSource {
+    std::string_view bytes;
+    size_t position = 0;
+};
+
+cairo_status_t ReadFromView(void* closure, unsigned char* data, unsigned int length)
+{
+    auto* source = static_cast<PngSource*>(closure);
+    if (source->bytes.size() - source->position < length)
+        return CAIRO_STATUS_READ_ERROR;
+    std::copy_n(source->bytes.data() + source->position, length, data);
+    source->position += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+std::unique_ptr<DrawingPort> DrawingPort::DecodePng(std::string_view bytes)
+{
+    PngSource source{bytes};
+    cairo_surface_t* png = cairo_image_surface_create_from_png_stream(ReadFromView, &source);
+    if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(png);
+        return nullptr;
+    }
+    std::unique_ptr<DrawingPort> port =
+        CreateImage(cairo_image_surface_get_width(png), cairo_image_surface_get_height(png));
+    if (port != nullptr) {
+        cairo_set_source_surface(port->context, png, 0, 0);
+        cairo_paint(port->context);
+    }
+    cairo_surface_destroy(png);
+    return port;
+}
+
+void DrawingPort::SetPixel(int32_t x, int32_t y, uint32_t rgb)
+{
+    if (recording || x < 0 || y < 0 || x >= width || y >= height)
+        return;
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride)[x] = 0xFF000000u | (rgb & 0xFFFFFF);
+    cairo_surface_mark_dirty(surface);
+}
+
 uint32_t DrawingPort::PixelAt(int32_t x, int32_t y) const
 {
     if (recording || x < 0 || y < 0 || x >= width || y >= height)
