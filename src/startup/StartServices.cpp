@@ -4,12 +4,14 @@
 #include "foundation/numbers/RandomNumber.h"
 #include "model/ModelServices.h"
 #include "platform/PlatformServices.h"
+#include "platform/drawing/DrawingServices.h"
 
 namespace vek {
 
 void StartServices()
 {
     RegisterPlatformServices();
+    RegisterDrawingServices();
     RegisterModelLayerServices();
     SeedRandomUnit();
 }
