@@ -4,6 +4,7 @@
 #include "platform/EnvironmentLocale.h"
 #include "platform/ForkByteFile.h"
 #include "platform/SystemClock.h"
+#include "platform/events/EventLoop.h"
 
 namespace vek {
 
@@ -15,6 +16,7 @@ void RegisterPlatformServices()
     Service<Clock>::Register(&clock);
     Service<SystemLocale>::Register(&locale);
     SetEventTimeOrigin();
+    InstallEventLoop();
 }
 
 }  // namespace vek
