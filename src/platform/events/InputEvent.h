@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/events/Point.h"
+#include "platform/drawing/Geometry.h"
 
 namespace vek {
 
