@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "gui/GuiForward.h"
+#include "platform/drawing/Geometry.h"
 
 namespace vek {
 
@@ -85,8 +86,8 @@ public:
     virtual CommandTarget* OutlineNotify(OutlineRequest& record);
     virtual CommandTarget* Hook35(void* record);
     virtual void HandleMessage(MenuRequest& record);
-    virtual void GetContentRect(struct Rect& rect);
-    virtual void GetChildrenBounds(struct Point& point);
+    virtual void GetContentRect(Rect& rect);
+    virtual void GetChildrenBounds(Point& point);
     virtual void Activate();
     virtual int32_t CanActivate();
     virtual void ResignActive();

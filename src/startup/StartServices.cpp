@@ -2,6 +2,7 @@
 #include "startup/StartServices.h"
 
 #include "foundation/numbers/RandomNumber.h"
+#include "gui/GuiServices.h"
 #include "model/ModelServices.h"
 #include "platform/PlatformServices.h"
 
@@ -11,6 +12,7 @@ void StartServices()
 {
     RegisterPlatformServices();
     RegisterModelLayerServices();
+    RegisterGuiServices();
     SeedRandomUnit();
 }
 

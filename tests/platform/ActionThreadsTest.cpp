@@ -31,6 +31,7 @@ public:
     bool ApplicationActive() override { return active; }
     bool HasPendingWork() override { return pending; }
     bool HasActiveWindow() override { return false; }
+    bool IsWindowActive(Window&) override { return false; }
     void ChooseMenuItem(MenuItem&) override {}
     void DispatchKey(InputEvent&) override {}
     int32_t DispatchMouseDown(Window&, InputEvent&) override { return 1; }

@@ -16,6 +16,7 @@ public:
     bool ApplicationActive() override { return false; }
     bool HasPendingWork() override { return false; }
     bool HasActiveWindow() override { return false; }
+    bool IsWindowActive(Window&) override { return false; }
     void ChooseMenuItem(MenuItem&) override {}
     void DispatchKey(InputEvent&) override {}
     int32_t DispatchMouseDown(Window&, InputEvent&) override { return 0; }

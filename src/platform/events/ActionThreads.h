@@ -47,6 +47,7 @@ public:
     virtual bool ApplicationActive() = 0;
     virtual bool HasPendingWork() = 0;
     virtual bool HasActiveWindow() = 0;
+    virtual bool IsWindowActive(Window& window) = 0;
     // The actions themselves.
     virtual void ChooseMenuItem(MenuItem& item) = 0;
     virtual void DispatchKey(InputEvent& event) = 0;

@@ -15,8 +15,18 @@ bool DeliverPlatformEvent(const PlatformEvent& event, Window* window)
     case PlatformEventKind::MouseMoved:
     case PlatformEventKind::MouseDragged:
         RecordMouseLocation(event);
-        if (event.kind == PlatformEventKind::MouseDown && window)
-            return StartClickThread(*window, event) != 0;
+        if (event.kind == PlatformEventKind::MouseDown && window) {
+            // A click in an inactive window is offered to it first (FirstClick); when nothing takes
+            // it, it only activates the window, as the window system does.
+            ActionHost& host = Service<ActionHost>::Get();
+            const bool wasActive = host.IsWindowActive(*window);
+            const int32_t taken = StartClickThread(*window, event);
+            if (!wasActive && taken == 0) {
+                host.SetWindowActive(*window, true);
+                RefreshAfterAction();
+            }
+            return taken != 0 || !wasActive;
+        }
         return false;
     case PlatformEventKind::KeyDown:
     case PlatformEventKind::KeyRepeat:
