@@ -412,13 +412,9 @@ void AddMenuCommand(MenuRequest& request, int32_t code, bool separator)
         ++n;
     if (n > 61)
         return;
-    if (separator && n > 0 && request.commands[n - 1] != kMenuSeparator) {
+    // A separator only after a command (never first, never after another separator).
+    if (separator && n > 0 && int16_t(request.commands[n - 1]) > 0)
         request.commands[n++] = kMenuSeparator;
-        if (n > 61) {
-            request.commands[n] = 0;
-            return;
-        }
-    }
     request.commands[n++] = uint16_t(code);
     request.commands[n] = 0;
 }
