@@ -36,7 +36,8 @@ bool UpdateMenusIfNeeded()
     if (!application)
         return false;
     const int64_t now = CurrentTimeMs();
-    if (now - lastRefresh > updateInterval) {
+    // A reset interval (0) means at this very opportunity, even within the millisecond of the last.
+    if (now - lastRefresh > updateInterval || updateInterval == 0) {
         application->UpdateMenusOfCurrentTarget();
         updateInterval = kIntervalAfterRefresh;
         lastRefresh = now;

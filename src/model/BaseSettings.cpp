@@ -8,6 +8,7 @@
 #include "foundation/strings/CString.h"
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/PendingError.h"
+#include "foundation/services/TextMeasure.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
 #include "model/DateExpression.h"
@@ -116,7 +117,7 @@ int32_t Base::GetFieldCaptionWidth(int32_t code, int32_t minimum) const
 {
     String caption;
     GetFieldCaption(code, caption);
-    int32_t width = Service<ModelServices>::Get().MeasureTextWidth(caption.CStr(), caption.Length());
+    int32_t width = MeasureTextWidth(std::string_view(caption.CStr(), size_t(caption.Length())));
     return std::max(width, minimum);
 }
 

@@ -57,18 +57,6 @@ int32_t HeadlessModelServices::AskPassword(Base*, String&, int32_t)
     return 0;
 }
 
-int32_t HeadlessModelServices::MeasureTextWidth(const char* text, int32_t length)
-{
-    if (text == nullptr || length <= 0)
-        return 0;
-    int32_t characters = 0;
-    for (int32_t i = 0; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-            ++characters;
-    }
-    return 6 * characters;
-}
-
 void HeadlessModelServices::EnableBaseMenus(Base&, bool) {}
 
 void HeadlessModelServices::CurrentBaseChanged(Base*) {}

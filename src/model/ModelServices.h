@@ -62,15 +62,13 @@ public:
     // A progress display of a kind (5: releasing card texts) for the base; never null.
     virtual std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) = 0;
 
-    // --- Dialogs, menus, measuring -----------------------------------------------------------------
+    // --- Dialogs and menus -------------------------------------------------------------------------
     // Asks the user which component of d a typed text means; the root d when none is given.
     virtual uint32_t RunUnknownComponentDialog(Base& base, int32_t d, const char* text, int32_t length) = 0;
     // The password dialog: asks for the password of the base (null for none) with the prompt text's
     // number. 0 when cancelled; otherwise the answer bits (bit value 2: remember the password in the
     // keychain) with the entered text in `out`.
     virtual int32_t AskPassword(Base* base, String& out, int32_t promptText) = 0;
-    // Drawn width in pixels of UTF-8 text in the current font.
-    virtual int32_t MeasureTextWidth(const char* text, int32_t length) = 0;
     // Sets the base-level menu items for the current base (the save item enabled when modified).
     virtual void EnableBaseMenus(Base& base, bool saveEnabled) = 0;
     // The current base changed (null: none); menus built from its named objects are rebuilt.
@@ -107,8 +105,6 @@ public:
     uint32_t RunUnknownComponentDialog(Base& base, int32_t d, const char* text, int32_t length) override;
     // 0: nobody can be asked, as if the dialog was cancelled.
     int32_t AskPassword(Base* base, String& out, int32_t promptText) override;
-    // 6 pixels per character.
-    int32_t MeasureTextWidth(const char* text, int32_t length) override;
     void EnableBaseMenus(Base& base, bool saveEnabled) override;
     void CurrentBaseChanged(Base* base) override;
     bool GetUserStamp(StampedText& stamp) override;

@@ -5,12 +5,14 @@
 #include "gui/GuiServices.h"
 #include "model/ModelServices.h"
 #include "platform/PlatformServices.h"
+#include "platform/drawing/DrawingServices.h"
 
 namespace vek {
 
 void StartServices()
 {
     RegisterPlatformServices();
+    RegisterDrawingServices();
     RegisterModelLayerServices();
     RegisterGuiServices();
     SeedRandomUnit();

@@ -11,6 +11,7 @@
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/Message.h"
+#include "foundation/services/TextMeasure.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
@@ -351,7 +352,9 @@ TEST_F(BaseTest, FieldCaptionsByCode)
         base.GetFieldCaption(c.code, caption);
         EXPECT_EQ(std::string(caption.CStr()), c.expected);
     }
-    // Width: the measured caption, at least the minimum (headless: 6 pixels a character).
+    // Width: the measured caption, at least the minimum (the fixed measure: 6 pixels a character).
+    FixedWidthTextMeasure fixedWidth;
+    ScopedService<TextMeasure> measure(&fixedWidth);
     EXPECT_EQ(base.GetFieldCaptionWidth(3, 10), 42);
     EXPECT_EQ(base.GetFieldCaptionWidth(3, 50), 50);
     char buffer[5];

@@ -16,4 +16,11 @@ ClipboardService& Service<ClipboardService>::Headless()
 
 ClipboardWriter::~ClipboardWriter() { Service<ClipboardService>::Get().PutText(BufferedBytes()); }
 
+ClipboardReader::ClipboardReader()
+    : ClipboardCopy{Service<ClipboardService>::Get().GetText()}, TextReader(copy.data(), int64_t(copy.size()))
+{
+}
+
+ClipboardReader::~ClipboardReader() = default;
+
 }  // namespace vek

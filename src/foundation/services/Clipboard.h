@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "foundation/services/Service.h"
+#include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
 
 namespace vek {
@@ -43,6 +44,22 @@ class ClipboardWriter final : public TextWriter {
 public:
     ClipboardWriter() = default;
     ~ClipboardWriter() override;
+};
+
+namespace detail {
+// The reader's copy of the clipboard text, built before the TextReader that reads it.
+struct ClipboardCopy {
+    std::string copy;
+};
+}  // namespace detail
+
+// A TextReader of a copy of the clipboard's text, taken when the reader is made: the whole input,
+// whatever the clipboard holds afterwards. Without text (nothing, or a picture) it is at its end at
+// once.
+class ClipboardReader final : private detail::ClipboardCopy, public TextReader {
+public:
+    ClipboardReader();
+    ~ClipboardReader() override;
 };
 
 }  // namespace vek

@@ -107,11 +107,14 @@ cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned
 
 }  // namespace
 
-std::unique_ptr<DrawingPort> DrawingPort::CreateImage(int32_t width, int32_t height, DepthRecord depth)
+std::unique_ptr<DrawingPort> DrawingPort::CreateImage(int32_t width, int32_t height, DepthRecord depth,
+                                                      Background background)
 {
     if (width < 1 || height < 1 || width > 32767 || height > 32767)
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    bool transparent = background == Background::Transparent;
+    cairo_surface_t* surface =
+        cairo_image_surface_create(transparent ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return nullptr;
@@ -124,8 +127,10 @@ std::unique_ptr<DrawingPort> DrawingPort::CreateImage(int32_t width, int32_t hei
     port->depth = depth;
     port->frame = Rect{0, 0, ClampCoordinate(height), ClampCoordinate(width)};
     port->clip.SetRect(port->frame);
-    cairo_set_source_rgb(port->context, 1.0, 1.0, 1.0);
-    cairo_paint(port->context);
+    if (!transparent) {
+        cairo_set_source_rgb(port->context, 1.0, 1.0, 1.0);
+        cairo_paint(port->context);
+    }
     return port;
 }
 
@@ -535,7 +540,8 @@ void DrawingPort::CopyFrom(const DrawingPort& source, const Rect& sourceRect, co
     cairo_matrix_t m;
     cairo_matrix_init_translate(&m, srcLeft, srcTop);
     cairo_pattern_set_matrix(pattern, &m);
-    cairo_pattern_set_filter(pattern, sx == 1.0 && sy == 1.0 ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    // Nearest pixels: a print offscreen shrinks by a whole factor, and blending would grey its edges.
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
     switch (transfer) {
     case Transfer::Copy:
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -563,6 +569,54 @@ void DrawingPort::MakeTransparent()
     cairo_paint(context);
     cairo_restore(context);
     Invalidate();
+}
+
+namespace {
+
+struct PngSource {
+    std::string_view bytes;
+    size_t position = 0;
+};
+
+cairo_status_t ReadFromView(void* closure, unsigned char* data, unsigned int length)
+{
+    auto* source = static_cast<PngSource*>(closure);
+    if (source->bytes.size() - source->position < length)
+        return CAIRO_STATUS_READ_ERROR;
+    std::copy_n(source->bytes.data() + source->position, length, data);
+    source->position += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+std::unique_ptr<DrawingPort> DrawingPort::DecodePng(std::string_view bytes)
+{
+    PngSource source{bytes};
+    cairo_surface_t* png = cairo_image_surface_create_from_png_stream(ReadFromView, &source);
+    if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(png);
+        return nullptr;
+    }
+    std::unique_ptr<DrawingPort> port =
+        CreateImage(cairo_image_surface_get_width(png), cairo_image_surface_get_height(png));
+    if (port != nullptr) {
+        cairo_set_source_surface(port->context, png, 0, 0);
+        cairo_paint(port->context);
+    }
+    cairo_surface_destroy(png);
+    return port;
+}
+
+void DrawingPort::SetPixel(int32_t x, int32_t y, uint32_t rgb)
+{
+    if (recording || x < 0 || y < 0 || x >= width || y >= height)
+        return;
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride)[x] = 0xFF000000u | (rgb & 0xFFFFFF);
+    cairo_surface_mark_dirty(surface);
 }
 
 uint32_t DrawingPort::PixelAt(int32_t x, int32_t y) const

@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/drawing/ColorTable.h"
 #include "platform/drawing/Geometry.h"
@@ -34,8 +35,11 @@ enum class PenMode : int16_t { Copy = 8, Or = 9, Xor = 10, Bic = 11 };
 // is ever drawn outside the target's pixels.
 class DrawingPort {
 public:
-    // An image of width × height pixels, white; null when the size is not 1-32767 or memory is short.
-    static std::unique_ptr<DrawingPort> CreateImage(int32_t width, int32_t height, DepthRecord depth = {});
+    // An image of width × height pixels, white and opaque, or transparent (an offscreen whose coverage
+    // is copied later); null when the size is not 1-32767 or memory is short.
+    enum class Background { White, Transparent };
+    static std::unique_ptr<DrawingPort> CreateImage(int32_t width, int32_t height, DepthRecord depth = {},
+                                                    Background background = Background::White);
     // A recording of drawing inside the frame (local coordinates); null when memory is short.
     static std::unique_ptr<DrawingPort> CreateRecording(const Rect& frame);
     ~DrawingPort();
@@ -108,8 +112,13 @@ public:
     // Fills the whole target with transparent pixels (offscreens whose coverage is copied later).
     void MakeTransparent();
 
+    // An image port holding a PNG's pixels (over white where the PNG is transparent); null when the
+    // bytes are not a PNG of a usable size.
+    static std::unique_ptr<DrawingPort> DecodePng(std::string_view bytes);
     // The colour of the target's pixel (x, y), as 0xRRGGBB; 0 outside or for a recording.
     uint32_t PixelAt(int32_t x, int32_t y) const;
+    // Sets one pixel (0xRRGGBB) of an image; nothing outside it or for a recording.
+    void SetPixel(int32_t x, int32_t y, uint32_t rgb);
     // The target as PNG bytes (a recording is rendered at its frame); empty when encoding failed.
     std::string EncodePng() const;
     // The recording as a one-page PDF of its frame's size; empty for an image or when encoding failed.

@@ -10,7 +10,8 @@ OffscreenBuffer::~OffscreenBuffer() = default;
 
 bool OffscreenBuffer::Create(int32_t width, int32_t height, int16_t depth)
 {
-    world = DrawingPort::CreateImage(width, height, DepthRecord{depth, depth > 8 ? 1 : 0});
+    world = DrawingPort::CreateImage(width, height, DepthRecord{depth, depth > 8 ? 1 : 0},
+                                     DrawingPort::Background::Transparent);
     rect = world != nullptr ? MakeRect(0, 0, width, height) : Rect{};
     return world != nullptr;
 }
@@ -54,7 +55,8 @@ bool OpenOffscreenDrawing(OffscreenDrawing& context)
     context.factor = std::clamp(state.pixFactor, 1, 3);
     context.offscreenRect =
         MakeRect(0, 0, context.requested.Width() * context.factor, context.requested.Height() * context.factor);
-    context.world = DrawingPort::CreateImage(context.offscreenRect.Width(), context.offscreenRect.Height(), state.depth);
+    context.world = DrawingPort::CreateImage(context.offscreenRect.Width(), context.offscreenRect.Height(), state.depth,
+                                            DrawingPort::Background::Transparent);
     if (context.world == nullptr)
         return false;
     context.world->MakeTransparent();
@@ -91,11 +93,14 @@ void CopyOffscreenDrawing(OffscreenDrawing& context, int32_t colorOrMode)
     if (!context.open)
         return;
     DrawingPort* page = context.savedPort;
-    RgbColor color = colorOrMode == kOffscreenKeepFore   ? page->ForeColor()
-                     : colorOrMode == kOffscreenBitClear ? TableColor(kColorWhite)
-                                                         : TableColor(colorOrMode);
-    page->CopyFrom(*context.world, context.offscreenRect, context.requested, DrawingPort::Transfer::ColorThroughMask,
-                   color);
+    if (colorOrMode == kOffscreenKeepFore) {
+        // What the layer drew, in its own colours and patterns, over the page.
+        page->CopyFrom(*context.world, context.offscreenRect, context.requested, DrawingPort::Transfer::Or);
+    } else {
+        RgbColor color = colorOrMode == kOffscreenBitClear ? TableColor(kColorWhite) : TableColor(colorOrMode);
+        page->CopyFrom(*context.world, context.offscreenRect, context.requested,
+                       DrawingPort::Transfer::ColorThroughMask, color);
+    }
     context.world->MakeTransparent();
 }
 

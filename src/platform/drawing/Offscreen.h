@@ -45,7 +45,7 @@ struct OffscreenDrawing {
 };
 
 // Copy modes of CopyOffscreenDrawing beside colour indices.
-constexpr int32_t kOffscreenKeepFore = 100;  // paint in the current fore colour
+constexpr int32_t kOffscreenKeepFore = 100;  // lay what was drawn, in its colours, over the page
 constexpr int32_t kOffscreenBitClear = 101;  // the covered area becomes white
 
 // Opens the offscreen over the rectangle; returns the rectangle in offscreen coordinates (empty when
