@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
 #include "foundation/services/Clock.h"
 #include "gui/TransferData.h"
 #include "gui/Window.h"
@@ -165,6 +167,20 @@ TEST_F(ApplicationFixture, CommandLineOpensEveryArgumentButOptionsInOrder)
     char* alone[] = {program, nullptr};
     KeepProgramArguments(1, alone);
     EXPECT_EQ(OpenCommandLineDocuments(application.LoopState()), 0);
+}
+
+// Without a display a question takes its preset answer, the one that destroys nothing, and a modal
+// window does not wait for a user who is not there.
+TEST_F(ApplicationFixture, HeadlessQuestionsDestroyNothingAndModalRunsDoNotWait)
+{
+    EXPECT_EQ(QueryUnattended(), 1);
+    application.QuitAfterMessage(600);
+    EXPECT_EQ(application.LoopState().quitFlag, 0);
+    EXPECT_FALSE(IsErrorPending());
+    Window dialog(kKindDialogWindow, OriginSize{0, 0, 86, 340}, 0, nullptr, true);
+    dialog.RunModal();  // returns at once; a wait here would hang the test
+    EXPECT_FALSE(dialog.IsModal());
+    EXPECT_EQ(Window::FirstModalWindow(), nullptr);
 }
 
 TEST(TransferData, ItemsAreFoundNewestFirstByType)

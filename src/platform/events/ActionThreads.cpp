@@ -52,13 +52,13 @@ IdleTimerState idleState;
 int32_t clickResult = 0;
 bool modalWindowFlag = false;
 
-ActionHost& Host() { return Service<ActionHost>::Get(); }
+ActionHost& CurrentActionHost() { return Service<ActionHost>::Get(); }
 
 void ActionThreadEntry(void* raw)
 {
     // The starter's record lives on its stack only until this thread first yields.
     ActionRequest request = *static_cast<ActionRequest*>(raw);
-    ActionHost& host = Host();
+    ActionHost& host = CurrentActionHost();
     switch (request.kind) {
     case ActionKind::Command:
         host.ChooseMenuItem(*request.item);
@@ -130,7 +130,7 @@ int32_t StartClickThread(Window& window, const PlatformEvent& event)
     request.event.FromPlatformEvent(event);
     if (!request.event.anyButton)
         return 0;
-    Point origin = Host().ContentOrigin(window);
+    Point origin = CurrentActionHost().ContentOrigin(window);
     request.event.point.v = int16_t(request.event.point.v - origin.v);
     request.event.point.h = int16_t(request.event.point.h - origin.h);
     clickResult = 0;
@@ -148,7 +148,7 @@ void StartIdleThread()
 
 void RunIdleTask()
 {
-    ActionHost& host = Host();
+    ActionHost& host = CurrentActionHost();
     if (!host.ApplicationExists() || idleState.idleBusy)
         return;
     idleState.idleBusy = true;
@@ -163,14 +163,14 @@ void RunIdleTask()
 
 void RefreshAfterAction()
 {
-    ActionHost& host = Host();
+    ActionHost& host = CurrentActionHost();
     if (host.ApplicationExists() && host.ApplicationActive())
         host.RefreshMenus();
 }
 
 bool ModalWindowFlag() { return modalWindowFlag; }
 
-void UpdateModalFlag() { modalWindowFlag = Host().AnyModalWindow(); }
+void UpdateModalFlag() { modalWindowFlag = CurrentActionHost().AnyModalWindow(); }
 
 void DelayYielding(int64_t ms)
 {
@@ -186,7 +186,7 @@ void SetMenuTracking(bool tracking) { idleState.menuTracking = tracking; }
 
 double ComputeIdleInterval()
 {
-    ActionHost& host = Host();
+    ActionHost& host = CurrentActionHost();
     if (CurrentTimeMs() - LastActivityTime() <= 199)
         return 0.08;
     if (host.ApplicationExists() && host.HasPendingWork())
@@ -226,7 +226,7 @@ void ModalLoop::Run(bool hasWindow)
     if (!hasWindow)
         return;
     UpdateModalFlag();
-    Host().ResetMenuUpdateInterval();
+    CurrentActionHost().ResetMenuUpdateInterval();
     RefreshAfterAction();
     thread = CurrentCooperativeThread();
     if (thread == kMainThreadId) {
@@ -250,7 +250,7 @@ void ModalLoop::Stop()
         state = State::StopRequested;
     }
     if (thread != 0 && thread != kMainThreadId)
-        Host().PostTask(std::make_unique<ResumeThreadTask>(thread));
+        CurrentActionHost().PostTask(std::make_unique<ResumeThreadTask>(thread));
 }
 
 }  // namespace vek

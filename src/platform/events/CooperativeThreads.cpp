@@ -142,7 +142,7 @@ void FiberTrampoline()
     // Never resumed: the main thread frees the stack.
 }
 
-FiberRecord* Find(CooperativeThreadId id)
+FiberRecord* FindFiber(CooperativeThreadId id)
 {
     FiberTable& t = Fibers();
     if (id == kMainThreadId)
@@ -228,7 +228,7 @@ void SwitchToThread(CooperativeThreadId id)
 {
     VEK_ASSERT(OnMainPosixThread());
     FiberTable& t = Fibers();
-    FiberRecord* target = Find(id);
+    FiberRecord* target = FindFiber(id);
     if (!target || target == t.current || target->state == FiberState::Finished)
         return;
     if (target->state == FiberState::Ready) {
@@ -270,7 +270,7 @@ void SuspendCurrentThread()
 
 void MakeThreadReady(CooperativeThreadId id)
 {
-    FiberRecord* record = Find(id);
+    FiberRecord* record = FindFiber(id);
     if (record && record->id != kMainThreadId && record->state == FiberState::Suspended)
         QueueReady(*record);
 }
@@ -285,7 +285,7 @@ int32_t RunReadyThreads(void (*before)(), void (*after)())
     while (due-- > 0 && !t.ready.empty()) {
         CooperativeThreadId id = t.ready.front();
         t.ready.pop_front();
-        FiberRecord* record = Find(id);
+        FiberRecord* record = FindFiber(id);
         if (!record || record->state != FiberState::Ready)
             continue;
         if (before)

@@ -19,7 +19,7 @@ struct UiLockState {
     int32_t holdingWorkers = 0;
 };
 
-UiLockState& State()
+UiLockState& UiLockShared()
 {
     static UiLockState state;
     return state;
@@ -33,7 +33,7 @@ thread_local int32_t workerDepth = 0;
 
 void LockUiFromWorker()
 {
-    UiLockState& s = State();
+    UiLockState& s = UiLockShared();
     std::unique_lock<std::mutex> guard(s.mutex);
     if (workerDepth > 0) {
         // Already a holder: waiting here for a handler that waits for us would never end.
@@ -50,7 +50,7 @@ void LockUiFromWorker()
 
 void UnlockUiFromWorker()
 {
-    UiLockState& s = State();
+    UiLockState& s = UiLockShared();
     std::lock_guard<std::mutex> guard(s.mutex);
     VEK_ASSERT(s.holdingWorkers > 0 && workerDepth > 0);
     --s.holdingWorkers;
@@ -62,7 +62,7 @@ void UnlockUiFromWorker()
 
 void LockUiFromHandler()
 {
-    UiLockState& s = State();
+    UiLockState& s = UiLockShared();
     std::unique_lock<std::mutex> guard(s.mutex);
     ++s.handlers;
     if (workerDepth == 0)
@@ -71,7 +71,7 @@ void LockUiFromHandler()
 
 void UnlockUiFromHandler()
 {
-    UiLockState& s = State();
+    UiLockState& s = UiLockShared();
     std::lock_guard<std::mutex> guard(s.mutex);
     VEK_ASSERT(s.handlers > 0);
     --s.handlers;
@@ -83,7 +83,7 @@ void UnlockUiFromHandler()
 
 UiLockCounts ReadUiLockCounts()
 {
-    UiLockState& s = State();
+    UiLockState& s = UiLockShared();
     std::lock_guard<std::mutex> guard(s.mutex);
     return UiLockCounts{s.handlers, s.waitingWorkers, s.holdingWorkers};
 }
