@@ -5,6 +5,7 @@
 #include "platform/ForkByteFile.h"
 #include "platform/SaveTemporaryFiles.h"
 #include "platform/SystemClock.h"
+#include "platform/events/EventLoop.h"
 
 namespace vek {
 
@@ -17,6 +18,7 @@ void RegisterPlatformServices()
     Service<Clock>::Register(&clock);
     Service<SystemLocale>::Register(&locale);
     SetEventTimeOrigin();
+    InstallEventLoop();
 }
 
 }  // namespace vek

@@ -2,6 +2,7 @@
 #include "startup/StartServices.h"
 
 #include "foundation/numbers/RandomNumber.h"
+#include "gui/GuiServices.h"
 #include "model/ModelServices.h"
 #include "platform/PlatformServices.h"
 #include "platform/drawing/DrawingServices.h"
@@ -13,6 +14,7 @@ void StartServices()
     RegisterPlatformServices();
     RegisterDrawingServices();
     RegisterModelLayerServices();
+    RegisterGuiServices();
     SeedRandomUnit();
 }
 

@@ -1,0 +1,10 @@
+// GuiServices: the GUI library's start-up step.
+#pragma once
+
+namespace vek {
+
+// Registers the GUI library's implementations of the platform's hooks: the application that action
+// threads, the idle timer and the event handlers act on (ActionHost). Called by StartServices.
+void RegisterGuiServices();
+
+}  // namespace vek

@@ -1,0 +1,44 @@
+// PlatformWindow: the part of a window that stands for its window on the screen.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/drawing/DrawingPort.h"
+#include "platform/drawing/Geometry.h"
+#include "platform/drawing/Region.h"
+
+namespace vek {
+
+// What a window keeps of its platform window: where its content lies on the screen, its title, whether
+// it is shown and highlighted, the region that waits to be redrawn, and the picture of its content.
+// Without a display this record is all there is; the windowed backend will attach a real window.
+class PlatformWindow {
+public:
+    PlatformWindow() = default;
+    ~PlatformWindow();
+    PlatformWindow(const PlatformWindow&) = delete;
+    PlatformWindow& operator=(const PlatformWindow&) = delete;
+
+    // The content frame in global coordinates.
+    OriginSize frame;
+    std::string title;
+    bool shown = false;
+    bool highlighted = false;
+    int32_t options = 0;
+    // Window coordinates; drawn at the next update.
+    Region updateRegion;
+
+    // The content's pixels, made or resized to the frame on demand; null when no image can be made.
+    DrawingPort* Port();
+    bool HasPort() const { return port != nullptr; }
+
+private:
+    std::unique_ptr<DrawingPort> port;
+};
+
+// The frame width and title-bar height of windows on the screen (placement adds them around content).
+constexpr int32_t kWindowFrameWidth = 1;
+constexpr int32_t kTitleBarHeight = 22;
+
+}  // namespace vek
