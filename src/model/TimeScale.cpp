@@ -326,7 +326,7 @@ void TimeScale::Write(TextWriter& writer) const
         FormatCardKeyPlain(key, PeriodStart(i));
         writer.PutText(key);
         writer.PutSeparator();
-        writer.PutHeapText(PeriodLabel(i));
+        writer.PutFieldHeapText(PeriodLabel(i));
         writer.EndRow();
     }
     writer.EndRow();
