@@ -68,6 +68,12 @@ std::string LargeFile()
     return Folder() + "/large.vkx";
 }
 
+// The same base as a block container (compressed, as "vek" files are saved).
+std::string LargeContainer()
+{
+    return Folder() + "/large.vek";
+}
+
 // Writes the large base's file once, from a child process.
 bool EnsureLargeFile()
 {
@@ -82,7 +88,11 @@ bool EnsureLargeFile()
             vek::SaveSettings settings;
             settings.FromBase(base);
             settings.SetFormat(vek::kSaveFormatText);
-            _exit(vek::SaveBaseFile(base, vek::FilePath(path), &settings) ? 0 : 1);
+            if (!vek::SaveBaseFile(base, vek::FilePath(path), &settings))
+                _exit(1);
+            settings.SetFormat(vek::kSaveFormatContainerN);
+            settings.SetCompress(true);
+            _exit(vek::SaveBaseFile(base, vek::FilePath(LargeContainer()), &settings) ? 0 : 1);
         }
         int status = 0;
         return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -113,10 +123,10 @@ void ResetPeak()
     }
 }
 
-std::unique_ptr<Base> LoadLargeFile()
+std::unique_ptr<Base> LoadLargeFile(const std::string& path = LargeFile())
 {
     vek::ClearError();
-    auto base = std::make_unique<Base>(vek::FilePath(LargeFile()), 0);
+    auto base = std::make_unique<Base>(vek::FilePath(path), 0);
     if (!vek::LoadOwnFile(*base, nullptr, vek::kReadSkipOpenDirect))
         return nullptr;
     return base;
@@ -149,7 +159,8 @@ void BM_LoadMemory(benchmark::State& state)
 }
 BENCHMARK(BM_LoadMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void BM_Load(benchmark::State& state)
+// The text base and the container of the same base: the container is to load at least as fast.
+void BM_Load(benchmark::State& state, std::string (*file)())
 {
     if (!EnsureLargeFile()) {
         state.SkipWithError("the large base could not be written");
@@ -157,7 +168,7 @@ void BM_Load(benchmark::State& state)
     }
     int64_t lines = 0;
     for (auto _ : state) {
-        std::unique_ptr<Base> base = LoadLargeFile();
+        std::unique_ptr<Base> base = LoadLargeFile(file());
         if (!base) {
             state.SkipWithError("the large base could not be read");
             return;
@@ -168,10 +179,14 @@ void BM_Load(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["lines_per_s"] = benchmark::Counter(double(lines), benchmark::Counter::kIsRate);
+    state.counters["file_MB"] = double(std::filesystem::file_size(file())) / 1e6;
 }
-BENCHMARK(BM_Load)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Load, text, LargeFile)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Load, container, LargeContainer)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_Save(benchmark::State& state)
+// Saving as text (format 5) and as a compressed container (format 1): the container is to save at
+// least as fast, into a smaller file.
+void BM_Save(benchmark::State& state, int32_t format)
 {
     if (!EnsureLargeFile()) {
         state.SkipWithError("the large base could not be written");
@@ -184,8 +199,9 @@ void BM_Save(benchmark::State& state)
     }
     vek::SaveSettings settings;
     settings.FromBase(*base);
-    settings.SetFormat(vek::kSaveFormatText);
-    std::string out = Folder() + "/saved.vkx";
+    settings.SetFormat(format);
+    settings.SetCompress(true);
+    std::string out = Folder() + (format == vek::kSaveFormatText ? "/saved.vkx" : "/saved.vek");
     int64_t lines = 0;
     for (auto _ : state) {
         if (!vek::SaveBaseFile(*base, vek::FilePath(out), &settings)) {
@@ -197,6 +213,10 @@ void BM_Save(benchmark::State& state)
     state.counters["lines_per_s"] = benchmark::Counter(double(lines), benchmark::Counter::kIsRate);
     state.counters["file_MB"] = double(std::filesystem::file_size(out)) / 1e6;
 }
-BENCHMARK(BM_Save)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Save, text, vek::kSaveFormatText)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Save, container, vek::kSaveFormatContainerN)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -19,6 +19,8 @@ constexpr int16_t kEmptySlot = -1;
 constexpr int32_t kLastStoredPosition = 32767;
 constexpr int32_t kStepModulus = 997;
 constexpr int32_t kLargest16 = 65535;
+// The most occupied slots the match search looks at for one position.
+constexpr int32_t kMaxProbes = 16;
 
 // The match search: an open-addressing table of input positions keyed by the three bytes at each
 // position, probed by double hashing. Slots are never emptied, so the positions along one key's probe
@@ -53,8 +55,20 @@ public:
         int32_t candidate = -1;
         int32_t key = KeyAt(p);
         int32_t step = StepOf(key);
-        int32_t slot = key % size;
+        // The search starts at the slot of the key's last position when that is known: the slots
+        // before it on the sequence hold older positions only, and the newest match is the one that
+        // counts. At most kMaxProbes slots are looked at; a position whose sequence is full that far
+        // is not stored (as positions beyond 32767 are not), which bounds the work per position on
+        // text that repeats the same few bytes.
+        const RecentSlot& recent = RecentOf(key);
+        int32_t slot = recent.key == key ? recent.slot : key % size;
+        int32_t probes = 0;
         while (slots[slot] != kEmptySlot) {
+            if (++probes > kMaxProbes) {
+                bestLength = best >= kMinimumMatch ? best : 0;
+                bestCandidate = candidate;
+                return;
+            }
             int32_t earlier = slots[slot];
             int32_t limit = std::min(p - earlier, left);
             // Only a candidate that reaches the best length replaces it.
@@ -80,10 +94,13 @@ public:
         int32_t key = KeyAt(p);
         int32_t step = StepOf(key);
         // Every slot before the one last filled for this key is still full: slots are never emptied.
-        RecentSlot& recent = recentSlots[size_t(key) % recentSlots.size()];
+        const RecentSlot& recent = RecentOf(key);
         int32_t slot = recent.key == key ? recent.slot : key % size;
-        while (slots[slot] != kEmptySlot)
+        for (int32_t probes = 0; slots[slot] != kEmptySlot; ++probes) {
+            if (probes >= kMaxProbes)
+                return;
             slot = NextProbe(slot, step);
+        }
         StoreAt(p, key, slot);
     }
 
@@ -95,6 +112,8 @@ private:
         int32_t key = -1;
         int32_t slot = 0;
     };
+
+    RecentSlot& RecentOf(int32_t key) { return recentSlots[(uint32_t(key) * 2654435761u) >> 20]; }
 
     int32_t KeyAt(int32_t p) const
     {
@@ -111,7 +130,7 @@ private:
         if (p > kLastStoredPosition)
             return;
         slots[slot] = static_cast<int16_t>(p);
-        RecentSlot& recent = recentSlots[size_t(key) % recentSlots.size()];
+        RecentSlot& recent = RecentOf(key);
         recent.key = key;
         recent.slot = slot;
     }
@@ -119,7 +138,7 @@ private:
     std::span<const uint8_t> input;
     int16_t* slots = nullptr;
     int32_t size = 0;
-    std::array<RecentSlot, 256> recentSlots{};
+    std::array<RecentSlot, 4096> recentSlots{};
 };
 
 // Token output that refuses to write past its buffer.
