@@ -54,14 +54,15 @@ public:
         int32_t best = kMinimumMatch - 1;
         int32_t candidate = -1;
         int32_t key = KeyAt(p);
-        int32_t step = StepOf(key);
         // The search starts at the slot of the key's last position when that is known: the slots
         // before it on the sequence hold older positions only, and the newest match is the one that
         // counts. At most kMaxProbes slots are looked at; a position whose sequence is full that far
         // is not stored (as positions beyond 32767 are not), which bounds the work per position on
         // text that repeats the same few bytes.
         const RecentSlot& recent = RecentOf(key);
-        int32_t slot = recent.key == key ? recent.slot : key % size;
+        bool known = recent.key == key;
+        int32_t slot = known ? recent.slot : key % size;
+        int32_t step = known ? recent.step : StepOf(key);
         int32_t probes = 0;
         while (slots[slot] != kEmptySlot) {
             if (++probes > kMaxProbes) {
@@ -81,7 +82,7 @@ public:
             }
             slot = NextProbe(slot, step);
         }
-        StoreAt(p, key, slot);
+        StoreAt(p, key, slot, step);
         bestLength = best >= kMinimumMatch ? best : 0;
         bestCandidate = candidate;
     }
@@ -92,25 +93,28 @@ public:
         if (p > kLastStoredPosition)
             return;
         int32_t key = KeyAt(p);
-        int32_t step = StepOf(key);
         // Every slot before the one last filled for this key is still full: slots are never emptied.
         const RecentSlot& recent = RecentOf(key);
-        int32_t slot = recent.key == key ? recent.slot : key % size;
+        bool known = recent.key == key;
+        int32_t slot = known ? recent.slot : key % size;
+        int32_t step = known ? recent.step : StepOf(key);
         for (int32_t probes = 0; slots[slot] != kEmptySlot; ++probes) {
             if (probes >= kMaxProbes)
                 return;
             slot = NextProbe(slot, step);
         }
-        StoreAt(p, key, slot);
+        StoreAt(p, key, slot, step);
     }
 
 private:
     // The slot that the last position of a key went to, so that storing the positions inside a match
     // does not walk the whole probe sequence again; a long run of one byte would otherwise take time
     // quadratic in its length. The search still walks every candidate.
+    // The step of the key is kept with it: the divisions of the hash are the compressor's main cost.
     struct RecentSlot {
         int32_t key = -1;
         int32_t slot = 0;
+        int32_t step = 1;
     };
 
     RecentSlot& RecentOf(int32_t key) { return recentSlots[(uint32_t(key) * 2654435761u) >> 20]; }
@@ -125,7 +129,7 @@ private:
         slot += step;
         return slot >= size ? slot - size : slot;
     }
-    void StoreAt(int32_t p, int32_t key, int32_t slot)
+    void StoreAt(int32_t p, int32_t key, int32_t slot, int32_t step)
     {
         if (p > kLastStoredPosition)
             return;
@@ -133,6 +137,7 @@ private:
         RecentSlot& recent = RecentOf(key);
         recent.key = key;
         recent.slot = slot;
+        recent.step = step;
     }
 
     std::span<const uint8_t> input;
