@@ -117,7 +117,7 @@ private:
         int32_t step = 1;
     };
 
-    RecentSlot& RecentOf(int32_t key) { return recentSlots[(uint32_t(key) * 2654435761u) >> 20]; }
+    RecentSlot& RecentOf(int32_t key) { return recentSlots[(uint32_t(key) * 2654435761u) >> 22]; }
 
     int32_t KeyAt(int32_t p) const
     {
@@ -143,7 +143,7 @@ private:
     std::span<const uint8_t> input;
     int16_t* slots = nullptr;
     int32_t size = 0;
-    std::array<RecentSlot, 4096> recentSlots{};
+    std::array<RecentSlot, 1024> recentSlots{};
 };
 
 // Token output that refuses to write past its buffer.
