@@ -10,11 +10,10 @@
 //
 // The same base as a compressed block container ("vek"), against the text form: the goal is a
 // container at least as fast to save and to load, and smaller. Measured (Release, 8 cores, load
-// average about 20 from other builds): the container is 143 MB against 292 MB of text, but it is not
-// as fast: loading 5.8 s against 4.2 s (CPU 4.6 s against 3.5 s: expanding, unscrambling and
-// checking every block), saving 8.5 s against 1.6 s (CPU 6.8 s against 0.9 s: the block compressor,
-// about 90 MB/s on these lines). Reaching the goal needs the blocks compressed and expanded on a
-// second thread, beside the section writer and reader.
+// average about 10 from other builds): the container is 143 MB against 292 MB of text, but it is not
+// as fast: loading 3.9 s against 3.0 s (expanding, unscrambling and checking every block), saving
+// 8.5 s against 1.2 s (the block compressor, about 40 MB/s on these lines). Reaching the goal needs
+// the blocks compressed and expanded on a second thread, beside the section writer and reader.
 //
 // The file is written by a child process, so that this process holds no base when the memory of a
 // load is measured: the resident set before the load, its peak during the load (VmHWM after
