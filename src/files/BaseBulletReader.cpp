@@ -52,12 +52,12 @@ constexpr int32_t kFullNotesLine = 251;
 // "•••Dim" + c: the dimension is the code of c less this.
 constexpr int32_t kDimensionCharBase = 49;
 
-bool StartsWithBytes(const char* p, int32_t n, std::string_view prefix)
+bool StartsWithBulletBytes(const char* p, int32_t n, std::string_view prefix)
 {
     return n >= int32_t(prefix.size()) && std::memcmp(p, prefix.data(), prefix.size()) == 0;
 }
 
-int32_t CountCharacters(const char* p, int32_t n)
+int32_t CountBulletCharacters(const char* p, int32_t n)
 {
     int32_t count = 0;
     for (int32_t i = 0; i < n; ++i)
@@ -84,7 +84,7 @@ SectionReadResult BaseSectionReader::ReadBulletSections()
         if (Stopped())
             return SectionReadResult::stopped;
         reader.RestartLine();
-        if (!reader.NextField() || !StartsWithBytes(reader.Token(), reader.TokenLength(), kBullets)) {
+        if (!reader.NextField() || !StartsWithBulletBytes(reader.Token(), reader.TokenLength(), kBullets)) {
             haveLine = reader.ReadLine();
             continue;
         }
@@ -184,7 +184,7 @@ void BaseSectionReader::KeepBulletSection(BaseFileSection section)
     while (!Stopped() && reader.ReadLine()) {
         const char* p = reader.LineStart();
         int32_t n = reader.LineLength();
-        if (StartsWithBytes(p, n, kBullet) || AtSectionMarker())
+        if (StartsWithBulletBytes(p, n, kBullet) || AtSectionMarker())
             break;
         std::string line(p, size_t(n));
         // A definition starts with "T" and the kind letter here, with "#" and the letter today.
@@ -210,7 +210,7 @@ void BaseSectionReader::ReadBulletCards()
         int32_t n = reader.LineLength();
         if (n == 0)
             continue;
-        if (StartsWithBytes(p, n, kBullet) || IsSectionMarker(p, n)) {
+        if (StartsWithBulletBytes(p, n, kBullet) || IsSectionMarker(p, n)) {
             reader.RestartLine();
             break;
         }
@@ -278,7 +278,7 @@ void BaseSectionReader::ReadBulletNotes(std::string_view line)
     }
     notes.AppendBytes(line.data() + 1, int32_t(line.size() - 1));
     SetHeapText(card->notes, notes.CStr());
-    bulletNotesLength = CountCharacters(line.data(), int32_t(line.size()));
+    bulletNotesLength = CountBulletCharacters(line.data(), int32_t(line.size()));
 }
 
 bool BaseSectionReader::ReadBulletLine(std::string_view key)

@@ -24,6 +24,13 @@ constexpr int32_t kOpenReturnOpenBase = 16;  // a base of the file that is open 
 // are the load's own while it runs and are put back afterwards, so a nested read leaves the outer one
 // intact. `password` may be null.
 //
+// A file with a password (a block container whose header says so) is read with the password given,
+// else the keychain's, else the answer of the password question (ModelServices::AskPassword; kept in
+// the keychain when the answer asks for it). With nobody to ask it is refused (3848); a wrong
+// password is refused (3814) and the keychain forgets the file's password. Every copy of the
+// password is wiped after use. Unless kReadSkipOpenDirect is given or the file had a "##Commands"
+// section, the log shows the open-direct steps after the load.
+//
 // False when the load was given up: a kind that cannot be read, a damaged file (the numbered message
 // pending names the file and the line), a refused question, or the cancel flag. A text base without
 // "##End" is read as far as it goes, with a message that says it is incomplete (3829).

@@ -73,7 +73,7 @@ constexpr std::string_view kCheckWord = "vekmagic";
 
 constexpr int32_t kFirstUnicodeVersion = 20121122;
 constexpr int32_t kSystemCodePageId = 3;
-constexpr int32_t kTextBufferSize = 30000;
+constexpr int32_t kContainerTextBufferSize = 30000;
 constexpr int32_t kRandomLineLength = 24;
 constexpr int32_t kRandomLineSpread = 31;
 
@@ -113,7 +113,7 @@ uint16_t BlockChecksum(std::span<const uint8_t> bytes)
 
 BlockContainerReader::BlockContainerReader() : file(NewByteFile())
 {
-    text.resize(kTextBufferSize);
+    text.resize(kContainerTextBufferSize);
     payload.resize(kMaxBlockPayload);
     inputStart = readPosition = inputEnd = text.data();
 }
@@ -276,8 +276,7 @@ bool BlockContainerReader::ReadBlock(int64_t& added)
         return false;
     }
     std::span<uint8_t> plain(payload.data(), size_t(length));
-    for (uint8_t& byte : plain)
-        byte ^= stream.NextByte();
+    stream.XorStream(plain);
     if (BlockChecksum(plain) != checksum) {
         Fail(message::kDamagedBase);
         return false;
@@ -405,9 +404,8 @@ bool BlockContainerWriter::EmitBlock()
     block[3] = uint8_t(method) ^ stream.NextByte();
     PutU16(&block[4], uint16_t(data.size()), ByteOrder::bigEndian);
     PutU16(&block[6], BlockChecksum(data), ByteOrder::bigEndian);
-    uint8_t* out = block.data() + kBlockHeaderSize;
-    for (size_t i = 0; i < data.size(); ++i)
-        out[i] = data[i] ^ stream.NextByte();
+    std::memcpy(block.data() + kBlockHeaderSize, data.data(), data.size());
+    stream.XorStream(std::span<uint8_t>(block.data() + kBlockHeaderSize, data.size()));
     pending.clear();
     return file->Write(block.data(), int64_t(block.size())) == int64_t(block.size());
 }

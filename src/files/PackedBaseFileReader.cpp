@@ -34,15 +34,15 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kPrefixSize = 16;
-constexpr int32_t kTableEntrySize = 6;
-constexpr int32_t kTextBufferSize = 12288;
+constexpr int32_t kPackedPrefixSize = 16;
+constexpr int32_t kPackedTableEntrySize = 6;
+constexpr int32_t kPackedTextBufferSize = 12288;
 
 }  // namespace
 
 PackedBaseFileReader::PackedBaseFileReader() : file(NewByteFile())
 {
-    text.resize(kTextBufferSize);
+    text.resize(kPackedTextBufferSize);
     inputStart = readPosition = inputEnd = text.data();
 }
 
@@ -70,8 +70,8 @@ bool PackedBaseFileReader::Open(const char* path)
     if (file == nullptr || !file->OpenForRead(path))
         return false;
     open = true;
-    uint8_t prefix[kPrefixSize];
-    if (file->Read(prefix, kPrefixSize) != kPrefixSize) {
+    uint8_t prefix[kPackedPrefixSize];
+    if (file->Read(prefix, kPackedPrefixSize) != kPackedPrefixSize) {
         Fail();
         return false;
     }
@@ -84,7 +84,7 @@ bool PackedBaseFileReader::Open(const char* path)
         Fail();
         return false;
     }
-    std::vector<uint8_t> table(size_t(n) * kTableEntrySize);
+    std::vector<uint8_t> table(size_t(n) * kPackedTableEntrySize);
     if (file->Read(table.data(), int64_t(table.size())) != int64_t(table.size())) {
         Fail();
         return false;

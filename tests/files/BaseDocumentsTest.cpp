@@ -162,15 +162,18 @@ TEST_F(BaseDocumentsTest, SavingOverAFileThatIsNoBaseIsConfirmedFirst)
     EXPECT_EQ(folder.Read("base.vkx"), "name;amount\r\nx;1\r\n");
 }
 
-TEST_F(BaseDocumentsTest, ContainerFormatIsRefusedUntilItsWriterExists)
+// A path ending in "vek" saves a block container, which the base then keeps as its file and format.
+TEST_F(BaseDocumentsTest, ContainerExtensionSavesAContainer)
 {
     std::string path = WriteSmallBase("text.vkx");
     Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
     ASSERT_NE(base, nullptr);
-    EXPECT_FALSE(SaveBaseToPath(*base, FilePath(folder.Path("out.vek")), nullptr));
-    EXPECT_EQ(GetPendingError().message.code, message::kFormatNotWritable);
-    EXPECT_FALSE(std::filesystem::exists(folder.Path("out.vek")));
-    EXPECT_EQ(base->Path().Text(), path);
+    ASSERT_TRUE(SaveBaseToPath(*base, FilePath(folder.Path("out.vek")), nullptr));
+    EXPECT_EQ(base->Path().Text(), folder.Path("out.vek"));
+    BaseFileState state;
+    DetectBaseFileType(state, FilePath(folder.Path("out.vek")));
+    EXPECT_EQ(state.kind, kFileContainerN);
+    EXPECT_EQ(state.compressed, 1);
 }
 
 // Files whose writing fails or is cancelled after some blocks.

@@ -88,7 +88,7 @@ std::vector<DamageCase> DamageCases()
         {"base too old", TextBase({"##VEK-Text\t950101", "##End"}), message::kBaseTooOld, 1},
         {"base text on line 3", TextBase({"", "", "##VEK-Text\t960101", "##End"}), message::kBaseTooOld, 3},
         {"xml input", "<?xml version=\"1.0\"?>\r<VEK-xml/>\r", message::kKindNotReadable, 1},
-        {"block container", std::string("\x05\x13Uxe121122om") + "NZ6" + std::string(40, '\0'), message::kKindNotReadable, 1},
+        {"block container of zeros", std::string("\x05\x13Uxe121122om") + "NZ6" + std::string(40, '\0'), message::kDamagedBase, 1},
     };
 }
 

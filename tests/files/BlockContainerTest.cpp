@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/services/Service.h"
 #include "foundation/streams/BlockCompressor.h"
+#include "foundation/streams/ByteFile.h"
+#include "foundation/streams/MemoryByteFile.h"
 #include "foundation/strings/String.h"
 #include "model/Base.h"
 #include "model/BaseProtection.h"
@@ -394,6 +397,26 @@ TEST_F(BlockContainerTest, DamagedContainersAreRefusedAndLeaveNothing)
     std::unique_ptr<Base> good(OpenBaseFile(FilePath(stored), nullptr, 0));
     ASSERT_NE(good, nullptr);
     EXPECT_EQ(good->CardCount(), 900);
+}
+
+// A save that fails midway (the disk is full after a few blocks) leaves the old file as it was.
+TEST_F(BlockContainerTest, SaveFailingMidwayLeavesTheOldFile)
+{
+    ScopedService<ByteFileMaker> memory(MakeMemoryByteFile);
+    MemoryFiles().Put("/old.vek", "the old container");
+    MemoryFiles().SetCapacity(30000);
+    {
+        BlockContainerWriter writer;
+        ASSERT_TRUE(writer.Open("/old.vek", 'N', false, {}, 0));
+        std::string text = BaseSections(900);
+        writer.PutTextBytes(text.data(), int32_t(text.size()));
+        EXPECT_FALSE(writer.Close());
+    }
+    MemoryFiles().SetCapacity(-1);
+    EXPECT_EQ(GetPendingError().message.code, message::kWriteFailed);
+    ClearError();
+    EXPECT_EQ(MemoryFiles().Get("/old.vek"), std::optional<std::string>("the old container"));
+    MemoryFiles().Remove("/old.vek");
 }
 
 // Answering "Continue" to a damaged block keeps what was read before it.

@@ -219,3 +219,28 @@ TEST(ByteScramblerTest, LetterFormPastTheLengthCapIsRefused)
 
 }  // namespace
 }  // namespace vek
+
+namespace vek {
+namespace {
+
+// XorStream is NextByte over a block: both give the same bytes and leave the same state behind.
+TEST(ByteScramblerTest, XorStreamIsNextByteInOnePass)
+{
+    ByteScrambler one;
+    ByteScrambler other;
+    one.MixText("key");
+    other.MixText("key");
+    one.FillPool();
+    other.FillPool();
+    for (size_t n : {size_t(0), size_t(1), size_t(63), size_t(64), size_t(1000)}) {
+        SCOPED_TRACE(n);
+        std::vector<uint8_t> bytes(n, 0x5A);
+        one.XorStream(bytes);
+        for (uint8_t byte : bytes)
+            EXPECT_EQ(byte, uint8_t(0x5A ^ other.NextByte()));
+        EXPECT_EQ(one.NextByte(), other.NextByte());
+    }
+}
+
+}  // namespace
+}  // namespace vek

@@ -19,6 +19,8 @@ constexpr int16_t kEmptySlot = -1;
 constexpr int32_t kLastStoredPosition = 32767;
 constexpr int32_t kStepModulus = 997;
 constexpr int32_t kLargest16 = 65535;
+// The most occupied slots the match search looks at for one position.
+constexpr int32_t kMaxProbes = 16;
 
 // The match search: an open-addressing table of input positions keyed by the three bytes at each
 // position, probed by double hashing. Slots are never emptied, so the positions along one key's probe
@@ -52,9 +54,22 @@ public:
         int32_t best = kMinimumMatch - 1;
         int32_t candidate = -1;
         int32_t key = KeyAt(p);
-        int32_t step = StepOf(key);
-        int32_t slot = key % size;
+        // The search starts at the slot of the key's last position when that is known: the slots
+        // before it on the sequence hold older positions only, and the newest match is the one that
+        // counts. At most kMaxProbes slots are looked at; a position whose sequence is full that far
+        // is not stored (as positions beyond 32767 are not), which bounds the work per position on
+        // text that repeats the same few bytes.
+        const RecentSlot& recent = RecentOf(key);
+        bool known = recent.key == key;
+        int32_t slot = known ? recent.slot : key % size;
+        int32_t step = known ? recent.step : StepOf(key);
+        int32_t probes = 0;
         while (slots[slot] != kEmptySlot) {
+            if (++probes > kMaxProbes) {
+                bestLength = best >= kMinimumMatch ? best : 0;
+                bestCandidate = candidate;
+                return;
+            }
             int32_t earlier = slots[slot];
             int32_t limit = std::min(p - earlier, left);
             // Only a candidate that reaches the best length replaces it.
@@ -67,7 +82,7 @@ public:
             }
             slot = NextProbe(slot, step);
         }
-        StoreAt(p, key, slot);
+        StoreAt(p, key, slot, step);
         bestLength = best >= kMinimumMatch ? best : 0;
         bestCandidate = candidate;
     }
@@ -78,23 +93,31 @@ public:
         if (p > kLastStoredPosition)
             return;
         int32_t key = KeyAt(p);
-        int32_t step = StepOf(key);
         // Every slot before the one last filled for this key is still full: slots are never emptied.
-        RecentSlot& recent = recentSlots[size_t(key) % recentSlots.size()];
-        int32_t slot = recent.key == key ? recent.slot : key % size;
-        while (slots[slot] != kEmptySlot)
+        const RecentSlot& recent = RecentOf(key);
+        bool known = recent.key == key;
+        int32_t slot = known ? recent.slot : key % size;
+        int32_t step = known ? recent.step : StepOf(key);
+        for (int32_t probes = 0; slots[slot] != kEmptySlot; ++probes) {
+            if (probes >= kMaxProbes)
+                return;
             slot = NextProbe(slot, step);
-        StoreAt(p, key, slot);
+        }
+        StoreAt(p, key, slot, step);
     }
 
 private:
     // The slot that the last position of a key went to, so that storing the positions inside a match
     // does not walk the whole probe sequence again; a long run of one byte would otherwise take time
     // quadratic in its length. The search still walks every candidate.
+    // The step of the key is kept with it: the divisions of the hash are the compressor's main cost.
     struct RecentSlot {
         int32_t key = -1;
         int32_t slot = 0;
+        int32_t step = 1;
     };
+
+    RecentSlot& RecentOf(int32_t key) { return recentSlots[(uint32_t(key) * 2654435761u) >> 22]; }
 
     int32_t KeyAt(int32_t p) const
     {
@@ -106,20 +129,21 @@ private:
         slot += step;
         return slot >= size ? slot - size : slot;
     }
-    void StoreAt(int32_t p, int32_t key, int32_t slot)
+    void StoreAt(int32_t p, int32_t key, int32_t slot, int32_t step)
     {
         if (p > kLastStoredPosition)
             return;
         slots[slot] = static_cast<int16_t>(p);
-        RecentSlot& recent = recentSlots[size_t(key) % recentSlots.size()];
+        RecentSlot& recent = RecentOf(key);
         recent.key = key;
         recent.slot = slot;
+        recent.step = step;
     }
 
     std::span<const uint8_t> input;
     int16_t* slots = nullptr;
     int32_t size = 0;
-    std::array<RecentSlot, 256> recentSlots{};
+    std::array<RecentSlot, 1024> recentSlots{};
 };
 
 // Token output that refuses to write past its buffer.

@@ -61,6 +61,27 @@ uint8_t ByteScrambler::NextByte()
     return result;
 }
 
+void ByteScrambler::XorStream(std::span<uint8_t> bytes)
+{
+    uint32_t ra = a;
+    uint32_t rb = b;
+    uint32_t rc = c;
+    int32_t index = poolIndex;
+    for (uint8_t& byte : bytes) {
+        uint8_t out = static_cast<uint8_t>(rc & 255) ^ pool[size_t(index)];
+        uint32_t feedback = ((rc >> 24) ^ ((rb >> 10) & 255) ^ ((ra >> 3) & 255)) & 255;
+        rc = (rc << 8) | (rb >> 24);
+        rb = (rb << 8) | (ra >> 24);
+        ra = (ra << 8) | feedback;
+        index = (index + 1) % kPoolSize;
+        byte ^= out;
+    }
+    a = ra;
+    b = rb;
+    c = rc;
+    poolIndex = index;
+}
+
 char ByteScrambler::NextPrintable() { return static_cast<char>(NextByte() % 94 + 33); }
 
 void ByteScrambler::MixText(std::string_view key)

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace vek {
@@ -39,6 +40,8 @@ public:
     uint8_t NextByte();
     // NextByte mod 94 + 33: a character "!" to "~".
     char NextPrintable();
+    // Each byte XOR NextByte, in order: the same as a loop of NextByte, in one pass over a block.
+    void XorStream(std::span<uint8_t> bytes);
 
     // Mixes a key text into the state: the text is upper-cased, and its bytes, from the last to the
     // first, are each XORed into A and followed by one NextByte; then 32 more NextByte.
