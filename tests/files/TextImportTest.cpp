@@ -19,6 +19,8 @@
 #include "foundation/messages/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
+#include "foundation/services/Service.h"
+#include "platform/FileDialogs.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -230,6 +232,24 @@ TEST_F(TextImportTest, KeyTextChangesStartNewCards)
     EXPECT_EQ(base->LineCount(), 3);
 }
 
+// With exactly one import setup, the import dialog takes a text file and reads it through it.
+TEST_F(TextImportTest, ImportDialogReadsTextThroughTheOnlySetup)
+{
+    HeadlessFileDialogs dialogs;
+    ScopedService<FileDialogService> registeredDialogs{&dialogs};
+    std::string basePath = folder.Write("one.vkx", test::TextBase({"##VEK-Text\t121122", "", "##ImportSetup\tOnly",
+                                                                  "T\t10", "S\t44", "L2\tF1", "LVA\tF2", "", "##End"}));
+    Base* base = OpenBaseFile(FilePath(basePath), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    dialogs.QueueAnswer(folder.Write("data.txt", "1910,5\n3010,-5\n"));
+    ASSERT_TRUE(ImportWithDialog(*base));
+    EXPECT_EQ(base->LineCount(), 2);
+    dialogs.QueueAnswer(folder.Write("bad.txt", "1910,5\n3010,x\n"));
+    EXPECT_FALSE(ImportWithDialog(*base));
+    EXPECT_EQ(GetPendingError().message.code, message::kImportAmountNotNumber);
+    EXPECT_EQ(base->LineCount(), 2);
+}
+
 TEST_F(TextImportTest, CardDatesAreCalendarDatesOrNothing)
 {
     struct Row {
@@ -268,8 +288,9 @@ TEST_F(TextImportTest, CardDatesAreCalendarDatesOrNothing)
         PackedDate date = 0;
         bool parsed = ParseImportDate(row.text, row.format, date);
         EXPECT_EQ(parsed, row.expected != 0);
-        if (parsed)
+        if (parsed) {
             EXPECT_EQ(date, row.expected);
+        }
     }
 }
 
@@ -299,10 +320,11 @@ TEST_F(TextImportTest, AmountsAreCleanedOrRefused)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
         double value = ParseAmount(row.text, row.decimal);
-        if (std::isnan(row.expected))
+        if (std::isnan(row.expected)) {
             EXPECT_TRUE(std::isnan(value)) << value;
-        else
+        } else {
             EXPECT_DOUBLE_EQ(value, row.expected);
+        }
     }
     EXPECT_TRUE(EndsWithOperator("12 * "));
     EXPECT_FALSE(EndsWithOperator("12"));
