@@ -4,7 +4,9 @@
 #include "files/BaseFileRecord.h"
 #include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
+#include "files/ImportSetup.h"
 #include "files/SaveSettings.h"
+#include "files/TextImport.h"
 #include "foundation/streams/ByteFile.h"
 #include "foundation/messages/Message.h"
 #include "foundation/messages/OutOfMemory.h"
@@ -151,10 +153,18 @@ bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int3
 
 bool ImportWithDialog(Base& base)
 {
-    // Text files for an import setup come with the import setups; until then base files only.
+    // With exactly one import setup, any text file can be chosen and is read through it.
+    const ImportSetupList& setups = BaseFileRecord::Of(base).ImportSetups();
+    bool oneSetup = setups.Count() == 1;
     FilePath path;
-    if (!path.AskOpenFile(kFileKindsBaseAndInterchange))
+    if (!path.AskOpenFile(oneSetup ? kFileKindsBaseAndInterchange | kFileKindNotApplication : kFileKindsBaseAndInterchange))
         return false;
+    if (oneSetup) {
+        BaseFileState state;
+        DetectBaseFileType(state, path);
+        if (state.kind == kFileOtherText)
+            return ImportTextFileWithUndo(base, path, *setups.First());
+    }
     return ImportBaseFile(base, path, nullptr, 0);
 }
 

@@ -83,7 +83,8 @@ bool CloseBase(Base* base, CloseMode mode);
 // goes and what it changed is put back (BaseCheckpoint).
 [[nodiscard]] bool ImportBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags);
 // The open dialog (base files; also text files when the base has exactly one import setup), then
-// ImportBaseFile. False when cancelled or not read.
+// ImportBaseFile, or for a text file that is no base ImportTextFileWithUndo through that setup.
+// False when cancelled or not read.
 [[nodiscard]] bool ImportWithDialog(Base& base);
 // Sets the base's cancelled mark and records the cancellation (code -1) unless an error is pending.
 void MarkBaseCancelled(Base& base);

@@ -20,6 +20,7 @@
 #include "model/Base.h"
 #include "model/BaseCheckpoint.h"
 #include "model/Dimension.h"
+#include "model/Formula.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -188,23 +189,23 @@ bool TextImporter::ReadAmount(int32_t column, const LineFields& record, const Pr
     amount = 0.0;
     if (definition.IsEmpty())
         return true;
-    if (ready.expression[size_t(column)]) {
-        // Amount expressions are formulas, which this version does not evaluate yet.
-        reader.GetAmountExpression(text, definition, settings.decimalChar);
-        Report(message::kImportExpressionUnavailable, text, nullptr);
-        return false;
-    }
     reader.GetText(text, definition);
     if (text.empty()) {
         amount = ready.defaultAmount[size_t(column)];
         return true;
     }
-    amount = ParseAmount(text, settings.decimalChar) * record.factors[size_t(column)];
+    bool expression = ready.expression[size_t(column)];
+    if (expression) {
+        reader.GetAmountExpression(text, definition, settings.decimalChar);
+        amount = EvaluateFormulaText(text.c_str()) * record.factors[size_t(column)];
+    } else {
+        amount = ParseAmount(text, settings.decimalChar) * record.factors[size_t(column)];
+    }
     if (std::isfinite(amount))
         return true;
     String key;
     FormatCardKey(key, cardKey, base.CardNumberDigits());
-    Report(message::kImportAmountNotNumber, text, key.CStr());
+    Report(expression ? message::kImportExpressionInvalid : message::kImportAmountNotNumber, text, key.CStr());
     return false;
 }
 

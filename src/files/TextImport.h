@@ -20,7 +20,8 @@ class ImportSetup;
 // The first damage ends the import with the message pending, naming the file and its line: a
 // record too long (3817) or not in the setup's encoding (3850), a date that is no calendar date in
 // the setup's form (3849; it is never moved to a neighbouring day), an amount that is not a number
-// (3513; never counted as 0), or an amount expression, which this version cannot evaluate (3852).
+// (3513; never counted as 0), or an amount expression that gives no number (3853). Amount
+// expressions are formulas (EvaluateFormulaText) over the cleaned terms of their parts.
 // False then, or when the file cannot be read or the work was cancelled; what was made by then
 // stays in the base, and the caller undoes it (ImportTextFileWithUndo).
 [[nodiscard]] bool ImportTextFile(Base& base, const FilePath& path, const ImportSetup& setup);

@@ -545,12 +545,12 @@ void TextImportReader::ExtractField(std::string& out, const FieldSpec& part) con
         AppendValue(out, selection, begin, end);
         return;
     }
-    // A whole field of plain text goes over as it stands.
-    if (unitSize == 1 && codePageMap.empty() && !dropActive && translation.empty() && end == length) {
+    // A whole field of printable ASCII that no class touches goes over as it stands.
+    if (unitSize == 1 && codePageMap.empty() && translation.empty() && end == length) {
         bool plain = true;
         for (char c : selection) {
             uint8_t b = uint8_t(c);
-            if (b < 0x20 || b >= 0x80 || skipSet[b]) {
+            if (b < 0x20 || b >= 0x80 || skipSet[b] || (dropActive && dropSet[b])) {
                 plain = false;
                 break;
             }

@@ -38,6 +38,8 @@ std::vector<ImportCase> ImportCases()
         {"time scales", {"##TimeScale\tQuarters", "240101-1\tFirst", "", "##TimeScale\tHalves", "240101-1\tH1", ""}},
         {"macros", {"##Macro\tStart", "M\tquit", "A+", "", "##Macro\tOther", "M\tsave", ""}},
         {"save setups", {"##SaveSetup\tYearly", "FT", "", "##SaveSetup\tMonthly", "FZ-", ""}},
+        {"import setups", {"##ImportSetup\tPayroll", "CB", "FX", "", "##ImportSetup\tNew", "FX", ""}},
+        {"dimension import setups", {"##DimImport\t2", "MI", "", "##DimImport\t5", "FX", ""}},
         {"dimension options and texts",
          {"##Dimension\t2", "-N\tKonto\tKonton", "-C\tL", "-T\tU", "-H\tL", "-S\tC", "-W\t100\t110\t120", "-I\tS",
           "-X\t+", "--", "2000\tDebts\t2000", ""}},
@@ -80,10 +82,13 @@ TEST_F(ImportRollbackTest, FailedImportLeavesTheBaseAsItWasAfterEveryKindOfSecti
         std::unique_ptr<Base> base(OpenBaseFile(FilePath(test::FixturePath("every-section.vkx")), nullptr, 0));
         ASSERT_NE(base, nullptr);
         ASSERT_TRUE(ImportBaseFile(*base, FilePath(test::FixturePath("named-objects.vkx")), nullptr, 0));
+        ASSERT_TRUE(ImportBaseFile(*base, FilePath(test::FixturePath("kept-sections.vkx")), nullptr, 0));
         base->SetModified(false);
         std::string before = SaveText(*base, "before.vkx");
         ASSERT_NE(before.find("##WebUsers"), std::string::npos);
         ASSERT_NE(before.find("##SaveSetup\tYearly"), std::string::npos);
+        ASSERT_NE(before.find("##ImportSetup\tPayroll"), std::string::npos);
+        ASSERT_NE(before.find("##DimImport\t2"), std::string::npos);
 
         std::string text = TextBase({"##VEK-Text\t121122", ""});
         for (const std::string& line : row.lines)
