@@ -20,6 +20,9 @@ namespace {
 
 using Step = ComponentExpressionStep;
 
+// What an operand that names a component no longer in the dimension is written as.
+constexpr std::string_view kEmptySetText = "\\\\";
+
 // The component an op names when it still is a member of the dimension; null when it has gone
 // (an op that names no member names nothing, and walks never start from a freed record).
 const Component* MemberAt(const Base& base, const BitSet& members, uint32_t number)
@@ -270,15 +273,15 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
         case kExprXor: builder.Combine("\xC2\xB1", 2, separator); continue;
         case kExprAndNot: builder.Combine("\xC2\xAC", 3, separator); continue;
         case kExprComplement: builder.PrefixOperator("\xC2\xAC", 4); continue;
-        case kExprRoot: text = "\\"; break;
-        case kExprEmpty: text = "\\\\"; break;
-        case kExprTopLevel: text = "!"; break;
-        case kExprInner: text = "?"; break;
-        case kExprLeaves: text = "\xC2\xB6"; break;
+        case kExprRoot: builder.PushOperand("\\"); continue;
+        case kExprEmpty: builder.PushOperand(kEmptySetText); continue;
+        case kExprTopLevel: builder.PushOperand("!"); continue;
+        case kExprInner: builder.PushOperand("?"); continue;
+        case kExprLeaves: builder.PushOperand("\xC2\xB6"); continue;
         case kExprSubtree:
             if (step.argument == uint32_t(d)) {
                 // The root's subtree, the whole dimension: the complement of the empty set.
-                builder.PushOperand("\\\\");
+                builder.PushOperand(kEmptySetText);
                 builder.PrefixOperator("\xC2\xAC", 4);
                 continue;
             }
@@ -294,7 +297,7 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
             if (paired)
                 ++i;
             if (!codeOf(step.argument, text) || (text.append("\xE2\x80\xA6"), !codeOf(last.argument, text))) {
-                text = "\\\\";
+                text.assign(kEmptySetText.data(), kEmptySetText.size());
                 break;
             }
             if (last.code == kExprRangeToLast)
@@ -311,14 +314,14 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
                 text.push_back('^');
             break;
         default:
-            text = "\\\\";
+            text.assign(kEmptySetText.data(), kEmptySetText.size());
             break;
         }
         if (suffix != nullptr) {
             if (codeOf(step.argument, text))
                 text.append(suffix);
             else
-                text = "\\\\";
+                text.assign(kEmptySetText.data(), kEmptySetText.size());
         }
         builder.PushOperand(text);
     }
