@@ -18,7 +18,7 @@ namespace vek {
 
 namespace {
 
-using Step = ComponentExpressionStep;
+using SubsetStep = ComponentExpressionStep;
 
 // What an operand that names a component no longer in the dimension is written as.
 constexpr std::string_view kEmptySetText = "\\\\";
@@ -60,7 +60,7 @@ void MarkPatternMatches(const Base& base, int32_t d, uint32_t code, const char* 
 }
 
 // Sets the bits of what one operand op names.
-void MarkOperand(const Base& base, int32_t d, const ComponentExpression& expression, const Step* step,
+void MarkOperand(const Base& base, int32_t d, const ComponentExpression& expression, const SubsetStep* step,
                  const BitSet& members, BitSet& set)
 {
     const RecordPool& pool = base.ComponentPool();
@@ -175,9 +175,9 @@ void ComponentExpression::Run(const Base& base, int32_t d, BitSet& out) const
     if (!admitAll) {
         members.SetAll(0);
         Component::MarkSubtree(pool, root, members);
-        std::span<const Step> steps = Steps();
+        std::span<const SubsetStep> steps = Steps();
         for (size_t i = 0; i < steps.size() && !admitAll; ++i) {
-            const Step* step = &steps[i];
+            const SubsetStep* step = &steps[i];
             switch (step->code) {
             case kExprAnd:
             case kExprOr:
@@ -234,7 +234,7 @@ void ComponentExpression::Run(const Base& base, int32_t d, BitSet& out) const
 void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, std::string_view separator) const
 {
     out.SetLength(0);
-    std::span<const Step> steps = Steps();
+    std::span<const SubsetStep> steps = Steps();
     if (steps.empty() || d < 0 || d >= int32_t(kDimensionCount))
         return;
     const RecordPool& pool = base.ComponentPool();
@@ -264,7 +264,7 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
 
     ExpressionTextBuilder builder;
     for (size_t i = 0; i < steps.size(); ++i) {
-        const Step& step = steps[i];
+        const SubsetStep& step = steps[i];
         text.clear();
         const char* suffix = nullptr;
         switch (step.code) {
@@ -293,7 +293,7 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
         case kExprLeavesBelow: suffix = "\xC2\xB6"; break;
         case kExprRange: {
             bool paired = i + 1 < steps.size();
-            const Step& last = paired ? steps[i + 1] : step;
+            const SubsetStep& last = paired ? steps[i + 1] : step;
             if (paired)
                 ++i;
             if (!codeOf(step.argument, text) || (text.append("\xE2\x80\xA6"), !codeOf(last.argument, text))) {
