@@ -44,7 +44,7 @@ namespace vek {
 
 namespace {
 
-using Step = ComponentExpressionStep;
+using SubsetStep = ComponentExpressionStep;
 using expressiontext::Token;
 using expressiontext::TokenAt;
 
@@ -58,7 +58,7 @@ public:
     // False when the compilation failed (its message already reported).
     bool Run();
 
-    std::vector<Step> ops;
+    std::vector<SubsetStep> ops;
     std::string pool;
 
 private:
@@ -202,7 +202,7 @@ void SubsetCompiler::Complement(int64_t start)
     if (int64_t(ops.size()) > start + 1 && ops.back().code == kExprComplement)
         ops.pop_back();
     else
-        ops.push_back(Step{kExprComplement, 0});
+        ops.push_back(SubsetStep{kExprComplement, 0});
 }
 
 int64_t SubsetCompiler::ParseAtom()
@@ -367,7 +367,7 @@ void SubsetCompiler::FailTooDeep()
 
 int64_t SubsetCompiler::Emit(uint32_t code, uint32_t argument)
 {
-    ops.push_back(Step{code, argument});
+    ops.push_back(SubsetStep{code, argument});
     return int64_t(ops.size()) - 1;
 }
 
@@ -388,14 +388,14 @@ int64_t SubsetCompiler::Join(int64_t left, int64_t right, uint32_t op)
         op = op == kExprAnd ? kExprAndNot : kExprAnd;
     }
     if (simplify == ExpressionSimplify::Off || !Simplify(left, right, op))
-        ops.push_back(Step{op, 0});
+        ops.push_back(SubsetStep{op, 0});
     return left;
 }
 
 void SubsetCompiler::Replace(int64_t left, uint32_t code)
 {
     ops.resize(size_t(left));
-    ops.push_back(Step{code, 0});
+    ops.push_back(SubsetStep{code, 0});
 }
 
 // The rules that decide a binary op by the tree. Two subtrees are either nested or disjoint, so two
@@ -406,8 +406,8 @@ bool SubsetCompiler::Simplify(int64_t left, int64_t right, uint32_t op)
     int64_t rightLength = int64_t(ops.size()) - right;
     if (leftLength > 2 || rightLength != 1)
         return false;
-    const Step a = ops[size_t(left)];
-    const Step b = ops[size_t(right)];
+    const SubsetStep a = ops[size_t(left)];
+    const SubsetStep b = ops[size_t(right)];
     bool leftRange = leftLength == 2 && a.code == kExprRange;
     if (leftLength == 2 && !leftRange)
         return false;
@@ -438,7 +438,7 @@ bool SubsetCompiler::Simplify(int64_t left, int64_t right, uint32_t op)
             switch (op) {
             case kExprOr: KeepLeft(right); return true;
             case kExprAnd: KeepRight(left, right); return true;
-            case kExprXor: ops.push_back(Step{kExprAndNot, 0}); return true;
+            case kExprXor: ops.push_back(SubsetStep{kExprAndNot, 0}); return true;
             default: return false;
             }
         }
@@ -448,14 +448,14 @@ bool SubsetCompiler::Simplify(int64_t left, int64_t right, uint32_t op)
             case kExprAnd: KeepLeft(right); return true;
             case kExprXor:
                 std::swap(ops[size_t(left)], ops[size_t(right)]);
-                ops.push_back(Step{kExprAndNot, 0});
+                ops.push_back(SubsetStep{kExprAndNot, 0});
                 return true;
             default: Replace(left, kExprEmpty); return true;
             }
         }
         switch (op) {
         case kExprOr: return false;
-        case kExprXor: ops.push_back(Step{kExprOr, 0}); return true;
+        case kExprXor: ops.push_back(SubsetStep{kExprOr, 0}); return true;
         case kExprAndNot: KeepLeft(right); return true;
         default: Replace(left, kExprEmpty); return true;
         }
@@ -495,7 +495,7 @@ bool SubsetCompiler::Simplify(int64_t left, int64_t right, uint32_t op)
         switch (op) {
         case kExprAnd: Replace(left, kExprEmpty); return true;
         case kExprAndNot: KeepLeft(right); return true;
-        case kExprXor: ops.push_back(Step{kExprOr, 0}); return true;
+        case kExprXor: ops.push_back(SubsetStep{kExprOr, 0}); return true;
         default: return false;
         }
     }
@@ -506,7 +506,7 @@ bool SubsetCompiler::Simplify(int64_t left, int64_t right, uint32_t op)
             return false;
         switch (op) {
         case kExprOr: KeepLeft(right); return true;
-        case kExprXor: ops.push_back(Step{kExprAndNot, 0}); return true;
+        case kExprXor: ops.push_back(SubsetStep{kExprAndNot, 0}); return true;
         case kExprAnd: KeepRight(left, right); return true;
         default: return false;
         }
@@ -539,8 +539,8 @@ bool ComponentExpression::Compile(Base& base, int32_t d, std::string_view text, 
         block.reset();
         return true;
     }
-    compiler.ops.push_back(Step{kExprEnd, 0});
-    size_t opsBytes = compiler.ops.size() * sizeof(Step);
+    compiler.ops.push_back(SubsetStep{kExprEnd, 0});
+    size_t opsBytes = compiler.ops.size() * sizeof(SubsetStep);
     size_t poolOffset = 4 + opsBytes;
     size_t total = poolOffset + compiler.pool.size();
     auto* bytes = static_cast<uint8_t*>(MemAlloc(int32_t(total)));
@@ -565,15 +565,15 @@ std::span<const ComponentExpressionStep> ComponentExpression::Steps() const
         return {};
     uint16_t distance = 0;
     std::memcpy(&distance, block.get(), 2);
-    auto* first = reinterpret_cast<const Step*>(block.get() + 4);
-    size_t count = (distance - 4) / sizeof(Step);
+    auto* first = reinterpret_cast<const SubsetStep*>(block.get() + 4);
+    size_t count = (distance - 4) / sizeof(SubsetStep);
     return {first, count - 1};
 }
 
 std::span<ComponentExpressionStep> ComponentExpression::MutableSteps()
 {
-    std::span<const Step> steps = Steps();
-    return {const_cast<Step*>(steps.data()), steps.size()};
+    std::span<const SubsetStep> steps = Steps();
+    return {const_cast<SubsetStep*>(steps.data()), steps.size()};
 }
 
 const char* ComponentExpression::PoolText(uint32_t position) const

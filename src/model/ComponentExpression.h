@@ -67,13 +67,17 @@ enum class ExpressionSimplify : uint8_t { On, Off };
 //
 // A pattern text that was typed as a bracketed group "(…)" is kept without its brackets behind the
 // group marker byte 0x01 (compiling reads control characters as blanks, so no typed text begins with
-// it). A text has at most 1023 bytes, so the ops and the pool stay far inside the 16-bit distance.
+// it). A text has at most kMaxTextBytes bytes, so the ops stay inside the 16-bit distance.
 //
 // No program (an empty text, or nothing usable in it) admits the whole dimension, root included.
 class ComponentExpression {
 public:
-    // Longest text compiled; longer texts are cut (at a character boundary).
-    static constexpr int32_t kMaxTextBytes = 1023;
+    // Longest text a user types; callers cut typed texts to it (at a character boundary).
+    static constexpr int32_t kTypedTextBytes = 1023;
+    // Longest text compiled; longer texts are cut. A canonical text can be longer than the typed text
+    // it came from (codes for prefixes, quotes, brackets, blanks), and must still read back whole;
+    // at one op per byte at most, the ops stay inside the 16-bit distance.
+    static constexpr int32_t kMaxTextBytes = 8000;
     // Deepest nesting of brackets; deeper texts are refused with message 3925.
     static constexpr int32_t kMaxNesting = 32;
     static constexpr char kGroupMarker = '\x01';

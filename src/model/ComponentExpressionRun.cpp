@@ -18,7 +18,10 @@ namespace vek {
 
 namespace {
 
-using Step = ComponentExpressionStep;
+using SubsetStep = ComponentExpressionStep;
+
+// What an operand that names a component no longer in the dimension is written as.
+constexpr std::string_view kEmptySetText = "\\\\";
 
 // The component an op names when it still is a member of the dimension; null when it has gone
 // (an op that names no member names nothing, and walks never start from a freed record).
@@ -57,7 +60,7 @@ void MarkPatternMatches(const Base& base, int32_t d, uint32_t code, const char* 
 }
 
 // Sets the bits of what one operand op names.
-void MarkOperand(const Base& base, int32_t d, const ComponentExpression& expression, const Step* step,
+void MarkOperand(const Base& base, int32_t d, const ComponentExpression& expression, const SubsetStep* step,
                  const BitSet& members, BitSet& set)
 {
     const RecordPool& pool = base.ComponentPool();
@@ -172,9 +175,9 @@ void ComponentExpression::Run(const Base& base, int32_t d, BitSet& out) const
     if (!admitAll) {
         members.SetAll(0);
         Component::MarkSubtree(pool, root, members);
-        std::span<const Step> steps = Steps();
+        std::span<const SubsetStep> steps = Steps();
         for (size_t i = 0; i < steps.size() && !admitAll; ++i) {
-            const Step* step = &steps[i];
+            const SubsetStep* step = &steps[i];
             switch (step->code) {
             case kExprAnd:
             case kExprOr:
@@ -231,7 +234,7 @@ void ComponentExpression::Run(const Base& base, int32_t d, BitSet& out) const
 void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, std::string_view separator) const
 {
     out.SetLength(0);
-    std::span<const Step> steps = Steps();
+    std::span<const SubsetStep> steps = Steps();
     if (steps.empty() || d < 0 || d >= int32_t(kDimensionCount))
         return;
     const RecordPool& pool = base.ComponentPool();
@@ -261,7 +264,7 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
 
     ExpressionTextBuilder builder;
     for (size_t i = 0; i < steps.size(); ++i) {
-        const Step& step = steps[i];
+        const SubsetStep& step = steps[i];
         text.clear();
         const char* suffix = nullptr;
         switch (step.code) {
@@ -270,15 +273,15 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
         case kExprXor: builder.Combine("\xC2\xB1", 2, separator); continue;
         case kExprAndNot: builder.Combine("\xC2\xAC", 3, separator); continue;
         case kExprComplement: builder.PrefixOperator("\xC2\xAC", 4); continue;
-        case kExprRoot: text = "\\"; break;
-        case kExprEmpty: text = "\\\\"; break;
-        case kExprTopLevel: text = "!"; break;
-        case kExprInner: text = "?"; break;
-        case kExprLeaves: text = "\xC2\xB6"; break;
+        case kExprRoot: builder.PushOperand("\\"); continue;
+        case kExprEmpty: builder.PushOperand(kEmptySetText); continue;
+        case kExprTopLevel: builder.PushOperand("!"); continue;
+        case kExprInner: builder.PushOperand("?"); continue;
+        case kExprLeaves: builder.PushOperand("\xC2\xB6"); continue;
         case kExprSubtree:
             if (step.argument == uint32_t(d)) {
                 // The root's subtree, the whole dimension: the complement of the empty set.
-                builder.PushOperand("\\\\");
+                builder.PushOperand(kEmptySetText);
                 builder.PrefixOperator("\xC2\xAC", 4);
                 continue;
             }
@@ -290,11 +293,11 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
         case kExprLeavesBelow: suffix = "\xC2\xB6"; break;
         case kExprRange: {
             bool paired = i + 1 < steps.size();
-            const Step& last = paired ? steps[i + 1] : step;
+            const SubsetStep& last = paired ? steps[i + 1] : step;
             if (paired)
                 ++i;
             if (!codeOf(step.argument, text) || (text.append("\xE2\x80\xA6"), !codeOf(last.argument, text))) {
-                text = "\\\\";
+                text.assign(kEmptySetText.data(), kEmptySetText.size());
                 break;
             }
             if (last.code == kExprRangeToLast)
@@ -311,14 +314,14 @@ void ComponentExpression::FormatText(const Base& base, int32_t d, String& out, s
                 text.push_back('^');
             break;
         default:
-            text = "\\\\";
+            text.assign(kEmptySetText.data(), kEmptySetText.size());
             break;
         }
         if (suffix != nullptr) {
             if (codeOf(step.argument, text))
                 text.append(suffix);
             else
-                text = "\\\\";
+                text.assign(kEmptySetText.data(), kEmptySetText.size());
         }
         builder.PushOperand(text);
     }

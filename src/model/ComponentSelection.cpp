@@ -23,8 +23,8 @@ bool ComponentSelection::SetDimensionText(int32_t d, const char* text)
         expressions[size_t(d)].Reset();
     } else {
         std::string_view view(text);
-        if (view.size() > size_t(ComponentExpression::kMaxTextBytes))
-            view = view.substr(0, size_t(Utf8SafeCut(view, ComponentExpression::kMaxTextBytes)));
+        if (view.size() > size_t(ComponentExpression::kTypedTextBytes))
+            view = view.substr(0, size_t(Utf8SafeCut(view, ComponentExpression::kTypedTextBytes)));
         if (!expressions[size_t(d)].Compile(base, d, view))
             return false;
     }
@@ -57,7 +57,7 @@ void ComponentSelection::FormatDimension(int32_t d, String& out, std::string_vie
 
 void ComponentSelection::SetFromString(int32_t d, String& text)
 {
-    text.Truncate(Utf8SafeCut(text.View(), ComponentExpression::kMaxTextBytes));
+    text.Truncate(Utf8SafeCut(text.View(), ComponentExpression::kTypedTextBytes));
     if (d >= 0)
         (void)SetDimensionText(d, text.CStr());  // a failed text keeps the former expression
     FormatDimension(d, text, " ");

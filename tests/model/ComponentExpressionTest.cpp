@@ -278,12 +278,12 @@ TEST_F(ComponentExpressionTest, RefusesUnknownComponentsAndDeepNestingAndKeepsTh
 
 TEST_F(ComponentExpressionTest, AnyBytesCompileWithinTheirLimit)
 {
-    // Control bytes read as blanks, a NUL ends the text, and texts beyond 1023 bytes are cut.
+    // Control bytes read as blanks, a NUL ends the text, and texts beyond 8000 bytes are cut.
     ComponentExpression expression;
     ASSERT_TRUE(expression.Compile(*base, kDim, std::string_view("A\t|\nB\0|C", 7)));
     EXPECT_EQ(Canonical(expression), "A|B");
     std::string longText;
-    while (longText.size() < 3000)
+    while (longText.size() < 9000)
         longText += "A1|";
     longText += "C";
     ASSERT_TRUE(expression.Compile(*base, kDim, longText));
@@ -294,6 +294,24 @@ TEST_F(ComponentExpressionTest, AnyBytesCompileWithinTheirLimit)
     ComponentExpression junk;
     (void)junk.Compile(*base, kDim, bytes);
     ClearError();
+}
+
+// Regression (found by fuzzing): a typed text within 1023 bytes may have a longer canonical text,
+// which was cut when read back, so it named other components or failed.
+TEST_F(ComponentExpressionTest, ACanonicalTextLongerThanTheTypedLimitReadsBackWhole)
+{
+    std::string typed = "'X&Y'";
+    while (typed.size() < 1000)
+        typed += "|B|'X&Y'";
+    ASSERT_LE(typed.size(), size_t(ComponentExpression::kTypedTextBytes));
+    ComponentExpression expression;
+    ASSERT_TRUE(expression.Compile(*base, kDim, typed));
+    std::string spaced = Canonical(expression, " ");
+    ASSERT_GT(spaced.size(), size_t(ComponentExpression::kTypedTextBytes));
+    ComponentExpression again;
+    ASSERT_TRUE(again.Compile(*base, kDim, spaced));
+    EXPECT_EQ(Canonical(again), Canonical(expression));
+    EXPECT_EQ(Admitted(again), "B B1 X&Y");
 }
 
 TEST_F(ComponentExpressionTest, CancelFlagAdmitsTheWholeDimension)

@@ -217,16 +217,42 @@ void BitSet::Invert()
 
 bool BitSet::ContainsAllComponents(const uint8_t* line, int32_t width, int32_t n) const
 {
-    if (width < 2 || width > 4)
-        return true;
-    for (int32_t k = 0; k < n; ++k, line += width) {
-        uint32_t number = 0;
-        for (int32_t b = 0; b < width; ++b)
-            number = number << 8 | line[b];
-        if (number >= uint32_t(count) || !GetBit(int32_t(number)))
-            return false;
+    // The selection scan of every analysis runs here once per line, so each width has its own loop
+    // and the bit is read straight from its word.
+    const uint32_t limit = uint32_t(count);
+    const uint32_t* words = data;
+    if (limit == 0 || words == nullptr)
+        return n <= 0 || width < 2 || width > 4;
+    auto admitted = [limit, words](uint32_t number) {
+        return number < limit && ((words[number >> 5] >> (number & 31)) & 1u) != 0;
+    };
+    switch (width) {
+    case 2: {
+        // Without a branch per component: which component of a line fails is not predictable, and
+        // reading the few components that follow costs less than guessing wrong.
+        uint32_t all = 1;
+        for (int32_t k = 0; k < n; ++k, line += 2) {
+            uint32_t number = uint32_t(line[0]) << 8 | line[1];
+            uint32_t inside = number < limit ? number : 0;
+            all &= uint32_t(number < limit) & (words[inside >> 5] >> (inside & 31));
+        }
+        return (all & 1u) != 0;
     }
-    return true;
+    case 3:
+        for (int32_t k = 0; k < n; ++k, line += 3) {
+            if (!admitted(uint32_t(line[0]) << 16 | uint32_t(line[1]) << 8 | line[2]))
+                return false;
+        }
+        return true;
+    case 4:
+        for (int32_t k = 0; k < n; ++k, line += 4) {
+            if (!admitted(uint32_t(line[0]) << 24 | uint32_t(line[1]) << 16 | uint32_t(line[2]) << 8 | line[3]))
+                return false;
+        }
+        return true;
+    default:
+        return true;
+    }
 }
 
 }  // namespace vek
