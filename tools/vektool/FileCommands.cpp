@@ -25,6 +25,28 @@ int32_t InputKind(const char* file)
     return state.kind;
 }
 
+// A command that reads FILE and writes OUT: the input's kind, taken before the load, and its base.
+struct Rewrite {
+    const char* file = nullptr;
+    const char* out = nullptr;
+    const char* password = nullptr;
+    int32_t kind = 0;
+    OpenedBase base;
+};
+
+// Opens the input of a rewrite; 0 when its base is open, else the exit status to return.
+int OpenRewrite(Arguments arguments, const char* failure, Rewrite& rewrite)
+{
+    rewrite.password = TakePassword(arguments);
+    if (arguments.size() != 2)
+        return ReportUsage();
+    rewrite.file = arguments[0];
+    rewrite.out = arguments[1];
+    rewrite.kind = InputKind(rewrite.file);
+    rewrite.base = LoadFile(CommandLinePath(rewrite.file), rewrite.password);
+    return rewrite.base ? 0 : ReportFailure(failure, rewrite.file);
+}
+
 }  // namespace
 
 int ImportSummary(Arguments arguments)
@@ -59,18 +81,13 @@ void PrintImportSummary(const vek::Base& base)
 
 int ExportSie(Arguments arguments)
 {
-    const char* password = TakePassword(arguments);
-    if (arguments.size() != 2)
-        return ReportUsage();
-    const char* file = arguments[0];
-    const char* out = arguments[1];
-    int32_t kind = InputKind(file);
-    OpenedBase base = LoadFile(CommandLinePath(file), password);
-    if (!base)
-        return ReportFailure("import", file);
-    if (!vek::MayWriteOverInput(CommandLinePath(file), kind, CommandLinePath(out), vek::kSaveFormatSie) ||
-        !vek::SaveSieFile(*base, CommandLinePath(out), nullptr))
-        return ReportFailure("export", out);
+    Rewrite rewrite;
+    if (int status = OpenRewrite(arguments, "import", rewrite); status != 0)
+        return status;
+    vek::FilePath output = CommandLinePath(rewrite.out);
+    if (!vek::MayWriteOverInput(CommandLinePath(rewrite.file), rewrite.kind, output, vek::kSaveFormatSie) ||
+        !vek::SaveSieFile(*rewrite.base, output, nullptr))
+        return ReportFailure("export", rewrite.out);
     return 0;
 }
 
@@ -116,22 +133,17 @@ int Summary(Arguments arguments)
 
 int SaveCopy(Arguments arguments)
 {
-    const char* password = TakePassword(arguments);
-    if (arguments.size() != 2)
-        return ReportUsage();
-    const char* file = arguments[0];
-    const char* out = arguments[1];
-    int32_t kind = InputKind(file);
-    OpenedBase base = LoadFile(CommandLinePath(file), password);
-    if (!base)
-        return ReportFailure("open", file);
+    Rewrite rewrite;
+    if (int status = OpenRewrite(arguments, "open", rewrite); status != 0)
+        return status;
+    vek::Base& base = *rewrite.base;
     // The password given is the saved base's: it keys a container and goes into its protection.
-    if (password != nullptr && !base->Protection().SetPassword(password))
-        return ReportFailure("save", out);
-    vek::FilePath output = CommandLinePath(out);
-    if (!vek::MayWriteOverInput(CommandLinePath(file), kind, output, vek::SaveFormatForPath(*base, output)) ||
-        !vek::SaveBaseToPath(*base, output, nullptr))
-        return ReportFailure("save", out);
+    if (rewrite.password != nullptr && !base.Protection().SetPassword(rewrite.password))
+        return ReportFailure("save", rewrite.out);
+    vek::FilePath output = CommandLinePath(rewrite.out);
+    if (!vek::MayWriteOverInput(CommandLinePath(rewrite.file), rewrite.kind, output, vek::SaveFormatForPath(base, output)) ||
+        !vek::SaveBaseToPath(base, output, nullptr))
+        return ReportFailure("save", rewrite.out);
     return 0;
 }
 
