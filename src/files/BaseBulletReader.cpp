@@ -130,14 +130,7 @@ SectionReadResult BaseSectionReader::ReadBulletSections()
     }
     if (Stopped())
         return SectionReadResult::stopped;
-    Message message;
-    message.code = message::kBaseFileIncomplete;
-    message.AddFileName(file.CStr());
-    String line;
-    line.AssignInt64(reader.LineCount());
-    message.AddText(line.CStr());
-    ReportMessage(message);
-    return Finish(SectionReadResult::incomplete);
+    return FinishIncomplete();
 }
 
 void BaseSectionReader::ReadBulletDimension(std::string_view rest)

@@ -288,8 +288,13 @@ SectionReadResult BaseSectionReader::ReadSections()
     }
     if (Stopped())
         return SectionReadResult::stopped;
-    // The file was cut short (or never finished): what it holds is loaded, so that the user can
-    // rescue it, and the user is told that it is incomplete.
+    return FinishIncomplete();
+}
+
+// The file was cut short (or never finished): what it holds is loaded, so that the user can
+// rescue it, and the user is told that it is incomplete.
+SectionReadResult BaseSectionReader::FinishIncomplete()
+{
     Message message;
     message.code = message::kBaseFileIncomplete;
     message.AddFileName(file.CStr());

@@ -112,6 +112,8 @@ private:
     void KeepSection(BaseFileSection section);
     // The end of a run that read the file: the kept sections join the base's.
     SectionReadResult Finish(SectionReadResult result);
+    // The input ended before the end marker: reports the file as incomplete, then Finish.
+    SectionReadResult FinishIncomplete();
     // The dimension (0..31) that the marker line's number names; outside 1..32 the section is
     // reported and skipped, and the answer is -1.
     int32_t ReadDimensionNumber(BaseFileSection section);

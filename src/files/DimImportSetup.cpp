@@ -16,13 +16,13 @@
 //   | "LC" "LT" "LH" "LP" | code, text, host and structure field definitions    |
 #include "files/DimImportSetup.h"
 
-#include <charconv>
 #include <cstring>
 #include <memory>
 #include <string_view>
 
 #include "files/BaseFileFormat.h"
 #include "files/BaseSectionWriter.h"
+#include "files/SetupFields.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/CodePages.h"
 #include "foundation/streams/TextReader.h"
@@ -39,33 +39,10 @@ constexpr const char* kStructureLetters = "CILP";
 constexpr const char* kRModeKeys[] = {"rW", "rX", "rR"};
 constexpr const char* kHModeKeys[] = {"HW", "HX", "HC", "HR"};
 
-std::string_view DimToken(const TextReader& reader)
-{
-    return {reader.Token() != nullptr ? reader.Token() : "", size_t(reader.TokenLength())};
-}
-
-bool NextDimNumber(TextReader& reader, int32_t& out)
-{
-    if (!reader.NextField())
-        return false;
-    std::string_view text = DimToken(reader);
-    if (text.empty() || text.size() > 10)
-        return false;
-    auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return error == std::errc() && ptr == text.data() + text.size();
-}
-
-void NextDimText(TextReader& reader, std::string& out)
-{
-    out.clear();
-    if (reader.NextFieldRaw())
-        out.assign(reader.Token(), size_t(reader.TokenLength()));
-}
-
 bool ReadByteCode(TextReader& reader, uint16_t& target)
 {
     int32_t value = 0;
-    if (!NextDimNumber(reader, value))
+    if (!NextSetupFieldNumber(reader, value))
         return false;
     if (value < 0)
         value += 256;
@@ -107,7 +84,7 @@ bool ReadDimKey(TextReader& reader, std::string_view key, DimImportSettings& set
     int32_t value = 0;
     switch (first) {
     case 'A': {
-        int32_t byName = reader.NextField() ? EncodingFromName(DimToken(reader)) : -1;
+        int32_t byName = reader.NextField() ? EncodingFromName(SetupFieldToken(reader)) : -1;
         if (byName >= 0) {
             settings.encoding = byName;
             return true;
@@ -126,8 +103,8 @@ bool ReadDimKey(TextReader& reader, std::string_view key, DimImportSettings& set
             return true;
         }
         if (second == 'F' || second == 'S' || second == 'T') {
-            NextDimText(reader, second == 'F' ? settings.translateFrom
-                                 : second == 'T' ? settings.translateTo : settings.skipChars);
+            NextSetupFieldText(reader, second == 'F' ? settings.translateFrom
+                                        : second == 'T' ? settings.translateTo : settings.skipChars);
             return true;
         }
         return false;
@@ -143,7 +120,7 @@ bool ReadDimKey(TextReader& reader, std::string_view key, DimImportSettings& set
             return true;
         }
         if (second == 'S') {
-            NextDimText(reader, settings.dropChars);
+            NextSetupFieldText(reader, settings.dropChars);
             return true;
         }
         return false;
@@ -200,13 +177,13 @@ bool ReadDimKey(TextReader& reader, std::string_view key, DimImportSettings& set
             return true;
         }
         if (second == 'X') {
-            if (!NextDimNumber(reader, value) || value < 0 || value > 999)
+            if (!NextSetupFieldNumber(reader, value) || value < 0 || value > 999)
                 return false;
             settings.skipRecords = value;
             return true;
         }
         if (second == 'F') {
-            if (!NextDimNumber(reader, value) || value < 2 || value > 8)
+            if (!NextSetupFieldNumber(reader, value) || value < 2 || value > 8)
                 return false;
             settings.zeroPad = value;
             return true;
@@ -248,7 +225,7 @@ void DimImportSetup::Read(TextReader& reader, const SetupReadContext& context)
     while (!IsErrorPending() && reader.ReadLine()) {
         if (!reader.NextField())
             continue;
-        std::string_view key = DimToken(reader);
+        std::string_view key = SetupFieldToken(reader);
         if (key.empty())
             continue;
         if (IsSectionMarker(key.data(), int32_t(key.size()))) {

@@ -9,6 +9,7 @@
 #include "files/AmountText.h"
 #include "files/BaseFileFormat.h"
 #include "files/BaseSectionWriter.h"
+#include "files/SetupFields.h"
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
@@ -38,30 +39,6 @@ constexpr CardFieldKey kCardFieldKeys[] = {
     {"Lc", ImportSetupSettings::StampCreated},  {"Lm", ImportSetupSettings::StampChanged},
     {"Le", ImportSetupSettings::StampFurther1}, {"La", ImportSetupSettings::StampFurther2},
 };
-
-std::string_view SetupToken(const TextReader& reader)
-{
-    return {reader.Token() != nullptr ? reader.Token() : "", size_t(reader.TokenLength())};
-}
-
-// The next field as a whole number; false when there is none or it is not one.
-bool NextSettingNumber(TextReader& reader, int32_t& out)
-{
-    if (!reader.NextField())
-        return false;
-    std::string_view text = SetupToken(reader);
-    if (text.empty() || text.size() > 10)
-        return false;
-    auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return error == std::errc() && ptr == text.data() + text.size();
-}
-
-void NextSettingText(TextReader& reader, std::string& out)
-{
-    out.clear();
-    if (reader.NextFieldRaw())
-        out.assign(reader.Token(), size_t(reader.TokenLength()));
-}
 
 // The index of the letter in `letters`, or -1.
 int32_t LetterIndex(const char* letters, char letter)
@@ -99,7 +76,7 @@ int32_t AmountColumn(char letter)
 bool ReadCharCode(TextReader& reader, uint16_t& target)
 {
     int32_t value = 0;
-    if (!NextSettingNumber(reader, value))
+    if (!NextSetupFieldNumber(reader, value))
         return false;
     if (value < 0)
         value += 256;
@@ -114,7 +91,7 @@ void ReadEncoding(TextReader& reader, std::string_view key, int32_t& encoding)
 {
     int32_t byName = -1;
     if (reader.NextField())
-        byName = EncodingFromName(SetupToken(reader));
+        byName = EncodingFromName(SetupFieldToken(reader));
     if (byName >= 0) {
         encoding = byName;
         return;
@@ -249,7 +226,7 @@ bool ReadLineFieldKey(TextReader& reader, std::string_view key, LineFields& reco
 {
     if (key == "V") {
         for (int32_t i = 0; i < kAmountColumnCount && reader.NextField(); ++i) {
-            std::string_view text = SetupToken(reader);
+            std::string_view text = SetupFieldToken(reader);
             double value = BytesToDouble(text);
             if (!text.empty() && std::isfinite(value))
                 record.factors[size_t(i)] = value;
@@ -289,7 +266,7 @@ bool ReadLineFieldKey(TextReader& reader, std::string_view key, LineFields& reco
             return false;
         if (key[1] == 'F') {
             int32_t width = 0;
-            if (!NextSettingNumber(reader, width) || width < 2 || width > 8)
+            if (!NextSetupFieldNumber(reader, width) || width < 2 || width > 8)
                 return false;
             record.zeroPad[size_t(d)] = uint8_t(width);
             return true;
@@ -324,8 +301,8 @@ bool ReadSetupKey(TextReader& reader, std::string_view key, ImportSetupSettings&
             return true;
         }
         if (key == "CF" || key == "CT" || key == "CS") {
-            NextSettingText(reader, key == "CF" ? settings.translateFrom
-                                    : key == "CT" ? settings.translateTo : settings.skipChars);
+            NextSetupFieldText(reader, key == "CF" ? settings.translateFrom
+                                            : key == "CT" ? settings.translateTo : settings.skipChars);
             return true;
         }
         if (key == "CR" || key == "CN") {
@@ -374,7 +351,7 @@ bool ReadSetupKey(TextReader& reader, std::string_view key, ImportSetupSettings&
         return false;
     case 'M': {
         std::string format;
-        NextSettingText(reader, format);
+        NextSetupFieldText(reader, format);
         for (int32_t i = int32_t(kImportDateFormats.size()) - 1; i >= 0; --i) {
             if (format.starts_with(kImportDateFormats[size_t(i)])) {
                 settings.dateFormat = i;
@@ -389,19 +366,19 @@ bool ReadSetupKey(TextReader& reader, std::string_view key, ImportSetupSettings&
             return true;
         }
         if (key == "PS") {
-            NextSettingText(reader, settings.dropChars);
+            NextSetupFieldText(reader, settings.dropChars);
             return true;
         }
         return false;
     case 'R':
         if (key == "RC" || key == "RL") {
-            if (!NextSettingNumber(reader, value) || value < 1 || value > 99)
+            if (!NextSetupFieldNumber(reader, value) || value < 1 || value > 99)
                 return false;
             (key == "RC" ? settings.recordsPerCard : settings.recordsPerLine) = value;
             return true;
         }
         if (key == "RX") {
-            if (!NextSettingNumber(reader, value) || value < 0 || value > 999)
+            if (!NextSetupFieldNumber(reader, value) || value < 0 || value > 999)
                 return false;
             settings.skipRecords = value;
             return true;
@@ -472,12 +449,13 @@ void ReadImportSetupLines(TextReader& reader, ImportSetupSettings& settings, con
     while (!IsErrorPending() && reader.ReadLine()) {
         if (!reader.NextField())
             continue;
-        std::string_view key = SetupToken(reader);
+        std::string_view key = SetupFieldToken(reader);
         if (key.empty())
             continue;
         if (IsSectionMarker(key.data(), int32_t(key.size()))) {
             reader.RestartLine();
-            bool lineFields = reader.NextField() && StartsWithAsciiNoCase(SetupToken(reader), kLineFieldsMarker);
+            bool lineFields = reader.NextField() &&
+                              StartsWithAsciiNoCase(SetupFieldToken(reader), kLineFieldsMarker);
             if (!lineFields) {
                 reader.RestartLine();
                 break;
