@@ -271,24 +271,31 @@ void DrawingPort::SetSource(bool erase)
 
 void DrawingPort::FillPath() { cairo_fill(context); }
 
+template <typename AddPath>
+void DrawingPort::FillShape(bool erase, AddPath addPath)
+{
+    cairo_t* cr = PreparedContext();
+    addPath(cr);
+    SetSource(erase);
+    FillPath();
+}
+
 void DrawingPort::PaintRect(const Rect& rect)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
+    });
 }
 
 void DrawingPort::EraseRect(const Rect& rect)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
-    SetSource(true);
-    FillPath();
+    FillShape(true, [&](cairo_t* cr) {
+        cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
+    });
 }
 
 void DrawingPort::InvertRect(const Rect& rect) { InvertRegion(Region(rect)); }
@@ -297,97 +304,88 @@ void DrawingPort::FrameRect(const Rect& rect)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
-    Rect inner = rect;
-    InitRect(inner, rect.left + penSize.h, rect.top + penSize.v, rect.right - penSize.h, rect.bottom - penSize.v);
-    if (!inner.IsEmpty())
-        cairo_rectangle(cr, inner.left, inner.top, inner.Width(), inner.Height());
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
+        Rect inner = rect;
+        InitRect(inner, rect.left + penSize.h, rect.top + penSize.v, rect.right - penSize.h, rect.bottom - penSize.v);
+        if (!inner.IsEmpty())
+            cairo_rectangle(cr, inner.left, inner.top, inner.Width(), inner.Height());
+    });
 }
 
 void DrawingPort::PaintOval(const Rect& rect)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    AddEllipse(cr, rect.left, rect.top, rect.right, rect.bottom);
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        AddEllipse(cr, rect.left, rect.top, rect.right, rect.bottom);
+    });
 }
 
 void DrawingPort::EraseOval(const Rect& rect)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    AddEllipse(cr, rect.left, rect.top, rect.right, rect.bottom);
-    SetSource(true);
-    FillPath();
+    FillShape(true, [&](cairo_t* cr) {
+        AddEllipse(cr, rect.left, rect.top, rect.right, rect.bottom);
+    });
 }
 
 void DrawingPort::FrameOval(const Rect& rect)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    AddEllipse(cr, rect.left, rect.top, rect.right, rect.bottom);
-    AddEllipse(cr, rect.left + penSize.h, rect.top + penSize.v, rect.right - penSize.h, rect.bottom - penSize.v);
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        AddEllipse(cr, rect.left, rect.top, rect.right, rect.bottom);
+        AddEllipse(cr, rect.left + penSize.h, rect.top + penSize.v, rect.right - penSize.h, rect.bottom - penSize.v);
+    });
 }
 
 void DrawingPort::PaintRoundRect(const Rect& rect, int32_t cornerSize)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    AddRoundRect(cr, rect.left, rect.top, rect.right, rect.bottom, cornerSize, cornerSize);
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        AddRoundRect(cr, rect.left, rect.top, rect.right, rect.bottom, cornerSize, cornerSize);
+    });
 }
 
 void DrawingPort::EraseRoundRect(const Rect& rect, int32_t cornerSize)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    AddRoundRect(cr, rect.left, rect.top, rect.right, rect.bottom, cornerSize, cornerSize);
-    SetSource(true);
-    FillPath();
+    FillShape(true, [&](cairo_t* cr) {
+        AddRoundRect(cr, rect.left, rect.top, rect.right, rect.bottom, cornerSize, cornerSize);
+    });
 }
 
 void DrawingPort::FrameRoundRect(const Rect& rect, int32_t cornerSize)
 {
     if (rect.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    AddRoundRect(cr, rect.left, rect.top, rect.right, rect.bottom, cornerSize, cornerSize);
-    AddRoundRect(cr, rect.left + penSize.h, rect.top + penSize.v, rect.right - penSize.h, rect.bottom - penSize.v,
-                 cornerSize - 2 * penSize.h, cornerSize - 2 * penSize.v);
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        AddRoundRect(cr, rect.left, rect.top, rect.right, rect.bottom, cornerSize, cornerSize);
+        AddRoundRect(cr, rect.left + penSize.h, rect.top + penSize.v, rect.right - penSize.h, rect.bottom - penSize.v,
+                     cornerSize - 2 * penSize.h, cornerSize - 2 * penSize.v);
+    });
 }
 
 void DrawingPort::PaintRegion(const Region& region)
 {
     if (region.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    AddRegion(cr, region);
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        AddRegion(cr, region);
+    });
 }
 
 void DrawingPort::EraseRegion(const Region& region)
 {
     if (region.IsEmpty())
         return;
-    cairo_t* cr = PreparedContext();
-    AddRegion(cr, region);
-    SetSource(true);
-    FillPath();
+    FillShape(true, [&](cairo_t* cr) {
+        AddRegion(cr, region);
+    });
 }
 
 void DrawingPort::InvertRegion(const Region& region)
@@ -427,13 +425,12 @@ void DrawingPort::PaintPolygon(std::span<const Point> points)
 {
     if (points.size() < 3)
         return;
-    cairo_t* cr = PreparedContext();
-    cairo_move_to(cr, points[0].h, points[0].v);
-    for (size_t i = 1; i < points.size(); ++i)
-        cairo_line_to(cr, points[i].h, points[i].v);
-    cairo_close_path(cr);
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        cairo_move_to(cr, points[0].h, points[0].v);
+        for (size_t i = 1; i < points.size(); ++i)
+            cairo_line_to(cr, points[i].h, points[i].v);
+        cairo_close_path(cr);
+    });
 }
 
 void DrawingPort::FramePolygon(std::span<const Point> points)
@@ -479,13 +476,12 @@ void DrawingPort::LineTo(int32_t h, int32_t v)
             --k;
         hull[k++] = corners[i];
     }
-    cairo_t* cr = PreparedContext();
-    cairo_move_to(cr, hull[0][0], hull[0][1]);
-    for (size_t i = 1; i + 1 < k; ++i)
-        cairo_line_to(cr, hull[i][0], hull[i][1]);
-    cairo_close_path(cr);
-    SetSource(false);
-    FillPath();
+    FillShape(false, [&](cairo_t* cr) {
+        cairo_move_to(cr, hull[0][0], hull[0][1]);
+        for (size_t i = 1; i + 1 < k; ++i)
+            cairo_line_to(cr, hull[i][0], hull[i][1]);
+        cairo_close_path(cr);
+    });
 }
 
 void DrawingPort::HiliteRegion(const Region& region, RgbColor highlight)

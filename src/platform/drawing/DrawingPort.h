@@ -136,6 +136,9 @@ private:
     DrawingPort() = default;
     void SetSource(bool erase);
     void FillPath();
+    // Adds a path through addPath, then fills it with the pen (or the background when erase).
+    template <typename AddPath>
+    void FillShape(bool erase, AddPath addPath);
     void Invalidate() { prepared = false; }
 
     _cairo_surface* surface = nullptr;
