@@ -52,30 +52,6 @@ bool ReadByteCode(TextReader& reader, uint16_t& target)
     return true;
 }
 
-void PutKey(TextWriter& writer, const char* key)
-{
-    writer.PutText(key);
-    writer.EndRow();
-}
-
-void PutKeyText(TextWriter& writer, const char* key, const std::string& text)
-{
-    if (text.empty())
-        return;
-    writer.PutText(key);
-    writer.PutSeparator();
-    writer.PutTextBytes(text.data(), int32_t(text.size()));
-    writer.EndRow();
-}
-
-void PutKeyNumber(TextWriter& writer, const char* key, int32_t value)
-{
-    writer.PutText(key);
-    writer.PutSeparator();
-    writer.PutInt(value);
-    writer.EndRow();
-}
-
 // One line; false when it is passed over.
 bool ReadDimKey(TextReader& reader, std::string_view key, DimImportSettings& settings, bool oldForm)
 {
@@ -254,42 +230,42 @@ void DimImportSetup::Write(TextWriter& writer) const
     writer.PutInt(dimension + 1);
     writer.EndRow();
     if (settings.fixedPositions)
-        PutKey(writer, "FX");
+        WriteSetupKey(writer, "FX");
     writer.PutText("A");
     writer.PutSeparator();
     const char* encodingName = EncodingShortName(settings.encoding);
     writer.PutText(encodingName != nullptr ? encodingName : "UTF-8");
     writer.EndRow();
-    PutKey(writer, settings.countBytes ? "CB" : "CC");
-    PutKey(writer, settings.dropControlChars ? "PX" : "PI");
-    PutKeyText(writer, "PS", settings.dropChars);
+    WriteSetupKey(writer, settings.countBytes ? "CB" : "CC");
+    WriteSetupKey(writer, settings.dropControlChars ? "PX" : "PI");
+    WriteSetupKeyText(writer, "PS", settings.dropChars);
     // Both are 8-bit codes in this section.
     if (settings.terminator != 13)
-        PutKeyNumber(writer, "T", settings.terminator & 0xFF);
+        WriteSetupKeyNumber(writer, "T", settings.terminator & 0xFF);
     if (settings.separator != 9)
-        PutKeyNumber(writer, "S", settings.separator & 0xFF);
+        WriteSetupKeyNumber(writer, "S", settings.separator & 0xFF);
     if (settings.skipRecords != 0)
-        PutKeyNumber(writer, "RX", settings.skipRecords);
+        WriteSetupKeyNumber(writer, "RX", settings.skipRecords);
     if (settings.rpValue == 9) {
         writer.PutText("RP");
         writer.PutSeparator();
         writer.PutText("P");
         writer.EndRow();
     } else if (settings.rpValue >= 1 && settings.rpValue <= 8) {
-        PutKeyNumber(writer, "RP", settings.rpValue);
+        WriteSetupKeyNumber(writer, "RP", settings.rpValue);
     }
     if (settings.zeroPad != 0)
-        PutKeyNumber(writer, "RF", settings.zeroPad);
-    PutKey(writer, kRModeKeys[settings.rMode]);
-    PutKey(writer, kHModeKeys[settings.hMode]);
-    PutKeyText(writer, "CF", settings.translateFrom);
-    PutKeyText(writer, "CT", settings.translateTo);
-    PutKeyText(writer, "CS", settings.skipChars);
+        WriteSetupKeyNumber(writer, "RF", settings.zeroPad);
+    WriteSetupKey(writer, kRModeKeys[settings.rMode]);
+    WriteSetupKey(writer, kHModeKeys[settings.hMode]);
+    WriteSetupKeyText(writer, "CF", settings.translateFrom);
+    WriteSetupKeyText(writer, "CT", settings.translateTo);
+    WriteSetupKeyText(writer, "CS", settings.skipChars);
     char modeKey[3] = {'M', kStructureLetters[settings.structureMode], '\0'};
-    PutKey(writer, modeKey);
+    WriteSetupKey(writer, modeKey);
     modeKey[0] = 'N';
     modeKey[1] = kLookupLetters[settings.lookupMode];
-    PutKey(writer, modeKey);
+    WriteSetupKey(writer, modeKey);
     settings.codeField.Write(writer, "LC");
     settings.textField.Write(writer, "LT");
     settings.hostField.Write(writer, "LH");

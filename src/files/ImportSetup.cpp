@@ -106,30 +106,6 @@ void ReadEncoding(TextReader& reader, std::string_view key, int32_t& encoding)
     }
 }
 
-void WriteKeyLine(TextWriter& writer, const char* key)
-{
-    writer.PutText(key);
-    writer.EndRow();
-}
-
-void WriteKeyText(TextWriter& writer, const char* key, const std::string& text)
-{
-    if (text.empty())
-        return;
-    writer.PutText(key);
-    writer.PutSeparator();
-    writer.PutTextBytes(text.data(), int32_t(text.size()));
-    writer.EndRow();
-}
-
-void WriteKeyNumber(TextWriter& writer, const char* key, int32_t value)
-{
-    writer.PutText(key);
-    writer.PutSeparator();
-    writer.PutInt(value);
-    writer.EndRow();
-}
-
 void WriteKeyLetter(TextWriter& writer, const char* key, const char* letters, int32_t index)
 {
     writer.PutText(key);
@@ -198,13 +174,13 @@ void WriteLineFields(TextWriter& writer, const LineFields& record, const Base* b
         writer.EndRow();
     }
     if (record.keepZeroLines)
-        WriteKeyLine(writer, "ZK");
+        WriteSetupKey(writer, "ZK");
     if (record.lineTextCase != 0)
         WriteKeyLetter(writer, "ZC", kCaseLetters, record.lineTextCase);
     for (int32_t d : order) {
         if (record.zeroPad[size_t(d)] != 0) {
             std::snprintf(key, sizeof key, "ZF%d", d + 1);
-            WriteKeyNumber(writer, key, record.zeroPad[size_t(d)]);
+            WriteSetupKeyNumber(writer, key, record.zeroPad[size_t(d)]);
         }
     }
     for (int32_t d : order) {
@@ -394,30 +370,30 @@ bool ReadSetupKey(TextReader& reader, std::string_view key, ImportSetupSettings&
 void WriteImportSetupLines(TextWriter& writer, const ImportSetupSettings& settings, const Base* base)
 {
     if (settings.fixedPositions)
-        WriteKeyLine(writer, "FX");
+        WriteSetupKey(writer, "FX");
     writer.PutText("A");
     writer.PutSeparator();
     const char* encodingName = EncodingShortName(settings.encoding);
     writer.PutText(encodingName != nullptr ? encodingName : "UTF-8");
     writer.EndRow();
-    WriteKeyLine(writer, settings.countBytes ? "CB" : "CC");
-    WriteKeyLine(writer, settings.dropControlChars ? "PX" : "PI");
-    WriteKeyText(writer, "PS", settings.dropChars);
+    WriteSetupKey(writer, settings.countBytes ? "CB" : "CC");
+    WriteSetupKey(writer, settings.dropControlChars ? "PX" : "PI");
+    WriteSetupKeyText(writer, "PS", settings.dropChars);
     if (settings.terminator != 13)
-        WriteKeyNumber(writer, "T", settings.terminator);
+        WriteSetupKeyNumber(writer, "T", settings.terminator);
     if (settings.separator != 9)
-        WriteKeyNumber(writer, "S", settings.separator);
+        WriteSetupKeyNumber(writer, "S", settings.separator);
     if (settings.decimalChar != '.')
-        WriteKeyNumber(writer, "D", settings.decimalChar);
+        WriteSetupKeyNumber(writer, "D", settings.decimalChar);
     if (settings.recordsPerCard > 1)
-        WriteKeyNumber(writer, "RC", settings.recordsPerCard);
+        WriteSetupKeyNumber(writer, "RC", settings.recordsPerCard);
     if (settings.recordsPerLine > 1)
-        WriteKeyNumber(writer, "RL", settings.recordsPerLine);
+        WriteSetupKeyNumber(writer, "RL", settings.recordsPerLine);
     if (settings.skipRecords != 0)
-        WriteKeyNumber(writer, "RX", settings.skipRecords);
-    WriteKeyText(writer, "CF", settings.translateFrom);
-    WriteKeyText(writer, "CT", settings.translateTo);
-    WriteKeyText(writer, "CS", settings.skipChars);
+        WriteSetupKeyNumber(writer, "RX", settings.skipRecords);
+    WriteSetupKeyText(writer, "CF", settings.translateFrom);
+    WriteSetupKeyText(writer, "CT", settings.translateTo);
+    WriteSetupKeyText(writer, "CS", settings.skipChars);
     if (settings.cardTextCase != 0)
         WriteKeyLetter(writer, "CR", kCaseLetters, settings.cardTextCase);
     if (settings.cardNoteCase != 0)
@@ -433,7 +409,7 @@ void WriteImportSetupLines(TextWriter& writer, const ImportSetupSettings& settin
     bool first = true;
     for (const LineFields& record : settings.lineFields) {
         if (!first)
-            WriteKeyLine(writer, "-");
+            WriteSetupKey(writer, "-");
         first = false;
         WriteLineFields(writer, record, base);
     }

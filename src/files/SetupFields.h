@@ -1,5 +1,6 @@
-// Reading the fields of a setup's keyed lines: the import setups and the dimension import setups
-// take their numbers and texts the same way, so that both accept and refuse the same input.
+// Reading and writing the fields of a setup's keyed lines: the import setups and the dimension import
+// setups take and write their numbers and texts the same way, so that both accept and refuse the same
+// input and write the same form.
 #pragma once
 
 #include <charconv>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 
 namespace vek {
 
@@ -36,6 +38,33 @@ inline void NextSetupFieldText(TextReader& reader, std::string& out)
     out.clear();
     if (reader.NextFieldRaw())
         out.assign(reader.Token(), size_t(reader.TokenLength()));
+}
+
+// A line of the key alone.
+inline void WriteSetupKey(TextWriter& writer, const char* key)
+{
+    writer.PutText(key);
+    writer.EndRow();
+}
+
+// A line of the key and a text; nothing when the text is empty.
+inline void WriteSetupKeyText(TextWriter& writer, const char* key, const std::string& text)
+{
+    if (text.empty())
+        return;
+    writer.PutText(key);
+    writer.PutSeparator();
+    writer.PutTextBytes(text.data(), int32_t(text.size()));
+    writer.EndRow();
+}
+
+// A line of the key and a whole number.
+inline void WriteSetupKeyNumber(TextWriter& writer, const char* key, int32_t value)
+{
+    writer.PutText(key);
+    writer.PutSeparator();
+    writer.PutInt(value);
+    writer.EndRow();
 }
 
 } // namespace vek
