@@ -22,6 +22,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
+#include "model/AnalysisTemplate.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
 #include "platform/FileDialogs.h"
@@ -316,16 +317,20 @@ TEST_F(BaseDocumentsTest, FailedImportTakesBackItsSaveSetups)
     std::vector<std::string> kept = KeptMarkers(*base);
     std::string damaged = folder.Write("damaged.vkx", TextBase({"##VEK-Text\t121122", "", "##SaveSetup\tYearly",
                                                                "FT", "", "##ImportSetup\tPayroll", "CB", "",
-                                                               "##Templates", "#C\tOther", "", "##Cards",
+                                                               "##Templates", "#C\tOther", "",
+                                                               "#C\tReports: Sales cards", "xo", "##Cards",
                                                                "C240105-001\tSecond", "G", "L1\t\t1910", "L"}));
     EXPECT_FALSE(ImportBaseFile(*base, FilePath(damaged), nullptr, 0));
     EXPECT_EQ(setups.Count(), before);
     EXPECT_EQ(setups.Find("Yearly"), nullptr);
     EXPECT_EQ(base->CardCount(), 1);
     EXPECT_EQ(KeptMarkers(*base), kept);
-    // The template the import added goes again.
+    // The template the import added goes again, and the one it replaced comes back as it was.
     EXPECT_EQ(base->FindTemplate("Other"), nullptr);
     EXPECT_EQ(base->CountTemplates(), 2);
+    auto* replaced = dynamic_cast<AnalysisTemplate*>(base->FindTemplate("Reports: Sales cards"));
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_FALSE(replaced->autoOpen);
     // The import setup read again under its name is put back as it was.
     ImportSetup* payroll = BaseFileRecord::Of(*base).ImportSetups().Find("Payroll");
     ASSERT_NE(payroll, nullptr);

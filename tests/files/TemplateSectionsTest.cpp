@@ -104,8 +104,8 @@ TEST_F(TemplateSectionsTest, ReadingTheSections)
         {"an unknown letter ends the section", {"##Templates", "#C\tA", "#Q\tB", "#L\tC"}, {"A=1"}},
         {"the subset letter makes nothing", {"##Templates", "#S\tA", "xo", "#L\tC"}, {"C=2"}},
         {"the same path is replaced", {"##Templates", "#C\tA", "#L\ta"}, {"a=2"}},
-        {"a group of the path keeps it: the template gets a number",
-         {"##Templates", "#C\tA: B", "#L\tA"}, {"A=0", "A: B=1", "A 1=2"}},
+        {"a group of the path keeps its members: the template goes beside it",
+         {"##Templates", "#C\tA: B", "#L\tA", "#P\ta"}, {"A=0", "A: B=1", "a=3"}},
         {"defaults: a letter reads into its defaults template", {"##Defaults", "#K", "#C", "xo", "", "#Q", "xz"}, {}},
     };
     for (const Case& c : cases) {
