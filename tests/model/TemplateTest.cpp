@@ -87,7 +87,7 @@ protected:
     void SetUp() override { ClearError(); }
     void TearDown() override { ClearError(); }
 
-    Base base{FilePath("/tmp/templates.vek"), 0};
+    Base base{FilePath(), 1};
 };
 
 TEST_F(TemplateTest, FactoryMakesEachKindAndTheDefaults)
