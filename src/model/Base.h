@@ -21,6 +21,8 @@
 namespace vek {
 
 class BaseCheckpoint;
+class BaseLinkRegistry;
+class LinkRename;
 class BitSet;
 class DateExpression;
 class Dimension;
@@ -412,6 +414,19 @@ public:
     BaseProtection& Protection() { return *protection; }
     const BaseProtection& Protection() const { return *protection; }
 
+    // --- Links in notes texts (BaseLinkRegistry.h, LinkRename.h) ---------------------------------
+    // The registry "data" with the base's card, macro and template link kinds.
+    BaseLinkRegistry& GetLinkRegistry() { return *linkRegistry; }
+    const BaseLinkRegistry& GetLinkRegistry() const { return *linkRegistry; }
+    // The link code (4 symbols) of the base's file name, by which web links name the base.
+    void GetLinkCode(String& out) const;
+    // Each starts a LinkRename of the base's links to the object (change 63 to every open base) when
+    // the names differ: template paths and macro names without regard to case, card keys by their
+    // text forms (YYMMDD-number), byte-wise.
+    void RenameTemplateLinks(const char* oldPath, const char* newPath);
+    void RenameMacroLinks(const char* oldName, const char* newName);
+    void RenameCardLinks(const CardKey& oldKey, const CardKey& newKey);
+
     // --- Base-file layer (kept for the files library) ---------------------------------------------
     BaseFileData* FileData() const { return fileData.get(); }
     void SetFileData(std::unique_ptr<BaseFileData> data) { fileData = std::move(data); }
@@ -431,6 +446,9 @@ private:
     uint32_t FindParentByCodePrefix(int32_t d, const char* code) const;
     // Deletes a component with its subtree; sets indexStale when an index could not drop one of them.
     void DeleteSubtree(Component* top, bool& indexStale);
+    // Change 63: the titles, notes and line texts of every card; changed cards get the user's stamp,
+    // and change 28 follows when any changed.
+    void RewriteCardLinks(const LinkRename& rename);
 
     // --- Base record ------------------------------------------------------------------------------
     Base* nextBase = nullptr;
@@ -478,8 +496,8 @@ private:
     // --- Named objects (the lists delete their objects without posting changes) -------------------
     TimeScaleList timeScales{this};
     MacroList macros{this};
-    // Save setups, import setups, subsets, templates and the link registry are added by the code that
-    // defines them.
+    // Save setups, import setups, subsets and templates are added by the code that defines them.
+    std::unique_ptr<BaseLinkRegistry> linkRegistry;
 
     // --- Base-file layer and checkpoints -----------------------------------------------------------
     std::unique_ptr<BaseFileData> fileData;

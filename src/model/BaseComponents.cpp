@@ -12,6 +12,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
+#include "model/BaseLinkRegistry.h"
 #include "model/Card.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
@@ -408,9 +409,8 @@ void Base::FormatComponentPlain(String& out, const Component* component, int32_t
 
 void Base::FormatComponent(String& out, const Component* component, int32_t d) const
 {
-    // Link markup in texts is shown converted once the base's link registry exists; until then the
-    // plain form is the display form.
     FormatComponentPlain(out, component, d);
+    linkRegistry->FormatInPlace(out);
 }
 
 void Base::FormatComponentExact(char*& cursor, const Component* component, int32_t d, int32_t combination) const

@@ -58,10 +58,14 @@ void Macro::Rename(const char* newName)
     CleanObjectName(clean, newName);
     if (CStrEqual(name.CStr(), clean.CStr()))
         return;
+    String oldName;
+    oldName.AssignCStr(name.CStr());
     list.Remove(this);
     SetHeapTextFromString(name.Field(), clean);
     list.Add(this);
     Post(kChangeMacroRenamed);
+    if (Base* base = list.GetBase())
+        base->RenameMacroLinks(oldName.CStr(), clean.CStr());
 }
 
 void Macro::SetCommands(const char* text)
