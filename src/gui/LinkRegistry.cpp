@@ -218,6 +218,9 @@ void LinkRegistry::NextLink(const char* text, int32_t& position, LinkScanner& sc
         scanner.markupLength = int32_t(markupEnd - markupStart);
         position = int32_t(markupEnd);
         CleanLink(scanner.target, scanner.text);
+        // A link always shows something that can be clicked.
+        if (scanner.text.IsEmpty())
+            scanner.text.AssignBytes(kEmptyLinkText);
     };
     for (size_t i = from; i < view.size(); ++i) {
         char c = view[i];
@@ -257,8 +260,6 @@ void LinkRegistry::NextLink(const char* text, int32_t& position, LinkScanner& sc
                 scanner.target.AssignBytes(value);
             }
             AssignTrimmed(scanner.text, view.substr(close + 1, end - close - 1));
-            if (scanner.text.IsEmpty())
-                scanner.text.AssignBytes(kEmptyLinkText);
             found(i, end + 4);
             return;
         }

@@ -22,6 +22,7 @@ namespace vek {
 
 class BaseCheckpoint;
 class BaseLinkRegistry;
+class CardFilter;
 class LinkRename;
 class BitSet;
 class DateExpression;
@@ -229,6 +230,8 @@ public:
     // --- Trees ------------------------------------------------------------------------------------
     int32_t CountComponents(int32_t d) const;
     int32_t MaxComponentLevel(int32_t d) const;
+    // The components of d that the cards use (group keys for d = 0); while a card filter is installed
+    // only the cards, groups and lines that pass it count. The root's own bit is clear.
     void MarkUsedComponents(BitSet& set, int32_t d);
     void MarkAncestors(BitSet& set, int32_t d) const;
     Component* CommonAncestorOfMarked(const BitSet& set, int32_t d) const;
@@ -335,6 +338,10 @@ public:
     void DeleteMarkedCards(const BitSet& set);
     void MarkLiveCards(BitSet& set) const;
     int32_t CountCardsWithMarkedLines(const BitSet& set) const;
+    // The card filter of the save in progress (not owned; null: none). Whoever installs one removes it
+    // before it dies.
+    void SetCardFilter(const CardFilter* filter) { cardFilter = filter; }
+    const CardFilter* GetCardFilter() const { return cardFilter; }
 
     // Groups.
     [[nodiscard]] CardGroup* FindOrAddGroup(Card* card, int32_t key);
@@ -498,6 +505,7 @@ private:
     MacroList macros{this};
     // Save setups, import setups, subsets and templates are added by the code that defines them.
     std::unique_ptr<BaseLinkRegistry> linkRegistry;
+    const CardFilter* cardFilter = nullptr;
 
     // --- Base-file layer and checkpoints -----------------------------------------------------------
     std::unique_ptr<BaseFileData> fileData;

@@ -14,6 +14,7 @@
 #include "foundation/messages/TextIds.h"
 #include "model/BaseLinkRegistry.h"
 #include "model/Card.h"
+#include "model/CardFilter.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
 
@@ -502,16 +503,30 @@ void Base::MarkUsedComponents(BitSet& set, int32_t d)
     set.SetAll(0);
     if (d < 0 || d >= int32_t(kDimensionCount) || !DimensionHasComponents(d))
         return;
+    if (d > 0 && d > DimsInUse())
+        return;
+    static const CardFilter passAll;
+    const CardFilter& filter = cardFilter != nullptr ? *cardFilter : passAll;
+    Card* first = FirstCard();
     Card* end = ChainEnd();
-    if (d == 0) {
-        for (Card* card = FirstCard(); card != end; card = NextCard(card)) {
-            for (CardGroup* group = FirstGroup(card); group != nullptr; group = NextGroup(group))
+    if (cardFilter != nullptr) {
+        CardKey from;
+        CardKey to;
+        filter.KeyRange(from, to);
+        FindCardsInDateRange(from, to, first, end);
+    }
+    for (Card* card = first; card != end; card = NextCard(card)) {
+        if (!filter.PassesCard(*card))
+            continue;
+        for (CardGroup* group = FirstGroup(card); group != nullptr; group = NextGroup(group)) {
+            if (!filter.PassesGroup(*card, *group))
+                continue;
+            if (d == 0) {
                 set.SetBit(group->key, true);
-        }
-    } else if (d <= DimsInUse()) {
-        for (Card* card = FirstCard(); card != end; card = NextCard(card)) {
-            for (CardGroup* group = FirstGroup(card); group != nullptr; group = NextGroup(group)) {
-                for (CardLine* line = FirstLine(group); line != nullptr; line = NextLine(line))
+                continue;
+            }
+            for (CardLine* line = FirstLine(group); line != nullptr; line = NextLine(line)) {
+                if (filter.PassesLine(*card, *group, *line))
                     set.SetBit(int32_t(GetLineComponent(line, d - 1)), true);
             }
         }
