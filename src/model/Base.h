@@ -263,6 +263,10 @@ public:
     // The subtree of the component with the top code (the whole dimension when none is given;
     // nothing when the code is unknown), without components deeper than maxDepth (when 0 or more).
     void WriteComponentsFiltered(TextWriter& writer, int32_t d, const char* topCode, int32_t maxDepth) const;
+    // The same, leaving out the components none of whose code, text and host code matches the name
+    // pattern (when one is given and compiles).
+    void WriteComponentsFiltered(TextWriter& writer, int32_t d, const char* topCode, const char* pattern,
+                                 int32_t maxDepth) const;
 
     // --- Operation log and alerts -----------------------------------------------------------------
     LogFileHandler* LogHandler() const { return logHandler.get(); }
@@ -418,6 +422,8 @@ public:
     const MacroList& Macros() const { return macros; }
     WebUserList& WebUsers() { return *webUsers; }
     const WebUserList& WebUsers() const { return *webUsers; }
+    // Deletes every macro whose name matches the pattern (an empty or refused one deletes none).
+    int32_t DeleteMacrosMatching(const char* pattern);
     BaseProtection& Protection() { return *protection; }
     const BaseProtection& Protection() const { return *protection; }
 

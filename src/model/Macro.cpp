@@ -15,6 +15,7 @@
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 #include "model/NamedObjects.h"
+#include "model/TextMatcher.h"
 
 namespace vek {
 
@@ -50,6 +51,11 @@ void Macro::SetName(const char* text)
     String clean;
     CleanObjectName(clean, text);
     SetHeapTextFromString(name.Field(), clean);
+}
+
+int32_t Base::DeleteMacrosMatching(const char* pattern)
+{
+    return DeleteObjectsMatching(macros, pattern);
 }
 
 void Macro::Rename(const char* newName)

@@ -580,6 +580,7 @@ TEST_F(ComponentTest, WritingComponentLists)
         const char* top;
         int32_t maxDepth;
         const char* expected;
+        const char* pattern = nullptr;  // code, text or host must match it
     };
     const Case cases[] = {
         {nullptr, 0, "1\tOne\th\r2\tTwo\r"},
@@ -587,11 +588,19 @@ TEST_F(ComponentTest, WritingComponentLists)
         {"1", 1, "1\tOne\th\r10\tTen\r"},
         {"10", 0, "10\tTen\r"},
         {"9", -1, ""},
+        {nullptr, -1, "10\tTen\r", "te"},
+        {nullptr, -1, "1\tOne\th\r", "h"},
+        {nullptr, -1, "1\tOne\th\r10\tTen\r100\r", "\\1*"},
+        {"1", 1, "1\tOne\th\r10\tTen\r", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.top == nullptr ? "none" : c.top);
+        SCOPED_TRACE(c.pattern == nullptr ? "no pattern" : c.pattern);
         TextWriter writer;
-        base->WriteComponentsFiltered(writer, 1, c.top, c.maxDepth);
+        if (c.pattern == nullptr)
+            base->WriteComponentsFiltered(writer, 1, c.top, c.maxDepth);
+        else
+            base->WriteComponentsFiltered(writer, 1, c.top, c.pattern, c.maxDepth);
         EXPECT_EQ(std::string(writer.BufferedBytes()), c.expected);
     }
 }
