@@ -285,10 +285,18 @@ Component* Base::FindByTextPrefix(int32_t d, const char* text) const
     if (d < 0 || d >= int32_t(kDimensionCount) || text == nullptr)
         return nullptr;
     int32_t kind = GetDimension(d).TextMode() == kCaseExact ? kCaseExact : kCaseKeep;
+    // Texts compare in their display form: a text with links as it is shown.
+    String shown;
+    String shownBest;
     return BestInSubtree(
         componentPool, Root(d),
-        [&](const Component& c) { return c.text != nullptr && CStrStartsWithByKind(c.text, text, kind); },
-        [&](const Component& c, const Component& best) { return CStrCompareByKind(c.text, best.text, kind) < 0; });
+        [&](const Component& c) {
+            return c.text != nullptr && CStrStartsWithByKind(linkRegistry->DisplayText(c.text, shown), text, kind);
+        },
+        [&](const Component& c, const Component& best) {
+            return CStrCompareByKind(linkRegistry->DisplayText(c.text, shown),
+                                     linkRegistry->DisplayText(best.text, shownBest), kind) < 0;
+        });
 }
 
 Component* Base::FindByHostPrefix(int32_t d, const char* text) const

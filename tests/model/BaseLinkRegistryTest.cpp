@@ -208,6 +208,9 @@ TEST_F(BaseLinkRegistryTest, DisplayFormsReachComponentsAndTextMatchers)
     EXPECT_EQ(shown.View(), "A1 Paid Invoice 7");
     base.FormatComponentPlain(shown, component, 1);
     EXPECT_EQ(shown.View(), "A1 Paid <a card=\"240131-7\">Invoice 7</a>");
+    EXPECT_EQ(base.FindByTextPrefix(1, "paid invoice"), component);
+    EXPECT_EQ(base.LookupComponent(1, "Paid Invoice", 12), component->number);
+    EXPECT_EQ(base.FindByTextPrefix(1, "Paid <a"), nullptr);
 
     // A whole-text pattern matches the display form where the stored form fails.
     struct Case {

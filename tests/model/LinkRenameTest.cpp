@@ -8,7 +8,9 @@
 
 #include "foundation/messages/PendingError.h"
 #include "foundation/services/Service.h"
+#include "foundation/strings/String.h"
 #include "model/Base.h"
+#include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/LinkRename.h"
 #include "model/ModelServices.h"
@@ -84,6 +86,34 @@ TEST(LinkRenameTest, ApplyToTextKeepsUntouchedTexts)
     EXPECT_STREQ(linked, "a macro=\"Go\" b");
     SetHeapText(plain, nullptr);
     SetHeapText(linked, nullptr);
+}
+
+// An edit field as the window layer has it: its text can be fetched and set.
+class EditField : public TextFieldLink {
+public:
+    void SetText(std::string_view text) override
+    {
+        shown.assign(text);
+        ++sets;
+    }
+    bool FetchText(String& out) const override
+    {
+        out.AssignBytes(shown);
+        return true;
+    }
+    std::string shown;
+    int32_t sets = 0;
+};
+
+TEST(LinkRenameTest, OpenEditFieldsFollowTheRename)
+{
+    LinkRename rename(kTemplate, "Sales", "Turnover");
+    EditField field;
+    field.shown = "see template=\"Sales\"";
+    EXPECT_TRUE(rename.ApplyToTextField(field));
+    EXPECT_EQ(field.shown, "see template=\"Turnover\"");
+    EXPECT_FALSE(rename.ApplyToTextField(field));
+    EXPECT_EQ(field.sets, 1);
 }
 
 // Counts the changes of a base and can start a rename from inside a change.
