@@ -129,9 +129,10 @@ Base* NoteLinkType::FindBase(String& target, bool open) const
         if (other.View() == fileName.View())
             return each;
     }
-    if (!open || fileName.IsEmpty())
+    // A base is named by its file name alone and is looked for beside the linking base: a name with a
+    // "/" would let a text open files anywhere.
+    if (!open || fileName.IsEmpty() || fileName.Find(0, "/") >= 0)
         return nullptr;
-    // A base is named by its file name alone: it is looked for beside the linking base.
     FilePath file;
     file.SetPathRelativeTo(fileName.View(), &base.Path());
     return LinkServices().OpenBaseFile(file);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
@@ -26,6 +27,11 @@ public:
         openedLine = line;
     }
     void RunMacro(Macro& macro) override { ranMacro = &macro; }
+    Base* OpenBaseFile(const FilePath& path) override
+    {
+        openedFiles.emplace_back(path.Text());
+        return nullptr;
+    }
     bool TemplateExists(Base&, const char* path) override { return std::string(path) == "Sales: Q1"; }
     bool OpenTemplate(Base& base, const char* path) override { return TemplateExists(base, path); }
     bool TemplateWebAddress(Base& base, const char* path, String& out) override
@@ -39,6 +45,7 @@ public:
     int32_t openedLine = -1;
     Macro* ranMacro = nullptr;
     bool plainLinks = false;
+    std::vector<std::string> openedFiles;
 };
 
 class WebRequestServices : public HeadlessModelServices {
@@ -128,6 +135,14 @@ TEST_F(BaseLinkRegistryTest, OpeningRunsOrReportsTheMissingTarget)
     Kind("card").OpenTarget(target);
     EXPECT_EQ(links.openedCard, card);
     EXPECT_EQ(links.openedLine, 2);
+
+    // A link into a base that is not open opens its file beside the linking base; a name that is not
+    // a plain file name opens nothing.
+    for (const char* other : {"[Other.vek] 240131-7", "[../x/Other.vek] 240131-7", "[] 240131-7"}) {
+        target.AssignCStr(other);
+        Kind("card").OpenTarget(target);
+    }
+    EXPECT_EQ(links.openedFiles, std::vector<std::string>{"/nowhere/Other.vek"});
 
     Macro* macro = base.Macros().Create("Close");
     target.AssignCStr("close");
