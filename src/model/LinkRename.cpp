@@ -63,7 +63,9 @@ void LinkRename::Begin(Base& renaming, LinkRenameKind kind, std::string_view old
     LinkRename record(kind, oldName, newName);
     String fileName;
     renaming.GetFileName(fileName);
-    std::string otherPrefix = "[" + std::string(fileName.View()) + "]";
+    std::string otherPrefix(1, '[');
+    otherPrefix.append(fileName.View());
+    otherPrefix.push_back(']');
     // A base that a receiver closes meanwhile must not be visited: take the chain first.
     std::vector<Base*> bases;
     for (Base* base = Base::FirstBase(); base != nullptr; base = base->NextBase())
