@@ -25,6 +25,8 @@
 #include "foundation/strings/CodePages.h"
 #include "foundation/strings/String.h"
 #include "foundation/strings/Utf8.h"
+#include "model/ChangeRecord.h"
+#include "model/LinkRename.h"
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 
@@ -288,9 +290,8 @@ int32_t AnalysisTemplate::GetWidthM(int32_t fallback) const
 void AnalysisTemplate::OnBaseChange(const ChangeRecord& record)
 {
     Template::OnBaseChange(record);
-    // LINK RENAME NOT YET CONNECTED: change 63 is to rewrite the links in the notes text through the
-    // link-rename engine (LinkRename::ApplyToText), which is not part of this build yet; until it is,
-    // the notes keep their links as they stand.
+    if (const LinkRename* rename = record.GetLinkRename(); rename != nullptr)
+        rename->ApplyToText(notes.Field());
 }
 
 void AnalysisTemplate::Reset()

@@ -14,9 +14,11 @@
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
 #include "model/BaseCheckpoint.h"
+#include "model/BaseLinkRegistry.h"
 #include "model/BaseProtection.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
+#include "model/LinkRename.h"
 #include "model/ModelServices.h"
 #include "model/WebUser.h"
 
@@ -32,6 +34,7 @@ struct QueuedChange {
     Base* target;  // null: every open base and all windows (BroadcastChange)
     ChangeRecord record;
     std::unique_ptr<BitSet> components;
+    std::unique_ptr<LinkRename> rename;  // change 63: the record's own copy while it waits
 };
 
 // The chain of open bases and what the program keeps about it: the current base, the base each
@@ -79,7 +82,7 @@ void Dispatch(Base* target, const ChangeRecord& record)
 {
     BaseChain& chain = Chain();
     if (chain.dispatching) {
-        QueuedChange queued{target, record, nullptr};
+        QueuedChange queued{target, record, nullptr, nullptr};
         if (const BitSet* deleted = record.DeletedComponents()) {
             queued.components = std::make_unique<BitSet>();
             if (!queued.components->BitSetCopy(*deleted)) {
@@ -88,6 +91,12 @@ void Dispatch(Base* target, const ChangeRecord& record)
                 return;
             }
             queued.record.payload = DeletedComponentsPayload{queued.components.get()};
+        }
+        // A rename record lives on its poster's stack and changes its prefix for each base it is
+        // posted to: the waiting change keeps a copy of the record as it was posted.
+        if (const LinkRename* rename = record.GetLinkRename()) {
+            queued.rename = std::make_unique<LinkRename>(*rename);
+            queued.record.payload = LinkRenamePayload{queued.rename.get()};
         }
         chain.queue.push_back(std::move(queued));
         return;
@@ -212,6 +221,13 @@ void Base::ApplyChange(const ChangeRecord& record)
     if (code == kChangeLinkRename) {
         PassChangeToTemplates(record);
         PassToReceivers(ChangeStage::Templates, record);
+        if (const LinkRename* rename = record.GetLinkRename(); rename != nullptr && record.base == this) {
+            bool changed = false;
+            for (TimeScale* scale = timeScales.First(); scale != nullptr; scale = scale->Next())
+                changed = scale->ApplyLinkRename(*rename) || changed;
+            if (changed)
+                SetModified(true);
+        }
         PassToReceivers(ChangeStage::TimeScales, record);
     }
     // 6. Subsets, web users, the base's windows.
@@ -312,9 +328,11 @@ void Base::DoOwnWork(const ChangeRecord& record)
         SetModified(true);
         ResetMenuMarker(BaseMenu::NamedObjects, this);
         break;
+    case kChangeLinkRename:
+        if (const LinkRename* rename = record.GetLinkRename())
+            RewriteCardLinks(*rename);
+        break;
     default:
-        // Link renames (63) rewrite the card texts through the rename engine of the templates,
-        // which registers at the Templates stage.
         break;
     }
 }
@@ -384,6 +402,7 @@ Base::Base(const FilePath& filePath, int32_t untitled)
         SetOutOfMemoryError();
     SetupDimensionOrder();
     MakeTemplateTree();
+    linkRegistry = std::make_unique<BaseLinkRegistry>(*this);
 
     statusWindow = Service<ModelServices>::Get().CreateStatusWindow(*this);
     modified = false;

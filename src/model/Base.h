@@ -24,6 +24,9 @@
 namespace vek {
 
 class BaseCheckpoint;
+class BaseLinkRegistry;
+class CardFilter;
+class LinkRename;
 class BitSet;
 class DateExpression;
 class Dimension;
@@ -231,6 +234,8 @@ public:
     // --- Trees ------------------------------------------------------------------------------------
     int32_t CountComponents(int32_t d) const;
     int32_t MaxComponentLevel(int32_t d) const;
+    // The components of d that the cards use (group keys for d = 0); while a card filter is installed
+    // only the cards, groups and lines that pass it count. The root's own bit is clear.
     void MarkUsedComponents(BitSet& set, int32_t d);
     void MarkAncestors(BitSet& set, int32_t d) const;
     Component* CommonAncestorOfMarked(const BitSet& set, int32_t d) const;
@@ -262,6 +267,10 @@ public:
     // The subtree of the component with the top code (the whole dimension when none is given;
     // nothing when the code is unknown), without components deeper than maxDepth (when 0 or more).
     void WriteComponentsFiltered(TextWriter& writer, int32_t d, const char* topCode, int32_t maxDepth) const;
+    // The same, leaving out the components none of whose code, text and host code matches the name
+    // pattern (when one is given and compiles).
+    void WriteComponentsFiltered(TextWriter& writer, int32_t d, const char* topCode, const char* pattern,
+                                 int32_t maxDepth) const;
 
     // --- Operation log and alerts -----------------------------------------------------------------
     LogFileHandler* LogHandler() const { return logHandler.get(); }
@@ -337,6 +346,10 @@ public:
     void DeleteMarkedCards(const BitSet& set);
     void MarkLiveCards(BitSet& set) const;
     int32_t CountCardsWithMarkedLines(const BitSet& set) const;
+    // The card filter of the save in progress (not owned; null: none). Whoever installs one removes it
+    // before it dies.
+    void SetCardFilter(const CardFilter* filter) { cardFilter = filter; }
+    const CardFilter* GetCardFilter() const { return cardFilter; }
 
     // Groups.
     [[nodiscard]] CardGroup* FindOrAddGroup(Card* card, int32_t key);
@@ -413,6 +426,8 @@ public:
     const MacroList& Macros() const { return macros; }
     WebUserList& WebUsers() { return *webUsers; }
     const WebUserList& WebUsers() const { return *webUsers; }
+    // Deletes every macro whose name matches the pattern (an empty or refused one deletes none).
+    int32_t DeleteMacrosMatching(const char* pattern);
     BaseProtection& Protection() { return *protection; }
     const BaseProtection& Protection() const { return *protection; }
 
@@ -496,6 +511,19 @@ public:
     SubsetOperandList* GlobalSubsetOperands() const { return globalSubsetOperands; }
     void SetGlobalSubsetOperands(SubsetOperandList* list) { globalSubsetOperands = list; }
 
+    // --- Links in notes texts (BaseLinkRegistry.h, LinkRename.h) ---------------------------------
+    // The registry "data" with the base's card, macro and template link kinds.
+    BaseLinkRegistry& GetLinkRegistry() { return *linkRegistry; }
+    const BaseLinkRegistry& GetLinkRegistry() const { return *linkRegistry; }
+    // The link code (4 symbols) of the base's file name, by which web links name the base.
+    void GetLinkCode(String& out) const;
+    // Each starts a LinkRename of the base's links to the object (change 63 to every open base) when
+    // the names differ: template paths and macro names without regard to case, card keys by their
+    // text forms (YYMMDD-number), byte-wise.
+    void RenameTemplateLinks(const char* oldPath, const char* newPath);
+    void RenameMacroLinks(const char* oldName, const char* newName);
+    void RenameCardLinks(const CardKey& oldKey, const CardKey& newKey);
+
     // --- Base-file layer (kept for the files library) ---------------------------------------------
     BaseFileData* FileData() const { return fileData.get(); }
     void SetFileData(std::unique_ptr<BaseFileData> data) { fileData = std::move(data); }
@@ -519,6 +547,9 @@ private:
     uint32_t FindParentByCodePrefix(int32_t d, const char* code) const;
     // Deletes a component with its subtree; sets indexStale when an index could not drop one of them.
     void DeleteSubtree(Component* top, bool& indexStale);
+    // Change 63: the titles, notes and line texts of every card; changed cards get the user's stamp,
+    // and change 28 follows when any changed.
+    void RewriteCardLinks(const LinkRename& rename);
 
     // --- Base record ------------------------------------------------------------------------------
     Base* nextBase = nullptr;
@@ -573,6 +604,9 @@ private:
     std::unique_ptr<Template> templateRoot;
     std::array<std::unique_ptr<Template>, 6> defaultTemplates;
     TemplateReadContext templateReading;
+    // Save setups, import setups, subsets and templates are added by the code that defines them.
+    std::unique_ptr<BaseLinkRegistry> linkRegistry;
+    const CardFilter* cardFilter = nullptr;
 
     // --- Base-file layer and checkpoints -----------------------------------------------------------
     std::unique_ptr<BaseFileData> fileData;

@@ -138,6 +138,7 @@ bool Base::ChangeCardKey(Card* card, CardKey& key)
         return false;
     }
     key.number = card->number;
+    RenameCardLinks(old, key);
     return true;
 }
 

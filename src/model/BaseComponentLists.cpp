@@ -4,6 +4,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextWriter.h"
 #include "model/Dimension.h"
+#include "model/TextMatcher.h"
 
 namespace vek {
 
@@ -33,6 +34,18 @@ void Base::WriteComponents(TextWriter& writer, int32_t d) const
 
 void Base::WriteComponentsFiltered(TextWriter& writer, int32_t d, const char* topCode, int32_t maxDepth) const
 {
+    WriteComponentsFiltered(writer, d, topCode, nullptr, maxDepth);
+}
+
+void Base::WriteComponentsFiltered(TextWriter& writer, int32_t d, const char* topCode, const char* pattern,
+                                   int32_t maxDepth) const
+{
+    TextMatcher matcher;
+    bool filtered = pattern != nullptr && *pattern != 0 && matcher.CompileNamePattern(pattern);
+    auto passes = [&](const Component& c) {
+        return !filtered || matcher.MatchesHeapText(c.code) || matcher.MatchesHeapText(c.text) ||
+               matcher.MatchesHeapText(c.host);
+    };
     if (d < 0 || d >= int32_t(kDimensionCount) || !DimensionHasComponents(d))
         return;
     Component* top = Root(d);
@@ -48,7 +61,7 @@ void Base::WriteComponentsFiltered(TextWriter& writer, int32_t d, const char* to
     if (top->IsRoot())
         c = top->NextInSubtreeWithDepth(componentPool, top, depth);
     while (!IsErrorPending()) {
-        if (maxDepth < 0 || depth <= maxDepth)
+        if ((maxDepth < 0 || depth <= maxDepth) && passes(*c))
             WriteComponentRow(writer, *c);
         if (maxDepth >= 0 && depth >= maxDepth)
             c = c->NextAfterSubtree(componentPool, top, depth);

@@ -12,7 +12,9 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
+#include "model/BaseLinkRegistry.h"
 #include "model/Card.h"
+#include "model/CardFilter.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
 
@@ -283,10 +285,18 @@ Component* Base::FindByTextPrefix(int32_t d, const char* text) const
     if (d < 0 || d >= int32_t(kDimensionCount) || text == nullptr)
         return nullptr;
     int32_t kind = GetDimension(d).TextMode() == kCaseExact ? kCaseExact : kCaseKeep;
+    // Texts compare in their display form: a text with links as it is shown.
+    String shown;
+    String shownBest;
     return BestInSubtree(
         componentPool, Root(d),
-        [&](const Component& c) { return c.text != nullptr && CStrStartsWithByKind(c.text, text, kind); },
-        [&](const Component& c, const Component& best) { return CStrCompareByKind(c.text, best.text, kind) < 0; });
+        [&](const Component& c) {
+            return c.text != nullptr && CStrStartsWithByKind(linkRegistry->DisplayText(c.text, shown), text, kind);
+        },
+        [&](const Component& c, const Component& best) {
+            return CStrCompareByKind(linkRegistry->DisplayText(c.text, shown),
+                                     linkRegistry->DisplayText(best.text, shownBest), kind) < 0;
+        });
 }
 
 Component* Base::FindByHostPrefix(int32_t d, const char* text) const
@@ -408,9 +418,8 @@ void Base::FormatComponentPlain(String& out, const Component* component, int32_t
 
 void Base::FormatComponent(String& out, const Component* component, int32_t d) const
 {
-    // Link markup in texts is shown converted once the base's link registry exists; until then the
-    // plain form is the display form.
     FormatComponentPlain(out, component, d);
+    linkRegistry->FormatInPlace(out);
 }
 
 void Base::FormatComponentExact(char*& cursor, const Component* component, int32_t d, int32_t combination) const
@@ -502,16 +511,30 @@ void Base::MarkUsedComponents(BitSet& set, int32_t d)
     set.SetAll(0);
     if (d < 0 || d >= int32_t(kDimensionCount) || !DimensionHasComponents(d))
         return;
+    if (d > 0 && d > DimsInUse())
+        return;
+    static const CardFilter passAll;
+    const CardFilter& filter = cardFilter != nullptr ? *cardFilter : passAll;
+    Card* first = FirstCard();
     Card* end = ChainEnd();
-    if (d == 0) {
-        for (Card* card = FirstCard(); card != end; card = NextCard(card)) {
-            for (CardGroup* group = FirstGroup(card); group != nullptr; group = NextGroup(group))
+    if (cardFilter != nullptr) {
+        CardKey from;
+        CardKey to;
+        filter.KeyRange(from, to);
+        FindCardsInDateRange(from, to, first, end);
+    }
+    for (Card* card = first; card != end; card = NextCard(card)) {
+        if (!filter.PassesCard(*card))
+            continue;
+        for (CardGroup* group = FirstGroup(card); group != nullptr; group = NextGroup(group)) {
+            if (!filter.PassesGroup(*card, *group))
+                continue;
+            if (d == 0) {
                 set.SetBit(group->key, true);
-        }
-    } else if (d <= DimsInUse()) {
-        for (Card* card = FirstCard(); card != end; card = NextCard(card)) {
-            for (CardGroup* group = FirstGroup(card); group != nullptr; group = NextGroup(group)) {
-                for (CardLine* line = FirstLine(group); line != nullptr; line = NextLine(line))
+                continue;
+            }
+            for (CardLine* line = FirstLine(group); line != nullptr; line = NextLine(line)) {
+                if (filter.PassesLine(*card, *group, *line))
                     set.SetBit(int32_t(GetLineComponent(line, d - 1)), true);
             }
         }

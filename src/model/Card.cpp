@@ -1,6 +1,7 @@
 #include "model/Card.h"
 
 #include "foundation/memory/BlockAllocator.h"
+#include "model/CardFilter.h"
 
 namespace vek {
 
@@ -128,6 +129,33 @@ void CardModel::ReleaseTexts()
             line->FreeText();
     });
     cardTextMemory = 0;
+}
+
+}  // namespace vek
+
+namespace vek {
+
+CardFilter::~CardFilter() = default;
+
+void CardFilter::KeyRange(CardKey& from, CardKey& to) const
+{
+    from = CardKey{0, 0};
+    to = CardKey{kEndDate, kOpenEndNumber};
+}
+
+bool CardFilter::PassesCard(const Card&) const
+{
+    return true;
+}
+
+bool CardFilter::PassesGroup(const Card&, const CardGroup&) const
+{
+    return true;
+}
+
+bool CardFilter::PassesLine(const Card&, const CardGroup&, const CardLine&) const
+{
+    return true;
 }
 
 }  // namespace vek

@@ -151,6 +151,8 @@ struct ChangeRecord {
     TimeScale* GetTimeScale() const { return Get<TimeScalePayload>() ? Get<TimeScalePayload>()->timeScale : nullptr; }
     Macro* GetMacro() const { return Get<MacroPayload>() ? Get<MacroPayload>()->macro : nullptr; }
     bool IsTemplateSubset() const { return Get<SubsetPayload>() && Get<SubsetPayload>()->templateOwn; }
+    // Change 63: every receiver that owns texts applies it (LinkRename::ApplyToText on each).
+    const LinkRename* GetLinkRename() const { return Get<LinkRenamePayload>() ? Get<LinkRenamePayload>()->linkRename : nullptr; }
 };
 
 // Where a receiver registered with Base::AddReceiver learns of changes; HandleChange visits the

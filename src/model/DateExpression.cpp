@@ -91,6 +91,11 @@ DateUnit BulletMarkerUnit(const char* field)
 
 TextFieldLink::~TextFieldLink() = default;
 
+bool TextFieldLink::FetchText(String&) const
+{
+    return false;
+}
+
 DateExpression::DateExpression(Base* base, int32_t side) : base(base), side(side < 0 ? -1 : 1) {}
 
 DateExpression::~DateExpression() = default;

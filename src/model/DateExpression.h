@@ -48,6 +48,8 @@ class TextFieldLink {
 public:
     virtual ~TextFieldLink();
     virtual void SetText(std::string_view text) = 0;
+    // The text being edited in the field; false (nothing fetched) for a field that cannot tell.
+    virtual bool FetchText(String& out) const;
 };
 
 // A card key stated absolutely (240131-5) or relative to the calendar, the base's cards, its

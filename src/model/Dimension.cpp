@@ -11,6 +11,7 @@
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 #include "model/Component.h"
+#include "model/LinkRename.h"
 
 namespace vek {
 
@@ -89,8 +90,23 @@ void Dimension::HandleChange(const ChangeRecord& record)
 {
     if (record.code == kChangeComponents && record.dimension == number)
         RefreshUseFlags();
-    // Link renames (change 63) rewrite component texts through the rename engine of the templates,
-    // which registers itself as a receiver of the base.
+    if (record.code == kChangeLinkRename && record.base == &base && record.GetLinkRename() != nullptr)
+        ApplyLinkRename(*record.GetLinkRename());
+}
+
+void Dimension::ApplyLinkRename(const LinkRename& rename)
+{
+    const RecordPool& pool = base.ComponentPool();
+    Component* root = base.Root(number);
+    if (root == nullptr)
+        return;
+    bool changed = false;
+    for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root))
+        changed = rename.ApplyToText(c->text) || changed;
+    if (changed) {
+        base.SetDimensionChanged(number);
+        Notify(kChangeComponents);
+    }
 }
 
 void Dimension::Notify(int32_t code)

@@ -9,6 +9,7 @@
 
 namespace vek {
 
+class LinkRename;
 class Base;
 class HashTable;
 class String;
@@ -94,6 +95,9 @@ public:
     bool IsDefault() const;
     // Refreshes the cached in-use and has-components flags, posting 14 and 15 when they change.
     void RefreshUseFlags();
+    // Change 63: rewrites the links in the texts of the dimension's components; change 11 follows when
+    // any text changed.
+    void ApplyLinkRename(const LinkRename& rename);
 
     int32_t CodeMode() const { return options.codeMode; }
     int32_t TextMode() const { return options.textMode; }

@@ -15,6 +15,7 @@
 #include "model/Base.h"
 #include "model/ChangeRecord.h"
 #include "model/NamedObjects.h"
+#include "model/TextMatcher.h"
 
 namespace vek {
 
@@ -52,16 +53,25 @@ void Macro::SetName(const char* text)
     SetHeapTextFromString(name.Field(), clean);
 }
 
+int32_t Base::DeleteMacrosMatching(const char* pattern)
+{
+    return DeleteObjectsMatching(macros, pattern);
+}
+
 void Macro::Rename(const char* newName)
 {
     String clean;
     CleanObjectName(clean, newName);
     if (CStrEqual(name.CStr(), clean.CStr()))
         return;
+    String oldName;
+    oldName.AssignCStr(name.CStr());
     list.Remove(this);
     SetHeapTextFromString(name.Field(), clean);
     list.Add(this);
     Post(kChangeMacroRenamed);
+    if (Base* base = list.GetBase())
+        base->RenameMacroLinks(oldName.CStr(), clean.CStr());
 }
 
 void Macro::SetCommands(const char* text)

@@ -61,6 +61,9 @@ public:
     // message::kConditionTooDeep or message::kConditionTooLarge: the matcher is left empty (it passes
     // every text) and the text as given, as when memory runs short (which returns 0).
     [[nodiscard]] int32_t Compile(String& text, int32_t caseMode, TextMatcherMode mode = TextMatcherMode::Expression);
+    // A name pattern as typed (case kept): false when the pattern is empty or refused, so that the
+    // matcher, which would then pass every text, is never used to pick what to delete.
+    [[nodiscard]] bool CompileNamePattern(const char* pattern);
 
     // Whether a text passes. An empty or null text gives EmptyTextResult().
     bool MatchesString(const String& text) const { return MatchesCStr(text.CStr()); }
@@ -93,5 +96,16 @@ private:
     char* block = nullptr;  // an allocator block as above, or null
     bool emptyTextResult = true;
 };
+
+// Deletes the objects of a named-object list (its DeleteMatching) whose names match a name pattern;
+// an empty or refused pattern deletes nothing. The count deleted.
+template <typename List>
+int32_t DeleteObjectsMatching(List& list, const char* pattern)
+{
+    TextMatcher matcher;
+    if (!matcher.CompileNamePattern(pattern))
+        return 0;
+    return list.DeleteMatching([&matcher](const char* name) { return matcher.MatchesCStr(name); });
+}
 
 }  // namespace vek

@@ -389,6 +389,14 @@ char* PatternCompiler::Pack() const
 
 }  // namespace
 
+bool TextMatcher::CompileNamePattern(const char* pattern)
+{
+    String text;
+    text.AssignCStr(pattern != nullptr ? pattern : "");
+    (void)Compile(text, kTextMatcherKeepCase);
+    return !IsEmpty();
+}
+
 int32_t TextMatcher::Compile(String& text, int32_t caseMode, TextMatcherMode mode)
 {
     Clear();

@@ -1,6 +1,8 @@
 // TimeScale and TimeScaleList: periods, labels, lookups by key, sections and the list of a base.
 #include "model/TimeScale.h"
 
+#include <string>
+
 #include "foundation/strings/CString.h"
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/PendingError.h"
@@ -12,6 +14,7 @@
 #include "model/Base.h"
 #include "model/Card.h"
 #include "model/ChangeRecord.h"
+#include "model/LinkRename.h"
 #include "model/NamedObjects.h"
 
 namespace vek {
@@ -86,6 +89,32 @@ CardKey TimeScale::PeriodStart(int32_t i) const
 {
     const TimeScalePeriod* period = PeriodAt(i);
     return period != nullptr ? period->start : CardKey{};
+}
+
+bool TimeScale::ApplyLinkRename(const LinkRename& rename)
+{
+    bool changed = false;
+    for (int32_t i = 0; i < periods.Count(); ++i) {
+        TimeScalePeriod* period = PeriodAt(i);
+        if (period == nullptr || period->label == nullptr)
+            continue;
+        std::string work(period->label, size_t(HeapTextLength(period->label)));
+        if (!rename.RewriteText(work))
+            continue;
+        String raw;
+        raw.AssignBytes(work);
+        String clean;
+        CleanLabel(clean, raw.CStr());
+        HeapText fresh = NewHeapTextFromBytes(clean.CStr(), clean.Length());
+        if (fresh == nullptr && !clean.IsEmpty()) {
+            SetOutOfMemoryError();
+            continue;
+        }
+        SetHeapText(period->label, nullptr);
+        period->label = fresh;
+        changed = true;
+    }
+    return changed;
 }
 
 ConstHeapText TimeScale::PeriodLabel(int32_t i) const

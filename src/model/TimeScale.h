@@ -15,6 +15,7 @@ class Base;
 class ObjectMenu;
 class TextReader;
 class TextWriter;
+class LinkRename;
 class TimeScaleList;
 
 // Record sizes that memory reports count: the time scale and one period (labels come on top).
@@ -92,6 +93,9 @@ public:
     [[nodiscard]] bool CopyPeriods(const TimeScale& other);
     // Same count, equal starts and equal labels.
     bool EqualPeriods(const TimeScale& other) const;
+    // Change 63: rewrites the links in every label (kept as labels are: at most 63 bytes, no control
+    // characters); true when a label changed. A label that cannot be stored stays as it was.
+    bool ApplyLinkRename(const LinkRename& rename);
 
     // 32 bytes, the name's block, 12 bytes per period and the labels' blocks.
     int64_t GetMemoryUse() const;

@@ -17,6 +17,7 @@
 #include "foundation/streams/TextWriter.h"
 #include "model/Base.h"
 #include "model/Card.h"
+#include "model/CardFilter.h"
 #include "model/Dimension.h"
 
 namespace vek {
@@ -393,6 +394,66 @@ TEST_F(ComponentTest, ImportedNamesAreFoundOrCreatedByTheReferenceMode)
     EXPECT_EQ(base->ResolveImportComponent(2, "", 0), 2u);
 }
 
+// A save's filter: keys of January 2024 days 1-2, no group keyed G2, no line whose text is "no".
+class SaveLikeFilter : public CardFilter {
+public:
+    void KeyRange(CardKey& from, CardKey& to) const override
+    {
+        from = CardKey{MakePackedDate(2024, 1, 1), 1};
+        to = CardKey{MakePackedDate(2024, 1, 2), kOpenEndNumber};
+    }
+    bool PassesGroup(const Card&, const CardGroup& group) const override { return group.key != int32_t(rejectedGroup); }
+    bool PassesLine(const Card&, const CardGroup&, const CardLine& line) const override
+    {
+        return line.Text() == nullptr || std::string(line.Text()) != "no";
+    }
+    uint32_t rejectedGroup = 0;
+};
+
+TEST_F(ComponentTest, UsedComponentsCountOnlyWhatTheCardFilterPasses)
+{
+    Component* g1 = Add(0, "G1");
+    Component* g2 = Add(0, "G2");
+    Component* line[4] = {Add(1, "A"), Add(1, "B"), Add(1, "C"), Add(1, "D")};
+    struct Row {
+        int32_t day;
+        Component* group;
+        int32_t component;
+        const char* text;
+    };
+    const Row rows[] = {{1, g1, 0, nullptr}, {1, g1, 1, "no"}, {2, g2, 2, nullptr}, {3, g1, 3, nullptr}};
+    for (const Row& row : rows) {
+        CardKey key{MakePackedDate(2024, 1, row.day), 1};
+        Card* card = base->FindCardAtOrAfter(key);
+        if (card == base->ChainEnd() || base->CardDate(card) != key.date)
+            card = base->CreateCard(key);
+        ASSERT_NE(card, nullptr);
+        CardLine* created = base->CreateLine(base->FindOrAddGroup(card, int32_t(row.group->number)));
+        ASSERT_NE(created, nullptr);
+        base->SetLineComponent(created, 0, line[row.component]->number);
+        created->SetText(row.text);
+    }
+    auto marked = [&](int32_t d) {
+        BitSet used;
+        base->MarkUsedComponents(used, d);
+        std::string codes;
+        for (int32_t i = 0; i < used.Count(); ++i) {
+            if (used.GetBit(i))
+                codes += CodeOf(base->ComponentAt(uint32_t(i)));
+        }
+        return codes;
+    };
+    EXPECT_EQ(marked(1), "ABCD");
+    EXPECT_EQ(marked(0), "G1G2");
+    SaveLikeFilter filter;
+    filter.rejectedGroup = g2->number;
+    base->SetCardFilter(&filter);
+    EXPECT_EQ(marked(1), "A");
+    EXPECT_EQ(marked(0), "G1");
+    base->SetCardFilter(nullptr);
+    EXPECT_EQ(marked(1), "ABCD");
+}
+
 TEST_F(ComponentTest, DeletedComponentsAreReusedAndLinesForgetThem)
 {
     Component* a = Add(1, "A");
@@ -519,6 +580,7 @@ TEST_F(ComponentTest, WritingComponentLists)
         const char* top;
         int32_t maxDepth;
         const char* expected;
+        const char* pattern = nullptr;  // code, text or host must match it
     };
     const Case cases[] = {
         {nullptr, 0, "1\tOne\th\r2\tTwo\r"},
@@ -526,11 +588,19 @@ TEST_F(ComponentTest, WritingComponentLists)
         {"1", 1, "1\tOne\th\r10\tTen\r"},
         {"10", 0, "10\tTen\r"},
         {"9", -1, ""},
+        {nullptr, -1, "10\tTen\r", "te"},
+        {nullptr, -1, "1\tOne\th\r", "h"},
+        {nullptr, -1, "1\tOne\th\r10\tTen\r100\r", "\\1*"},
+        {"1", 1, "1\tOne\th\r10\tTen\r", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.top == nullptr ? "none" : c.top);
+        SCOPED_TRACE(c.pattern == nullptr ? "no pattern" : c.pattern);
         TextWriter writer;
-        base->WriteComponentsFiltered(writer, 1, c.top, c.maxDepth);
+        if (c.pattern == nullptr)
+            base->WriteComponentsFiltered(writer, 1, c.top, c.maxDepth);
+        else
+            base->WriteComponentsFiltered(writer, 1, c.top, c.pattern, c.maxDepth);
         EXPECT_EQ(std::string(writer.BufferedBytes()), c.expected);
     }
 }

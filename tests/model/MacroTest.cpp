@@ -1,5 +1,6 @@
 // Tests of Macro: lookup, order, deletion and renaming, index, checkpoints and sections.
 #include "model/Macro.h"
+#include "model/TextMatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,31 @@ TEST(MacroTest, DeleteMatchingAndDeleteAll)
     ExpectConsistent(list);
     list.DeleteAll();
     EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(MacroTest, DeleteByNamePattern)
+{
+    struct Case {
+        const char* pattern;
+        std::vector<std::string> left;
+    };
+    const Case cases[] = {
+        {"\\Report*", {"Export", "Import"}},
+        {"port", {}},
+        {"report|imp", {"Export"}},
+        // An empty pattern would pass every name: it deletes nothing.
+        {"", {"Export", "Import", "Report 1", "Report 2"}},
+        {nullptr, {"Export", "Import", "Report 1", "Report 2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pattern == nullptr ? "null" : c.pattern);
+        MacroList list(nullptr);
+        for (const char* name : {"Report 1", "Import", "Report 2", "Export"})
+            list.Create(name);
+        EXPECT_EQ(DeleteObjectsMatching(list, c.pattern), 4 - int32_t(c.left.size()));
+        list.Sort();
+        EXPECT_EQ(Names(list), c.left);
+    }
 }
 
 TEST(MacroTest, CheckpointRollbackDeletesOnlyNewMacros)
