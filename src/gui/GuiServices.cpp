@@ -1,6 +1,7 @@
 // GuiServices: the application as the platform's action threads and event handlers see it.
 #include "gui/GuiServices.h"
 
+#include "gui/AlertWindow.h"
 #include "gui/Application.h"
 #include "gui/MenuItem.h"
 #include "gui/MenuRefresh.h"
@@ -79,6 +80,7 @@ void RegisterGuiServices()
 {
     static ApplicationHost host;
     Service<ActionHost>::Register(&host);
+    RegisterAlertDisplayServices();
 }
 
 }  // namespace vek
