@@ -14,12 +14,6 @@ public:
     ~MainApplication() override;
 
     void OpenDocument(int32_t mode, const FilePath& file) override;
-
-    // Bases this application opened that are still open.
-    int32_t OpenedBases() const;
-
-private:
-    int32_t opened = 0;
 };
 
 // Runs the program until it quits: the status texts, the application, the documents named on the
