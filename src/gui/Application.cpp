@@ -118,9 +118,16 @@ int32_t Application::KeyDown(InputEvent& event, Pane*)
 
 int32_t Application::CanClose(int32_t mode)
 {
-    // Every running modal window is asked to end, even after one refused. Ending one needs its
-    // default or cancel push button, which this library does not have yet: each counts as refusing.
-    if (Window::FirstModalWindow() != nullptr)
+    // Every running modal window is asked to end, even after one refused; one without the button the
+    // mode presses refuses.
+    bool refused = false;
+    Window* next = nullptr;
+    for (Window* window = Window::FirstModalWindow(); window; window = next) {
+        next = window->NextModal();
+        if (!window->EndModalWithButton(mode))
+            refused = true;
+    }
+    if (refused)
         return 0;
     return CommandTarget::CanClose(mode);
 }

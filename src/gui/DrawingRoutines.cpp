@@ -215,6 +215,37 @@ void DrawTextById(const Rect& rect, int32_t textId)
         DrawTextInRect(rect, text);
 }
 
+namespace {
+
+// Puts a style in the current view for its lifetime, for measuring.
+class MeasuringStyle {
+public:
+    explicit MeasuringStyle(const TextStyle& style) : view(*GetDrawingState().view), saved(view.style) { view.style = style; }
+    ~MeasuringStyle() { view.style = saved; }
+    MeasuringStyle(const MeasuringStyle&) = delete;
+    MeasuringStyle& operator=(const MeasuringStyle&) = delete;
+
+private:
+    ViewColors& view;
+    TextStyle saved;
+};
+
+}  // namespace
+
+int32_t MeasureTextWidthInStyle(const TextStyle& style, std::string_view text)
+{
+    MeasuringStyle measuring(style);
+    return MeasureTextWidth(text.data(), int32_t(text.size()));
+}
+
+int32_t MeasureTextHeightInStyle(const TextStyle& style, std::string_view text, int32_t width)
+{
+    MeasuringStyle measuring(style);
+    Rect rect{0, 0, 0, ClampCoordinate(width)};
+    FitRectToText(rect, text);
+    return rect.Height();
+}
+
 void DrawTextInRectEnabled(const Rect& rect, const char* text, bool enabled)
 {
     if (text == nullptr)

@@ -11,6 +11,7 @@
 namespace vek {
 
 class String;
+struct TextStyle;
 
 // Direction of DrawArrow: 0 left, 1 right, 2 up, anything else down.
 constexpr int32_t kArrowLeft = 0;
@@ -49,6 +50,10 @@ void DrawTextInRectEnabled(const Rect& rect, const char* text, bool enabled);
 void DrawTextByIdEnabled(const Rect& rect, int32_t textId, bool enabled);
 // The text of the number with its placeholders "@0".."@3" filled.
 void DrawFormattedTextById(const Rect& rect, int32_t textId, std::span<const std::string_view> arguments);
+// Measures outside any drawing, in the given style: the width of a text, and the height of a text
+// laid out in a column of the width (wrapped when the style says so).
+int32_t MeasureTextWidthInStyle(const TextStyle& style, std::string_view text);
+int32_t MeasureTextHeightInStyle(const TextStyle& style, std::string_view text, int32_t width);
 // Flushes the front window's drawing.
 void DrawAndFlush();
 

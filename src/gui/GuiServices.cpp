@@ -1,6 +1,7 @@
 // GuiServices: the application as the platform's action threads and event handlers see it.
 #include "gui/GuiServices.h"
 
+#include "gui/AlertWindow.h"
 #include "gui/Application.h"
 #include "gui/MenuItem.h"
 #include "gui/MenuRefresh.h"
@@ -68,6 +69,7 @@ public:
         if (App())
             App()->OpenDocument(mode, path);
     }
+    int32_t RequestQuit() override { return App() ? App()->Quit(0) : 1; }
 
 private:
     static Application* App() { return Application::Get(); }
@@ -79,6 +81,7 @@ void RegisterGuiServices()
 {
     static ApplicationHost host;
     Service<ActionHost>::Register(&host);
+    RegisterAlertDisplayServices();
 }
 
 }  // namespace vek

@@ -4,7 +4,8 @@
 namespace vek {
 
 // Registers the GUI library's implementations of the platform's hooks: the application that action
-// threads, the idle timer and the event handlers act on (ActionHost). Called by StartServices.
+// threads, the idle timer and the event handlers act on (ActionHost), and the display that shows the
+// application's alerts as alert windows (DisplayServices). Called by StartServices.
 void RegisterGuiServices();
 
 }  // namespace vek

@@ -29,6 +29,13 @@ void ClearMenusChanged() { menusChanged = false; }
 void ClearMenuBarChanged() { menuBarChanged = false; }
 const std::string& CurrentCommandText() { return currentCommandText; }
 
+ScopedCommandText::ScopedCommandText(std::string_view text) : saved(std::move(currentCommandText))
+{
+    currentCommandText.assign(text);
+}
+
+ScopedCommandText::~ScopedCommandText() { currentCommandText = std::move(saved); }
+
 MenuItem::MenuItem(MenuItem* anchor, int32_t flags, int32_t commandCode) : command(commandCode)
 {
     enabled = (flags & kMenuDisabled) == 0;
@@ -196,14 +203,15 @@ bool MenuItem::IsEnabledInTree(const MenuItem* item)
 
 void MenuItem::Choose()
 {
-    std::string saved = currentCommandText;
-    currentCommandText.clear();
+    std::string shown;
     for (char c : text)
         if (c != '&')
-            currentCommandText.push_back(c);
-    if (Application* application = Application::Get())
-        application->DoCommandOnCurrentTarget(*this);
-    currentCommandText = saved;
+            shown.push_back(c);
+    {
+        ScopedCommandText command(shown);
+        if (Application* application = Application::Get())
+            application->DoCommandOnCurrentTarget(*this);
+    }
     ReportPendingError();
 }
 

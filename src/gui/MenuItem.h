@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vek {
 
@@ -130,7 +131,19 @@ bool MenusChanged();
 bool MenuBarChanged();
 void ClearMenusChanged();
 void ClearMenuBarChanged();
-// The text of the command being chosen (empty outside MenuItem::Choose).
+// The text of the command being chosen (empty outside MenuItem::Choose and PushButton::Fire).
 const std::string& CurrentCommandText();
+
+// Publishes a text as the current command text for its lifetime, then puts back the one before.
+class ScopedCommandText {
+public:
+    explicit ScopedCommandText(std::string_view text);
+    ~ScopedCommandText();
+    ScopedCommandText(const ScopedCommandText&) = delete;
+    ScopedCommandText& operator=(const ScopedCommandText&) = delete;
+
+private:
+    std::string saved;
+};
 
 }  // namespace vek

@@ -6,10 +6,13 @@
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/Message.h"
 #include "foundation/services/Clock.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/Utf8.h"
 #include "gui/Application.h"
 #include "gui/Control.h"
 #include "gui/MenuBar.h"
 #include "gui/MenuRefresh.h"
+#include "gui/PushButton.h"
 #include "platform/drawing/DrawingState.h"
 #include "platform/events/InputEvent.h"
 #include "platform/events/WindowSystem.h"
@@ -228,10 +231,18 @@ int32_t Window::KeyDown(InputEvent& event, Pane* pane)
     }
     case 3:
     case 13:
+        // Return stays with a text field that keeps it (multi-line fields, which are not built yet).
+        if (PushButton* button = FindDefaultButton()) {
+            button->Flash();
+            return 1;
+        }
+        return 0;
     case 27:
-        // The default and cancel buttons belong to the push buttons, which this library does not
-        // have yet; the keys are taken all the same.
-        return 1;
+        if (PushButton* button = FindCancelButton()) {
+            button->Flash();
+            return 1;
+        }
+        return 0;
     default: return 0;
     }
 }
@@ -350,6 +361,65 @@ void Window::FocusFirstControl()
         MoveFocus(kFocusForward);
 }
 
+PushButton* Window::FindButton(bool (*matches)(const PushButton& button, uint32_t key), uint32_t key)
+{
+    // One round of the focus chain from the window back to it, whatever can take the focus.
+    int32_t steps = 0;
+    for (Pane* p = NextInFocusChain(*this, kFocusForward, *this); p && p != this;
+         p = NextInFocusChain(*p, kFocusForward, *this)) {
+        if (++steps > 100000)
+            break;  // a chain that does not come back to the window: give up rather than loop
+        if (p->Kind() != kKindPushButton)
+            continue;
+        auto* button = static_cast<PushButton*>(p);
+        if (matches(*button, key))
+            return button;
+    }
+    return nullptr;
+}
+
+PushButton* Window::FindDefaultButton()
+{
+    return FindButton([](const PushButton& button, uint32_t) { return button.IsDefault(); }, 0);
+}
+
+PushButton* Window::FindCancelButton()
+{
+    return FindButton([](const PushButton& button, uint32_t) { return button.IsCancel(); }, 0);
+}
+
+PushButton* Window::FindButtonByInitial(uint32_t codePoint)
+{
+    if (codePoint == 0)
+        return nullptr;
+    return FindButton(
+        [](const PushButton& button, uint32_t key) {
+            char initial[8] = {};
+            const int32_t n = Utf8EncodeChar(initial, key);
+            return n > 0 && CStrStartsWithNoCase(std::string_view(button.Label()), std::string_view(initial, size_t(n))) != 0;
+        },
+        codePoint);
+}
+
+int32_t Window::EndModalWithButton(int32_t mode)
+{
+    PushButton* button = mode == kCloseDefault ? FindDefaultButton() : mode == kCloseCancel ? FindCancelButton() : nullptr;
+    if (!button)
+        return 0;
+    button->Fire();
+    return 1;
+}
+
+PushButton* Window::AddDialogButtons(int32_t)
+{
+    auto* ok = new PushButton(*this, OriginSize{int16_t(bounds.bottom - 32), int16_t(bounds.right - 88), 20, 70}, 0);
+    ok->SetLabel(700);
+    ok->SetDefault(true);
+    auto* cancel = new PushButton(*this, OriginSize{int16_t(bounds.bottom - 32), int16_t(bounds.right - 188), 20, 80}, 0);
+    cancel->SetLabel(701);
+    return ok;
+}
+
 void Window::SetTitle(const char* text)
 {
     title = text ? text : "";
@@ -418,10 +488,13 @@ void Window::RunModal()
     *tail = this;
     nextModal = nullptr;
     modal = true;
-    // Without a user to answer, the default button is pressed at once; the push buttons that would
-    // carry it are not part of this library yet, so nothing is pressed and the run ends.
-    if (IsVisible() && (alwaysInteractive || !QueryUnattended()))
+    // Without a user to answer, the default button is pressed at once; a window without one ends
+    // with nothing pressed.
+    if (IsVisible() && (alwaysInteractive || !QueryUnattended())) {
         modalLoop.Run();
+    } else if (PushButton* button = FindDefaultButton()) {
+        button->Fire();
+    }
     for (Window** link = &modalChain; *link; link = &(*link)->nextModal)
         if (*link == this) {
             *link = nextModal;

@@ -10,6 +10,8 @@
 
 namespace vek {
 
+class PushButton;
+
 // Kind of plain windows and dialogs (kind 3): centred when placed, focus their first control, do
 // not close from their close box.
 constexpr int32_t kKindDialogWindow = 3;
@@ -53,6 +55,16 @@ public:
     void HideFocusRing();
     void FocusFirstControl();
 
+    // Dialog buttons: the first push button along the focus chain with the default (cancel) flag, or
+    // whose label begins with the character (case-insensitive); null when there is none.
+    PushButton* FindDefaultButton();
+    PushButton* FindCancelButton();
+    PushButton* FindButtonByInitial(uint32_t codePoint);
+    // kCloseDefault presses the default button, kCloseCancel the cancel button; 1 when one was pressed.
+    int32_t EndModalWithButton(int32_t mode);
+    // OK (700, the default button) and Cancel (701) in the bottom-right corner; answers OK.
+    PushButton* AddDialogButtons(int32_t buttonOptions);
+
     // Title.
     void SetTitle(const char* text);
     void SetTitleById(int32_t textId);
@@ -78,6 +90,7 @@ public:
     void EndModal();
     bool IsModal() const { return modal; }
     static Window* FirstModalWindow();
+    Window* NextModal() const { return nextModal; }
     bool alwaysInteractive = false;
 
     // The global point where the next staggered or centred window is placed around.
@@ -86,6 +99,7 @@ public:
 
 private:
     void Place(OriginSize& frame);
+    PushButton* FindButton(bool (*matches)(const PushButton& button, uint32_t key), uint32_t key);
 
     std::unique_ptr<PlatformWindow> platformWindow;
     std::string title;

@@ -100,12 +100,7 @@ void HeadlessModelServices::RunDeferredTasks()
         if (task.kind == kTaskQuit) {
             quitRequested = true;
         } else if (task.kind == kTaskCloseDocument) {
-            for (Base* base = Base::FirstBase(); base != nullptr; base = base->NextBase()) {
-                if (base == task.argument) {
-                    delete base;
-                    break;
-                }
-            }
+            DeleteBaseIfOpen(task.argument);
         }
     }
 }
@@ -128,6 +123,17 @@ void RegisterModelLayerServices()
 {
     static TimeScaleListLookup lookup(TimeScalesOfBase);
     Service<TimeScaleLookup>::Register(&lookup);
+}
+
+bool DeleteBaseIfOpen(void* base)
+{
+    for (Base* open = Base::FirstBase(); open != nullptr; open = open->NextBase()) {
+        if (open == base) {
+            delete open;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool GetUserStamp(StampedText& stamp)

@@ -147,6 +147,9 @@ void RegisterModelLayerServices();
 
 // Passes a change to every open base (Base::HandleChange) and then to all document windows.
 void BroadcastChange(const ChangeRecord& record);
+// The task kTaskCloseDocument: deletes the base when it is still open (a base closed meanwhile is
+// not touched); answers whether it was.
+bool DeleteBaseIfOpen(void* base);
 // GetUserStamp of the current services.
 bool GetUserStamp(StampedText& stamp);
 // PostDeferredTask of the current services.

@@ -4,6 +4,7 @@
 #include "foundation/messages/PendingError.h"
 #include "platform/FileKindSniffer.h"
 #include "platform/FilePath.h"
+#include "platform/events/ProgramEvents.h"
 
 namespace vek {
 
@@ -73,7 +74,8 @@ bool HeadlessFileDialogs::RunSaveFileDialog(FilePath& path)
 bool FilePath::AskOpenFile(uint32_t kindMask)
 {
     ReportPendingError();
-    if (!Service<FileDialogService>::Get().RunOpenFileDialog(*this, kindMask)) {
+    // Dialogs run on the main thread; an action thread or a worker has it run there and waits.
+    if (!AskOpenFileOnMainThread(*this, kindMask)) {
         SetCancelledError();
         return false;
     }
@@ -84,7 +86,7 @@ bool FilePath::AskOpenFile(uint32_t kindMask)
 bool FilePath::AskSaveFile()
 {
     ReportPendingError();
-    if (!Service<FileDialogService>::Get().RunSaveFileDialog(*this)) {
+    if (!AskSaveFileOnMainThread(*this)) {
         SetCancelledError();
         return false;
     }

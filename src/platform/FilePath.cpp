@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -26,6 +27,13 @@ namespace vek {
 static constexpr double kUnixEpochSeconds = 12212640000.0;
 
 FilePath::~FilePath() = default;
+
+FilePath FilePath::FromCommandLine(std::string_view text)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(text), error);
+    return FilePath(error ? text : std::string_view(absolute.native()));
+}
 
 void FilePath::GetPath(String& out) const
 {

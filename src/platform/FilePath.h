@@ -38,6 +38,9 @@ public:
     // made absolute against the home folder, and normalised. Reports 603 when the folder part does
     // not exist.
     void SetPath(std::string_view text);
+    // A path as typed on a command line: a relative text is taken against the working folder, as the
+    // shell that typed it means it; then as SetPath.
+    static FilePath FromCommandLine(std::string_view text);
     // The same, with relative texts (and colon paths) taken against the folder of `base`.
     void SetPathRelativeTo(std::string_view text, const FilePath* base);
     // Takes a path that the system gave (a dialog, a folder listing): normalised, decomposed accents

@@ -1,6 +1,7 @@
 // StartServices: registering the platform and model services and seeding the random unit at start-up.
 #include "startup/StartServices.h"
 
+#include "app/ApplicationServices.h"
 #include "foundation/numbers/RandomNumber.h"
 #include "gui/GuiServices.h"
 #include "model/ModelServices.h"
@@ -15,6 +16,7 @@ void StartServices()
     RegisterDrawingServices();
     RegisterModelLayerServices();
     RegisterGuiServices();
+    RegisterApplicationServices();
     SeedRandomUnit();
 }
 

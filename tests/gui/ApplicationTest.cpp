@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,8 @@ TEST_F(ApplicationFixture, CommandLineOpensEveryArgumentButOptionsInOrder)
     // Paths are made absolute against the working folder.
     EXPECT_TRUE(log[0].rfind("open 0 /", 0) == 0 && log[0].ends_with("/a.vek")) << log[0];
     EXPECT_TRUE(log[1].ends_with("/b.vek")) << log[1];
+    // Regression: a relative path was taken against the home folder, not the folder it was typed in.
+    EXPECT_EQ(log[0], "open 0 " + (std::filesystem::current_path() / "a.vek").string());
     char* alone[] = {program, nullptr};
     KeepProgramArguments(1, alone);
     EXPECT_EQ(OpenCommandLineDocuments(application.LoopState()), 0);

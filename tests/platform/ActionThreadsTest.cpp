@@ -46,6 +46,7 @@ public:
     void SetApplicationActive(bool) override {}
     void SetWindowActive(Window&, bool) override {}
     void OpenDocument(int32_t, const FilePath&) override {}
+    int32_t RequestQuit() override { return 1; }
 
     void RunTasks()
     {

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 namespace vektool {
@@ -32,12 +31,7 @@ int ReportFailure(const char* what, const char* path)
     return 1;
 }
 
-FilePath CommandLinePath(const char* text)
-{
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(text, error);
-    return FilePath(error ? std::string(text) : absolute.string());
-}
+FilePath CommandLinePath(const char* text) { return FilePath::FromCommandLine(text); }
 
 void BaseCloser::operator()(vek::Base* base) const
 {

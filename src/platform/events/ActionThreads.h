@@ -69,6 +69,8 @@ public:
     virtual void SetWindowActive(Window& window, bool active) = 0;
     // An open request (mode 0 open, 1 "idoc", 2 print, 3 "sdoc") for a file.
     virtual void OpenDocument(int32_t mode, const FilePath& path) = 0;
+    // Asks the application to quit (it asks its windows first); answers 1 when it agreed.
+    virtual int32_t RequestQuit() = 0;
 };
 
 template <>

@@ -47,7 +47,7 @@ int32_t OpenCommandLineDocuments(EventLoopState&)
         const char* argument = argumentVector[i];
         if (!argument || argument[0] == '-')
             continue;
-        FilePath path(argument);
+        const FilePath path = FilePath::FromCommandLine(argument);
         Service<ActionHost>::Get().OpenDocument(0, path);
         ++opened;
     }

@@ -24,7 +24,8 @@ void RunApplication(EventLoopState& state);
 // Sets the quit flag and ends the event loop. Asks nobody: Application::Quit asks first.
 void QuitApplication(EventLoopState& state);
 // Hands every argument after the program's name that does not begin with '-' to the application as
-// an open request with mode 0, in order; answers how many were handed on.
+// an open request with mode 0, in order (a relative path is taken against the working folder);
+// answers how many were handed on.
 int32_t OpenCommandLineDocuments(EventLoopState& state);
 
 }  // namespace vek

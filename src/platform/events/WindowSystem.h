@@ -17,6 +17,8 @@ class Window;
 class WindowSystem {
 public:
     virtual ~WindowSystem();
+    // True when windows are shown on a screen and a user can answer them.
+    virtual bool HasDisplay() const = 0;
     // The available area (without menu bar) of the screen that contains the point, else the main one.
     virtual Rect AvailableScreenArea(Point global) = 0;
     // The modifier keys held now (kModifier... bits).
@@ -36,6 +38,7 @@ public:
     HeadlessWindowSystem() = default;
     ~HeadlessWindowSystem() override;
 
+    bool HasDisplay() const override { return false; }
     Rect AvailableScreenArea(Point global) override;
     uint32_t CurrentModifiers() override { return modifiers; }
     bool TakeTrackingEvent(int32_t mode, PlatformEvent& event) override;

@@ -1,0 +1,60 @@
+// MainApplication: opening bases from open requests, and the run of the program from start to quit.
+#include "app/MainApplication.h"
+
+#include "files/BaseFiles.h"
+#include "files/ProgramVersion.h"
+#include "gui/MenuBar.h"
+#include "model/Base.h"
+#include "platform/FilePath.h"
+#include "platform/events/ActionThreads.h"
+#include "platform/events/ApplicationLoop.h"
+#include "platform/events/EventLoop.h"
+#include "platform/events/ProgramEvents.h"
+
+namespace vek {
+
+MainApplication::MainApplication() : Application(false) { FinishConstruction(); }
+
+MainApplication::~MainApplication() { PrepareDestruction(); }
+
+void MainApplication::OpenDocument(int32_t, const FilePath& file)
+{
+    // A file that cannot be read has been reported by OpenBaseFile, which leaves no base behind.
+    OpenBaseFile(file, nullptr, 0);
+}
+
+namespace {
+
+// Headless: once the documents are open, the queued work runs and the application is asked to quit.
+// Nobody can answer a refusal, so the run ends even then.
+void EndHeadlessRun(MainApplication& application)
+{
+    RunIdleTask();
+    if (!HandleQuitRequest())
+        QuitApplication(application.LoopState());
+}
+
+void CloseRemainingBases()
+{
+    while (Base* base = Base::FirstBase())
+        delete base;
+}
+
+}  // namespace
+
+void RunProgram(RunMode mode)
+{
+    // "VEK " and the version, as the status item shows them.
+    SetStatusTexts("VEK ", kProgramVersionText + 4);
+    {
+        MainApplication application;
+        if (mode == RunMode::Headless)
+            PostToMainThread([&application] { EndHeadlessRun(application); });
+        RunApplication(application.LoopState());
+        // Work posted for a loop that never ran (quit before it started) must not outlive the run.
+        RunEventLoopPending();
+    }
+    CloseRemainingBases();
+}
+
+}  // namespace vek
