@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "foundation/strings/HeapText.h"
@@ -25,6 +26,7 @@ class BitSet;
 class DateExpression;
 class Dimension;
 class LogFileHandler;
+class MessageHandler;
 class String;
 class TextWriter;
 struct Message;
@@ -51,6 +53,15 @@ enum class CloseMode : int32_t {
 enum class CardEdge : int32_t { First, Last };
 // The order of Base::CompareCardsByKey.
 enum class KeyOrder : int32_t { Ascending, Descending };
+// Settings of Base::OpenErrorFile.
+struct ErrorFileOptions {
+    bool append = false;
+    bool verbose = false;
+    bool persistent = false;
+    int32_t language = 0;
+};
+enum class ErrorFileClose : int32_t { Hard, Soft };
+
 // How Base::SetLogFile opens the operation log.
 enum class LogFileOpen : int32_t { Replace, Append };
 
@@ -276,7 +287,18 @@ public:
     void FlushAlerts(bool final);
     bool StopRequested() const { return stopRequested; }
     void ClearStopRequested() { stopRequested = false; }
-    bool HasErrorFile() const { return errorHandler != nullptr; }
+    bool HasErrorFile() const { return errorHandler != nullptr || errorFileIsLog; }
+    // The error file of the command language (errorFile): closes the current one (hard), remembers
+    // the path, and makes a log of that file the base's error handler, writing in `language`. A
+    // verbose error file labels its errors "Error: ", is the base's log as well (command lines and
+    // other entries go into the same file) and writes in the first language; `persistent` keeps it
+    // through soft closes.
+    void OpenErrorFile(const FilePath& file, const ErrorFileOptions& options);
+    // Closes the current error file (hard), then records later errors without showing them.
+    void CatchErrors();
+    // A hard close ends any error file; a soft close (the end of a run) keeps a persistent verbose
+    // one, whose label becomes "Alert: ".
+    void CloseErrorFile(ErrorFileClose how);
     const FilePath* ErrorFilePath() const { return errorFilePath.get(); }
     // True when neither the base nor the program is unattended (a user can be asked).
     bool IsInteractive() const;
@@ -412,6 +434,14 @@ public:
     BaseProtection& Protection() { return *protection; }
     const BaseProtection& Protection() const { return *protection; }
 
+    // --- Running command texts (CommandSource.cpp) ---------------------------------------------------
+    // Runs a command text for this base with the registered interpreter (CommandTextRunner); while it
+    // runs, `name` is the program-wide RunningCommandSource. A text nested deeper than
+    // kMaxCommandNesting is refused with message 3883.
+    void RunCommandSource(std::string_view text, const char* name);
+    // Runs, in name order, every macro flagged "S"; stops when an error is pending.
+    void RunStartupMacros();
+
     // --- Base-file layer (kept for the files library) ---------------------------------------------
     BaseFileData* FileData() const { return fileData.get(); }
     void SetFileData(std::unique_ptr<BaseFileData> data) { fileData = std::move(data); }
@@ -462,7 +492,10 @@ private:
 
     // --- Operation log and alerts -----------------------------------------------------------------
     std::unique_ptr<LogFileHandler> logHandler;
-    std::unique_ptr<LogFileHandler> errorHandler;
+    std::unique_ptr<MessageHandler> errorHandler;
+    // A verbose error file is the base's log (logHandler) and its error file at once.
+    bool errorFileIsLog = false;
+    bool errorFilePersistent = false;
     std::unique_ptr<FilePath> errorFilePath;
     bool alertsPending = false;
     bool stopRequested = false;

@@ -2,6 +2,7 @@
 #include "startup/StartServices.h"
 
 #include "foundation/numbers/RandomNumber.h"
+#include "files/CommandInterpreter.h"
 #include "gui/GuiServices.h"
 #include "model/ModelServices.h"
 #include "platform/PlatformServices.h"
@@ -14,6 +15,7 @@ void StartServices()
     RegisterPlatformServices();
     RegisterDrawingServices();
     RegisterModelLayerServices();
+    RegisterFilesLayerServices();
     RegisterGuiServices();
     SeedRandomUnit();
 }
