@@ -434,6 +434,14 @@ public:
     BaseProtection& Protection() { return *protection; }
     const BaseProtection& Protection() const { return *protection; }
 
+    // --- Menu commands (BaseMenuCommands.cpp) -----------------------------------------------------------
+    // A menu command that concerns this base, by the menu item's code and the command number: 1 when
+    // it is a base command and was handled, 0 when the caller is to offer it elsewhere. Item codes
+    // 25..56 open the dimension editor of dimension 0..31; 205 saves; 2542 the info window; 2505,
+    // 2508, 2511, 2526, 2537, 2540, 2545 open editor windows (0 when none can be shown); 2506, 2512,
+    // 2535, 2538, 2541 delete the object of the front window (handled even when there is none).
+    int32_t DoCommand(int32_t itemCode, int32_t command);
+
     // --- Running command texts (CommandSource.cpp) ---------------------------------------------------
     // Runs a command text for this base with the registered interpreter (CommandTextRunner); while it
     // runs, `name` is the program-wide RunningCommandSource. A text nested deeper than
