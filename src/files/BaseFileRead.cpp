@@ -384,6 +384,9 @@ bool ReadBaseFileOnce(Base& base, const FilePath& path, const char* password, in
             // The start-up macros; flagged subsets and auto-open templates follow once those exist.
             base.LogOperation("open-direct commands", nullptr, kLogExecuting);
             base.RunStartupMacros();
+            // What stopped a macro is its own failure, not the load's: it is told, and the base stays.
+            if (IsErrorPending())
+                ReportPendingError();
             base.LogOperation("open-direct commands", nullptr, kLogCompleted);
         }
         base.FinishLoad();
@@ -419,6 +422,9 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
     if (!commands.empty()) {
         base.LogOperation("commands section", nullptr, kLogExecuting);
         base.RunCommandSource(commands, "commands section");
+        // An error that stopped the commands is told; the base that was read stays open.
+        if (IsErrorPending())
+            ReportPendingError();
         base.LogOperation("commands section", nullptr, kLogCompleted);
     }
     return read;

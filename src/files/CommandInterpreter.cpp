@@ -129,8 +129,13 @@ void CommandInterpreter::Run()
         commandWord.assign(reader.Token(), size_t(reader.TokenLength()));
         LogFileHandler* log = base.LogHandler();
         if (log != nullptr) {
+            // A password never goes into a log: the line of the password command is logged
+            // without it.
             std::string entry = "command: ";
-            entry.append(reader.LineStart(), size_t(reader.LineLength()));
+            if (CommandOptionIs(commandWord, "password"))
+                entry += commandWord;
+            else
+                entry.append(reader.LineStart(), size_t(reader.LineLength()));
             log->WriteEntry(entry.c_str(), kLogIndentAfter);
         }
         // Each command is one operation: memory that runs short in it ends that command (600).

@@ -224,7 +224,8 @@ TEST_F(CommandInterpreterTest, ErrorFileTakesErrorsAndAVerboseOneTheCommands)
     EXPECT_NE(errors.find("bogus"), std::string::npos) << errors;
     EXPECT_EQ(errors.find("two"), std::string::npos) << errors;
 
-    RunCommandText(*base, "errorFile verbose.txt -verbose -persistent\rnewComponent Accounts 50 Fifty\rbogus three");
+    RunCommandText(*base, "errorFile verbose.txt -verbose -persistent\rnewComponent Accounts 50 Fifty\rbogus three\r"
+                          "Password \"s3cret\"");
     base->CloseErrorFile(ErrorFileClose::Soft);
     EXPECT_TRUE(base->HasErrorFile());  // persistent: kept through a soft close
     base->CloseErrorFile(ErrorFileClose::Hard);
@@ -232,6 +233,9 @@ TEST_F(CommandInterpreterTest, ErrorFileTakesErrorsAndAVerboseOneTheCommands)
     std::string verbose = folder.Read("verbose.txt");
     EXPECT_NE(verbose.find("command: newComponent Accounts 50 Fifty"), std::string::npos) << verbose;
     EXPECT_NE(verbose.find("Error: "), std::string::npos) << verbose;
+    // Regression: the log took every command line as it stood, the password's too.
+    EXPECT_NE(verbose.find("command: Password"), std::string::npos) << verbose;
+    EXPECT_EQ(verbose.find("s3cret"), std::string::npos) << verbose;
     RunCommandText(*base, "errorFile x.txt -language XX");
     base->CloseErrorFile(ErrorFileClose::Hard);
     EXPECT_EQ(messages.codes.back(), 3820);
@@ -272,6 +276,16 @@ TEST_F(CommandInterpreterTest, ABaseRunsItsCommandsAndStartupMacrosWhenOpened)
     std::unique_ptr<Base> withCommands = OpenSmallBase({"##Commands", "newComponent Accounts 70 Seventy", ""});
     EXPECT_NE(Find(*withCommands, "70"), nullptr);
     EXPECT_TRUE(withCommands->IsModified());  // what the commands changed is not lost on closing
+
+    // An error that stops the commands is told, and the base stays open without it pending.
+    messages.codes.clear();
+    std::string path = folder.Write("stops.vkx", SmallBaseText({"##Commands", "save no-such-folder/x.vkx", "newComponent Accounts 72 Never", ""}));
+    Base* stopped = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(stopped, nullptr);
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{603});
+    EXPECT_FALSE(IsErrorPending());
+    EXPECT_EQ(Find(*stopped, "72"), nullptr);
+    EXPECT_TRUE(CloseBase(stopped, CloseMode::WindowsOnly));
 
     std::unique_ptr<Base> withMacro =
         OpenSmallBase({"##Macro\tStart", "M\tnewComponent Accounts 71 Started", "A-", "S+", "P-", ""});
