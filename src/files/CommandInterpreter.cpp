@@ -25,21 +25,13 @@
 #include "model/CommandSource.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
+#include "model/NamedObjects.h"
 #include "platform/FilePath.h"
 #include "platform/Sockets.h"
 
 namespace vek {
 
 namespace {
-
-// The first byte of the three bullets (U+2022) that start a section of an older base file.
-constexpr std::string_view kBulletMarker = "\xE2\x80\xA2\xE2\x80\xA2\xE2\x80\xA2";
-
-bool StartsNextSection(const char* line, int32_t length)
-{
-    std::string_view text(line != nullptr ? line : "", size_t(length > 0 ? length : 0));
-    return text.starts_with("##") || text.starts_with(kBulletMarker);
-}
 
 // --- Subsets and templates, as the command language finds them ----------------------------------------
 // Subsets and analysis templates are objects of their own code; these are the one place where the
@@ -109,7 +101,7 @@ void CommandInterpreter::Run()
 {
     reader.SetTokenizerFlags(kCommandTokenFlags);
     while (!IsErrorPending() && !quitRequested && reader.ReadLine()) {
-        if (StartsNextSection(reader.LineStart(), reader.LineLength())) {
+        if (IsSectionMarker(reader.LineStart(), reader.LineLength())) {
             reader.RestartLine();
             return;
         }
