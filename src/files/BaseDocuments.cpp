@@ -39,6 +39,8 @@ int32_t AskWithCancel(int32_t code, const FilePath& path, int32_t first)
     return ReportMessage(message);
 }
 
+}  // namespace
+
 // What a base takes from a save to its own file: an untitled base, or one saved under another
 // path, takes the path and its name (and gives up its untitled number).
 void TakeSavedFile(Base& base, const FilePath& path, int32_t format)
@@ -53,8 +55,6 @@ void TakeSavedFile(Base& base, const FilePath& path, int32_t format)
     base.SetModified(false);
     record.fileTime = path.GetModificationTime();
 }
-
-}  // namespace
 
 Base* NewBase()
 {

@@ -288,7 +288,9 @@ bool ReadBaseSections(Base& base, TextReader& reader, const FilePath& file, Base
     return IsRead(bullets ? sections.ReadBulletSections() : sections.ReadSections()) && !IsErrorPending();
 }
 
-bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags)
+namespace {
+
+bool ReadBaseFileOnce(Base& base, const FilePath& path, const char* password, int32_t flags)
 {
     BaseFileRecord& record = BaseFileRecord::Of(base);
     bool importing = (flags & kReadImport) != 0;
@@ -379,9 +381,12 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
     if (read && !importing) {
         base.SetupDimensionOrder();
         if (record.openDirect) {
-            // Start-up macros, flagged subsets and auto-open templates run here once those exist;
-            // the log shows where they belong.
+            // The start-up macros; flagged subsets and auto-open templates follow once those exist.
             base.LogOperation("open-direct commands", nullptr, kLogExecuting);
+            base.RunStartupMacros();
+            // What stopped a macro is its own failure, not the load's: it is told, and the base stays.
+            if (IsErrorPending())
+                ReportPendingError();
             base.LogOperation("open-direct commands", nullptr, kLogCompleted);
         }
         base.FinishLoad();
@@ -389,6 +394,39 @@ bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_
         record.fileTime = path.GetModificationTime();
     }
     base.LogOperation("file", path.CStr(), kLogClosed);
+    return read;
+}
+
+}  // namespace
+
+bool ReadBaseFile(Base& base, const FilePath& path, const char* password, int32_t flags)
+{
+    // The "##Commands" sections this read adds are the ones it runs (an import skips them).
+    const KeptSections& kept = BaseFileRecord::Of(base).Kept();
+    size_t keptBefore = kept.Sections().size();
+    bool read = ReadBaseFileOnce(base, path, password, flags);
+    if (!read || (flags & kReadImport) != 0)
+        return read;
+    std::string commands;
+    for (size_t i = keptBefore; i < kept.Sections().size(); ++i) {
+        const KeptSection& section = kept.Sections()[i];
+        if (section.section != BaseFileSection::Commands)
+            continue;
+        for (size_t line = 1; line < section.lines.size(); ++line) {
+            commands += section.lines[line];
+            commands += '\r';
+        }
+    }
+    // The commands run once the base is read whole, as the user would run them on the open base:
+    // what they change marks the base modified.
+    if (!commands.empty()) {
+        base.LogOperation("commands section", nullptr, kLogExecuting);
+        base.RunCommandSource(commands, "commands section");
+        // An error that stopped the commands is told; the base that was read stays open.
+        if (IsErrorPending())
+            ReportPendingError();
+        base.LogOperation("commands section", nullptr, kLogCompleted);
+    }
     return read;
 }
 

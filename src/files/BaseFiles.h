@@ -101,6 +101,10 @@ void MarkBaseCancelled(Base& base);
 // own path.
 [[nodiscard]] bool SaveBaseToPath(Base& base, const FilePath& path, const SaveSettings* settings);
 
+// After a save to a path: the base takes the path (change 3 when it changes), the saved format and
+// this program's BaseFileInfo, and is marked unmodified.
+void TakeSavedFile(Base& base, const FilePath& path, int32_t format);
+
 // The format SaveBaseToPath without settings writes to the path: the base's own, or what the
 // path's extension names.
 int32_t SaveFormatForPath(Base& base, const FilePath& path);

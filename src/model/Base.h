@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/strings/HeapText.h"
@@ -31,6 +32,7 @@ class BitSet;
 class DateExpression;
 class Dimension;
 class LogFileHandler;
+class MessageHandler;
 class String;
 class TextWriter;
 struct Message;
@@ -58,6 +60,15 @@ enum class CloseMode : int32_t {
 enum class CardEdge : int32_t { First, Last };
 // The order of Base::CompareCardsByKey.
 enum class KeyOrder : int32_t { Ascending, Descending };
+// Settings of Base::OpenErrorFile.
+struct ErrorFileOptions {
+    bool append = false;
+    bool verbose = false;
+    bool persistent = false;
+    int32_t language = 0;
+};
+enum class ErrorFileClose : int32_t { Hard, Soft };
+
 // How Base::SetLogFile opens the operation log.
 enum class LogFileOpen : int32_t { Replace, Append };
 
@@ -289,7 +300,18 @@ public:
     void FlushAlerts(bool final);
     bool StopRequested() const { return stopRequested; }
     void ClearStopRequested() { stopRequested = false; }
-    bool HasErrorFile() const { return errorHandler != nullptr; }
+    bool HasErrorFile() const { return errorHandler != nullptr || errorFileIsLog; }
+    // The error file of the command language (errorFile): closes the current one (hard), remembers
+    // the path, and makes a log of that file the base's error handler, writing in `language`. A
+    // verbose error file labels its errors "Error: ", is the base's log as well (command lines and
+    // other entries go into the same file) and writes in the first language; `persistent` keeps it
+    // through soft closes.
+    void OpenErrorFile(const FilePath& file, const ErrorFileOptions& options);
+    // Closes the current error file (hard), then records later errors without showing them.
+    void CatchErrors();
+    // A hard close ends any error file; a soft close (the end of a run) keeps a persistent verbose
+    // one, whose label becomes "Alert: ".
+    void CloseErrorFile(ErrorFileClose how);
     const FilePath* ErrorFilePath() const { return errorFilePath.get(); }
     // True when neither the base nor the program is unattended (a user can be asked).
     bool IsInteractive() const;
@@ -524,6 +546,22 @@ public:
     void RenameMacroLinks(const char* oldName, const char* newName);
     void RenameCardLinks(const CardKey& oldKey, const CardKey& newKey);
 
+    // --- Menu commands (BaseMenuCommands.cpp) -----------------------------------------------------------
+    // A menu command that concerns this base, by the menu item's code and the command number: 1 when
+    // it is a base command and was handled, 0 when the caller is to offer it elsewhere. Item codes
+    // 25..56 open the dimension editor of dimension 0..31; 205 saves; 2542 the info window; 2505,
+    // 2508, 2511, 2526, 2537, 2540, 2545 open editor windows (0 when none can be shown); 2506, 2512,
+    // 2535, 2538, 2541 delete the object of the front window (handled even when there is none).
+    int32_t DoCommand(int32_t itemCode, int32_t command);
+
+    // --- Running command texts (CommandSource.cpp) ---------------------------------------------------
+    // Runs a command text for this base with the registered interpreter (CommandTextRunner); while it
+    // runs, `name` is the program-wide RunningCommandSource. A text nested deeper than
+    // kMaxCommandNesting is refused with message 3883.
+    void RunCommandSource(std::string_view text, const char* name);
+    // Runs, in name order, every macro flagged "S"; stops when an error is pending.
+    void RunStartupMacros();
+
     // --- Base-file layer (kept for the files library) ---------------------------------------------
     BaseFileData* FileData() const { return fileData.get(); }
     void SetFileData(std::unique_ptr<BaseFileData> data) { fileData = std::move(data); }
@@ -581,7 +619,10 @@ private:
 
     // --- Operation log and alerts -----------------------------------------------------------------
     std::unique_ptr<LogFileHandler> logHandler;
-    std::unique_ptr<LogFileHandler> errorHandler;
+    std::unique_ptr<MessageHandler> errorHandler;
+    // A verbose error file is the base's log (logHandler) and its error file at once.
+    bool errorFileIsLog = false;
+    bool errorFilePersistent = false;
     std::unique_ptr<FilePath> errorFilePath;
     bool alertsPending = false;
     bool stopRequested = false;

@@ -146,6 +146,43 @@ void Base::AskErrorFile()
     errorHandler = std::make_unique<LogFileHandler>(errorFilePath->Text(), false);
 }
 
+void Base::OpenErrorFile(const FilePath& file, const ErrorFileOptions& options)
+{
+    CloseErrorFile(ErrorFileClose::Hard);
+    errorFilePath = std::make_unique<FilePath>(file);
+    auto handler = std::make_unique<LogFileHandler>(file.Text(), options.append);
+    if (options.verbose) {
+        handler->SetLabel("Error: ");
+        handler->SetLanguage(0);
+        logHandler = std::move(handler);
+        errorFileIsLog = true;
+        errorFilePersistent = options.persistent;
+        return;
+    }
+    handler->SetLanguage(options.language);
+    errorHandler = std::move(handler);
+}
+
+void Base::CatchErrors()
+{
+    CloseErrorFile(ErrorFileClose::Hard);
+    errorHandler = std::make_unique<MessageCatcher>();
+}
+
+void Base::CloseErrorFile(ErrorFileClose how)
+{
+    if (errorFileIsLog) {
+        if (how == ErrorFileClose::Soft && errorFilePersistent && logHandler) {
+            logHandler->SetLabel("Alert: ");
+            return;
+        }
+        logHandler.reset();
+        errorFileIsLog = false;
+        errorFilePersistent = false;
+    }
+    errorHandler.reset();
+}
+
 void Base::FlushAlerts(bool final)
 {
     if (!final && alertsPending && logHandler) {

@@ -48,6 +48,10 @@ public:
     void SetFlagA(bool on) { flagA = on ? 1 : 0; }
     void SetFlagS(bool on) { flagS = on ? 1 : 0; }
     void SetFlagP(bool on) { flagP = on ? 1 : 0; }
+    // Runs the commands for the base of the list (Base::RunCommandSource, named after the macro). A
+    // macro that runs already is refused with message 7106: a macro never starts itself again,
+    // directly or through others. Logs "macro" Executing and Completed when the base has a log.
+    void Run();
     // Set while the macro's commands run; a running macro is written with "S-".
     bool IsRunning() const { return running; }
     void SetRunning(bool on) { running = on; }

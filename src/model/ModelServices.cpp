@@ -81,6 +81,16 @@ bool HeadlessModelServices::IsWebRequestActive()
     return false;
 }
 
+bool HeadlessModelServices::OpenBaseWindow(Base&, int32_t, int32_t)
+{
+    return false;
+}
+
+bool HeadlessModelServices::DeleteFrontWindowObject(Base&, int32_t)
+{
+    return false;
+}
+
 bool HeadlessModelServices::SaveBase(Base&)
 {
     return false;

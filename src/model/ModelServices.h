@@ -60,6 +60,13 @@ public:
     virtual void NotifyBaseWindows(const ChangeRecord& record, Base& base) = 0;
     // Passes a broadcast change to all document windows.
     virtual void NotifyAllWindows(const ChangeRecord& record) = 0;
+    // Opens a window of a kind (10 card, 11 dimension editor of dimension `argument`, 13 web users,
+    // 15 time scale, 16 macro, 17 save setup, 18 import setup, 19 XML interface) for the base, new
+    // where the kind edits a new object; false when none can be shown.
+    virtual bool OpenBaseWindow(Base& base, int32_t windowKind, int32_t argument) = 0;
+    // Deletes the object of the front window after the user confirms, when the front window shows
+    // an object of the base of the kind the command deletes; false when it does not.
+    virtual bool DeleteFrontWindowObject(Base& base, int32_t command) = 0;
     // A progress display of a kind (5: releasing card texts) for the base; never null.
     virtual std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) = 0;
     // The window factory: the analysis window of a template of kinds 1-5 (Base::OpenTemplate gives
@@ -105,6 +112,9 @@ public:
     bool CanCloseBaseWindows(Base& base, CloseMode mode) override;
     void NotifyBaseWindows(const ChangeRecord& record, Base& base) override;
     void NotifyAllWindows(const ChangeRecord& record) override;
+    // No windows: nothing is opened or deleted.
+    bool OpenBaseWindow(Base& base, int32_t windowKind, int32_t argument) override;
+    bool DeleteFrontWindowObject(Base& base, int32_t command) override;
     std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) override;
     // Null: no window without a display.
     BaseWindowLink* OpenTemplateWindow(Template& node, Template* origin, int32_t flags) override;

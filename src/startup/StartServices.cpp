@@ -3,6 +3,7 @@
 
 #include "app/ApplicationServices.h"
 #include "foundation/numbers/RandomNumber.h"
+#include "files/CommandInterpreter.h"
 #include "gui/GuiServices.h"
 #include "model/ModelServices.h"
 #include "platform/PlatformServices.h"
@@ -15,6 +16,7 @@ void StartServices()
     RegisterPlatformServices();
     RegisterDrawingServices();
     RegisterModelLayerServices();
+    RegisterFilesLayerServices();
     RegisterGuiServices();
     RegisterApplicationServices();
     SeedRandomUnit();

@@ -15,6 +15,11 @@
 //                                  use; "cards N"; "lines N"; then "sum", the column number, its name
 //                                  and the sum of every line's value in that column, with the column's
 //                                  decimals (all of them for a full-precision column) and a ".".
+//   vek-tool run FILE SCRIPT [--save OUT]
+//                                  opens a base file and runs the command text SCRIPT against it as a
+//                                  macro runs (messages on stderr, or in the error file the script
+//                                  names); with --save the base is then saved to OUT, in the form
+//                                  OUT's extension names. A run stopped by an error saves nothing.
 //   vek-tool save FILE OUT         opens a base file and saves it to OUT, in the form OUT's extension
 //                                  names ("vkx" a text base, "vek" a block container).
 //
@@ -49,6 +54,7 @@ constexpr Command kCommands[] = {
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
     {"templates", 1, 3, vektool::Templates, "templates FILE [--password TEXT]"},
+    {"run", 2, 6, vektool::RunScript, "run FILE SCRIPT [--save OUT] [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };

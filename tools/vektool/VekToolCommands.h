@@ -15,6 +15,7 @@ int SaveCopy(Arguments arguments);
 // The template tree, one node a line: path name, tab, kind ("Group" for a template group).
 int Templates(Arguments arguments);
 int Expr(Arguments arguments);
+int RunScript(Arguments arguments);
 
 // What import-summary prints of a base: "cards", "lines", "account" sums and "ib" opening balances.
 void PrintImportSummary(const vek::Base& base);
