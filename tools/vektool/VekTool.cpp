@@ -17,6 +17,11 @@
 //                                  decimals (all of them for a full-precision column) and a ".".
 //   vek-tool save FILE OUT         opens a base file and saves it to OUT, in the form OUT's extension
 //                                  names ("vkx" a text base, "vek" a block container).
+//   vek-tool xml [FILE] REQUEST OUT
+//                                  answers the XML request file REQUEST into OUT ("VEK-xml-output"),
+//                                  for the base FILE (any file a base opens from, an XML base input
+//                                  file too) or, without one, only what needs no base ("version").
+//                                  Messages of the answer are written into OUT.
 //
 // Every command that opens a file opens block containers, packed and bullet-format bases too; a
 // trailing "--password TEXT" answers the password question of a file that has one (nobody is asked
@@ -48,6 +53,7 @@ constexpr Command kCommands[] = {
     {"export-sie", 2, 4, vektool::ExportSie, "export-sie FILE OUT [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
+    {"xml", 2, 5, vektool::XmlRequest, "xml [FILE] REQUEST OUT [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };
