@@ -366,10 +366,12 @@ void WriteXmlInterfaceOutput(Base* base, TextWriter& writer, TextReader& request
     writer.WriteLine("<VEK-xml-output>");
     writer.EndRow();
     AnswerRequests(base, writer, requests, requestName);
-    writer.WriteLine("</VEK-xml-output>");
-    writer.EndRow();
+    // The reason the walk stopped goes in before the end tag: after it, the answer would not be a
+    // well-formed document.
     ReportPendingError();
     ClearError();
+    writer.WriteLine("</VEK-xml-output>");
+    writer.EndRow();
 }
 
 bool WriteXmlInterfaceOutputFile(Base* base, const FilePath& requests, const FilePath& output)
