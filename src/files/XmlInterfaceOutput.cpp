@@ -1,9 +1,6 @@
 // Answers to XML request files, and the handler that writes messages into an answer.
 #include "files/XmlInterface.h"
 
-#include <charconv>
-#include <memory>
-
 #include "files/ProgramVersion.h"
 #include "files/XmlInterfaceSupport.h"
 #include "foundation/memory/BitSet.h"

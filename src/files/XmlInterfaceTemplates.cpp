@@ -248,8 +248,9 @@ void ReadXmlTemplateDefinition(Base& base, TextReader& reader)
     ReadTemplateContent(*made, reader, path.CStr());
     if (IsErrorPending())
         return;
-    // A template of that path name is replaced; the new one takes its place in the tree.
-    if (Template* old = base.FindTemplate(path.CStr()); old != nullptr && old->Parent() != nullptr)
+    // A template of that path name is replaced; the new one takes its place in the tree. A group of
+    // that name stays with its members (the new template gets a name of its own beside it).
+    if (Template* old = base.FindTemplate(path.CStr()); old != nullptr && !old->IsGroup() && old->Parent() != nullptr)
         base.RemoveTemplate(old);
     if (base.InsertTemplate(std::move(made), path.CStr()) == nullptr && !IsErrorPending())
         SetOutOfMemoryError();
