@@ -53,6 +53,7 @@ constexpr Command kCommands[] = {
     {"export-sie", 2, 4, vektool::ExportSie, "export-sie FILE OUT [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
+    {"templates", 1, 3, vektool::Templates, "templates FILE [--password TEXT]"},
     {"xml", 2, 5, vektool::XmlRequest, "xml [FILE] REQUEST OUT [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
