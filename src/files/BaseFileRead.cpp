@@ -13,6 +13,7 @@
 #include "files/BaseSectionReader.h"
 #include "files/SaveSettings.h"
 #include "files/SieImport.h"
+#include "files/XmlInterface.h"
 #include "foundation/streams/ByteFile.h"
 #include "foundation/strings/CodePages.h"
 #include "foundation/messages/Message.h"
@@ -48,6 +49,7 @@ int32_t RefusalOf(int32_t kind)
     case kFilePackedBullets:
     case kFileTextBullets:
     case kFileSie:
+    case kFileXml:
         return 0;
     case kFileTooOld:
         return message::kBaseTooOld;
@@ -60,7 +62,7 @@ int32_t RefusalOf(int32_t kind)
     case kFileDamaged:
         return message::kDamagedBase;
     default:
-        // XML input and containers of an unknown variant: their readers come with later versions.
+        // Containers of an unknown variant: their readers come with later versions.
         return message::kKindNotReadable;
     }
 }
@@ -371,6 +373,9 @@ bool ReadBaseFileOnce(Base& base, const FilePath& path, const char* password, in
             break;
         case kFileSie:
             read = ImportSie(base, path) && !IsErrorPending();
+            break;
+        case kFileXml:
+            read = ReadXmlInterfaceInput(base, path) && !IsErrorPending();
             break;
         default:
             break;

@@ -76,6 +76,8 @@ public:
     bool openDirect = true;
     // The modification time of the base's file when it was last read or written (0: not known).
     double fileTime = 0.0;
+    // XML input files being read into the base, each imported by the one before.
+    int32_t xmlInputDepth = 0;
 
 private:
     Base& base;

@@ -34,6 +34,7 @@ class Dimension;
 class LogFileHandler;
 class MessageHandler;
 class String;
+class TextReader;
 class TextWriter;
 struct Message;
 class BaseWindowLink;
@@ -316,6 +317,25 @@ public:
     // True when neither the base nor the program is unattended (a user can be asked).
     bool IsInteractive() const;
     void SetUnattended(bool value) { unattended = value; }
+
+    // --- Reports of XML input (BaseXmlErrors.cpp) --------------------------------------------------
+    // While the XML-error flag is on (off for a new base), what an XML reader of the base does not
+    // know is reported through ShowErrorAlert; while it is off it is passed over silently. Readers
+    // switch it on for the time of one file and put the old state back.
+    bool ReportsXmlErrors() const { return reportsXmlErrors; }
+    void SetReportsXmlErrors(bool on) { reportsXmlErrors = on; }
+    // An element the reader does not know: a tag is reported (3900, with the tag) and the element is
+    // skipped up to its end tag; a text run is passed over.
+    void SkipUnknownXmlElement(TextReader& reader);
+    // An attribute or word the reader does not know (3901).
+    void ReportUnknownXmlWord(const char* word);
+    // A value the reader cannot take for the attribute (3902, value and name).
+    void ReportBadXmlValue(const char* value, const char* name);
+    // "on" sets the flag and "off" clears it (either case); any other value leaves it and is reported
+    // as a bad value. True when the value was one of the two.
+    bool ReadOnOffAttribute(const char* name, const char* value, bool& flag);
+    // The link code of the base file's name (LinkCode.h), which pages of the base use.
+    void GetFileLinkCode(String& out) const;
 
     // --- Cards, groups and lines (the card model's code: BaseCards.cpp, BaseLines.cpp) -------------
     // Records are named by 32-bit pool indices; these resolve them (null for kNoRecord). Card and
@@ -627,6 +647,7 @@ private:
     bool alertsPending = false;
     bool stopRequested = false;
     bool unattended = false;
+    bool reportsXmlErrors = false;
 
     std::unique_ptr<BaseSaveSettings> saveSettings;
 

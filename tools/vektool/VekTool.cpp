@@ -22,6 +22,11 @@
 //                                  OUT's extension names. A run stopped by an error saves nothing.
 //   vek-tool save FILE OUT         opens a base file and saves it to OUT, in the form OUT's extension
 //                                  names ("vkx" a text base, "vek" a block container).
+//   vek-tool xml [FILE] REQUEST OUT
+//                                  answers the XML request file REQUEST into OUT ("VEK-xml-output"),
+//                                  for the base FILE (any file a base opens from, an XML base input
+//                                  file too) or, without one, only what needs no base ("version").
+//                                  Messages of the answer are written into OUT.
 //
 // Every command that opens a file opens block containers, packed and bullet-format bases too; a
 // trailing "--password TEXT" answers the password question of a file that has one (nobody is asked
@@ -55,6 +60,7 @@ constexpr Command kCommands[] = {
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
     {"templates", 1, 3, vektool::Templates, "templates FILE [--password TEXT]"},
     {"run", 2, 6, vektool::RunScript, "run FILE SCRIPT [--save OUT] [--password TEXT]"},
+    {"xml", 2, 5, vektool::XmlRequest, "xml [FILE] REQUEST OUT [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };

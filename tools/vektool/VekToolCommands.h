@@ -16,6 +16,7 @@ int SaveCopy(Arguments arguments);
 int Templates(Arguments arguments);
 int Expr(Arguments arguments);
 int RunScript(Arguments arguments);
+int XmlRequest(Arguments arguments);
 
 // What import-summary prints of a base: "cards", "lines", "account" sums and "ib" opening balances.
 void PrintImportSummary(const vek::Base& base);
