@@ -296,8 +296,8 @@ void Base::DoOwnWork(const ChangeRecord& record)
         ResetMenuMarker(BaseMenu::Macros, this);
         break;
     case kChangeSubset:
-    case 61:
-    case 62:
+    case kChangeSubsetCreated:
+    case kChangeSubsetDeleted:
         if (!templateSubset) {
             SetModified(true);
             ResetMenuMarker(BaseMenu::Subsets, this);
