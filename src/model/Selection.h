@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "foundation/strings/OwnedText.h"
@@ -34,8 +35,8 @@ enum class SelectionCheck : int32_t {
 // value fields, 3133 subset formula).
 struct SelectionSummaryItem {
     int32_t fieldCode = 0;
-    String caption;
-    String value;
+    std::string caption;
+    std::string value;
 };
 
 // The compiled selection: the component selection of the 32 dimensions, a range of card keys
@@ -96,7 +97,10 @@ public:
     void OnBaseChange(const ChangeRecord& record) override;
 
 private:
+    void UpdateSetValues();
+
     Base& base;
+    SubsetOperandList* subsets;  // the formula's further list; not owned
     ComponentSelection components;
     DateExpression from;
     DateExpression to;
