@@ -354,15 +354,20 @@ void SelectionTexts::ReadXml(TextReader& reader)
         int32_t valueNumber = NumberAfter(tag.View(), "value");
         if (isDim || valueNumber >= 0) {
             // "value" is the first field, "value2" the second; attributes name it otherwise.
+            // "num" is exact and wins over "name": a default name written out ("Dimension 1") does
+            // not name its dimension when read back, and its digit would name another one.
             int32_t index = isDim ? -1 : (valueNumber == 0 ? 0 : valueNumber - 1);
+            int32_t numbered = -1;
             while (reader.NextAttribute(name, value)) {
                 if (NameIs(name.View(), "num")) {
                     int32_t n = NumberAfter(value.View(), "");
-                    index = n >= 1 ? n - 1 : -1;
+                    numbered = n >= 1 ? n - 1 : -1;
                 } else if (NameIs(name.View(), "name")) {
                     index = isDim ? base.FindDimensionByName(value.CStr()) : base.FindValueFieldByName(value.CStr());
                 }
             }
+            if (numbered >= 0)
+                index = numbered;
             reader.ReadElementContent(content);
             if (isDim && index >= 0 && index < int32_t(kDimensionCount))
                 SetCutText(dimensions[size_t(index)], content.View());

@@ -78,6 +78,22 @@ int32_t MatchOperandName(std::string_view text, size_t p, std::string_view name,
     return matched;
 }
 
+// The length of a leading "cards", "groups" or "unbalanced" and the blanks after it, when a further
+// word follows in the token; else 0.
+size_t KeywordPrefixLength(std::string_view token)
+{
+    for (std::string_view word : {std::string_view("cards"), std::string_view("groups"), std::string_view("unbalanced")}) {
+        if (token.size() <= word.size() || token[word.size()] != ' ' ||
+            CStrCompareNoCase(token.substr(0, word.size()), word) != 0)
+            continue;
+        size_t end = word.size();
+        while (end < token.size() && token[end] == ' ')
+            ++end;
+        return end < token.size() ? end : 0;
+    }
+    return 0;
+}
+
 }  // namespace
 
 // One compilation: a recursive-descent parser over the normalized text that appends postfix ops,
@@ -548,9 +564,12 @@ bool SubsetFormula::NeedsEvaluation() const
 
 bool SubsetFormula::NeedsEvaluationGuarded(int32_t depth) const
 {
+    // Without code there is nothing to compute: Evaluate only drops the result.
+    if (!code)
+        return false;
     if (!evaluated)
         return true;
-    if (!code || visiting || depth > kMaxFormulaNesting)
+    if (visiting || depth > kMaxFormulaNesting)
         return false;
     visiting = true;
     bool needs = false;
@@ -599,6 +618,13 @@ bool SubsetFormula::RenameInText(String& text, std::string_view oldName, std::st
         size_t end = p;
         while (!IsFormulaBreak(source, end))
             ++end;
+        // "cards", "groups" and "unbalanced" before a name are kept as they stand, so that the name
+        // after them is renamed too.
+        if (size_t keyword = KeywordPrefixLength(source.substr(p, end - p)); keyword > 0) {
+            out.append(source.substr(p, keyword));
+            p += keyword;
+            continue;
+        }
         size_t tokenEnd = end;
         while (tokenEnd > p && source[tokenEnd - 1] == ' ')
             --tokenEnd;
