@@ -10,7 +10,6 @@ namespace vek {
 bool KeptSections::Keeps(BaseFileSection section)
 {
     switch (section) {
-    case BaseFileSection::Subset:
     case BaseFileSection::Templates:
     case BaseFileSection::Defaults:
     case BaseFileSection::Commands:
@@ -35,10 +34,6 @@ KeptSection* KeptSections::FindSameObject(const KeptSection& section)
         if (kept.section != section.section)
             continue;
         switch (section.section) {
-        case BaseFileSection::Subset:
-            if (CStrEqualNoCase(kept.name.c_str(), section.name.c_str()))
-                return &kept;
-            break;
         case BaseFileSection::Templates:
         case BaseFileSection::Defaults:
             if (kept.lines == section.lines)

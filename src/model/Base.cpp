@@ -18,6 +18,7 @@
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
+#include "model/SubsetList.h"
 #include "model/WebUser.h"
 
 namespace vek {
@@ -382,6 +383,8 @@ Base::Base(const FilePath& filePath, int32_t untitled)
     if (componentPool.ElementCount() < int32_t(kDimensionCount))
         SetOutOfMemoryError();
     SetupDimensionOrder();
+    subsets = std::make_unique<SubsetList>(*this, SubsetListKind::Global);
+    globalSubsetOperands = subsets.get();
 
     statusWindow = Service<ModelServices>::Get().CreateStatusWindow(*this);
     modified = false;
@@ -424,6 +427,9 @@ Base::~Base()
         taken->base = nullptr;
         taken->valid = false;
     }
+    // Subsets hold selections, which leave the base's receivers as they go.
+    globalSubsetOperands = nullptr;
+    subsets.reset();
     lineIndexMap.reset();
     ReleaseCardTexts();
     for (int32_t i = int32_t(kDimensionCount); i < componentPool.ElementCount(); ++i) {

@@ -31,6 +31,7 @@ struct Message;
 class BaseWindowLink;
 class BaseProtection;
 class ObjectMenu;
+class SubsetList;
 class WebUserList;
 class SubsetOperandList;
 
@@ -412,9 +413,12 @@ public:
     const WebUserList& WebUsers() const { return *webUsers; }
     BaseProtection& Protection() { return *protection; }
     const BaseProtection& Protection() const { return *protection; }
+    // The base's global subsets (named from "G1"), which every formula of the base may name.
+    SubsetList& Subsets() { return *subsets; }
+    const SubsetList& Subsets() const { return *subsets; }
 
-    // The base's global subset list as subset formulas name it; the list registers itself when it is
-    // made and unregisters before it goes (null while there is none).
+    // The base's global subset list as subset formulas name it: Subsets() from the base's making to
+    // its end, unless a test sets another.
     SubsetOperandList* GlobalSubsetOperands() const { return globalSubsetOperands; }
     void SetGlobalSubsetOperands(SubsetOperandList* list) { globalSubsetOperands = list; }
 
@@ -484,8 +488,11 @@ private:
     // --- Named objects (the lists delete their objects without posting changes) -------------------
     TimeScaleList timeScales{this};
     MacroList macros{this};
+    // The global subsets; the formulas of the base reach them as `globalSubsetOperands` (tests may
+    // give the formulas another list).
+    std::unique_ptr<SubsetList> subsets;
     SubsetOperandList* globalSubsetOperands = nullptr;  // not owned
-    // Save setups, import setups, subsets, templates and the link registry are added by the code that
+    // Save setups, import setups, templates and the link registry are added by the code that
     // defines them.
 
     // --- Base-file layer and checkpoints -----------------------------------------------------------

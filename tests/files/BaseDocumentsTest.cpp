@@ -24,6 +24,7 @@
 #include "foundation/messages/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
+#include "model/SubsetList.h"
 #include "platform/FileDialogs.h"
 #include "platform/FilePath.h"
 #include "platform/ForkByteFile.h"
@@ -330,8 +331,8 @@ TEST_F(BaseDocumentsTest, FailedImportTakesBackItsSaveSetups)
     EXPECT_EQ(BaseFileRecord::Of(*base).ImportSetups().Count(), 2);
 }
 
-// The sections this version keeps as read (import setups, dimension import setups, subsets,
-// templates, defaults, commands) are taken from an imported file as their own readers would take
+// The sections this version keeps as read (import setups, dimension import setups, templates,
+// defaults, commands) and the subsets are taken from an imported file as their own readers would take
 // them: an object of the same name or dimension is replaced in its place, new ones are added, an
 // equal templates section is not added twice, and commands (which an import runs once) are not kept.
 TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
@@ -349,9 +350,13 @@ TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
                                                            "##Templates", "#P\tOther: Components", "",
                                                            "##Commands", "close", "", "##End"}));
     ASSERT_TRUE(ImportBaseFile(*base, FilePath(other), nullptr, 0));
-    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##Subset\tLarge sales", "##Subset\tProjects", "##Templates",
-                                                            "##Defaults", "##Commands", "##Subset\tNew subset",
-                                                            "##Templates"}));
+    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##Templates", "##Defaults", "##Commands", "##Templates"}));
+    // Subsets join the base's in order of name.
+    const SubsetList& subsets = base->Subsets();
+    ASSERT_EQ(subsets.Count(), 3);
+    EXPECT_STREQ(subsets.GetAt(0)->GetName(), "Large sales");
+    EXPECT_STREQ(subsets.GetAt(1)->GetName(), "New subset");
+    EXPECT_STREQ(subsets.GetAt(2)->GetName(), "Projects");
     // Import setups: the one of the same name is read again in place, a new one is added; the
     // dimension import setup of dimension 2 is read again.
     const ImportSetupList& setups = BaseFileRecord::Of(*base).ImportSetups();

@@ -17,6 +17,11 @@
 //                                  decimals (all of them for a full-precision column) and a ".".
 //   vek-tool save FILE OUT         opens a base file and saves it to OUT, in the form OUT's extension
 //                                  names ("vkx" a text base, "vek" a block container).
+//   vek-tool subsets FILE          opens a base file and prints, for every subset of the base in order,
+//                                  "subset" and its name, then what summary prints of the cards
+//                                  ("cards N", "lines N", the "sum" rows) for the lines the subset
+//                                  admits; then for each of its selections "selection" and its name
+//                                  and the same rows for the lines the selection admits.
 //
 // Every command that opens a file opens block containers, packed and bullet-format bases too; a
 // trailing "--password TEXT" answers the password question of a file that has one (nobody is asked
@@ -48,6 +53,7 @@ constexpr Command kCommands[] = {
     {"export-sie", 2, 4, vektool::ExportSie, "export-sie FILE OUT [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
+    {"subsets", 1, 3, vektool::Subsets, "subsets FILE [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };

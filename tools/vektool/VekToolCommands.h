@@ -12,6 +12,7 @@ int TextImportSummary(Arguments arguments);
 int ExportSie(Arguments arguments);
 int Summary(Arguments arguments);
 int SaveCopy(Arguments arguments);
+int Subsets(Arguments arguments);
 int Expr(Arguments arguments);
 
 // What import-summary prints of a base: "cards", "lines", "account" sums and "ib" opening balances.
