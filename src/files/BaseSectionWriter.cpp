@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "files/AmountText.h"
 #include "files/BaseFileFormat.h"
 #include "files/BaseFileRecord.h"
 #include "files/DimImportSetup.h"
+#include "files/SaveFilter.h"
 #include "files/SaveSettings.h"
 #include "files/SaveSetup.h"
 #include "foundation/memory/BitSet.h"
@@ -123,6 +125,7 @@ private:
     std::vector<ReferenceText> references;  // by component number
     std::vector<char> arena;
     std::vector<char> row;                  // the line being put together
+    const SaveFilter* filter = nullptr;     // while the cards are written: what the settings select
 };
 
 void SectionWriter::WriteAll()
@@ -370,8 +373,13 @@ void SectionWriter::WriteCards()
         writer.EndRow();
     references.assign(size_t(base.ComponentPool().ElementCount()), ReferenceText());
     arena.clear();
-    for (Card* card = base.FirstCard(); card != base.ChainEnd() && !IsErrorPending(); card = base.NextCard(card))
-        WriteCard(card);
+    std::unique_ptr<SaveFilter> ownFilter = SaveFilter::FromSettings(base, settings);
+    filter = ownFilter.get();
+    for (Card* card = base.FirstCard(); card != base.ChainEnd() && !IsErrorPending(); card = base.NextCard(card)) {
+        if (filter == nullptr || filter->CardPasses(card))
+            WriteCard(card);
+    }
+    filter = nullptr;
 }
 
 // One "L" line, put together in `row` and handed to the writer at once: amounts, text, then the
@@ -481,13 +489,15 @@ void SectionWriter::WriteCard(const Card* card)
     for (int32_t i = 0; i < columns; ++i)
         formats[i] = base.ValueFormat(i);
     for (const CardGroup* group = base.FirstGroup(card); group != nullptr; group = base.NextGroup(group)) {
-        if (group->firstLine == kNoRecord)
+        if (group->firstLine == kNoRecord || (filter != nullptr && !filter->GroupPasses(group)))
             continue;
         writer.PutText("G");
         PutReference(0, uint32_t(group->key));
         writer.EndRow();
-        for (const CardLine* line = base.FirstLine(group); line != nullptr; line = base.NextLine(line))
-            WriteLine(line, columns, formats);
+        for (const CardLine* line = base.FirstLine(group); line != nullptr; line = base.NextLine(line)) {
+            if (filter == nullptr || filter->LinePasses(line))
+                WriteLine(line, columns, formats);
+        }
     }
     if (record.lineHistory)
         base.CardSources().WriteLine(writer, card->index);

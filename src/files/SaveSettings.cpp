@@ -9,6 +9,7 @@
 #include "foundation/strings/String.h"
 #include "foundation/streams/TextReader.h"
 #include "model/Base.h"
+#include "model/SelectionTexts.h"
 #include "model/BaseProtection.h"
 #include "model/Macro.h"
 #include "model/TimeScale.h"
@@ -106,8 +107,7 @@ SaveSettings::~SaveSettings()
 
 void SaveSettings::ReleaseTexts()
 {
-    SetHeapText(selectionLines, nullptr);
-    selectionLineCount = 0;
+    selection.reset();
     SetHeapText(templateFilterText, nullptr);
     for (HeapText& text : sieTexts)
         SetHeapText(text, nullptr);
@@ -154,8 +154,12 @@ bool SaveSettings::CopyFrom(const SaveSettings& other)
         if (source != nullptr && field == nullptr)
             complete = false;
     };
-    copyText(selectionLines, other.selectionLines);
-    selectionLineCount = selectionLines != nullptr ? other.selectionLineCount : 0;
+    if (other.selection) {
+        selection = std::make_unique<SelectionTexts>(other.selection->GetBase());
+        selection->Assign(*other.selection);
+    } else {
+        selection.reset();
+    }
     copyText(templateFilterText, other.templateFilterText);
     for (size_t i = 0; i < sieTexts.size(); ++i)
         copyText(sieTexts[i], other.sieTexts[i]);
@@ -171,7 +175,7 @@ bool SaveSettings::Equals(const SaveSettings& other) const
         dimensionOrder != other.dimensionOrder || sieFlags != other.sieFlags || sieDimension != other.sieDimension ||
         sieSaveMode != other.sieSaveMode)
         return false;
-    if (CompareHeapText(selectionLines, other.selectionLines) != 0 ||
+    if (HasSelection() != other.HasSelection() || (HasSelection() && !selection->Equals(*other.selection)) ||
         CompareHeapText(templateFilterText, other.templateFilterText) != 0)
         return false;
     for (size_t i = 0; i < sieTexts.size(); ++i) {
@@ -394,37 +398,27 @@ void SaveSettings::SetDimensionOrderEntry(int32_t i, int32_t entry)
     dimensionOrder[size_t(i)] = entry == i ? 0 : entry;
 }
 
-bool SaveSettings::AddSelectionLine(std::string_view line)
+SelectionTexts& SaveSettings::EditCardSelection(Base& base)
 {
-    while (!line.empty() && line.back() == '\t')
-        line.remove_suffix(1);
-    if (line.empty())
-        return true;
-    if (line.find_first_of("\r\n") != std::string_view::npos || selectionLineCount >= kMaxSelectionLines)
-        return false;
-    int32_t oldLength = HeapTextLength(selectionLines);
-    std::string joined;
-    joined.reserve(size_t(oldLength) + 1 + line.size());
-    if (selectionLines != nullptr) {
-        joined.append(selectionLines, size_t(oldLength));
-        joined.push_back('\r');
-    }
-    joined.append(line);
-    if (joined.size() > size_t(INT32_MAX - 1))
-        return false;
-    HeapText combined = NewHeapTextFromBytes(joined.data(), int32_t(joined.size()));
-    if (combined == nullptr)
-        return false;
-    SetHeapText(selectionLines, nullptr);
-    selectionLines = combined;
-    ++selectionLineCount;
-    return true;
+    if (!selection || &selection->GetBase() != &base)
+        selection = std::make_unique<SelectionTexts>(base);
+    return *selection;
 }
 
-void SaveSettings::ClearSelection()
+bool SaveSettings::HasSelection() const
 {
-    SetHeapText(selectionLines, nullptr);
-    selectionLineCount = 0;
+    return selection && selection->IsRestricted();
+}
+
+bool SaveSettings::AddSelectionLine(Base& base, std::string_view line)
+{
+    if (line.find_first_of("\r\n") != std::string_view::npos)
+        return false;
+    TextReader reader(line.data(), int64_t(line.size()));
+    if (!reader.ReadLine() || !reader.NextField())
+        return false;
+    std::string key(reader.Token(), size_t(reader.TokenLength()));
+    return EditCardSelection(base).ReadKeyLine(key, reader);
 }
 
 void SaveSettings::SetFilterLevel(int32_t level)

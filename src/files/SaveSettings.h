@@ -3,11 +3,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "foundation/strings/HeapText.h"
 #include "model/Base.h"
+#include "model/SelectionTexts.h"
 
 namespace vek {
 
@@ -93,8 +95,8 @@ struct BaseContents {
 // Every setter ignores a value outside its range, so a record always writes keys that read back into
 // the same record. Dimensions d are indices 0..31 (the file and the option words number them from 1).
 //
-// The card selection is kept as the text of its keyed lines (without the "B" prefix, one line each)
-// until selections are compiled; each line is stored and written back as it was read.
+// The card selection is kept as SelectionTexts of the base whose "B" lines were read; a record made
+// without a base has none until one is given (EditCardSelection).
 class SaveSettings : public BaseSaveSettings {
 public:
     // The defaults (Reset).
@@ -150,14 +152,17 @@ public:
     int32_t DimensionOrderEntry(int32_t i) const override;
     void SetDimensionOrderEntry(int32_t i, int32_t entry);  // i 1..31, entry -1..31
 
-    // The card selection's keyed lines ("D1<TAB>expression" ...), separated by CR; null for none.
-    ConstHeapText SelectionLines() const { return selectionLines; }
-    bool HasSelection() const { return selectionLines != nullptr; }
-    // Adds one line (trailing tabs dropped; nothing for an empty line). False when the line holds a
-    // line break, the selection is full (kMaxSelectionLines) or memory ran short.
-    [[nodiscard]] bool AddSelectionLine(std::string_view line);
-    void ClearSelection();
-    static constexpr int32_t kMaxSelectionLines = 128;
+    // The card selection as texts (null when none: every card is saved). A save compiles it into
+    // its filter (SaveFilter.h); the texts are written back as they were read.
+    const SelectionTexts* CardSelection() const { return selection.get(); }
+    // The selection, made empty for the base when there is none (or when it belongs to another base).
+    SelectionTexts& EditCardSelection(Base& base);
+    // True when the selection restricts anything.
+    bool HasSelection() const;
+    // One keyed line of the selection without its "B" (key, tab, value). False when the key is no
+    // key of a selection or the line holds a line break.
+    [[nodiscard]] bool AddSelectionLine(Base& base, std::string_view line);
+    void ClearSelection() { selection.reset(); }
 
     bool TemplateLinesOnly() const { return templateLinesOnly != 0; }
     void SetTemplateLinesOnly(bool on) { templateLinesOnly = on ? 1 : 0; }
@@ -181,8 +186,9 @@ public:
 
     // --- Keyed lines of the "##SaveSetup" section ----------------------------------------------
     // Applies the reader's current line (field cursor at the line start). Unknown keys, damaged lines
-    // and values out of range change nothing. False only for a section marker (the caller stops).
-    bool ReadKeyLine(TextReader& reader);
+    // and values out of range change nothing; "B" lines need the base (without one they are
+    // skipped). False only for a section marker (the caller stops).
+    bool ReadKeyLine(TextReader& reader, Base* base);
     // The lines of every field that differs from its default, in the order of their keys; no marker
     // and no closing empty line. Texts go in the long-text form, so no line break can end a line.
     void WriteKeyLines(TextWriter& writer) const;
@@ -195,8 +201,7 @@ private:
     std::array<int32_t, kSaveSectionCount> sections{};
     int32_t cardFlag = 0;
     std::array<int32_t, kDimensionCount> dimensionSaveMode{};
-    HeapText selectionLines = nullptr;
-    int32_t selectionLineCount = 0;
+    std::unique_ptr<SelectionTexts> selection;
     int32_t templateLinesOnly = 0;
     int32_t filterLevel = kFilterCards;
     HeapText templateFilterText = nullptr;

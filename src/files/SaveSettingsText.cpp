@@ -6,7 +6,7 @@
 // "S" + H P W B S I T X D C U M G + sign     the section flags in SaveSection order
 // "DF" / "RF"              letters "ACUN"    dimensionSaveMode / sieSaveMode, the first for dimension 1
 // "DL"                     letters "CHT"     cardsReferenceMode
-// "B" + selection key      as the selection  one keyed line of the card selection, kept as it stands
+// "B" + selection key      as the selection  one keyed line of the card selection (SelectionTexts)
 // "CT" + sign              -                 templateLinesOnly
 // "G" + G L                -                 filterLevel 1, 2 ("GC", level 0, is never written)
 // "TF"                     long text         templateFilterText
@@ -26,6 +26,7 @@
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/Utf8.h"
 #include "model/NamedObjects.h"
+#include "model/SelectionTexts.h"
 
 namespace vek {
 
@@ -124,7 +125,7 @@ void WriteLongTextLine(TextWriter& writer, std::string_view key, ConstHeapText t
 
 }  // namespace
 
-bool SaveSettings::ReadKeyLine(TextReader& reader)
+bool SaveSettings::ReadKeyLine(TextReader& reader, Base* base)
 {
     if (!reader.NextField())
         return true;  // an empty line
@@ -160,13 +161,10 @@ bool SaveSettings::ReadKeyLine(TextReader& reader)
         else if (key == "DL")
             ReadLetters(reader, kReferenceLetters, [this](int32_t d, int32_t mode) { cardsReferenceMode[size_t(d)] = mode; });
         break;
-    case 'B': {
-        // The line as it stands after the "B", so that it is written back byte for byte; a line the
-        // selection cannot take any more is dropped.
-        std::string_view line(reader.LineStart(), size_t(reader.LineLength()));
-        (void)AddSelectionLine(line.substr(1));
+    case 'B':
+        if (base != nullptr)
+            (void)EditCardSelection(*base).ReadKeyLine(key.substr(1), reader);
         break;
-    }
     case 'C':
         if (key.size() == 3 && second == 'T')
             TextReader::SetFlagFromSign(templateLinesOnly, sign);
@@ -256,17 +254,8 @@ void SaveSettings::WriteKeyLines(TextWriter& writer) const
     writer.WriteKeyTextLine("DF", letters.c_str());
     letters = LettersOf(kReferenceLetters, kCardsReferenceCode, [this](int32_t d) { return cardsReferenceMode[size_t(d)]; });
     writer.WriteKeyTextLine("DL", letters.c_str());
-    if (selectionLines != nullptr) {
-        std::string_view lines(selectionLines, size_t(HeapTextLength(selectionLines)));
-        while (!lines.empty()) {
-            size_t end = lines.find('\r');
-            std::string_view line = lines.substr(0, end);
-            writer.PutRawChar('B');
-            writer.PutTextBytes(line.data(), int32_t(line.size()));
-            writer.EndRow();
-            lines = end == std::string_view::npos ? std::string_view() : lines.substr(end + 1);
-        }
-    }
+    if (HasSelection())
+        selection->Write(writer, 'B');
     if (templateLinesOnly != 0)
         writer.WriteKeyFlagLine("CT", true);
     if (filterLevel != kFilterCards) {

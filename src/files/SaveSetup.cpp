@@ -73,7 +73,7 @@ void SaveSetup::Read(TextReader& reader)
 {
     settings.Reset();
     while (!IsErrorPending() && reader.ReadLine()) {
-        if (!settings.ReadKeyLine(reader)) {
+        if (!settings.ReadKeyLine(reader, list.GetBase())) {
             reader.RestartLine();
             break;
         }

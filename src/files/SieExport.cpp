@@ -3,9 +3,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "files/ProgramVersion.h"
+#include "files/SaveFilter.h"
 #include "files/SaveSettings.h"
 #include "files/SieImport.h"
 #include "files/SieRecord.h"
@@ -485,11 +487,15 @@ void SieExport::WriteSieVouchers()
     if (progress != nullptr)
         progress->SetStep(text::kCards);
     WriteOpeningBalances();
+    // Cards, groups and lines that the save's selection rejects are left out of the vouchers.
+    std::unique_ptr<SaveFilter> ownFilter = SaveFilter::FromSettings(base, settings);
+    filter = ownFilter.get();
     for (Card* card = base.FirstCard(); card != base.ChainEnd() && !IsErrorPending(); card = base.NextCard(card)) {
-        if (card == openingCard)
+        if (card == openingCard || (filter != nullptr && !filter->CardPasses(card)))
             continue;
         WriteVoucher(*card);
     }
+    filter = nullptr;
 }
 
 void SieExport::WriteVoucherNumber(const Card& card)
@@ -543,7 +549,11 @@ void SieExport::WriteVoucher(const Card& card)
     writer.EndRow();
     writer.WriteLine("{");
     for (CardGroup* group = base.FirstGroup(&card); group != nullptr; group = base.NextGroup(group)) {
+        if (filter != nullptr && !filter->GroupPasses(group))
+            continue;
         for (CardLine* line = base.FirstLine(group); line != nullptr && !IsErrorPending(); line = base.NextLine(line)) {
+            if (filter != nullptr && !filter->LinePasses(line))
+                continue;
             // A line without an account to write goes out under the placeholder account, so that the
             // voucher keeps all its lines and balances.
             const Component* account = LineAccount(ComponentOnLine(accountDimension, uint32_t(group->key), line));

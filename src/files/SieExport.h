@@ -13,6 +13,7 @@ namespace vek {
 
 class Base;
 class FilePath;
+class SaveFilter;
 class ProgressDisplay;
 class SaveSettings;
 class TextWriter;
@@ -103,6 +104,7 @@ private:
     std::vector<bool> checked;   // by component number: looked at for collisions
     // Per dimension: the bytes of each code written, and the component that has them.
     std::vector<std::unordered_map<std::string, uint32_t>> writtenCodes;
+    const SaveFilter* filter = nullptr;  // while the vouchers are written: what the selection takes
     bool needsNoAccount = false;  // some voucher line has no account
     int64_t linesWithoutAccount = 0;
     std::string firstWithoutAccount;

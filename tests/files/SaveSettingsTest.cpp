@@ -19,12 +19,27 @@
 namespace vek {
 namespace {
 
+// The base whose card selections the tests read: dimensions 1 and 2 in use, so that expressions of
+// dimensions 1-3 are written. It stays for the whole run.
+Base& SelectionBase()
+{
+    static Base* base = [] {
+        auto* made = new Base(FilePath(), 1);
+        made->AddComponent(1, "3000", nullptr, nullptr);
+        made->AddComponent(2, "X", nullptr, nullptr);
+        made->UpdateDimensionsInUse();
+        made->SetupDimensionOrder();
+        return made;
+    }();
+    return *base;
+}
+
 // The keyed lines of a "##SaveSetup" section as the setup's reader takes them.
-void ReadLines(SaveSettings& settings, const std::string& text)
+void ReadLines(SaveSettings& settings, const std::string& text, Base* base = nullptr)
 {
     TextReader reader(text.data(), int64_t(text.size()));
     while (reader.ReadLine()) {
-        if (!settings.ReadKeyLine(reader))
+        if (!settings.ReadKeyLine(reader, base))
             break;
     }
 }
@@ -42,7 +57,7 @@ void ExpectRoundTrip(const SaveSettings& settings)
 {
     std::string first = Written(settings);
     SaveSettings back;
-    ReadLines(back, first);
+    ReadLines(back, first, settings.CardSelection() != nullptr ? &settings.CardSelection()->GetBase() : nullptr);
     EXPECT_TRUE(back.Equals(settings));
     EXPECT_EQ(Written(back), first);
 }
@@ -89,10 +104,12 @@ TEST(SaveSettingsTest, EachFieldWritesItsKey)
          "DL\tCH\r"},
         {"selection lines",
          [](SaveSettings& s) {
-             ASSERT_TRUE(s.AddSelectionLine("D1\tA*"));
-             ASSERT_TRUE(s.AddSelectionLine("C\t-1 Year\t0 Year  \t\t"));
+             ASSERT_TRUE(s.AddSelectionLine(SelectionBase(), "C\tYear-1\tYear\t\t"));
+             ASSERT_TRUE(s.AddSelectionLine(SelectionBase(), "D3\tX"));
+             ASSERT_TRUE(s.AddSelectionLine(SelectionBase(), "D1\tA*"));
          },
-         "BD1\tA*\rBC\t-1 Year\t0 Year  \r"},
+         // In the order of the selection's keys, whatever the order they were given in.
+         "BD1\tA*\rBD3\tX\rBC\tYear-1\tYear\r"},
         {"template lines only", [](SaveSettings& s) { s.SetTemplateLinesOnly(true); }, "CT+\r"},
         {"filter groups", [](SaveSettings& s) { s.SetFilterLevel(kFilterGroups); }, "GG\r"},
         {"filter lines", [](SaveSettings& s) { s.SetFilterLevel(kFilterLines); }, "GL\r"},
@@ -169,8 +186,8 @@ TEST(SaveSettingsTest, EveryFieldTogetherRoundTrips)
     settings.SetDimensionSaveMode(0, kSaveModeUsedWithAncestors);
     settings.SetDimensionSaveMode(5, kSaveModeNone);
     settings.SetCardsReferenceMode(31, kCardsReferenceText);
-    ASSERT_TRUE(settings.AddSelectionLine("D2\t3000..3999"));
-    ASSERT_TRUE(settings.AddSelectionLine("VA\t>100"));
+    ASSERT_TRUE(settings.AddSelectionLine(SelectionBase(), "D2\t3000..3999"));
+    ASSERT_TRUE(settings.AddSelectionLine(SelectionBase(), "VA\t>100"));
     settings.SetTemplateLinesOnly(true);
     settings.SetFilterLevel(kFilterLines);
     settings.SetTemplateFilterText("Monthly*");
@@ -237,7 +254,9 @@ TEST(SaveSettingsTest, ReadingTakesOnlyWhatItKnows)
         {"Rx-\rRk\rRkk-", ""},
         {"RC\tAcme", "RC\tAcme\r"},
         {"RF\tACUNX", "RF\tACUN\r"},
-        {"Bfoo\t\t", "Bfoo\r"},
+        // Selection lines need the base (see SelectionLinesReadIntoTheSelection); without one they are
+        // passed over.
+        {"BD1\tA", ""},
         {"B", ""},
         {"Unknown\tx\rX\r  \r\t\t\rZZ+\r\xFF\xFE", ""},
     };
@@ -246,6 +265,30 @@ TEST(SaveSettingsTest, ReadingTakesOnlyWhatItKnows)
         SaveSettings settings;
         ReadLines(settings, c.input);
         EXPECT_EQ(Written(settings), c.written);
+    }
+}
+
+// "B" lines are keyed lines of the card selection: read into its texts, unknown keys of it passed
+// over, written back in the selection's order.
+TEST(SaveSettingsTest, SelectionLinesReadIntoTheSelection)
+{
+    struct Case {
+        const char* input;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"BD2\t3000\rBVA\t>5", "BD2\t3000\rBVA\t>5\r"},
+        {"BY\tRent\rBD1\tA", "BD1\tA\rBY\tRent\r"},
+        {"Bfoo\t\t\rBD40\tA\rBV\tx", ""},
+        {"BS\tG1 | G2", "BS\tG1 | G2\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        SaveSettings settings;
+        ReadLines(settings, c.input, &SelectionBase());
+        EXPECT_EQ(Written(settings), c.written);
+        if (*c.written != 0)
+            ExpectRoundTrip(settings);
     }
 }
 
@@ -281,10 +324,11 @@ TEST(SaveSettingsTest, SettersIgnoreValuesOutOfRange)
     EXPECT_EQ(settings.DimensionSaveMode(40), kSaveModeAll);
     EXPECT_EQ(settings.SieSaveMode(-3), kSaveModeUsedWithAncestors);
 
-    EXPECT_FALSE(settings.AddSelectionLine("D1\tA\nD2\tB"));
-    for (int32_t i = 0; i < SaveSettings::kMaxSelectionLines; ++i)
-        ASSERT_TRUE(settings.AddSelectionLine("D1\tA"));
-    EXPECT_FALSE(settings.AddSelectionLine("D1\tA"));
+    EXPECT_FALSE(settings.AddSelectionLine(SelectionBase(), "D1\tA\nD2\tB"));
+    EXPECT_FALSE(settings.AddSelectionLine(SelectionBase(), "Q\tA"));
+    EXPECT_FALSE(settings.AddSelectionLine(SelectionBase(), "D33\tA"));
+    ASSERT_TRUE(settings.AddSelectionLine(SelectionBase(), "D1\tA"));
+    EXPECT_TRUE(settings.HasSelection());
     settings.ClearSelection();
     EXPECT_FALSE(settings.HasSelection());
 }

@@ -67,7 +67,13 @@ std::string DefaultName()
 
 TEST(SaveSetupTest, SectionsRoundTripInNameOrder)
 {
-    SaveSetupList list(nullptr);
+    // The card selection's texts belong to a base with dimension 1 in use.
+    Base base(FilePath(), 1);
+    base.SetUnattended(true);
+    base.AddComponent(1, "3000", nullptr, nullptr);
+    base.UpdateDimensionsInUse();
+    base.SetupDimensionOrder();
+    SaveSetupList list(&base);
     auto* b = new SaveSetup(list, "b");
     b->Settings().SetFormat(kSaveFormatSie);
     b->Settings().SetSieText(SieText::RC, "Acme\nAB");
@@ -75,7 +81,7 @@ TEST(SaveSetupTest, SectionsRoundTripInNameOrder)
     new SaveSetup(list, "  A  ");
     auto* c = new SaveSetup(list, "c");
     c->Settings().SetSavesSection(SaveSection::Cards, false);
-    ASSERT_TRUE(c->Settings().AddSelectionLine("D2\t3000..3999"));
+    ASSERT_TRUE(c->Settings().AddSelectionLine(base, "D2\t3000..3999"));
     c->Settings().SetDimensionOrderEntry(2, 5);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "b", "c"}));
     EXPECT_EQ(list.Count(), 3);
@@ -88,7 +94,7 @@ TEST(SaveSetupTest, SectionsRoundTripInNameOrder)
               "##SaveSetup\tc\rSC-\rBD2\t3000..3999\rM3\t6\r\r"
               "\r");
 
-    SaveSetupList back(nullptr);
+    SaveSetupList back(&base);
     EXPECT_TRUE(ReadSections(back, first).empty());
     EXPECT_EQ(Names(back), Names(list));
     for (SaveSetup *x = list.First(), *y = back.First(); x != nullptr && y != nullptr; x = x->Next(), y = y->Next())

@@ -199,6 +199,37 @@ TEST_F(SieExportTest, AComponentWithoutHostCodeIsReportedOnce)
     EXPECT_TRUE(Has(Export(), "  #TRANS  KX  { } 2.00"));
 }
 
+// The save's card selection picks the vouchers, and at filter level 2 also their lines.
+TEST_F(SieExportTest, SelectionLeavesOutRejectedVouchersAndLines)
+{
+    Component* bank = Account("T1930", "1930");
+    Component* sales = Account("I3010", "3010");
+    AddCard(MakePackedDate(2010, 1, 8), 1, "Kept", {{bank, 100.0}, {sales, -100.0}});
+    AddCard(MakePackedDate(2010, 1, 9), 1, "Dropped", {{bank, 50.0}, {sales, -50.0}});
+    base->UpdateDimensionsInUse();
+    base->SetupDimensionOrder();
+    auto count = [](const std::string& text, const std::string& what) {
+        int32_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(settings.AddSelectionLine(*base, "Y\tKept"));
+    std::string text = Export();
+    EXPECT_EQ(count(text, "#VER"), 1) << text;
+    EXPECT_NE(text.find("\"Kept\""), std::string::npos);
+    EXPECT_EQ(count(text, "#TRANS"), 2);
+
+    settings.ClearSelection();
+    ASSERT_TRUE(settings.AddSelectionLine(*base, "D2\tT1930"));
+    EXPECT_EQ(count(Export(), "#TRANS"), 4);  // level 0: whole vouchers
+    settings.SetFilterLevel(kFilterLines);
+    text = Export();
+    EXPECT_EQ(count(text, "#VER"), 2);
+    EXPECT_EQ(count(text, "#TRANS"), 2) << text;
+    EXPECT_EQ(text.find("#TRANS  3010"), std::string::npos) << text;
+}
+
 TEST_F(SieExportTest, FileIsCp437WithCrLf)
 {
     Component* bank = Account("T1930", "1930", "Å");
