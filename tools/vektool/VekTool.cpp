@@ -10,6 +10,8 @@
 //                                  setup NAME (nothing of a failed import stays) and prints what
 //                                  import-summary prints; with --save the base is saved to OUT.
 //   vek-tool export-sie FILE OUT   reads FILE as import-summary does and writes the base as SIE 4.
+//                                  With "--selection NAME" (save too) only the cards, groups and lines
+//                                  that the base's subset NAME admits are written.
 //   vek-tool summary FILE          opens a base file and prints, tab-separated: "dimension", its number,
 //                                  its plural name and its component count for every dimension in
 //                                  use; "cards N"; "lines N"; then "sum", the column number, its name
@@ -50,9 +52,9 @@ struct Command {
 constexpr Command kCommands[] = {
     {"import-summary", 1, 3, vektool::ImportSummary, "import-summary FILE [--password TEXT]"},
     {"import-summary", 5, 7, vektool::TextImportSummary, "import-summary DATA --into FILE --setup NAME [--save OUT]"},
-    {"export-sie", 2, 4, vektool::ExportSie, "export-sie FILE OUT [--password TEXT]"},
+    {"export-sie", 2, 6, vektool::ExportSie, "export-sie FILE OUT [--selection NAME] [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
-    {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
+    {"save", 2, 6, vektool::SaveCopy, "save FILE OUT [--selection NAME] [--password TEXT]"},
     {"subsets", 1, 3, vektool::Subsets, "subsets FILE [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
