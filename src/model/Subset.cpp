@@ -53,6 +53,14 @@ bool MovesPatternDates(int32_t code)
            code == kChangeTimeScaleRead;
 }
 
+// Change codes after which the lines a selection admitted may differ: the cards, the components
+// and the value fields.
+bool ChangesAdmittedLines(int32_t code)
+{
+    return MovesPatternDates(code) || code == kChangeComponents || code == kChangeComponentsDeleted ||
+           code == kChangeValueCount || code == kChangeDimensionsInUse;
+}
+
 }  // namespace
 
 // --- SubsetSelection ------------------------------------------------------------------------------
@@ -80,12 +88,14 @@ void SubsetSelection::Apply()
 {
     selection.ApplyTexts(texts);
     texts.Capture(selection);
+    ForgetLines();
     // The subset's result was made from what the selection admitted before.
     owner.Changed(0);
 }
 
 int32_t SubsetSelection::SetKeyPatternText(const char* text)
 {
+    ForgetLines();
     keyPattern.Clear();
     String work;
     work.AssignCStr(text);
@@ -101,6 +111,7 @@ bool SubsetSelection::HasStampConditions() const
 
 void SubsetSelection::Recompile()
 {
+    ForgetLines();
     if (!keyPatternText.IsNull()) {
         String work;
         work.AssignCStr(keyPatternText.CStr());
@@ -138,13 +149,25 @@ bool SubsetSelection::MarkOperandLines(BitSet& lines)
 {
     if (!Prepare())
         return false;
+    // Kept lines stand while the selection's own subset condition is as it was.
+    if (keptLines && keptLines->Count() == lines.Count() && !selection.Formula().NeedsEvaluation()) {
+        lines.Or(*keptLines);
+        return true;
+    }
+    keptLines.reset();
+    auto marked = std::make_unique<BitSet>(lines.Count());
+    if (marked->Count() != lines.Count()) {
+        SetOutOfMemoryError();
+        return false;
+    }
+    marked->SetAll(0);
     Base& base = owner.GetBase();
     Card* first = nullptr;
     Card* end = nullptr;
     base.FindCardsInDateRange(selection.From().Value(), selection.To().Value(), first, end);
-    int32_t lineCount = lines.Count();
+    int32_t lineCount = marked->Count();
     int32_t walked = 0;
-    for (Card* card = first; card != nullptr && card != end; card = base.NextCard(card)) {
+    for (Card* card = first; card != nullptr && card != end && card != base.ChainEnd(); card = base.NextCard(card)) {
         if ((++walked & 4095) == 0 && IsErrorPending())
             return false;
         if (!MatchesCard(card))
@@ -154,15 +177,18 @@ bool SubsetSelection::MarkOperandLines(BitSet& lines)
                 continue;
             for (CardLine* line = base.FirstLine(group); line != nullptr; line = base.NextLine(line)) {
                 if (int32_t(line->index) < lineCount && selection.MatchesLine(line))
-                    lines.SetBit(int32_t(line->index), true);
+                    marked->SetBit(int32_t(line->index), true);
             }
         }
     }
+    lines.Or(*marked);
+    keptLines = std::move(marked);
     return true;
 }
 
 SubsetLineError SubsetSelection::ReadLine(std::string_view key, TextReader& reader)
 {
+    ForgetLines();
     Base* base = &owner.GetBase();
     if (key == "k") {
         String text;
@@ -202,6 +228,7 @@ void SubsetSelection::ApplyRef(const SelectionRef& ref)
     (void)SetKeyPatternText(ref.KeyPatternText());
     for (size_t i = 0; i < stamps.size(); ++i)
         (void)stamps[i].SetTexts(&owner.GetBase(), ref.StampDateText(int32_t(i)), ref.StampUserText(int32_t(i)));
+    ForgetLines();
 }
 
 // --- Subset -----------------------------------------------------------------------------------------
@@ -352,8 +379,10 @@ void Subset::Changed(int32_t)
 void Subset::ReleaseResults()
 {
     formula.ReleaseResult();
-    for (const auto& selection : selections)
+    for (const auto& selection : selections) {
         selection->OperandFormula()->ReleaseResult();
+        selection->ForgetLines();
+    }
 }
 
 bool Subset::MarkOperandLines(BitSet& lines)
@@ -489,6 +518,9 @@ void Subset::OnBaseChange(const ChangeRecord& record)
         for (const auto& selection : selections)
             selection->Recompile();
         Changed(1);
+    } else if (ChangesAdmittedLines(record.code)) {
+        for (const auto& selection : selections)
+            selection->ForgetLines();
     }
     formula.OnBaseChange(record);
 }

@@ -17,6 +17,7 @@
 namespace vek {
 
 class Base;
+class BitSet;
 class String;
 class Subset;
 class SubsetList;
@@ -47,7 +48,8 @@ enum class SubsetLineError : int32_t {
 // One named selection of a subset: a Selection (kept as its text form and compiled from it), a
 // card-key pattern and five stamp conditions. A card passes when the Selection's card test, the
 // pattern and every present stamp condition pass; its lines pass by the Selection's group and line
-// tests.
+// tests. The lines it admitted are kept until the base or the selection changes, so that a formula
+// over selections is made again without walking the cards.
 class SubsetSelection final : public SubsetOperand {
 public:
     SubsetSelection(Subset& owner, const char* name);
@@ -78,6 +80,8 @@ public:
     bool HasStampConditions() const;
     // Patterns and stamp conditions compiled again (dates relative to today or the cards moved).
     void Recompile();
+    // Drops the lines kept from the last marking (the base or the selection changed).
+    void ForgetLines() { keptLines.reset(); }
 
     // Evaluates the selection's subset condition; false when the cancel flag stopped it.
     [[nodiscard]] bool Prepare();
@@ -108,6 +112,7 @@ private:
     OwnedText keyPatternText;
     CardKeyPattern keyPattern;
     std::array<StampCondition, kStampConditionCount> stamps;
+    std::unique_ptr<BitSet> keptLines;  // the lines admitted at the last marking; null: none kept
 };
 
 // A named set of card lines of a base: its selections and a formula over them (and, for a subset
