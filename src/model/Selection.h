@@ -63,6 +63,8 @@ public:
     // a check fails.
     [[nodiscard]] bool Prepare(SelectionCheck check);
 
+    // The tests of one card, group or line. The subset condition takes part only once Prepare has
+    // evaluated it.
     bool MatchesCard(const Card* card) const;
     bool AdmitsGroup(const CardGroup* group) const { return components.Admits(uint32_t(group->key)); }
     bool MatchesLine(const CardLine* line) const;

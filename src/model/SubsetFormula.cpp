@@ -27,8 +27,8 @@ namespace {
 // which bounds the recursion of evaluation and of the cycle search.
 constexpr int32_t kMaxFormulaNesting = 64;
 
-constexpr std::string_view kNotText = "\xC2\xAC";
-constexpr std::string_view kXorText = "\xC2\xB1";
+constexpr std::string_view kFormulaNotText = "\xC2\xAC";
+constexpr std::string_view kFormulaXorText = "\xC2\xB1";
 
 // Length of the operator at p ("&", "(", ")", "|", "¬", "±", runs of two or more "+" or "-"), 0 when
 // none starts there. The end of the text is an operator of length 0 too: callers test it apart.
@@ -39,7 +39,7 @@ int32_t FormulaOperatorLength(std::string_view text, size_t p)
     char c = text[p];
     if (c == '&' || c == '(' || c == ')' || c == '|')
         return 1;
-    if (text.substr(p, 2) == kNotText || text.substr(p, 2) == kXorText)
+    if (text.substr(p, 2) == kFormulaNotText || text.substr(p, 2) == kFormulaXorText)
         return 2;
     if (c == '+' || c == '-') {
         size_t end = p;
@@ -129,7 +129,7 @@ private:
         for (;;) {
             if (position < text.size() && (text[position] == ' ' || text[position] == '&' || text[position] == '|'))
                 ++position;
-            else if (text.substr(position, 2) == kXorText)
+            else if (text.substr(position, 2) == kFormulaXorText)
                 position += 2;
             else
                 return;
@@ -255,7 +255,7 @@ private:
             return false;
         for (;;) {
             SkipBlanks();
-            if (text.substr(position, 2) != kXorText)
+            if (text.substr(position, 2) != kFormulaXorText)
                 return true;
             position += 2;
             SkipAfterOperator();
@@ -275,7 +275,7 @@ private:
             if (position < text.size() && text[position] == '&') {
                 op = SubsetOp::And;
                 ++position;
-            } else if (text.substr(position, 2) == kNotText) {
+            } else if (text.substr(position, 2) == kFormulaNotText) {
                 op = SubsetOp::AndNot;
                 position += 2;
             } else {
@@ -307,7 +307,7 @@ private:
                 ++position;
             return true;
         }
-        if (text.substr(position, 2) == kNotText) {
+        if (text.substr(position, 2) == kFormulaNotText) {
             position += 2;
             SkipAfterOperator();
             if (!ParsePrimary(depth + 1))
@@ -481,11 +481,11 @@ void SubsetFormula::FormatText(String& out, FormulaSpacing spacing) const
     ExpressionTextBuilder builder;
     for (const SubsetFormulaOp* op = code.get(); op->code != SubsetOp::End; ++op) {
         switch (op->code) {
-        case SubsetOp::Not: builder.PrefixOperator(kNotText, 4); break;
+        case SubsetOp::Not: builder.PrefixOperator(kFormulaNotText, 4); break;
         case SubsetOp::Or: builder.Combine("|", 1, separator); break;
-        case SubsetOp::Xor: builder.Combine(kXorText, 2, separator); break;
+        case SubsetOp::Xor: builder.Combine(kFormulaXorText, 2, separator); break;
         case SubsetOp::And: builder.Combine("&", 3, separator); break;
-        case SubsetOp::AndNot: builder.Combine(kNotText, 3, separator); break;
+        case SubsetOp::AndNot: builder.Combine(kFormulaNotText, 3, separator); break;
         case SubsetOp::Cards: builder.PrefixFunction("cards"); break;
         case SubsetOp::Groups: builder.PrefixFunction("groups"); break;
         case SubsetOp::Unbalanced: builder.PrefixFunction("unbalanced"); break;

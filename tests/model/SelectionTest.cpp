@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/Message.h"
@@ -151,6 +152,58 @@ TEST_F(SelectionTest, ConditionsCombineAndACardThatFailsKeepsAllItsLinesOut)
     texts.SetOption("cardtitle", "Rent");
     selection.ApplyTexts(texts);
     EXPECT_EQ(Marked(selection), "ac");
+
+    // Every kind at once, each needed: only line "a" passes them all.
+    SelectionTexts full(*base);
+    for (auto [name, value] : {std::pair{"cardfrom", "240101"}, {"cardto", "240131"}, {"dim2", "A"}, {"dim3", "X"},
+                               {"cardtitle", "Rent"}, {"notes", "paid"}, {"linetext", "\\a"}, {"value", ">0"},
+                               {"value2", "1"}})
+        EXPECT_TRUE(full.SetOption(name, value)) << name;
+    selection.ApplyTexts(full);
+    EXPECT_EQ(Marked(selection), "a");
+}
+
+// The subset condition names subsets of the base's global list; a line must be in its result.
+TEST_F(SelectionTest, SubsetConditionRestrictsLines)
+{
+    struct FixedSubset : SubsetOperand {
+        std::string_view OperandName() const override { return "Kept"; }
+        bool MarkOperandLines(BitSet& set) override
+        {
+            for (uint32_t index : lines)
+                set.SetBit(int32_t(index), true);
+            return true;
+        }
+        SubsetFormula* OperandFormula() override { return nullptr; }
+        const Subset* OperandSubset() const override { return nullptr; }
+        std::vector<uint32_t> lines;
+    };
+    struct OneList : SubsetOperandList {
+        int32_t OperandCount() const override { return 1; }
+        SubsetOperand* OperandAt(int32_t) const override { return subset; }
+        SubsetOperand* subset = nullptr;
+    };
+    FixedSubset kept;
+    OneList list;
+    list.subset = &kept;
+    // Lines "b" and "e".
+    for (Card* card = base->FirstCard(); card != base->ChainEnd(); card = base->NextCard(card))
+        for (CardLine* line = base->FirstLine(base->FirstGroup(card)); line != nullptr; line = base->NextLine(line))
+            if (*line->Text() == 'b' || *line->Text() == 'e')
+                kept.lines.push_back(line->index);
+    base->SetGlobalSubsetOperands(&list);
+    SelectionTexts texts(*base);
+    texts.SetSubsetText("kept | Kept");
+    Selection selection(*base, nullptr);
+    selection.ApplyTexts(texts);
+    EXPECT_STREQ(selection.SubsetText(), "Kept | Kept");
+    ASSERT_TRUE(selection.Prepare(SelectionCheck::None));
+    EXPECT_EQ(Marked(selection), "be");
+    texts.SetOption("value", ">0");
+    selection.ApplyTexts(texts);
+    ASSERT_TRUE(selection.Prepare(SelectionCheck::None));
+    EXPECT_EQ(Marked(selection), "e");
+    base->SetGlobalSubsetOperands(nullptr);
 }
 
 // The keyed lines under a prefix, and the older key form, read back to equal texts.
@@ -168,6 +221,13 @@ TEST_F(SelectionTest, KeyedLinesReadBack)
     TextWriter writer;
     texts.Write(writer, 'x');
     std::string written(writer.BufferedBytes());
+    // A condition of a value field the base does not have is never written.
+    SelectionTexts beyond(*base);
+    beyond.Assign(texts);
+    beyond.SetValueText(5, ">1");
+    TextWriter beyondWriter;
+    beyond.Write(beyondWriter, 'x');
+    EXPECT_EQ(std::string(beyondWriter.BufferedBytes()), written);
     EXPECT_NE(written.find("xD2\tA|B"), std::string::npos) << written;
     EXPECT_NE(written.find("xVB\t>=3"), std::string::npos) << written;
 
