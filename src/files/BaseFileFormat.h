@@ -31,7 +31,7 @@ enum class BaseFileSection : int32_t {
     Dimension,    // TAB n (1..32)
     DimImport,    // TAB n (1..32)
     Cards,
-    Subset,       // TAB name; kept as read until subsets are built
+    Subset,       // TAB name
     Templates,
     Defaults,
     Commands,     // kept as read until the command interpreter is built

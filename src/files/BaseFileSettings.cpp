@@ -5,6 +5,7 @@
 #include "model/Base.h"
 #include "model/BaseProtection.h"
 #include "model/Macro.h"
+#include "model/SubsetList.h"
 #include "model/TimeScale.h"
 #include "model/WebUser.h"
 
@@ -21,7 +22,7 @@ BaseContents ContentsOf(Base& base)
     contents.hasImportSetups = record.ImportSetups().Count() > 0;
     contents.hasTimeScales = base.TimeScales().Count() > 0;
     contents.hasMacros = base.Macros().Count() > 0;
-    contents.hasSubsets = record.Kept().Has(BaseFileSection::Subset);
+    contents.hasSubsets = base.Subsets().Count() > 0;
     contents.hasTemplates = base.CountTemplates() > 0;
     return contents;
 }

@@ -17,7 +17,7 @@
 //   |                     | code TAB text TAB host code                                           |
 //   | "##DimImport" TAB n | the import setup of dimension n (DimImportSetup)                      |
 //   | "##Cards"           | cards, groups and lines (BaseCardsReader.cpp)                         |
-//   | "##Subset" TAB n    | one subset (kept as read)                                             |
+//   | "##Subset" TAB n    | one subset (Subset::ReadSection)                                      |
 //   | "##Templates"       | template definitions (Base::ReadTemplateDefinitions)                  |
 //   | "##Defaults"        | the defaults templates' definitions                                   |
 //   | "##Commands"        | a command text (kept as read when a file is opened, skipped when one  |
@@ -54,6 +54,7 @@
 #include "model/Dimension.h"
 #include "model/Macro.h"
 #include "model/NamedObjects.h"
+#include "model/SubsetList.h"
 #include "model/TimeScale.h"
 #include "model/WebUser.h"
 #include "platform/FilePath.h"
@@ -274,7 +275,7 @@ SectionReadResult BaseSectionReader::ReadSections()
                 ReadImportSetup();
                 break;
             case BaseFileSection::Subset:
-                KeepSection(section);
+                ReadSubset();
                 break;
             case BaseFileSection::Templates:
                 ReadTemplates();
@@ -313,8 +314,10 @@ SectionReadResult BaseSectionReader::Finish(SectionReadResult result)
 {
     if (Stopped())
         return SectionReadResult::stopped;
-    // Built aside while the file was read, the kept sections join the base's only now.
+    // Built aside while the file was read, the kept sections and the subsets join the base's only now.
     record.Kept().Merge(std::move(kept));
+    if (subsets)
+        base.Subsets().TakeFrom(*subsets);
     ReportUnknownReferences();
     return result;
 }
@@ -342,13 +345,6 @@ void BaseSectionReader::KeepSection(BaseFileSection section)
 {
     KeptSection keeping;
     keeping.section = section;
-    if (section == BaseFileSection::Subset) {
-        String name;
-        String key;
-        reader.NextFieldToString(name);
-        if (NameLookupKey(name.CStr(), name.Length(), key))
-            keeping.name.assign(key.CStr(), size_t(key.Length()));
-    }
     keeping.lines.emplace_back(reader.LineStart(), size_t(reader.LineLength()));
     while (!Stopped() && reader.ReadLine()) {
         if (AtSectionMarker()) {
@@ -359,6 +355,23 @@ void BaseSectionReader::KeepSection(BaseFileSection section)
     }
     base.LogOperation("kept section", keeping.lines.front().c_str(), kLogReading);
     kept.Add(std::move(keeping));
+}
+
+void BaseSectionReader::ReadSubset()
+{
+    if (!subsets)
+        subsets = std::make_unique<SubsetList>(base, SubsetListKind::Global, SubsetListPosting::Quiet);
+    SubsetLineError error = SubsetLineError::None;
+    Subset* subset = subsets->ReadSection(reader, error);
+    base.LogOperation("subset", subset->GetName(), kLogReading);
+    if (error == SubsetLineError::None || IsErrorPending())
+        return;
+    ReportDamage(error == SubsetLineError::NoSelection ? message::kSubsetLineWithoutSelection
+                                                        : message::kSubsetPatternRefused);
+    std::string_view line(reader.LineStart(), size_t(reader.LineLength()));
+    constexpr int32_t kShownBytes = 64;  // of a line that may be of any length
+    int32_t n = int32_t(line.size() < size_t(kShownBytes) ? line.size() : size_t(kShownBytes));
+    GetPendingError().message.AddTextBytes(line.data(), Utf8SafeCut(line.data(), int32_t(line.size()), n));
 }
 
 // --- "##Characters" ---------------------------------------------------------------------------------

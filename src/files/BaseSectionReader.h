@@ -19,6 +19,7 @@ class BaseFileRecord;
 class BaseProtection;
 class FilePath;
 class SaveSettings;
+class SubsetList;
 class TextReader;
 struct Card;
 struct CardGroup;
@@ -68,7 +69,8 @@ constexpr bool IsRead(SectionReadResult result)
 // alert) and skipped, unknown keys inside a section are skipped. A "##Dimension" or "##DimImport"
 // section whose number is outside 1..32 is reported (3832, the same way) and skipped. The sections
 // this version builds no objects from are kept as read (KeptSections), collected aside and joined
-// to the base's record when the read ends well.
+// to the base's record when the read ends well; so are the subsets read ("##Subset"), which then join
+// the base's global subsets (one of the same name is replaced).
 //
 // Input that ends without "##End" is read as far as it goes: the message 3829 that names the file
 // and says it is incomplete is shown, and the read counts as done (incomplete), so that the user
@@ -137,6 +139,9 @@ private:
     void StartTemplateReading();
     void ReadTemplates();
     void ReadDefaults();
+    // One "##Subset" section into the subsets read aside (they join the base's when the read ends
+    // well); a line that cannot be taken stops the read with 3865 or 3866, naming file and line.
+    void ReadSubset();
     // The options and components of dimension d, up to the next section marker.
     void ReadDimensionLines(int32_t d);
 
@@ -167,6 +172,7 @@ private:
     SaveSettings* settings = nullptr;  // the base's current settings
     bool ownsSettings = false;         // made for this read, removed at its end
     KeptSections kept;                 // the sections kept as read, until the read ends well
+    std::unique_ptr<SubsetList> subsets;  // the subsets read, until the read ends well (made on use)
 
     // "##Cards" state.
     Card* card = nullptr;

@@ -26,6 +26,7 @@
 #include "model/Macro.h"
 #include "model/NamedObjects.h"
 #include "model/TimeScale.h"
+#include "model/SubsetList.h"
 #include "model/WebUser.h"
 
 namespace vek {
@@ -158,7 +159,7 @@ void SectionWriter::WriteAll()
     if (Saves(SaveSection::Cards))
         WriteCards();
     if (Saves(SaveSection::Subset))
-        WriteKept(BaseFileSection::Subset);
+        base.Subsets().WriteSections(writer);
     if (Saves(SaveSection::Templates))
         WriteTemplates();
     if (Saves(SaveSection::Defaults) && base.HasChangedDefaultTemplates())

@@ -1,7 +1,6 @@
 // Kept sections of a base file: taking them from a read and writing them back.
 #include "files/KeptSections.h"
 
-#include "foundation/strings/CString.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextWriter.h"
 
@@ -10,7 +9,6 @@ namespace vek {
 bool KeptSections::Keeps(BaseFileSection section)
 {
     switch (section) {
-    case BaseFileSection::Subset:
     case BaseFileSection::Commands:
         return true;
     default:
@@ -27,30 +25,10 @@ bool KeptSections::Has(BaseFileSection section) const
     return false;
 }
 
-KeptSection* KeptSections::FindSameObject(const KeptSection& section)
-{
-    for (KeptSection& kept : sections) {
-        if (kept.section != section.section)
-            continue;
-        switch (section.section) {
-        case BaseFileSection::Subset:
-            if (CStrEqualNoCase(kept.name.c_str(), section.name.c_str()))
-                return &kept;
-            break;
-        default:
-            break;
-        }
-    }
-    return nullptr;
-}
-
 void KeptSections::Merge(KeptSections&& read)
 {
     for (KeptSection& section : read.sections) {
-        if (KeptSection* same = FindSameObject(section))
-            *same = std::move(section);
-        else
-            sections.push_back(std::move(section));
+        sections.push_back(std::move(section));
     }
     read.sections.clear();
 }

@@ -17,13 +17,13 @@ class TextWriter;
 // reader gave them (UTF-8, without line ends; empty lines included).
 struct KeptSection {
     BaseFileSection section = BaseFileSection::End;
-    // The object's name for subsets (trimmed; compared without case).
+    // The object's name for named sections (trimmed; compared without case).
     std::string name;
     std::vector<std::string> lines;
 };
 
-// The subsets ("##Subset") and commands ("##Commands") of a base, until the code that reads each
-// into its objects exists. The files layer's record of the base owns them (BaseFileRecord); the section
+// The commands ("##Commands") of a base, until the code that reads them into their objects exists.
+// The files layer's record of the base owns them (BaseFileRecord); the section
 // writer puts each back in its place in the section order.
 class KeptSections {
 public:
@@ -39,14 +39,13 @@ public:
     void Add(KeptSection section) { sections.push_back(std::move(section)); }
 
     // Takes the sections of a file read into the base, as their own readers would take them: a
-    // subset replaces the one of the same name in its place; every other section is appended. Standard containers: std::bad_alloc rises to the operation.
+    // section is appended. Standard containers: std::bad_alloc rises to the operation.
     void Merge(KeptSections&& read);
 
     // Every kept section of that kind, in order.
     void Write(TextWriter& writer, BaseFileSection section) const;
 
 private:
-    KeptSection* FindSameObject(const KeptSection& section);
     static void WriteLines(TextWriter& writer, const KeptSection& section);
 
     std::vector<KeptSection> sections;

@@ -20,6 +20,7 @@
 #include "model/Dimension.h"
 #include "model/LinkRename.h"
 #include "model/ModelServices.h"
+#include "model/SubsetList.h"
 #include "model/WebUser.h"
 
 namespace vek {
@@ -313,8 +314,8 @@ void Base::DoOwnWork(const ChangeRecord& record)
         ResetMenuMarker(BaseMenu::Macros, this);
         break;
     case kChangeSubset:
-    case 61:
-    case 62:
+    case kChangeSubsetCreated:
+    case kChangeSubsetDeleted:
         if (!templateSubset) {
             SetModified(true);
             ResetMenuMarker(BaseMenu::Subsets, this);
@@ -403,6 +404,8 @@ Base::Base(const FilePath& filePath, int32_t untitled)
     SetupDimensionOrder();
     MakeTemplateTree();
     linkRegistry = std::make_unique<BaseLinkRegistry>(*this);
+    subsets = std::make_unique<SubsetList>(*this, SubsetListKind::Global);
+    globalSubsetOperands = subsets.get();
 
     statusWindow = Service<ModelServices>::Get().CreateStatusWindow(*this);
     modified = false;
@@ -445,6 +448,9 @@ Base::~Base()
         taken->base = nullptr;
         taken->valid = false;
     }
+    // Subsets hold selections, which leave the base's receivers as they go.
+    globalSubsetOperands = nullptr;
+    subsets.reset();
     lineIndexMap.reset();
     ReleaseCardTexts();
     for (int32_t i = int32_t(kDimensionCount); i < componentPool.ElementCount(); ++i) {

@@ -40,6 +40,7 @@ struct Message;
 class BaseWindowLink;
 class BaseProtection;
 class ObjectMenu;
+class SubsetList;
 class WebUserList;
 class SubsetOperandList;
 
@@ -472,6 +473,9 @@ public:
     int32_t DeleteMacrosMatching(const char* pattern);
     BaseProtection& Protection() { return *protection; }
     const BaseProtection& Protection() const { return *protection; }
+    // The base's global subsets (named from "G1"), which every formula of the base may name.
+    SubsetList& Subsets() { return *subsets; }
+    const SubsetList& Subsets() const { return *subsets; }
 
     // --- Templates (BaseTemplates.cpp) --------------------------------------------------------------
     // The template factory: a new template of kind 1-5 or 10 for this base, outside the tree; null
@@ -548,8 +552,8 @@ public:
     const TemplateReadContext& TemplateReading() const { return templateReading; }
     void SetTemplateReading(const TemplateReadContext& context) { templateReading = context; }
 
-    // The base's global subset list as subset formulas name it; the list registers itself when it is
-    // made and unregisters before it goes (null while there is none).
+    // The base's global subset list as subset formulas name it: Subsets() from the base's making to
+    // its end, unless a test sets another.
     SubsetOperandList* GlobalSubsetOperands() const { return globalSubsetOperands; }
     void SetGlobalSubsetOperands(SubsetOperandList* list) { globalSubsetOperands = list; }
 
@@ -659,14 +663,14 @@ private:
     // --- Named objects (the lists delete their objects without posting changes) -------------------
     TimeScaleList timeScales{this};
     MacroList macros{this};
+    // The global subsets; the formulas of the base reach them as `globalSubsetOperands` (tests may
+    // give the formulas another list).
+    std::unique_ptr<SubsetList> subsets;
     SubsetOperandList* globalSubsetOperands = nullptr;  // not owned
-    // Save setups, import setups, subsets, templates and the link registry are added by the code that
-    // defines them.
     // The template tree's root and the defaults templates of kinds 10, 1, 2, 3, 4, 5 (in that order).
     std::unique_ptr<Template> templateRoot;
     std::array<std::unique_ptr<Template>, 6> defaultTemplates;
     TemplateReadContext templateReading;
-    // Save setups, import setups, subsets and templates are added by the code that defines them.
     std::unique_ptr<BaseLinkRegistry> linkRegistry;
     const CardFilter* cardFilter = nullptr;
 

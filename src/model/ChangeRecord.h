@@ -64,6 +64,8 @@ enum ChangeCode : int32_t {
     kChangeSubset = 58,
     kChangeSubsetOther = 59,
     kChangeSubsetModified = 60,
+    kChangeSubsetCreated = 61,
+    kChangeSubsetDeleted = 62,
     kChangeLinkRename = 63,
     kChangeDefaultTemplate = 64,
     kChangeNamedObject = 65,
@@ -95,10 +97,12 @@ struct TimeScalePayload {
 struct MacroPayload {
     Macro* macro = nullptr;
 };
-// Codes 58-62; `templateOwn` when the subset is a template's own.
+// Codes 58-62; `templateOwn` when the subset is a template's own; `oldName` the name before a
+// rename (code 58).
 struct SubsetPayload {
     Subset* subset = nullptr;
     bool templateOwn = false;
+    const char* oldName = nullptr;
 };
 // Code 63.
 struct LinkRenamePayload {

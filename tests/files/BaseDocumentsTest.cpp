@@ -25,6 +25,7 @@
 #include "model/AnalysisTemplate.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
+#include "model/SubsetList.h"
 #include "platform/FileDialogs.h"
 #include "platform/FilePath.h"
 #include "platform/ForkByteFile.h"
@@ -356,12 +357,17 @@ TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
                                                            "##Templates", "#P\tOther: Components", "",
                                                            "##Commands", "close", "", "##End"}));
     ASSERT_TRUE(ImportBaseFile(*base, FilePath(other), nullptr, 0));
-    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##Subset\tLarge sales", "##Subset\tProjects", "##Commands",
-                                                            "##Subset\tNew subset"}));
+    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##Commands"}));
     // Templates of the same path are replaced, new ones added to the tree.
     EXPECT_EQ(base->CountTemplates(), 3);
     EXPECT_NE(base->FindTemplate("Other: Components"), nullptr);
     EXPECT_NE(base->FindTemplate("Reports: Sales cards"), nullptr);
+    // Subsets join the base's in order of name.
+    const SubsetList& subsets = base->Subsets();
+    ASSERT_EQ(subsets.Count(), 3);
+    EXPECT_STREQ(subsets.GetAt(0)->GetName(), "Large sales");
+    EXPECT_STREQ(subsets.GetAt(1)->GetName(), "New subset");
+    EXPECT_STREQ(subsets.GetAt(2)->GetName(), "Projects");
     // Import setups: the one of the same name is read again in place, a new one is added; the
     // dimension import setup of dimension 2 is read again.
     const ImportSetupList& setups = BaseFileRecord::Of(*base).ImportSetups();

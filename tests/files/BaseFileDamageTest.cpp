@@ -15,6 +15,7 @@
 #include "foundation/messages/TextIds.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
+#include "model/SubsetList.h"
 #include "model/TimeScale.h"
 #include "platform/FilePath.h"
 #include "platform/ForkByteFile.h"
@@ -81,6 +82,15 @@ std::vector<DamageCase> DamageCases()
                                  "##End"}), message::kBaseAmountNotFinite, 7},
         {"NaN in the second column", TextBase({"##VEK-Text\t121122", "", "##Cards", "-LN\t2", "C240101-001", "G",
                                                "L1\tNaN", "", "##End"}), message::kBaseAmountNotFinite, 7},
+        // Regression: a subset's selection line before any "VN" line had no selection to go to.
+        {"subset line before its selection", TextBase({"##VEK-Text\t121122", "", "##Subset\tX", "Vk\t240101", "F\tA",
+                                                       "##End"}), message::kSubsetLineWithoutSelection, 4},
+        {"subset selection deleted, then a line", TextBase({"##VEK-Text\t121122", "", "##Subset\tX", "VN\tA", "V-",
+                                                            "Vc\t2401\tABC", "##End"}),
+         message::kSubsetLineWithoutSelection, 6},
+        {"subset pattern nested too deep", TextBase({"##VEK-Text\t121122", "", "##Subset\tX", "VN\tA",
+                                                     "Vk\t" + std::string(200, '(') + "240101", "##End"}),
+         message::kSubsetPatternRefused, 5},
         {"empty file", "", message::kNotABase, 1},
         {"garbage bytes", binary, message::kNotABase, 1},
         {"garbage with a base mark", "\x01\x02#VEK\x7f\x80garbage" + binary, message::kDamagedBase, 1},
@@ -140,7 +150,8 @@ TEST_F(BaseFileDamageTest, DamagedFilesAreRefusedByNumberFileAndLine)
 TEST_F(BaseFileDamageTest, DamagedImportLeavesTheOpenBaseAsItWas)
 {
     std::string path = folder.Write("import.vkx", TextBase({"##VEK-Text\t121122", "", "##TimeScale\tQuarters",
-                                                           "240101-1\tQ1", "", "##Dimension\t2", "NEW\tNew one", "",
+                                                           "240101-1\tQ1", "", "##Subset\tImported", "VN\tA",
+                                                           "Vk\t2401", "F\tA", "##Dimension\t2", "NEW\tNew one", "",
                                                            "##Cards", "C240101-001\tImported", "G", "L5\t\tNEW",
                                                            "C240102-001", "L"}));
     int32_t cards = bystander->CardCount();
@@ -152,6 +163,7 @@ TEST_F(BaseFileDamageTest, DamagedImportLeavesTheOpenBaseAsItWas)
     EXPECT_EQ(bystander->CountComponentsInUse(), components);
     EXPECT_EQ(bystander->GetDimension(1).FindByCode("NEW"), nullptr);
     EXPECT_EQ(bystander->TimeScales().Count(), 0);
+    EXPECT_EQ(bystander->Subsets().Count(), 0);
 }
 
 // A file whose reading fails half-way (the disk gives an error after some blocks).

@@ -8,6 +8,8 @@
 #include "files/SieSummary.h"
 #include "foundation/messages/PendingError.h"
 #include "model/BaseProtection.h"
+#include "model/SelectionTexts.h"
+#include "model/SubsetList.h"
 #include "foundation/strings/String.h"
 
 #include <cstdio>
@@ -30,6 +32,7 @@ struct Rewrite {
     const char* file = nullptr;
     const char* out = nullptr;
     const char* password = nullptr;
+    const char* selection = nullptr;  // the subset whose lines alone are written, or null
     int32_t kind = 0;
     OpenedBase base;
 };
@@ -37,14 +40,35 @@ struct Rewrite {
 // Opens the input of a rewrite; 0 when its base is open, else the exit status to return.
 int OpenRewrite(Arguments arguments, const char* failure, Rewrite& rewrite)
 {
+    // The options in either order.
     rewrite.password = TakePassword(arguments);
+    rewrite.selection = TakeOption(arguments, "--selection");
+    if (rewrite.password == nullptr)
+        rewrite.password = TakePassword(arguments);
     if (arguments.size() != 2)
         return ReportUsage();
     rewrite.file = arguments[0];
     rewrite.out = arguments[1];
     rewrite.kind = InputKind(rewrite.file);
     rewrite.base = LoadFile(CommandLinePath(rewrite.file), rewrite.password);
-    return rewrite.base ? 0 : ReportFailure(failure, rewrite.file);
+    if (!rewrite.base)
+        return ReportFailure(failure, rewrite.file);
+    if (rewrite.selection != nullptr && rewrite.base->Subsets().FindByName(rewrite.selection) == nullptr) {
+        std::fprintf(stderr, "vek-tool: %s has no subset \"%s\"\n", rewrite.file, rewrite.selection);
+        return 1;
+    }
+    return 0;
+}
+
+// Save settings of the base in `format` that write only the cards, groups and lines the subset
+// admits: a card selection whose subset formula names the subset, filtering down to lines.
+void SelectSubset(vek::Base& base, const char* subset, int32_t format, vek::SaveSettings& settings)
+{
+    settings.FromBase(base);
+    settings.SetFormat(format);
+    vek::SelectionTexts& selection = settings.EditCardSelection(base);
+    selection.SetSubsetText(subset);
+    settings.SetFilterLevel(vek::kFilterLines);
 }
 
 }  // namespace
@@ -85,8 +109,11 @@ int ExportSie(Arguments arguments)
     if (int status = OpenRewrite(arguments, "import", rewrite); status != 0)
         return status;
     vek::FilePath output = CommandLinePath(rewrite.out);
+    vek::SaveSettings settings;
+    if (rewrite.selection != nullptr)
+        SelectSubset(*rewrite.base, rewrite.selection, vek::kSaveFormatSie, settings);
     if (!vek::MayWriteOverInput(CommandLinePath(rewrite.file), rewrite.kind, output, vek::kSaveFormatSie) ||
-        !vek::SaveSieFile(*rewrite.base, output, nullptr))
+        !vek::SaveSieFile(*rewrite.base, output, rewrite.selection != nullptr ? &settings : nullptr))
         return ReportFailure("export", rewrite.out);
     return 0;
 }
@@ -162,8 +189,14 @@ int SaveCopy(Arguments arguments)
     if (rewrite.password != nullptr && !base.Protection().SetPassword(rewrite.password))
         return ReportFailure("save", rewrite.out);
     vek::FilePath output = CommandLinePath(rewrite.out);
-    if (!vek::MayWriteOverInput(CommandLinePath(rewrite.file), rewrite.kind, output, vek::SaveFormatForPath(base, output)) ||
-        !vek::SaveBaseToPath(base, output, nullptr))
+    int32_t format = vek::SaveFormatForPath(base, output);
+    vek::SaveSettings settings;
+    if (rewrite.selection != nullptr) {
+        SelectSubset(base, rewrite.selection, format, settings);
+        settings.ApplyFileExtension(output);
+    }
+    if (!vek::MayWriteOverInput(CommandLinePath(rewrite.file), rewrite.kind, output, format) ||
+        !vek::SaveBaseToPath(base, output, rewrite.selection != nullptr ? &settings : nullptr))
         return ReportFailure("save", rewrite.out);
     return 0;
 }

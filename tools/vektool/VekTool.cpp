@@ -10,6 +10,8 @@
 //                                  setup NAME (nothing of a failed import stays) and prints what
 //                                  import-summary prints; with --save the base is saved to OUT.
 //   vek-tool export-sie FILE OUT   reads FILE as import-summary does and writes the base as SIE 4.
+//                                  With "--selection NAME" (save too) only the cards, groups and lines
+//                                  that the base's subset NAME admits are written.
 //   vek-tool summary FILE          opens a base file and prints, tab-separated: "dimension", its number,
 //                                  its plural name and its component count for every dimension in
 //                                  use; "cards N"; "lines N"; then "sum", the column number, its name
@@ -27,6 +29,11 @@
 //                                  for the base FILE (any file a base opens from, an XML base input
 //                                  file too) or, without one, only what needs no base ("version").
 //                                  Messages of the answer are written into OUT.
+//   vek-tool subsets FILE          opens a base file and prints, for every subset of the base in order,
+//                                  "subset" and its name, then what summary prints of the cards
+//                                  ("cards N", "lines N", the "sum" rows) for the lines the subset
+//                                  admits; then for each of its selections "selection" and its name
+//                                  and the same rows for the lines the selection admits.
 //
 // Every command that opens a file opens block containers, packed and bullet-format bases too; a
 // trailing "--password TEXT" answers the password question of a file that has one (nobody is asked
@@ -55,12 +62,14 @@ struct Command {
 constexpr Command kCommands[] = {
     {"import-summary", 1, 3, vektool::ImportSummary, "import-summary FILE [--password TEXT]"},
     {"import-summary", 5, 7, vektool::TextImportSummary, "import-summary DATA --into FILE --setup NAME [--save OUT]"},
-    {"export-sie", 2, 4, vektool::ExportSie, "export-sie FILE OUT [--password TEXT]"},
+    {"export-sie", 2, 6, vektool::ExportSie, "export-sie FILE OUT [--selection NAME] [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
     {"templates", 1, 3, vektool::Templates, "templates FILE [--password TEXT]"},
     {"run", 2, 6, vektool::RunScript, "run FILE SCRIPT [--save OUT] [--password TEXT]"},
     {"xml", 2, 5, vektool::XmlRequest, "xml [FILE] REQUEST OUT [--password TEXT]"},
+    {"save", 2, 6, vektool::SaveCopy, "save FILE OUT [--selection NAME] [--password TEXT]"},
+    {"subsets", 1, 3, vektool::Subsets, "subsets FILE [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };

@@ -14,6 +14,7 @@ int Summary(Arguments arguments);
 int SaveCopy(Arguments arguments);
 // The template tree, one node a line: path name, tab, kind ("Group" for a template group).
 int Templates(Arguments arguments);
+int Subsets(Arguments arguments);
 int Expr(Arguments arguments);
 int RunScript(Arguments arguments);
 int XmlRequest(Arguments arguments);

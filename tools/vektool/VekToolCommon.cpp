@@ -49,14 +49,19 @@ int ReportUsage()
     return 2;
 }
 
-const char* TakePassword(Arguments& arguments)
+const char* TakeOption(Arguments& arguments, const char* name)
 {
     size_t n = arguments.size();
-    if (n < 2 || std::strcmp(arguments[n - 2], "--password") != 0)
+    if (n < 2 || std::strcmp(arguments[n - 2], name) != 0)
         return nullptr;
-    const char* password = arguments[n - 1];
+    const char* value = arguments[n - 1];
     arguments = arguments.first(n - 2);
-    return password;
+    return value;
+}
+
+const char* TakePassword(Arguments& arguments)
+{
+    return TakeOption(arguments, "--password");
 }
 
 void PrintAmount(double value)

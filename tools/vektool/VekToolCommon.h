@@ -33,6 +33,9 @@ OpenedBase LoadFile(const vek::FilePath& path, const char* password = nullptr);
 // Arguments that fit no form of the command: a line on stderr; returns exit status 2.
 int ReportUsage();
 
+// Takes a trailing option (its name, e.g. "--selection", and a text) off the arguments: the text, or
+// null when they end otherwise.
+const char* TakeOption(Arguments& arguments, const char* name);
 // Takes a trailing "--password TEXT" off the arguments: the text, or null when they end otherwise.
 const char* TakePassword(Arguments& arguments);
 
