@@ -28,6 +28,9 @@
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
 #include "model/Macro.h"
+#include "model/Subset.h"
+#include "model/SubsetList.h"
+#include "model/Template.h"
 #include "model/TextMatcher.h"
 #include "platform/FileList.h"
 #include "platform/FilePath.h"
@@ -436,32 +439,90 @@ void CommandInterpreter::DeleteSaveSetup(CommandWords& words)
 void CommandInterpreter::DeleteSubset(CommandWords& words)
 {
     DeleteWords request = ReadDeleteWords(words, [this](const std::string& word) { Refuse(word); });
-    // "-all" and "-filter" find no subset to delete until subsets are wired in.
-    for (const std::string& name : request.names)
-        (void)ResolveObject(kObjectSubset, name);
+    SubsetList& subsets = base.Subsets();
+    if (request.all)
+        subsets.DeleteAll();
+    if (request.hasFilter && !request.filter.empty())
+        subsets.DeleteMatching(request.filter.c_str());
+    for (const std::string& name : request.names) {
+        if (IsErrorPending())
+            break;
+        CommandObject found = ResolveObject(kObjectSubset, name);
+        if (found.subset != nullptr)
+            subsets.Delete(found.subset);
+    }
 }
 
 void CommandInterpreter::DeleteTemplate(CommandWords& words)
 {
     DeleteWords request = ReadDeleteWords(words, [this](const std::string& word) { Refuse(word); });
-    for (const std::string& name : request.names)
-        (void)ResolveObject(kObjectTemplate | kObjectGroup, name);
+    if (request.all)
+        base.RemoveAllTemplates();
+    if (request.hasFilter && !request.filter.empty())
+        base.RemoveTemplatesMatching(request.filter.c_str());
+    for (const std::string& name : request.names) {
+        if (IsErrorPending())
+            break;
+        CommandObject found = ResolveObject(kObjectTemplate | kObjectGroup, name);
+        if (found.templateNode != nullptr)
+            base.RemoveTemplate(found.templateNode);
+    }
 }
 
 void CommandInterpreter::DuplicateTemplate(CommandWords& words)
 {
     if (!words.More())
         return;
-    const std::string& name = words.Take();
-    (void)ResolveObject(kObjectTemplate, name);
+    const std::string name = words.Take();
+    CommandObject found = ResolveObject(kObjectTemplate, name);
+    if (found.templateNode == nullptr || !words.More())
+        return;
+    // A path that names a node already makes nothing.
+    const std::string newName = words.Take();
+    (void)base.DuplicateTemplate(*found.templateNode, newName.c_str());
 }
 
 void CommandInterpreter::Modify(CommandWords& words)
 {
     if (!words.More())
         return;
-    const std::string& name = words.Take();
-    (void)ResolveObject(kObjectSubset | kObjectTemplate, name);
+    const std::string name = words.Take();
+    CommandObject found = ResolveObject(kObjectSubset | kObjectTemplate, name);
+    if (found.kind == 0)
+        return;
+    // The rest of the line is read as one definition line of a current plain-text base file.
+    std::string line;
+    while (words.More()) {
+        line += words.Take();
+        line += '\t';
+    }
+    TextReader reader(line.data(), int64_t(line.size()));
+    if (!reader.NextLine())
+        return;
+    TemplateReadContext saved = base.TemplateReading();
+    base.SetTemplateReading(TemplateReadContext{});
+    if (found.subset != nullptr) {
+        // A subset takes its notes, its formula or a new selection; its other selections stay.
+        String key;
+        String text;
+        if (reader.NextFieldToString(key)) {
+            (void)reader.NextFieldToString(text);
+            if (key.View() == "N")
+                found.subset->SetNotes(text.CStr());
+            else if (key.View() == "F")
+                found.subset->SetFormulaText(text.CStr());
+            else if (key.View() == "VN" && found.subset->FindSelection(text.View()) == nullptr)
+                (void)found.subset->CreateSelection(text.CStr());
+            else if (key.View() != "VN")
+                Refuse(std::string(key.View()));
+        }
+    } else if (found.templateNode != nullptr) {
+        // Only the key the line names changes: the template's other settings and references stay.
+        reader.RestartLine();
+        found.templateNode->ReadKeyLine(reader, base.TemplateReading());
+    }
+    base.SetTemplateReading(saved);
+    base.SetModified(true);
 }
 
 void CommandInterpreter::Execute(CommandWords& words)

@@ -26,6 +26,8 @@
 #include "model/Dimension.h"
 #include "model/ModelServices.h"
 #include "model/NamedObjects.h"
+#include "model/SubsetList.h"
+#include "model/Template.h"
 #include "platform/FilePath.h"
 #include "platform/Sockets.h"
 
@@ -34,19 +36,19 @@ namespace vek {
 namespace {
 
 // --- Subsets and templates, as the command language finds them ----------------------------------------
-// Subsets and analysis templates are objects of their own code; these are the one place where the
-// interpreter reaches them. Until that code is wired in, the base holds none that a command can name.
+// The one place where the interpreter reaches the base's subsets and templates by name.
 
-Subset* FindSubsetObject(Base&, std::string_view)
+Subset* FindSubsetObject(Base& base, std::string_view name)
 {
-    return nullptr;
+    return base.Subsets().FindByName(name);
 }
 
 // A template or a template group by its path name (groups joined by ": "); `group` tells which.
-AnalysisTemplate* FindTemplateObject(Base&, std::string_view, bool& group)
+Template* FindTemplateObject(Base& base, std::string_view name, bool& group)
 {
-    group = false;
-    return nullptr;
+    Template* node = base.FindTemplate(std::string(name).c_str());
+    group = node != nullptr && node->Kind() == TemplateKind::Group;
+    return node;
 }
 
 }  // namespace
@@ -189,7 +191,7 @@ CommandObject CommandInterpreter::ResolveObject(int32_t mask, std::string_view w
     }
     if ((mask & (kObjectTemplate | kObjectGroup)) != 0) {
         bool group = false;
-        if (AnalysisTemplate* node = FindTemplateObject(base, word, group); node != nullptr) {
+        if (Template* node = FindTemplateObject(base, word, group); node != nullptr) {
             int32_t kind = group ? kObjectGroup : kObjectTemplate;
             if ((mask & kind) != 0) {
                 found.kind = kind;

@@ -30,7 +30,7 @@ constexpr int32_t kObjectGroup = 8;
 struct CommandObject {
     int32_t kind = 0;
     Subset* subset = nullptr;
-    AnalysisTemplate* templateNode = nullptr;  // a template or a template group
+    Template* templateNode = nullptr;  // a template or a template group
 };
 
 // The words of a command line after the command word, copied out of the reader (a token lives only

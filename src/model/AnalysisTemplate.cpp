@@ -262,7 +262,7 @@ bool PageOptions::CopyFrom(const PageOptions& other)
 
 // --- AnalysisTemplate -------------------------------------------------------------------------------
 
-AnalysisTemplate::AnalysisTemplate(TemplateKind kind, Base& base) : Template(kind, base) {}
+AnalysisTemplate::AnalysisTemplate(TemplateKind kind, Base& base) : Template(kind, base), subsetRefs(base) {}
 
 AnalysisTemplate::~AnalysisTemplate() = default;
 
@@ -301,8 +301,8 @@ void AnalysisTemplate::Reset()
     flagC = false;
     flagZ = false;
     flagW = true;
-    // The kept reference lines are read again with the definition.
-    subsetRefLines.clear();
+    // The references are read again with the definition.
+    subsetRefs.Clear();
 }
 
 void AnalysisTemplate::ReadKeyLine(TextReader& reader, const TemplateReadContext& context)
@@ -313,7 +313,7 @@ void AnalysisTemplate::ReadKeyLine(TextReader& reader, const TemplateReadContext
     if (key.empty())
         return;
     if (key[0] == 's') {
-        subsetRefLines.emplace_back(reader.LineStart(), size_t(reader.LineLength()));
+        subsetRefs.ReadKeyLine(reader);
         return;
     }
     if (key[0] != 'x' || key.size() < 2)
@@ -536,10 +536,7 @@ void AnalysisTemplate::WriteSharedKeys(TextWriter& writer) const
     if (widthM != 0)
         writer.WriteKeyIntLine("xM", widthM);
     // 4. Subset references.
-    for (const std::string& line : subsetRefLines) {
-        writer.PutTextBytes(line.data(), int32_t(line.size()));
-        writer.EndRow();
-    }
+    subsetRefs.Write(writer);
     // 5. Layout blocks.
     const PageOptions& page = pageOptions;
     WriteBlobLine(writer, "xLc", page.layoutC);

@@ -8,6 +8,7 @@
 
 #include "foundation/memory/BlockPtr.h"
 #include "foundation/strings/OwnedText.h"
+#include "model/SubsetRefList.h"
 #include "model/Template.h"
 
 namespace vek {
@@ -149,9 +150,9 @@ public:
     PageOptions& Page() { return pageOptions; }
     const PageOptions& Page() const { return pageOptions; }
 
-    // The subset reference lines ('s' keys), kept as read until the subset references exist: the
-    // SubsetRefList takes this member's place.
-    const std::vector<std::string>& SubsetRefLines() const { return subsetRefLines; }
+    // The stored form of the subsets a window of this template starts with ('s' keys).
+    SubsetRefList& SubsetRefs() { return subsetRefs; }
+    const SubsetRefList& SubsetRefs() const { return subsetRefs; }
 
     // Copies from the base's defaults template of the same kind: bottom and right, E, T and M, the
     // export and page options; sets flag c and clears flag z.
@@ -185,7 +186,7 @@ private:
     void ReadPageKey(char letter, TextReader& reader);
 
     OwnedText notes;
-    std::vector<std::string> subsetRefLines;
+    SubsetRefList subsetRefs;
     ExportOptions exportOptions;
     PageOptions pageOptions;
 };
