@@ -1,0 +1,23 @@
+#include "analysis/CardsSettings.h"
+
+#include "model/Base.h"
+
+namespace vek {
+
+void CardsSettings::SetDefaults(const Base& base, int32_t currentDateStyle)
+{
+    *this = CardsSettings();
+    dateStyle = currentDateStyle;
+    for (int32_t column = 0; column < cards_column::kCount; ++column) {
+        CardsColumn& record = columns[size_t(column)];
+        record.shown = column == cards_column::kDate || column == cards_column::kOrigin ||
+                               column == cards_column::kNotes || column == cards_column::kSignatures
+                           ? 0
+                           : 1;
+        int32_t field = ValueFieldOfCardsColumn(column);
+        if (field >= 0)
+            record.decimals = base.ValueFormat(field);
+    }
+}
+
+}  // namespace vek
