@@ -210,6 +210,7 @@ void Base::ApplyChange(const ChangeRecord& record)
         PassToReceivers(ChangeStage::SecondDependents, record);
     // 5. Link renames reach the templates and the time scales.
     if (code == kChangeLinkRename) {
+        PassChangeToTemplates(record);
         PassToReceivers(ChangeStage::Templates, record);
         PassToReceivers(ChangeStage::TimeScales, record);
     }
@@ -382,6 +383,7 @@ Base::Base(const FilePath& filePath, int32_t untitled)
     if (componentPool.ElementCount() < int32_t(kDimensionCount))
         SetOutOfMemoryError();
     SetupDimensionOrder();
+    MakeTemplateTree();
 
     statusWindow = Service<ModelServices>::Get().CreateStatusWindow(*this);
     modified = false;

@@ -15,6 +15,7 @@
 #include "model/Component.h"
 #include "model/Macro.h"
 #include "model/RecordPool.h"
+#include "model/Template.h"
 #include "model/TimeScale.h"
 #include "platform/FilePath.h"
 
@@ -412,6 +413,59 @@ public:
     BaseProtection& Protection() { return *protection; }
     const BaseProtection& Protection() const { return *protection; }
 
+    // --- Templates (BaseTemplates.cpp) --------------------------------------------------------------
+    // The template factory: a new template of kind 1-5 or 10 for this base, outside the tree; null
+    // for any other kind or when memory runs short.
+    [[nodiscard]] std::unique_ptr<Template> NewTemplate(TemplateKind kind);
+    // The unnamed root group of the template tree.
+    Template& TemplateRoot() const { return *templateRoot; }
+    // The defaults template of kinds 1-5 and 10; null for any other kind.
+    Template* GetDefaultTemplate(TemplateKind kind) const;
+    // Replaces the defaults template of the kind by a new one; change 64.
+    void ResetDefaultTemplate(TemplateKind kind);
+    // The deepest node reached along the ': '-joined path from `start` (the root when null), and in
+    // `remainder` the part of the path not found (empty when the whole path was found).
+    Template* FindTemplatePath(Template* start, const char* path, String& remainder) const;
+    // The node whose path name is the text (the first of equal names), or null.
+    Template* FindTemplate(const char* path) const;
+    // Puts a template that is not in the tree at the path, making the groups the path names (a
+    // template on the way becomes a group of its name holding it); change 65. The template, or null
+    // for an empty path (nothing inserted, the template dropped).
+    Template* InsertTemplate(std::unique_ptr<Template> node, const char* path);
+    // Takes a node and its members out of the tree and destroys them; groups left empty above it go
+    // too (never the root); change 65. Nothing for the root or a node outside the tree.
+    void RemoveTemplate(Template* node);
+    // Every node of the tree; change 65 when anything was removed.
+    void RemoveAllTemplates();
+    // Every node whose path name matches the pattern (text matcher); the number removed. An empty or
+    // refused pattern removes nothing.
+    int32_t RemoveTemplatesMatching(const char* pattern);
+    // Every node without its keep mark (a rollback to a checkpoint).
+    void RemoveUnmarkedTemplates();
+    // Sets or clears the keep mark of every node.
+    void MarkAllTemplates(bool keep);
+    // A new template of the source's kind with its settings, made through its stored definition:
+    // outside the tree (first form), or inserted at the path (second form; null when the path names
+    // a node already or memory runs short).
+    [[nodiscard]] std::unique_ptr<Template> DuplicateTemplate(const Template& source);
+    Template* DuplicateTemplate(const Template& source, const char* path);
+    // Nodes of kinds other than groups.
+    int32_t CountTemplates() const;
+    // 224 bytes for every node of the tree, groups included.
+    int64_t EstimateTemplateMemory() const;
+    // One row per template in pre-order: type name, separator, path name. With a group path, only
+    // that node's subtree (the whole tree when the path names nothing).
+    void ListTemplates(TextWriter& writer, const char* groupPath, const TemplateNameFilter& filter) const;
+    // The window of a node through the window services (null without a display); a group opens each
+    // member in turn and gives null. Flags: 2 bring an open window forward, 4 reopen, 8 skip the
+    // search for an open window, 16 drop a window whose result is empty.
+    BaseWindowLink* OpenTemplate(Template* node, Template* origin, int32_t flags);
+    // Opens every template of kinds 1-5 marked to open when the base is read, in tree order.
+    void OpenAutoOpenTemplates();
+    // How template definitions being read are taken (the base-file reader sets it for a read).
+    const TemplateReadContext& TemplateReading() const { return templateReading; }
+    void SetTemplateReading(const TemplateReadContext& context) { templateReading = context; }
+
     // --- Base-file layer (kept for the files library) ---------------------------------------------
     BaseFileData* FileData() const { return fileData.get(); }
     void SetFileData(std::unique_ptr<BaseFileData> data) { fileData = std::move(data); }
@@ -423,6 +477,10 @@ private:
     friend class BaseCheckpoint;
 
     void ApplyChange(const ChangeRecord& record);
+    // The root group and the defaults templates (construction).
+    void MakeTemplateTree();
+    // Change 63 to every node of the template tree, in pre-order.
+    void PassChangeToTemplates(const ChangeRecord& record);
     void PassToReceivers(ChangeStage stage, const ChangeRecord& record);
     void DoOwnWork(const ChangeRecord& record);
     void NameUntitled();
@@ -480,6 +538,10 @@ private:
     MacroList macros{this};
     // Save setups, import setups, subsets, templates and the link registry are added by the code that
     // defines them.
+    // The template tree's root and the defaults templates of kinds 10, 1, 2, 3, 4, 5 (in that order).
+    std::unique_ptr<Template> templateRoot;
+    std::array<std::unique_ptr<Template>, 6> defaultTemplates;
+    TemplateReadContext templateReading;
 
     // --- Base-file layer and checkpoints -----------------------------------------------------------
     std::unique_ptr<BaseFileData> fileData;

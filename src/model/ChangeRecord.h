@@ -65,6 +65,7 @@ enum ChangeCode : int32_t {
     kChangeSubsetOther = 59,
     kChangeSubsetModified = 60,
     kChangeLinkRename = 63,
+    kChangeDefaultTemplate = 64,
     kChangeNamedObject = 65,
 };
 

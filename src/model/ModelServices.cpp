@@ -47,6 +47,11 @@ std::unique_ptr<ProgressDisplay> HeadlessModelServices::OpenProgress(int32_t, Ba
     return std::make_unique<ProgressDisplay>();
 }
 
+BaseWindowLink* HeadlessModelServices::OpenTemplateWindow(Template&, Template*, int32_t)
+{
+    return nullptr;
+}
+
 uint32_t HeadlessModelServices::RunUnknownComponentDialog(Base&, int32_t d, const char*, int32_t)
 {
     return uint32_t(d);

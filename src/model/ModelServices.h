@@ -12,6 +12,7 @@ namespace vek {
 class Base;
 class DimensionImportSetupBase;
 class String;
+class Template;
 struct ChangeRecord;
 struct StampedText;
 enum class CloseMode : int32_t;
@@ -61,6 +62,10 @@ public:
     virtual void NotifyAllWindows(const ChangeRecord& record) = 0;
     // A progress display of a kind (5: releasing card texts) for the base; never null.
     virtual std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) = 0;
+    // The window factory: the analysis window of a template of kinds 1-5 (Base::OpenTemplate gives
+    // its origin and flags: 2 bring an open window forward, 4 reopen, 8 skip the search for an open
+    // window, 16 drop a window whose result is empty); null when none is made.
+    virtual BaseWindowLink* OpenTemplateWindow(Template& node, Template* origin, int32_t flags) = 0;
 
     // --- Dialogs and menus -------------------------------------------------------------------------
     // Asks the user which component of d a typed text means; the root d when none is given.
@@ -101,6 +106,8 @@ public:
     void NotifyBaseWindows(const ChangeRecord& record, Base& base) override;
     void NotifyAllWindows(const ChangeRecord& record) override;
     std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) override;
+    // Null: no window without a display.
+    BaseWindowLink* OpenTemplateWindow(Template& node, Template* origin, int32_t flags) override;
     // The root: nobody can be asked.
     uint32_t RunUnknownComponentDialog(Base& base, int32_t d, const char* text, int32_t length) override;
     // 0: nobody can be asked, as if the dialog was cancelled.

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <memory>
 #include <string_view>
 
@@ -151,6 +152,8 @@ public:
     // bytes compressed in format T (BlockCompressor.h); no line end. Nothing for a text longer than
     // 32767 bytes or when memory for the compression runs short.
     void PutCompressedHex(const char* text);
+    // The same for bytes that may hold zeros (a blob field: "*" alone for none).
+    void PutCompressedHexBytes(std::span<const uint8_t> bytes);
 
     // Markup. Names are written as they are; values are escaped (PutMarkupEscaped).
     // The text escaped: characters below 32 as "&#NN;" (two decimal digits; in XML only tab, LF and

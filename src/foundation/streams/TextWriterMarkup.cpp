@@ -179,6 +179,14 @@ void TextWriter::PutCompressedHex(const char* text)
     int64_t n = MarkupTextLength(text);
     if (text == nullptr || n > kMaxHexText)
         return;
+    PutCompressedHexBytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text), static_cast<std::size_t>(n)));
+}
+
+void TextWriter::PutCompressedHexBytes(std::span<const uint8_t> bytes)
+{
+    int64_t n = static_cast<int64_t>(bytes.size());
+    if (n > kMaxHexText)
+        return;
     if (n == 0) {
         PutRawChar('*');
         return;
@@ -187,8 +195,7 @@ void TextWriter::PutCompressedHex(const char* text)
     uint8_t* packed = static_cast<uint8_t*>(MemAlloc(static_cast<int32_t>(bound)));
     if (packed == nullptr)
         return;
-    int32_t m = CompressBlock(std::span<uint8_t>(packed, static_cast<std::size_t>(bound)),
-                              std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text), static_cast<std::size_t>(n)));
+    int32_t m = CompressBlock(std::span<uint8_t>(packed, static_cast<std::size_t>(bound)), bytes);
     if (m > 0 && EnsureRoom(1 + 2 * int64_t{m})) {
         encoder->PutRawChar('*');
         char hex[2 * kHexChunk];
