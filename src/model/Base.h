@@ -33,6 +33,7 @@ class BaseWindowLink;
 class BaseProtection;
 class ObjectMenu;
 class WebUserList;
+class SubsetOperandList;
 
 // The record size that memory reports count for the base itself.
 constexpr int32_t kBaseRecordSize = 1700;
@@ -466,6 +467,11 @@ public:
     const TemplateReadContext& TemplateReading() const { return templateReading; }
     void SetTemplateReading(const TemplateReadContext& context) { templateReading = context; }
 
+    // The base's global subset list as subset formulas name it; the list registers itself when it is
+    // made and unregisters before it goes (null while there is none).
+    SubsetOperandList* GlobalSubsetOperands() const { return globalSubsetOperands; }
+    void SetGlobalSubsetOperands(SubsetOperandList* list) { globalSubsetOperands = list; }
+
     // --- Base-file layer (kept for the files library) ---------------------------------------------
     BaseFileData* FileData() const { return fileData.get(); }
     void SetFileData(std::unique_ptr<BaseFileData> data) { fileData = std::move(data); }
@@ -536,6 +542,7 @@ private:
     // --- Named objects (the lists delete their objects without posting changes) -------------------
     TimeScaleList timeScales{this};
     MacroList macros{this};
+    SubsetOperandList* globalSubsetOperands = nullptr;  // not owned
     // Save setups, import setups, subsets, templates and the link registry are added by the code that
     // defines them.
     // The template tree's root and the defaults templates of kinds 10, 1, 2, 3, 4, 5 (in that order).
