@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "analysis/CardsColumns.h"
+#include "model/CardsColumns.h"
 #include "foundation/strings/String.h"
 
 namespace vek {

@@ -17,6 +17,15 @@
 //                                  decimals (all of them for a full-precision column) and a ".".
 //   vek-tool save FILE OUT         opens a base file and saves it to OUT, in the form OUT's extension
 //                                  names ("vkx" a text base, "vek" a block container).
+//   vek-tool analyze FILE TEMPLATE [--from DATE] [--to DATE]
+//                                  computes the template of that path name over the period (the whole
+//                                  base by default) and prints a header and its result rows in display
+//                                  order, tab-separated. For a cards analysis: the row kind (card,
+//                                  group, line, notes, signatures), the card key, the group key, the
+//                                  line's number in its card, the text (title, group, line text, notes
+//                                  or signatures) and the shown value columns of line rows as stored.
+//                                  A result that could not be completed is printed with its message
+//                                  on stderr and exit status 1.
 //
 // Every command that opens a file opens block containers, packed and bullet-format bases too; a
 // trailing "--password TEXT" answers the password question of a file that has one (nobody is asked
@@ -48,6 +57,7 @@ constexpr Command kCommands[] = {
     {"export-sie", 2, 4, vektool::ExportSie, "export-sie FILE OUT [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
+    {"analyze", 2, 7, vektool::Analyze, "analyze FILE TEMPLATE [--from DATE] [--to DATE] [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };

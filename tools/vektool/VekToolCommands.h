@@ -13,6 +13,7 @@ int ExportSie(Arguments arguments);
 int Summary(Arguments arguments);
 int SaveCopy(Arguments arguments);
 int Expr(Arguments arguments);
+int Analyze(Arguments arguments);
 
 // What import-summary prints of a base: "cards", "lines", "account" sums and "ib" opening balances.
 void PrintImportSummary(const vek::Base& base);

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "analysis/CardsColumns.h"
+#include "model/CardsColumns.h"
 
 namespace vek {
 

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+
+#include "foundation/streams/TextReader.h"
 
 namespace vek {
 
@@ -80,5 +83,48 @@ int32_t CardsSortKeyDirectionText(const CardsSortKey& key);
 // the very start or end), and other control characters (tabs too) are dropped.
 void CleanNotesForCell(const char* notes, String& out);
 inline constexpr int32_t kNotesCellCharacters = 8000;
+
+}  // namespace vek
+
+namespace vek {
+
+class Base;
+class TextReader;
+class TextWriter;
+
+// --- Keyed-line forms shared by the cards and lines templates ------------------------------------------
+
+// The dimension (0-based) at a position of the base's dimension order, or -1 when none stands there.
+// Without an order every dimension stands at its own position.
+int32_t DimensionAtOrderPosition(const Base& base, int32_t position);
+
+// The key of the reader's current line (its first field, without moving the field cursor).
+std::string_view PeekKey(const TextReader& reader);
+
+// A sort-key line: "S" or "Q", the key number and the column code together, then the fields "C", "D",
+// "T" and "V" with their letters. `columnCode` writes the code of a column.
+void WriteSortKeyLine(TextWriter& writer, char letter, int32_t number, const CardsSortKey& key,
+                      const String& columnCode);
+// Reads the fields after a sort-key line's key (the column code already taken); letters not in their
+// tables leave the field.
+void ReadSortKeyFields(TextReader& reader, CardsSortKey& key);
+// The letters of the next field, each given to `take` with its position (at most `limit`).
+template <typename Take>
+void ReadLetterField(TextReader& reader, int32_t limit, Take&& take);
+
+}  // namespace vek
+
+namespace vek {
+
+template <typename Take>
+void ReadLetterField(TextReader& reader, int32_t limit, Take&& take)
+{
+    if (!reader.NextFieldRaw())
+        return;
+    const char* letters = reader.Token();
+    int32_t n = reader.TokenLength();
+    for (int32_t i = 0; i < n && i < limit; ++i)
+        take(i, letters[i]);
+}
 
 }  // namespace vek

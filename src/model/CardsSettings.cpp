@@ -1,4 +1,4 @@
-#include "analysis/CardsSettings.h"
+#include "model/CardsSettings.h"
 
 #include "model/Base.h"
 
