@@ -13,8 +13,8 @@
 //   | "•••Cards"           | "-D", "-LN", "C" and "G" as in "##Cards"; "L" + component of dimension |
 //   |                      | 2 TAB text TAB amount TAB components of dimensions 3..32; "N" + notes  |
 //   |                      | text; "S" + stamp 1 TAB stamp 2 TAB stamp 3 TAB stamp 4 TAB notes stamp |
-//   | "•••Templates"       | "##Templates" (kept; a definition starts "T" + kind letter, not "#")   |
-//   | "•••Defaults"        | "##Defaults" (kept, likewise)                                          |
+//   | "•••Templates"       | "##Templates" (a definition starts "T" + kind letter, not "#")         |
+//   | "•••Defaults"        | "##Defaults" (likewise)                                                |
 //   | "•••Commands"        | "##Commands"                                                           |
 //   | "•••End"             | the end                                                                |
 //
@@ -46,7 +46,6 @@ namespace {
 
 constexpr std::string_view kBullets = "\xE2\x80\xA2\xE2\x80\xA2\xE2\x80\xA2";
 constexpr std::string_view kBullet = "\xE2\x80\xA2";
-constexpr std::string_view kTemplateKindLetters = "CLPTRSK";
 // A notes line of this many characters ("N" included) was full: the next one continues it.
 constexpr int32_t kFullNotesLine = 251;
 // "•••Dim" + c: the dimension is the code of c less this.
@@ -108,9 +107,9 @@ SectionReadResult BaseSectionReader::ReadBulletSections()
         } else if (StartsWithAsciiNoCase(name, "Cards")) {
             ReadBulletCards();
         } else if (StartsWithAsciiNoCase(name, "Templates")) {
-            KeepBulletSection(BaseFileSection::Templates);
+            ReadTemplates();
         } else if (StartsWithAsciiNoCase(name, "Defaults")) {
-            KeepBulletSection(BaseFileSection::Defaults);
+            ReadDefaults();
         } else if (StartsWithAsciiNoCase(name, "Commands")) {
             if (Importing()) {
                 base.LogOperation("commands section", nullptr, kLogSkipped);
@@ -173,18 +172,12 @@ void BaseSectionReader::KeepBulletSection(BaseFileSection section)
             keeping.name.assign(key.CStr(), size_t(key.Length()));
     }
     keeping.lines.push_back(std::move(first));
-    bool definitions = section == BaseFileSection::Templates || section == BaseFileSection::Defaults;
     while (!Stopped() && reader.ReadLine()) {
         const char* p = reader.LineStart();
         int32_t n = reader.LineLength();
         if (StartsWithBulletBytes(p, n, kBullet) || AtSectionMarker())
             break;
-        std::string line(p, size_t(n));
-        // A definition starts with "T" and the kind letter here, with "#" and the letter today.
-        if (definitions && n >= 2 && p[0] == 'T' && kTemplateKindLetters.find(p[1]) != std::string_view::npos &&
-            (n == 2 || p[2] == '\t'))
-            line[0] = '#';
-        keeping.lines.push_back(std::move(line));
+        keeping.lines.emplace_back(p, size_t(n));
     }
     base.LogOperation("kept section", keeping.lines.front().c_str(), kLogReading);
     kept.Add(std::move(keeping));

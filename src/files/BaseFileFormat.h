@@ -32,8 +32,8 @@ enum class BaseFileSection : int32_t {
     DimImport,    // TAB n (1..32)
     Cards,
     Subset,       // TAB name; kept as read until subsets are built
-    Templates,    // kept as read until templates are built
-    Defaults,     // kept as read until templates are built
+    Templates,
+    Defaults,
     Commands,     // kept as read until the command interpreter is built
     End,
 };

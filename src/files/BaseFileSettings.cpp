@@ -22,7 +22,7 @@ BaseContents ContentsOf(Base& base)
     contents.hasTimeScales = base.TimeScales().Count() > 0;
     contents.hasMacros = base.Macros().Count() > 0;
     contents.hasSubsets = record.Kept().Has(BaseFileSection::Subset);
-    contents.hasTemplates = record.Kept().Has(BaseFileSection::Templates);
+    contents.hasTemplates = base.CountTemplates() > 0;
     return contents;
 }
 

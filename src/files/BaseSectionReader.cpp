@@ -18,8 +18,8 @@
 //   | "##DimImport" TAB n | the import setup of dimension n (DimImportSetup)                      |
 //   | "##Cards"           | cards, groups and lines (BaseCardsReader.cpp)                         |
 //   | "##Subset" TAB n    | one subset (kept as read)                                             |
-//   | "##Templates"       | the templates (kept as read)                                          |
-//   | "##Defaults"        | the default templates (kept as read)                                  |
+//   | "##Templates"       | template definitions (Base::ReadTemplateDefinitions)                  |
+//   | "##Defaults"        | the defaults templates' definitions                                   |
 //   | "##Commands"        | a command text (kept as read when a file is opened, skipped when one  |
 //   |                     | is imported: commands run once and do not stay with the base)         |
 //   | "##End"             | the end of the base                                                   |
@@ -274,9 +274,13 @@ SectionReadResult BaseSectionReader::ReadSections()
                 ReadImportSetup();
                 break;
             case BaseFileSection::Subset:
-            case BaseFileSection::Templates:
-            case BaseFileSection::Defaults:
                 KeepSection(section);
+                break;
+            case BaseFileSection::Templates:
+                ReadTemplates();
+                break;
+            case BaseFileSection::Defaults:
+                ReadDefaults();
                 break;
             }
         }
@@ -466,6 +470,35 @@ void BaseSectionReader::ReadMacro()
 {
     Macro* macro = base.Macros().ReadSection(reader);
     base.LogOperation("macro", macro != nullptr ? macro->GetName() : nullptr, kLogReading);
+}
+
+void BaseSectionReader::StartTemplateReading()
+{
+    TemplateReadContext context;
+    context.fileKind = record.state.kind;
+    context.version = record.state.version;
+    base.SetTemplateReading(context);
+}
+
+void BaseSectionReader::ReadTemplates()
+{
+    base.LogOperation("analysis template section", nullptr, kLogReading);
+    StartTemplateReading();
+    base.ReadTemplateDefinitions(reader, [this](Template& node) {
+        String path;
+        node.GetPathName(path);
+        base.LogOperation("analysis template", path.CStr(), kLogReading);
+    });
+    base.SetTemplateReading(TemplateReadContext{});
+    base.LogOperation("analysis template section", nullptr, kLogCompleted);
+}
+
+void BaseSectionReader::ReadDefaults()
+{
+    base.LogOperation("analysis defaults section", nullptr, kLogReading);
+    StartTemplateReading();
+    base.ReadDefaultTemplateDefinitions(reader);
+    base.SetTemplateReading(TemplateReadContext{});
 }
 
 void BaseSectionReader::ReadCommands()

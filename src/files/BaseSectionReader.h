@@ -133,6 +133,10 @@ private:
     void ReadDimension();
     void ReadDimensionImport();
     void ReadCommands();
+    // "##Templates" and "##Defaults": the base reads the definitions as this file's kind gives them.
+    void StartTemplateReading();
+    void ReadTemplates();
+    void ReadDefaults();
     // The options and components of dimension d, up to the next section marker.
     void ReadDimensionLines(int32_t d);
 

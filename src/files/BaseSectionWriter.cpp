@@ -98,6 +98,10 @@ private:
     void WriteDimensions();
     void WriteDimension(int32_t position, int32_t d);
     void WriteKept(BaseFileSection section) { record.Kept().Write(writer, section); }
+    // "##Templates" with the templates that pass the settings' filter (no section when none does).
+    void WriteTemplates();
+    // "##Defaults" with the six defaults templates and an empty line.
+    void WriteDefaults();
     void WriteCard(const Card* card);
     // The component as the "##Cards" section names it in dimension d (nothing for a root).
     void PutReference(int32_t d, uint32_t number);
@@ -153,14 +157,35 @@ void SectionWriter::WriteAll()
     if (Saves(SaveSection::Subset))
         WriteKept(BaseFileSection::Subset);
     if (Saves(SaveSection::Templates))
-        WriteKept(BaseFileSection::Templates);
-    if (Saves(SaveSection::Defaults))
-        WriteKept(BaseFileSection::Defaults);
+        WriteTemplates();
+    if (Saves(SaveSection::Defaults) && base.HasChangedDefaultTemplates())
+        WriteDefaults();
     // Commands act on the whole base: they go with its options.
     if (Saves(SaveSection::BaseOptions))
         WriteKept(BaseFileSection::Commands);
     if (!IsErrorPending())
         WriteSectionMarkerLine(writer, BaseFileSection::End);
+}
+
+void SectionWriter::WriteTemplates()
+{
+    TemplateNameFilter filter;
+    filter.SetPattern(settings.TemplateFilterText());
+    bool any = false;
+    for (Template* node = base.TemplateRoot().NextInTree(); node->Parent() != nullptr && !any;
+         node = node->NextInTree())
+        any = !node->IsGroup() && filter.Matches(*node);
+    if (!any)
+        return;
+    WriteSectionMarkerLine(writer, BaseFileSection::Templates);
+    (void)base.WriteTemplateDefinitions(writer, filter);
+}
+
+void SectionWriter::WriteDefaults()
+{
+    WriteSectionMarkerLine(writer, BaseFileSection::Defaults);
+    base.WriteDefaultTemplateDefinitions(writer);
+    writer.EndRow();
 }
 
 void SectionWriter::WriteCharacters()

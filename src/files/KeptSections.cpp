@@ -11,8 +11,6 @@ bool KeptSections::Keeps(BaseFileSection section)
 {
     switch (section) {
     case BaseFileSection::Subset:
-    case BaseFileSection::Templates:
-    case BaseFileSection::Defaults:
     case BaseFileSection::Commands:
         return true;
     default:
@@ -37,11 +35,6 @@ KeptSection* KeptSections::FindSameObject(const KeptSection& section)
         switch (section.section) {
         case BaseFileSection::Subset:
             if (CStrEqualNoCase(kept.name.c_str(), section.name.c_str()))
-                return &kept;
-            break;
-        case BaseFileSection::Templates:
-        case BaseFileSection::Defaults:
-            if (kept.lines == section.lines)
                 return &kept;
             break;
         default:

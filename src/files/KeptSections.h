@@ -22,9 +22,8 @@ struct KeptSection {
     std::vector<std::string> lines;
 };
 
-// The subsets ("##Subset"), templates ("##Templates"), default templates ("##Defaults") and
-// commands ("##Commands") of a base, until the code that reads each into its
-// objects exists. The files layer's record of the base owns them (BaseFileRecord); the section
+// The subsets ("##Subset") and commands ("##Commands") of a base, until the code that reads each
+// into its objects exists. The files layer's record of the base owns them (BaseFileRecord); the section
 // writer puts each back in its place in the section order.
 class KeptSections {
 public:
@@ -40,9 +39,7 @@ public:
     void Add(KeptSection section) { sections.push_back(std::move(section)); }
 
     // Takes the sections of a file read into the base, as their own readers would take them: a
-    // subset replaces the one of the same name in its place; a templates or defaults
-    // section equal to one kept already is not added twice (reading it again would change nothing);
-    // every other section is appended. Standard containers: std::bad_alloc rises to the operation.
+    // subset replaces the one of the same name in its place; every other section is appended. Standard containers: std::bad_alloc rises to the operation.
     void Merge(KeptSections&& read);
 
     // Every kept section of that kind, in order.

@@ -3,7 +3,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/strings/HeapText.h"
@@ -463,6 +465,25 @@ public:
     BaseWindowLink* OpenTemplate(Template* node, Template* origin, int32_t flags);
     // Opens every template of kinds 1-5 marked to open when the base is read, in tree order.
     void OpenAutoOpenTemplates();
+    // The definitions of a "##Templates" section, from the reader's next line up to a section marker
+    // or a header whose letter names no analysis kind (left current, restarted) or the end of input.
+    // Each replaces a template of its path (a group of its path keeps it: the new template's name
+    // gets a number); `onEach` (when given) learns of each template read. Stops at the cancel flag.
+    void ReadTemplateDefinitions(TextReader& reader, const std::function<void(Template&)>& onEach = {});
+    // The definitions of a "##Defaults" section into the defaults templates of their kinds, up to
+    // the next section marker (left current, restarted) or the end of input.
+    void ReadDefaultTemplateDefinitions(TextReader& reader);
+    // Every template in pre-order that passes the filter; the number written.
+    int32_t WriteTemplateDefinitions(TextWriter& writer, const TemplateNameFilter& filter) const;
+    // The six defaults templates in their order (10, 1, 2, 3, 4, 5).
+    void WriteDefaultTemplateDefinitions(TextWriter& writer) const;
+    // True when a defaults template differs from a new one of its kind.
+    bool HasChangedDefaultTemplates() const;
+    // The definitions of every template and of the defaults templates, for a checkpoint.
+    void KeepTemplateTexts(std::string& tree, std::string& defaults) const;
+    // Puts the tree and the defaults back as the kept definitions describe them, each only when it
+    // differs now.
+    void RestoreTemplateTexts(const std::string& tree, const std::string& defaults);
     // How template definitions being read are taken (the base-file reader sets it for a read).
     const TemplateReadContext& TemplateReading() const { return templateReading; }
     void SetTemplateReading(const TemplateReadContext& context) { templateReading = context; }

@@ -121,6 +121,8 @@ void Base::TakeCheckpoint(BaseCheckpoint& taken)
     taken.modified = modified;
     taken.lastTimeScale = timeScales.Last();
     macros.SetKeepMarks();
+    MarkAllTemplates(true);
+    KeepTemplateTexts(taken.templateTexts, taken.defaultTemplateTexts);
     for (TimeScale* timeScale = timeScales.First(); timeScale != nullptr; timeScale = timeScale->Next())
         taken.timeScaleTexts.Keep(*timeScale);
     for (Macro* macro = macros.First(); macro != nullptr; macro = macro->Next())
@@ -173,6 +175,7 @@ void Base::RollBack(BaseCheckpoint& taken)
     macros.DeleteUnmarked();
     timeScales.DeleteAfter(taken.lastTimeScale);
     taken.macroTexts.RestoreChanged();
+    RestoreTemplateTexts(taken.templateTexts, taken.defaultTemplateTexts);
     taken.timeScaleTexts.RestoreChanged();
     if (fileData)
         fileData->RollBack();

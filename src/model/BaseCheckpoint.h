@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/memory/BitSet.h"
@@ -63,6 +64,10 @@ private:
     TimeScale* lastTimeScale = nullptr;       // null: the base had none
     SavedSections<TimeScale> timeScaleTexts;
     SavedSections<Macro> macroTexts;
+    // The definitions of the template tree and of the defaults templates (a read may replace
+    // templates of the same path, so the old ones are read back from here).
+    std::string templateTexts;
+    std::string defaultTemplateTexts;
     std::unique_ptr<BaseOptions> options;
     int32_t valueCount = 0;
     std::array<DimensionCheckpoint, kDimensionCount> dimensions;

@@ -131,6 +131,27 @@ int Summary(Arguments arguments)
     return 0;
 }
 
+int Templates(Arguments arguments)
+{
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 1)
+        return ReportUsage();
+    const char* file = arguments[0];
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
+    if (!base)
+        return ReportFailure("open", file);
+    vek::String path;
+    for (vek::Template* node = base->TemplateRoot().NextInTree(); node->Parent() != nullptr;
+         node = node->NextInTree()) {
+        node->GetPathName(path);
+        const char* kind = node->IsGroup() ? "Group" : vek::TemplateKindName(node->Kind());
+        if (kind[0] == '\0')
+            kind = "Card";
+        std::printf("%s\t%s\n", path.CStr(), kind);
+    }
+    return 0;
+}
+
 int SaveCopy(Arguments arguments)
 {
     Rewrite rewrite;

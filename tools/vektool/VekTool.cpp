@@ -58,6 +58,7 @@ constexpr Command kCommands[] = {
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
     {"analyze", 2, 7, vektool::Analyze, "analyze FILE TEMPLATE [--from DATE] [--to DATE] [--password TEXT]"},
+    {"templates", 1, 3, vektool::Templates, "templates FILE [--password TEXT]"},
     {"expr", 2, 64, vektool::Expr,
      "expr KIND TEXT [--base FILE] [--dimension N] [--var NAME=VALUE]... [--test VALUE]..."},
 };

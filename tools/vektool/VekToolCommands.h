@@ -12,6 +12,8 @@ int TextImportSummary(Arguments arguments);
 int ExportSie(Arguments arguments);
 int Summary(Arguments arguments);
 int SaveCopy(Arguments arguments);
+// The template tree, one node a line: path name, tab, kind ("Group" for a template group).
+int Templates(Arguments arguments);
 int Expr(Arguments arguments);
 int Analyze(Arguments arguments);
 
