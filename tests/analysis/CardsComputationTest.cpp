@@ -2,12 +2,16 @@
 // every sort method, stable ties, cancelling, a refused selection, and a row array that cannot grow.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "analysis/CardsComputation.h"
+#include "analysis/CompiledSelection.h"
 #include "foundation/memory/BlockAllocator.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
@@ -15,6 +19,7 @@
 #include "foundation/strings/String.h"
 #include "files/BaseFiles.h"
 #include "model/Base.h"
+#include "model/CardsTemplate.h"
 #include "model/SyntheticBase.h"
 #include "platform/FilePath.h"
 
@@ -325,6 +330,55 @@ TEST_F(CardsComputationTest, ARefusedSelectionLeavesTheResultEmpty)
     selection.refuse = true;
     EXPECT_TRUE(Run(selection).empty());
     EXPECT_EQ(host.end, AnalysisRunEnd::Failed);
+}
+
+// The fixture's templates over a few periods, with their rows worked out by hand.
+TEST_F(CardsComputationTest, TheFixtureTemplatesGiveTheirRows)
+{
+    struct Case {
+        const char* templatePath;
+        PackedDate from, to;
+        Rows rows;
+    };
+    const Case cases[] = {
+        // Account 1910 selected, all groups and lines, lines by amount ascending.
+        {"Reports: By amount", MakePackedDate(2024, 1, 10), MakePackedDate(2024, 1, 31),
+         {"C240110-1", "G P", "L cash out", "L goods", "C240110-2", "G S", "L sale", "L cash in", "G P",
+          "L cash out", "L goods"}},
+        // No groups, notes and signatures shown, card id descending.
+        {"Reports: Descending with notes", MakePackedDate(2024, 1, 1), MakePackedDate(2024, 2, 1),
+         {"C240201-1", "S", "C240110-2", "C240110-1", "C240105-1", "N"}},
+        {"Default cards", MakePackedDate(2024, 2, 1), MakePackedDate(2024, 3, 31),
+         {"C240201-1", "G S", "L cash in", "L sale", "C240215-3", "G P", "L goods", "L cash out"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.templatePath);
+        Template* node = base->FindTemplate(c.templatePath);
+        ASSERT_NE(node, nullptr);
+        ASSERT_EQ(node->Kind(), TemplateKind::Cards);
+        auto& cards = static_cast<CardsTemplate&>(*node);
+        computation->Settings() = cards.Settings();
+        computation->SetPeriod(c.from, c.to);
+        CompiledSelection selection(*base, cards.Selection());
+        EXPECT_EQ(Run(selection), c.rows);
+        EXPECT_EQ(host.end, AnalysisRunEnd::Completed);
+    }
+}
+
+// Bases with cards and lines templates save back byte for byte.
+TEST_F(CardsComputationTest, TheFixtureBaseSavesBackByteForByte)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vek-analysis-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    std::string saved = pattern + "/cards.vkx";
+    ASSERT_TRUE(SaveBaseFile(*base, FilePath(saved.c_str()), nullptr));
+    auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(bytes(saved), bytes(std::string(VEK_SOURCE_DIR) + "/tests/fixtures/analysis/cards.vkx"));
+    std::error_code ignored;
+    std::filesystem::remove_all(pattern, ignored);
 }
 
 // Regression: when the row array could not grow the walk stopped quietly, and a cut-short result
