@@ -239,13 +239,19 @@ bool CardsComputation::CardHasAcceptedGroup(const Card* card, const AnalysisSele
 
 bool CardsComputation::AppendRow(CardsRowKind kind, uint32_t object)
 {
-    if (rowCount == INT32_MAX)
-        return false;
-    void* slot = rows.AtGrow(rowCount);
-    if (!slot)
-        return false;
-    CardsResultRow row{kind, object};
-    std::memcpy(slot, &row, sizeof row);
+    // Rows go into the current page directly; a new page is asked of the array only at a page end.
+    if (appendRoom == 0) {
+        if (rowCount == INT32_MAX)
+            return false;
+        appendCursor = static_cast<CardsResultRow*>(rows.AtGrow(rowCount));
+        if (!appendCursor)
+            return false;
+        appendRoom = PagedArray::kPageElements - (rowCount & (PagedArray::kPageElements - 1));
+    }
+    appendCursor->kind = kind;
+    appendCursor->object = object;
+    ++appendCursor;
+    --appendRoom;
     ++rowCount;
     return true;
 }
@@ -288,6 +294,8 @@ void CardsComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
 {
     BuildShownColumns();
     rowCount = 0;
+    appendCursor = nullptr;
+    appendRoom = 0;
     permutation.clear();
     permutation.shrink_to_fit();
     AnalysisRunEnd end = AnalysisRunEnd::Completed;
@@ -327,11 +335,21 @@ void CardsComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
             }
             host.StepProgress();
         }
+        SyncRowArray();
         TrimSortKeys();
         SortRows(host);
         host.EndProgress();
     }
     host.EndRun(end);
+    SyncRowArray();
+}
+
+void CardsComputation::SyncRowArray()
+{
+    // Rows were written straight into their pages: the array learns its count here, and pages left
+    // from a longer earlier result go.
+    if (rowCount > 0)
+        (void)rows.AtGrow(rowCount - 1);
     rows.Truncate(rowCount);
 }
 
@@ -483,9 +501,19 @@ void CardsComputation::SortPositions(std::vector<int32_t>& positions, int32_t fi
 
 void CardsComputation::SortNested(SortContext& context)
 {
+    // Kinds are read page by page: the walk over the blocks touches every row several times.
+    const CardsResultRow* page = nullptr;
+    int32_t pageIndex = -1;
+    auto KindAt = [&](int32_t i) {
+        if ((i >> PagedArray::kPageShift) != pageIndex) {
+            pageIndex = i >> PagedArray::kPageShift;
+            page = static_cast<const CardsResultRow*>(rows.At(pageIndex << PagedArray::kPageShift));
+        }
+        return page[i & (PagedArray::kPageElements - 1)].kind;
+    };
     std::vector<int32_t> cards;
     for (int32_t i = 0; i < rowCount; ++i) {
-        if (RowInComputationOrder(i).kind == CardsRowKind::Card)
+        if (KindAt(i) == CardsRowKind::Card)
             cards.push_back(i);
     }
     if (plan.reverse)
@@ -497,12 +525,12 @@ void CardsComputation::SortNested(SortContext& context)
     for (int32_t cardPosition : cards) {
         permutation.push_back(cardPosition);
         int32_t end = cardPosition + 1;
-        while (end < rowCount && RowInComputationOrder(end).kind != CardsRowKind::Card)
+        while (end < rowCount && KindAt(end) != CardsRowKind::Card)
             ++end;
         context.card = RowInComputationOrder(cardPosition).object;
         groups.clear();
         for (int32_t i = cardPosition + 1; i < end; ++i) {
-            if (RowInComputationOrder(i).kind == CardsRowKind::Group)
+            if (KindAt(i) == CardsRowKind::Group)
                 groups.push_back(i);
         }
         if (!plan.groupKeys.empty())
@@ -510,14 +538,14 @@ void CardsComputation::SortNested(SortContext& context)
         for (int32_t groupPosition : groups) {
             permutation.push_back(groupPosition);
             int32_t firstLine = int32_t(permutation.size());
-            for (int32_t i = groupPosition + 1; i < end && RowInComputationOrder(i).kind == CardsRowKind::Line; ++i)
+            for (int32_t i = groupPosition + 1; i < end && KindAt(i) == CardsRowKind::Line; ++i)
                 permutation.push_back(i);
             if (!plan.lineKeys.empty())
                 SortPositions(permutation, firstLine, int32_t(permutation.size()) - firstLine,
                               &CardsComputation::CompareLines, context);
         }
         for (int32_t i = cardPosition + 1; i < end; ++i) {
-            CardsRowKind kind = RowInComputationOrder(i).kind;
+            CardsRowKind kind = KindAt(i);
             if (kind == CardsRowKind::Notes || kind == CardsRowKind::Signatures)
                 permutation.push_back(i);
         }

@@ -74,6 +74,11 @@ public:
     CardsResultRow RowInComputationOrder(int32_t i) const;
     const CardsSortPlan& SortPlan() const { return plan; }
     bool HasPermutation() const { return !permutation.empty(); }
+    // Bytes the result takes beyond the base: the row pages and the display permutation.
+    int64_t ResultBytes() const
+    {
+        return rows.MemorySize() + int64_t(permutation.capacity()) * int64_t(sizeof(int32_t));
+    }
 
     // Whether the column is shown for this base and the content settings.
     bool IsColumnShown(int32_t column) const;
@@ -96,6 +101,7 @@ private:
     bool CardHasAcceptedGroup(const Card* card, const AnalysisSelection& selection) const;
     bool GroupHasAcceptedLine(const CardGroup* group, const AnalysisSelection& selection) const;
     [[nodiscard]] bool AppendRow(CardsRowKind kind, uint32_t object);
+    void SyncRowArray();
     [[nodiscard]] bool AddGroupRows(const Card* card, const AnalysisSelection& selection);
     [[nodiscard]] bool AddLineRows(const CardGroup* group, const AnalysisSelection& selection);
     bool HasSignatures(const Card* card) const;
@@ -118,6 +124,8 @@ private:
 
     PagedArray rows;
     int32_t rowCount = 0;
+    CardsResultRow* appendCursor = nullptr;  // the next row's place in the current page
+    int32_t appendRoom = 0;                  // rows left in that page
     std::vector<int32_t> permutation;  // display position -> computation position; empty: same order
     CardsSortPlan plan;
     std::vector<int32_t> shownColumns;
