@@ -6,6 +6,7 @@
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/String.h"
 #include "model/Base.h"
+#include "foundation/strings/CString.h"
 #include "foundation/strings/Utf8.h"
 #include "gui/TableOptions.h"
 
@@ -291,6 +292,60 @@ void ReadSortKeyFields(TextReader& reader, CardsSortKey& key)
         default: break;
         }
     }
+}
+
+}  // namespace vek
+
+namespace vek {
+
+int32_t NumberAfterXmlPrefix(std::string_view name, std::string_view prefix)
+{
+    if (name.size() < prefix.size() || !CStrEqualNoCase(name.substr(0, prefix.size()), prefix))
+        return -1;
+    std::string_view digits = name.substr(prefix.size());
+    if (digits.empty())
+        return 0;
+    if (digits.size() > 2)
+        return -1;
+    int32_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+int32_t CardsColumnFromXmlName(std::string_view name)
+{
+    const struct {
+        const char* name;
+        int32_t column;
+    } fixed[] = {{"card-id", cards_column::kCardId},   {"cardtitle", cards_column::kTitle},
+                 {"linetext", cards_column::kLineText}, {"origin", cards_column::kOrigin},
+                 {"notes", cards_column::kNotes},       {"signatures", cards_column::kSignatures}};
+    for (const auto& entry : fixed) {
+        if (CStrEqualNoCase(name, entry.name))
+            return entry.column;
+    }
+    int32_t d = NumberAfterXmlPrefix(name, "dim");
+    if (d >= 1 && d <= 32)
+        return CardsColumnOfDimension(d - 1);
+    int32_t field = NumberAfterXmlPrefix(name, "value");
+    if (field == 0)
+        return cards_column::kFirstValue;
+    if (field >= 1 && field <= cards_column::kValueFields)
+        return cards_column::kFirstValue + field - 1;
+    return -1;
+}
+
+int32_t ParseOnOff(std::string_view value)
+{
+    if (CStrEqualNoCase(value, "on"))
+        return 1;
+    if (CStrEqualNoCase(value, "off"))
+        return 0;
+    return -1;
 }
 
 }  // namespace vek

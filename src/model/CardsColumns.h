@@ -33,6 +33,7 @@ inline constexpr int32_t kDimension2 = 4;
 inline constexpr int32_t kLineText = 5;
 inline constexpr int32_t kFirstValue = 6;
 inline constexpr int32_t kLastValue = 29;
+inline constexpr int32_t kValueFields = 24;
 inline constexpr int32_t kDimension3 = 30;
 inline constexpr int32_t kOrigin = 60;
 inline constexpr int32_t kNotes = 61;
@@ -126,5 +127,18 @@ void ReadLetterField(TextReader& reader, int32_t limit, Take&& take)
     for (int32_t i = 0; i < n && i < limit; ++i)
         take(i, letters[i]);
 }
+
+}  // namespace vek
+
+namespace vek {
+
+// The XML name of a column as the template elements give it: "dim" or "value" followed by a number
+// (1-32, 1-24), or one of the fixed names, compared without regard to case. The number after the
+// prefix, 0 for the prefix alone, -1 when the name is not the prefix followed by digits.
+int32_t NumberAfterXmlPrefix(std::string_view name, std::string_view prefix);
+// The cards column of an XML name, or -1 (the date column has no XML name).
+int32_t CardsColumnFromXmlName(std::string_view name);
+// "on" 1, "off" 0, anything else -1.
+int32_t ParseOnOff(std::string_view value);
 
 }  // namespace vek

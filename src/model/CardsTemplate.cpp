@@ -9,6 +9,7 @@
 #include "foundation/numbers/PackedDate.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
+#include "foundation/strings/CString.h"
 #include "foundation/strings/OptionLetters.h"
 #include "foundation/strings/String.h"
 #include "model/Base.h"
@@ -411,6 +412,52 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
         WriteSortKeyLine(writer, 'Q', k + 1, key, code);
     }
     writer.WriteLine(settings.textExportChoice == kTextExportHeaders ? "xtnh" : "xtna");
+}
+
+void CardsTemplate::ReadXml(TextReader& reader)
+{
+    String name;
+    String value;
+    while (!IsErrorPending() && reader.NextMarkupToken()) {
+        if (reader.Token()[0] != '<')
+            continue;
+        if (reader.IsTag("/template"))
+            return;
+        if (reader.IsTag("selection")) {
+            selection.ReadXml(reader);
+        } else if (reader.IsTag("columns")) {
+            while (reader.NextAttribute(name, value)) {
+                int32_t column = CardsColumnFromXmlName(name.View());
+                int32_t on = ParseOnOff(value.View());
+                if (column >= 0 && on >= 0)
+                    settings.columns[size_t(column)].shown = on;
+            }
+        } else if (reader.IsTag("contents")) {
+            while (reader.NextAttribute(name, value)) {
+                bool groups = CStrEqualNoCase(name.View(), "groups");
+                if (!groups && !CStrEqualNoCase(name.View(), "lines"))
+                    continue;
+                int32_t content = value.IsEmpty() || CStrEqualNoCase(value.View(), "none") ? 0
+                                  : CStrEqualNoCase(value.View(), "selected")                ? 1
+                                  : CStrEqualNoCase(value.View(), "all")                     ? 2
+                                                                                             : -1;
+                if (content >= 0)
+                    (groups ? settings.groupsContent : settings.linesContent) = CardsContent(content);
+            }
+        } else if (reader.IsTag("values")) {
+            while (reader.NextAttribute(name, value)) {
+                if (!CStrEqualNoCase(name.View(), "decimals"))
+                    continue;
+                for (int32_t i = 0; i < value.Length() && i < kMaxValueCount; ++i)
+                    ParseDigitFtmCodeLetter(settings.columns[size_t(cards_column::kFirstValue + i)].decimals,
+                                            value.CStr()[i]);
+            }
+        } else if (reader.IsTag("export-options")) {
+            Export().ReadXmlAttributes(reader, GetBase());
+        } else if (!reader.IsEmptyOrEndTag()) {
+            reader.SkipElement();
+        }
+    }
 }
 
 void CardsTemplate::CollectSelectionComponents(BitSet& components)

@@ -44,6 +44,9 @@ public:
     void Reset() override;
     void ReadKeyLine(TextReader& reader, const TemplateReadContext& context) override;
     void WriteDefinition(TextWriter& writer) const override;
+    // The template element's contents up to "</template>": "selection", "columns", "contents",
+    // "values" and "export-options"; other elements are skipped. Stops at the cancel flag.
+    void ReadXml(TextReader& reader) override;
     void CollectSelectionComponents(BitSet& components) override;
     void CollectSelectedLines(BitSet& lines) override;
     // "sort" takes a column code, optionally ":" and the key's letter for that column; other names go

@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "foundation/memory/BitSet.h"
+#include "foundation/messages/PendingError.h"
 #include "foundation/numbers/NumberFormat.h"
 #include "foundation/numbers/PackedDate.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
+#include "foundation/strings/CString.h"
 #include "foundation/strings/OptionLetters.h"
 #include "foundation/strings/String.h"
 #include "gui/TableOptions.h"
@@ -647,6 +649,76 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
         writer.WriteLine("ZS");
     writer.WriteLine(settings.textExportChoice == kTextExportHeaders ? "xtnh" : "xtna");
     writer.WriteLine(settings.chartChoice == 4101 ? "xtg-" : settings.chartChoice == 4102 ? "xtgh" : "xtg+");
+}
+
+namespace {
+
+constexpr const char* kLinesStatisticXmlNames[kLinesStatisticCount] = {
+    "before", "positive", "negative", "period", "after", "linecount", "cardcount", "average",
+    "median", "max", "min", "turnovertime", "turnoverrate", "variance", "stddeviation"};
+
+int32_t LinesColumnFromXmlName(std::string_view name)
+{
+    if (CStrEqualNoCase(name, "accum"))
+        return lines_column::kAccumulated;
+    int32_t column = CardsColumnFromXmlName(name);
+    int32_t d = DimensionOfCardsColumn(column);
+    if (d >= 0)
+        return lines_column::kDimension1 + d;
+    int32_t field = ValueFieldOfCardsColumn(column);
+    if (field >= 0)
+        return lines_column::kFirstValue + field;
+    switch (column) {
+    case cards_column::kCardId: return lines_column::kCardId;
+    case cards_column::kTitle: return lines_column::kTitle;
+    case cards_column::kLineText: return lines_column::kLineText;
+    case cards_column::kOrigin: return lines_column::kOrigin;
+    default: return -1;
+    }
+}
+
+}  // namespace
+
+void LinesTemplate::ReadXml(TextReader& reader)
+{
+    String name;
+    String value;
+    while (!IsErrorPending() && reader.NextMarkupToken()) {
+        if (reader.Token()[0] != '<')
+            continue;
+        if (reader.IsTag("/template"))
+            return;
+        if (reader.IsTag("selection")) {
+            selection.ReadXml(reader);
+        } else if (reader.IsTag("columns")) {
+            while (reader.NextAttribute(name, value)) {
+                int32_t column = LinesColumnFromXmlName(name.View());
+                int32_t on = ParseOnOff(value.View());
+                if (column >= 0 && on >= 0)
+                    settings.columns[size_t(column)].shown = on;
+            }
+        } else if (reader.IsTag("headers")) {
+            while (reader.NextAttribute(name, value)) {
+                int32_t on = ParseOnOff(value.View());
+                for (int32_t i = 0; i < kLinesStatisticCount; ++i) {
+                    if (on >= 0 && CStrEqualNoCase(name.View(), kLinesStatisticXmlNames[i]))
+                        settings.statistics[size_t(i)] = uint8_t(on);
+                }
+            }
+        } else if (reader.IsTag("values")) {
+            while (reader.NextAttribute(name, value)) {
+                if (!CStrEqualNoCase(name.View(), "decimals"))
+                    continue;
+                for (int32_t i = 0; i < value.Length() && i < kMaxValueCount; ++i)
+                    ParseDigitFtmCodeLetter(settings.columns[size_t(lines_column::kFirstValue + i)].decimals,
+                                            value.CStr()[i]);
+            }
+        } else if (reader.IsTag("export-options")) {
+            Export().ReadXmlAttributes(reader, GetBase());
+        } else if (!reader.IsEmptyOrEndTag()) {
+            reader.SkipElement();
+        }
+    }
 }
 
 void LinesTemplate::CollectSelectionComponents(BitSet& components)

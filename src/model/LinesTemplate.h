@@ -96,6 +96,9 @@ public:
     void ReadKeyLine(TextReader& reader, const TemplateReadContext& context) override;
     void FinishRead(const TemplateReadContext& context) override;
     void WriteDefinition(TextWriter& writer) const override;
+    // As the cards template's, with the elements "selection", "columns", "headers" (the statistics),
+    // "values" and "export-options".
+    void ReadXml(TextReader& reader) override;
     void CollectSelectionComponents(BitSet& components) override;
     void CollectSelectedLines(BitSet& lines) override;
     void SetOption(const char* optionName, const char* value) override;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "foundation/messages/PendingError.h"
@@ -207,6 +208,44 @@ TEST_F(CardsTemplateTest, OlderBulletFormsOfWidthsAndColumns)
     ReadKeys(cards, "xW\t1\t2\t3\t4\t5\t6\t7\t8\r", 19960101, 6);
     EXPECT_EQ(cards.Settings().columns[6].width, 7);
     EXPECT_EQ(cards.Settings().columns[30].width, 8);
+}
+
+}  // namespace
+}  // namespace vek
+
+namespace vek {
+namespace {
+
+TEST_F(CardsTemplateTest, XmlElementsSetColumnsContentsAndStatistics)
+{
+    CardsTemplate cards(base);
+    const char* xml = "<columns value2=\"on\" dim2=\"off\" date=\"on\" CardTitle=\"off\" notes=\"maybe\"/>"
+                      "<contents groups=\"all\" lines=\"\"/><values decimals=\"0F\"/>"
+                      "<unknown><deep/></unknown><columns notes=\"on\"/></template><columns value1=\"off\"/>";
+    TextReader reader(xml, int64_t(std::strlen(xml)));
+    cards.ReadXml(reader);
+    const CardsSettings& settings = cards.Settings();
+    EXPECT_TRUE(settings.columns[cards_column::kFirstValue + 1].shown);
+    EXPECT_FALSE(settings.columns[cards_column::kDimension2].shown);
+    EXPECT_FALSE(settings.columns[cards_column::kDate].shown) << "the date column has no XML name";
+    EXPECT_FALSE(settings.columns[cards_column::kTitle].shown);
+    EXPECT_TRUE(settings.columns[cards_column::kNotes].shown) << "after the unknown element";
+    EXPECT_TRUE(settings.columns[cards_column::kFirstValue].shown) << "nothing after the template's end";
+    EXPECT_EQ(settings.groupsContent, CardsContent::All);
+    EXPECT_EQ(settings.linesContent, CardsContent::None);
+    EXPECT_EQ(settings.columns[cards_column::kFirstValue].decimals, 0);
+    EXPECT_EQ(settings.columns[cards_column::kFirstValue + 1].decimals, 7);
+
+    LinesTemplate lines(base);
+    const char* linesXml = "<columns accum=\"off\" dim1=\"on\"/><headers median=\"on\" Before=\"on\" max=\"x\"/>"
+                           "</template>";
+    TextReader linesReader(linesXml, int64_t(std::strlen(linesXml)));
+    lines.ReadXml(linesReader);
+    EXPECT_FALSE(lines.Settings().columns[lines_column::kAccumulated].shown);
+    EXPECT_TRUE(lines.Settings().columns[lines_column::kDimension1].shown);
+    EXPECT_EQ(lines.Settings().statistics[8], 1);
+    EXPECT_EQ(lines.Settings().statistics[0], 1);
+    EXPECT_EQ(lines.Settings().statistics[9], 0);
 }
 
 }  // namespace
