@@ -17,6 +17,7 @@
 #include "model/AnalysisTemplate.h"
 #include "model/Base.h"
 #include "model/CardsTemplate.h"
+#include "model/NamedObjects.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -86,7 +87,7 @@ protected:
     void SetUp() override { ClearError(); }
     void TearDown() override { ClearError(); }
 
-    Base base{FilePath("/tmp/templates.vek"), 0};
+    Base base{FilePath(), 1};
 };
 
 TEST_F(TemplateTest, FactoryMakesEachKindAndTheDefaults)
@@ -439,6 +440,58 @@ TEST_F(TemplateTest, LinkCodesAndOptions)
     EXPECT_STREQ(static_cast<AnalysisTemplate*>(node)->NotesText(), "Hello");
     node->SetOption("NotesText", "ignored");
     EXPECT_STREQ(static_cast<AnalysisTemplate*>(node)->NotesText(), "Hello");
+}
+
+// A path deeper than groups may nest keeps its rest in the template's name: nothing is lost.
+TEST_F(TemplateTest, DeepPathsStopAtTheDepthLimit)
+{
+    std::string path;
+    for (int32_t i = 0; i < 70; ++i)
+        path += (i > 0 ? ": g" : "g") + std::to_string(i);
+    Template* node = Insert(base, TemplateKind::Cards, path.c_str());
+    ASSERT_NE(node, nullptr);
+    int32_t depth = 0;
+    for (const Template* up = node; up->Parent() != nullptr; up = up->Parent())
+        ++depth;
+    EXPECT_EQ(depth, 64);
+    String name;
+    node->GetPathName(name);
+    EXPECT_EQ(std::string(name.View()), path);
+}
+
+// The menu records what it is given: "[" and the title for a submenu, "]" at its end, the titles of
+// template items (a "*" for a checked one).
+class RecordingTemplateMenu : public ObjectMenu {
+public:
+    explicit RecordingTemplateMenu(std::vector<std::string>& log) : log(log) {}
+    ObjectMenu* FindSubmenu(std::string_view) override { return nullptr; }
+    ObjectMenu* AddSubmenu(std::string_view title) override
+    {
+        log.push_back("[" + std::string(title));
+        submenus.push_back(std::make_unique<RecordingTemplateMenu>(log));
+        return submenus.back().get();
+    }
+    void AddMacroItem(Macro&, MacroItemAction, std::string_view) override {}
+    void AddTimeScaleItem(TimeScale&) override {}
+    void AddTemplateItem(Template&, std::string_view title, bool checked) override
+    {
+        log.push_back(std::string(title) + (checked ? "*" : ""));
+    }
+
+private:
+    std::vector<std::string>& log;
+    std::vector<std::unique_ptr<RecordingTemplateMenu>> submenus;
+};
+
+TEST_F(TemplateTest, TemplateMenusFollowTheTree)
+{
+    Insert(base, TemplateKind::Cards, "B: Two");
+    Insert(base, TemplateKind::Lines, "A");
+    Insert(base, TemplateKind::Lines, "B: One")->SetMenuMark(true);
+    std::vector<std::string> log;
+    RecordingTemplateMenu menu(log);
+    base.BuildTemplateMenus(menu);
+    EXPECT_EQ(log, (std::vector<std::string>{"A", "[B", "One*", "Two"}));
 }
 
 }  // namespace
