@@ -238,13 +238,14 @@ TEST_F(TemplateTest, ListingWithGroupAndFilter)
 
 TEST_F(TemplateTest, DefaultsWriteOnlyTheirHeaderEncodingAndThousandsSeparator)
 {
-    Template* cards = Insert(base, TemplateKind::Cards, "Group: Mine");
-    EXPECT_EQ(Definition(*cards), "#C\tGroup: Mine\rxeE\tUTF-8\rxem\t#1\r");
+    // A kind that writes no keys of its own at its defaults (the cards kind writes its columns).
+    Template* components = Insert(base, TemplateKind::Components, "Group: Mine");
+    EXPECT_EQ(Definition(*components), "#P\tGroup: Mine\rxeE\tUTF-8\rxem\t#1\r");
     EXPECT_EQ(Definition(*base.GetDefaultTemplate(TemplateKind::Card)), "#K\r");
 }
 
-// Reading key lines and writing them back: each row gives keys read into a new cards template, what
-// they set, and the definition written from it.
+// Reading key lines and writing them back: each row gives keys read into a new components template
+// (a kind whose own keys are kept as read), what they set, and the definition written from it.
 TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
 {
     struct Case {
@@ -279,9 +280,9 @@ TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<Template> made = base.NewTemplate(TemplateKind::Cards);
+        std::unique_ptr<Template> made = base.NewTemplate(TemplateKind::Components);
         ReadKeys(*made, c.keys, c.fileKind);
-        EXPECT_EQ(Definition(*made), std::string("#C\r") + c.written);
+        EXPECT_EQ(Definition(*made), std::string("#P\r") + c.written);
     }
     auto* cards = static_cast<AnalysisTemplate*>(base.NewTemplate(TemplateKind::Cards).release());
     std::unique_ptr<Template> owner(cards);

@@ -34,6 +34,15 @@
 //                                  ("cards N", "lines N", the "sum" rows) for the lines the subset
 //                                  admits; then for each of its selections "selection" and its name
 //                                  and the same rows for the lines the selection admits.
+//   vek-tool analyze FILE TEMPLATE [--from DATE] [--to DATE]
+//                                  computes the template of that path name over the period (the whole
+//                                  base by default) and prints a header and its result rows in display
+//                                  order, tab-separated. For a cards analysis: the row kind (card,
+//                                  group, line, notes, signatures), the card key, the group key, the
+//                                  line's number in its card, the text (title, group, line text, notes
+//                                  or signatures) and the shown value columns of line rows as stored.
+//                                  A result that could not be completed is printed with its message
+//                                  on stderr and exit status 1.
 //
 // Every command that opens a file opens block containers, packed and bullet-format bases too; a
 // trailing "--password TEXT" answers the password question of a file that has one (nobody is asked
@@ -65,6 +74,7 @@ constexpr Command kCommands[] = {
     {"export-sie", 2, 6, vektool::ExportSie, "export-sie FILE OUT [--selection NAME] [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
+    {"analyze", 2, 7, vektool::Analyze, "analyze FILE TEMPLATE [--from DATE] [--to DATE] [--password TEXT]"},
     {"templates", 1, 3, vektool::Templates, "templates FILE [--password TEXT]"},
     {"run", 2, 6, vektool::RunScript, "run FILE SCRIPT [--save OUT] [--password TEXT]"},
     {"xml", 2, 5, vektool::XmlRequest, "xml [FILE] REQUEST OUT [--password TEXT]"},

@@ -18,6 +18,7 @@ int Subsets(Arguments arguments);
 int Expr(Arguments arguments);
 int RunScript(Arguments arguments);
 int XmlRequest(Arguments arguments);
+int Analyze(Arguments arguments);
 
 // What import-summary prints of a base: "cards", "lines", "account" sums and "ib" opening balances.
 void PrintImportSummary(const vek::Base& base);

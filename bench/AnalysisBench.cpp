@@ -1,0 +1,67 @@
+// The cards analysis at the size of a large base: one million cards with five lines each (one value,
+// five dimensions in use). Measured: building the result rows with groups and lines shown and sorting
+// them by one amount key (the lines of each group by amount), and the bytes the result takes per row
+// beyond the base (row pages and display permutation).
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "analysis/CardsComputation.h"
+#include "foundation/messages/PendingError.h"
+#include "model/Base.h"
+#include "model/SyntheticBase.h"
+#include "platform/FilePath.h"
+
+namespace {
+
+using vek::Base;
+
+Base* LargeBase()
+{
+    static std::unique_ptr<Base> base = [] {
+        vek::ClearError();
+        auto made = std::make_unique<Base>(vek::FilePath(), 1);
+        vek::SyntheticBaseOptions options;
+        options.cards = 1000000;
+        options.linesPerCard = 5;
+        options.componentsPerDimension = 1000;
+        options.dimensionsUsed = 5;
+        options.valuesPerLine = 1;
+        options.seed = 7;
+        options.firstDate = vek::MakePackedDate(2015, 1, 1);
+        options.days = 3653;
+        if (!vek::BuildSyntheticBase(*made, options))
+            made.reset();
+        return made;
+    }();
+    return base.get();
+}
+
+void BM_CardsAnalysisByAmount(benchmark::State& state)
+{
+    Base* base = LargeBase();
+    if (!base) {
+        state.SkipWithError("the base could not be built");
+        return;
+    }
+    vek::CardsComputation computation(*base);
+    vek::CardsSettings& settings = computation.Settings();
+    settings.groupsContent = vek::CardsContent::Selected;
+    settings.linesContent = vek::CardsContent::Selected;
+    settings.sortKeyCount = 1;
+    settings.sortKeys[0] = vek::CardsSortKey{vek::cards_column::kFirstValue, 0, 0, 0, 5};
+    computation.SetPeriod(vek::MakePackedDate(2015, 1, 1), vek::MakePackedDate(2025, 12, 31));
+    vek::AdmitAllSelection all;
+    vek::AnalysisHost host;
+    for (auto _ : state) {
+        computation.Recalculate(host, all);
+        benchmark::DoNotOptimize(computation.RowCount());
+    }
+    state.counters["rows"] = double(computation.RowCount());
+    state.counters["result_bytes_per_row"] = double(computation.ResultBytes()) / double(computation.RowCount());
+    state.counters["rows_per_s"] =
+        benchmark::Counter(double(computation.RowCount()) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CardsAnalysisByAmount)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

@@ -1,0 +1,16 @@
+#include "analysis/CompiledSelection.h"
+
+#include "model/Base.h"
+#include "model/SelectionTexts.h"
+
+namespace vek {
+
+CompiledSelection::CompiledSelection(Base& base, const SelectionTexts& texts, SelectionCheck runCheck)
+    : selection(base, base.GlobalSubsetOperands()), check(runCheck)
+{
+    selection.ApplyTexts(texts);
+}
+
+CompiledSelection::~CompiledSelection() = default;
+
+}  // namespace vek

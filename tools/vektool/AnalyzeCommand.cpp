@@ -1,0 +1,180 @@
+// vek-tool analyze: the result rows of a template of a base, in display order.
+#include "VekToolCommands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "analysis/CardsComputation.h"
+#include "analysis/CompiledSelection.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/numbers/PackedDate.h"
+#include "foundation/strings/String.h"
+#include "model/CardsTemplate.h"
+#include "model/Template.h"
+
+namespace vektool {
+
+namespace {
+
+// A text as one field: tabs become blanks and line breaks the two characters "\r".
+void PrintField(const char* text)
+{
+    std::putchar('\t');
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (*p == '\t')
+            std::putchar(' ');
+        else if (*p == '\r' || *p == '\n')
+            std::fputs("\\r", stdout);
+        else
+            std::putchar(*p);
+    }
+}
+
+const char* KindName(vek::CardsRowKind kind)
+{
+    switch (kind) {
+    case vek::CardsRowKind::Card: return "card";
+    case vek::CardsRowKind::Group: return "group";
+    case vek::CardsRowKind::Line: return "line";
+    case vek::CardsRowKind::Notes: return "notes";
+    case vek::CardsRowKind::Signatures: return "signatures";
+    }
+    return "";
+}
+
+void PrintCardsRows(vek::Base& base, const vek::CardsComputation& computation)
+{
+    using namespace vek;
+    std::vector<int32_t> valueColumns;
+    std::fputs("kind\tcard\tgroup\tline\ttext", stdout);
+    for (int32_t column : computation.ShownColumns()) {
+        int32_t field = ValueFieldOfCardsColumn(column);
+        if (field < 0)
+            continue;
+        valueColumns.push_back(column);
+        String name;
+        base.GetValueFieldName(field, name);
+        PrintField(name.CStr());
+    }
+    std::putchar('\n');
+
+    const Card* card = nullptr;
+    const CardGroup* group = nullptr;
+    String text;
+    for (int32_t i = 0; i < computation.RowCount(); ++i) {
+        CardsResultRow row = computation.RowAt(i);
+        int32_t lineNumber = 0;
+        const CardLine* line = nullptr;
+        text.AssignCStr(nullptr);
+        switch (row.kind) {
+        case CardsRowKind::Card:
+            card = base.CardAt(row.object);
+            group = nullptr;
+            text.AssignCStr(card->title);
+            break;
+        case CardsRowKind::Group:
+            group = base.GroupAt(row.object);
+            break;
+        case CardsRowKind::Line:
+            line = base.LineAt(row.object);
+            // The line's place in its card, counting the lines of every group.
+            for (const CardGroup* g = base.FirstGroup(card); g; g = base.NextGroup(g)) {
+                for (const CardLine* l = base.FirstLine(g); l; l = base.NextLine(l)) {
+                    ++lineNumber;
+                    if (l == line)
+                        goto counted;
+                }
+            }
+        counted:
+            text.AssignCStr(line->Text());
+            break;
+        case CardsRowKind::Notes:
+            CleanNotesForCell(card->notes, text);
+            break;
+        case CardsRowKind::Signatures:
+            computation.SignaturesText(card, text);
+            break;
+        }
+        std::fputs(KindName(row.kind), stdout);
+        CardKey key;
+        base.GetCardKey(card, key);
+        String keyText;
+        FormatCardKey(keyText, key, base.CardNumberDigits());
+        PrintField(keyText.CStr());
+        String groupText;
+        if (group) {
+            const Component* component = base.ComponentAt(uint32_t(group->key));
+            if (component && !component->IsRoot())
+                base.FormatComponentPlain(groupText, component, 0);
+        }
+        PrintField(row.kind == CardsRowKind::Group || row.kind == CardsRowKind::Line ? groupText.CStr() : "");
+        std::putchar('\t');
+        if (lineNumber > 0)
+            std::printf("%d", lineNumber);
+        PrintField(row.kind == CardsRowKind::Group ? groupText.CStr() : text.CStr());
+        for (int32_t column : valueColumns) {
+            std::putchar('\t');
+            if (line)
+                PrintColumnSum(base.GetLineValue(line, ValueFieldOfCardsColumn(column)), 7);
+        }
+        std::putchar('\n');
+    }
+}
+
+}  // namespace
+
+int Analyze(Arguments arguments)
+{
+    using namespace vek;
+    const char* password = TakePassword(arguments);
+    PackedDate from = MakePackedDate(1900, 1, 1);
+    PackedDate to = kEndDate;
+    std::vector<const char*> positional;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        bool isFrom = std::strcmp(arguments[i], "--from") == 0;
+        if (isFrom || std::strcmp(arguments[i], "--to") == 0) {
+            if (i + 1 >= arguments.size())
+                return ReportUsage();
+            const char* text = arguments[++i];
+            PackedDate date = ParsePackedDate(text, int32_t(std::strlen(text)), isFrom ? -1 : 1);
+            if (date == 0)
+                return ReportUsage();
+            (isFrom ? from : to) = date;
+            continue;
+        }
+        positional.push_back(arguments[i]);
+    }
+    if (positional.size() != 2)
+        return ReportUsage();
+    const char* file = positional[0];
+    const char* path = positional[1];
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
+    if (!base)
+        return ReportFailure("open", file);
+    Template* node = base->FindTemplate(path);
+    if (!node || node->IsGroup()) {
+        std::fprintf(stderr, "vek-tool: the base has no template \"%s\"\n", path);
+        return 1;
+    }
+    if (node->Kind() != TemplateKind::Cards) {
+        std::fprintf(stderr, "vek-tool: templates of the kind \"%s\" cannot be computed yet\n",
+                     TemplateKindName(node->Kind()));
+        return 1;
+    }
+    auto& cards = static_cast<CardsTemplate&>(*node);
+    CardsComputation computation(*base);
+    computation.Settings() = cards.Settings();
+    computation.SetPeriod(from, to);
+    CompiledSelection selection(*base, cards.Selection());
+    AnalysisHost host;
+    computation.Recalculate(host, selection);
+    // A run that could not complete says so on stderr; the rows it has are printed all the same.
+    int status = IsErrorPending() ? ReportFailure("analyze", file) : 0;
+    PrintCardsRows(*base, computation);
+    return status;
+}
+
+}  // namespace vektool
