@@ -497,7 +497,7 @@ void CommandInterpreter::Modify(CommandWords& words)
         line += '\t';
     }
     TextReader reader(line.data(), int64_t(line.size()));
-    if (!reader.NextLine())
+    if (!reader.ReadLine())
         return;
     TemplateReadContext saved = base.TemplateReading();
     base.SetTemplateReading(TemplateReadContext{});

@@ -8,7 +8,7 @@
 
 namespace vek {
 
-class AnalysisTemplate;
+class Template;
 class Base;
 class FilePath;
 class Subset;
