@@ -278,8 +278,13 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
                     field.positive += v;
                 else if (v < 0.0 && std::isfinite(v))
                     field.negative += v;
-                if (!medians.empty() && !medians[size_t(k)]->Add(v))
-                    medianFull = true;
+                if (usingMedians) {
+                    MedianList& list = *medians[size_t(k)];
+                    if (list.Count() == list.Capacity() && list.Count() >= 4096)
+                        list.ReserveIfPossible(list.Count() < INT32_MAX / 2 ? list.Count() * 2 : INT32_MAX);
+                    if (!list.Add(v))
+                        medianFull = true;
+                }
                 if (welford) {
                     // Deviations from the running mean: the sum of squares over large amounts would
                     // cancel away the digits that the variance is made of.
@@ -333,7 +338,7 @@ void LinesComputation::FinishFields(bool dayWeighting)
             field.negativeInterest =
                 NegativeRateInForce() ? field.negativeBalanceDays * settings.negativeRate / (100.0 * kDaysPerYear) : 0.0;
         }
-        if (!medians.empty()) {
+        if (usingMedians) {
             MedianList& list = *medians[size_t(k)];
             medianSizes[size_t(k)] = list.Count();
             field.median = list.Median();
@@ -343,7 +348,6 @@ void LinesComputation::FinishFields(bool dayWeighting)
             field.standardDeviation = std::sqrt(field.variance);
         }
     }
-    medians.clear();
 }
 
 void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& selection)
@@ -367,11 +371,19 @@ void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
         field.maximum = -std::numeric_limits<double>::infinity();
         field.minimum = std::numeric_limits<double>::infinity();
     }
-    medians.clear();
+    // The lists stay from run to run with their capacity: a recalculation neither grows nor clears
+    // millions of values again.
     medianSizes.resize(size_t(valueCount), 0);
-    if (Flag(kStatMedian)) {
+    usingMedians = Flag(kStatMedian);
+    if (!usingMedians) {
+        medians.clear();
+    } else {
+        medians.resize(size_t(valueCount));
         for (int32_t k = 0; k < valueCount; ++k) {
-            medians.push_back(std::make_unique<MedianList>());
+            if (!medians[size_t(k)])
+                medians[size_t(k)] = std::make_unique<MedianList>();
+            medians[size_t(k)]->Clear();
+            medians[size_t(k)]->ReserveIfPossible(medianSizes[size_t(k)]);
         }
     }
     meanSums.assign(size_t(valueCount), 0.0);

@@ -148,6 +148,7 @@ private:
     int32_t endDay = 0;  // day number of the to date + 1
     std::vector<LinesFieldStatistics> fields;
     std::vector<std::unique_ptr<MedianList>> medians;
+    bool usingMedians = false;
     std::vector<int32_t> medianSizes;  // the values each field's median list held in the last run
     std::vector<double> meanSums;      // Welford running mean and sum of squared deviations
     std::vector<double> squareSums;
