@@ -33,6 +33,8 @@ public:
     virtual bool CancelRequested() const;
     // The run's end; a window marks its result out of date for every outcome but Completed.
     virtual void EndRun(AnalysisRunEnd end);
+    // The run dropped sort keys that added nothing: the sort marks and the sort panel are rebuilt.
+    virtual void SortKeysChanged();
     // -1, 0 or 1 comparing two components by the display form of an item display (2 code, 3 text,
     // 4 host). The default compares the texts without regard to case, a missing text last.
     virtual int32_t CompareRowValues(const Base& base, uint32_t a, uint32_t b, int32_t itemDisplay) const;

@@ -39,6 +39,7 @@ void AnalysisHost::StepProgress() {}
 void AnalysisHost::EndProgress() {}
 bool AnalysisHost::CancelRequested() const { return IsErrorPending(); }
 void AnalysisHost::EndRun(AnalysisRunEnd) {}
+void AnalysisHost::SortKeysChanged() {}
 
 int32_t AnalysisHost::CompareRowValues(const Base& base, uint32_t a, uint32_t b, int32_t itemDisplay) const
 {
@@ -46,12 +47,10 @@ int32_t AnalysisHost::CompareRowValues(const Base& base, uint32_t a, uint32_t b,
     const Component* second = base.ComponentAt(b);
     if (!first || !second)
         return first == second ? 0 : (first ? -1 : 1);
-    ComponentTextField field = itemDisplay == 3   ? ComponentTextField::Text
-                               : itemDisplay == 4 ? ComponentTextField::Host
-                                                  : ComponentTextField::Code;
-    Component& x = const_cast<Component&>(*first);
-    Component& y = const_cast<Component&>(*second);
-    return CompareTextsForSort(ComponentText(x, field), ComponentText(y, field), 0);
+    auto shown = [itemDisplay](const Component* c) -> const char* {
+        return itemDisplay == 3 ? c->text : itemDisplay == 4 ? c->host : c->code;
+    };
+    return CompareTextsForSort(shown(first), shown(second), 0);
 }
 
 int32_t AnalysisHost::CompareDisplayTexts(const char* a, const char* b, int32_t direction) const
@@ -336,7 +335,8 @@ void CardsComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
             host.StepProgress();
         }
         SyncRowArray();
-        TrimSortKeys();
+        if (TrimSortKeys())
+            host.SortKeysChanged();
         SortRows(host);
         host.EndProgress();
     }

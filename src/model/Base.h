@@ -463,12 +463,15 @@ public:
     // member in turn and gives null. Flags: 2 bring an open window forward, 4 reopen, 8 skip the
     // search for an open window, 16 drop a window whose result is empty.
     BaseWindowLink* OpenTemplate(Template* node, Template* origin, int32_t flags);
+    // One item per node in tree order under its parent's: a group as a submenu of its name (found by
+    // its title or made) holding its members, a template as a template item; `menu` stands for the root.
+    void BuildTemplateMenus(ObjectMenu& menu);
     // Opens every template of kinds 1-5 marked to open when the base is read, in tree order.
     void OpenAutoOpenTemplates();
     // The definitions of a "##Templates" section, from the reader's next line up to a section marker
     // or a header whose letter names no analysis kind (left current, restarted) or the end of input.
-    // Each replaces a template of its path (a group of its path keeps it: the new template's name
-    // gets a number); `onEach` (when given) learns of each template read. Stops at the cancel flag.
+    // Each replaces the template of its path (where a group holds the path, the template of that
+    // name beside it; the group and its members stay); `onEach` (when given) learns of each template read. Stops at the cancel flag.
     void ReadTemplateDefinitions(TextReader& reader, const std::function<void(Template&)>& onEach = {});
     // The definitions of a "##Defaults" section into the defaults templates of their kinds, up to
     // the next section marker (left current, restarted) or the end of input.

@@ -277,6 +277,7 @@ BaseMemoryUse Base::GetMemoryUse()
     used += webUsers->StoredSize();
     used += timeScales.GetMemoryUse();
     used += macros.GetMemoryUse();  // with the name index
+    used += EstimateTemplateMemory();
     BaseMemoryUse use;
     use.used = RoundUpToKilobyte(used);
     use.free = RoundUpToKilobyte(cards.FreeRecordBytes());

@@ -18,6 +18,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
+#include "foundation/strings/CString.h"
 #include "foundation/strings/String.h"
 #include "model/Base.h"
 
@@ -105,20 +106,22 @@ void Base::ReadTemplateDefinitions(TextReader& reader, const std::function<void(
         }
         made->ReadDefinition(reader, context);
         haveLine = reader.LineStart() != nullptr && !IsErrorPending();
-        if (Template* existing = FindTemplate(path.CStr()); existing != nullptr && !existing->IsGroup())
-            RemoveTemplate(existing);
-        if (FindTemplate(path.CStr()) != nullptr) {
-            // A group holds the path: a number makes the template's own.
-            String numbered;
-            for (int32_t n = 1; n < 1000000; ++n) {
-                numbered.Assign(path);
-                numbered.AppendChar(' ');
-                numbered.AppendInt(n);
-                if (FindTemplate(numbered.CStr()) == nullptr)
+        // The template of the path is replaced. Where a group holds the path, the template of that
+        // name beside it is meant (a group is never taken out with its members).
+        Template* existing = FindTemplate(path.CStr());
+        if (existing != nullptr && existing->IsGroup()) {
+            Template* group = existing;
+            existing = nullptr;
+            for (Template* m = group->NextSibling(); m != nullptr && CStrCompareNoCase(m->NameCStr(), group->NameCStr()) == 0;
+                 m = m->NextSibling()) {
+                if (!m->IsGroup()) {
+                    existing = m;
                     break;
+                }
             }
-            path.Assign(numbered);
         }
+        if (existing != nullptr && !existing->IsGroup())
+            RemoveTemplate(existing);
         Template* inserted = InsertTemplate(std::move(made), path.CStr());
         if (inserted != nullptr && onEach)
             onEach(*inserted);

@@ -40,6 +40,10 @@ int32_t DefaultTemplateSlot(TemplateKind kind)
     return -1;
 }
 
+// Groups nest at most this deep (the tree is walked and destroyed recursively in places, and no
+// menu can show more).
+constexpr int32_t kMaxTemplateDepth = 64;
+
 // Bytes memory reports count for a node of the tree.
 constexpr int64_t kTemplateNodeEstimate = 224;
 
@@ -257,11 +261,22 @@ Template* Base::InsertTemplate(std::unique_ptr<Template> node, const char* path)
         TemplateTree::LinkInOrder(linkedGroup, std::move(old));
         current = &linkedGroup;
     }
+    int32_t depth = 0;
+    for (const Template* node = current; node->Parent() != nullptr; node = node->Parent())
+        ++depth;
     String component;
     while (true) {
         SplitPathHead(remainder, component);
         if (remainder.IsEmpty())
             break;
+        if (depth + 1 >= kMaxTemplateDepth) {
+            // No deeper groups: the rest of the path stays in the template's name, so nothing is lost
+            // and the same path always lands in the same place.
+            component.AppendCStr(": ");
+            component.Append(remainder);
+            break;
+        }
+        ++depth;
         auto made = std::make_unique<TemplateGroup>(*this);
         made->SetName(component.CStr());
         current = &TemplateTree::LinkInOrder(*current, std::move(made));
@@ -428,6 +443,28 @@ BaseWindowLink* Base::OpenTemplate(Template* node, Template* origin, int32_t fla
     if (!IsAnalysisKind(node->Kind()))
         return nullptr;
     return Service<ModelServices>::Get().OpenTemplateWindow(*node, origin, flags);
+}
+
+// The members of a group into its menu; a submenu that cannot be made takes its members into the
+// group's own menu.
+static void AddTemplateMenuItems(ObjectMenu& menu, Template& group)
+{
+    for (Template* member = group.FirstChild(); member != nullptr; member = member->NextSibling()) {
+        std::string_view title(member->NameCStr());
+        if (!member->IsGroup()) {
+            menu.AddTemplateItem(*member, title, member->MenuMark());
+            continue;
+        }
+        ObjectMenu* submenu = menu.FindSubmenu(title);
+        if (submenu == nullptr)
+            submenu = menu.AddSubmenu(title);
+        AddTemplateMenuItems(submenu != nullptr ? *submenu : menu, *member);
+    }
+}
+
+void Base::BuildTemplateMenus(ObjectMenu& menu)
+{
+    AddTemplateMenuItems(menu, *templateRoot);
 }
 
 void Base::OpenAutoOpenTemplates()

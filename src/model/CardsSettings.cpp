@@ -16,8 +16,15 @@ void CardsSettings::SetDefaults(const Base& base, int32_t currentDateStyle)
                            : 1;
         int32_t field = ValueFieldOfCardsColumn(column);
         if (field >= 0)
-            record.decimals = base.ValueFormat(field);
+            record.decimals = -1;
     }
+    (void)base;
+}
+
+int32_t CardsSettings::ValueDecimals(const Base& base, int32_t i) const
+{
+    int32_t own = columns[size_t(cards_column::kFirstValue + i)].decimals;
+    return own >= 0 ? own : base.ValueFormat(i);
 }
 
 }  // namespace vek

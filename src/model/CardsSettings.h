@@ -22,7 +22,7 @@ inline constexpr int32_t kTextExportAll = 4103;
 struct CardsColumn {
     int32_t shown = 0;
     int32_t itemDisplay = -1;    // index into "CHTNMPR"; -1 the window's default
-    int32_t decimals = 0;        // index into "0123456FTM"
+    int32_t decimals = 0;        // index into "0123456FTM"; -1 the base's decimals of the field
     int32_t signColouring = 0;   // index into "-RG"
     int32_t width = 0;           // pixels; 0 the window's default
 
@@ -42,8 +42,12 @@ struct CardsSettings {
 
     // Every setting zero; both contents 1; text export 4103; the given date style; every column
     // shown with the window's item display, except the date, origin, notes and signatures; the
-    // decimals of each value field the base's default; one sort key on the card id, ascending.
+    // decimals of each value field the base's default (followed until a definition sets them, so
+    // that a template made before the base's options were read writes what a new one writes); one
+    // sort key on the card id, ascending.
     void SetDefaults(const Base& base, int32_t currentDateStyle);
+    // The decimals code of value field i: the column's own, or the base's while none was set.
+    int32_t ValueDecimals(const Base& base, int32_t i) const;
 
     bool operator==(const CardsSettings&) const = default;
 };

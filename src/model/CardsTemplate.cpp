@@ -76,7 +76,7 @@ void ReadIntField(TextReader& reader, int32_t& value)
         value = read;
 }
 
-void PutWidthField(TextWriter& writer, int32_t width)
+void PutCardsWidthField(TextWriter& writer, int32_t width)
 {
     writer.PutSeparator();
     if (width != 0)
@@ -315,7 +315,7 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
     writer.PutChar('D');
     writer.PutSeparator();
     for (int32_t i = 0; i < values; ++i) {
-        char letter = DigitFtmCodeLetter(settings.columns[size_t(cards_column::kFirstValue + i)].decimals);
+        char letter = DigitFtmCodeLetter(settings.ValueDecimals(base, i));
         writer.PutChar(uint8_t(letter != 0 ? letter : '0'));
     }
     writer.EndRow();
@@ -384,7 +384,7 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
     if (valueWidths) {
         writer.PutText("wV");
         for (int32_t i = 0; i <= values; ++i)
-            PutWidthField(writer, settings.columns[size_t(cards_column::kFirstValue + i)].width);
+            PutCardsWidthField(writer, settings.columns[size_t(cards_column::kFirstValue + i)].width);
         writer.EndRow();
     }
     int32_t positions = base.DimensionOrderCount() > 0 ? base.DimensionOrderCount() : int32_t(kDimensionCount);
@@ -400,7 +400,7 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
     if (dimensionWidths) {
         writer.PutText("wD");
         for (int32_t k = 0; k < positions; ++k)
-            PutWidthField(writer, dimensionWidth(k));
+            PutCardsWidthField(writer, dimensionWidth(k));
         writer.EndRow();
     }
 

@@ -164,11 +164,22 @@ void LinesSettings::SetDefaults(const Base& base, int32_t currentDateStyle)
                                column == lines_column::kFirstValue || column == lines_column::kAccumulated
                            ? 1
                            : 0;
-        int32_t field = LinesValueFieldOfColumn(column);
-        if (field >= 0)
-            record.decimals = base.ValueFormat(field);
+        if (LinesValueFieldOfColumn(column) >= 0)
+            record.decimals = -1;
     }
-    statisticsDecimals = base.ValueFormat(0);
+    statisticsDecimals = -1;
+    (void)base;
+}
+
+int32_t LinesSettings::ValueDecimals(const Base& base, int32_t i) const
+{
+    int32_t own = columns[size_t(lines_column::kFirstValue + i)].decimals;
+    return own >= 0 ? own : base.ValueFormat(i);
+}
+
+int32_t LinesSettings::StatisticsDecimals(const Base& base) const
+{
+    return statisticsDecimals >= 0 ? statisticsDecimals : base.ValueFormat(0);
 }
 
 LinesTemplate::LinesTemplate(Base& base) : AnalysisTemplate(TemplateKind::Lines, base), selection(base)
@@ -185,6 +196,7 @@ void LinesTemplate::Reset()
     AnalysisTemplate::Reset();
     selection.Clear();
     olderWidths.clear();
+    chart = ChartOptions();
     SetDefaults();
 }
 
@@ -524,12 +536,12 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
     writer.PutChar('D');
     writer.PutSeparator();
     for (int32_t i = 0; i < values; ++i) {
-        char letter = DigitFtmCodeLetter(settings.columns[size_t(lines_column::kFirstValue + i)].decimals);
+        char letter = DigitFtmCodeLetter(settings.ValueDecimals(base, i));
         writer.PutChar(uint8_t(letter != 0 ? letter : '0'));
     }
     writer.EndRow();
 
-    char statisticsLetter = DigitFtmCodeLetter(settings.statisticsDecimals);
+    char statisticsLetter = DigitFtmCodeLetter(settings.StatisticsDecimals(base));
     writer.PutChar('d');
     writer.PutSeparator();
     writer.PutChar(uint8_t(statisticsLetter != 0 ? statisticsLetter : '0'));

@@ -64,6 +64,9 @@ struct LinesSettings {
     // item display everywhere; card id, title, dimension 2, line text, value field 1 and the running
     // balance shown; decimals from the base; one sort key.
     void SetDefaults(const Base& base, int32_t currentDateStyle);
+    // The decimals codes: the template's own, or the base's while none was set (-1).
+    int32_t ValueDecimals(const Base& base, int32_t i) const;
+    int32_t StatisticsDecimals(const Base& base) const;
 };
 
 // The template of a lines analysis (kind 2, type code 311): the selection texts, the lines settings,

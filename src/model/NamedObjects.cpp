@@ -16,6 +16,8 @@ constexpr const char* kBulletMarker = "\xE2\x80\xA2\xE2\x80\xA2\xE2\x80\xA2";
 
 ObjectMenu::~ObjectMenu() = default;
 
+void ObjectMenu::AddTemplateItem(Template&, std::string_view, bool) {}
+
 bool NameLookupKey(const char* name, int32_t length, String& key)
 {
     if (name == nullptr) {

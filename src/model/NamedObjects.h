@@ -11,6 +11,7 @@ namespace vek {
 
 class Macro;
 class TimeScale;
+class Template;
 
 // Names of the base's named objects (save setups, import setups, time scales, macros) are looked up
 // trimmed of blanks at both ends and compared without regard to case; an empty name finds nothing.
@@ -50,6 +51,9 @@ public:
     virtual ObjectMenu* AddSubmenu(std::string_view title) = 0;
     virtual void AddMacroItem(Macro& macro, MacroItemAction action, std::string_view title) = 0;
     virtual void AddTimeScaleItem(TimeScale& timeScale) = 0;
+    // The item of a template (its name as the title, checked by its menu mark); menus that show no
+    // templates leave it out.
+    virtual void AddTemplateItem(Template& node, std::string_view title, bool checked);
 };
 
 // Adds the macro's item to `menu` by its menu path: the name is split at ':' (a ':' at the very

@@ -104,10 +104,12 @@ public:
     void StepProgress() override { ++steps; }
     bool CancelRequested() const override { return cancelAfter >= 0 && steps >= cancelAfter; }
     void EndRun(AnalysisRunEnd outcome) override { end = outcome; }
+    void SortKeysChanged() override { ++keysChanged; }
 
     int32_t progressTotal = -1;
     int32_t steps = 0;
     int32_t cancelAfter = -1;
+    int32_t keysChanged = 0;
     AnalysisRunEnd end = AnalysisRunEnd::Completed;
 };
 
@@ -173,6 +175,7 @@ TEST_F(CardsComputationTest, PeriodsTakeTheCardsOfTheirDatesOnly)
         {MakePackedDate(2024, 1, 5), MakePackedDate(2024, 1, 5), {"C240105-1"}},
         {MakePackedDate(2024, 2, 1), MakePackedDate(2024, 2, 15), {"C240201-1", "C240215-3"}},
         {MakePackedDate(2023, 1, 1), MakePackedDate(2023, 12, 31), {}},
+        {MakePackedDate(2024, 2, 1), MakePackedDate(2024, 1, 1), {}},
     };
     computation->Settings().groupsContent = CardsContent::None;
     for (const Case& c : cases) {
@@ -289,6 +292,11 @@ TEST_F(CardsComputationTest, TrimmingDropsKeysThatAddNothing)
     EXPECT_EQ(computation->Settings().sortKeyCount, 1);
     SetKeys({{cards_column::kTitle, 0, 0, 0, 0}, {cards_column::kCardId, 1, 0, 0, 0}});
     EXPECT_FALSE(computation->TrimSortKeys());
+    // A run trims the keys and tells the window when their count changed.
+    SetKeys({{cards_column::kTitle, 0, 0, 0, 0}, {cards_column::kTitle, 0, 0, 1, 0}});
+    Run();
+    EXPECT_EQ(host.keysChanged, 1);
+    EXPECT_EQ(computation->Settings().sortKeyCount, 1);
     computation->Settings().sortKeyCount = 0;
     EXPECT_TRUE(computation->TrimSortKeys());
     EXPECT_EQ(computation->Settings().sortKeyCount, 1);

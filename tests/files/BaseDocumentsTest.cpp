@@ -22,6 +22,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
+#include "model/AnalysisTemplate.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
 #include "platform/FileDialogs.h"
@@ -316,13 +317,20 @@ TEST_F(BaseDocumentsTest, FailedImportTakesBackItsSaveSetups)
     std::vector<std::string> kept = KeptMarkers(*base);
     std::string damaged = folder.Write("damaged.vkx", TextBase({"##VEK-Text\t121122", "", "##SaveSetup\tYearly",
                                                                "FT", "", "##ImportSetup\tPayroll", "CB", "",
-                                                               "##Templates", "#C\tOther", "", "##Cards",
+                                                               "##Templates", "#C\tOther", "",
+                                                               "#C\tReports: Sales cards", "xo", "##Cards",
                                                                "C240105-001\tSecond", "G", "L1\t\t1910", "L"}));
     EXPECT_FALSE(ImportBaseFile(*base, FilePath(damaged), nullptr, 0));
     EXPECT_EQ(setups.Count(), before);
     EXPECT_EQ(setups.Find("Yearly"), nullptr);
     EXPECT_EQ(base->CardCount(), 1);
     EXPECT_EQ(KeptMarkers(*base), kept);
+    // The template the import added goes again, and the one it replaced comes back as it was.
+    EXPECT_EQ(base->FindTemplate("Other"), nullptr);
+    EXPECT_EQ(base->CountTemplates(), 2);
+    auto* replaced = dynamic_cast<AnalysisTemplate*>(base->FindTemplate("Reports: Sales cards"));
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_FALSE(replaced->autoOpen);
     // The import setup read again under its name is put back as it was.
     ImportSetup* payroll = BaseFileRecord::Of(*base).ImportSetups().Find("Payroll");
     ASSERT_NE(payroll, nullptr);
@@ -330,10 +338,9 @@ TEST_F(BaseDocumentsTest, FailedImportTakesBackItsSaveSetups)
     EXPECT_EQ(BaseFileRecord::Of(*base).ImportSetups().Count(), 2);
 }
 
-// The sections this version keeps as read (import setups, dimension import setups, subsets,
-// templates, defaults, commands) are taken from an imported file as their own readers would take
-// them: an object of the same name or dimension is replaced in its place, new ones are added, an
-// equal templates section is not added twice, and commands (which an import runs once) are not kept.
+// The sections of an imported file are taken as their own readers take them (import setups,
+// dimension import setups, subsets, templates): an object of the same name, path or dimension is
+// replaced, new ones are added, and commands (which an import runs once) are not kept.
 TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
 {
     Base* base = OpenBaseFile(FilePath(test::FixturePath("kept-sections.vkx")), nullptr, 0);
@@ -349,9 +356,12 @@ TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
                                                            "##Templates", "#P\tOther: Components", "",
                                                            "##Commands", "close", "", "##End"}));
     ASSERT_TRUE(ImportBaseFile(*base, FilePath(other), nullptr, 0));
-    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##Subset\tLarge sales", "##Subset\tProjects", "##Templates",
-                                                            "##Defaults", "##Commands", "##Subset\tNew subset",
-                                                            "##Templates"}));
+    EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##Subset\tLarge sales", "##Subset\tProjects", "##Commands",
+                                                            "##Subset\tNew subset"}));
+    // Templates of the same path are replaced, new ones added to the tree.
+    EXPECT_EQ(base->CountTemplates(), 3);
+    EXPECT_NE(base->FindTemplate("Other: Components"), nullptr);
+    EXPECT_NE(base->FindTemplate("Reports: Sales cards"), nullptr);
     // Import setups: the one of the same name is read again in place, a new one is added; the
     // dimension import setup of dimension 2 is read again.
     const ImportSetupList& setups = BaseFileRecord::Of(*base).ImportSetups();

@@ -111,6 +111,8 @@ TEST(BulletBaseFileTest, BulletFixtureOpensWithItsFigures)
     std::string saved = folder.Read("today.vkx");
     EXPECT_EQ(saved.find("\xE2\x80\xA2"), std::string::npos);
     EXPECT_NE(saved.find("##Templates\r#C\tRapporter: Kort\r"), std::string::npos);
+    // Its "xet" stood for the opposite in the older files: export flag t ends clear.
+    EXPECT_NE(saved.find("#C\tRapporter: Kort\rxeE\tUTF-8\rxem\t#1\r##End\r"), std::string::npos);
     std::unique_ptr<Base> again(OpenBaseFile(FilePath(folder.Path("today.vkx")), nullptr, 0));
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->CardCount(), 2);

@@ -76,6 +76,20 @@ TEST_F(CardsTemplateTest, ANewTemplateWritesItsDefaults)
     EXPECT_EQ(OwnKeys(lines), "Q\tA\nD\t22\nd\t2\nP\tI,T,D2,L,VA,S\nIL\nS1I\tCA\tDN\tTA\tVD\nxtna\nxtg+\n");
 }
 
+// Regression: a template made before the base's value formats were read (the defaults templates of a
+// base being read) kept the old decimals and wrote a definition unlike a new template's, so every
+// saved base gained a "##Defaults" section.
+TEST_F(CardsTemplateTest, DecimalsFollowTheBaseUntilSet)
+{
+    CardsTemplate early(base);
+    LinesTemplate earlyLines(base);
+    base.SetValueFormat(1, 9);
+    CardsTemplate fresh(base);
+    LinesTemplate freshLines(base);
+    EXPECT_EQ(Definition(early), Definition(fresh));
+    EXPECT_EQ(Definition(earlyLines), Definition(freshLines));
+}
+
 TEST_F(CardsTemplateTest, DefinitionsReadBackToTheSameBytes)
 {
     struct Case {
@@ -148,7 +162,7 @@ TEST_F(CardsTemplateTest, SortKeysAndTheSortOption)
     CardsTemplate other(base);
     ReadKeys(other, "D\tMx\rS\tAx\rR\tz\r");
     EXPECT_EQ(other.Settings().columns[cards_column::kFirstValue].decimals, 9);
-    EXPECT_EQ(other.Settings().columns[cards_column::kFirstValue + 1].decimals, base.ValueFormat(1));
+    EXPECT_EQ(other.Settings().ValueDecimals(base, 1), base.ValueFormat(1));
     EXPECT_EQ(other.Settings().groupsContent, CardsContent::All);
     EXPECT_EQ(other.Settings().linesContent, CardsContent::Selected);
     EXPECT_EQ(other.Settings().columns[cards_column::kFirstValue].signColouring, 0);
@@ -233,8 +247,8 @@ TEST_F(CardsTemplateTest, XmlElementsSetColumnsContentsAndStatistics)
     EXPECT_TRUE(settings.columns[cards_column::kFirstValue].shown) << "nothing after the template's end";
     EXPECT_EQ(settings.groupsContent, CardsContent::All);
     EXPECT_EQ(settings.linesContent, CardsContent::None);
-    EXPECT_EQ(settings.columns[cards_column::kFirstValue].decimals, 0);
-    EXPECT_EQ(settings.columns[cards_column::kFirstValue + 1].decimals, 7);
+    EXPECT_EQ(settings.ValueDecimals(base, 0), 0);
+    EXPECT_EQ(settings.ValueDecimals(base, 1), 7);
 
     LinesTemplate lines(base);
     const char* linesXml = "<columns accum=\"off\" dim1=\"on\"/><headers median=\"on\" Before=\"on\" max=\"x\"/>"

@@ -17,6 +17,7 @@
 #include "model/AnalysisTemplate.h"
 #include "model/Base.h"
 #include "model/CardsTemplate.h"
+#include "model/NamedObjects.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -86,7 +87,7 @@ protected:
     void SetUp() override { ClearError(); }
     void TearDown() override { ClearError(); }
 
-    Base base{FilePath("/tmp/templates.vek"), 0};
+    Base base{FilePath(), 1};
 };
 
 TEST_F(TemplateTest, FactoryMakesEachKindAndTheDefaults)
@@ -237,13 +238,14 @@ TEST_F(TemplateTest, ListingWithGroupAndFilter)
 
 TEST_F(TemplateTest, DefaultsWriteOnlyTheirHeaderEncodingAndThousandsSeparator)
 {
-    Template* cards = Insert(base, TemplateKind::Cards, "Group: Mine");
-    EXPECT_EQ(Definition(*cards), "#C\tGroup: Mine\rxeE\tUTF-8\rxem\t#1\r");
+    // A kind that writes no keys of its own at its defaults (the cards kind writes its columns).
+    Template* components = Insert(base, TemplateKind::Components, "Group: Mine");
+    EXPECT_EQ(Definition(*components), "#P\tGroup: Mine\rxeE\tUTF-8\rxem\t#1\r");
     EXPECT_EQ(Definition(*base.GetDefaultTemplate(TemplateKind::Card)), "#K\r");
 }
 
-// Reading key lines and writing them back: each row gives keys read into a new cards template, what
-// they set, and the definition written from it.
+// Reading key lines and writing them back: each row gives keys read into a new components template
+// (a kind whose own keys are kept as read), what they set, and the definition written from it.
 TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
 {
     struct Case {
@@ -278,9 +280,9 @@ TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<Template> made = base.NewTemplate(TemplateKind::Cards);
+        std::unique_ptr<Template> made = base.NewTemplate(TemplateKind::Components);
         ReadKeys(*made, c.keys, c.fileKind);
-        EXPECT_EQ(Definition(*made), std::string("#C\r") + c.written);
+        EXPECT_EQ(Definition(*made), std::string("#P\r") + c.written);
     }
     auto* cards = static_cast<AnalysisTemplate*>(base.NewTemplate(TemplateKind::Cards).release());
     std::unique_ptr<Template> owner(cards);
@@ -438,6 +440,58 @@ TEST_F(TemplateTest, LinkCodesAndOptions)
     EXPECT_STREQ(static_cast<AnalysisTemplate*>(node)->NotesText(), "Hello");
     node->SetOption("NotesText", "ignored");
     EXPECT_STREQ(static_cast<AnalysisTemplate*>(node)->NotesText(), "Hello");
+}
+
+// A path deeper than groups may nest keeps its rest in the template's name: nothing is lost.
+TEST_F(TemplateTest, DeepPathsStopAtTheDepthLimit)
+{
+    std::string path;
+    for (int32_t i = 0; i < 70; ++i)
+        path += (i > 0 ? ": g" : "g") + std::to_string(i);
+    Template* node = Insert(base, TemplateKind::Cards, path.c_str());
+    ASSERT_NE(node, nullptr);
+    int32_t depth = 0;
+    for (const Template* up = node; up->Parent() != nullptr; up = up->Parent())
+        ++depth;
+    EXPECT_EQ(depth, 64);
+    String name;
+    node->GetPathName(name);
+    EXPECT_EQ(std::string(name.View()), path);
+}
+
+// The menu records what it is given: "[" and the title for a submenu, "]" at its end, the titles of
+// template items (a "*" for a checked one).
+class RecordingTemplateMenu : public ObjectMenu {
+public:
+    explicit RecordingTemplateMenu(std::vector<std::string>& log) : log(log) {}
+    ObjectMenu* FindSubmenu(std::string_view) override { return nullptr; }
+    ObjectMenu* AddSubmenu(std::string_view title) override
+    {
+        log.push_back("[" + std::string(title));
+        submenus.push_back(std::make_unique<RecordingTemplateMenu>(log));
+        return submenus.back().get();
+    }
+    void AddMacroItem(Macro&, MacroItemAction, std::string_view) override {}
+    void AddTimeScaleItem(TimeScale&) override {}
+    void AddTemplateItem(Template&, std::string_view title, bool checked) override
+    {
+        log.push_back(std::string(title) + (checked ? "*" : ""));
+    }
+
+private:
+    std::vector<std::string>& log;
+    std::vector<std::unique_ptr<RecordingTemplateMenu>> submenus;
+};
+
+TEST_F(TemplateTest, TemplateMenusFollowTheTree)
+{
+    Insert(base, TemplateKind::Cards, "B: Two");
+    Insert(base, TemplateKind::Lines, "A");
+    Insert(base, TemplateKind::Lines, "B: One")->SetMenuMark(true);
+    std::vector<std::string> log;
+    RecordingTemplateMenu menu(log);
+    base.BuildTemplateMenus(menu);
+    EXPECT_EQ(log, (std::vector<std::string>{"A", "[B", "One*", "Two"}));
 }
 
 }  // namespace

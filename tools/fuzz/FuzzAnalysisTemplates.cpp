@@ -1,0 +1,88 @@
+// Cards and lines template definitions read from any bytes, in today's form and the older bullet
+// form: reading must stay inside its input and keep every setting inside its table, and the
+// definition written afterwards must read back without trouble.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/messages/PendingError.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
+#include "model/Base.h"
+#include "model/CardsTemplate.h"
+#include "model/LinesTemplate.h"
+#include "platform/FilePath.h"
+
+namespace {
+
+using namespace vek;
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void CheckSortKeys(int32_t count)
+{
+    Check(count >= 1 && count <= kMaxCardsSortKeys);
+}
+
+std::string Written(const Template& node)
+{
+    TextWriter writer;
+    node.WriteDefinition(writer);
+    return std::string(writer.BufferedBytes());
+}
+
+void ReadInto(Template& node, const char* bytes, size_t size, int32_t fileKind, int32_t version)
+{
+    TextReader reader(bytes, int64_t(size));
+    TemplateReadContext context;
+    context.fileKind = fileKind;
+    context.version = version;
+    node.ReadDefinition(reader, context);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > 8192)
+        return 0;
+    ClearError();
+    static Base* base = [] {
+        auto* made = new Base(FilePath(), 1);
+        made->SetValueCount(3);
+        made->AddComponent(0, "S", "Sales", nullptr);
+        made->AddComponent(1, "1910", "Cash", nullptr);
+        made->SetupDimensionOrder();
+        return made;
+    }();
+    std::vector<char> bytes(data, data + size);
+    // The first byte picks the kind, the form and the version date.
+    int32_t choice = size > 0 ? data[0] : 0;
+    int32_t fileKind = (choice & 1) != 0 ? 6 : 5;
+    int32_t version = (choice & 2) != 0 ? 19981028 : (choice & 4) != 0 ? 20001218 : 20121122;
+    std::unique_ptr<Template> node = base->NewTemplate((choice & 8) != 0 ? TemplateKind::Lines : TemplateKind::Cards);
+    Check(node != nullptr);
+    ReadInto(*node, bytes.data(), bytes.size(), fileKind, version);
+    if (node->Kind() == TemplateKind::Cards) {
+        const CardsSettings& settings = static_cast<CardsTemplate&>(*node).Settings();
+        CheckSortKeys(settings.sortKeyCount);
+        Check(int32_t(settings.groupsContent) >= 0 && int32_t(settings.groupsContent) <= 2);
+        Check(int32_t(settings.linesContent) >= 0 && int32_t(settings.linesContent) <= 2);
+    } else {
+        const LinesSettings& settings = static_cast<LinesTemplate&>(*node).Settings();
+        CheckSortKeys(settings.sortKeyCount);
+        Check(settings.mainValueField >= 0 && settings.mainValueField < kMaxValueCount);
+    }
+    std::string written = Written(*node);
+    std::unique_ptr<Template> again = base->NewTemplate(node->Kind());
+    ReadInto(*again, written.data(), written.size(), 5, 20121122);
+    (void)Written(*again);
+    ClearError();
+    return 0;
+}
