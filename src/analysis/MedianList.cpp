@@ -37,6 +37,12 @@ bool MedianList::Reserve(int32_t needed)
     return true;
 }
 
+void MedianList::ReserveIfPossible(int32_t needed)
+{
+    if (needed > values.Count())
+        (void)values.Resize(needed);
+}
+
 bool MedianList::Add(double x)
 {
     if (count >= values.Count() && !Reserve(count + 1))

@@ -27,6 +27,10 @@ public:
     MedianList(const MedianList&) = delete;
     MedianList& operator=(const MedianList&) = delete;
 
+    // Makes room for `needed` values when it can; a failure changes nothing and raises nothing (Add
+    // reports what it cannot hold). Callers that know the size, or grow by a factor, avoid the
+    // one-step growth that would copy a list of millions thousands of times.
+    void ReserveIfPossible(int32_t needed);
     // Count 0 and sorted length -1; the capacity stays.
     void Clear();
     [[nodiscard]] bool Add(double x);

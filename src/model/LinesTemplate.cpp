@@ -669,6 +669,21 @@ constexpr const char* kLinesStatisticXmlNames[kLinesStatisticCount] = {
     "before", "positive", "negative", "period", "after", "linecount", "cardcount", "average",
     "median", "max", "min", "turnovertime", "turnoverrate", "variance", "stddeviation"};
 
+}  // namespace
+
+const char* LinesStatisticXmlName(int32_t id)
+{
+    if (id >= 5103 && id < 5103 + kLinesStatisticCount)
+        return kLinesStatisticXmlNames[id - 5103];
+    if (id == 5118)
+        return "posinterest";
+    if (id == 5119)
+        return "neginterest";
+    return "";
+}
+
+namespace {
+
 int32_t LinesColumnFromXmlName(std::string_view name)
 {
     if (CStrEqualNoCase(name, "accum"))

@@ -39,6 +39,8 @@ void AppendLinesColumnCode(String& out, int32_t column, int32_t dimensionNumber)
 // The 15 statistics of a lines analysis, in flag order, with their letters ("BPF" ...).
 inline constexpr int32_t kLinesStatisticCount = 15;
 inline constexpr const char* kLinesStatisticLetters = "B+-PF#CAEMmTRVD";
+// The XML and export name of a statistic row id (5103-5119); "" for any other.
+const char* LinesStatisticXmlName(int32_t id);
 
 // The lines settings of a template.
 struct LinesSettings {

@@ -8,11 +8,13 @@
 
 #include "analysis/CardsComputation.h"
 #include "analysis/CompiledSelection.h"
+#include "analysis/LinesComputation.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/numbers/CardKey.h"
 #include "foundation/numbers/PackedDate.h"
 #include "foundation/strings/String.h"
 #include "model/CardsTemplate.h"
+#include "model/LinesTemplate.h"
 #include "model/Template.h"
 
 namespace vektool {
@@ -124,6 +126,93 @@ void PrintCardsRows(vek::Base& base, const vek::CardsComputation& computation)
     }
 }
 
+// The quantity that a statistics row shows for one field.
+double StatisticValue(const vek::LinesFieldStatistics& s, int32_t id, const vek::LinesComputation& computation)
+{
+    switch (id) {
+    case 5103: return s.before;
+    case 5104: return s.positive;
+    case 5105: return s.negative;
+    case 5106: return s.period;
+    case 5107: return s.after;
+    case 5108: return computation.LineRowCount();
+    case 5109: return computation.CardCount();
+    case 5110: return s.average;
+    case 5111: return s.median;
+    case 5112: return s.maximum;
+    case 5113: return s.minimum;
+    case 5114: return s.turnoverTime;
+    case 5115: return s.turnoverRate;
+    case 5116: return s.variance;
+    case 5117: return s.standardDeviation;
+    case 5118: return s.positiveInterest;
+    case 5119: return s.negativeInterest;
+    }
+    return 0.0;
+}
+
+// The statistics block (one line per statistics row, one column per value field), a blank line, then
+// one line per line row with the main field's value and the running balance.
+void PrintLinesRows(vek::Base& base, const vek::LinesComputation& computation)
+{
+    using namespace vek;
+    int32_t fieldCount = int32_t(computation.Statistics().size());
+    std::fputs("statistic", stdout);
+    for (int32_t k = 0; k < fieldCount; ++k) {
+        String name;
+        base.GetValueFieldName(k, name);
+        PrintField(name.CStr());
+    }
+    std::putchar('\n');
+    for (int32_t i = 0; i < computation.StatisticsRowCount(); ++i) {
+        int32_t id = int32_t(computation.RowAt(i).line);
+        if (id == 0)
+            continue;
+        std::fputs(LinesStatisticXmlName(id), stdout);
+        for (int32_t k = 0; k < fieldCount; ++k) {
+            std::putchar('\t');
+            PrintColumnSum(StatisticValue(computation.Statistics()[size_t(k)], id, computation), 7);
+        }
+        std::putchar('\n');
+    }
+    std::putchar('\n');
+    int32_t main = computation.Settings().mainValueField;
+    String mainName;
+    if (main < fieldCount)
+        base.GetValueFieldName(main, mainName);
+    std::fputs("card\tgroup\ttext", stdout);
+    PrintField(mainName.CStr());
+    std::fputs("\tbalance\n", stdout);
+    for (int32_t i = computation.StatisticsRowCount(); i < computation.RowCount(); ++i) {
+        LinesResultRow row = computation.RowAt(i);
+        const Card* card = base.CardAt(row.card);
+        const CardGroup* group = base.GroupAt(row.group);
+        const CardLine* line = base.LineAt(row.line);
+        CardKey key;
+        base.GetCardKey(card, key);
+        String keyText;
+        FormatCardKey(keyText, key, base.CardNumberDigits());
+        std::fputs(keyText.CStr(), stdout);
+        String groupText;
+        if (group) {
+            const Component* component = base.ComponentAt(uint32_t(group->key));
+            if (component && !component->IsRoot())
+                base.FormatComponentPlain(groupText, component, 0);
+        }
+        PrintField(groupText.CStr());
+        String text;
+        if (line)
+            text.AssignCStr(line->Text());
+        PrintField(text.CStr());
+        std::putchar('\t');
+        if (line && main < fieldCount)
+            PrintColumnSum(base.GetLineValue(line, main), 7);
+        std::putchar('\t');
+        PrintColumnSum(row.balance, 7);
+        std::putchar('\n');
+    }
+}
+
 }  // namespace
 
 int Analyze(Arguments arguments)
@@ -132,6 +221,8 @@ int Analyze(Arguments arguments)
     const char* password = TakePassword(arguments);
     PackedDate from = MakePackedDate(1900, 1, 1);
     PackedDate to = kEndDate;
+    bool fromGiven = false;
+    bool toGiven = false;
     std::vector<const char*> positional;
     for (size_t i = 0; i < arguments.size(); ++i) {
         bool isFrom = std::strcmp(arguments[i], "--from") == 0;
@@ -143,6 +234,7 @@ int Analyze(Arguments arguments)
             if (date == 0)
                 return ReportUsage();
             (isFrom ? from : to) = date;
+            (isFrom ? fromGiven : toGiven) = true;
             continue;
         }
         positional.push_back(arguments[i]);
@@ -158,6 +250,26 @@ int Analyze(Arguments arguments)
     if (!node || node->IsGroup()) {
         std::fprintf(stderr, "vek-tool: the base has no template \"%s\"\n", path);
         return 1;
+    }
+    if (node->Kind() == TemplateKind::Lines) {
+        auto& lines = static_cast<LinesTemplate&>(*node);
+        // Balance-days and interest run to the period's end: without dates the period is the base's
+        // first to last card date, not the open end of the calendar.
+        if (base->FirstCard() != base->ChainEnd()) {
+            if (!fromGiven)
+                from = base->CardDate(base->FirstCard());
+            if (!toGiven)
+                to = base->CardDate(base->LastCard());
+        }
+        LinesComputation computation(*base);
+        computation.Settings() = lines.Settings();
+        computation.SetPeriod(from, to);
+        CompiledSelection selection(*base, lines.Selection());
+        AnalysisHost host;
+        computation.Recalculate(host, selection);
+        int status = IsErrorPending() ? ReportFailure("analyze", file) : 0;
+        PrintLinesRows(*base, computation);
+        return status;
     }
     if (node->Kind() != TemplateKind::Cards) {
         std::fprintf(stderr, "vek-tool: templates of the kind \"%s\" cannot be computed yet\n",

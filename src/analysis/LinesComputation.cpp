@@ -1,0 +1,482 @@
+#include "analysis/LinesComputation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "analysis/MedianList.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/numbers/CardKey.h"
+#include "foundation/strings/String.h"
+#include "model/Base.h"
+
+namespace vek {
+
+namespace {
+
+constexpr int32_t kStatAverage = 7;
+constexpr int32_t kStatMedian = 8;
+constexpr int32_t kStatMaximum = 9;
+constexpr int32_t kStatMinimum = 10;
+constexpr int32_t kStatTurnoverTime = 11;
+constexpr int32_t kStatTurnoverRate = 12;
+constexpr int32_t kStatVariance = 13;
+constexpr int32_t kStatDeviation = 14;
+
+constexpr double kEmptyValue = std::numeric_limits<double>::quiet_NaN();
+
+bool RateInForce(double rate) { return std::isfinite(rate) && rate != 0.0; }
+
+}  // namespace
+
+// The walk of the period: the running balance of every field and the last accrual date.
+struct LinesComputation::PeriodState {
+    std::vector<double> balance;
+    std::vector<double> values;
+    bool dayWeighting = false;
+    bool extremes = false;
+    bool compound = false;
+    double positiveGrowth = 1.0;
+    double negativeGrowth = 1.0;
+    PackedDate lastDate = 0;
+    int32_t lastDay = 0;
+    int64_t lineRows = 0;
+};
+
+LinesComputation::LinesComputation(Base& owner) : base(owner), rows(int32_t(sizeof(LinesResultRow)), 0)
+{
+    settings.SetDefaults(base, 0);
+}
+
+LinesComputation::~LinesComputation() = default;
+
+void LinesComputation::SetPeriod(PackedDate from, PackedDate to)
+{
+    fromDate = from;
+    toDate = to;
+}
+
+bool LinesComputation::PositiveRateInForce() const { return RateInForce(settings.positiveRate); }
+bool LinesComputation::NegativeRateInForce() const { return RateInForce(settings.negativeRate); }
+
+LinesResultRow LinesComputation::RowAt(int32_t i) const
+{
+    LinesResultRow row{kNoRecord, kNoRecord, 0, 0.0f, 0.0};
+    if (const void* stored = rows.At(i))
+        std::memcpy(&row, stored, sizeof row);
+    return row;
+}
+
+bool LinesComputation::ReserveRows(int32_t more)
+{
+    if (more <= 0)
+        return true;
+    if (rowCount > INT32_MAX - more || (rowLimit >= 0 && rowCount + more > rowLimit))
+        return false;
+    // Every page the rows will fall on, so that appending them cannot fail half-way through a card.
+    int32_t last = rowCount + more - 1;
+    for (int32_t i = rowCount; i <= last; i = (i | (PagedArray::kPageElements - 1)) + 1) {
+        if (!rows.AtGrow(std::min(last, i | (PagedArray::kPageElements - 1))))
+            return false;
+    }
+    return true;
+}
+
+bool LinesComputation::AppendRow(const LinesResultRow& row)
+{
+    if (!ReserveRows(1))
+        return false;
+    std::memcpy(rows.At(rowCount), &row, sizeof row);
+    ++rowCount;
+    return true;
+}
+
+void LinesComputation::SyncRowArray()
+{
+    rows.Truncate(rowCount);
+}
+
+void LinesComputation::AppendStatisticsRows()
+{
+    auto add = [this](int32_t id) {
+        if (!AppendRow(LinesResultRow{kNoRecord, kNoRecord, uint32_t(id), 0.0f, 0.0}))
+            return false;
+        ++statisticsRows;
+        return true;
+    };
+    bool ok = true;
+    for (int32_t i = 0; i < kLinesStatisticCount && ok; ++i) {
+        if (Flag(i))
+            ok = add(kFirstLinesStatisticId + i);
+    }
+    if (ok && PositiveRateInForce())
+        ok = add(kPositiveInterestId);
+    if (ok && NegativeRateInForce())
+        ok = add(kNegativeInterestId);
+    if (ok && statisticsRows > 0)
+        (void)add(0);
+}
+
+AnalysisRunEnd LinesComputation::SumPhase(AnalysisHost& host, Card* first, Card* stop, bool intoBefore)
+{
+    std::vector<double> values(size_t(std::max(valueCount, 1)));
+    for (Card* card = first; card && card != stop && card != base.ChainEnd(); card = base.NextCard(card)) {
+        if (host.CancelRequested())
+            return AnalysisRunEnd::Cancelled;
+        if (current->MatchesCard(card)) {
+            for (const CardGroup* group = base.FirstGroup(card); group; group = base.NextGroup(group)) {
+                if (!current->AdmitsGroup(group))
+                    continue;
+                for (const CardLine* line = base.FirstLine(group); line; line = base.NextLine(line)) {
+                    if (!LineAccepted(line))
+                        continue;
+                    base.GetLineValues(line, values.data());
+                    for (int32_t k = 0; k < valueCount; ++k)
+                        (intoBefore ? fields[size_t(k)].before : fields[size_t(k)].after) += values[size_t(k)];
+                }
+            }
+        }
+        host.StepProgress();
+    }
+    return AnalysisRunEnd::Completed;
+}
+
+double LinesComputation::CompoundFactor(double growth, int32_t day, int32_t lastDay) const
+{
+    return std::pow(growth, double(endDay - lastDay) / kDaysPerYear) -
+           std::pow(growth, double(endDay - day) / kDaysPerYear);
+}
+
+void LinesComputation::AccrueToDate(PeriodState& state, PackedDate date)
+{
+    if (date == state.lastDate)
+        return;
+    int32_t day = PackedDateToDayNumber(date);
+    double days = double(day - state.lastDay);
+    // The factors depend on the date only: worked out once for every field.
+    double positiveFactor = 0.0;
+    double negativeFactor = 0.0;
+    if (state.compound) {
+        if (PositiveRateInForce())
+            positiveFactor = CompoundFactor(state.positiveGrowth, day, state.lastDay);
+        if (NegativeRateInForce())
+            negativeFactor = CompoundFactor(state.negativeGrowth, day, state.lastDay);
+    }
+    for (int32_t k = 0; k < valueCount; ++k) {
+        double b = state.balance[size_t(k)];
+        LinesFieldStatistics& field = fields[size_t(k)];
+        if (b > 0.0) {
+            field.positiveBalanceDays += b * days;
+            field.positiveInterest += b * positiveFactor;
+        } else if (b < 0.0) {
+            field.negativeBalanceDays += b * days;
+            field.negativeInterest += b * negativeFactor;
+        }
+    }
+    state.lastDay = day;
+    state.lastDate = date;
+}
+
+AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Card* stop)
+{
+    PeriodState state;
+    state.balance.resize(size_t(valueCount));
+    state.values.resize(size_t(std::max(valueCount, 1)));
+    for (int32_t k = 0; k < valueCount; ++k) {
+        LinesFieldStatistics& field = fields[size_t(k)];
+        state.balance[size_t(k)] = field.before;
+        field.highestBalance = field.before;
+        field.lowestBalance = field.before;
+    }
+    state.dayWeighting = PositiveRateInForce() || NegativeRateInForce() || Flag(kStatAverage) ||
+                         Flag(kStatTurnoverTime) || Flag(kStatTurnoverRate);
+    state.extremes = Flag(kStatMaximum) || Flag(kStatMinimum);
+    state.compound = settings.interestMethod == 1;
+    state.positiveGrowth = settings.positiveRate / 100.0 + 1.0;
+    state.negativeGrowth = settings.negativeRate / 100.0 + 1.0;
+    state.lastDate = fromDate;
+    state.lastDay = PackedDateToDayNumber(fromDate);
+    bool welford = Flag(kStatVariance) || Flag(kStatDeviation);
+    int32_t main = settings.mainValueField;
+    PackedDate lastWholeDate = 0;  // the date of the last card that went in whole
+
+    AnalysisRunEnd end = AnalysisRunEnd::Completed;
+    for (Card* card = first; card && card != stop && card != base.ChainEnd(); card = base.NextCard(card)) {
+        if (host.CancelRequested()) {
+            end = AnalysisRunEnd::Cancelled;
+            break;
+        }
+        if (!current->MatchesCard(card)) {
+            host.StepProgress();
+            continue;
+        }
+        cardLines.clear();
+        for (const CardGroup* group = base.FirstGroup(card); group; group = base.NextGroup(group)) {
+            if (!current->AdmitsGroup(group))
+                continue;
+            for (const CardLine* line = base.FirstLine(group); line; line = base.NextLine(line)) {
+                if (LineAccepted(line))
+                    cardLines.emplace_back(group, line);
+            }
+        }
+        if (cardLines.empty()) {
+            host.StepProgress();
+            continue;
+        }
+        PackedDate date = base.CardDate(card);
+        if (!ReserveRows(int32_t(cardLines.size()))) {
+            // Nothing of this card has been summed: the period ends with the card before it.
+            SetErrorCode(message::kLinesResultIncomplete);
+            Message& message = GetPendingError().message;
+            String count;
+            count.AssignInt(LineRowCount());
+            message.AddText(count.CStr());
+            CardKey key;
+            base.GetCardKey(card, key);
+            String keyText;
+            FormatCardKey(keyText, key, base.CardNumberDigits());
+            message.AddText(keyText.CStr());
+            PackedDate newTo = lastWholeDate != 0 ? lastWholeDate : fromDate;
+            char dateText[kPackedDateTextCapacity];
+            FormatPackedDate(dateText, newTo);
+            message.AddText(dateText);
+            int32_t oldEndDay = PackedDateToDayNumber(toDate) + 1;
+            toDate = newTo;
+            endDay = PackedDateToDayNumber(toDate) + 1;
+            if (state.compound) {
+                // Compound factors were taken to the old period end; the same factor for every
+                // interval brings them to the new one.
+                double shift = double(oldEndDay - endDay) / kDaysPerYear;
+                for (LinesFieldStatistics& field : fields) {
+                    field.positiveInterest *= std::pow(state.positiveGrowth, -shift);
+                    field.negativeInterest *= std::pow(state.negativeGrowth, -shift);
+                }
+            }
+            end = AnalysisRunEnd::Incomplete;
+            break;
+        }
+        if (state.dayWeighting)
+            AccrueToDate(state, date);
+        bool medianFull = false;
+        for (const auto& [group, line] : cardLines) {
+            base.GetLineValues(line, state.values.data());
+            ++state.lineRows;
+            for (int32_t k = 0; k < valueCount; ++k) {
+                double v = state.values[size_t(k)];
+                LinesFieldStatistics& field = fields[size_t(k)];
+                double& balance = state.balance[size_t(k)];
+                balance += v;
+                if (state.extremes) {
+                    field.minimum = std::min(field.minimum, v);
+                    field.maximum = std::max(field.maximum, v);
+                    field.lowestBalance = std::min(field.lowestBalance, balance);
+                    field.highestBalance = std::max(field.highestBalance, balance);
+                }
+                if (v > 0.0 && std::isfinite(v))
+                    field.positive += v;
+                else if (v < 0.0 && std::isfinite(v))
+                    field.negative += v;
+                if (usingMedians) {
+                    MedianList& list = *medians[size_t(k)];
+                    if (list.Count() == list.Capacity() && list.Count() >= 4096)
+                        list.ReserveIfPossible(list.Count() < INT32_MAX / 2 ? list.Count() * 2 : INT32_MAX);
+                    if (!list.Add(v))
+                        medianFull = true;
+                }
+                if (welford) {
+                    // Deviations from the running mean: the sum of squares over large amounts would
+                    // cancel away the digits that the variance is made of.
+                    double delta = v - meanSums[size_t(k)];
+                    meanSums[size_t(k)] += delta / double(state.lineRows);
+                    squareSums[size_t(k)] += delta * (v - meanSums[size_t(k)]);
+                }
+            }
+            LinesResultRow row{card->index, group->index, line->index, 0.0f,
+                               main < valueCount ? state.balance[size_t(main)] : 0.0};
+            std::memcpy(rows.At(rowCount), &row, sizeof row);
+            ++rowCount;
+        }
+        ++cardCount;
+        lastWholeDate = date;
+        host.StepProgress();
+        if (medianFull) {
+            // MedianList raised 3950: the statistics would leave values out.
+            end = AnalysisRunEnd::Incomplete;
+            break;
+        }
+    }
+    if (state.dayWeighting)
+        AccrueToDate(state, NextPackedDate(toDate));
+    for (LinesFieldStatistics& field : fields)
+        field.period = field.positive + field.negative;
+    return end;
+}
+
+void LinesComputation::FinishFields(bool dayWeighting)
+{
+    double lineRows = double(LineRowCount());
+    double days = double(endDay - PackedDateToDayNumber(fromDate));
+    for (int32_t k = 0; k < valueCount; ++k) {
+        LinesFieldStatistics& field = fields[size_t(k)];
+        field.endBalance = field.before + field.period;
+        field.total = field.endBalance + field.after;
+        field.average = lineRows > 0 ? field.period / lineRows : kEmptyValue;
+        if (dayWeighting) {
+            double balanceDays = field.positiveBalanceDays + field.negativeBalanceDays;
+            field.averageBalance = days > 0 ? balanceDays / days : kEmptyValue;
+            double turnover = (field.positive - field.negative) * 0.5;
+            field.turnoverTime = turnover != 0.0 ? std::fabs(balanceDays) / turnover : kEmptyValue;
+            field.turnoverRate = field.turnoverTime != 0.0 && std::isfinite(field.turnoverTime)
+                                     ? kDaysPerYear / field.turnoverTime
+                                     : kEmptyValue;
+        }
+        if (settings.interestMethod != 1) {
+            field.positiveInterest =
+                PositiveRateInForce() ? field.positiveBalanceDays * settings.positiveRate / (100.0 * kDaysPerYear) : 0.0;
+            field.negativeInterest =
+                NegativeRateInForce() ? field.negativeBalanceDays * settings.negativeRate / (100.0 * kDaysPerYear) : 0.0;
+        }
+        if (usingMedians) {
+            MedianList& list = *medians[size_t(k)];
+            medianSizes[size_t(k)] = list.Count();
+            field.median = list.Median();
+        }
+        if (Flag(kStatVariance) || Flag(kStatDeviation)) {
+            field.variance = lineRows > 0 ? squareSums[size_t(k)] / lineRows : kEmptyValue;
+            field.standardDeviation = std::sqrt(field.variance);
+        }
+    }
+}
+
+void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& selection)
+{
+    rowCount = 0;
+    statisticsRows = 0;
+    cardCount = 0;
+    valueCount = base.ValueCount();
+    settings.mainValueField = std::clamp(settings.mainValueField, 0, std::max(valueCount - 1, 0));
+    fields.assign(size_t(valueCount), LinesFieldStatistics());
+    current = &selection;
+    if (!selection.Prepare()) {
+        SyncRowArray();
+        host.EndRun(AnalysisRunEnd::Failed);
+        return;
+    }
+    if (toDate < fromDate)
+        toDate = fromDate;  // an empty or reversed period runs as its from date alone
+    endDay = PackedDateToDayNumber(toDate) + 1;
+    for (LinesFieldStatistics& field : fields) {
+        field.maximum = -std::numeric_limits<double>::infinity();
+        field.minimum = std::numeric_limits<double>::infinity();
+    }
+    // The lists stay from run to run with their capacity: a recalculation neither grows nor clears
+    // millions of values again.
+    medianSizes.resize(size_t(valueCount), 0);
+    usingMedians = Flag(kStatMedian);
+    if (!usingMedians) {
+        medians.clear();
+    } else {
+        medians.resize(size_t(valueCount));
+        for (int32_t k = 0; k < valueCount; ++k) {
+            if (!medians[size_t(k)])
+                medians[size_t(k)] = std::make_unique<MedianList>();
+            medians[size_t(k)]->Clear();
+            medians[size_t(k)]->ReserveIfPossible(medianSizes[size_t(k)]);
+        }
+    }
+    meanSums.assign(size_t(valueCount), 0.0);
+    squareSums.assign(size_t(valueCount), 0.0);
+
+    // The three ranges split the chain of cards: before < (from, 0) <= period <= (to, open) < after.
+    Card* periodFirst = nullptr;
+    Card* periodStop = nullptr;
+    int32_t periodCards =
+        base.FindCardsInDateRange(CardKey{fromDate, 0}, CardKey{toDate, kOpenEndNumber}, periodFirst, periodStop);
+    if (periodCards == 0)
+        periodStop = periodFirst;
+    host.StartProgress(base.CardCount());
+
+    AnalysisRunEnd end = AnalysisRunEnd::Completed;
+    AppendStatisticsRows();
+    bool statisticsWhole = true;
+    {
+        int32_t wanted = 0;
+        for (int32_t i = 0; i < kLinesStatisticCount; ++i)
+            wanted += Flag(i) ? 1 : 0;
+        wanted += (PositiveRateInForce() ? 1 : 0) + (NegativeRateInForce() ? 1 : 0);
+        statisticsWhole = statisticsRows == (wanted > 0 ? wanted + 1 : 0);
+    }
+    if (!statisticsWhole) {
+        SetErrorCode(message::kAnalysisIncomplete);
+        end = AnalysisRunEnd::Incomplete;
+    }
+    // The balance before the period is summed whether or not its row is shown: every running
+    // balance, balance-day and interest figure starts from it.
+    if (end == AnalysisRunEnd::Completed)
+        end = SumPhase(host, base.FirstCard(), periodFirst, true);
+    if (end == AnalysisRunEnd::Completed)
+        end = PeriodPhase(host, periodFirst, periodStop);
+    if (end == AnalysisRunEnd::Completed)
+        end = SumPhase(host, periodStop, base.ChainEnd(), false);
+    bool dayWeighting = PositiveRateInForce() || NegativeRateInForce() || Flag(kStatAverage) ||
+                        Flag(kStatTurnoverTime) || Flag(kStatTurnoverRate);
+    FinishFields(dayWeighting);
+    SyncRowArray();
+    host.EndProgress();
+    host.EndRun(end);
+    current = nullptr;
+}
+
+void LinesComputation::MainValueRange(double& low, double& high) const
+{
+    low = std::numeric_limits<double>::infinity();
+    high = -std::numeric_limits<double>::infinity();
+    int32_t main = settings.mainValueField;
+    for (int32_t i = statisticsRows; i < rowCount; ++i) {
+        const CardLine* line = base.LineAt(RowAt(i).line);
+        if (!line || main >= base.ValueCount())
+            continue;
+        double v = base.GetLineValue(line, main);
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    if (low == high)
+        high = high + std::fabs(high) * 0.1 + 1.0;
+}
+
+void LinesComputation::ComputePlotPositions()
+{
+    int32_t i = rowCount - 1;
+    while (i >= statisticsRows) {
+        PackedDate date = base.CardDate(base.CardAt(RowAt(i).card));
+        int32_t runStart = i;
+        while (runStart - 1 >= statisticsRows && base.CardDate(base.CardAt(RowAt(runStart - 1).card)) == date)
+            --runStart;
+        int32_t m = i - runStart + 1;
+        for (int32_t j = 0; j < m; ++j) {
+            auto* row = static_cast<LinesResultRow*>(rows.At(runStart + j));
+            row->plotPosition = float(double(j + 1) / double(m + 1));
+        }
+        i = runStart - 1;
+    }
+}
+
+int32_t LinesComputation::FirstRowOnOrAfter(PackedDate date) const
+{
+    int32_t lo = 0;
+    int32_t hi = LineRowCount();
+    while (lo < hi) {
+        int32_t mid = lo + (hi - lo) / 2;
+        CardKey key;
+        base.GetCardKey(base.CardAt(RowAt(statisticsRows + mid).card), key);
+        if (uint32_t(key.date) < uint32_t(date) || (key.date == date && key.number < 1))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+}  // namespace vek

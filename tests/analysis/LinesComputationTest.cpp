@@ -1,0 +1,328 @@
+// The lines computation: hand-computed statistics over a tiny base, interest by both methods, the three
+// card ranges that split the base without overlap, the balance that always starts before the period,
+// and a row array that cannot grow part-way through a card.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "analysis/LinesComputation.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/numbers/CardKey.h"
+#include "model/Base.h"
+#include "model/SyntheticBase.h"
+#include "platform/FilePath.h"
+
+namespace vek {
+namespace {
+
+struct FixtureLine {
+    PackedDate date;
+    int32_t card;  // lines with the same date and card number share a card
+    double a;
+    double b;
+};
+
+// A base of two value fields. Field A: a period of 10, 20, -5, 15 (even count; median 12.5), with 100
+// before and 7 after; field B is 3 on every line (zero variance).
+constexpr PackedDate kFrom = MakePackedDate(2024, 1, 1);
+constexpr PackedDate kTo = MakePackedDate(2024, 12, 31);
+const FixtureLine kLines[] = {
+    {MakePackedDate(2023, 12, 31), 1, 100.0, 3.0},
+    {MakePackedDate(2024, 1, 1), 1, 10.0, 3.0},
+    {MakePackedDate(2024, 1, 1), 1, 20.0, 3.0},
+    {MakePackedDate(2024, 2, 29), 1, -5.0, 3.0},
+    {MakePackedDate(2024, 12, 31), 1, 15.0, 3.0},
+    {MakePackedDate(2025, 1, 1), 1, 7.0, 3.0},
+};
+
+class LinesComputationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearError();
+        base.SetValueCount(2);
+        for (const FixtureLine& item : kLines)
+            AddLine(item.date, item.card, item.a, item.b);
+    }
+    void TearDown() override { ClearError(); }
+
+    void AddLine(PackedDate date, int32_t number, double a, double b)
+    {
+        CardKey key{date, number};
+        Card* card = base.FindCardAtOrAfter(key);
+        CardKey found;
+        if (card && card != base.ChainEnd())
+            base.GetCardKey(card, found);
+        if (!card || card == base.ChainEnd() || found.date != date || found.number != number)
+            card = base.CreateCard(key);
+        ASSERT_NE(card, nullptr);
+        CardGroup* group = base.FindOrAddGroup(card, 0);
+        ASSERT_NE(group, nullptr);
+        CardLine* line = base.CreateLine(group);
+        ASSERT_NE(line, nullptr);
+        double values[2] = {a, b};
+        base.SetLineValues(line, values);
+    }
+
+    void AllFlags(LinesComputation& computation)
+    {
+        computation.Settings().statistics.fill(1);
+        computation.SetPeriod(kFrom, kTo);
+    }
+
+    Base base{FilePath(), 1};
+    AdmitAllSelection all;
+};
+
+struct RecordingHost : AnalysisHost {
+    void EndRun(AnalysisRunEnd e) override { end = e; }
+    AnalysisRunEnd end = AnalysisRunEnd::Completed;
+};
+
+TEST_F(LinesComputationTest, HandComputedStatistics)
+{
+    LinesComputation computation(base);
+    AllFlags(computation);
+    RecordingHost host;
+    computation.Recalculate(host, all);
+    ASSERT_EQ(host.end, AnalysisRunEnd::Completed);
+    // 15 statistics, no rate in force, the blank row.
+    EXPECT_EQ(computation.StatisticsRowCount(), 16);
+    EXPECT_EQ(computation.RowAt(0).line, 5103u);
+    EXPECT_EQ(computation.RowAt(15).line, 0u);
+    EXPECT_EQ(computation.LineRowCount(), 4);
+    EXPECT_EQ(computation.CardCount(), 3);
+
+    const LinesFieldStatistics& a = computation.Statistics()[0];
+    EXPECT_EQ(a.before, 100.0);
+    EXPECT_EQ(a.positive, 45.0);
+    EXPECT_EQ(a.negative, -5.0);
+    EXPECT_EQ(a.period, 40.0);
+    EXPECT_EQ(a.after, 7.0);
+    EXPECT_EQ(a.endBalance, 140.0);
+    EXPECT_EQ(a.total, 147.0);
+    EXPECT_EQ(a.average, 10.0);
+    EXPECT_EQ(a.median, 12.5);
+    EXPECT_EQ(a.maximum, 20.0);
+    EXPECT_EQ(a.minimum, -5.0);
+    EXPECT_EQ(a.highestBalance, 140.0);
+    EXPECT_EQ(a.lowestBalance, 100.0);
+    // Deviations 0, 10, -15, 5: (0 + 100 + 225 + 25) / 4, divided by the count and not count - 1.
+    EXPECT_DOUBLE_EQ(a.variance, 87.5);
+    EXPECT_DOUBLE_EQ(a.standardDeviation, std::sqrt(87.5));
+    // Balance-days over 366 days of a leap year: 130 from Jan 1 for 59 days (to Feb 29), 125 for 305
+    // days (to Dec 31), 140 for the last day.
+    double balanceDays = 130.0 * 59 + 125.0 * 306 + 140.0 * 1;
+    EXPECT_DOUBLE_EQ(a.positiveBalanceDays, balanceDays);
+    EXPECT_DOUBLE_EQ(a.averageBalance, balanceDays / 366.0);
+    EXPECT_DOUBLE_EQ(a.turnoverTime, balanceDays / ((45.0 + 5.0) * 0.5));
+    EXPECT_DOUBLE_EQ(a.turnoverRate, 365.0 / a.turnoverTime);
+
+    const LinesFieldStatistics& b = computation.Statistics()[1];
+    EXPECT_EQ(b.variance, 0.0);
+    EXPECT_EQ(b.standardDeviation, 0.0);
+    EXPECT_EQ(b.median, 3.0);
+
+    // The line rows carry the running balance of the main field from the balance before.
+    const double balances[] = {110.0, 130.0, 125.0, 140.0};
+    for (int32_t i = 0; i < 4; ++i)
+        EXPECT_EQ(computation.RowAt(computation.StatisticsRowCount() + i).balance, balances[i]);
+    EXPECT_EQ(computation.FirstRowOnOrAfter(MakePackedDate(2024, 2, 1)), 2);
+    EXPECT_EQ(computation.FirstRowOnOrAfter(MakePackedDate(2030, 1, 1)), 4);
+    computation.ComputePlotPositions();
+    EXPECT_FLOAT_EQ(computation.RowAt(16).plotPosition, 1.0f / 3.0f);
+    EXPECT_FLOAT_EQ(computation.RowAt(17).plotPosition, 2.0f / 3.0f);
+    EXPECT_FLOAT_EQ(computation.RowAt(19).plotPosition, 0.5f);
+}
+
+TEST_F(LinesComputationTest, EmptyPeriodGivesEmptyValues)
+{
+    LinesComputation computation(base);
+    AllFlags(computation);
+    computation.SetPeriod(MakePackedDate(2024, 3, 1), MakePackedDate(2024, 3, 31));
+    RecordingHost host;
+    computation.Recalculate(host, all);
+    const LinesFieldStatistics& a = computation.Statistics()[0];
+    EXPECT_EQ(computation.LineRowCount(), 0);
+    EXPECT_TRUE(std::isnan(a.average));
+    EXPECT_TRUE(std::isnan(a.median));
+    EXPECT_TRUE(std::isnan(a.variance));
+    EXPECT_TRUE(std::isnan(a.standardDeviation));
+    EXPECT_TRUE(std::isnan(a.turnoverTime));
+    EXPECT_EQ(a.endBalance, 125.0);
+    EXPECT_DOUBLE_EQ(a.averageBalance, 125.0);
+}
+
+// Regression: the before range ran to the from key and the after range from the to key, both
+// included, so cards on the from date counted in before and in the period, and cards on the to date
+// in the period and after. Now the three ranges split the base: before + period is the end balance,
+// and with after it is the base's total, for every field, over random bases and periods.
+TEST(LinesComputationRangesTest, BeforePeriodAndAfterSplitTheBase)
+{
+    for (uint64_t seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE(seed);
+        ClearError();
+        Base base(FilePath(), 1);
+        SyntheticBaseOptions options;
+        options.cards = 300;
+        options.linesPerCard = 3;
+        options.valuesPerLine = 3;
+        options.days = 40;
+        options.seed = seed;
+        ASSERT_TRUE(BuildSyntheticBase(base, options));
+        std::vector<double> totals(3, 0.0);
+        std::vector<double> values(3);
+        for (Card* card = base.FirstCard(); card != base.ChainEnd(); card = base.NextCard(card))
+            for (CardGroup* g = base.FirstGroup(card); g; g = base.NextGroup(g))
+                for (CardLine* l = base.FirstLine(g); l; l = base.NextLine(l)) {
+                    base.GetLineValues(l, values.data());
+                    for (size_t k = 0; k < 3; ++k)
+                        totals[k] += values[k];
+                }
+        SyntheticRandom random(seed);
+        PackedDate from = options.firstDate;
+        for (int32_t i = random.Below(30); i > 0; --i)
+            from = NextPackedDate(from);
+        PackedDate to = from;
+        for (int32_t i = random.Below(10); i > 0; --i)
+            to = NextPackedDate(to);
+        LinesComputation computation(base);
+        computation.SetPeriod(from, to);  // no flag set: before and after are summed all the same
+        AdmitAllSelection all;
+        AnalysisHost host;
+        computation.Recalculate(host, all);
+        for (size_t k = 0; k < 3; ++k) {
+            const LinesFieldStatistics& s = computation.Statistics()[k];
+            EXPECT_NEAR(s.before + s.period + s.after, totals[k], 1e-6);
+            EXPECT_EQ(s.endBalance, s.before + s.period);
+        }
+        // The last line row's balance is the end balance of the main field.
+        if (computation.LineRowCount() > 0) {
+            EXPECT_NEAR(computation.RowAt(computation.RowCount() - 1).balance, computation.Statistics()[0].endBalance,
+                        1e-6);
+        }
+    }
+}
+
+// Regression: the balance started from the before sum only when the before row was shown; without it
+// every running balance, the balance-days and the interest started from zero.
+TEST_F(LinesComputationTest, BalanceStartsBeforeThePeriodWithoutTheBeforeRow)
+{
+    for (uint8_t beforeFlag : {0, 1}) {
+        SCOPED_TRACE(int(beforeFlag));
+        LinesComputation computation(base);
+        computation.SetPeriod(kFrom, kTo);
+        computation.Settings().statistics[0] = beforeFlag;
+        computation.Settings().positiveRate = 10.0;
+        RecordingHost host;
+        computation.Recalculate(host, all);
+        EXPECT_EQ(computation.RowAt(computation.StatisticsRowCount()).balance, 110.0);
+        EXPECT_DOUBLE_EQ(computation.Statistics()[0].positiveBalanceDays, 130.0 * 59 + 125.0 * 306 + 140.0);
+    }
+}
+
+// Interest of a balance of 100 over a 365-day year at 10 %: held all year, and held for the first
+// 100 days only.
+TEST(LinesComputationInterestTest, SimpleAndCompound)
+{
+    struct Case {
+        bool wholeYear;
+        int32_t method;
+        double expected;
+    };
+    const Case cases[] = {
+        {true, 0, 10.0},
+        {true, 1, 10.0},
+        {false, 0, 100.0 * 100.0 * 10.0 / 36500.0},
+        {false, 1, 100.0 * (1.1 - std::pow(1.1, 265.0 / 365.0))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.wholeYear << " " << c.method);
+        ClearError();
+        Base base(FilePath(), 1);
+        base.SetValueCount(1);
+        auto add = [&base](PackedDate date, double v) {
+            CardKey key{date, 1};
+            Card* card = base.CreateCard(key);
+            ASSERT_NE(card, nullptr);
+            CardLine* line = base.CreateLine(base.FindOrAddGroup(card, 0));
+            ASSERT_NE(line, nullptr);
+            base.SetLineValue(line, 0, v);
+        };
+        add(MakePackedDate(2022, 12, 31), 100.0);
+        if (!c.wholeYear)
+            add(MakePackedDate(2023, 4, 11), -100.0);  // day 101 of 2023
+        LinesComputation computation(base);
+        computation.SetPeriod(MakePackedDate(2023, 1, 1), MakePackedDate(2023, 12, 31));
+        computation.Settings().positiveRate = 10.0;
+        computation.Settings().negativeRate = 12.0;
+        computation.Settings().interestMethod = c.method;
+        AdmitAllSelection all;
+        AnalysisHost host;
+        computation.Recalculate(host, all);
+        EXPECT_NEAR(computation.Statistics()[0].positiveInterest, c.expected, 1e-9);
+        EXPECT_EQ(computation.Statistics()[0].negativeInterest, 0.0);
+        // Both interest rows, then the blank row.
+        ASSERT_EQ(computation.StatisticsRowCount(), 3);
+        EXPECT_EQ(computation.RowAt(0).line, uint32_t(kPositiveInterestId));
+        EXPECT_EQ(computation.RowAt(1).line, uint32_t(kNegativeInterestId));
+    }
+}
+
+// Variance of large amounts with a small spread: a sum of squares loses every digit of it.
+TEST(LinesComputationVarianceTest, LargeAmountsKeepTheirVariance)
+{
+    ClearError();
+    Base base(FilePath(), 1);
+    base.SetValueCount(1);
+    CardKey key{MakePackedDate(2024, 5, 5), 1};
+    Card* card = base.CreateCard(key);
+    ASSERT_NE(card, nullptr);
+    CardGroup* group = base.FindOrAddGroup(card, 0);
+    for (double v : {1e9 + 4.0, 1e9 + 7.0, 1e9 + 13.0, 1e9 + 16.0}) {
+        CardLine* line = base.CreateLine(group);
+        ASSERT_NE(line, nullptr);
+        base.SetLineValue(line, 0, v);
+    }
+    LinesComputation computation(base);
+    computation.Settings().statistics[13] = 1;
+    computation.SetPeriod(MakePackedDate(2024, 1, 1), MakePackedDate(2024, 12, 31));
+    AdmitAllSelection all;
+    AnalysisHost host;
+    computation.Recalculate(host, all);
+    EXPECT_NEAR(computation.Statistics()[0].variance, 22.5, 1e-9);  // deviations -6, -3, 3, 6
+}
+
+// Regression: when the row array could not grow, the to date moved to the card being added after
+// part of its lines were summed, so the statistics held lines that had no rows. Now a card goes in
+// whole or not at all, the run ends incomplete with message 3960, and the statistics match the rows.
+TEST_F(LinesComputationTest, RowArrayThatCannotGrowStopsBeforeTheCard)
+{
+    for (int32_t limit : {16, 17, 18, 19}) {
+        SCOPED_TRACE(limit);
+        ClearError();
+        LinesComputation computation(base);
+        AllFlags(computation);
+        computation.SetRowLimit(limit);
+        RecordingHost host;
+        computation.Recalculate(host, all);
+        ASSERT_EQ(host.end, AnalysisRunEnd::Incomplete);
+        EXPECT_EQ(GetPendingError().message.code, message::kLinesResultIncomplete);
+        const LinesFieldStatistics& a = computation.Statistics()[0];
+        // Rows 16.. are lines; the card of Jan 1 has two lines and goes in whole or not at all.
+        int32_t rows = computation.LineRowCount();
+        EXPECT_EQ(rows, limit < 18 ? 0 : (limit < 19 ? 2 : 3));
+        double sum = 0.0;
+        const double values[] = {10.0, 20.0, -5.0};
+        for (int32_t i = 0; i < rows; ++i)
+            sum += values[i];
+        EXPECT_EQ(a.period, sum);
+        EXPECT_EQ(a.endBalance, 100.0 + sum);
+        EXPECT_EQ(computation.ToDate(), rows == 0 ? kFrom : (rows == 2 ? kFrom : MakePackedDate(2024, 2, 29)));
+    }
+}
+
+}  // namespace
+}  // namespace vek
