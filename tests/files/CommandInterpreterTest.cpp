@@ -15,7 +15,10 @@
 #include "model/CommandSource.h"
 #include "model/Component.h"
 #include "model/Dimension.h"
+#include "model/AnalysisTemplate.h"
 #include "model/Macro.h"
+#include "model/SubsetList.h"
+#include "model/Template.h"
 #include "model/ModelServices.h"
 #include "platform/FilePath.h"
 
@@ -320,6 +323,36 @@ TEST_F(CommandInterpreterTest, TheFixtureScriptGivesTheExpectedBase)
     std::string errors = folder.Read("errors.txt");
     EXPECT_NE(errors.find("Imported and cleaned"), std::string::npos) << errors;
     EXPECT_EQ(base.GetDimension(1).FindByCode("9999"), nullptr);  // after quit nothing ran
+}
+
+// Commands reach the base's subsets and templates by name: deleted one by one, by pattern or all,
+// duplicated under a new path, and modified by one definition line.
+TEST_F(CommandInterpreterTest, SubsetsAndTemplatesAreReachedByName)
+{
+    std::unique_ptr<Base> base = OpenSmallBase();
+    ASSERT_NE(base->Subsets().CreateSubset("Big"), nullptr);
+    ASSERT_NE(base->Subsets().CreateSubset("Small"), nullptr);
+    ASSERT_NE(base->InsertTemplate(base->NewTemplate(TemplateKind::Cards), "Reports: Sales"), nullptr);
+    ASSERT_NE(base->InsertTemplate(base->NewTemplate(TemplateKind::Lines), "Reports: Costs"), nullptr);
+    ASSERT_NE(base->InsertTemplate(base->NewTemplate(TemplateKind::Lines), "Other"), nullptr);
+
+    RunCommandText(*base, "modify big N\tlarge\rmodify \"Reports: Sales\" xN\tchecked\r"
+                          "duplicateTemplate \"Reports: Sales\" \"Copies: Sales\"\rdeleteSubset Small Missing");
+    EXPECT_EQ(messages.codes, (std::vector<int32_t>{3824}));
+    ASSERT_NE(base->Subsets().FindByName("Big"), nullptr);
+    EXPECT_STREQ(base->Subsets().FindByName("Big")->Notes(), "large");
+    EXPECT_EQ(base->Subsets().FindByName("Small"), nullptr);
+    auto* copy = dynamic_cast<AnalysisTemplate*>(base->FindTemplate("Copies: Sales"));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_STREQ(copy->NotesText(), "checked");
+
+    messages.codes.clear();
+    RunCommandText(*base, "deleteTemplate Reports\rdeleteTemplate -filter \"Copies: Sales\"\rdeleteSubset -all");
+    EXPECT_TRUE(messages.codes.empty());
+    EXPECT_EQ(base->FindTemplate("Reports: Sales"), nullptr);
+    EXPECT_EQ(base->FindTemplate("Copies: Sales"), nullptr);
+    EXPECT_NE(base->FindTemplate("Other"), nullptr);
+    EXPECT_EQ(base->Subsets().Count(), 0);
 }
 
 }  // namespace
