@@ -11,6 +11,7 @@
 #include "foundation/strings/Identifiers.h"
 #include "foundation/strings/String.h"
 #include "model/Base.h"
+#include "model/LinkRename.h"
 #include "model/NamedObjects.h"
 #include "model/SubsetRefList.h"
 #include "model/TextMatcher.h"
@@ -307,6 +308,18 @@ void SubsetList::OnBaseChange(const ChangeRecord& record)
                     if (SubsetFormula::RenameInText(text, payload->oldName, payload->subset->OperandName()))
                         texts.SetSubsetText(text.CStr());
                 }
+            }
+        }
+    }
+    // Links in the subsets' notes follow a renamed card, macro or template.
+    if (const LinkRename* rename = record.GetLinkRename(); rename != nullptr) {
+        for (const auto& subset : subsets) {
+            if (subset->Notes() == nullptr)
+                continue;
+            std::string text(subset->Notes());
+            if (rename->RewriteText(text)) {
+                subset->SetNotes(text.c_str());
+                base.SetModified(true);
             }
         }
     }

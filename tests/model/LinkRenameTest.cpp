@@ -15,6 +15,8 @@
 #include "model/Dimension.h"
 #include "model/LinkRename.h"
 #include "model/ModelServices.h"
+#include "model/Subset.h"
+#include "model/SubsetList.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -233,6 +235,9 @@ TEST_F(BaseLinkRenameTest, MacroAndTemplateRenames)
     auto* report = static_cast<AnalysisTemplate*>(main.InsertTemplate(main.NewTemplate(TemplateKind::Cards), "Report"));
     ASSERT_NE(report, nullptr);
     report->SetNotesText("run macro=\"Run\" after template=\"Sales: Q1\"");
+    Subset* large = main.Subsets().CreateSubset("Large");
+    ASSERT_NE(large, nullptr);
+    large->SetNotes("see macro=\"Run\"");
     Macro* macro = main.Macros().Create("Run");
     ASSERT_NE(macro, nullptr);
     macro->Rename("Go");
@@ -240,6 +245,7 @@ TEST_F(BaseLinkRenameTest, MacroAndTemplateRenames)
     main.RenameTemplateLinks("Sales: Q1", "Sales: Q2");
     EXPECT_STREQ(card->notes, "macro=\"Go\" template=\"Sales: Q2\"");
     EXPECT_STREQ(report->NotesText(), "run macro=\"Go\" after template=\"Sales: Q2\"");
+    EXPECT_STREQ(large->Notes(), "see macro=\"Go\"");
     // Names that differ only in case rename nothing.
     mainLog.codes.clear();
     main.RenameMacroLinks("go", "GO");
