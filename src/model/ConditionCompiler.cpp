@@ -84,6 +84,26 @@ void MakeConditionMessage(Message& message, int32_t code, std::string_view text)
     }
 }
 
+int32_t ConditionCompiler::ComparisonBits(uint32_t c)
+{
+    switch (c) {
+    case '=':
+        return 1;
+    case '>':
+        return 2;
+    case '<':
+        return 4;
+    case kConditionNotEqual:
+        return 6;
+    case kConditionGreaterEqual:
+        return 3;
+    case kConditionLessEqual:
+        return 5;
+    default:
+        return 0;
+    }
+}
+
 ConditionCompiler::ConditionCompiler(String& text, const Codes& codes) : text(text), codes(codes) {}
 
 ConditionCompiler::~ConditionCompiler() = default;

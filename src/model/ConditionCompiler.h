@@ -65,6 +65,10 @@ public:
         int32_t andCode;
     };
 
+    // A comparison character as bits ("=" 1, ">" 2, "<" 4; the two-way signs as two bits), 0 for
+    // any other character; a run of them spells one comparison.
+    static int32_t ComparisonBits(uint32_t c);
+
     ConditionCompiler(String& text, const Codes& codes);
     virtual ~ConditionCompiler();
     ConditionCompiler(const ConditionCompiler&) = delete;

@@ -33,26 +33,6 @@ enum : int32_t {
 
 constexpr ConditionCompiler::Codes kKeyPatternCodes{kKeyOpNot, kKeyOpXor, kKeyOpOr, kKeyOpAnd};
 
-int32_t KeyComparisonBits(uint32_t c)
-{
-    switch (c) {
-    case '=':
-        return 1;
-    case '>':
-        return 2;
-    case '<':
-        return 4;
-    case kConditionNotEqual:
-        return 6;
-    case kConditionGreaterEqual:
-        return 3;
-    case kConditionLessEqual:
-        return 5;
-    default:
-        return 0;
-    }
-}
-
 struct KeyComparisonForm {
     const char* spelling;
     int32_t code;
@@ -143,7 +123,7 @@ void KeyPatternCompiler::ParseTerm(int32_t)
         Emit(kKeyOpNoDate, -1);
         return;
     }
-    if (KeyComparisonBits(c) != 0) {
+    if (ConditionCompiler::ComparisonBits(c) != 0) {
         ParseComparison();
         return;
     }
@@ -173,7 +153,7 @@ void KeyPatternCompiler::ParseComparison()
 {
     int32_t start = pos;
     int32_t bits = 0;
-    while (int32_t charBits = KeyComparisonBits(CharAt(pos))) {
+    while (int32_t charBits = ConditionCompiler::ComparisonBits(CharAt(pos))) {
         bits |= charBits;
         pos += CharLength(pos);
     }

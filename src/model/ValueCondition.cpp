@@ -44,27 +44,6 @@ NumberFormat CanonicalNumberFormat()
     return format;
 }
 
-// The comparison characters as bits: "=" 1, ">" 2, "<" 4.
-int32_t ComparisonBits(uint32_t c)
-{
-    switch (c) {
-    case '=':
-        return 1;
-    case '>':
-        return 2;
-    case '<':
-        return 4;
-    case kConditionNotEqual:
-        return 6;
-    case kConditionGreaterEqual:
-        return 3;
-    case kConditionLessEqual:
-        return 5;
-    default:
-        return 0;
-    }
-}
-
 struct ComparisonForm {
     const char* spelling;
     int32_t code;
@@ -121,7 +100,7 @@ void ValueConditionCompiler::ParseTerm(int32_t)
         Emit(kValueOpUndefined);
         return;
     }
-    if (ComparisonBits(c) != 0) {
+    if (ConditionCompiler::ComparisonBits(c) != 0) {
         ParseComparison();
         return;
     }
@@ -150,7 +129,7 @@ void ValueConditionCompiler::ParseComparison()
 {
     int32_t start = pos;
     int32_t bits = 0;
-    while (int32_t charBits = ComparisonBits(CharAt(pos))) {
+    while (int32_t charBits = ConditionCompiler::ComparisonBits(CharAt(pos))) {
         bits |= charBits;
         pos += CharLength(pos);
     }
