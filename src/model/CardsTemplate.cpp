@@ -14,7 +14,6 @@
 #include "foundation/strings/String.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
-#include "model/Selection.h"
 
 namespace vek {
 
@@ -462,17 +461,12 @@ void CardsTemplate::ReadXml(TextReader& reader)
 
 void CardsTemplate::CollectSelectionComponents(BitSet& components)
 {
-    vek::Selection compiled(GetBase(), GetBase().GlobalSubsetOperands());
-    compiled.ApplyTexts(selection);
-    compiled.Components().CollectNamedComponents(components);
+    selection.CollectNamedComponents(components);
 }
 
 void CardsTemplate::CollectSelectedLines(BitSet& lines)
 {
-    vek::Selection compiled(GetBase(), GetBase().GlobalSubsetOperands());
-    compiled.ApplyTexts(selection);
-    if (compiled.Prepare(SelectionCheck::None))
-        (void)compiled.MarkMatchingLines(lines);
+    selection.MarkSelectedLines(lines);
 }
 
 void CardsTemplate::SetOption(const char* optionName, const char* value)

@@ -17,7 +17,6 @@
 #include "model/Base.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
-#include "model/Selection.h"
 
 namespace vek {
 
@@ -750,9 +749,7 @@ void LinesTemplate::ReadXml(TextReader& reader)
 
 void LinesTemplate::CollectSelectionComponents(BitSet& components)
 {
-    vek::Selection compiled(GetBase(), GetBase().GlobalSubsetOperands());
-    compiled.ApplyTexts(selection);
-    compiled.Components().CollectNamedComponents(components);
+    selection.CollectNamedComponents(components);
 }
 
 void LinesTemplate::CollectSelectedLines(BitSet& lines)
@@ -764,10 +761,7 @@ void LinesTemplate::CollectSelectedLines(BitSet& lines)
         widened.From().SetUnit(DateUnit::File);
     if (settings.statistics[4] != 0)
         widened.To().SetUnit(DateUnit::File);
-    vek::Selection compiled(GetBase(), GetBase().GlobalSubsetOperands());
-    compiled.ApplyTexts(widened);
-    if (compiled.Prepare(SelectionCheck::None))
-        (void)compiled.MarkMatchingLines(lines);
+    widened.MarkSelectedLines(lines);
 }
 
 void LinesTemplate::SetOption(const char* optionName, const char* value)

@@ -142,6 +142,21 @@ bool SelectionTexts::IsRestricted() const
            !notes.IsNull() || !subset.IsNull();
 }
 
+void SelectionTexts::CollectNamedComponents(BitSet& components) const
+{
+    Selection compiled(base, base.GlobalSubsetOperands());
+    compiled.ApplyTexts(*this);
+    compiled.Components().CollectNamedComponents(components);
+}
+
+void SelectionTexts::MarkSelectedLines(BitSet& lines) const
+{
+    Selection compiled(base, base.GlobalSubsetOperands());
+    compiled.ApplyTexts(*this);
+    if (compiled.Prepare(SelectionCheck::None))
+        (void)compiled.MarkMatchingLines(lines);
+}
+
 int64_t SelectionTexts::StoredSize() const
 {
     int64_t size = 0;

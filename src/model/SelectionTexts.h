@@ -13,6 +13,7 @@
 namespace vek {
 
 class Base;
+class BitSet;
 class Selection;
 class String;
 class TextReader;
@@ -51,6 +52,10 @@ public:
     bool IsRestricted() const;
     // Bytes the texts take as stored (each text and its NUL).
     int64_t StoredSize() const;
+    // Compiled against the base's global subsets: the components the dimension expressions name, and
+    // the lines the selection admits (none when its checks refuse it).
+    void CollectNamedComponents(BitSet& components) const;
+    void MarkSelectedLines(BitSet& lines) const;
 
     // A name/value option of template options and commands ("dim3", "value2", "cardtitle", "linetext",
     // "notes", "cardfrom", "cardto"); other names are ignored. False for an ignored name.
