@@ -8,6 +8,7 @@
 
 #include "analysis/CardsComputation.h"
 #include "analysis/LinesComputation.h"
+#include "BenchBases.h"
 #include "foundation/messages/PendingError.h"
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
@@ -22,13 +23,7 @@ Base* LargeBase()
     static std::unique_ptr<Base> base = [] {
         vek::ClearError();
         auto made = std::make_unique<Base>(vek::FilePath(), 1);
-        vek::SyntheticBaseOptions options;
-        options.cards = 1000000;
-        options.linesPerCard = 5;
-        options.componentsPerDimension = 1000;
-        options.dimensionsUsed = 5;
-        options.valuesPerLine = 1;
-        options.seed = 7;
+        vek::SyntheticBaseOptions options = vek::bench::MillionCardOptions();
         options.firstDate = vek::MakePackedDate(2015, 1, 1);
         options.days = 3653;
         if (!vek::BuildSyntheticBase(*made, options))

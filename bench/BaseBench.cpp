@@ -12,6 +12,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "BenchBases.h"
 #include "foundation/messages/PendingError.h"
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
@@ -24,13 +25,7 @@ using vek::SyntheticBaseOptions;
 
 SyntheticBaseOptions LargeBase()
 {
-    SyntheticBaseOptions options;
-    options.cards = 1000000;
-    options.linesPerCard = 5;
-    options.componentsPerDimension = 1000;
-    options.dimensionsUsed = 5;
-    options.valuesPerLine = 1;
-    options.seed = 7;
+    SyntheticBaseOptions options = vek::bench::MillionCardOptions();
     options.firstDate = vek::MakePackedDate(2015, 1, 1);
     options.days = 3653;
     return options;

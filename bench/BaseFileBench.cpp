@@ -34,6 +34,7 @@
 #include "files/BaseFileRecord.h"
 #include "files/BaseFiles.h"
 #include "files/SaveSettings.h"
+#include "BenchBases.h"
 #include "foundation/messages/PendingError.h"
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
@@ -45,13 +46,7 @@ using vek::Base;
 
 vek::SyntheticBaseOptions LargeBase()
 {
-    vek::SyntheticBaseOptions options;
-    options.cards = 1000000;
-    options.linesPerCard = 5;
-    options.componentsPerDimension = 1000;
-    options.dimensionsUsed = 5;
-    options.valuesPerLine = 1;
-    options.seed = 7;
+    vek::SyntheticBaseOptions options = vek::bench::MillionCardOptions();
     return options;
 }
 

@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "BenchBases.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "model/Base.h"
 #include "model/Card.h"
 #include "model/ComponentSelection.h"
-#include "model/SyntheticBase.h"
 #include "model/ValueCondition.h"
 #include "platform/FilePath.h"
 
@@ -22,22 +22,7 @@ using vek::Base;
 
 Base* LargeBase()
 {
-    static std::unique_ptr<Base> base = [] {
-        vek::ClearError();
-        auto made = std::make_unique<Base>(vek::FilePath(), 1);
-        made->SetUnattended(true);
-        vek::SyntheticBaseOptions options;
-        options.cards = 1000000;
-        options.linesPerCard = 5;
-        options.componentsPerDimension = 1000;
-        options.dimensionsUsed = 5;
-        options.valuesPerLine = 1;
-        options.seed = 7;
-        if (!vek::BuildSyntheticBase(*made, options))
-            made.reset();
-        return made;
-    }();
-    return base.get();
+    return vek::bench::MillionCardBase();
 }
 
 // Two codes of a dimension in pre-order, for a range over about the first half of it.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchBases.h"
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
@@ -15,7 +16,6 @@
 #include "model/Card.h"
 #include "model/Selection.h"
 #include "model/SelectionTexts.h"
-#include "model/SyntheticBase.h"
 #include "platform/FilePath.h"
 
 namespace {
@@ -24,24 +24,7 @@ using vek::Base;
 
 Base* LargeBase()
 {
-    static std::unique_ptr<Base> base = [] {
-        vek::ClearError();
-        auto made = std::make_unique<Base>(vek::FilePath(), 1);
-        made->SetUnattended(true);
-        vek::SyntheticBaseOptions options;
-        options.cards = 1000000;
-        options.linesPerCard = 5;
-        options.componentsPerDimension = 1000;
-        options.dimensionsUsed = 5;
-        options.valuesPerLine = 1;
-        options.seed = 7;
-        if (!vek::BuildSyntheticBase(*made, options))
-            made.reset();
-        else
-            made->SetupDimensionOrder();
-        return made;
-    }();
-    return base.get();
+    return vek::bench::MillionCardBase();
 }
 
 // "'first'..'middle'": about the first half of dimension d in pre-order.

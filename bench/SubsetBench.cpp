@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "BenchBases.h"
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
 #include "model/Base.h"
 #include "model/SubsetList.h"
-#include "model/SyntheticBase.h"
 #include "platform/FilePath.h"
 
 namespace {
@@ -19,24 +19,7 @@ using vek::Base;
 
 Base* SubsetBenchBase()
 {
-    static std::unique_ptr<Base> base = [] {
-        vek::ClearError();
-        auto made = std::make_unique<Base>(vek::FilePath(), 1);
-        made->SetUnattended(true);
-        vek::SyntheticBaseOptions options;
-        options.cards = 1000000;
-        options.linesPerCard = 5;
-        options.componentsPerDimension = 1000;
-        options.dimensionsUsed = 5;
-        options.valuesPerLine = 1;
-        options.seed = 7;
-        if (!vek::BuildSyntheticBase(*made, options))
-            made.reset();
-        else
-            made->SetupDimensionOrder();
-        return made;
-    }();
-    return base.get();
+    return vek::bench::MillionCardBase();
 }
 
 // Three selections by card-key pattern over the base's ten years, overlapping, and the formula
