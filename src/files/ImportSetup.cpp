@@ -138,7 +138,7 @@ void WriteLineFields(TextWriter& writer, const LineFields& record, const Base* b
 {
     int32_t order[kDimensionCount];
     DimensionsInOrder(base, order);
-    char key[8];
+    char key[16];  // room for any int, so that no key is cut
     // Dimension lines carry the dimension's own number, so that they read back to it whatever the
     // order of the base.
     for (int32_t d : order) {

@@ -127,7 +127,6 @@ public:
 private:
     CooperativeThreadId thread = 0;
     State state = State::StopRequested;
-    bool mainLoopRunning = false;
 };
 
 }  // namespace vek
