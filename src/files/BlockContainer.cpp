@@ -232,6 +232,10 @@ int64_t BlockContainerReader::Refill()
     int64_t added = 0;
     while (added == 0 && ReadBlock(added)) {
     }
+    // The unread bytes are the start of a line that the failed block would have ended: handed out,
+    // they would read as a whole line that the file never held (a cut card key or amount).
+    if (error != 0)
+        inputEnd = inputStart;
     if (error != 0 && sectionsBegan && onDamage) {
         sectionsBegan = false;  // asked once
         onDamage(error, LineCount());

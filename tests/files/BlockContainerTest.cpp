@@ -35,9 +35,9 @@ using test::ScratchFolder;
 constexpr int32_t kHeader = 40;
 
 // A base's sections, long enough for several blocks.
-std::string BaseSections(int32_t cards)
+std::string BaseSections(int32_t cards, size_t padding = 0)
 {
-    std::string text = "##Dimension\t2\rA\tAlpha\rB\tBeta\r\r##Cards\r";
+    std::string text = "##Dimension\t2\rA\tAlpha" + std::string(padding, 'a') + "\rB\tBeta\r\r##Cards\r";
     for (int32_t i = 1; i <= cards; ++i)
         text += "C240101-" + std::to_string(i) + "\tCard number " + std::to_string(i) + "\rG\rL" +
                 std::to_string(i) + ".25\tline\tA\r\r";
@@ -420,19 +420,25 @@ TEST_F(BlockContainerTest, SaveFailingMidwayLeavesTheOldFile)
 }
 
 // Answering "Continue" to a damaged block keeps what was read before it.
+// The last block that checks out ends anywhere in a card: the padding moves that cut through every
+// byte of one card. The part of a line before the damage is not a line of the file and is left out.
 TEST_F(BlockContainerTest, ContinuingAfterDamageKeepsWhatWasRead)
 {
     std::string path = folder.Path("stored.vek");
-    WriteContainer(path, BaseSections(900), false);
-    std::string bytes = folder.Read("stored.vek");
-    std::vector<BlockSpan> blocks = Blocks(bytes);
-    folder.Write("stored.vek", bytes.substr(0, blocks[3].offset + 20));
-    test::AnsweringHandler answers(1, 0);
-    std::unique_ptr<Base> base(OpenBaseFile(FilePath(path), nullptr, 0));
-    ASSERT_NE(base, nullptr);
-    EXPECT_GT(base->CardCount(), 100);
-    EXPECT_LT(base->CardCount(), 900);
-    EXPECT_EQ(answers.codes, (std::vector<int32_t>{message::kDamagedBlockKeep, message::kBaseFileIncomplete}));
+    for (size_t padding = 0; padding < 48; ++padding) {
+        SCOPED_TRACE(padding);
+        WriteContainer(path, BaseSections(900, padding), false);
+        std::string bytes = folder.Read("stored.vek");
+        std::vector<BlockSpan> blocks = Blocks(bytes);
+        folder.Write("stored.vek", bytes.substr(0, blocks[3].offset + 20));
+        test::AnsweringHandler answers(1, 0);
+        std::unique_ptr<Base> base(OpenBaseFile(FilePath(path), nullptr, 0));
+        ASSERT_NE(base, nullptr);
+        EXPECT_GT(base->CardCount(), 100);
+        EXPECT_LT(base->CardCount(), 900);
+        EXPECT_EQ(answers.codes, (std::vector<int32_t>{message::kDamagedBlockKeep, message::kBaseFileIncomplete}));
+        ClearError();
+    }
 }
 
 }  // namespace
