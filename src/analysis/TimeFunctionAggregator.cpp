@@ -124,7 +124,7 @@ double TimeFunctionAggregator::Result(PackedDate endDate)
         if (count == 0)
             return kEmpty;
         double mean = std::exp(value / double(count));
-        return negative ? -mean : mean;
+        return (negative ? -mean : mean) + 0.0;  // a zero among negatives is 0, not -0
     }
     case AggregatorMode::Median:
         return values.Median();
