@@ -12,6 +12,12 @@ class String;
 inline constexpr const char* kValueModeLetters = "CKcSsPAGDTRMNFL";
 inline constexpr int32_t kValueModeCount = 15;
 inline constexpr int32_t kValueModeFirstText = 5307;
+// Year lengths, one per kind of quantity. Rates (the turnover rate, interest) are quoted per year
+// of 365 days, as banks and accounts count them; the elapsed time in years (the time-functions
+// variable T) measures time, so it takes the mean year with its leap day.
+inline constexpr double kRateDaysPerYear = 365.0;
+inline constexpr double kElapsedDaysPerYear = 365.25;
+
 // The setting stored under key "L" by the time-functions and component-functions templates: "UTBOS".
 inline constexpr const char* kLKeyLetters = "UTBOS";
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "analysis/AnalysisCodes.h"
 #include "analysis/MedianList.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
@@ -143,10 +144,11 @@ AnalysisRunEnd LinesComputation::SumPhase(AnalysisHost& host, Card* first, Card*
     return AnalysisRunEnd::Completed;
 }
 
+// Interest rates are quoted per year of 365 days, so the compounding exponent counts such years.
 double LinesComputation::CompoundFactor(double growth, int32_t day, int32_t lastDay) const
 {
-    return std::pow(growth, double(endDay - lastDay) / kDaysPerYear) -
-           std::pow(growth, double(endDay - day) / kDaysPerYear);
+    return std::pow(growth, double(endDay - lastDay) / kRateDaysPerYear) -
+           std::pow(growth, double(endDay - day) / kRateDaysPerYear);
 }
 
 void LinesComputation::AccrueToDate(PeriodState& state, PackedDate date)
@@ -248,7 +250,7 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
             if (state.compound) {
                 // Compound factors were taken to the old period end; the same factor for every
                 // interval brings them to the new one.
-                double shift = double(oldEndDay - endDay) / kDaysPerYear;
+                double shift = double(oldEndDay - endDay) / kRateDaysPerYear;
                 for (LinesFieldStatistics& field : fields) {
                     field.positiveInterest *= std::pow(state.positiveGrowth, -shift);
                     field.negativeInterest *= std::pow(state.negativeGrowth, -shift);
@@ -328,15 +330,17 @@ void LinesComputation::FinishFields(bool dayWeighting)
             field.averageBalance = days > 0 ? balanceDays / days : kEmptyValue;
             double turnover = (field.positive - field.negative) * 0.5;
             field.turnoverTime = turnover != 0.0 ? std::fabs(balanceDays) / turnover : kEmptyValue;
+            // A rate per year of 365 days, like interest, and like the time functions' mode R.
             field.turnoverRate = field.turnoverTime != 0.0 && std::isfinite(field.turnoverTime)
-                                     ? kDaysPerYear / field.turnoverTime
+                                     ? kRateDaysPerYear / field.turnoverTime
                                      : kEmptyValue;
         }
         if (settings.interestMethod != 1) {
+            // Simple interest: the rate is per year of 365 days.
             field.positiveInterest =
-                PositiveRateInForce() ? field.positiveBalanceDays * settings.positiveRate / (100.0 * kDaysPerYear) : 0.0;
+                PositiveRateInForce() ? field.positiveBalanceDays * settings.positiveRate / (100.0 * kRateDaysPerYear) : 0.0;
             field.negativeInterest =
-                NegativeRateInForce() ? field.negativeBalanceDays * settings.negativeRate / (100.0 * kDaysPerYear) : 0.0;
+                NegativeRateInForce() ? field.negativeBalanceDays * settings.negativeRate / (100.0 * kRateDaysPerYear) : 0.0;
         }
         if (usingMedians) {
             MedianList& list = *medians[size_t(k)];

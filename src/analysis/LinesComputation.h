@@ -68,16 +68,14 @@ struct LinesFieldStatistics {
 // period, whether or not the before row is shown (the before and after rows themselves are shown
 // only with their flags).
 //
-// One year-length rule for everything here: a year is 365 days (interest by either method and the
-// turnover rate).
+// One year-length rule for everything here: a year is kRateDaysPerYear (365) days, because interest
+// by either method and the turnover rate are rates quoted per year.
 //
 // A card's lines go into the period whole or not at all: its rows are reserved before any of its
 // values is summed, and when they cannot be, the period ends after the previous card, the to date
 // moves to that card's date and the run ends incomplete with message 3960 pending.
 class LinesComputation {
 public:
-    static constexpr double kDaysPerYear = 365.0;
-
     explicit LinesComputation(Base& base);
     ~LinesComputation();
     LinesComputation(const LinesComputation&) = delete;

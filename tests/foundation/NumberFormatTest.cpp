@@ -419,6 +419,30 @@ TEST_F(NumberFormatTest, ZeroAndRoundingHelpers)
     EXPECT_EQ(ZeroIfOutOfRange(-5.0), -5.0);
 }
 
+// Sums of amounts are rounded with this, so that 0.1 + 0.2 shows and compares as 0.3 and a typed
+// half (stored a little below it) still rounds away from zero.
+TEST_F(NumberFormatTest, RoundingHalfAwayGivesTheNearestDoubleOfTheDecimal)
+{
+    struct Case {
+        double value;
+        int32_t decimals;
+        double expected;
+    };
+    const Case cases[] = {
+        {0.1 + 0.2, 2, 0.3},   {1.005, 2, 1.01},   {-2.675, 2, -2.68},    {2.5, 0, 3.0},
+        {-2.5, 0, -3.0},       {2.4999, 0, 2.0},   {0.0049, 2, 0.0},      {-0.004, 2, 0.0},
+        {1234.5678, 3, 1234.568}, {0.1 + 0.2, 7, 0.1 + 0.2}, {1.25, 9, 1.0}, {1.5, -1, 2.0},
+        {1e17 + 64.0, 2, 1e17 + 64.0}, {0.45, 1, 0.5}, {1.0000005, 6, 1.000001},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.value << " with " << c.decimals);
+        EXPECT_EQ(RoundHalfAwayToDecimals(c.value, c.decimals), c.expected);
+    }
+    EXPECT_FALSE(std::signbit(RoundHalfAwayToDecimals(-0.004, 2))) << "no negative zero";
+    EXPECT_TRUE(std::isnan(RoundHalfAwayToDecimals(kNaN, 2)));
+    EXPECT_EQ(RoundHalfAwayToDecimals(-kInf, 2), -kInf);
+}
+
 TEST_F(NumberFormatTest, SeparatorsAreReplacedTogether)
 {
     SeparatorPair start = GetSeparators();

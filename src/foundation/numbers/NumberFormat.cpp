@@ -444,6 +444,26 @@ double RoundToDecimals(double value, int32_t n)
     return std::fabs(value) < halfUnits[n] ? 0.0 : value;
 }
 
+double RoundHalfAwayToDecimals(double value, int32_t n)
+{
+    static constexpr double scales[7] = {1.0, 10.0, 100.0, 1e3, 1e4, 1e5, 1e6};
+    if (!std::isfinite(value) || n == 7)
+        return value;
+    if (n < 0 || n > 6)
+        n = 0;
+    double scaled = value * scales[n];
+    // Beyond 2^52 a double has no fraction left to round.
+    if (!(std::fabs(scaled) < 4503599627370496.0))
+        return value;
+    double whole = std::floor(std::fabs(scaled));
+    double fraction = std::fabs(scaled) - whole;
+    double halfTolerance = 8.0 * std::numeric_limits<double>::epsilon() * std::fabs(scaled);
+    double rounded = fraction >= 0.5 - halfTolerance ? whole + 1.0 : whole;
+    if (rounded == 0.0)
+        return 0.0;  // no "-0" for a sum that rounds away
+    return std::copysign(rounded, value) / scales[n];
+}
+
 double ZeroIfOutOfRange(double value)
 {
     return std::isnan(value) || std::fabs(value) > 1e308 ? 0.0 : value;

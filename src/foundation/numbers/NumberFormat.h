@@ -92,6 +92,11 @@ double ZeroIfNegligible(double value);
 // n-th decimal (0.5, 0.05 .. 5e-7), else the value unchanged; n = 7 gives the value. NaN and
 // infinities give 0.
 double RoundToDecimals(double value, int32_t n);
+// Rounds to n decimals (0..6; n = 7 gives the value; any other n counts as 0), halves away from zero,
+// so that sums of amounts show and compare exactly: the result is the double nearest to the decimal
+// number. A value within a few units in the last place of a half counts as the half (1.005 is
+// stored a little below the half it was typed as). NaN and infinities come back unchanged.
+double RoundHalfAwayToDecimals(double value, int32_t n);
 // 0 for NaN and magnitudes beyond 1e308; else the value.
 double ZeroIfOutOfRange(double value);
 
