@@ -3,10 +3,14 @@
 // and a row array that cannot grow part-way through a card.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "analysis/LinesComputation.h"
+#include "analysis/MedianList.h"
+#include "foundation/memory/BlockAllocator.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/numbers/CardKey.h"
@@ -322,6 +326,112 @@ TEST_F(LinesComputationTest, RowArrayThatCannotGrowStopsBeforeTheCard)
         EXPECT_EQ(a.endBalance, 100.0 + sum);
         EXPECT_EQ(computation.ToDate(), rows == 0 ? kFrom : (rows == 2 ? kFrom : MakePackedDate(2024, 2, 29)));
     }
+}
+
+// The median is taken from the buckets that hold the middle ranks: from the values the walk kept
+// (around the last run's middle) or, when the middle moved out of them, gathered again from the rows.
+// Every way must give the median of a sorted copy: a first run, the same run again, other periods
+// of the same computation, a base where every value is one (all in one bucket), and a NaN, which has
+// no place in the order and sends the field to the list of every value.
+TEST(LinesComputationMedianTest, EveryWayGivesTheMedianOfASortedCopy)
+{
+    struct Case {
+        const char* name;
+        double offset;       // field 0: offset, a random amount of +-spread and growth a day; field 1
+        double spread;       // its negative
+        double growth;
+        bool nanAtTheStart;  // field 1's first line holds NaN
+    };
+    const Case cases[] = {
+        {"random amounts around zero", 0.0, 100.0, 0.0, false},
+        {"amounts that grow with the date", 0.0, 1.0, 1000.0, false},
+        {"one value everywhere", 7.0, 0.0, 0.0, false},
+        {"a NaN in the second field", 0.0, 100.0, 0.0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearError();
+        Base base(FilePath(), 1);
+        SyntheticBaseOptions options;
+        options.cards = 500;
+        options.linesPerCard = 3;
+        options.valuesPerLine = 2;
+        options.days = 60;
+        options.seed = 9;
+        ASSERT_TRUE(BuildSyntheticBase(base, options));
+        SyntheticRandom random(3);
+        bool first = true;
+        const int32_t firstDay = PackedDateToDayNumber(options.firstDate);
+        for (Card* card = base.FirstCard(); card != base.ChainEnd(); card = base.NextCard(card))
+            for (CardGroup* g = base.FirstGroup(card); g; g = base.NextGroup(g))
+                for (CardLine* l = base.FirstLine(g); l; l = base.NextLine(l)) {
+                    int32_t day = PackedDateToDayNumber(base.CardDate(card)) - firstDay;
+                    double a = c.offset + double(int32_t(random.Below(20001)) - 10000) / 10000.0 * c.spread +
+                               c.growth * double(day + 1);
+                    base.SetLineValue(l, 0, a);
+                    base.SetLineValue(l, 1, c.nanAtTheStart && first ? std::numeric_limits<double>::quiet_NaN() : -a);
+                    first = false;
+                }
+        LinesComputation computation(base);
+        computation.Settings().statistics[8] = 1;
+        AdmitAllSelection all;
+        AnalysisHost host;
+        // Odd and even counts, the middle moving between periods, and one period twice.
+        const int32_t periods[][2] = {{0, 59}, {0, 59}, {10, 12}, {0, 30}, {31, 59}, {5, 5}};
+        for (const auto& period : periods) {
+            SCOPED_TRACE(testing::Message() << period[0] << ".." << period[1]);
+            PackedDate from = options.firstDate;
+            for (int32_t i = 0; i < period[0]; ++i)
+                from = NextPackedDate(from);
+            PackedDate to = from;
+            for (int32_t i = period[0]; i < period[1]; ++i)
+                to = NextPackedDate(to);
+            computation.SetPeriod(from, to);
+            computation.Recalculate(host, all);
+            ASSERT_GT(computation.LineRowCount(), 0);
+            for (int32_t k = 0; k < 2; ++k) {
+                MedianList list;  // the list of every value, fed in row order
+                std::vector<double> sorted;
+                for (int32_t i = computation.StatisticsRowCount(); i < computation.RowCount(); ++i) {
+                    double v = base.GetLineValue(base.LineAt(computation.RowAt(i).line), k);
+                    ASSERT_TRUE(list.Add(v));
+                    sorted.push_back(v);
+                }
+                double median = computation.Statistics()[size_t(k)].median;
+                if (std::any_of(sorted.begin(), sorted.end(), [](double v) { return std::isnan(v); })) {
+                    double expected = list.Median();
+                    EXPECT_TRUE(median == expected || (std::isnan(median) && std::isnan(expected))) << "field " << k;
+                    continue;
+                }
+                std::sort(sorted.begin(), sorted.end());
+                size_t n = sorted.size();
+                EXPECT_EQ(median, n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0)
+                    << "field " << k;
+            }
+        }
+    }
+}
+
+// A median that cannot be taken for want of memory leaves the empty value and ends the run incomplete
+// with message 3950, never a figure over part of the values. A NaN sends field B to the list of every
+// value, which must allocate; field A's median needs no block and is still taken.
+TEST_F(LinesComputationTest, AMedianThatCannotBeTakenEndsTheRunIncomplete)
+{
+    AddLine(MakePackedDate(2024, 6, 1), 1, 1.0, std::numeric_limits<double>::quiet_NaN());
+    LinesComputation computation(base);
+    AllFlags(computation);
+    computation.Settings().statistics[8] = 0;
+    RecordingHost host;
+    computation.Recalculate(host, all);  // grows the rows, so that the second run allocates only the list
+    ASSERT_EQ(host.end, AnalysisRunEnd::Completed);
+    computation.Settings().statistics[8] = 1;
+    MemFailAllocationsAfter(0);
+    computation.Recalculate(host, all);
+    MemFailAllocationsAfter(-1);
+    EXPECT_EQ(host.end, AnalysisRunEnd::Incomplete);
+    EXPECT_EQ(GetPendingError().message.code, message::kAnalysisIncomplete);
+    EXPECT_EQ(computation.Statistics()[0].median, 10.0);  // of 10, 20, -5, 1, 15
+    EXPECT_TRUE(std::isnan(computation.Statistics()[1].median));
 }
 
 }  // namespace

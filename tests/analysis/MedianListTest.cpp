@@ -120,6 +120,12 @@ TEST(MedianListTest, AppendTakesTheOtherListsValues)
     ASSERT_TRUE(first.Append(second));
     EXPECT_EQ(first.Count(), 43);
     EXPECT_DOUBLE_EQ(first.Median(), 118.0);
+    // Space for values stored by the caller counts them as added.
+    double* slots = first.AddSpace(3);
+    ASSERT_NE(slots, nullptr);
+    slots[0] = slots[1] = slots[2] = 500.0;
+    EXPECT_EQ(first.Count(), 46);
+    EXPECT_DOUBLE_EQ(first.Median(), 119.5);
 }
 
 // Regression: a list that could not grow dropped the value (or a whole append) without a word, and the
@@ -135,9 +141,12 @@ TEST(MedianListTest, AValueThatCannotBeStoredStopsWithMessage3950)
     MemFailAllocationsAfter(0);
     bool added = list.Add(99.0);
     bool appended = list.Append(other);
+    double* space = list.AddSpace(1);
     MemFailAllocationsAfter(-1);
     EXPECT_FALSE(added);
     EXPECT_FALSE(appended);
+    EXPECT_EQ(space, nullptr);
+    EXPECT_EQ(list.AddSpace(-1), nullptr);
     EXPECT_EQ(list.Count(), MedianList::kInitialCapacity) << "the values held are kept";
     EXPECT_TRUE(IsErrorPending());
     EXPECT_EQ(GetPendingError().message.code, message::kAnalysisIncomplete);
