@@ -120,12 +120,23 @@ TEST(MedianListTest, AppendTakesTheOtherListsValues)
     ASSERT_TRUE(first.Append(second));
     EXPECT_EQ(first.Count(), 43);
     EXPECT_DOUBLE_EQ(first.Median(), 118.0);
-    // Space for values stored by the caller counts them as added.
-    double* slots = first.AddSpace(3);
+}
+
+// Space the caller fills counts as added values, behind those held, also after a median was taken.
+TEST(MedianListTest, AddSpaceCountsTheValuesTheCallerStores)
+{
+    MedianList list;
+    for (double x : {5.0, 1.0, 3.0})
+        ASSERT_TRUE(list.Add(x));
+    EXPECT_DOUBLE_EQ(list.Median(), 3.0);
+    double* slots = list.AddSpace(40);
     ASSERT_NE(slots, nullptr);
-    slots[0] = slots[1] = slots[2] = 500.0;
-    EXPECT_EQ(first.Count(), 46);
-    EXPECT_DOUBLE_EQ(first.Median(), 119.5);
+    for (int32_t i = 0; i < 40; ++i)
+        slots[i] = 100.0 + i;
+    EXPECT_EQ(list.Count(), 43);
+    EXPECT_DOUBLE_EQ(list.Median(), 118.0);
+    EXPECT_NE(list.AddSpace(0), nullptr);
+    EXPECT_EQ(list.Count(), 43);
 }
 
 // Regression: a list that could not grow dropped the value (or a whole append) without a word, and the
@@ -141,15 +152,23 @@ TEST(MedianListTest, AValueThatCannotBeStoredStopsWithMessage3950)
     MemFailAllocationsAfter(0);
     bool added = list.Add(99.0);
     bool appended = list.Append(other);
-    double* space = list.AddSpace(1);
     MemFailAllocationsAfter(-1);
     EXPECT_FALSE(added);
     EXPECT_FALSE(appended);
-    EXPECT_EQ(space, nullptr);
-    EXPECT_EQ(list.AddSpace(-1), nullptr);
     EXPECT_EQ(list.Count(), MedianList::kInitialCapacity) << "the values held are kept";
     EXPECT_TRUE(IsErrorPending());
     EXPECT_EQ(GetPendingError().message.code, message::kAnalysisIncomplete);
+    ClearError();
+
+    // Space that cannot be made, or a negative count, changes nothing.
+    MemFailAllocationsAfter(0);
+    double* space = list.AddSpace(1);
+    MemFailAllocationsAfter(-1);
+    EXPECT_EQ(space, nullptr);
+    EXPECT_EQ(GetPendingError().message.code, message::kAnalysisIncomplete);
+    ClearError();
+    EXPECT_EQ(list.AddSpace(-1), nullptr);
+    EXPECT_EQ(list.Count(), MedianList::kInitialCapacity);
     ClearError();
 }
 
