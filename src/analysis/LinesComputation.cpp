@@ -376,22 +376,24 @@ bool LinesComputation::TakeMedian(int32_t field, double& median)
     int64_t upTo = below + counts[first];
     while (upTo <= high)
         upTo += counts[++last];
-    medianCandidates.clear();
-    medianCandidates.reserve(size_t(upTo - below));
-    auto candidate = [&](double v) {
+    auto outside = [first, last](double v) {
         size_t bucket = size_t(MedianOrderKey(v) >> kMedianKeyShift);
-        if (bucket >= first && bucket <= last)
-            medianCandidates.push_back(v);
+        return bucket < first || bucket > last;
     };
+    // The candidates take the place of the kept values; their order does not matter.
+    std::vector<double>& candidates = m.kept;
     if (first >= m.windowFirst && last <= m.windowLast) {
-        for (double v : m.kept)
-            candidate(v);
+        candidates.erase(std::remove_if(candidates.begin(), candidates.end(), outside), candidates.end());
     } else {
+        candidates.clear();
+        candidates.reserve(size_t(upTo - below));
         const LinesResultRow* slot = nullptr;
         for (int32_t i = statisticsRows; i < rowCount; ++i) {
             if (!slot || (i & (PagedArray::kPageElements - 1)) == 0)
                 slot = RowSlot(i);
-            candidate(base.GetLineValue(base.LineAt(slot->line), field));
+            double v = base.GetLineValue(base.LineAt(slot->line), field);
+            if (!outside(v))
+                candidates.push_back(v);
             ++slot;
         }
     }
@@ -401,11 +403,11 @@ bool LinesComputation::TakeMedian(int32_t field, double& median)
     m.windowLast = uint32_t(std::min(last + kMedianWindowMargin, kMedianBuckets - 1));
     // The value of a rank is the same whoever orders the values, so this is the median the list of
     // every value gives.
-    auto at = medianCandidates.begin() + (high - below);
-    std::nth_element(medianCandidates.begin(), at, medianCandidates.end());
+    auto at = candidates.begin() + (high - below);
+    std::nth_element(candidates.begin(), at, candidates.end());
     median = *at;
     if (low != high)
-        median = (*std::max_element(medianCandidates.begin(), at) + median) / 2.0;
+        median = (*std::max_element(candidates.begin(), at) + median) / 2.0;
     return true;
 }
 

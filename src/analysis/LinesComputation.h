@@ -156,17 +156,17 @@ private:
     // top 16 bits of their order key, and keeps the values of a window of buckets (around those that
     // held the middle ranks in the last run). Afterwards only the values of the buckets that hold the
     // middle ranks are selected: from the kept ones when the window covers those buckets, else
-    // gathered again from the line rows. A field with a NaN, which has no place in the order, takes
-    // the median of every value from one list. The buffers keep their capacity from run to run.
+    // gathered again from the line rows into the same buffer. A field with a NaN, which has no place
+    // in the order, takes the median of every value from one list. The buffers keep their capacity
+    // from run to run.
     struct MedianField {
         uint32_t windowFirst = 1;  // the window's buckets, first to last; empty while first > last
         uint32_t windowLast = 0;
         bool unordered = false;    // a NaN was met
-        std::vector<double> kept;  // the values in the window, in row order
+        std::vector<double> kept;  // the values in the window; after the run, those of the middle buckets
     };
     std::vector<uint32_t> medianBuckets;  // kMedianBuckets counts per field
     std::vector<MedianField> medianFields;
-    std::vector<double> medianCandidates;
     std::unique_ptr<MedianList> medianValues;
     std::vector<double> meanSums;  // Welford running mean and sum of squared deviations
     std::vector<double> squareSums;
