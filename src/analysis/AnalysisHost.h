@@ -54,6 +54,9 @@ public:
     // Whether the group's key is in the selection's group set.
     virtual bool AdmitsGroup(const CardGroup* group) const = 0;
     virtual bool MatchesLine(const CardLine* line) const = 0;
+    // True only when MatchesLine accepts every line, so that a walk over millions of lines skips the
+    // test per line; a selection that cannot tell says false.
+    virtual bool MatchesEveryLine() const { return false; }
 };
 
 // The selection that admits every card, group and line: a template without selection texts.
@@ -64,6 +67,7 @@ public:
     bool MatchesCard(const Card*) const override { return true; }
     bool AdmitsGroup(const CardGroup*) const override { return true; }
     bool MatchesLine(const CardLine*) const override { return true; }
+    bool MatchesEveryLine() const override { return true; }
 };
 
 }  // namespace vek

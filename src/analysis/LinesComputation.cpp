@@ -30,6 +30,21 @@ constexpr double kEmptyValue = std::numeric_limits<double>::quiet_NaN();
 
 bool RateInForce(double rate) { return std::isfinite(rate) && rate != 0.0; }
 
+constexpr int32_t kMedianKeyShift = 48;
+constexpr size_t kMedianBuckets = size_t(1) << (64 - kMedianKeyShift);
+constexpr size_t kMedianWindowMargin = 16;  // one binary order of magnitude on either side
+
+// A key whose unsigned order is the order of the doubles (not NaN); -0 and +0 share one key, as they
+// compare equal.
+uint64_t MedianOrderKey(double v)
+{
+    if (v == 0.0)
+        v = 0.0;
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return (bits >> 63) != 0 ? ~bits : bits | (uint64_t(1) << 63);
+}
+
 }  // namespace
 
 // The walk of the period: the running balance of every field and the last accrual date.
@@ -76,10 +91,14 @@ bool LinesComputation::ReserveRows(int32_t more)
         return true;
     if (rowCount > INT32_MAX - more || (rowLimit >= 0 && rowCount + more > rowLimit))
         return false;
-    // Every page the rows will fall on, so that appending them cannot fail half-way through a card.
+    // The rows grow one page after another, so every page below the array's count exists.
+    if (rowCount + more <= rows.Count())
+        return true;
+    // Every page the rows will fall on, so that appending them cannot fail half-way through a card;
+    // each is counted whole, so the next cards on it need no call here.
     int32_t last = rowCount + more - 1;
     for (int32_t i = rowCount; i <= last; i = (i | (PagedArray::kPageElements - 1)) + 1) {
-        if (!rows.AtGrow(std::min(last, i | (PagedArray::kPageElements - 1))))
+        if (!rows.AtGrow(i | (PagedArray::kPageElements - 1)))
             return false;
     }
     return true;
@@ -92,6 +111,11 @@ bool LinesComputation::AppendRow(const LinesResultRow& row)
     std::memcpy(rows.At(rowCount), &row, sizeof row);
     ++rowCount;
     return true;
+}
+
+LinesResultRow* LinesComputation::RowSlot(int32_t i)
+{
+    return static_cast<LinesResultRow*>(rows.At(i));
 }
 
 void LinesComputation::SyncRowArray()
@@ -123,25 +147,35 @@ void LinesComputation::AppendStatisticsRows()
 AnalysisRunEnd LinesComputation::SumPhase(AnalysisHost& host, Card* first, Card* stop, bool intoBefore)
 {
     std::vector<double> values(size_t(std::max(valueCount, 1)));
+    // The sums are kept apart from the fields so that they stay in registers, and added in the same order.
+    std::vector<double> sums(static_cast<size_t>(valueCount));
+    for (int32_t k = 0; k < valueCount; ++k)
+        sums[size_t(k)] = intoBefore ? fields[size_t(k)].before : fields[size_t(k)].after;
+    const bool everyLine = current->MatchesEveryLine();
+    AnalysisRunEnd end = AnalysisRunEnd::Completed;
     for (Card* card = first; card && card != stop && card != base.ChainEnd(); card = base.NextCard(card)) {
-        if (host.CancelRequested())
-            return AnalysisRunEnd::Cancelled;
+        if (host.CancelRequested()) {
+            end = AnalysisRunEnd::Cancelled;
+            break;
+        }
         if (current->MatchesCard(card)) {
             for (const CardGroup* group = base.FirstGroup(card); group; group = base.NextGroup(group)) {
                 if (!current->AdmitsGroup(group))
                     continue;
                 for (const CardLine* line = base.FirstLine(group); line; line = base.NextLine(line)) {
-                    if (!LineAccepted(line))
+                    if (!everyLine && !LineAccepted(line))
                         continue;
                     base.GetLineValues(line, values.data());
                     for (int32_t k = 0; k < valueCount; ++k)
-                        (intoBefore ? fields[size_t(k)].before : fields[size_t(k)].after) += values[size_t(k)];
+                        sums[size_t(k)] += values[size_t(k)];
                 }
             }
         }
         host.StepProgress();
     }
-    return AnalysisRunEnd::Completed;
+    for (int32_t k = 0; k < valueCount; ++k)
+        (intoBefore ? fields[size_t(k)].before : fields[size_t(k)].after) = sums[size_t(k)];
+    return end;
 }
 
 // Interest rates are quoted per year of 365 days, so the compounding exponent counts such years.
@@ -200,9 +234,18 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
     state.negativeGrowth = settings.negativeRate / 100.0 + 1.0;
     state.lastDate = fromDate;
     state.lastDay = PackedDateToDayNumber(fromDate);
-    bool welford = Flag(kStatVariance) || Flag(kStatDeviation);
-    int32_t main = settings.mainValueField;
+    const bool welford = Flag(kStatVariance) || Flag(kStatDeviation);
+    const bool median = Flag(kStatMedian);
+    uint32_t* buckets = medianBuckets.data();
+    MedianField* medianField = medianFields.data();
+    const bool everyLine = current->MatchesEveryLine();
+    const int32_t main = settings.mainValueField;
     PackedDate lastWholeDate = 0;  // the date of the last card that went in whole
+    double* balances = state.balance.data();
+    double* values = state.values.data();
+    LinesFieldStatistics* stats = fields.data();
+    double* means = meanSums.data();
+    double* squares = squareSums.data();
 
     AnalysisRunEnd end = AnalysisRunEnd::Completed;
     for (Card* card = first; card && card != stop && card != base.ChainEnd(); card = base.NextCard(card)) {
@@ -219,7 +262,7 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
             if (!current->AdmitsGroup(group))
                 continue;
             for (const CardLine* line = base.FirstLine(group); line; line = base.NextLine(line)) {
-                if (LineAccepted(line))
+                if (everyLine || LineAccepted(line))
                     cardLines.emplace_back(group, line);
             }
         }
@@ -261,15 +304,16 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
         }
         if (state.dayWeighting)
             AccrueToDate(state, date);
-        bool medianFull = false;
+        LinesResultRow* slot = nullptr;
         for (const auto& [group, line] : cardLines) {
-            base.GetLineValues(line, state.values.data());
+            base.GetLineValues(line, values);
             ++state.lineRows;
+            const double lineRows = double(state.lineRows);
             for (int32_t k = 0; k < valueCount; ++k) {
-                double v = state.values[size_t(k)];
-                LinesFieldStatistics& field = fields[size_t(k)];
-                double& balance = state.balance[size_t(k)];
-                balance += v;
+                const double v = values[k];
+                LinesFieldStatistics& field = stats[k];
+                const double balance = balances[k] + v;
+                balances[k] = balance;
                 if (state.extremes) {
                     field.minimum = std::min(field.minimum, v);
                     field.maximum = std::max(field.maximum, v);
@@ -280,34 +324,34 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
                     field.positive += v;
                 else if (v < 0.0 && std::isfinite(v))
                     field.negative += v;
-                if (usingMedians) {
-                    MedianList& list = *medians[size_t(k)];
-                    if (list.Count() == list.Capacity() && list.Count() >= 4096)
-                        list.ReserveIfPossible(list.Count() < INT32_MAX / 2 ? list.Count() * 2 : INT32_MAX);
-                    if (!list.Add(v))
-                        medianFull = true;
+                if (median) {
+                    MedianField& m = medianField[k];
+                    if (v != v) {
+                        m.unordered = true;
+                    } else {
+                        uint32_t bucket = uint32_t(MedianOrderKey(v) >> kMedianKeyShift);
+                        ++buckets[size_t(k) * kMedianBuckets + bucket];
+                        if (bucket >= m.windowFirst && bucket <= m.windowLast)
+                            m.kept.push_back(v);
+                    }
                 }
                 if (welford) {
                     // Deviations from the running mean: the sum of squares over large amounts would
                     // cancel away the digits that the variance is made of.
-                    double delta = v - meanSums[size_t(k)];
-                    meanSums[size_t(k)] += delta / double(state.lineRows);
-                    squareSums[size_t(k)] += delta * (v - meanSums[size_t(k)]);
+                    double delta = v - means[k];
+                    means[k] += delta / lineRows;
+                    squares[k] += delta * (v - means[k]);
                 }
             }
-            LinesResultRow row{card->index, group->index, line->index, 0.0f,
-                               main < valueCount ? state.balance[size_t(main)] : 0.0};
-            std::memcpy(rows.At(rowCount), &row, sizeof row);
+            if (!slot || (rowCount & (PagedArray::kPageElements - 1)) == 0)
+                slot = RowSlot(rowCount);
+            *slot++ = LinesResultRow{card->index, group->index, line->index, 0.0f,
+                                     main < valueCount ? balances[main] : 0.0};
             ++rowCount;
         }
         ++cardCount;
         lastWholeDate = date;
         host.StepProgress();
-        if (medianFull) {
-            // MedianList raised 3950: the statistics would leave values out.
-            end = AnalysisRunEnd::Incomplete;
-            break;
-        }
     }
     if (state.dayWeighting)
         AccrueToDate(state, NextPackedDate(toDate));
@@ -316,8 +360,86 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
     return end;
 }
 
-void LinesComputation::FinishFields(bool dayWeighting)
+bool LinesComputation::TakeMedian(int32_t field, double& median)
 {
+    const int64_t n = LineRowCount();
+    MedianField& m = medianFields[size_t(field)];
+    if (n == 0 || m.unordered)
+        return TakeMedianOfEveryValue(field, median);
+    // The middle ranks: k for an odd count, k - 1 and k for an even one (k = n / 2).
+    const int64_t high = n / 2;
+    const int64_t low = n % 2 == 1 ? high : high - 1;
+    const uint32_t* counts = medianBuckets.data() + size_t(field) * kMedianBuckets;
+    int64_t below = 0;  // values in the buckets before the first gathered one
+    size_t first = 0;
+    while (below + counts[first] <= low)
+        below += counts[first++];
+    size_t last = first;
+    int64_t upTo = below + counts[first];
+    while (upTo <= high)
+        upTo += counts[++last];
+    auto outside = [first, last](double v) {
+        size_t bucket = size_t(MedianOrderKey(v) >> kMedianKeyShift);
+        return bucket < first || bucket > last;
+    };
+    // The candidates take the place of the kept values; their order does not matter.
+    std::vector<double>& candidates = m.kept;
+    if (first >= m.windowFirst && last <= m.windowLast) {
+        candidates.erase(std::remove_if(candidates.begin(), candidates.end(), outside), candidates.end());
+    } else {
+        candidates.clear();
+        candidates.reserve(size_t(upTo - below));
+        const LinesResultRow* slot = nullptr;
+        for (int32_t i = statisticsRows; i < rowCount; ++i) {
+            if (!slot || (i & (PagedArray::kPageElements - 1)) == 0)
+                slot = RowSlot(i);
+            double v = base.GetLineValue(base.LineAt(slot->line), field);
+            if (!outside(v))
+                candidates.push_back(v);
+            ++slot;
+        }
+    }
+    // A recalculation over the same lines finds its middle buckets in the window; a small margin
+    // keeps it there when a few lines change.
+    m.windowFirst = uint32_t(first > kMedianWindowMargin ? first - kMedianWindowMargin : 0);
+    m.windowLast = uint32_t(std::min(last + kMedianWindowMargin, kMedianBuckets - 1));
+    // The value of a rank is the same whoever orders the values, so this is the median the list of
+    // every value gives.
+    auto at = candidates.begin() + (high - below);
+    std::nth_element(candidates.begin(), at, candidates.end());
+    median = *at;
+    if (low != high)
+        median = (*std::max_element(candidates.begin(), at) + median) / 2.0;
+    return true;
+}
+
+bool LinesComputation::TakeMedianOfEveryValue(int32_t field, double& median)
+{
+    // The values go in in row order, as they were met, so the median is the one that feeding the list
+    // line by line would give.
+    median = kEmptyValue;
+    if (!medianValues)
+        medianValues = std::make_unique<MedianList>();
+    MedianList& list = *medianValues;
+    list.Clear();
+    int32_t count = LineRowCount();
+    double* out = list.AddSpace(count);
+    if (!out)
+        return false;
+    const LinesResultRow* slot = nullptr;
+    for (int32_t i = statisticsRows; i < rowCount; ++i) {
+        if (!slot || (i & (PagedArray::kPageElements - 1)) == 0)
+            slot = RowSlot(i);
+        *out++ = base.GetLineValue(base.LineAt(slot->line), field);
+        ++slot;
+    }
+    median = list.Median();
+    return true;
+}
+
+bool LinesComputation::FinishFields(bool dayWeighting)
+{
+    bool whole = true;
     double lineRows = double(LineRowCount());
     double days = double(endDay - PackedDateToDayNumber(fromDate));
     for (int32_t k = 0; k < valueCount; ++k) {
@@ -342,16 +464,19 @@ void LinesComputation::FinishFields(bool dayWeighting)
             field.negativeInterest =
                 NegativeRateInForce() ? field.negativeBalanceDays * settings.negativeRate / (100.0 * kRateDaysPerYear) : 0.0;
         }
-        if (usingMedians) {
-            MedianList& list = *medians[size_t(k)];
-            medianSizes[size_t(k)] = list.Count();
-            field.median = list.Median();
+        if (Flag(kStatMedian)) {
+            // After one median could not be taken the rest are not tried: each would fail the same way.
+            if (whole)
+                whole = TakeMedian(k, field.median);
+            else
+                field.median = kEmptyValue;
         }
         if (Flag(kStatVariance) || Flag(kStatDeviation)) {
             field.variance = lineRows > 0 ? squareSums[size_t(k)] / lineRows : kEmptyValue;
             field.standardDeviation = std::sqrt(field.variance);
         }
     }
+    return whole;
 }
 
 void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& selection)
@@ -375,20 +500,17 @@ void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
         field.maximum = -std::numeric_limits<double>::infinity();
         field.minimum = std::numeric_limits<double>::infinity();
     }
-    // The lists stay from run to run with their capacity: a recalculation neither grows nor clears
-    // millions of values again.
-    medianSizes.resize(size_t(valueCount), 0);
-    usingMedians = Flag(kStatMedian);
-    if (!usingMedians) {
-        medians.clear();
-    } else {
-        medians.resize(size_t(valueCount));
-        for (int32_t k = 0; k < valueCount; ++k) {
-            if (!medians[size_t(k)])
-                medians[size_t(k)] = std::make_unique<MedianList>();
-            medians[size_t(k)]->Clear();
-            medians[size_t(k)]->ReserveIfPossible(medianSizes[size_t(k)]);
+    if (Flag(kStatMedian)) {
+        medianBuckets.assign(size_t(valueCount) * kMedianBuckets, 0);
+        medianFields.resize(size_t(valueCount));
+        for (MedianField& m : medianFields) {
+            m.unordered = false;
+            m.kept.clear();
         }
+    } else {
+        medianBuckets = std::vector<uint32_t>();
+        medianFields.clear();
+        medianValues.reset();
     }
     meanSums.assign(size_t(valueCount), 0.0);
     squareSums.assign(size_t(valueCount), 0.0);
@@ -426,7 +548,8 @@ void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
         end = SumPhase(host, periodStop, base.ChainEnd(), false);
     bool dayWeighting = PositiveRateInForce() || NegativeRateInForce() || Flag(kStatAverage) ||
                         Flag(kStatTurnoverTime) || Flag(kStatTurnoverRate);
-    FinishFields(dayWeighting);
+    if (!FinishFields(dayWeighting) && end == AnalysisRunEnd::Completed)
+        end = AnalysisRunEnd::Incomplete;
     SyncRowArray();
     host.EndProgress();
     host.EndRun(end);

@@ -122,13 +122,18 @@ private:
     bool Flag(int32_t statistic) const { return settings.statistics[size_t(statistic)] != 0; }
     [[nodiscard]] bool AppendRow(const LinesResultRow& row);
     [[nodiscard]] bool ReserveRows(int32_t more);
+    // Row i of the reserved rows; the rows of one page lie one after another.
+    LinesResultRow* RowSlot(int32_t i);
     void AppendStatisticsRows();
     bool LineAccepted(const CardLine* line) const { return current->MatchesLine(line); }
     AnalysisRunEnd SumPhase(AnalysisHost& host, Card* first, Card* stop, bool intoBefore);
     AnalysisRunEnd PeriodPhase(AnalysisHost& host, Card* first, Card* stop);
     void AccrueToDate(PeriodState& state, PackedDate date);
     double CompoundFactor(double growth, int32_t day, int32_t lastDay) const;
-    void FinishFields(bool dayWeighting);
+    // False when a median could not be taken (3950 pending; that median is the empty value).
+    [[nodiscard]] bool FinishFields(bool dayWeighting);
+    [[nodiscard]] bool TakeMedian(int32_t field, double& median);
+    [[nodiscard]] bool TakeMedianOfEveryValue(int32_t field, double& median);
     void SyncRowArray();
 
     Base& base;
@@ -145,10 +150,23 @@ private:
     int32_t valueCount = 0;
     int32_t endDay = 0;  // day number of the to date + 1
     std::vector<LinesFieldStatistics> fields;
-    std::vector<std::unique_ptr<MedianList>> medians;
-    bool usingMedians = false;
-    std::vector<int32_t> medianSizes;  // the values each field's median list held in the last run
-    std::vector<double> meanSums;      // Welford running mean and sum of squared deviations
+    // The median without a copy of every value: the walk counts each field's values in buckets by the
+    // top 16 bits of their order key, and keeps the values of a window of buckets (around those that
+    // held the middle ranks in the last run). Afterwards only the values of the buckets that hold the
+    // middle ranks are selected: from the kept ones when the window covers those buckets, else
+    // gathered again from the line rows into the same buffer. A field with a NaN, which has no place
+    // in the order, takes the median of every value from one list. The buffers keep their capacity
+    // from run to run.
+    struct MedianField {
+        uint32_t windowFirst = 1;  // the window's buckets, first to last; empty while first > last
+        uint32_t windowLast = 0;
+        bool unordered = false;    // a NaN was met
+        std::vector<double> kept;  // the values in the window; after the run, those of the middle buckets
+    };
+    std::vector<uint32_t> medianBuckets;  // kMedianBuckets counts per field
+    std::vector<MedianField> medianFields;
+    std::unique_ptr<MedianList> medianValues;
+    std::vector<double> meanSums;  // Welford running mean and sum of squared deviations
     std::vector<double> squareSums;
     std::vector<std::pair<const CardGroup*, const CardLine*>> cardLines;  // the accepted lines of the card being added
 };

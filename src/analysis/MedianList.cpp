@@ -69,6 +69,19 @@ bool MedianList::Append(const MedianList& other)
     return true;
 }
 
+double* MedianList::AddSpace(int32_t more)
+{
+    if (more < 0 || int64_t(count) + more > std::numeric_limits<int32_t>::max() - kGrowth) {
+        SetErrorCode(message::kAnalysisIncomplete);
+        return nullptr;
+    }
+    if (count + more > values.Count() && !Reserve(count + more))
+        return nullptr;
+    double* slots = values.Data() + count;
+    count += more;
+    return slots;
+}
+
 bool MedianList::OrderPair(int32_t i, int32_t j)
 {
     double* a = values.Data();

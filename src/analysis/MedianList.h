@@ -36,6 +36,10 @@ public:
     [[nodiscard]] bool Add(double x);
     // Copies the other list's values behind this one's; nothing changes when it cannot grow.
     [[nodiscard]] bool Append(const MedianList& other);
+    // Makes room for `more` values behind those held, counts them and returns where they go, so that a
+    // caller with many values at hand stores them without a call per value; it must store every one
+    // before the next Median. Null, with nothing changed and 3950 pending, when the list cannot grow.
+    [[nodiscard]] double* AddSpace(int32_t more);
     // The median of every value added: NaN for none, the value for one, the mean of two; otherwise
     // the middle value, or the mean of the two middle values of an even count.
     double Median();

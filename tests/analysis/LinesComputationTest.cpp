@@ -1,16 +1,29 @@
 // The lines computation: hand-computed statistics over a tiny base, interest by both methods, the three
 // card ranges that split the base without overlap, the balance that always starts before the period,
-// and a row array that cannot grow part-way through a card.
+// a row array that cannot grow part-way through a card, the median by every way it is taken, and the
+// hand-worked figures of the fixture base.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
 #include <vector>
 
+#include "analysis/CompiledSelection.h"
 #include "analysis/LinesComputation.h"
+#include "analysis/MedianList.h"
+#include "files/BaseFiles.h"
+#include "foundation/memory/BlockAllocator.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/numbers/CardKey.h"
+#include "foundation/strings/String.h"
 #include "model/Base.h"
+#include "model/LinesTemplate.h"
 #include "model/SyntheticBase.h"
 #include "platform/FilePath.h"
 
@@ -322,6 +335,217 @@ TEST_F(LinesComputationTest, RowArrayThatCannotGrowStopsBeforeTheCard)
         EXPECT_EQ(a.endBalance, 100.0 + sum);
         EXPECT_EQ(computation.ToDate(), rows == 0 ? kFrom : (rows == 2 ? kFrom : MakePackedDate(2024, 2, 29)));
     }
+}
+
+// The median is taken from the buckets that hold the middle ranks: from the values the walk kept
+// (around the last run's middle) or, when the middle moved out of them, gathered again from the rows.
+// Every way must give the median of a sorted copy: a first run, the same run again, other periods
+// of the same computation, a base where every value is one (all in one bucket), and a NaN, which has
+// no place in the order and sends the field to the list of every value.
+TEST(LinesComputationMedianTest, EveryWayGivesTheMedianOfASortedCopy)
+{
+    struct Case {
+        const char* name;
+        double offset;       // field 0: offset, a random amount of +-spread and growth a day; field 1
+        double spread;       // its negative
+        double growth;
+        bool nanAtTheStart;  // field 1's first line holds NaN
+    };
+    const Case cases[] = {
+        {"random amounts around zero", 0.0, 100.0, 0.0, false},
+        {"amounts that grow with the date", 0.0, 1.0, 1000.0, false},
+        {"one value everywhere", 7.0, 0.0, 0.0, false},
+        {"a NaN in the second field", 0.0, 100.0, 0.0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearError();
+        Base base(FilePath(), 1);
+        SyntheticBaseOptions options;
+        options.cards = 500;
+        options.linesPerCard = 3;
+        options.valuesPerLine = 2;
+        options.days = 60;
+        options.seed = 9;
+        ASSERT_TRUE(BuildSyntheticBase(base, options));
+        SyntheticRandom random(3);
+        bool first = true;
+        const int32_t firstDay = PackedDateToDayNumber(options.firstDate);
+        for (Card* card = base.FirstCard(); card != base.ChainEnd(); card = base.NextCard(card))
+            for (CardGroup* g = base.FirstGroup(card); g; g = base.NextGroup(g))
+                for (CardLine* l = base.FirstLine(g); l; l = base.NextLine(l)) {
+                    int32_t day = PackedDateToDayNumber(base.CardDate(card)) - firstDay;
+                    double a = c.offset + double(int32_t(random.Below(20001)) - 10000) / 10000.0 * c.spread +
+                               c.growth * double(day + 1);
+                    base.SetLineValue(l, 0, a);
+                    base.SetLineValue(l, 1, c.nanAtTheStart && first ? std::numeric_limits<double>::quiet_NaN() : -a);
+                    first = false;
+                }
+        LinesComputation computation(base);
+        computation.Settings().statistics[8] = 1;
+        AdmitAllSelection all;
+        AnalysisHost host;
+        // Odd and even counts, the middle moving between periods, and one period twice.
+        const int32_t periods[][2] = {{0, 59}, {0, 59}, {10, 12}, {0, 30}, {31, 59}, {5, 5}};
+        for (const auto& period : periods) {
+            SCOPED_TRACE(testing::Message() << period[0] << ".." << period[1]);
+            PackedDate from = options.firstDate;
+            for (int32_t i = 0; i < period[0]; ++i)
+                from = NextPackedDate(from);
+            PackedDate to = from;
+            for (int32_t i = period[0]; i < period[1]; ++i)
+                to = NextPackedDate(to);
+            computation.SetPeriod(from, to);
+            computation.Recalculate(host, all);
+            ASSERT_GT(computation.LineRowCount(), 0);
+            for (int32_t k = 0; k < 2; ++k) {
+                MedianList list;  // the list of every value, fed in row order
+                std::vector<double> sorted;
+                for (int32_t i = computation.StatisticsRowCount(); i < computation.RowCount(); ++i) {
+                    double v = base.GetLineValue(base.LineAt(computation.RowAt(i).line), k);
+                    ASSERT_TRUE(list.Add(v));
+                    sorted.push_back(v);
+                }
+                double median = computation.Statistics()[size_t(k)].median;
+                if (std::any_of(sorted.begin(), sorted.end(), [](double v) { return std::isnan(v); })) {
+                    double expected = list.Median();
+                    EXPECT_TRUE(median == expected || (std::isnan(median) && std::isnan(expected))) << "field " << k;
+                    continue;
+                }
+                std::sort(sorted.begin(), sorted.end());
+                size_t n = sorted.size();
+                EXPECT_EQ(median, n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0)
+                    << "field " << k;
+            }
+        }
+    }
+}
+
+// A median that cannot be taken for want of memory leaves the empty value and ends the run incomplete
+// with message 3950, never a figure over part of the values. A NaN sends field B to the list of every
+// value, which must allocate; field A's median needs no block and is still taken.
+TEST_F(LinesComputationTest, AMedianThatCannotBeTakenEndsTheRunIncomplete)
+{
+    AddLine(MakePackedDate(2024, 6, 1), 1, 1.0, std::numeric_limits<double>::quiet_NaN());
+    LinesComputation computation(base);
+    AllFlags(computation);
+    computation.Settings().statistics[8] = 0;
+    RecordingHost host;
+    computation.Recalculate(host, all);  // grows the rows, so that the second run allocates only the list
+    ASSERT_EQ(host.end, AnalysisRunEnd::Completed);
+    computation.Settings().statistics[8] = 1;
+    MemFailAllocationsAfter(0);
+    computation.Recalculate(host, all);
+    MemFailAllocationsAfter(-1);
+    EXPECT_EQ(host.end, AnalysisRunEnd::Incomplete);
+    EXPECT_EQ(GetPendingError().message.code, message::kAnalysisIncomplete);
+    EXPECT_EQ(computation.Statistics()[0].median, 10.0);  // of 10, 20, -5, 1, 15
+    EXPECT_TRUE(std::isnan(computation.Statistics()[1].median));
+}
+
+// The fixture base of tests/fixtures/analysis (its README works out every figure by hand), computed
+// as `vek-tool analyze lines.vkx "Lines: Cash" --from 240110 --to 240119` computes it: every
+// statistic of both fields, the rows with their running balances, and the base saved back byte for
+// byte. The cards on the from and the to date count in the period only; the selection keeps the
+// lines of account 1910 in all three ranges.
+TEST(LinesComputationFixtureTest, HandWorkedFiguresOfTheFixtureBase)
+{
+    ClearError();
+    const std::string path = std::string(VEK_SOURCE_DIR) + "/tests/fixtures/analysis/lines.vkx";
+    Base base(FilePath(), 1);
+    ASSERT_TRUE(ReadBaseFile(base, FilePath(path.c_str()), nullptr, 0));
+    Template* node = base.FindTemplate("Lines: Cash");
+    ASSERT_NE(node, nullptr);
+    ASSERT_EQ(node->Kind(), TemplateKind::Lines);
+    auto& lines = static_cast<LinesTemplate&>(*node);
+    LinesComputation computation(base);
+    computation.Settings() = lines.Settings();
+    computation.SetPeriod(MakePackedDate(2024, 1, 10), MakePackedDate(2024, 1, 19));
+    CompiledSelection selection(base, lines.Selection());
+    RecordingHost host;
+    computation.Recalculate(host, selection);
+    ASSERT_EQ(host.end, AnalysisRunEnd::Completed);
+    EXPECT_FALSE(IsErrorPending());
+
+    // One row per statistic in flag order, both interest rows, then the blank row.
+    ASSERT_EQ(computation.StatisticsRowCount(), 18);
+    for (int32_t i = 0; i < 17; ++i)
+        EXPECT_EQ(computation.RowAt(i).line, uint32_t(kFirstLinesStatisticId + i));
+    EXPECT_EQ(computation.RowAt(17).line, 0u);
+    EXPECT_EQ(computation.LineRowCount(), 4);
+    EXPECT_EQ(computation.CardCount(), 4);
+
+    struct Figure {
+        const char* name;
+        double LinesFieldStatistics::*quantity;
+        double amount;
+        double units;
+    };
+    const Figure figures[] = {
+        {"before", &LinesFieldStatistics::before, 100.0, 5.0},
+        {"positive", &LinesFieldStatistics::positive, 80.0, 8.0},
+        {"negative", &LinesFieldStatistics::negative, -200.0, 0.0},
+        {"period", &LinesFieldStatistics::period, -120.0, 8.0},
+        {"after", &LinesFieldStatistics::after, 500.0, 1.0},
+        {"average", &LinesFieldStatistics::average, -30.0, 2.0},
+        {"median", &LinesFieldStatistics::median, 20.0, 2.0},
+        {"max", &LinesFieldStatistics::maximum, 40.0, 2.0},
+        {"min", &LinesFieldStatistics::minimum, -200.0, 2.0},
+        {"turnovertime", &LinesFieldStatistics::turnoverTime, 40.0 / 140.0, 98.0 / 4.0},
+        {"turnoverrate", &LinesFieldStatistics::turnoverRate, 365.0 * 140.0 / 40.0, 365.0 * 4.0 / 98.0},
+        {"variance", &LinesFieldStatistics::variance, 9750.0, 0.0},
+        {"stddeviation", &LinesFieldStatistics::standardDeviation, std::sqrt(9750.0), 0.0},
+        {"posinterest", &LinesFieldStatistics::positiveInterest, 0.28, 0.098},
+        {"neginterest", &LinesFieldStatistics::negativeInterest, -0.16, 0.0},
+        {"end balance", &LinesFieldStatistics::endBalance, -20.0, 13.0},
+        {"total", &LinesFieldStatistics::total, 480.0, 14.0},
+        {"highest balance", &LinesFieldStatistics::highestBalance, 140.0, 13.0},
+        {"lowest balance", &LinesFieldStatistics::lowestBalance, -60.0, 5.0},
+        {"positive balance-days", &LinesFieldStatistics::positiveBalanceDays, 280.0, 98.0},
+        {"negative balance-days", &LinesFieldStatistics::negativeBalanceDays, -320.0, 0.0},
+        {"average balance", &LinesFieldStatistics::averageBalance, -4.0, 9.8},
+    };
+    ASSERT_EQ(computation.Statistics().size(), 2u);
+    for (const Figure& f : figures) {
+        SCOPED_TRACE(f.name);
+        EXPECT_NEAR(computation.Statistics()[0].*f.quantity, f.amount, 1e-9);
+        EXPECT_NEAR(computation.Statistics()[1].*f.quantity, f.units, 1e-9);
+    }
+
+    struct LineRow {
+        const char* card;
+        double amount;
+        double balance;
+    };
+    const LineRow rows[] = {
+        {"240110-0001", 40.0, 140.0},
+        {"240112-0001", -200.0, -60.0},
+        {"240115-0001", 30.0, -30.0},
+        {"240119-0001", 10.0, -20.0},
+    };
+    for (int32_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(rows[i].card);
+        LinesResultRow row = computation.RowAt(18 + i);
+        CardKey key;
+        base.GetCardKey(base.CardAt(row.card), key);
+        String keyText;
+        FormatCardKey(keyText, key, base.CardNumberDigits());
+        EXPECT_STREQ(keyText.CStr(), rows[i].card);
+        EXPECT_EQ(base.GetLineValue(base.LineAt(row.line), 0), rows[i].amount);
+        EXPECT_EQ(row.balance, rows[i].balance);
+    }
+
+    std::string folder = (std::filesystem::temp_directory_path() / "vek-lines-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    std::string saved = folder + "/lines.vkx";
+    ASSERT_TRUE(SaveBaseFile(base, FilePath(saved.c_str()), nullptr));
+    auto bytes = [](const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(bytes(saved), bytes(path));
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace

@@ -122,6 +122,23 @@ TEST(MedianListTest, AppendTakesTheOtherListsValues)
     EXPECT_DOUBLE_EQ(first.Median(), 118.0);
 }
 
+// Space the caller fills counts as added values, behind those held, also after a median was taken.
+TEST(MedianListTest, AddSpaceCountsTheValuesTheCallerStores)
+{
+    MedianList list;
+    for (double x : {5.0, 1.0, 3.0})
+        ASSERT_TRUE(list.Add(x));
+    EXPECT_DOUBLE_EQ(list.Median(), 3.0);
+    double* slots = list.AddSpace(40);
+    ASSERT_NE(slots, nullptr);
+    for (int32_t i = 0; i < 40; ++i)
+        slots[i] = 100.0 + i;
+    EXPECT_EQ(list.Count(), 43);
+    EXPECT_DOUBLE_EQ(list.Median(), 118.0);
+    EXPECT_NE(list.AddSpace(0), nullptr);
+    EXPECT_EQ(list.Count(), 43);
+}
+
 // Regression: a list that could not grow dropped the value (or a whole append) without a word, and the
 // median looked whole.
 TEST(MedianListTest, AValueThatCannotBeStoredStopsWithMessage3950)
@@ -141,6 +158,17 @@ TEST(MedianListTest, AValueThatCannotBeStoredStopsWithMessage3950)
     EXPECT_EQ(list.Count(), MedianList::kInitialCapacity) << "the values held are kept";
     EXPECT_TRUE(IsErrorPending());
     EXPECT_EQ(GetPendingError().message.code, message::kAnalysisIncomplete);
+    ClearError();
+
+    // Space that cannot be made, or a negative count, changes nothing.
+    MemFailAllocationsAfter(0);
+    double* space = list.AddSpace(1);
+    MemFailAllocationsAfter(-1);
+    EXPECT_EQ(space, nullptr);
+    EXPECT_EQ(GetPendingError().message.code, message::kAnalysisIncomplete);
+    ClearError();
+    EXPECT_EQ(list.AddSpace(-1), nullptr);
+    EXPECT_EQ(list.Count(), MedianList::kInitialCapacity);
     ClearError();
 }
 

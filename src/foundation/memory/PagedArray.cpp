@@ -133,18 +133,6 @@ int64_t PagedArray::MemorySize() const
     return size;
 }
 
-void* PagedArray::At(int32_t i)
-{
-    if (i < 0 || i >= count)
-        return nullptr;
-    uint8_t* page = Page(i >> kPageShift);
-    if (!page)
-        return nullptr;
-    return page + std::size_t(elementSize) * std::size_t(i & (kPageElements - 1));
-}
-
-const void* PagedArray::At(int32_t i) const { return const_cast<PagedArray*>(this)->At(i); }
-
 void* PagedArray::AtGrow(int32_t i)
 {
     if (i < 0)

@@ -1,6 +1,7 @@
 // PagedArray: fixed-size records in pages of 1024, whose addresses stay put as the table grows.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/memory/DynArray.h"
@@ -47,9 +48,18 @@ public:
     // Page table's memory size + 20 + 1024 x element size for each page.
     int64_t MemorySize() const;
 
-    // Address of record i; null outside 0..Count()-1 or on a missing page.
-    void* At(int32_t i);
-    const void* At(int32_t i) const;
+    // Address of record i; null outside 0..Count()-1 or on a missing page. Inline: every walk over
+    // cards, groups and lines goes through it once a record.
+    void* At(int32_t i)
+    {
+        if (i < 0 || i >= count)
+            return nullptr;
+        uint8_t* page = Page(i >> kPageShift);
+        if (!page)
+            return nullptr;
+        return page + std::size_t(elementSize) * std::size_t(i & (kPageElements - 1));
+    }
+    const void* At(int32_t i) const { return const_cast<PagedArray*>(this)->At(i); }
     // Address of record i, making its page (and growing the table and the count) when needed; null
     // when memory runs short or i is negative.
     [[nodiscard]] void* AtGrow(int32_t i);
