@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <utility>
 
@@ -127,6 +128,13 @@ TEST(PeriodShiftTest, ShiftsKeysAsRangeStartsAndEnds)
         CardKey shifted = PeriodShift::Parse(c.shift).Apply(key, c.periodKind, c.edge);
         EXPECT_EQ(shifted.date, c.expected);
         EXPECT_EQ(shifted.number, c.edge == kEnd ? kOpenEndNumber : 1);
+    }
+    // Counts set by code rather than read can be of any size; the calendar's ends still hold.
+    CardKey middle{MakePackedDate(2024, 6, 15), 1};
+    for (PeriodShiftUnit unit : {PeriodShiftUnit::Years, PeriodShiftUnit::Months, PeriodShiftUnit::Days}) {
+        SCOPED_TRACE(int32_t(unit));
+        EXPECT_EQ((PeriodShift{PeriodShiftKind::Count, unit, INT32_MAX}).Apply(middle, P::Days, kStart).date, kFirstPackedDate);
+        EXPECT_EQ((PeriodShift{PeriodShiftKind::Count, unit, INT32_MIN}).Apply(middle, P::Days, kEnd).date, kLastPackedDate);
     }
     CardKey empty;
     EXPECT_EQ(PeriodShift::Parse("Y+").Apply(empty, P::Months, kEnd).date, 0u);

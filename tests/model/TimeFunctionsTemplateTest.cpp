@@ -166,6 +166,10 @@ TEST_F(TimeFunctionsTemplateTest, BulletFileRowsBecomeTodaysRows)
     EXPECT_TRUE(trend.SelectionRows()[0]->StartsAtAxisStart());
     EXPECT_STREQ(trend.SelectionRows()[0]->Selection().DimensionText(1), "3010");
     EXPECT_EQ(trend.FormulaRowCount(), 1);
+    // The first chart flag is inverted in every bullet-file definition, also one without key lines.
+    TimeFunctionsTemplate bare(base);
+    ReadKeys(bare, "", 19960101, 6);
+    EXPECT_EQ(OwnKeys(bare), std::string("ZE\n") + kTail);
 }
 
 TEST_F(TimeFunctionsTemplateTest, RefersToWholeNamesOnly)
