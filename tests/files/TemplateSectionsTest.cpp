@@ -10,7 +10,9 @@
 #include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
 #include "files/SaveSettings.h"
+#include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
+#include "foundation/numbers/PackedDate.h"
 #include "foundation/strings/String.h"
 #include "model/AnalysisTemplate.h"
 #include "model/Base.h"
@@ -122,6 +124,15 @@ TEST_F(TemplateSectionsTest, TimeFunctionsFixtureSavesBackByteForByte)
     ASSERT_TRUE(SaveBaseToPath(*base, FilePath(folder.Path("saved.vkx")), nullptr));
     EXPECT_EQ(folder.Read("saved.vkx"), original);
     EXPECT_TRUE(messages.codes.empty()) << messages.texts.front();
+
+    // The rows' selections take the lines of both cards; an axis ending in 2024 stops them there.
+    BitSet lines(base->CardRecords().linePool.ElementCount());
+    monthly->CollectSelectedLines(lines);
+    EXPECT_EQ(lines.BitCount(), 4);
+    monthly->AxisTo().SetValue({MakePackedDate(2024, 12, 31), kOpenEndNumber});
+    BitSet limited(base->CardRecords().linePool.ElementCount());
+    monthly->CollectSelectedLines(limited);
+    EXPECT_EQ(limited.BitCount(), 2);
 }
 
 // How the reader takes the lines of the two sections; each row reads one file and gives the tree.
