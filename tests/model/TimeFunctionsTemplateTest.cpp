@@ -147,6 +147,18 @@ TEST_F(TimeFunctionsTemplateTest, KeyLinesReadIntoTheModelAndWriteBack)
     }
 }
 
+// Regression (found by fuzzing): a row name holding a NUL byte was looked up whole but stored cut at
+// the NUL, so a second line of the same name made a second row, and the two merged when read back.
+TEST_F(TimeFunctionsTemplateTest, RowNamesAreLookedUpAsStored)
+{
+    TimeFunctionsTemplate trend(base);
+    // The byte 0xB6 makes the reader take the lines in the system code page, which keeps NUL bytes.
+    const char keys[] = "VN\tA\xB6\0x\nVN\tA\xB6\0x\nFN\tF\xB6\0y\nFN\tF\xB6\0y\n";
+    ReadKeys(trend, std::string(keys, sizeof(keys) - 1));
+    EXPECT_EQ(trend.SelectionRows().size(), 1u);
+    EXPECT_EQ(trend.FormulaRows().size(), 1u);
+}
+
 // The bullet-marked files keep rows under letters and numbers; finishing the definition places the
 // widths, names the formula rows and merges a formula that only shows a hidden selection row.
 TEST_F(TimeFunctionsTemplateTest, BulletFileRowsBecomeTodaysRows)
