@@ -615,7 +615,8 @@ void TimeFunctionsTemplate::WriteDefinition(TextWriter& writer) const
         PutScaleNumber(writer, "SM", scaleM);
     if (std::isfinite(scaleN))
         PutScaleNumber(writer, "SN", scaleN);
-    if (sortRow.Length() > 0 || sortQualifier != 0) {
+    // A name that its field cannot hold (NUL bytes, say) reads back as none, so it counts as none here.
+    if (FieldTextLength(sortRow.View()) > 0 || sortQualifier != 0) {
         char sortLetter = ValueSortCode(sortCode);
         char qualifierLetter = SvQualifierCode(sortQualifier);
         writer.PutText("SV");
