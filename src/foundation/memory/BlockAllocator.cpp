@@ -64,25 +64,27 @@ constexpr int kHeapMapThreshold = 4 << 20;
 
 constinit std::atomic<std::uintptr_t> heapAdvisedEnd{0};
 
-extern "C" char end;  // the end of the program's data: the heap lies above it, below its break
+std::uintptr_t HeapBreak() { return reinterpret_cast<std::uintptr_t>(sbrk(0)); }
 
-void TuneHeapOnce()
+// Tunes the heap on the first call; gives the heap's end at that time. The heap is one range up to its
+// current end, so a block from that mark to the current end lies in the heap and nowhere else.
+std::uintptr_t TuneHeapOnce()
 {
-    static const bool tuned = [] {
+    static const std::uintptr_t mark = [] {
         (void)mallopt(M_TOP_PAD, kHeapTopPad);
         (void)mallopt(M_MMAP_THRESHOLD, kHeapMapThreshold);
-        return true;
+        return HeapBreak();
     }();
-    (void)tuned;
+    return mark;
 }
 
-void AdviseLargePages(const void* block, std::size_t bytes)
+void AdviseLargePages(const void* block, std::size_t bytes, std::uintptr_t heapFloor)
 {
     auto start = reinterpret_cast<std::uintptr_t>(block);
-    auto heapEnd = reinterpret_cast<std::uintptr_t>(sbrk(0)) & ~(kLargePageBytes - 1);
+    std::uintptr_t heapEnd = HeapBreak() & ~(kLargePageBytes - 1);
     std::uintptr_t first = (start + kLargePageBytes - 1) & ~(kLargePageBytes - 1);
     std::uintptr_t last;
-    if (start >= reinterpret_cast<std::uintptr_t>(&end) && start < heapEnd) {
+    if (start >= heapFloor && start < heapEnd) {
         // A heap that shrank and grew again has spans past the old mark that were never advised.
         std::uintptr_t advised = heapAdvisedEnd.load(std::memory_order_relaxed);
         if (advised > heapEnd)
@@ -100,10 +102,10 @@ void AdviseLargePages(const void* block, std::size_t bytes)
 // std::malloc for the blocks that make up the bulk of a base.
 void* HeapAllocLarge(std::size_t bytes)
 {
-    TuneHeapOnce();
+    std::uintptr_t heapFloor = TuneHeapOnce();
     void* block = std::malloc(bytes);
     if (block != nullptr && bytes >= kLargeBlockBytes)
-        AdviseLargePages(block, bytes);
+        AdviseLargePages(block, bytes, heapFloor);
     return block;
 }
 
