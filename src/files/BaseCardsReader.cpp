@@ -18,6 +18,7 @@
 // damage; a card that cannot be made (no free number on its date) skips its lines.
 #include "files/BaseSectionReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -304,12 +305,14 @@ bool BaseSectionReader::ReadLineLine(std::string_view key)
         ReportDamage(message::kBaseFileDamaged);
         return false;
     }
-    double values[kValueFieldCount] = {};
+    int32_t columns = record.state.amountColumns;
+    // Only the amounts a line record holds are cleared: clearing all of them cost more than reading them.
+    double values[kValueFieldCount];
+    std::fill_n(values, std::clamp(std::max(columns, base.ValueCount()), 1, int32_t(kValueFieldCount)), 0.0);
     if (!AmountOf(key.data() + 1, int32_t(key.size() - 1), values[0])) {
         ReportAmountNotFinite(key.substr(1));
         return false;
     }
-    int32_t columns = record.state.amountColumns;
     bool atEnd = false;
     for (int32_t i = 1; i < columns; ++i) {
         if (!reader.NextField()) {

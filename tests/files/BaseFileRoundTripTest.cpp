@@ -382,6 +382,28 @@ TEST_F(BaseFileRoundTripTest, AmountsKeepTheirCustomaryForm)
     EXPECT_EQ(LoadAndSave(folder.Path("amounts.vkx"), "saved.vkx"), text);
 }
 
+// A line with fewer amounts than the base holds reads the rest as 0, also after a line that had them
+// (each line starts from cleared amounts, not from the last line's).
+TEST_F(BaseFileRoundTripTest, MissingAmountsReadAsZero)
+{
+    folder.Write("short.vkx", TextBase({"##VEK-Text\t121122", "", "##BaseOptions", "LN\t3", "", "##Cards",
+                                        "-LN\t2", "C240101-001", "G", "L1\t2", "L7", "L-3\t\tnote", "L4\t5",
+                                        "", "##End"}));
+    Base* base = OpenBaseFile(FilePath(folder.Path("short.vkx")), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    ASSERT_EQ(base->ValueCount(), 3);
+    const double expected[][3] = {{1, 2, 0}, {7, 0, 0}, {-3, 0, 0}, {4, 5, 0}};
+    const CardLine* line = base->FirstLine(base->FirstGroup(base->FirstCard()));
+    for (const auto& values : expected) {
+        ASSERT_NE(line, nullptr);
+        SCOPED_TRACE(values[0]);
+        for (int32_t i = 0; i < 3; ++i)
+            EXPECT_EQ(base->GetLineValue(line, i), values[i]) << i;
+        line = base->NextLine(line);
+    }
+    EXPECT_EQ(line, nullptr);
+}
+
 // "##Cards" names components by host code ("-DH") or text ("-DT") as its option lines say; an
 // unknown reference is reported and made, a code with a blank finds the code without it.
 TEST_F(BaseFileRoundTripTest, CardsReadReferencesByTheirMode)

@@ -121,6 +121,41 @@ TEST(BytesToDoubleTest, ReadsTheNearestDouble)
     }
 }
 
+// Plain amounts ("-123.45") take a shorter way than other texts; whatever the count of digits, the
+// place of the point and the leading zeros, they read as the correctly rounded value.
+TEST(BytesToDoubleTest, PlainDecimalsAreCorrectlyRounded)
+{
+    struct Case {
+        const char* text;
+        double expected;
+    };
+    const Case cases[] = {
+        {"123456789012345", 123456789012345.0},     // 15 digits
+        {"1234567890123456", 1234567890123456.0},   // 16: the general reading
+        {"0.000000000000001", 1e-15},               {"0.0000000000000001", 1e-16},
+        {"000000000000000000001.5", 1.5},           // leading zeros are no digits
+        {"-0.07", -0.07},  {"5.", 5.0},  {".5", 0.5},  {"-.5", -0.5},
+        {"1.2.3", 12.3},   // a second separator: the general reading
+        {"12-", -12.0},    {"-1e2", -100.0},  {"1,5", 1.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReadExact(c.text), c.expected);
+    }
+    EXPECT_TRUE(std::signbit(ReadExact("-0.00")));
+    std::mt19937_64 random(3945);
+    for (int i = 0; i < 50000; ++i) {
+        int digits = 1 + int(random() % 18);
+        std::string text = random() % 2 ? "-" : "";
+        for (int d = 0; d < digits; ++d)
+            text += char('0' + random() % 10);
+        size_t point = random() % (text.size() + 1);
+        if (point >= (text[0] == '-' ? 1u : 0u))
+            text.insert(point, ".");
+        ASSERT_EQ(ReadExact(text), std::strtod(text.c_str(), nullptr)) << text;
+    }
+}
+
 TEST(BytesToDoubleTest, OverlongNumbers)
 {
     std::string digits(400, '9');

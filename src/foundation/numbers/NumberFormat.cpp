@@ -502,8 +502,50 @@ static double DecimalDigitsToDouble(const char* digits, int32_t count, int64_t e
     return error == std::errc() ? value : 0.0;
 }
 
+// The form that base files and most imports write amounts in: an optional leading "-", then digits
+// with at most one "." among them. False for anything else, and for more digits than the exact
+// product or quotient of the general reading below takes; the general reading then decides. Where
+// this gives a value it is the one the general reading gives, only without keeping the digits as text.
+static bool ReadPlainDecimal(const char* bytes, int32_t n, double& value)
+{
+    static constexpr int32_t kMostDigits = 15;
+    static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int32_t i = n > 0 && bytes[0] == '-' ? 1 : 0;
+    const bool negative = i == 1;
+    uint64_t mantissa = 0;
+    int32_t kept = 0;  // as the general reading counts them: leading zeros of the integer part not
+    int32_t fractionDigits = 0;
+    bool anyDigit = false;
+    bool inFraction = false;
+    for (; i < n; ++i) {
+        char c = bytes[i];
+        if (c >= '0' && c <= '9') {
+            anyDigit = true;
+            if (kept == 0 && c == '0' && !inFraction)
+                continue;
+            if (++kept > kMostDigits)
+                return false;
+            mantissa = mantissa * 10 + uint64_t(c - '0');
+            fractionDigits += inFraction ? 1 : 0;
+        } else if (c == '.' && !inFraction) {
+            inFraction = true;
+        } else {
+            return false;
+        }
+    }
+    if (!anyDigit)
+        return false;
+    value = double(mantissa) / kExactPowers[fractionDigits];
+    if (negative)
+        value = -value;
+    return true;
+}
+
 double BytesToDouble(const char* bytes, int32_t n)
 {
+    if (double plain; bytes && ReadPlainDecimal(bytes, n, plain))
+        return plain;
     enum class State { BeforeDigits, Integer, Fraction, Exponent };
     // Exponent digits beyond this change nothing (every power past it is 0 or inf) and would
     // overflow the count.
