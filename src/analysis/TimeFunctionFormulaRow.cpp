@@ -104,7 +104,7 @@ namespace {
 
 std::string_view FormulaRowToken(const TextReader& reader) { return {reader.Token(), size_t(reader.TokenLength())}; }
 
-int32_t IndexInLetters(const char* letters, char letter)
+int32_t FormulaRowLetterIndex(const char* letters, char letter)
 {
     for (int32_t i = 0; letters[i] != 0; ++i) {
         if (letters[i] == letter)
@@ -161,12 +161,12 @@ bool TimeFunctionFormulaRow::ReadText(TextReader& reader)
             }
         } else if (key == "FD") {
             if (reader.NextFieldChar(letter)) {
-                if (int32_t i = IndexInLetters(kFormulaCombinationLetters, letter); i >= 0)
+                if (int32_t i = FormulaRowLetterIndex(kFormulaCombinationLetters, letter); i >= 0)
                     combination = FormulaCombination(i);
             }
         } else if (key == "FG") {
             if (reader.NextFieldChar(letter)) {
-                if (int32_t i = IndexInLetters(kRowChartStyleLetters, letter); i >= 0)
+                if (int32_t i = FormulaRowLetterIndex(kRowChartStyleLetters, letter); i >= 0)
                     chartStyle = i;
             }
         } else if (key == "FZ") {

@@ -249,6 +249,24 @@ TEST_F(TimeFunctionsComputationTest, FullPeriodTableEndsIncomplete)
     EXPECT_STREQ(message.texts[0], "2");
 }
 
+TEST_F(TimeFunctionsComputationTest, CancelKeepsThePeriodsSoFar)
+{
+    struct CancellingHost : RecordingHost {
+        void StartProgress(int32_t total) override { cards = total; }
+        void StepProgress() override { ++steps; }
+        bool CancelRequested() const override { return steps >= 3; }
+        int32_t cards = 0;
+        int32_t steps = 0;
+    } cancelling;
+    SumRow("P", TimeFunctionBasis::PerPeriod);
+    computation.Compute(cancelling);
+    EXPECT_EQ(cancelling.end, AnalysisRunEnd::Cancelled);
+    EXPECT_EQ(cancelling.cards, base.CardCount());
+    // The card before the axis and two in it were read: the opening row and January so far.
+    ASSERT_EQ(computation.RowCount(), kFirstPeriodRow + 1);
+    EXPECT_EQ(computation.Cell(kOpeningRow, 0), 100.0);
+}
+
 TEST_F(TimeFunctionsComputationTest, YearsAfter2027)
 {
     base.SetValueCount(1);
