@@ -97,7 +97,7 @@ CardKey PeriodShift::Apply(const CardKey& key, TimeFunctionPeriodKind periodKind
 {
     if (key.date == 0)
         return key;
-    int32_t months = 0;
+    int64_t months = 0;
     int64_t days = 0;
     switch (kind) {
     case PeriodShiftKind::None: break;
@@ -109,8 +109,8 @@ CardKey PeriodShift::Apply(const CardKey& key, TimeFunctionPeriodKind periodKind
     case PeriodShiftKind::MonthForward: months = 1; break;
     case PeriodShiftKind::Count:
         switch (unit) {
-        case PeriodShiftUnit::Years: months = -12 * count; break;
-        case PeriodShiftUnit::Months: months = -count; break;
+        case PeriodShiftUnit::Years: months = -12 * int64_t(count); break;
+        case PeriodShiftUnit::Months: months = -int64_t(count); break;
         case PeriodShiftUnit::Weeks: days = -7 * int64_t(count); break;
         case PeriodShiftUnit::Days: days = -int64_t(count); break;
         }
@@ -127,7 +127,7 @@ CardKey PeriodShift::Apply(const CardKey& key, TimeFunctionPeriodKind periodKind
         else if (targetYear > kLastPackedYear)
             shifted.date = kLastPackedDate;
         else
-            shifted.date = AddMonthsToPackedDate(key.date, months / 12, months % 12);
+            shifted.date = AddMonthsToPackedDate(key.date, int32_t(months / 12), int32_t(months % 12));
         // Periods that end on a month's last day must land on the target month's last day (28 Feb
         // moved on a year in a leap year is 29 Feb). Only a move by whole months has a target month:
         // applied after a move by days the rule would pull a shifted period end back to its own month.

@@ -505,8 +505,11 @@ void TimeFunctionsTemplate::FinishRead(const TemplateReadContext& context)
     AnalysisTemplate::FinishRead(context);
     currentSelection = nullptr;
     currentFormula = nullptr;
-    if (context.IsBulletFile() && legacy)
+    if (context.IsBulletFile()) {
+        if (!legacy)
+            legacy = std::make_unique<LegacyState>();
         FinishLegacyRead();
+    }
     legacy.reset();
 }
 

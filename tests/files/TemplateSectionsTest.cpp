@@ -10,10 +10,13 @@
 #include "files/BaseFileSettings.h"
 #include "files/BaseFiles.h"
 #include "files/SaveSettings.h"
+#include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
+#include "foundation/numbers/PackedDate.h"
 #include "foundation/strings/String.h"
 #include "model/AnalysisTemplate.h"
 #include "model/Base.h"
+#include "model/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -89,6 +92,47 @@ TEST_F(TemplateSectionsTest, FixtureSavesBackByteForByteAsTextAndContainer)
         EXPECT_EQ(folder.Read("back.vkx"), original);
     }
     EXPECT_TRUE(messages.codes.empty()) << messages.texts.front();
+}
+
+// A time-functions template that uses every key (selection rows with a mode, a basis and shifts,
+// formula rows with a combination and chart styles, every display setting), and one over a time
+// scale, read into their rows and saved back byte for byte.
+TEST_F(TemplateSectionsTest, TimeFunctionsFixtureSavesBackByteForByte)
+{
+    std::string path = std::string(VEK_SOURCE_DIR) + "/tests/fixtures/templates/time-functions.vkx";
+    std::string original = ScratchFolder::ReadFileBytes(path);
+    ASSERT_FALSE(original.empty());
+    std::unique_ptr<Base> base(OpenBaseFile(FilePath(path), nullptr, 0));
+    ASSERT_NE(base, nullptr);
+    auto* monthly = dynamic_cast<TimeFunctionsTemplate*>(base->FindTemplate("trends: sales by month"));
+    ASSERT_NE(monthly, nullptr);
+    EXPECT_EQ(monthly->PeriodKind(), TimeFunctionPeriodKind::Months);
+    ASSERT_EQ(monthly->Rows().size(), 5u);
+    ASSERT_EQ(monthly->SelectionRows().size(), 3u);
+    const TimeFunctionSelectionDefinition& lastYear = *monthly->SelectionRows()[1];
+    EXPECT_EQ(lastYear.Shift().kind, PeriodShiftKind::YearBack);
+    EXPECT_EQ(monthly->SelectionRows()[2]->ValueMode(), 9);
+    EXPECT_EQ(monthly->SelectionRows()[0]->Basis(), PeriodBasis::PerPeriod);
+    ASSERT_EQ(monthly->FormulaRowCount(), 2);
+    EXPECT_EQ(monthly->FormulaRows()[0]->Combination(), FormulaCombination::Ratio);
+    EXPECT_EQ(monthly->chartCode, 3);
+    auto* scaled = dynamic_cast<TimeFunctionsTemplate*>(base->FindTemplate("trends: sales by period"));
+    ASSERT_NE(scaled, nullptr);
+    EXPECT_EQ(scaled->PeriodKind(), TimeFunctionPeriodKind::TimeScale);
+    EXPECT_STREQ(scaled->TimeScaleName(), "Fiscal periods");
+
+    ASSERT_TRUE(SaveBaseToPath(*base, FilePath(folder.Path("saved.vkx")), nullptr));
+    EXPECT_EQ(folder.Read("saved.vkx"), original);
+    EXPECT_TRUE(messages.codes.empty()) << messages.texts.front();
+
+    // The rows' selections take the lines of both cards; an axis ending in 2024 stops them there.
+    BitSet lines(base->CardRecords().linePool.ElementCount());
+    monthly->CollectSelectedLines(lines);
+    EXPECT_EQ(lines.BitCount(), 4);
+    monthly->AxisTo().SetValue({MakePackedDate(2024, 12, 31), kOpenEndNumber});
+    BitSet limited(base->CardRecords().linePool.ElementCount());
+    monthly->CollectSelectedLines(limited);
+    EXPECT_EQ(limited.BitCount(), 2);
 }
 
 // How the reader takes the lines of the two sections; each row reads one file and gives the tree.

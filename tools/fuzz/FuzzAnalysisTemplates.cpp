@@ -1,4 +1,4 @@
-// Cards and lines template definitions read from any bytes, in today's form and the older bullet
+// Cards, lines and time-functions template definitions read from any bytes, in today's form and the older bullet
 // form: reading must stay inside its input and keep every setting inside its table, and the
 // definition written afterwards must read back without trouble.
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "model/Base.h"
 #include "model/CardsTemplate.h"
 #include "model/LinesTemplate.h"
+#include "model/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
 
 namespace {
@@ -28,6 +29,21 @@ void Check(bool condition)
 void CheckSortKeys(int32_t count)
 {
     Check(count >= 1 && count <= kMaxCardsSortKeys);
+}
+
+void CheckTimeFunctions(const TimeFunctionsTemplate& trend)
+{
+    Check(int32_t(trend.PeriodKind()) >= 0 && int32_t(trend.PeriodKind()) < kPeriodKindCount);
+    Check(trend.Rows().size() == trend.SelectionRows().size() + trend.FormulaRows().size());
+    for (const auto& row : trend.Rows()) {
+        const TimeFunctionRowDisplay& display = row->Display();
+        Check(display.width >= 0 && display.width <= kMaxRowWidth);
+        Check(display.decimals >= 1 && display.decimals <= 6);
+    }
+    for (const TimeFunctionSelectionDefinition* row : trend.SelectionRows()) {
+        Check(row->ValueField() >= 0 && row->ValueField() < kMaxValueCount);
+        Check(row->ValueMode() >= 0 && row->ValueMode() < 15 && row->ValueMode() != 2);
+    }
 }
 
 std::string Written(const Template& node)
@@ -66,7 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int32_t choice = size > 0 ? data[0] : 0;
     int32_t fileKind = (choice & 1) != 0 ? 6 : 5;
     int32_t version = (choice & 2) != 0 ? 19981028 : (choice & 4) != 0 ? 20001218 : 20121122;
-    std::unique_ptr<Template> node = base->NewTemplate((choice & 8) != 0 ? TemplateKind::Lines : TemplateKind::Cards);
+    TemplateKind kind = (choice & 16) != 0 ? TemplateKind::TimeFunctions
+                        : (choice & 8) != 0 ? TemplateKind::Lines
+                                            : TemplateKind::Cards;
+    std::unique_ptr<Template> node = base->NewTemplate(kind);
     Check(node != nullptr);
     ReadInto(*node, bytes.data(), bytes.size(), fileKind, version);
     if (node->Kind() == TemplateKind::Cards) {
@@ -74,6 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CheckSortKeys(settings.sortKeyCount);
         Check(int32_t(settings.groupsContent) >= 0 && int32_t(settings.groupsContent) <= 2);
         Check(int32_t(settings.linesContent) >= 0 && int32_t(settings.linesContent) <= 2);
+    } else if (node->Kind() == TemplateKind::TimeFunctions) {
+        CheckTimeFunctions(static_cast<TimeFunctionsTemplate&>(*node));
     } else {
         const LinesSettings& settings = static_cast<LinesTemplate&>(*node).Settings();
         CheckSortKeys(settings.sortKeyCount);
@@ -82,7 +103,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string written = Written(*node);
     std::unique_ptr<Template> again = base->NewTemplate(node->Kind());
     ReadInto(*again, written.data(), written.size(), 5, 20121122);
-    (void)Written(*again);
+    std::string writtenAgain = Written(*again);
+    // A time-functions definition in today's form reads back to the same bytes.
+    if (node->Kind() == TemplateKind::TimeFunctions)
+        Check(writtenAgain == written);
     ClearError();
     return 0;
 }
