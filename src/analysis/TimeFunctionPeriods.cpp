@@ -118,6 +118,9 @@ PackedDate TimeFunctionPeriods::PeriodStart(const CardKey& previousEnd) const
 {
     if (CardKeyLess(previousEnd, axisStart))
         return axisStart.date;
+    // A time-scale period may end within a day; the next one then starts on that day.
+    if (previousEnd.number != kOpenEndNumber)
+        return previousEnd.date;
     return NextPackedDate(previousEnd.date);
 }
 

@@ -67,7 +67,7 @@ public:
 
     // The first day of the period that ends at `end` when the one before it ended at `previousEnd`:
     // the axis start's date for the first period (previous end before the axis start), else the
-    // day after the previous end.
+    // day after the previous end (the same day when the previous end lies within a day).
     PackedDate PeriodStart(const CardKey& previousEnd) const;
 
     // The date values of the row keyed `rowKey` whose predecessor is keyed `previousEnd`:

@@ -163,6 +163,8 @@ TEST(TimeFunctionPeriodsTest, DateValuesOfAPeriodComeFromItsFirstDay)
         {"a third quarter", Kind::Quarters, EndKey(D(2024, 6, 30)), EndKey(D(2024, 9, 30)), {2024, 7, 1, 1, 1, 183, 92}},
         {"a week from a Sunday", Kind::Weeks, EndKey(D(2024, 3, 2)), EndKey(D(2024, 3, 10)), {2024, 3, 3, 7, 63, 63, 8}},
         {"a day is its own date", Kind::Days, EndKey(D(2024, 12, 30)), EndKey(D(2024, 12, 31)), {2024, 12, 31, 2, 92, 366, 1}},
+        {"a time-scale period that starts within a day", Kind::TimeScale, CardKey{D(2024, 10, 10), 4},
+         EndKey(D(2024, 10, 31)), {2024, 10, 10, 4, 10, 284, 22}},
         {"a card is its own date", Kind::Cards, CardKey{D(2028, 3, 1), 3}, CardKey{D(2028, 3, 1), 4},
          {2028, 3, 1, 3, 61, 61, 1}},
         {"the opening row is the day before the axis", Kind::Months, CardKey{}, EndKey(D(2024, 1, 14)),
