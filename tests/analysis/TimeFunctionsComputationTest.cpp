@@ -145,6 +145,34 @@ TEST_F(TimeFunctionsComputationTest, MonthlyTableOverALeapFebruary)
     EXPECT_TRUE(std::isnan(computation.Cell(kTotalsRow, 1)));
 }
 
+TEST_F(TimeFunctionsComputationTest, FormulaCombinations)
+{
+    // The per-period sums are 100 (opening), 30, 12 and 3; the kept value starts at 0, or 1 for M and Q.
+    struct Case {
+        FormulaCombination combination;
+        std::vector<double> values;
+    };
+    const Case cases[] = {
+        {FormulaCombination::None, {100, 30, 12, 3}},
+        {FormulaCombination::RunningSum, {100, 130, 142, 145}},
+        {FormulaCombination::Difference, {100, -70, -18, -9}},
+        {FormulaCombination::RunningProduct, {100, 3000, 36000, 108000}},
+        {FormulaCombination::Ratio, {100, 0.3, 0.4, 0.25}},
+    };
+    SumRow("P", TimeFunctionBasis::PerPeriod);
+    TimeFunctionFormulaRow& formula = computation.AddFormulaRow("F", "P");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int32_t(c.combination));
+        formula.SetCombination(c.combination);
+        computation.Compute(host);
+        ASSERT_EQ(host.end, AnalysisRunEnd::Completed);
+        std::vector<double> got = Column(1);
+        ASSERT_EQ(got.size(), c.values.size());
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_DOUBLE_EQ(got[i], c.values[i]);
+    }
+}
+
 TEST_F(TimeFunctionsComputationTest, EveryKindOfPeriod)
 {
     struct Case {
