@@ -428,6 +428,7 @@ void TimeFunctionsComputation::Compute(AnalysisHost& host)
         return;
     }
     BuildColumns();
+    lineValues.assign(size_t(std::max(base.ValueCount(), 1)), 0.0);
     table = PagedArray(int32_t(sizeof(CardKey) + sizeof(double) * columns.size()), 0);
 
     TimeFunctionPeriods periods(periodKind, axisStart, axisEnd, timeScale);

@@ -161,6 +161,7 @@ private:
     std::vector<TimeFunctionRow*> columns;
     std::vector<TimeFunctionSelectionRow*> groupTakers;  // rows that take the group being read
     std::vector<TimeFunctionSelectionRow*> singleTaker;  // the row reading with its own cursor
+    std::vector<double> lineValues;                      // the amounts of the line being read
     TimeFunctionRow* failedRow = nullptr;
     bool totalsWanted = false;
     PagedArray table;

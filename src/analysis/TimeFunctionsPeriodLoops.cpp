@@ -63,6 +63,7 @@ bool TimeFunctionsComputation::FeedCard(RunState& state, const Card* card, const
         bool groupOpened = boundaries == Boundaries::None || periodKind != TimeFunctionPeriodKind::LineGroups;
         for (const CardLine* line = base.FirstLine(group); line; line = base.NextLine(line)) {
             bool lineOpened = boundaries == Boundaries::None || periodKind != TimeFunctionPeriodKind::Lines;
+            bool valuesRead = false;
             for (TimeFunctionSelectionRow* row : groupTakers) {
                 if (!row->AcceptsLine(line))
                     continue;
@@ -82,7 +83,13 @@ bool TimeFunctionsComputation::FeedCard(RunState& state, const Card* card, const
                     if (!OpenItemPeriod(state, key, boundaries))
                         return false;
                 }
-                if (!row->Aggregator().Add(base.GetLineValue(line, row->ValueField()), card->index, key.date)) {
+                // The line's amounts are read once for every row that takes it.
+                if (!valuesRead) {
+                    base.GetLineValues(line, lineValues.data());
+                    valuesRead = true;
+                }
+                double x = row->ValueField() < base.ValueCount() ? lineValues[size_t(row->ValueField())] : 0.0;
+                if (!row->Aggregator().Add(x, card->index, key.date)) {
                     state.stopped = true;  // a value list is full: 3950 is pending
                     return false;
                 }
