@@ -21,6 +21,7 @@
 #include "model/Base.h"
 #include "model/SyntheticBase.h"
 #include "model/Template.h"
+#include "model/TimeScale.h"
 #include "model/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
 
@@ -193,7 +194,14 @@ TEST_F(TimeFunctionsComputationTest, EveryKindOfPeriod)
         {TimeFunctionPeriodKind::Cards, 6, MakePackedDate(2024, 1, 15)},
         {TimeFunctionPeriodKind::LineGroups, 7, MakePackedDate(2024, 1, 15)},
         {TimeFunctionPeriodKind::Lines, 8, MakePackedDate(2024, 1, 15)},
+        // Periods starting on the first of each month; the last one runs to the axis end.
+        {TimeFunctionPeriodKind::TimeScale, 3, MakePackedDate(2024, 1, 31)},
     };
+    TimeScale* scale = base.TimeScales().Create("Months");
+    ASSERT_NE(scale, nullptr);
+    for (int32_t month = 1; month <= 4; ++month)
+        ASSERT_TRUE(scale->AddPeriod(CardKey{MakePackedDate(2024, month, 1), 1}, "m"));
+    computation.SetTimeScale(scale);
     SumRow("P", TimeFunctionBasis::PerPeriod).SetSumFlag(true);
     SumRow("A", TimeFunctionBasis::Accumulated);
     for (const Case& c : cases) {
