@@ -311,7 +311,8 @@ bool TimeFunctionsTemplate::ReadSelectionKey(std::string_view key, TextReader& r
     if (key == "VN") {
         String name;
         (void)reader.NextFieldRawToString(name);
-        TimeFunctionSelectionDefinition* row = FindSelectionRow(name.View());
+        // The name as stored: a NUL byte read from the file ends it.
+        TimeFunctionSelectionDefinition* row = FindSelectionRow(name.CStr());
         if (!row)
             row = &AppendSelectionRow(name.CStr());
         currentSelection = row;
@@ -367,7 +368,7 @@ bool TimeFunctionsTemplate::ReadFormulaKey(std::string_view key, TextReader& rea
     if (second == 'N') {
         String name;
         (void)reader.NextFieldRawToString(name);
-        TimeFunctionFormulaDefinition* row = FindFormulaRow(name.View());
+        TimeFunctionFormulaDefinition* row = FindFormulaRow(name.CStr());
         if (!row)
             row = &AppendFormulaRow(name.CStr());
         currentFormula = row;
@@ -429,7 +430,8 @@ bool TimeFunctionsTemplate::ReadLegacyKey(std::string_view key, TextReader& read
         return false;
     char first = key[0];
     char second = key[1];
-    if (first >= 'A' && first <= 'F' && key.size() == 2 && (second == 'B' || second == 'D' || (second >= '1' && second <= '9'))) {
+    bool selectionKey = second == 'B' || second == 'D' || (second >= '1' && second <= '9');
+    if (first >= 'A' && first <= 'F' && key.size() == 2 && selectionKey) {
         (void)reader.NextFieldRaw();
         char name[2] = {first, 0};
         TimeFunctionSelectionDefinition* row = FindSelectionRow(name);
@@ -541,7 +543,10 @@ void TimeFunctionsTemplate::FinishLegacyRead()
         char name[2] = {c, 0};
         AppendSelectionRow(name).Display().visible = false;
     }
-    while (!formulaRows.empty() && formulaRows.back()->LabelCStr()[0] == 0 && formulaRows.back()->FormulaCStr()[0] == 0)
+    auto isBlank = [](const TimeFunctionFormulaDefinition* row) {
+        return row->LabelCStr()[0] == 0 && row->FormulaCStr()[0] == 0;
+    };
+    while (!formulaRows.empty() && isBlank(formulaRows.back()))
         RemoveRow(*formulaRows.back());
     if (!legacy->chartKeyRead) {
         for (TimeFunctionFormulaDefinition* row : formulaRows)
@@ -610,7 +615,8 @@ void TimeFunctionsTemplate::WriteDefinition(TextWriter& writer) const
         PutScaleNumber(writer, "SM", scaleM);
     if (std::isfinite(scaleN))
         PutScaleNumber(writer, "SN", scaleN);
-    if (sortRow.Length() > 0 || sortQualifier != 0) {
+    // A name that its field cannot hold (NUL bytes, say) reads back as none, so it counts as none here.
+    if (FieldTextLength(sortRow.View()) > 0 || sortQualifier != 0) {
         char sortLetter = ValueSortCode(sortCode);
         char qualifierLetter = SvQualifierCode(sortQualifier);
         writer.PutText("SV");

@@ -147,6 +147,25 @@ TEST_F(TimeFunctionsTemplateTest, KeyLinesReadIntoTheModelAndWriteBack)
     }
 }
 
+// Regressions (found by fuzzing): a row name holding a NUL byte was looked up whole but stored cut at
+// the NUL, so a second line of the same name made a second row, and the two merged when read back;
+// a sort row name that its field cannot hold wrote an "SV" line that did not read back.
+TEST_F(TimeFunctionsTemplateTest, RowNamesAreLookedUpAsStored)
+{
+    TimeFunctionsTemplate trend(base);
+    // The byte 0xB6 makes the reader take the lines in the system code page, which keeps NUL bytes.
+    const char keys[] = "VN\tA\xB6\0x\nVN\tA\xB6\0x\nFN\tF\xB6\0y\nFN\tF\xB6\0y\n";
+    ReadKeys(trend, std::string(keys, sizeof(keys) - 1));
+    EXPECT_EQ(trend.SelectionRows().size(), 1u);
+    EXPECT_EQ(trend.FormulaRows().size(), 1u);
+    // A sort row name of NUL bytes is written as an empty field, which reads back as no sort row: no
+    // "SV" line is written for it.
+    TimeFunctionsTemplate sorted(base);
+    const char sortKeys[] = "SV\tE\xB6\t\0\0\n";
+    ReadKeys(sorted, std::string(sortKeys, sizeof(sortKeys) - 1));
+    EXPECT_EQ(OwnKeys(sorted), kTail);
+}
+
 // The bullet-marked files keep rows under letters and numbers; finishing the definition places the
 // widths, names the formula rows and merges a formula that only shows a hidden selection row.
 TEST_F(TimeFunctionsTemplateTest, BulletFileRowsBecomeTodaysRows)
