@@ -667,7 +667,7 @@ CardKey DecodeLinkKey(std::string_view text, LinkRangeSide side)
 
 }  // namespace
 
-std::unique_ptr<AnalysisTemplate> TimeFunctionsTemplate::DeriveForLink(std::string_view linkText) const
+std::unique_ptr<AnalysisTemplate> TimeFunctionsTemplate::DeriveTemplate(std::string_view linkText) const
 {
     size_t colon = linkText.find(':');
     if (colon == std::string_view::npos)

@@ -108,8 +108,10 @@ public:
     // range start and optionally "_" and a link range end. A selection row gives a lines template with
     // the row's selection, value mode and field over the range; a formula row a time-functions
     // template over the range with copies of the rows the formula depends on. Null when the link names
-    // no row or no range.
-    std::unique_ptr<AnalysisTemplate> DeriveForLink(std::string_view linkText) const;
+    // no row or no range. Drill-down calls this form with the link's text; the form that takes a
+    // template stays the base class's.
+    std::unique_ptr<AnalysisTemplate> DeriveTemplate(std::string_view linkText) const;
+    using AnalysisTemplate::DeriveTemplate;
 
     // --- Virtual operations ----------------------------------------------------------------------------
     void OnBaseChange(const ChangeRecord& record) override;

@@ -293,7 +293,7 @@ protected:
 TEST_F(TimeFunctionsDrillDownTest, ASelectionRowOpensItsLinesOverTheShiftedPeriod)
 {
     std::unique_ptr<AnalysisTemplate> derived =
-        trend.DeriveForLink(PeriodLink("Sales", MakePackedDate(2024, 3, 1), MakePackedDate(2024, 3, 31)));
+        trend.DeriveTemplate(PeriodLink("Sales", MakePackedDate(2024, 3, 1), MakePackedDate(2024, 3, 31)));
     auto* lines = dynamic_cast<LinesTemplate*>(derived.get());
     ASSERT_NE(lines, nullptr);
     EXPECT_STREQ(lines->Selection().LineText(), "sale*");
@@ -308,7 +308,7 @@ TEST_F(TimeFunctionsDrillDownTest, ASelectionRowOpensItsLinesOverTheShiftedPerio
 TEST_F(TimeFunctionsDrillDownTest, AFormulaRowOpensTheRowsItDependsOn)
 {
     std::unique_ptr<AnalysisTemplate> derived =
-        trend.DeriveForLink(PeriodLink("Doubled", MakePackedDate(2024, 3, 1), MakePackedDate(2024, 3, 31)));
+        trend.DeriveTemplate(PeriodLink("Doubled", MakePackedDate(2024, 3, 1), MakePackedDate(2024, 3, 31)));
     auto* made = dynamic_cast<TimeFunctionsTemplate*>(derived.get());
     ASSERT_NE(made, nullptr);
     EXPECT_STREQ(made->NotesText(), "Twice the margin = Margin * 2");
@@ -346,7 +346,7 @@ TEST_F(TimeFunctionsDrillDownTest, AFormulaRowOpensTheRowsItDependsOn)
 TEST_F(TimeFunctionsDrillDownTest, TheWholeAxisTakesOnePeriodPerCardAndBadLinksNothing)
 {
     std::unique_ptr<AnalysisTemplate> derived =
-        trend.DeriveForLink(PeriodLink("Margin", MakePackedDate(2023, 12, 1), MakePackedDate(2025, 1, 31)));
+        trend.DeriveTemplate(PeriodLink("Margin", MakePackedDate(2023, 12, 1), MakePackedDate(2025, 1, 31)));
     auto* made = dynamic_cast<TimeFunctionsTemplate*>(derived.get());
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->PeriodKind(), TimeFunctionPeriodKind::Cards);
@@ -358,7 +358,7 @@ TEST_F(TimeFunctionsDrillDownTest, TheWholeAxisTakesOnePeriodPerCardAndBadLinksN
                                  "Margin:000"};
     for (const std::string& link : links) {
         SCOPED_TRACE(link);
-        EXPECT_EQ(trend.DeriveForLink(link), nullptr);
+        EXPECT_EQ(trend.DeriveTemplate(link), nullptr);
     }
 }
 
