@@ -373,6 +373,13 @@ TEST_F(TimeFunctionsComputationTest, TextBlocksRoundTrip)
     EXPECT_EQ(readRow.Shift(), row.Shift());
     EXPECT_EQ(readFormula.FormulaText().View(), "Sales*2");
     EXPECT_EQ(readFormula.Combination(), FormulaCombination::RunningSum);
+    // A value field the base does not have and letters of no table leave the settings as they are.
+    const char bad[] = "VF\tZ\rVM\t?Q\rFD\t!\r";
+    TextReader badReader(bad, int64_t(sizeof bad - 1));
+    EXPECT_FALSE(readRow.ReadText(badReader));
+    EXPECT_EQ(readRow.ValueField(), 0);
+    EXPECT_EQ(readRow.Mode(), 6);
+    EXPECT_EQ(readRow.Basis(), TimeFunctionBasis::PerPeriod);
     TextWriter again;
     readRow.SetLabel("Sales a year ago");
     readRow.WriteText(again);
