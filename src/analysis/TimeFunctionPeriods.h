@@ -6,32 +6,11 @@
 
 #include "foundation/numbers/CardKey.h"
 #include "foundation/numbers/PackedDate.h"
+#include "model/TimeFunctionPeriodKind.h"
 
 namespace vek {
 
 class TimeScale;
-
-// The period kinds of a time-functions axis, numbered as the template stores them (the letters
-// "YHTQNMK432WDACGLX").
-enum class TimeFunctionPeriodKind : int32_t {
-    Years = 0,
-    HalfYears = 1,
-    Tertials = 2,
-    Quarters = 3,
-    TwoMonths = 4,
-    Months = 5,
-    HalfMonths = 6,
-    FourWeeks = 7,
-    ThreeWeeks = 8,
-    TwoWeeks = 9,
-    Weeks = 10,
-    Days = 11,
-    CardDates = 12,  // one period per card date
-    Cards = 13,      // one period per card
-    Groups = 14,     // one period per line group
-    Lines = 15,      // one period per line
-    TimeScale = 16,  // the periods of a named time scale
-};
 
 inline constexpr int32_t kTimeFunctionPeriodKindCount = 17;
 

@@ -9,6 +9,8 @@
 #include "analysis/CardsComputation.h"
 #include "analysis/CompiledSelection.h"
 #include "analysis/LinesComputation.h"
+#include "analysis/TimeFunctionRow.h"
+#include "analysis/TimeFunctionsComputation.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/numbers/CardKey.h"
 #include "foundation/numbers/PackedDate.h"
@@ -16,6 +18,7 @@
 #include "model/CardsTemplate.h"
 #include "model/LinesTemplate.h"
 #include "model/Template.h"
+#include "model/TimeFunctionsTemplate.h"
 
 namespace vektool {
 
@@ -213,6 +216,43 @@ void PrintLinesRows(vek::Base& base, const vek::LinesComputation& computation)
     }
 }
 
+// The period table: a header of the visible rows' names, then the opening row, the periods in time
+// order and the totals row when a row is summed. A period keyed by its last day shows that day; one
+// keyed by a card (kinds C, G and L) shows the card key.
+void PrintTimeFunctionsRows(vek::Base& base, const vek::TimeFunctionsComputation& computation)
+{
+    using namespace vek;
+    if (computation.RowCount() <= kTotalsRow)
+        return;
+    std::fputs("row\tperiod", stdout);
+    for (const TimeFunctionRow* row : computation.Columns())
+        PrintField(row->Name().CStr());
+    std::putchar('\n');
+    auto printRow = [&](const char* kind, int32_t r, bool withKey) {
+        std::fputs(kind, stdout);
+        std::putchar('\t');
+        if (withKey) {
+            CardKey key = computation.RowKey(r);
+            char text[kCardKeyTextCapacity];
+            if (key.number == kOpenEndNumber)
+                FormatPackedDateDigits(text, key.date);
+            else
+                FormatCardKey(text, key, base.CardNumberDigits());
+            std::fputs(text, stdout);
+        }
+        for (int32_t c = 0; c < computation.ColumnCount(); ++c) {
+            std::putchar('\t');
+            PrintColumnSum(computation.Cell(r, c), 7);
+        }
+        std::putchar('\n');
+    };
+    printRow("opening", kOpeningRow, true);
+    for (int32_t r = kFirstPeriodRow; r < computation.RowCount(); ++r)
+        printRow("period", r, true);
+    if (computation.HasTotals())
+        printRow("totals", kTotalsRow, false);
+}
+
 }  // namespace
 
 int Analyze(Arguments arguments)
@@ -269,6 +309,26 @@ int Analyze(Arguments arguments)
         computation.Recalculate(host, selection);
         int status = IsErrorPending() ? ReportFailure("analyze", file) : 0;
         PrintLinesRows(*base, computation);
+        return status;
+    }
+    if (node->Kind() == TemplateKind::TimeFunctions) {
+        auto& timeFunctions = static_cast<TimeFunctionsTemplate&>(*node);
+        TimeFunctionsComputation computation(*base);
+        computation.LoadTemplate(timeFunctions);
+        // Dates given on the command line replace the template's axis.
+        if (fromGiven || toGiven) {
+            CardKey start = computation.AxisStart();
+            CardKey end = computation.AxisEnd();
+            if (fromGiven)
+                start = CardKey{from, 0};
+            if (toGiven)
+                end = CardKey{to, kOpenEndNumber};
+            computation.SetAxis(start, end);
+        }
+        AnalysisHost host;
+        computation.Compute(host);
+        int status = IsErrorPending() ? ReportFailure("analyze", file) : 0;
+        PrintTimeFunctionsRows(*base, computation);
         return status;
     }
     if (node->Kind() != TemplateKind::Cards) {

@@ -1,0 +1,69 @@
+// The time-functions analysis at the size of a large base: the million-card, five-line base, a
+// monthly axis over two years, ten selection rows (per-period and accumulated sums, counts, averages,
+// extremes, two of them with value conditions) and five formula rows over them.
+#include <benchmark/benchmark.h>
+
+#include "analysis/TimeFunctionFormulaRow.h"
+#include "analysis/TimeFunctionSelectionRow.h"
+#include "analysis/TimeFunctionsComputation.h"
+#include "BenchBases.h"
+#include "model/Base.h"
+#include "model/SelectionTexts.h"
+
+namespace {
+
+void BM_TimeFunctionsMonthlyTwoYears(benchmark::State& state)
+{
+    vek::Base* base = vek::bench::MillionCardBase();
+    if (!base) {
+        state.SkipWithError("the base could not be built");
+        return;
+    }
+    using vek::TimeFunctionBasis;
+    vek::TimeFunctionsComputation computation(*base);
+    computation.SetAxis(vek::CardKey{vek::MakePackedDate(2018, 1, 1), 0},
+                        vek::CardKey{vek::MakePackedDate(2019, 12, 31), vek::kOpenEndNumber});
+    computation.SetPeriodKind(vek::TimeFunctionPeriodKind::Months);
+    struct RowSetup {
+        const char* name;
+        int32_t mode;
+        TimeFunctionBasis basis;
+        const char* condition;
+    };
+    const RowSetup setups[] = {
+        {"Sales", 3, TimeFunctionBasis::PerPeriod, nullptr},
+        {"Balance", 3, TimeFunctionBasis::Accumulated, nullptr},
+        {"Lines", 0, TimeFunctionBasis::PerPeriod, nullptr},
+        {"Cards", 1, TimeFunctionBasis::PerPeriod, nullptr},
+        {"Mean", 6, TimeFunctionBasis::PerPeriod, nullptr},
+        {"Largest", 11, TimeFunctionBasis::PerPeriod, nullptr},
+        {"Smallest", 12, TimeFunctionBasis::PerPeriod, nullptr},
+        {"Last", 14, TimeFunctionBasis::PerPeriod, nullptr},
+        {"Income", 3, TimeFunctionBasis::PerPeriod, ">0"},
+        {"Costs", 3, TimeFunctionBasis::PerPeriod, "<0"},
+    };
+    for (const RowSetup& setup : setups) {
+        vek::TimeFunctionSelectionRow& row = computation.AddSelectionRow(setup.name);
+        row.SetMode(setup.mode);
+        row.SetBasis(setup.basis);
+        if (setup.condition) {
+            vek::SelectionTexts texts(*base);
+            texts.SetValueText(0, setup.condition);
+            row.GetSelection().ApplyTexts(texts);
+        }
+    }
+    computation.AddFormulaRow("Net", "Income+Costs");
+    computation.AddFormulaRow("PerLine", "Sales/#Sales");
+    computation.AddFormulaRow("Spread", "Largest-Smallest");
+    computation.AddFormulaRow("Growth", "Balance").SetCombination(vek::FormulaCombination::Difference);
+    computation.AddFormulaRow("Daily", "Sales/perioddays");
+    vek::AnalysisHost host;
+    for (auto _ : state) {
+        computation.Compute(host);
+        benchmark::DoNotOptimize(computation.Cell(vek::kFirstPeriodRow, 0));
+    }
+    state.counters["periods"] = double(computation.RowCount() - vek::kFirstPeriodRow);
+}
+BENCHMARK(BM_TimeFunctionsMonthlyTwoYears)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

@@ -1,0 +1,58 @@
+// TimeFunctionVariableTable: the names and values that the formulas of a time-functions analysis read.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "model/Formula.h"
+
+namespace vek {
+
+class TimeFunctionRow;
+
+// The built-in variables, in table order; the rows' variables follow them.
+enum class TimeFunctionBuiltin : int32_t {
+    Year = 0,
+    Month = 1,
+    Day = 2,
+    Weekday = 3,
+    Quarterday = 4,
+    Yearday = 5,
+    Perioddays = 6,
+    T = 7,
+};
+inline constexpr int32_t kTimeFunctionBuiltinCount = 8;
+
+// Entries 0-7 are the built-ins "year" .. "T"; then, for every row in display order, the row's name,
+// and for a selection row also the next entry, "#" + name (its count of lines; an empty name when the
+// row has none). Names are cut to 31 bytes on a UTF-8 character boundary. The entries sit in one block
+// that never moves while the table stands, because compiled formulas keep a pointer to it: Build makes
+// a new block, so every formula must be compiled again afterwards.
+class TimeFunctionVariableTable {
+public:
+    TimeFunctionVariableTable() = default;
+    ~TimeFunctionVariableTable();
+    TimeFunctionVariableTable(const TimeFunctionVariableTable&) = delete;
+    TimeFunctionVariableTable& operator=(const TimeFunctionVariableTable&) = delete;
+
+    // Gives each row its variable number. Capacity: 2 x selection rows + formula rows + 8.
+    void Build(std::span<TimeFunctionRow* const> rows);
+    bool IsValid() const { return valid; }
+    void Invalidate() { valid = false; }
+
+    int32_t Count() const { return count; }
+    const FormulaVariable* Entries() const { return entries.get(); }
+    std::string_view NameAt(int32_t i) const;
+    double& ValueAt(int32_t i) { return entries[size_t(i)].value; }
+    double ValueAt(int32_t i) const { return entries[size_t(i)].value; }
+    void SetBuiltin(TimeFunctionBuiltin which, double value) { entries[size_t(which)].value = value; }
+
+private:
+    std::unique_ptr<FormulaVariable[]> entries;
+    int32_t count = 0;
+    bool valid = false;
+};
+
+}  // namespace vek
