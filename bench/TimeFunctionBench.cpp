@@ -45,7 +45,7 @@ void BM_AggregatorPerLine(benchmark::State& state)
     const std::vector<BenchLine>& lines = Lines();
     vek::TimeFunctionAggregator aggregator;
     for (auto _ : state) {
-        aggregator.Configure(int32_t(state.range(0)), vek::TimeFunctionBasis::PerPeriod, 2);
+        aggregator.Configure(int32_t(state.range(0)), vek::PeriodBasis::PerPeriod, 2);
         int32_t month = vek::PackedDateMonth(lines.front().date);
         double results = 0.0;
         for (const BenchLine& line : lines) {

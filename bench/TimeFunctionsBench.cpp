@@ -19,7 +19,7 @@ void BM_TimeFunctionsMonthlyTwoYears(benchmark::State& state)
         state.SkipWithError("the base could not be built");
         return;
     }
-    using vek::TimeFunctionBasis;
+    using vek::PeriodBasis;
     vek::TimeFunctionsComputation computation(*base);
     computation.SetAxis(vek::CardKey{vek::MakePackedDate(2018, 1, 1), 0},
                         vek::CardKey{vek::MakePackedDate(2019, 12, 31), vek::kOpenEndNumber});
@@ -27,20 +27,20 @@ void BM_TimeFunctionsMonthlyTwoYears(benchmark::State& state)
     struct RowSetup {
         const char* name;
         int32_t mode;
-        TimeFunctionBasis basis;
+        PeriodBasis basis;
         const char* condition;
     };
     const RowSetup setups[] = {
-        {"Sales", 3, TimeFunctionBasis::PerPeriod, nullptr},
-        {"Balance", 3, TimeFunctionBasis::Accumulated, nullptr},
-        {"Lines", 0, TimeFunctionBasis::PerPeriod, nullptr},
-        {"Cards", 1, TimeFunctionBasis::PerPeriod, nullptr},
-        {"Mean", 6, TimeFunctionBasis::PerPeriod, nullptr},
-        {"Largest", 11, TimeFunctionBasis::PerPeriod, nullptr},
-        {"Smallest", 12, TimeFunctionBasis::PerPeriod, nullptr},
-        {"Last", 14, TimeFunctionBasis::PerPeriod, nullptr},
-        {"Income", 3, TimeFunctionBasis::PerPeriod, ">0"},
-        {"Costs", 3, TimeFunctionBasis::PerPeriod, "<0"},
+        {"Sales", 3, PeriodBasis::PerPeriod, nullptr},
+        {"Balance", 3, PeriodBasis::Accumulated, nullptr},
+        {"Lines", 0, PeriodBasis::PerPeriod, nullptr},
+        {"Cards", 1, PeriodBasis::PerPeriod, nullptr},
+        {"Mean", 6, PeriodBasis::PerPeriod, nullptr},
+        {"Largest", 11, PeriodBasis::PerPeriod, nullptr},
+        {"Smallest", 12, PeriodBasis::PerPeriod, nullptr},
+        {"Last", 14, PeriodBasis::PerPeriod, nullptr},
+        {"Income", 3, PeriodBasis::PerPeriod, ">0"},
+        {"Costs", 3, PeriodBasis::PerPeriod, "<0"},
     };
     for (const RowSetup& setup : setups) {
         vek::TimeFunctionSelectionRow& row = computation.AddSelectionRow(setup.name);

@@ -12,7 +12,7 @@ AggregatorMode AggregatorModeOf(int32_t mode)
     return AggregatorMode(mode);
 }
 
-void TimeFunctionAggregator::Configure(int32_t modeNumber, TimeFunctionBasis newBasis, int32_t newDecimals)
+void TimeFunctionAggregator::Configure(int32_t modeNumber, PeriodBasis newBasis, int32_t newDecimals)
 {
     mode = AggregatorModeOf(modeNumber);
     basis = newBasis;
@@ -27,7 +27,7 @@ void TimeFunctionAggregator::Prepare()
 
 void TimeFunctionAggregator::OpenPeriod()
 {
-    if (basis == TimeFunctionBasis::PerPeriod)
+    if (basis == PeriodBasis::PerPeriod)
         Reset(true);
 }
 

@@ -7,11 +7,10 @@
 
 #include "analysis/MedianList.h"
 #include "foundation/numbers/PackedDate.h"
+#include "model/TimeFunctionPeriodKind.h"
 
 namespace vek {
 
-// Whether a selection row starts again with every period or runs on from its selection's start.
-enum class TimeFunctionBasis : int32_t { PerPeriod = 0, Accumulated = 1 };
 
 // The value modes as the template stores them (letters "CKcSsPAGDTRMNFL"); 2 never reaches an
 // aggregator (it is read as Sum).
@@ -53,10 +52,10 @@ public:
 
     // The mode (a stored mode number), the basis and the decimals code of the value field
     // ("0123456FTM": 0-6 decimals, 7 as it stands, 8 and 9 whole units); then Prepare.
-    void Configure(int32_t mode, TimeFunctionBasis basis, int32_t decimals);
+    void Configure(int32_t mode, PeriodBasis basis, int32_t decimals);
 
     AggregatorMode Mode() const { return mode; }
-    TimeFunctionBasis Basis() const { return basis; }
+    PeriodBasis Basis() const { return basis; }
     int32_t Decimals() const { return decimals; }
 
     // The reset before a run: everything starts again, the turnover balance and last date too.
@@ -95,7 +94,7 @@ private:
     double TurnoverDays();
 
     AggregatorMode mode = AggregatorMode::Sum;
-    TimeFunctionBasis basis = TimeFunctionBasis::Accumulated;
+    PeriodBasis basis = PeriodBasis::Accumulated;
     int32_t decimals = 0;
 
     double value = 0.0;  // sum, product, log sum, extreme, running balance

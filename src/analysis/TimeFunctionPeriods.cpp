@@ -26,7 +26,7 @@ PackedDate MonthPeriodEnd(PackedDate date, int32_t months)
 
 TimeFunctionPeriodKind TimeFunctionPeriodKindOf(int32_t kind)
 {
-    if (kind < 0 || kind >= kTimeFunctionPeriodKindCount)
+    if (kind < 0 || kind >= kPeriodKindCount)
         return TimeFunctionPeriodKind::CardDates;
     return TimeFunctionPeriodKind(kind);
 }

@@ -12,8 +12,6 @@ namespace vek {
 
 class TimeScale;
 
-inline constexpr int32_t kTimeFunctionPeriodKindCount = 17;
-
 // The kind of a stored number; a number outside 0-16 reads as CardDates, the template's default.
 TimeFunctionPeriodKind TimeFunctionPeriodKindOf(int32_t kind);
 

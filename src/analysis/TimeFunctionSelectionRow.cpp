@@ -45,7 +45,7 @@ void TimeFunctionSelectionRow::LimitToPeriod(const CardKey& periodStart, const C
     limited = true;
     limitStart = CardKey{};
     limitEnd = CardKey{kLastPackedDate, kOpenEndNumber};
-    if (basis == TimeFunctionBasis::PerPeriod && CardKeyLessOrEqual(selection.From().Value(), start))
+    if (basis == PeriodBasis::PerPeriod && CardKeyLessOrEqual(selection.From().Value(), start))
         limitStart = start;
     if (CardKeyGreaterOrEqual(selection.To().Value(), end))
         limitEnd = end;
@@ -89,7 +89,7 @@ void TimeFunctionSelectionRow::CopyFromDefinition(const TimeFunctionRowDefinitio
     selection.ApplyTexts(source.Selection());
     valueField = source.ValueField();
     SetMode(source.ValueMode());
-    basis = source.Basis() == PeriodBasis::PerPeriod ? TimeFunctionBasis::PerPeriod : TimeFunctionBasis::Accumulated;
+    basis = source.Basis() == PeriodBasis::PerPeriod ? PeriodBasis::PerPeriod : PeriodBasis::Accumulated;
     shift = source.Shift();
     UpdateRange();
 }
@@ -110,7 +110,7 @@ void TimeFunctionSelectionRow::WriteText(TextWriter& writer) const
     writer.PutText("VM");
     writer.PutSeparator();
     writer.PutChar(uint8_t(ValueModeLetter(mode)));
-    writer.PutChar(uint8_t(kPeriodBasisLetters[basis == TimeFunctionBasis::PerPeriod ? 0 : 1]));
+    writer.PutChar(uint8_t(kPeriodBasisLetters[basis == PeriodBasis::PerPeriod ? 0 : 1]));
     writer.EndRow();
     if (shift.IsSet()) {
         String text;
@@ -149,7 +149,7 @@ bool TimeFunctionSelectionRow::ReadText(TextReader& reader)
                     ParseValueModeLetter(newMode, letters[0]);
                 SetMode(newMode);
                 if (letters.size() > 1 && (letters[1] == 'P' || letters[1] == 'A'))
-                    basis = letters[1] == 'P' ? TimeFunctionBasis::PerPeriod : TimeFunctionBasis::Accumulated;
+                    basis = letters[1] == 'P' ? PeriodBasis::PerPeriod : PeriodBasis::Accumulated;
             }
         } else if (key == "VT") {
             if (reader.NextFieldRaw())

@@ -26,7 +26,7 @@ public:
     void Prepare() override;
     bool ReadText(TextReader& reader) override;
     void WriteText(TextWriter& writer) const override;
-    int32_t ChartStyle() const override { return basis == TimeFunctionBasis::Accumulated ? 1 : 2; }
+    int32_t ChartStyle() const override { return basis == PeriodBasis::Accumulated ? 1 : 2; }
 
     Selection& GetSelection() { return selection; }
     const Selection& GetSelection() const { return selection; }
@@ -34,8 +34,8 @@ public:
     void SetValueField(int32_t field) { valueField = field; }
     int32_t Mode() const { return mode; }
     void SetMode(int32_t value) { mode = value == 2 ? 3 : value; }
-    TimeFunctionBasis Basis() const { return basis; }
-    void SetBasis(TimeFunctionBasis value) { basis = value; }
+    PeriodBasis Basis() const { return basis; }
+    void SetBasis(PeriodBasis value) { basis = value; }
     const PeriodShift& Shift() const { return shift; }
     void SetShift(const PeriodShift& value) { shift = value; }
     bool HasShift() const { return shift.IsSet(); }
@@ -82,7 +82,7 @@ private:
     Selection selection;
     int32_t valueField = 0;
     int32_t mode = 3;
-    TimeFunctionBasis basis = TimeFunctionBasis::Accumulated;
+    PeriodBasis basis = PeriodBasis::Accumulated;
     PeriodShift shift;
     TimeFunctionAggregator aggregator;
     static constexpr uint32_t kNoTestedLine = 0xffffffff;

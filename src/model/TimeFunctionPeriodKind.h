@@ -29,6 +29,10 @@ enum class TimeFunctionPeriodKind : int32_t {
 inline constexpr const char* kPeriodKindLetters = "YHTQNMK432WDACGLX";
 inline constexpr int32_t kPeriodKindCount = 17;
 
+// Whether a selection row's value restarts every period or runs on from the start of its selection:
+// the position of its letter in "PA".
+enum class PeriodBasis : int32_t { PerPeriod = 0, Accumulated = 1 };
+
 // Half-years to half-months: the kinds whose periods end on a month's last day (or its 15th).
 constexpr bool IsMonthBasedPeriodKind(TimeFunctionPeriodKind kind)
 {

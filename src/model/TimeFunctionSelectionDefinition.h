@@ -5,13 +5,11 @@
 
 #include "model/PeriodShift.h"
 #include "model/SelectionTexts.h"
+#include "model/TimeFunctionPeriodKind.h"
 #include "model/TimeFunctionRowDefinition.h"
 
 namespace vek {
 
-// Whether a row's value restarts every period or runs on from the axis start: the position of its
-// letter in "PA".
-enum class PeriodBasis : int32_t { PerPeriod = 0, Accumulated = 1 };
 inline constexpr const char* kPeriodBasisLetters = "PA";
 
 // A row that aggregates the card lines its selection admits, per period: value field 0-23, value mode

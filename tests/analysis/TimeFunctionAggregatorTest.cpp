@@ -91,7 +91,7 @@ TEST(TimeFunctionAggregatorTest, EachModeGivesItsResult)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TimeFunctionAggregator aggregator;
-        aggregator.Configure(c.mode, TimeFunctionBasis::PerPeriod, c.decimals);
+        aggregator.Configure(c.mode, PeriodBasis::PerPeriod, c.decimals);
         Feed(aggregator, c.lines);
         ExpectSameValue(aggregator.Result(D(2024, 1, 31)), c.expected);
         EXPECT_EQ(aggregator.Count(), int32_t(c.lines.size()));
@@ -120,7 +120,7 @@ TEST(TimeFunctionAggregatorTest, SumsAreRoundedToTheFieldsDecimals)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", decimals " << c.decimals);
         TimeFunctionAggregator aggregator;
-        aggregator.Configure(c.mode, TimeFunctionBasis::Accumulated, c.decimals);
+        aggregator.Configure(c.mode, PeriodBasis::Accumulated, c.decimals);
         for (double x : c.amounts)
             ASSERT_TRUE(aggregator.Add(x, 1, D(2024, 1, 1)));
         double result = aggregator.Result(D(2024, 1, 31));
@@ -149,7 +149,7 @@ TEST(TimeFunctionAggregatorTest, TurnoverWeightsTheBalanceByDays)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " lines " << c.lines.size());
         TimeFunctionAggregator aggregator;
-        aggregator.Configure(c.mode, TimeFunctionBasis::PerPeriod, 2);
+        aggregator.Configure(c.mode, PeriodBasis::PerPeriod, 2);
         Feed(aggregator, c.lines);
         ExpectSameValue(aggregator.Result(D(2024, 1, 31)), c.expected);
     }
@@ -160,7 +160,7 @@ TEST(TimeFunctionAggregatorTest, TurnoverWeightsTheBalanceByDays)
 TEST(TimeFunctionAggregatorTest, PerPeriodTurnoverKeepsTheBalanceAcrossPeriods)
 {
     TimeFunctionAggregator perPeriod;
-    perPeriod.Configure(9, TimeFunctionBasis::PerPeriod, 2);
+    perPeriod.Configure(9, PeriodBasis::PerPeriod, 2);
     ASSERT_TRUE(perPeriod.Add(100, 1, D(2024, 1, 1)));
     // 100 from 1 to 31 January: 3100 balance-days, turnover 100.
     EXPECT_DOUBLE_EQ(perPeriod.Result(D(2024, 1, 31)), 62.0);
@@ -173,7 +173,7 @@ TEST(TimeFunctionAggregatorTest, PerPeriodTurnoverKeepsTheBalanceAcrossPeriods)
 
     // An accumulated row runs on over both periods.
     TimeFunctionAggregator accumulated;
-    accumulated.Configure(9, TimeFunctionBasis::Accumulated, 2);
+    accumulated.Configure(9, PeriodBasis::Accumulated, 2);
     ASSERT_TRUE(accumulated.Add(100, 1, D(2024, 1, 1)));
     (void)accumulated.Result(D(2024, 1, 31));
     accumulated.OpenPeriod();
@@ -192,22 +192,22 @@ TEST(TimeFunctionAggregatorTest, PerPeriodRowsStartAgainAccumulatedRowsRunOn)
 {
     struct Case {
         int32_t mode;
-        TimeFunctionBasis basis;
+        PeriodBasis basis;
         double second;  // the result after the second period
     };
     // Period 1: cards 1 and 2 with 4 and 1; period 2: card 2 again (it spans the boundary) and card
     // 3 with 3 and 5.
     const Case cases[] = {
-        {0, TimeFunctionBasis::PerPeriod, 2},   {0, TimeFunctionBasis::Accumulated, 4},
-        {1, TimeFunctionBasis::PerPeriod, 2},   {1, TimeFunctionBasis::Accumulated, 3},
-        {3, TimeFunctionBasis::PerPeriod, 8},   {3, TimeFunctionBasis::Accumulated, 13},
-        {5, TimeFunctionBasis::PerPeriod, 15},  {5, TimeFunctionBasis::Accumulated, 60},
-        {6, TimeFunctionBasis::PerPeriod, 4},   {6, TimeFunctionBasis::Accumulated, 3.25},
-        {7, TimeFunctionBasis::PerPeriod, std::sqrt(15.0)}, {7, TimeFunctionBasis::Accumulated, std::pow(60.0, 0.25)},
-        {8, TimeFunctionBasis::PerPeriod, 4},   {8, TimeFunctionBasis::Accumulated, 3.5},
-        {11, TimeFunctionBasis::PerPeriod, 5},  {11, TimeFunctionBasis::Accumulated, 5},
-        {12, TimeFunctionBasis::PerPeriod, 3},  {12, TimeFunctionBasis::Accumulated, 1},
-        {13, TimeFunctionBasis::PerPeriod, 3},  {13, TimeFunctionBasis::Accumulated, 4},
+        {0, PeriodBasis::PerPeriod, 2},   {0, PeriodBasis::Accumulated, 4},
+        {1, PeriodBasis::PerPeriod, 2},   {1, PeriodBasis::Accumulated, 3},
+        {3, PeriodBasis::PerPeriod, 8},   {3, PeriodBasis::Accumulated, 13},
+        {5, PeriodBasis::PerPeriod, 15},  {5, PeriodBasis::Accumulated, 60},
+        {6, PeriodBasis::PerPeriod, 4},   {6, PeriodBasis::Accumulated, 3.25},
+        {7, PeriodBasis::PerPeriod, std::sqrt(15.0)}, {7, PeriodBasis::Accumulated, std::pow(60.0, 0.25)},
+        {8, PeriodBasis::PerPeriod, 4},   {8, PeriodBasis::Accumulated, 3.5},
+        {11, PeriodBasis::PerPeriod, 5},  {11, PeriodBasis::Accumulated, 5},
+        {12, PeriodBasis::PerPeriod, 3},  {12, PeriodBasis::Accumulated, 1},
+        {13, PeriodBasis::PerPeriod, 3},  {13, PeriodBasis::Accumulated, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " basis " << int32_t(c.basis));
@@ -226,7 +226,7 @@ TEST(TimeFunctionAggregatorTest, AMedianThatCannotGrowStopsWithMessage3950)
 {
     ClearError();
     TimeFunctionAggregator aggregator;
-    aggregator.Configure(8, TimeFunctionBasis::PerPeriod, 2);
+    aggregator.Configure(8, PeriodBasis::PerPeriod, 2);
     for (int32_t i = 0; i < MedianList::kInitialCapacity; ++i)
         ASSERT_TRUE(aggregator.Add(double(i), 1, D(2024, 1, 1)));
     MemFailAllocationsAfter(0);

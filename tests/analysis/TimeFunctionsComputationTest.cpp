@@ -87,7 +87,7 @@ protected:
         base.SetLineValues(line, &item.a);
     }
 
-    TimeFunctionSelectionRow& SumRow(const char* name, TimeFunctionBasis basis)
+    TimeFunctionSelectionRow& SumRow(const char* name, PeriodBasis basis)
     {
         TimeFunctionSelectionRow& row = computation.AddSelectionRow(name);
         row.SetBasis(basis);
@@ -117,10 +117,10 @@ protected:
 
 TEST_F(TimeFunctionsComputationTest, MonthlyTableOverALeapFebruary)
 {
-    SumRow("Period", TimeFunctionBasis::PerPeriod).SetSumFlag(true);
-    SumRow("Running", TimeFunctionBasis::Accumulated);
+    SumRow("Period", PeriodBasis::PerPeriod).SetSumFlag(true);
+    SumRow("Running", PeriodBasis::Accumulated);
     // One month back: January shows December, February January, the 10 March end reads to 10 February.
-    TimeFunctionSelectionRow& shifted = SumRow("Shifted", TimeFunctionBasis::PerPeriod);
+    TimeFunctionSelectionRow& shifted = SumRow("Shifted", PeriodBasis::PerPeriod);
     shifted.SetShift(PeriodShift::Parse("+1M"));
     computation.AddFormulaRow("Change", "Running").SetCombination(FormulaCombination::Difference);
     computation.AddFormulaRow("Days", "perioddays*100+month");
@@ -160,7 +160,7 @@ TEST_F(TimeFunctionsComputationTest, FormulaCombinations)
         {FormulaCombination::RunningProduct, {100, 3000, 36000, 108000}},
         {FormulaCombination::Ratio, {100, 0.3, 0.4, 0.25}},
     };
-    SumRow("P", TimeFunctionBasis::PerPeriod);
+    SumRow("P", PeriodBasis::PerPeriod);
     TimeFunctionFormulaRow& formula = computation.AddFormulaRow("F", "P");
     for (const Case& c : cases) {
         SCOPED_TRACE(int32_t(c.combination));
@@ -202,8 +202,8 @@ TEST_F(TimeFunctionsComputationTest, EveryKindOfPeriod)
     for (int32_t month = 1; month <= 4; ++month)
         ASSERT_TRUE(scale->AddPeriod(CardKey{MakePackedDate(2024, month, 1), 1}, "m"));
     computation.SetTimeScale(scale);
-    SumRow("P", TimeFunctionBasis::PerPeriod).SetSumFlag(true);
-    SumRow("A", TimeFunctionBasis::Accumulated);
+    SumRow("P", PeriodBasis::PerPeriod).SetSumFlag(true);
+    SumRow("A", PeriodBasis::Accumulated);
     for (const Case& c : cases) {
         SCOPED_TRACE(int32_t(c.kind));
         computation.SetPeriodKind(c.kind);
@@ -220,10 +220,10 @@ TEST_F(TimeFunctionsComputationTest, ShiftedRowsForEveryKindOfPeriod)
 {
     // A shift of one day back: the row reads what the unshifted row read the day before, so over
     // the whole axis it takes in the 100 before it and the lines up to 9 March (42 of the 45).
-    TimeFunctionSelectionRow& shifted = SumRow("S", TimeFunctionBasis::PerPeriod);
+    TimeFunctionSelectionRow& shifted = SumRow("S", PeriodBasis::PerPeriod);
     shifted.SetShift(PeriodShift::Parse("+1D"));
     shifted.SetSumFlag(true);
-    SumRow("P", TimeFunctionBasis::PerPeriod).SetSumFlag(true);
+    SumRow("P", PeriodBasis::PerPeriod).SetSumFlag(true);
     for (TimeFunctionPeriodKind kind : {TimeFunctionPeriodKind::Months, TimeFunctionPeriodKind::Days,
                                         TimeFunctionPeriodKind::CardDates, TimeFunctionPeriodKind::Cards,
                                         TimeFunctionPeriodKind::Lines}) {
@@ -272,7 +272,7 @@ TEST_F(TimeFunctionsComputationTest, ChecksStopTheRunWithTheirMessage)
 // looked whole; the run now stops with 3961, how many periods it made and the date it stopped at.
 TEST_F(TimeFunctionsComputationTest, FullPeriodTableEndsIncomplete)
 {
-    SumRow("P", TimeFunctionBasis::PerPeriod).SetSumFlag(true);
+    SumRow("P", PeriodBasis::PerPeriod).SetSumFlag(true);
     computation.SetRowLimit(kFirstPeriodRow + 2);
     computation.Compute(host);
     EXPECT_EQ(host.end, AnalysisRunEnd::Incomplete);
@@ -294,7 +294,7 @@ TEST_F(TimeFunctionsComputationTest, CancelKeepsThePeriodsSoFar)
         int32_t cards = 0;
         int32_t steps = 0;
     } cancelling;
-    SumRow("P", TimeFunctionBasis::PerPeriod);
+    SumRow("P", PeriodBasis::PerPeriod);
     computation.Compute(cancelling);
     EXPECT_EQ(cancelling.end, AnalysisRunEnd::Cancelled);
     EXPECT_EQ(cancelling.cards, base.CardCount());
@@ -308,7 +308,7 @@ TEST_F(TimeFunctionsComputationTest, YearsAfter2027)
     base.SetValueCount(1);
     AddLine({MakePackedDate(2031, 2, 28), 1, 0, 8.0});
     AddLine({MakePackedDate(2032, 2, 29), 1, 0, 9.0});
-    SumRow("P", TimeFunctionBasis::PerPeriod);
+    SumRow("P", PeriodBasis::PerPeriod);
     computation.AddFormulaRow("Y", "year");
     computation.SetAxis(CardKey{MakePackedDate(2030, 1, 1), 0}, CardKey{MakePackedDate(2032, 12, 31), kOpenEndNumber});
     computation.SetPeriodKind(TimeFunctionPeriodKind::Years);
@@ -350,7 +350,7 @@ TEST_F(TimeFunctionsComputationTest, VariableNamesAreCutOnCharacterBoundaries)
 
 TEST_F(TimeFunctionsComputationTest, TextBlocksRoundTrip)
 {
-    TimeFunctionSelectionRow& row = SumRow("Sales", TimeFunctionBasis::PerPeriod);
+    TimeFunctionSelectionRow& row = SumRow("Sales", PeriodBasis::PerPeriod);
     row.SetMode(6);
     row.SetShift(PeriodShift::Parse("Y+"));
     row.SetLabel("Sales a year ago");
@@ -369,7 +369,7 @@ TEST_F(TimeFunctionsComputationTest, TextBlocksRoundTrip)
     ASSERT_TRUE(readRow.ReadText(reader));  // stops at the "## Formula" head
     EXPECT_FALSE(readFormula.ReadText(reader));
     EXPECT_EQ(readRow.Mode(), 6);
-    EXPECT_EQ(readRow.Basis(), TimeFunctionBasis::PerPeriod);
+    EXPECT_EQ(readRow.Basis(), PeriodBasis::PerPeriod);
     EXPECT_EQ(readRow.Shift(), row.Shift());
     EXPECT_EQ(readFormula.FormulaText().View(), "Sales*2");
     EXPECT_EQ(readFormula.Combination(), FormulaCombination::RunningSum);
@@ -379,7 +379,7 @@ TEST_F(TimeFunctionsComputationTest, TextBlocksRoundTrip)
     EXPECT_FALSE(readRow.ReadText(badReader));
     EXPECT_EQ(readRow.ValueField(), 0);
     EXPECT_EQ(readRow.Mode(), 6);
-    EXPECT_EQ(readRow.Basis(), TimeFunctionBasis::PerPeriod);
+    EXPECT_EQ(readRow.Basis(), PeriodBasis::PerPeriod);
     TextWriter again;
     readRow.SetLabel("Sales a year ago");
     readRow.WriteText(again);
@@ -389,8 +389,8 @@ TEST_F(TimeFunctionsComputationTest, TextBlocksRoundTrip)
 
 TEST_F(TimeFunctionsComputationTest, LimitToOnePeriod)
 {
-    TimeFunctionSelectionRow& perPeriod = SumRow("P", TimeFunctionBasis::PerPeriod);
-    TimeFunctionSelectionRow& running = SumRow("A", TimeFunctionBasis::Accumulated);
+    TimeFunctionSelectionRow& perPeriod = SumRow("P", PeriodBasis::PerPeriod);
+    TimeFunctionSelectionRow& running = SumRow("A", PeriodBasis::Accumulated);
     CardKey start{MakePackedDate(2024, 2, 1), 1};
     CardKey end{MakePackedDate(2024, 2, 29), kOpenEndNumber};
     perPeriod.LimitToPeriod(start, end, TimeFunctionPeriodKind::Months);
@@ -501,7 +501,7 @@ TEST(TimeFunctionsInvariantTest, TotalsAndAccumulatedRowsOverRandomBases)
                                 CardKey{MakePackedDate(2024, 8, 20), kOpenEndNumber});
             computation.SetPeriodKind(kind);
             TimeFunctionSelectionRow& perPeriod = computation.AddSelectionRow("P");
-            perPeriod.SetBasis(TimeFunctionBasis::PerPeriod);
+            perPeriod.SetBasis(PeriodBasis::PerPeriod);
             perPeriod.SetSumFlag(true);
             computation.AddSelectionRow("A");
             computation.AddFormulaRow("F", "P*2").SetSumFlag(true);
