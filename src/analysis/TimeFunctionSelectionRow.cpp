@@ -89,7 +89,7 @@ void TimeFunctionSelectionRow::CopyFromDefinition(const TimeFunctionRowDefinitio
     selection.ApplyTexts(source.Selection());
     valueField = source.ValueField();
     SetMode(source.ValueMode());
-    basis = source.Basis() == PeriodBasis::PerPeriod ? PeriodBasis::PerPeriod : PeriodBasis::Accumulated;
+    basis = source.Basis();
     shift = source.Shift();
     UpdateRange();
 }
