@@ -105,19 +105,7 @@ void TimeFunctionSelectionRow::WriteText(TextWriter& writer) const
     SelectionTexts texts(owner.GetBase());
     texts.Capture(selection);
     texts.Write(writer, 'V');
-    writer.WriteKeyCharLine("VF", uint8_t(LetterFromIndex(valueField)));
-    // Mode and basis are always written here, so that pasting sets them whatever the target had.
-    writer.PutText("VM");
-    writer.PutSeparator();
-    writer.PutChar(uint8_t(ValueModeLetter(mode)));
-    writer.PutChar(uint8_t(kPeriodBasisLetters[basis == PeriodBasis::PerPeriod ? 0 : 1]));
-    writer.EndRow();
-    if (shift.IsSet()) {
-        String text;
-        shift.AppendText(text);
-        writer.WriteKeyTextLine("VT", text.CStr());
-    }
-    WriteTimeFunctionDisplayLine(writer, "VZ", display);
+    WriteTimeFunctionSelectionSettings(writer, valueField, mode, basis, shift, display, true);
 }
 
 bool TimeFunctionSelectionRow::ReadText(TextReader& reader)

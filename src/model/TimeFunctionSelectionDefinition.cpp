@@ -41,11 +41,18 @@ void TimeFunctionSelectionDefinition::Write(TextWriter& writer) const
 {
     WriteNameLine(writer, "VN");
     selection.Write(writer, 'V');
+    WriteTimeFunctionSelectionSettings(writer, valueField, valueMode, basis, shift, Display(), false);
+}
+
+void WriteTimeFunctionSelectionSettings(TextWriter& writer, int32_t valueField, int32_t mode, PeriodBasis basis,
+                                        const PeriodShift& shift, const TimeFunctionRowDisplay& display,
+                                        bool modeAlways)
+{
     writer.WriteKeyCharLine("VF", uint8_t(LetterFromIndex(valueField)));
-    if (valueMode != kDefaultSelectionMode || basis != PeriodBasis::Accumulated) {
+    if (modeAlways || mode != kDefaultSelectionMode || basis != PeriodBasis::Accumulated) {
         writer.PutText("VM");
         writer.PutSeparator();
-        writer.PutChar(uint8_t(ValueModeLetter(valueMode)));
+        writer.PutChar(uint8_t(ValueModeLetter(mode)));
         writer.PutChar(uint8_t(kPeriodBasisLetters[basis == PeriodBasis::PerPeriod ? 0 : 1]));
         writer.EndRow();
     }
@@ -54,7 +61,7 @@ void TimeFunctionSelectionDefinition::Write(TextWriter& writer) const
         shift.AppendText(text);
         writer.WriteKeyTextLine("VT", text.CStr());
     }
-    WriteTimeFunctionDisplayLine(writer, "VZ", Display());
+    WriteTimeFunctionDisplayLine(writer, "VZ", display);
 }
 
 int64_t TimeFunctionSelectionDefinition::StoredSize() const

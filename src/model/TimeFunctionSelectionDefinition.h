@@ -53,4 +53,11 @@ private:
     bool startsAtAxisStart = false;
 };
 
+// The lines of a selection row after its selection texts: "VF", "VM", "VT" and "VZ". A template leaves
+// "VM" out at its defaults (S and A); a row's own text block always writes it, so that pasting the
+// block sets mode and basis whatever the target row had.
+void WriteTimeFunctionSelectionSettings(TextWriter& writer, int32_t valueField, int32_t mode, PeriodBasis basis,
+                                        const PeriodShift& shift, const TimeFunctionRowDisplay& display,
+                                        bool modeAlways);
+
 }  // namespace vek
