@@ -4,8 +4,6 @@
 
 namespace vek {
 
-namespace {
-
 char LetterAt(const char* letters, int32_t index)
 {
     if (index < 0 || index >= int32_t(std::strlen(letters)))
@@ -20,6 +18,8 @@ void ParseLetterOf(const char* letters, int32_t& index, char letter)
     if (const char* found = std::strchr(letters, letter))
         index = int32_t(found - letters);
 }
+
+namespace {
 
 struct ChartColorEntry {
     int32_t color;

@@ -6,6 +6,11 @@
 
 namespace vek {
 
+// The letter at a position of a table of letters; 0 outside it.
+char LetterAt(const char* letters, int32_t index);
+// Sets the index from the letter's position in the table; 0 or a letter not in it leaves the index.
+void ParseLetterOf(const char* letters, int32_t& index, char letter);
+
 // Value modes 0-14 are stored as one letter of "CKcSsPAGDTRMNFL" (case matters); the display text
 // of mode m is text 5307 + m.
 inline constexpr const char* kValueModeLetters = "CKcSsPAGDTRMNFL";

@@ -12,6 +12,7 @@
 #include "foundation/strings/CString.h"
 #include "foundation/strings/OptionLetters.h"
 #include "foundation/strings/String.h"
+#include "model/AnalysisCodeLetters.h"
 #include "model/Base.h"
 #include "model/Dimension.h"
 
@@ -25,19 +26,6 @@ constexpr const char* kDateStyleLetters = "STWFGHUV";
 constexpr int32_t kFirstLetterColumnsUntil = 19981028;
 constexpr int32_t kLetterColumnsUntil = 20001218;
 constexpr int32_t kBulletWidthCount = 40;
-
-void ParseLetterOfTable(const char* table, int32_t& value, char letter)
-{
-    if (letter == 0)
-        return;
-    if (const char* found = std::strchr(table, letter))
-        value = int32_t(found - table);
-}
-
-char LetterOfTable(const char* table, int32_t value)
-{
-    return value >= 0 && value < int32_t(std::strlen(table)) ? table[value] : 0;
-}
 
 // The columns of the letter form of "P" (files up to 20001218).
 int32_t ColumnOfLetter(char letter, bool earliest)
@@ -227,8 +215,8 @@ bool CardsTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
             return false;
         (void)reader.NextFieldRaw();
         ReadLetterField(reader, kMaxValueCount, [this](int32_t i, char letter) {
-            ParseLetterOfTable(kSignColouringLetters,
-                               settings.columns[size_t(cards_column::kFirstValue + i)].signColouring, letter);
+            ParseLetterOf(kSignColouringLetters,
+                          settings.columns[size_t(cards_column::kFirstValue + i)].signColouring, letter);
         });
         return true;
     case 'S':
@@ -254,7 +242,7 @@ bool CardsTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         char letter = second;
         if (letter == 0)
             (void)reader.NextFieldChar(letter);
-        ParseLetterOfTable(kDateStyleLetters, settings.dateStyle, letter);
+        ParseLetterOf(kDateStyleLetters, settings.dateStyle, letter);
         return true;
     }
     case 'w': {
@@ -326,16 +314,16 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
         writer.PutChar('R');
         writer.PutSeparator();
         for (int32_t i = 0; i < values; ++i) {
-            char letter = LetterOfTable(kSignColouringLetters,
-                                        settings.columns[size_t(cards_column::kFirstValue + i)].signColouring);
+            char letter = LetterAt(kSignColouringLetters,
+                                   settings.columns[size_t(cards_column::kFirstValue + i)].signColouring);
             writer.PutChar(uint8_t(letter != 0 ? letter : '-'));
         }
         writer.EndRow();
     }
 
     if (settings.groupsContent != CardsContent::Selected || settings.linesContent != CardsContent::Selected) {
-        char groups = LetterOfTable(kCardsContentLetters, int32_t(settings.groupsContent));
-        char lines = LetterOfTable(kCardsContentLetters, int32_t(settings.linesContent));
+        char groups = LetterAt(kCardsContentLetters, int32_t(settings.groupsContent));
+        char lines = LetterAt(kCardsContentLetters, int32_t(settings.linesContent));
         writer.PutChar('S');
         writer.PutSeparator();
         writer.PutChar(uint8_t(groups != 0 ? groups : 'S'));
@@ -345,7 +333,7 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
     if (settings.gcFlag != 0)
         writer.WriteLine("GC");
     if (settings.columns[cards_column::kDate].shown) {
-        char letter = LetterOfTable(kDateStyleLetters, settings.dateStyle);
+        char letter = LetterAt(kDateStyleLetters, settings.dateStyle);
         writer.PutChar('Y');
         if (letter != 0)
             writer.PutChar(uint8_t(letter));

@@ -14,6 +14,7 @@
 #include "foundation/strings/OptionLetters.h"
 #include "foundation/strings/String.h"
 #include "gui/TableOptions.h"
+#include "model/AnalysisCodeLetters.h"
 #include "model/Base.h"
 #include "model/DateExpression.h"
 #include "model/Dimension.h"
@@ -29,19 +30,6 @@ constexpr int32_t kLinesLetterColumnsUntil = 20001218;
 constexpr int32_t kOlderLinesWidthCount = 39;
 // Widths below this are written as empty fields (the window's default).
 constexpr int32_t kSmallestKeptWidth = 16;
-
-void ParseTableLetter(const char* table, int32_t& value, char letter)
-{
-    if (letter == 0)
-        return;
-    if (const char* found = std::strchr(table, letter))
-        value = int32_t(found - table);
-}
-
-char TableLetter(const char* table, int32_t value)
-{
-    return value >= 0 && value < int32_t(std::strlen(table)) ? table[value] : 0;
-}
 
 int32_t LinesColumnOfLetter(char letter)
 {
@@ -395,8 +383,8 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
             return false;
         skipKey();
         ReadLetterField(reader, kMaxValueCount, [this](int32_t i, char letter) {
-            ParseTableLetter(kLinesSignLetters, settings.columns[size_t(lines_column::kFirstValue + i)].signColouring,
-                             letter);
+            ParseLetterOf(kLinesSignLetters, settings.columns[size_t(lines_column::kFirstValue + i)].signColouring,
+                          letter);
         });
         return true;
     case 'r': {
@@ -405,7 +393,7 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         skipKey();
         char letter = 0;
         if (reader.NextFieldChar(letter))
-            ParseTableLetter(kLinesSignLetters, settings.statisticsColouring, letter);
+            ParseLetterOf(kLinesSignLetters, settings.statisticsColouring, letter);
         return true;
     }
     case 'S': {
@@ -443,7 +431,7 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         char letter = second;
         if (letter == 0)
             (void)reader.NextFieldChar(letter);
-        ParseTableLetter(kLinesDateStyleLetters, settings.dateStyle, letter);
+        ParseLetterOf(kLinesDateStyleLetters, settings.dateStyle, letter);
         return true;
     }
     case 'Z':
@@ -554,20 +542,20 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
         writer.PutSeparator();
         for (int32_t i = 0; i < values; ++i) {
             char letter =
-                TableLetter(kLinesSignLetters, settings.columns[size_t(lines_column::kFirstValue + i)].signColouring);
+                LetterAt(kLinesSignLetters, settings.columns[size_t(lines_column::kFirstValue + i)].signColouring);
             writer.PutChar(uint8_t(letter != 0 ? letter : '-'));
         }
         writer.EndRow();
     }
     if (settings.statisticsColouring != 0) {
-        char letter = TableLetter(kLinesSignLetters, settings.statisticsColouring);
+        char letter = LetterAt(kLinesSignLetters, settings.statisticsColouring);
         writer.PutChar('r');
         writer.PutSeparator();
         writer.PutChar(uint8_t(letter != 0 ? letter : '-'));
         writer.EndRow();
     }
     if (settings.columns[lines_column::kDate].shown) {
-        char letter = TableLetter(kLinesDateStyleLetters, settings.dateStyle);
+        char letter = LetterAt(kLinesDateStyleLetters, settings.dateStyle);
         writer.PutChar('Y');
         if (letter != 0)
             writer.PutChar(uint8_t(letter));
@@ -601,7 +589,7 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
     if (settings.negativeRate != 0.0)
         PutRate(writer, "-", settings.negativeRate);
     writer.PutChar('I');
-    writer.PutChar(uint8_t(TableLetter(kInterestLetters, settings.interestMethod == 1 ? 1 : 0)));
+    writer.PutChar(uint8_t(LetterAt(kInterestLetters, settings.interestMethod == 1 ? 1 : 0)));
     writer.EndRow();
 
     chart.Write(writer);

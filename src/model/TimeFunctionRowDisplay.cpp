@@ -17,14 +17,6 @@ constexpr const char* kRowRLetters = "-B+";
 // Widths up to this are the window's default and are not written.
 constexpr int32_t kLargestDefaultRowWidth = 15;
 
-void ParseRowLetter(const char* table, int32_t& value, char letter)
-{
-    if (letter == 0)
-        return;
-    if (const char* found = std::strchr(table, letter))
-        value = int32_t(found - table);
-}
-
 void ParseRowSign(bool& flag, char sign)
 {
     if (sign == '+')
@@ -128,11 +120,11 @@ void ReadTimeFunctionDisplayLine(TextReader& reader, TimeFunctionRowDisplay& dis
         case 'w': ParseRowDecimals(display.decimals, value); break;
         case 'V': ParseRowSign(display.visible, value); break;
         case 'B': ParseRowSign(display.flagB, value); break;
-        case 'R': ParseRowLetter(kRowRLetters, display.rCode, value); break;
+        case 'R': ParseLetterOf(kRowRLetters, display.rCode, value); break;
         case 'S': ParseRowSign(display.flagS, value); break;
         case 'L': {
             int32_t style = int32_t(display.legacyChartStyle);
-            ParseRowLetter(kRowChartStyleLetters, style, value);
+            ParseLetterOf(kRowChartStyleLetters, style, value);
             display.legacyChartStyle = RowChartStyle(style);
             break;
         }

@@ -43,14 +43,6 @@ constexpr int32_t kPerPeriodRowsBefore = 19970626;
 constexpr int32_t kRowChartStyleFromDisplayUntil = 19970713;
 constexpr int32_t kDefaultLayoutCode = 1;
 
-void ParseTemplateLetter(const char* table, int32_t& value, char letter)
-{
-    if (letter == 0)
-        return;
-    if (const char* found = std::strchr(table, letter))
-        value = int32_t(found - table);
-}
-
 std::string_view ReaderToken(const TextReader& reader) { return {reader.Token(), size_t(reader.TokenLength())}; }
 
 void PutScaleNumber(TextWriter& writer, const char* key, double number)
@@ -217,13 +209,13 @@ bool TimeFunctionsTemplate::ReadOwnKey(std::string_view key, TextReader& reader,
         skipKey();
         char letter = nextLetter();
         int32_t kind = -1;
-        ParseTemplateLetter(kPeriodKindLetters, kind, letter);
+        ParseLetterOf(kPeriodKindLetters, kind, letter);
         if (kind >= 0 && kind < int32_t(TimeFunctionPeriodKind::TimeScale))
             periodKind = TimeFunctionPeriodKind(kind);
     } else if (key == "P") {
         skipKey();
         int32_t kind = -1;
-        ParseTemplateLetter(kPeriodKindLetters, kind, nextLetter());
+        ParseLetterOf(kPeriodKindLetters, kind, nextLetter());
         if (kind >= 0) {
             periodKind = TimeFunctionPeriodKind(kind);
             if (periodKind == TimeFunctionPeriodKind::TimeScale)
@@ -263,7 +255,7 @@ bool TimeFunctionsTemplate::ReadOwnKey(std::string_view key, TextReader& reader,
         if (legacy)
             legacy->chartKeyRead = true;
         int32_t code = -1;
-        ParseTemplateLetter("NLBPR", code, second);
+        ParseLetterOf("NLBPR", code, second);
         if (code == 2 && (legacy || context.version <= kRowChartStyleFromDisplayUntil)) {
             // Bars for every row, as older files meant it.
             for (TimeFunctionFormulaDefinition* row : formulaRows)
@@ -342,7 +334,7 @@ bool TimeFunctionsTemplate::ReadSelectionKey(std::string_view key, TextReader& r
             row->SetValueMode(mode);
             int32_t basis = int32_t(row->Basis());
             if (letters.size() > 1)
-                ParseTemplateLetter(kPeriodBasisLetters, basis, letters[1]);
+                ParseLetterOf(kPeriodBasisLetters, basis, letters[1]);
             row->SetBasis(PeriodBasis(basis));
         }
     } else if (key == "VT") {
@@ -394,14 +386,14 @@ bool TimeFunctionsTemplate::ReadFormulaKey(std::string_view key, TextReader& rea
     case 'D': {
         int32_t combination = int32_t(row->Combination());
         if (reader.NextFieldChar(letter))
-            ParseTemplateLetter(kFormulaCombinationLetters, combination, letter);
+            ParseLetterOf(kFormulaCombinationLetters, combination, letter);
         row->SetCombination(FormulaCombination(combination));
         break;
     }
     case 'G': {
         int32_t style = int32_t(row->ChartStyle());
         if (reader.NextFieldChar(letter))
-            ParseTemplateLetter(kRowChartStyleLetters, style, letter);
+            ParseLetterOf(kRowChartStyleLetters, style, letter);
         row->SetChartStyle(RowChartStyle(style));
         break;
     }
