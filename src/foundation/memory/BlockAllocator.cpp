@@ -9,11 +9,9 @@
 #include <limits>
 #include <mutex>
 
-#include <malloc.h>
-#include <sys/mman.h>
 #include <sys/single_threaded.h>
-#include <unistd.h>
 
+#include "foundation/services/HeapMemory.h"
 #include "foundation/strings/String.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -49,65 +47,8 @@ void PoisonBytes(const void*, std::size_t) {}
 void UnpoisonBytes(const void*, std::size_t) {}
 #endif
 
-// Opening a big base fills tens of megabytes of fresh heap with records. Taken from the kernel 4 KB at
-// a time, one fault each, that memory costs more than reading the file. So the heap is grown well
-// ahead of use, and the untouched 2 MB spans between a big block and the heap's end are advised as
-// large-page candidates before anything is written there (a span already touched keeps small pages).
-// Blocks of their own mapping have the spans inside them advised. All of it is advice: a refusal
-// changes nothing but the speed, and no allocation depends on it.
-constexpr std::size_t kLargeBlockBytes = 32768;  // chunks of small blocks, record pages, big blocks
-constexpr std::uintptr_t kLargePageBytes = std::uintptr_t(2) << 20;
-// The heap grows by at least this much more than asked, so that the spans ahead are still untouched.
-constexpr int kHeapTopPad = 16 << 20;
-// Blocks below this come from the heap (within the range the system heap would adapt to by itself).
-constexpr int kHeapMapThreshold = 4 << 20;
-
-constinit std::atomic<std::uintptr_t> heapAdvisedEnd{0};
-
-std::uintptr_t HeapBreak() { return reinterpret_cast<std::uintptr_t>(sbrk(0)); }
-
-// Tunes the heap on the first call; gives the heap's end at that time. The heap is one range up to its
-// current end, so a block from that mark to the current end lies in the heap and nowhere else.
-std::uintptr_t TuneHeapOnce()
-{
-    static const std::uintptr_t mark = [] {
-        (void)mallopt(M_TOP_PAD, kHeapTopPad);
-        (void)mallopt(M_MMAP_THRESHOLD, kHeapMapThreshold);
-        return HeapBreak();
-    }();
-    return mark;
-}
-
-void AdviseLargePages(const void* block, std::size_t bytes, std::uintptr_t heapFloor)
-{
-    auto start = reinterpret_cast<std::uintptr_t>(block);
-    std::uintptr_t heapEnd = HeapBreak() & ~(kLargePageBytes - 1);
-    std::uintptr_t first = (start + kLargePageBytes - 1) & ~(kLargePageBytes - 1);
-    std::uintptr_t last;
-    if (start >= heapFloor && start < heapEnd) {
-        // A heap that shrank and grew again has spans past the old mark that were never advised.
-        std::uintptr_t advised = heapAdvisedEnd.load(std::memory_order_relaxed);
-        if (advised > heapEnd)
-            advised = 0;
-        first = std::max(first, advised);
-        last = heapEnd;
-        heapAdvisedEnd.store(last, std::memory_order_relaxed);
-    } else {
-        last = (start + bytes) & ~(kLargePageBytes - 1);
-    }
-    if (first < last)
-        (void)madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
-// std::malloc for the blocks that make up the bulk of a base.
-void* HeapAllocLarge(std::size_t bytes)
-{
-    std::uintptr_t heapFloor = TuneHeapOnce();
-    void* block = std::malloc(bytes);
-    if (block != nullptr && bytes >= kLargeBlockBytes)
-        AdviseLargePages(block, bytes, heapFloor);
-    return block;
-}
+// The chunks, record pages and big blocks that make up a base come from the platform's heap.
+void* HeapAllocLarge(std::size_t bytes) { return Service<HeapMemory>::Get().Allocate(bytes); }
 
 void WriteBlockSize(Byte* header, int32_t n)
 {

@@ -1,0 +1,26 @@
+// HeapMemory: plain std::malloc until the platform registers its heap.
+#include "foundation/services/HeapMemory.h"
+
+#include <cstdlib>
+
+namespace vek {
+
+namespace {
+
+class PlainHeapMemory final : public HeapMemory {
+public:
+    void* Allocate(std::size_t bytes) override { return std::malloc(bytes); }
+};
+
+}  // namespace
+
+HeapMemory::~HeapMemory() = default;
+
+template <>
+HeapMemory& Service<HeapMemory>::Headless()
+{
+    static PlainHeapMemory plain;
+    return plain;
+}
+
+}  // namespace vek

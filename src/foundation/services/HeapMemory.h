@@ -1,0 +1,24 @@
+// HeapMemory: where the block allocator takes the memory of its chunks and large blocks.
+#pragma once
+
+#include <cstddef>
+
+#include "foundation/services/Service.h"
+
+namespace vek {
+
+// Opening a big base fills tens of megabytes of fresh heap with records; how that memory is asked of
+// the system is the platform's business (it may advise large pages). Every block comes from the C
+// heap, so that std::free releases it whatever implementation handed it out. Until the platform
+// registers its own, plain std::malloc answers.
+class HeapMemory {
+public:
+    virtual ~HeapMemory();
+    // A block of `bytes` from the C heap; null when there is none.
+    virtual void* Allocate(std::size_t bytes) = 0;
+};
+
+template <>
+HeapMemory& Service<HeapMemory>::Headless();
+
+}  // namespace vek

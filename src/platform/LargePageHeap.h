@@ -1,0 +1,32 @@
+// LargePageHeap: the C heap, grown ahead of use and advised as large pages.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "foundation/services/HeapMemory.h"
+
+namespace vek {
+
+// Opening a big base fills tens of megabytes of fresh heap with records. Taken from the kernel 4 KB at
+// a time, one fault each, that memory costs more than reading the file. So the heap is grown well
+// ahead of use, and the untouched 2 MB spans between a big block and the heap's end are advised as
+// large-page candidates before anything is written there (a span already touched keeps small pages).
+// Blocks of their own mapping have the spans inside them advised. All of it is advice: a refusal
+// changes nothing but the speed, and no allocation depends on it. The heap settings are the
+// process's: up to the top pad stays with the process after it is freed. Registered at start-up.
+class LargePageHeap final : public HeapMemory {
+public:
+    ~LargePageHeap() override;
+    void* Allocate(std::size_t bytes) override;
+
+private:
+    // Tunes the heap on the first call; gives the heap's end at that time. The heap is one range up to
+    // its current end, so a block from that mark to the current end lies in the heap and nowhere else.
+    std::uintptr_t TuneHeapOnce();
+    void AdviseLargePages(const void* block, std::size_t bytes, std::uintptr_t heapFloor);
+
+    std::atomic<std::uintptr_t> heapAdvisedEnd{0};
+};
+
+}  // namespace vek
