@@ -422,24 +422,11 @@ void LinkRegistry::WriteLinkHtml(TextWriter& writer, const LinkScanner& link, bo
     }
 }
 
-void LinkRegistry::WriteHtmlText(TextWriter& writer, const char* text) const
-{
-    if (text == nullptr)
-        return;
-    LinkScanner scanner;
-    String plain;
-    int32_t at = 0;
-    int32_t length = int32_t(std::strlen(text));
-    while (at < length) {
-        NextLink(text, at, scanner, plain);
-        writer.PutEscapedText(plain);
-        if (scanner.type == LinkType::None)
-            break;
-        WriteLinkHtml(writer, scanner, false);
-    }
-}
+void LinkRegistry::WriteHtmlText(TextWriter& writer, const char* text) const { WriteHtmlLinks(writer, text, false); }
 
-void LinkRegistry::WriteUrlAnchors(TextWriter& writer, const char* text) const
+void LinkRegistry::WriteUrlAnchors(TextWriter& writer, const char* text) const { WriteHtmlLinks(writer, text, true); }
+
+void LinkRegistry::WriteHtmlLinks(TextWriter& writer, const char* text, bool anchorsOnly) const
 {
     if (text == nullptr)
         return;
@@ -452,7 +439,7 @@ void LinkRegistry::WriteUrlAnchors(TextWriter& writer, const char* text) const
         writer.PutEscapedText(plain);
         if (scanner.type == LinkType::None)
             break;
-        WriteLinkHtml(writer, scanner, true);
+        WriteLinkHtml(writer, scanner, anchorsOnly);
     }
 }
 

@@ -152,6 +152,8 @@ private:
     // The kind whose attribute ends just before `end` (byte-wise), or null.
     LinkKind* KindEndingAt(const char* text, int32_t end) const;
     void WriteLinkHtml(TextWriter& writer, const LinkScanner& link, bool anchorsOnly) const;
+    // The text with its plain stretches escaped and its links as WriteLinkHtml writes them.
+    void WriteHtmlLinks(TextWriter& writer, const char* text, bool anchorsOnly) const;
 
     String name;
     std::vector<std::unique_ptr<LinkKind>> kinds;  // newest first

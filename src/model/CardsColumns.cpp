@@ -300,20 +300,7 @@ namespace vek {
 
 int32_t NumberAfterXmlPrefix(std::string_view name, std::string_view prefix)
 {
-    if (name.size() < prefix.size() || !CStrEqualNoCase(name.substr(0, prefix.size()), prefix))
-        return -1;
-    std::string_view digits = name.substr(prefix.size());
-    if (digits.empty())
-        return 0;
-    if (digits.size() > 2)
-        return -1;
-    int32_t n = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
+    return CStrNumberAfterPrefixNoCase(name, prefix, 2);
 }
 
 int32_t CardsColumnFromXmlName(std::string_view name)

@@ -33,20 +33,7 @@ void SetCutText(OwnedText& field, std::string_view text)
 // "name" followed by digits: the number, 0 when there are none, -1 when anything else follows.
 int32_t NumberAfter(std::string_view name, std::string_view prefix)
 {
-    if (name.size() < prefix.size() || CStrCompareNoCase(name.substr(0, prefix.size()), prefix) != 0)
-        return -1;
-    std::string_view digits = name.substr(prefix.size());
-    if (digits.empty())
-        return 0;
-    if (digits.size() > 3)
-        return -1;
-    int32_t n = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
+    return CStrNumberAfterPrefixNoCase(name, prefix, 3);
 }
 
 bool NameIs(std::string_view name, std::string_view word)

@@ -75,13 +75,10 @@ void SelectSubset(vek::Base& base, const char* subset, int32_t format, vek::Save
 
 int ImportSummary(Arguments arguments)
 {
-    const char* password = TakePassword(arguments);
-    if (arguments.size() != 1)
-        return ReportUsage();
-    const char* file = arguments[0];
-    OpenedBase base = LoadFile(CommandLinePath(file), password);
+    int status = 0;
+    OpenedBase base = OpenOnlyBase(arguments, "import", status);
     if (!base)
-        return ReportFailure("import", file);
+        return status;
     PrintImportSummary(*base);
     return 0;
 }
@@ -120,13 +117,10 @@ int ExportSie(Arguments arguments)
 
 int Summary(Arguments arguments)
 {
-    const char* password = TakePassword(arguments);
-    if (arguments.size() != 1)
-        return ReportUsage();
-    const char* file = arguments[0];
-    OpenedBase base = LoadFile(CommandLinePath(file), password);
+    int status = 0;
+    OpenedBase base = OpenOnlyBase(arguments, "open", status);
     if (!base)
-        return ReportFailure("open", file);
+        return status;
     for (int32_t d = 0; d < int32_t(vek::kDimensionCount); ++d) {
         if (!base->IsDimensionInUse(d))
             continue;
@@ -160,13 +154,10 @@ int Summary(Arguments arguments)
 
 int Templates(Arguments arguments)
 {
-    const char* password = TakePassword(arguments);
-    if (arguments.size() != 1)
-        return ReportUsage();
-    const char* file = arguments[0];
-    OpenedBase base = LoadFile(CommandLinePath(file), password);
+    int status = 0;
+    OpenedBase base = OpenOnlyBase(arguments, "open", status);
     if (!base)
-        return ReportFailure("open", file);
+        return status;
     vek::String path;
     for (vek::Template* node = base->TemplateRoot().NextInTree(); node->Parent() != nullptr;
          node = node->NextInTree()) {

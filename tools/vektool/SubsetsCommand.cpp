@@ -53,13 +53,11 @@ bool MarkLines(vek::Base& base, vek::SubsetOperand& operand, vek::BitSet& lines)
 
 int Subsets(Arguments arguments)
 {
-    const char* password = TakePassword(arguments);
-    if (arguments.size() != 1)
-        return ReportUsage();
-    const char* file = arguments[0];
-    OpenedBase base = LoadFile(CommandLinePath(file), password);
+    int status = 0;
+    OpenedBase base = OpenOnlyBase(arguments, "open", status);
     if (!base)
-        return ReportFailure("open", file);
+        return status;
+    const char* file = arguments[0];
     vek::SubsetList& subsets = base->Subsets();
     for (int32_t s = 0; s < subsets.Count(); ++s) {
         vek::Subset& subset = *subsets.GetAt(s);

@@ -43,6 +43,20 @@ OpenedBase LoadFile(const FilePath& path, const char* password)
     return OpenedBase(vek::OpenBaseFile(path, password, vek::kReadSkipOpenDirect));
 }
 
+OpenedBase OpenOnlyBase(Arguments& arguments, const char* verb, int& status)
+{
+    const char* password = TakePassword(arguments);
+    if (arguments.size() != 1) {
+        status = ReportUsage();
+        return nullptr;
+    }
+    const char* file = arguments[0];
+    OpenedBase base = LoadFile(CommandLinePath(file), password);
+    if (!base)
+        status = ReportFailure(verb, file);
+    return base;
+}
+
 int ReportUsage()
 {
     std::fputs("vek-tool: unexpected arguments (see the usage without any)\n", stderr);

@@ -33,6 +33,10 @@ OpenedBase LoadFile(const vek::FilePath& path, const char* password = nullptr);
 // Arguments that fit no form of the command: a line on stderr; returns exit status 2.
 int ReportUsage();
 
+// The one base that a command of the form "COMMAND FILE [--password TEXT]" names. Null, with the exit
+// status in `status`, after the usage or the failure (reported with `verb`) is printed.
+OpenedBase OpenOnlyBase(Arguments& arguments, const char* verb, int& status);
+
 // Takes a trailing option (its name, e.g. "--selection", and a text) off the arguments: the text, or
 // null when they end otherwise.
 const char* TakeOption(Arguments& arguments, const char* name);

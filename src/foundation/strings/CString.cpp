@@ -373,6 +373,22 @@ int32_t CStrCompareNoCase(std::string_view a, std::string_view b)
     return aEnded ? -1 : 1;
 }
 
+int32_t CStrNumberAfterPrefixNoCase(std::string_view text, std::string_view prefix, size_t maxDigits)
+{
+    if (text.size() < prefix.size() || CStrCompareNoCase(text.substr(0, prefix.size()), prefix) != 0)
+        return -1;
+    std::string_view digits = text.substr(prefix.size());
+    if (digits.size() > maxDigits)
+        return -1;
+    int32_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
 int32_t CStrCompareByKind(std::string_view a, std::string_view b, int32_t keyKind)
 {
     return keyKind == kKeyKindExact ? CStrCompare(a, b) : CStrCompareNoCase(a, b);

@@ -79,6 +79,10 @@ int32_t CStrCompareNoCase(std::string_view a, std::string_view b);
 int32_t CStrCompareByKind(std::string_view a, std::string_view b, int32_t keyKind);
 int32_t CStrStartsWith(std::string_view text, std::string_view prefix);
 int32_t CStrStartsWithNoCase(std::string_view text, std::string_view prefix);
+// The number that up to `maxDigits` ASCII digits after `prefix` (compared without regard to case) make
+// up to the end of `text`: 0 when nothing follows the prefix, -1 when the text does not start with it
+// or anything else follows.
+int32_t CStrNumberAfterPrefixNoCase(std::string_view text, std::string_view prefix, size_t maxDigits);
 
 // Search: byte positions, -1 when absent.
 int32_t CStrFindChar(const char* text, char byte);
