@@ -14,8 +14,8 @@
 
 #include "BenchBases.h"
 #include "foundation/messages/PendingError.h"
-#include "model/Base.h"
-#include "model/SyntheticBase.h"
+#include "model/base/Base.h"
+#include "synthetic/SyntheticBase.h"
 #include "platform/FilePath.h"
 
 namespace {

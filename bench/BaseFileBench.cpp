@@ -31,13 +31,13 @@
 #include <memory>
 #include <string>
 
-#include "files/BaseFileRecord.h"
-#include "files/BaseFiles.h"
-#include "files/SaveSettings.h"
+#include "files/format/BaseFileRecord.h"
+#include "files/basefiles/BaseFiles.h"
+#include "files/setups/SaveSettings.h"
 #include "BenchBases.h"
 #include "foundation/messages/PendingError.h"
-#include "model/Base.h"
-#include "model/SyntheticBase.h"
+#include "model/base/Base.h"
+#include "synthetic/SyntheticBase.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "foundation/messages/PendingError.h"
-#include "model/Base.h"
+#include "model/base/Base.h"
 #include "platform/FilePath.h"
 
 namespace vek::bench {

@@ -1,7 +1,7 @@
 // The one-million-card, five-line synthetic base that the model benchmarks measure against.
 #pragma once
 
-#include "model/SyntheticBase.h"
+#include "synthetic/SyntheticBase.h"
 
 namespace vek {
 class Base;

@@ -10,10 +10,10 @@
 #include "BenchBases.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
-#include "model/Card.h"
-#include "model/ComponentSelection.h"
-#include "model/ValueCondition.h"
+#include "model/base/Base.h"
+#include "model/cards/Card.h"
+#include "model/selections/ComponentSelection.h"
+#include "model/expressions/ValueCondition.h"
 #include "platform/FilePath.h"
 
 namespace {

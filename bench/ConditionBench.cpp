@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "foundation/strings/String.h"
-#include "model/TextMatcher.h"
-#include "model/ValueCondition.h"
+#include "model/expressions/TextMatcher.h"
+#include "model/expressions/ValueCondition.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/drawing/DrawingState.h"
-#include "platform/drawing/Fonts.h"
-#include "platform/drawing/Shapes.h"
-#include "platform/drawing/TextLayout.h"
+#include "drawing/DrawingState.h"
+#include "drawing/Fonts.h"
+#include "drawing/Shapes.h"
+#include "drawing/TextLayout.h"
 
 namespace {
 

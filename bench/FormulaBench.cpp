@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "foundation/strings/String.h"
-#include "model/Formula.h"
+#include "model/expressions/Formula.h"
 
 namespace {
 

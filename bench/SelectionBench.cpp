@@ -12,10 +12,10 @@
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
-#include "model/Card.h"
-#include "model/Selection.h"
-#include "model/SelectionTexts.h"
+#include "model/base/Base.h"
+#include "model/cards/Card.h"
+#include "model/selections/Selection.h"
+#include "model/selections/SelectionTexts.h"
 #include "platform/FilePath.h"
 
 namespace {

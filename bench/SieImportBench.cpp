@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "files/SieImport.h"
+#include "files/sie/SieImport.h"
 #include "foundation/messages/PendingError.h"
-#include "model/Base.h"
-#include "model/SyntheticBase.h"
+#include "model/base/Base.h"
+#include "synthetic/SyntheticBase.h"
 #include "platform/FilePath.h"
 
 namespace {

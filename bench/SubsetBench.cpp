@@ -9,8 +9,8 @@
 #include "BenchBases.h"
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
-#include "model/Base.h"
-#include "model/SubsetList.h"
+#include "model/base/Base.h"
+#include "model/selections/SubsetList.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -13,14 +13,14 @@
 #include <memory>
 #include <string>
 
-#include "files/ImportSetup.h"
-#include "files/TextImport.h"
-#include "files/TextImportReader.h"
+#include "files/setups/ImportSetup.h"
+#include "files/textimport/TextImport.h"
+#include "files/textimport/TextImportReader.h"
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
-#include "model/Base.h"
-#include "model/SyntheticBase.h"
+#include "model/base/Base.h"
+#include "synthetic/SyntheticBase.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "analysis/TimeFunctionSelectionRow.h"
 #include "analysis/TimeFunctionsComputation.h"
 #include "BenchBases.h"
-#include "model/Base.h"
-#include "model/SelectionTexts.h"
+#include "model/base/Base.h"
+#include "model/selections/SelectionTexts.h"
 
 namespace {
 

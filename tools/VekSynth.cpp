@@ -4,8 +4,8 @@
 //   vek-synth [--cards N] [--lines N] [--components N] [--dimensions N] [--values N] [--seed N]
 //             [--days N] [--shuffled] [--texts]
 #include "foundation/services/Clock.h"
-#include "model/Base.h"
-#include "model/SyntheticBase.h"
+#include "model/base/Base.h"
+#include "synthetic/SyntheticBase.h"
 #include "platform/FilePath.h"
 #include "startup/StartServices.h"
 

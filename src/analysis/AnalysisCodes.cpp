@@ -6,7 +6,7 @@
 #include "foundation/numbers/NumberFormat.h"
 #include "foundation/numbers/NumberMath.h"
 #include "foundation/strings/String.h"
-#include "model/Formula.h"
+#include "model/expressions/Formula.h"
 
 namespace vek {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "model/AnalysisCodeLetters.h"
+#include "model/templates/AnalysisCodeLetters.h"
 
 namespace vek {
 

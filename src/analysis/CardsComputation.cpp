@@ -9,8 +9,8 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/numbers/CardKey.h"
 #include "foundation/strings/String.h"
-#include "gui/TableOptions.h"
-#include "model/Base.h"
+#include "text/TableOptions.h"
+#include "model/base/Base.h"
 
 namespace vek {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "analysis/AnalysisHost.h"
-#include "model/CardsSettings.h"
+#include "model/templates/CardsSettings.h"
 #include "foundation/memory/PagedArray.h"
 #include "foundation/numbers/PackedDate.h"
 

@@ -1,7 +1,7 @@
 #include "analysis/CompiledSelection.h"
 
-#include "model/Base.h"
-#include "model/SelectionTexts.h"
+#include "model/base/Base.h"
+#include "model/selections/SelectionTexts.h"
 
 namespace vek {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "analysis/AnalysisHost.h"
-#include "model/Selection.h"
+#include "model/selections/Selection.h"
 
 namespace vek {
 

@@ -11,7 +11,7 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/numbers/CardKey.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
+#include "model/base/Base.h"
 
 namespace vek {
 

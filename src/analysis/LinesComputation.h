@@ -9,7 +9,7 @@
 #include "analysis/AnalysisHost.h"
 #include "foundation/memory/PagedArray.h"
 #include "foundation/numbers/PackedDate.h"
-#include "model/LinesTemplate.h"
+#include "model/templates/LinesTemplate.h"
 
 namespace vek {
 

@@ -7,7 +7,7 @@
 
 #include "analysis/MedianList.h"
 #include "foundation/numbers/PackedDate.h"
-#include "model/TimeFunctionPeriodKind.h"
+#include "model/dates/TimeFunctionPeriodKind.h"
 
 namespace vek {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "analysis/TimeFunctionRow.h"
-#include "model/Formula.h"
-#include "model/TimeFunctionFormulaDefinition.h"
+#include "model/expressions/Formula.h"
+#include "model/templates/TimeFunctionFormulaDefinition.h"
 
 namespace vek {
 

@@ -2,7 +2,7 @@
 
 #include "analysis/AnalysisCodes.h"
 #include "foundation/numbers/DateTime.h"
-#include "model/TimeScale.h"
+#include "model/dates/TimeScale.h"
 
 namespace vek {
 

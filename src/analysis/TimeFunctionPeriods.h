@@ -6,7 +6,7 @@
 
 #include "foundation/numbers/CardKey.h"
 #include "foundation/numbers/PackedDate.h"
-#include "model/TimeFunctionPeriodKind.h"
+#include "model/dates/TimeFunctionPeriodKind.h"
 
 namespace vek {
 

@@ -4,8 +4,8 @@
 #include "analysis/TimeFunctionsComputation.h"
 #include "foundation/strings/CString.h"
 #include "foundation/strings/Identifiers.h"
-#include "model/Base.h"
-#include "model/BaseLinkRegistry.h"
+#include "model/base/Base.h"
+#include "model/links/BaseLinkRegistry.h"
 
 namespace vek {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "foundation/strings/String.h"
-#include "model/TimeFunctionRowDefinition.h"
+#include "model/templates/TimeFunctionRowDefinition.h"
 
 namespace vek {
 

@@ -6,11 +6,11 @@
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/OptionLetters.h"
-#include "model/AnalysisCodeLetters.h"
-#include "model/Base.h"
-#include "model/SelectionTexts.h"
-#include "model/TimeFunctionRowDisplay.h"
-#include "model/TimeFunctionSelectionDefinition.h"
+#include "model/templates/AnalysisCodeLetters.h"
+#include "model/base/Base.h"
+#include "model/selections/SelectionTexts.h"
+#include "model/templates/TimeFunctionRowDisplay.h"
+#include "model/templates/TimeFunctionSelectionDefinition.h"
 
 namespace vek {
 

@@ -7,8 +7,8 @@
 #include "analysis/TimeFunctionPeriods.h"
 #include "analysis/TimeFunctionRow.h"
 #include "foundation/numbers/CardKey.h"
-#include "model/PeriodShift.h"
-#include "model/Selection.h"
+#include "model/dates/PeriodShift.h"
+#include "model/selections/Selection.h"
 
 namespace vek {
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "model/Formula.h"
+#include "model/expressions/Formula.h"
 
 namespace vek {
 

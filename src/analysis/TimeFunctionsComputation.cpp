@@ -13,9 +13,9 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/strings/CString.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
-#include "model/SelectionTexts.h"
-#include "model/TimeFunctionsTemplate.h"
+#include "model/base/Base.h"
+#include "model/selections/SelectionTexts.h"
+#include "model/templates/TimeFunctionsTemplate.h"
 
 namespace vek {
 

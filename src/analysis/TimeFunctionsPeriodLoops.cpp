@@ -5,7 +5,7 @@
 #include "analysis/TimeFunctionFormulaRow.h"
 #include "analysis/TimeFunctionRunState.h"
 #include "analysis/TimeFunctionSelectionRow.h"
-#include "model/Base.h"
+#include "model/base/Base.h"
 
 namespace vek {
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "gui/Application.h"
-#include "model/ModelServices.h"
+#include "model/base/ModelServices.h"
 #include "platform/events/ActionThreads.h"
 
 namespace vek {

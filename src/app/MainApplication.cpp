@@ -1,10 +1,10 @@
 // MainApplication: opening bases from open requests, and the run of the program from start to quit.
 #include "app/MainApplication.h"
 
-#include "files/BaseFiles.h"
+#include "files/basefiles/BaseFiles.h"
 #include "files/ProgramVersion.h"
 #include "gui/MenuBar.h"
-#include "model/Base.h"
+#include "model/base/Base.h"
 #include "platform/FilePath.h"
 #include "platform/events/ActionThreads.h"
 #include "platform/events/ApplicationLoop.h"

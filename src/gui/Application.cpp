@@ -12,7 +12,7 @@
 #include "gui/MenuRefresh.h"
 #include "gui/TransferData.h"
 #include "gui/Window.h"
-#include "platform/drawing/DrawingState.h"
+#include "drawing/DrawingState.h"
 #include "platform/events/ActionThreads.h"
 #include "platform/events/InputEvent.h"
 

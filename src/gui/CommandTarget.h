@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "gui/GuiForward.h"
-#include "platform/drawing/Geometry.h"
+#include "drawing/Geometry.h"
 
 namespace vek {
 

@@ -7,9 +7,9 @@
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/services/DisplayServices.h"
 #include "foundation/strings/String.h"
-#include "platform/drawing/DrawingState.h"
-#include "platform/drawing/Shapes.h"
-#include "platform/drawing/TextLayout.h"
+#include "drawing/DrawingState.h"
+#include "drawing/Shapes.h"
+#include "drawing/TextLayout.h"
 
 namespace vek {
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "platform/drawing/Geometry.h"
+#include "drawing/Geometry.h"
 
 namespace vek {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/drawing/Geometry.h"
+#include "drawing/Geometry.h"
 
 namespace vek {
 

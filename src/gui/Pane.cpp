@@ -4,7 +4,7 @@
 #include "gui/Control.h"
 #include "gui/MenuRefresh.h"
 #include "gui/Window.h"
-#include "platform/drawing/DrawingState.h"
+#include "drawing/DrawingState.h"
 #include "platform/events/InputEvent.h"
 
 namespace vek {

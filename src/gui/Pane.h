@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "gui/CommandTarget.h"
-#include "platform/drawing/Geometry.h"
-#include "platform/drawing/Region.h"
-#include "platform/drawing/TextStyle.h"
+#include "drawing/Geometry.h"
+#include "drawing/Region.h"
+#include "drawing/TextStyle.h"
 
 namespace vek {
 

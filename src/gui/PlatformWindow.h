@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/drawing/DrawingPort.h"
-#include "platform/drawing/Geometry.h"
-#include "platform/drawing/Region.h"
+#include "drawing/DrawingPort.h"
+#include "drawing/Geometry.h"
+#include "drawing/Region.h"
 
 namespace vek {
 

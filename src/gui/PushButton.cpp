@@ -7,8 +7,8 @@
 #include "gui/MenuItem.h"
 #include "gui/MenuRefresh.h"
 #include "gui/Window.h"
-#include "platform/drawing/DrawingState.h"
-#include "platform/drawing/Theme.h"
+#include "drawing/DrawingState.h"
+#include "drawing/Theme.h"
 #include "platform/events/ActionThreads.h"
 #include "platform/events/InputEvent.h"
 

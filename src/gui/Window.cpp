@@ -13,7 +13,7 @@
 #include "gui/MenuBar.h"
 #include "gui/MenuRefresh.h"
 #include "gui/PushButton.h"
-#include "platform/drawing/DrawingState.h"
+#include "drawing/DrawingState.h"
 #include "platform/events/InputEvent.h"
 #include "platform/events/WindowSystem.h"
 

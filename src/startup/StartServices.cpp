@@ -3,11 +3,11 @@
 
 #include "app/ApplicationServices.h"
 #include "foundation/numbers/RandomNumber.h"
-#include "files/CommandInterpreter.h"
+#include "files/commands/CommandInterpreter.h"
 #include "gui/GuiServices.h"
-#include "model/ModelServices.h"
+#include "model/base/ModelServices.h"
 #include "platform/PlatformServices.h"
-#include "platform/drawing/DrawingServices.h"
+#include "drawing/DrawingServices.h"
 
 namespace vek {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "model/CardsColumns.h"
+#include "model/templates/CardsColumns.h"
 #include "foundation/strings/String.h"
 
 namespace vek {

@@ -17,10 +17,10 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/numbers/CardKey.h"
 #include "foundation/strings/String.h"
-#include "files/BaseFiles.h"
-#include "model/Base.h"
-#include "model/CardsTemplate.h"
-#include "model/SyntheticBase.h"
+#include "files/basefiles/BaseFiles.h"
+#include "model/base/Base.h"
+#include "model/templates/CardsTemplate.h"
+#include "synthetic/SyntheticBase.h"
 #include "platform/FilePath.h"
 
 namespace vek {

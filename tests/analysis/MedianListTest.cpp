@@ -9,7 +9,7 @@
 #include "foundation/memory/BlockAllocator.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
-#include "model/SyntheticBase.h"
+#include "synthetic/SyntheticBase.h"
 
 namespace vek {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "model/TimeScale.h"
+#include "model/dates/TimeScale.h"
 
 namespace vek {
 namespace {

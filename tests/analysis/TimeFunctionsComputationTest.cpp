@@ -17,12 +17,12 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
-#include "files/BaseFiles.h"
-#include "model/Base.h"
-#include "model/SyntheticBase.h"
-#include "model/Template.h"
-#include "model/TimeScale.h"
-#include "model/TimeFunctionsTemplate.h"
+#include "files/basefiles/BaseFiles.h"
+#include "model/base/Base.h"
+#include "synthetic/SyntheticBase.h"
+#include "model/templates/Template.h"
+#include "model/dates/TimeScale.h"
+#include "model/templates/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
 
 namespace vek {

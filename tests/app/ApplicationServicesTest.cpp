@@ -10,8 +10,8 @@
 #include "foundation/messages/Message.h"
 #include "gui/Application.h"
 #include "gui/Window.h"
-#include "model/Base.h"
-#include "model/ModelServices.h"
+#include "model/base/Base.h"
+#include "model/base/ModelServices.h"
 #include "platform/FilePath.h"
 #include "platform/events/EventLoop.h"
 

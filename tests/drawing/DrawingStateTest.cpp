@@ -1,12 +1,12 @@
 // Tests of the drawing state: focus nesting, colours on devices of every depth, shapes' pixels, the
 // black-and-white print path, offscreens and the window slot table.
-#include "platform/drawing/DrawingState.h"
+#include "drawing/DrawingState.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/drawing/Fonts.h"
-#include "platform/drawing/Offscreen.h"
-#include "platform/drawing/Shapes.h"
+#include "drawing/Fonts.h"
+#include "drawing/Offscreen.h"
+#include "drawing/Shapes.h"
 
 namespace vek {
 namespace {

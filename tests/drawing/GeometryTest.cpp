@@ -1,5 +1,5 @@
 // Tests of Geometry: the rectangle helpers, edges outside, argument orders and the circle's angles.
-#include "platform/drawing/Geometry.h"
+#include "drawing/Geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Tests of icons' sizes, recorded pictures and their files, and the clipboard's text.
-#include "platform/drawing/Picture.h"
+#include "drawing/Picture.h"
 
 #include <gtest/gtest.h>
 
 #include "foundation/services/Clipboard.h"
-#include "platform/drawing/ClipboardText.h"
-#include "platform/drawing/Icons.h"
-#include "platform/drawing/Shapes.h"
+#include "drawing/ClipboardText.h"
+#include "drawing/Icons.h"
+#include "drawing/Shapes.h"
 
 namespace vek {
 namespace {

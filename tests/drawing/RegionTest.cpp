@@ -1,5 +1,5 @@
 // Tests of Region: arithmetic, tests and builders, checked by pixel counts and bounds.
-#include "platform/drawing/Region.h"
+#include "drawing/Region.h"
 
 #include <gtest/gtest.h>
 

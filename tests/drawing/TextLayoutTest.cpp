@@ -1,6 +1,6 @@
 // Tests of text layout: style resolving, measuring with the pinned fonts, the word wrap by a table of
 // cases, alignment and hit testing.
-#include "platform/drawing/TextLayout.h"
+#include "drawing/TextLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "foundation/services/TextMeasure.h"
-#include "platform/drawing/DrawingState.h"
-#include "platform/drawing/Fonts.h"
-#include "platform/drawing/TextShaper.h"
+#include "drawing/DrawingState.h"
+#include "drawing/Fonts.h"
+#include "drawing/TextShaper.h"
 #include "support/PinnedFonts.h"
 
 namespace vek {

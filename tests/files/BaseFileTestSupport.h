@@ -11,7 +11,7 @@
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
+#include "model/base/Base.h"
 
 namespace vek::test {
 

@@ -6,7 +6,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/services/Clock.h"
 #include "gui/CancelKey.h"
-#include "gui/HtmlColours.h"
+#include "text/HtmlColours.h"
 
 namespace vek {
 namespace {

@@ -11,12 +11,12 @@
 #include <string>
 
 #include "gui/DrawingRoutines.h"
-#include "platform/drawing/DrawingState.h"
-#include "platform/drawing/Fonts.h"
-#include "platform/drawing/Icons.h"
-#include "platform/drawing/Shapes.h"
-#include "platform/drawing/TextLayout.h"
-#include "platform/drawing/Theme.h"
+#include "drawing/DrawingState.h"
+#include "drawing/Fonts.h"
+#include "drawing/Icons.h"
+#include "drawing/Shapes.h"
+#include "drawing/TextLayout.h"
+#include "drawing/Theme.h"
 #include "support/PinnedFonts.h"
 
 namespace vek {

@@ -13,7 +13,7 @@
 #include "gui/MenuItem.h"
 #include "gui/MenuRefresh.h"
 #include "gui/Window.h"
-#include "platform/drawing/DrawingState.h"
+#include "drawing/DrawingState.h"
 #include "platform/events/CooperativeThreads.h"
 #include "platform/events/EventLoop.h"
 #include "platform/events/WindowSystem.h"

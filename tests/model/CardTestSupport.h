@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Base.h"
+#include "model/base/Base.h"
 
 namespace vek::testing {
 

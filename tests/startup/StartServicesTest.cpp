@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "foundation/streams/ByteFile.h"
-#include "model/TimeScaleLookup.h"
+#include "model/dates/TimeScaleLookup.h"
 #include "platform/EnvironmentLocale.h"
 #include "platform/ForkByteFile.h"
 #include "platform/SystemClock.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/drawing/TextShaper.h"
+#include "drawing/TextShaper.h"
 
 namespace vek {
 

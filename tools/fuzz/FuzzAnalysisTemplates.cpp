@@ -12,10 +12,10 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
-#include "model/Base.h"
-#include "model/CardsTemplate.h"
-#include "model/LinesTemplate.h"
-#include "model/TimeFunctionsTemplate.h"
+#include "model/base/Base.h"
+#include "model/templates/CardsTemplate.h"
+#include "model/templates/LinesTemplate.h"
+#include "model/templates/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -8,18 +8,18 @@
 #include <cstring>
 #include <string>
 
-#include "files/BaseFileFormat.h"
-#include "files/BaseFileRecord.h"
-#include "files/BaseFileType.h"
-#include "files/BaseFiles.h"
-#include "files/BaseSectionReader.h"
-#include "files/BaseSectionWriter.h"
-#include "files/SaveSettings.h"
+#include "files/format/BaseFileFormat.h"
+#include "files/format/BaseFileRecord.h"
+#include "files/format/BaseFileType.h"
+#include "files/basefiles/BaseFiles.h"
+#include "files/sections/BaseSectionReader.h"
+#include "files/sections/BaseSectionWriter.h"
+#include "files/setups/SaveSettings.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
-#include "model/Base.h"
-#include "model/BaseProtection.h"
+#include "model/base/Base.h"
+#include "model/base/BaseProtection.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "files/BlockContainer.h"
+#include "files/format/BlockContainer.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/services/Service.h"
 #include "foundation/streams/ByteFile.h"

@@ -3,17 +3,17 @@
 // section reader. Reading must end, whatever the bytes, without touching memory outside its buffers.
 #include <cstdint>
 
-#include "files/BaseFileRecord.h"
-#include "files/BaseFileType.h"
-#include "files/BaseFiles.h"
-#include "files/PackedBaseFileReader.h"
+#include "files/format/BaseFileRecord.h"
+#include "files/format/BaseFileType.h"
+#include "files/basefiles/BaseFiles.h"
+#include "files/format/PackedBaseFileReader.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/services/Service.h"
 #include "foundation/streams/ByteFile.h"
 #include "foundation/streams/MemoryByteFile.h"
 #include "foundation/streams/TextReader.h"
-#include "model/Base.h"
-#include "model/BaseProtection.h"
+#include "model/base/Base.h"
+#include "model/base/BaseProtection.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -7,16 +7,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/CommandInterpreter.h"
+#include "files/commands/CommandInterpreter.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/numbers/CardKey.h"
 #include "foundation/numbers/PackedDate.h"
 #include "foundation/strings/CString.h"
-#include "model/Base.h"
-#include "model/CommandSource.h"
-#include "model/Component.h"
-#include "model/Dimension.h"
-#include "model/Macro.h"
+#include "model/base/Base.h"
+#include "model/named/CommandSource.h"
+#include "model/dimensions/Component.h"
+#include "model/dimensions/Dimension.h"
+#include "model/named/Macro.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "foundation/strings/String.h"
-#include "model/ValueCondition.h"
+#include "model/expressions/ValueCondition.h"
 
 namespace {
 

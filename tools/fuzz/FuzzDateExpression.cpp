@@ -11,7 +11,7 @@
 #include "foundation/strings/String.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
-#include "model/DateExpression.h"
+#include "model/dates/DateExpression.h"
 
 namespace {
 

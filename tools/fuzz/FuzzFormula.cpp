@@ -9,7 +9,7 @@
 #include "foundation/numbers/NumberFormat.h"
 #include "foundation/numbers/RandomNumber.h"
 #include "foundation/strings/String.h"
-#include "model/Formula.h"
+#include "model/expressions/Formula.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
-#include "model/BaseLinkRegistry.h"
-#include "model/LinkRename.h"
+#include "model/base/Base.h"
+#include "model/links/BaseLinkRegistry.h"
+#include "model/links/LinkRename.h"
 #include "platform/FilePath.h"
 
 namespace {

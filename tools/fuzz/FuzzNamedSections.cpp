@@ -14,10 +14,10 @@
 #include "foundation/strings/String.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
-#include "model/BaseProtection.h"
-#include "model/Macro.h"
-#include "model/TimeScale.h"
-#include "model/WebUser.h"
+#include "model/base/BaseProtection.h"
+#include "model/named/Macro.h"
+#include "model/dates/TimeScale.h"
+#include "model/named/WebUser.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "foundation/strings/String.h"
-#include "model/TextMatcher.h"
+#include "model/expressions/TextMatcher.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/SaveSetup.h"
+#include "files/setups/SaveSetup.h"
 #include "foundation/strings/CString.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"

@@ -13,10 +13,10 @@
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
-#include "model/Selection.h"
-#include "model/SelectionTexts.h"
-#include "model/SubsetFormula.h"
+#include "model/base/Base.h"
+#include "model/selections/Selection.h"
+#include "model/selections/SelectionTexts.h"
+#include "model/selections/SubsetFormula.h"
 #include "platform/FilePath.h"
 
 namespace {

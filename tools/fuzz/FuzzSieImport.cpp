@@ -10,18 +10,18 @@
 #include <string>
 #include <string_view>
 
-#include "files/BaseFileRecord.h"
-#include "files/BaseFiles.h"
-#include "files/BaseSectionWriter.h"
-#include "files/SaveSettings.h"
-#include "files/SieExport.h"
-#include "files/SieImport.h"
-#include "files/SieSummary.h"
+#include "files/format/BaseFileRecord.h"
+#include "files/basefiles/BaseFiles.h"
+#include "files/sections/BaseSectionWriter.h"
+#include "files/setups/SaveSettings.h"
+#include "files/sie/SieExport.h"
+#include "files/sie/SieImport.h"
+#include "files/sie/SieSummary.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
-#include "model/Base.h"
-#include "model/BaseProtection.h"
+#include "model/base/Base.h"
+#include "model/base/BaseProtection.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
-#include "model/ComponentExpression.h"
+#include "model/base/Base.h"
+#include "model/selections/ComponentExpression.h"
 
 namespace {
 

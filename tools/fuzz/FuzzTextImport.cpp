@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "files/ImportSetup.h"
-#include "files/TextImportReader.h"
+#include "files/setups/ImportSetup.h"
+#include "files/textimport/TextImportReader.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/services/Service.h"

@@ -12,7 +12,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
-#include "model/Base.h"
+#include "model/base/Base.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <memory>
 #include <string_view>
 
-#include "files/XmlInterface.h"
+#include "files/xmlinterface/XmlInterface.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
-#include "model/Base.h"
+#include "model/base/Base.h"
 #include "platform/FilePath.h"
 
 namespace {

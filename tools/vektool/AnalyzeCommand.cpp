@@ -15,10 +15,10 @@
 #include "foundation/numbers/CardKey.h"
 #include "foundation/numbers/PackedDate.h"
 #include "foundation/strings/String.h"
-#include "model/CardsTemplate.h"
-#include "model/LinesTemplate.h"
-#include "model/Template.h"
-#include "model/TimeFunctionsTemplate.h"
+#include "model/templates/CardsTemplate.h"
+#include "model/templates/LinesTemplate.h"
+#include "model/templates/Template.h"
+#include "model/templates/TimeFunctionsTemplate.h"
 
 namespace vektool {
 

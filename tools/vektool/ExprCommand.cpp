@@ -9,7 +9,7 @@
 
 #include "foundation/messages/Message.h"
 #include "foundation/strings/String.h"
-#include "model/ConditionCompiler.h"
+#include "model/expressions/ConditionCompiler.h"
 
 namespace vektool {
 

@@ -5,7 +5,7 @@
 
 #include "foundation/numbers/NumberFormat.h"
 #include "foundation/strings/String.h"
-#include "model/ValueCondition.h"
+#include "model/expressions/ValueCondition.h"
 
 namespace vektool {
 

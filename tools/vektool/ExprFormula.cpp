@@ -8,7 +8,7 @@
 
 #include "foundation/messages/Message.h"
 #include "foundation/strings/String.h"
-#include "model/Formula.h"
+#include "model/expressions/Formula.h"
 
 namespace vektool {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "foundation/strings/String.h"
-#include "model/TextMatcher.h"
+#include "model/expressions/TextMatcher.h"
 
 namespace vektool {
 

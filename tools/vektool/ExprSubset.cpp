@@ -7,8 +7,8 @@
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
-#include "model/Component.h"
-#include "model/ComponentExpression.h"
+#include "model/dimensions/Component.h"
+#include "model/selections/ComponentExpression.h"
 
 namespace vektool {
 

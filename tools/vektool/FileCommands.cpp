@@ -1,15 +1,15 @@
 // vek-tool's commands on whole files: summary, import-summary of an SIE or base file, export-sie, save.
 #include "VekToolCommands.h"
 
-#include "files/BaseFileType.h"
-#include "files/BaseFiles.h"
-#include "files/SaveSettings.h"
-#include "files/SieExport.h"
-#include "files/SieSummary.h"
+#include "files/format/BaseFileType.h"
+#include "files/basefiles/BaseFiles.h"
+#include "files/setups/SaveSettings.h"
+#include "files/sie/SieExport.h"
+#include "files/sie/SieSummary.h"
 #include "foundation/messages/PendingError.h"
-#include "model/BaseProtection.h"
-#include "model/SelectionTexts.h"
-#include "model/SubsetList.h"
+#include "model/base/BaseProtection.h"
+#include "model/selections/SelectionTexts.h"
+#include "model/selections/SubsetList.h"
 #include "foundation/strings/String.h"
 
 #include <cstdio>

@@ -1,11 +1,11 @@
 // vek-tool run FILE SCRIPT [--save OUT]: a command text run against a base as a macro runs.
 #include "VekToolCommands.h"
 
-#include "files/BaseFiles.h"
+#include "files/basefiles/BaseFiles.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextStreams.h"
 #include "foundation/strings/String.h"
-#include "model/Base.h"
+#include "model/base/Base.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,7 +3,7 @@
 
 #include "foundation/memory/BitSet.h"
 #include "foundation/strings/String.h"
-#include "model/SubsetList.h"
+#include "model/selections/SubsetList.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
 // vek-tool import-summary DATA --into FILE --setup NAME [--save OUT]: a text import through a setup.
 #include "VekToolCommands.h"
 
-#include "files/BaseFileRecord.h"
-#include "files/BaseFiles.h"
-#include "files/ImportSetup.h"
-#include "files/TextImport.h"
+#include "files/format/BaseFileRecord.h"
+#include "files/basefiles/BaseFiles.h"
+#include "files/setups/ImportSetup.h"
+#include "files/textimport/TextImport.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 

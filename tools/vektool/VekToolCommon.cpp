@@ -1,8 +1,8 @@
 // What every vek-tool command shares: command-line paths, opening a base, reporting a failure, printing sums.
 #include "VekToolCommon.h"
 
-#include "files/BaseFileType.h"
-#include "files/BaseFiles.h"
+#include "files/format/BaseFileType.h"
+#include "files/basefiles/BaseFiles.h"
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/numbers/NumberFormat.h"

@@ -1,7 +1,7 @@
 // What every vek-tool command shares: command-line paths, opening a base, reporting a failure, printing sums.
 #pragma once
 
-#include "model/Base.h"
+#include "model/base/Base.h"
 #include "platform/FilePath.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // vek-tool xml: answers an XML request file for a base, or without a base.
 #include "VekToolCommands.h"
 
-#include "files/XmlInterface.h"
+#include "files/xmlinterface/XmlInterface.h"
 
 namespace vektool {
 

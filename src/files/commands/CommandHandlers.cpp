@@ -1,0 +1,713 @@
+// CommandInterpreter: the commands that change the base's data and named objects, import and save.
+#include "files/commands/CommandInterpreter.h"
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/format/BaseFileRecord.h"
+#include "files/basefiles/BaseFileSettings.h"
+#include "files/format/BaseFileType.h"
+#include "files/basefiles/BaseFiles.h"
+#include "files/setups/ImportSetup.h"
+#include "files/setups/SaveSettings.h"
+#include "files/setups/SaveSetup.h"
+#include "files/textimport/TextImport.h"
+#include "foundation/memory/BitSet.h"
+#include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/LogFileHandler.h"
+#include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/strings/CString.h"
+#include "foundation/strings/String.h"
+#include "model/base/Base.h"
+#include "model/base/BaseProtection.h"
+#include "model/dates/DateExpression.h"
+#include "model/dimensions/Dimension.h"
+#include "model/named/Macro.h"
+#include "model/selections/Subset.h"
+#include "model/selections/SubsetList.h"
+#include "model/templates/Template.h"
+#include "model/expressions/TextMatcher.h"
+#include "platform/FileList.h"
+#include "platform/FilePath.h"
+
+namespace vek {
+
+namespace {
+
+// A name pattern of "-filter" compiled as names are matched (case kept, without regard to case in the
+// comparison). Null when it cannot be compiled: then nothing is deleted, never everything.
+std::unique_ptr<TextMatcher> CompileNameFilter(const std::string& pattern)
+{
+    if (pattern.empty())
+        return nullptr;
+    auto matcher = std::make_unique<TextMatcher>();
+    String text;
+    text.AssignBytes(pattern.data(), int32_t(pattern.size()));
+    if (matcher->Compile(text, kTextMatcherKeepCase) != 0 || matcher->IsEmpty())
+        return nullptr;
+    return matcher;
+}
+
+// The options shared by the commands that delete named objects: "-all", "-filter" pattern, names.
+struct DeleteWords {
+    bool all = false;
+    std::string filter;
+    bool hasFilter = false;
+    std::vector<std::string> names;
+};
+
+void WipeText(std::string& text)
+{
+    volatile char* p = text.data();
+    for (size_t i = 0; i < text.size(); ++i)
+        p[i] = 0;
+    text.clear();
+}
+
+}  // namespace
+
+// --- Components -------------------------------------------------------------------------------------------
+
+void CommandInterpreter::NewComponent(CommandWords& words)
+{
+    bool silent = false;
+    std::vector<std::string> plain;
+    while (words.More()) {
+        const std::string& word = words.Take();
+        if (IsCommandOption(word)) {
+            if (CommandOptionIs(word, "-silent"))
+                silent = true;
+            else
+                Refuse(word);
+        } else {
+            plain.push_back(word);  // more than four are ignored
+        }
+    }
+    plain.resize(std::max<size_t>(plain.size(), 4));
+    int32_t d = FindDimension(plain[0], silent);
+    if (d < 0)
+        return;
+    Dimension& dimension = base.GetDimension(d);
+    String code;
+    String text;
+    String host;
+    code.AssignBytes(plain[1].data(), int32_t(plain[1].size()));
+    text.AssignBytes(plain[2].data(), int32_t(plain[2].size()));
+    host.AssignBytes(plain[3].data(), int32_t(plain[3].size()));
+    dimension.NormalizeTexts(code, text, host);
+    if (code.IsEmpty())
+        return;
+    String dimensionName;
+    base.DimensionSingularName(d, dimensionName);
+    if (dimension.FindByCode(code.CStr()) != nullptr) {
+        if (!silent) {
+            vek::Message message;
+            message.code = message::kComponentCodeExists;
+            message.AddText(code.CStr());
+            message.AddText(dimensionName.CStr());
+            base.ShowErrorAlert(message);
+        }
+        return;
+    }
+    if (!host.IsEmpty() && dimension.FindByHost(host.CStr()) != nullptr) {
+        if (!silent) {
+            vek::Message message;
+            message.code = message::kDuplicateHost;
+            message.AddText(host.CStr());
+            message.AddText(dimensionName.CStr());
+            base.ShowErrorAlert(message);
+        }
+        host.Truncate(0);
+    }
+    if (base.AddComponent(d, code.CStr(), text.CStr(), host.CStr()) == nullptr) {
+        if (!IsErrorPending())
+            SetOutOfMemoryError();
+        return;
+    }
+    base.NotifyDimension(kChangeComponents, d);
+}
+
+void CommandInterpreter::DeleteComponent(CommandWords& words)
+{
+    bool silent = false;
+    bool unused = false;
+    bool all = false;
+    std::vector<std::string> plain;
+    while (words.More()) {
+        const std::string& word = words.Take();
+        if (CommandOptionIs(word, "-silent"))
+            silent = true;
+        else if (CommandOptionIs(word, "-unused"))
+            unused = true;
+        else if (CommandOptionIs(word, "-all"))
+            all = true;
+        else if (IsCommandOption(word) || plain.size() >= 2)
+            Refuse(word);
+        else
+            plain.push_back(word);
+    }
+    plain.resize(2);
+    int32_t d = FindDimension(plain[0], silent);
+    if (d < 0)
+        return;
+    Dimension& dimension = base.GetDimension(d);
+    Component* root = base.Root(d);
+    Component* chosen = all                ? root
+                        : !plain[1].empty() ? dimension.FindByCode(plain[1].c_str())
+                        : unused           ? root
+                                           : nullptr;
+    if (chosen == nullptr) {
+        if (!silent) {
+            String dimensionName;
+            base.DimensionSingularName(d, dimensionName);
+            vek::Message message;
+            message.code = message::kImportCodeUnknown;
+            message.AddText(plain[1].c_str());
+            message.AddText(dimensionName.CStr());
+            base.ShowErrorAlert(message);
+        }
+        return;
+    }
+    const RecordPool& pool = base.ComponentPool();
+    BitSet used;
+    base.MarkUsedComponents(used, d);
+    if (IsErrorPending())
+        return;  // no room for the set: nothing is deleted
+    used.SetBit(int32_t(root->number), false);  // lines without a component of d
+    base.MarkAncestors(used, d);
+    BitSet doomed;
+    if (!doomed.ResizeFill(used.Count(), false)) {
+        SetOutOfMemoryError();
+        return;
+    }
+    // The walk over the chosen component's subtree, itself first; the root itself is never deleted.
+    auto walk = [&](auto&& visit) {
+        for (Component* c = chosen;;) {
+            if (c != root && !visit(c))
+                return;
+            c = c->NextInSubtree(pool, chosen);
+            if (c == nullptr || c == chosen)
+                return;
+        }
+    };
+    int32_t marked = 0;
+    if (!unused) {
+        // The component with its subtree, only when none of it is in use.
+        Component* firstUsed = nullptr;
+        walk([&](Component* c) {
+            if (used.GetBit(int32_t(c->number)))
+                firstUsed = c;
+            return firstUsed == nullptr;
+        });
+        if (firstUsed != nullptr) {
+            if (!silent)
+                ReportError(message::kComponentInUse, firstUsed->code != nullptr ? firstUsed->code : "");
+            return;
+        }
+    }
+    walk([&](Component* c) {
+        if (!used.GetBit(int32_t(c->number))) {
+            doomed.SetBit(int32_t(c->number), true);
+            ++marked;
+        }
+        return true;
+    });
+    if (marked == 0)
+        return;
+    ChangeRecord record(kChangeComponentsDeleted, &base, DeletedComponentsPayload{&doomed});
+    record.dimension = d;
+    base.HandleChange(record);
+    base.DeleteMarkedComponents(doomed, d);
+    base.RebuildComponentIndexes(d);
+    base.NotifyDimension(kChangeComponents, d);
+}
+
+void CommandInterpreter::SortComponents(CommandWords& words)
+{
+    int32_t flags = 0;
+    std::vector<std::string> plain;
+    while (words.More()) {
+        const std::string& word = words.Take();
+        if (CommandOptionIs(word, "-sublevels"))
+            flags |= kSortRecursive;
+        else if (CommandOptionIs(word, "-reverse"))
+            flags |= kSortReverse;
+        else if (CommandOptionIs(word, "-text"))
+            flags |= kSortByText;
+        else if (CommandOptionIs(word, "-host"))
+            flags |= kSortByHost;
+        else if (IsCommandOption(word) || plain.size() >= 2)
+            Refuse(word);
+        else
+            plain.push_back(word);
+    }
+    plain.resize(2);
+    int32_t d = FindDimension(plain[0], false);
+    if (d < 0)
+        return;
+    Component* top = plain[1].empty() ? base.Root(d) : base.GetDimension(d).FindByCode(plain[1].c_str());
+    if (top == nullptr) {
+        String dimensionName;
+        base.DimensionSingularName(d, dimensionName);
+        vek::Message message;
+        message.code = message::kImportCodeUnknown;
+        message.AddText(plain[1].c_str());
+        message.AddText(dimensionName.CStr());
+        base.ShowErrorAlert(message);
+        return;
+    }
+    top->SortChildren(base.ComponentPool(), flags);
+    base.NotifyDimension(kChangeComponents, d);
+}
+
+void CommandInterpreter::DimOptions(CommandWords& words)
+{
+    std::string dimensionWord;
+    bool haveDimension = false;
+    // Options are applied once the dimension is known; they may come before its word.
+    std::vector<std::pair<std::string, std::string>> options;
+    while (words.More()) {
+        std::string word = words.Take();
+        static constexpr std::string_view kWithValue[] = {"-singular", "-plural", "-codecase", "-textcase", "-hostcase", "-strings"};
+        bool takesValue = false;
+        for (std::string_view name : kWithValue)
+            takesValue = takesValue || CommandOptionIs(word, name);
+        if (takesValue) {
+            options.emplace_back(word, words.More() ? words.Take() : std::string());
+        } else if (CommandOptionIs(word, "-compulsory") || CommandOptionIs(word, "-optional")) {
+            options.emplace_back(word, std::string());
+        } else if (IsCommandOption(word) || haveDimension) {
+            Refuse(word);
+        } else {
+            dimensionWord = word;
+            haveDimension = true;
+        }
+    }
+    int32_t d = FindDimension(dimensionWord, false);
+    if (d < 0)
+        return;
+    Dimension& dimension = base.GetDimension(d);
+    for (const auto& [option, value] : options) {
+        bool isDefault = CStrEqualNoCase(std::string_view(value), std::string_view("default"));
+        char letter = value.empty() ? '\0' : value[0];
+        if (CommandOptionIs(option, "-singular"))
+            dimension.SetSingularName(isDefault ? "" : value.c_str());
+        else if (CommandOptionIs(option, "-plural"))
+            dimension.SetPluralName(isDefault ? "" : value.c_str());
+        else if (CommandOptionIs(option, "-codecase"))
+            dimension.SetCodeModeLetter(letter);
+        else if (CommandOptionIs(option, "-textcase"))
+            dimension.SetTextModeLetter(letter);
+        else if (CommandOptionIs(option, "-hostcase"))
+            dimension.SetHostModeLetter(letter);
+        else if (CommandOptionIs(option, "-strings"))
+            dimension.SetDisplayText(value.c_str());
+        else
+            dimension.SetOptionX(CommandOptionIs(option, "-compulsory"));
+    }
+}
+
+// --- Cards ------------------------------------------------------------------------------------------------
+
+void CommandInterpreter::DeleteCards(CommandWords& words)
+{
+    std::vector<std::string> plain;
+    while (words.More()) {
+        const std::string& word = words.Take();
+        if (plain.size() >= 2)
+            Refuse(word);
+        else
+            plain.push_back(word);
+    }
+    if (plain.empty())
+        return;
+    plain.resize(2);
+    // A date that cannot be read deletes nothing: read as the earliest key it would take every card.
+    DateExpression from(&base, -1);
+    if (!from.Parse(plain[0].data(), int32_t(plain[0].size())) || from.Value().date == 0) {
+        Refuse(plain[0]);
+        return;
+    }
+    CardKey start = from.Value();
+    CardKey end{PackedDate(0x7fffffff), kOpenEndNumber};
+    if (!plain[1].empty()) {
+        DateExpression to(&base, 1);
+        if (!to.Parse(plain[1].data(), int32_t(plain[1].size())) || to.Value().date == 0) {
+            Refuse(plain[1]);
+            return;
+        }
+        end = to.Value();
+    }
+    Card* first = nullptr;
+    Card* stop = nullptr;
+    if (base.FindCardsInDateRange(start, end, first, stop) <= 0)
+        return;
+    for (Card* card = first; card != nullptr && card != stop && card != base.ChainEnd();) {
+        Card* next = base.NextCard(card);
+        base.DeleteCard(card);
+        card = next;
+    }
+    base.FlushCardChanges();
+}
+
+// --- Named objects ----------------------------------------------------------------------------------------
+
+namespace {
+
+DeleteWords ReadDeleteWords(CommandWords& words, const std::function<void(const std::string&)>& refuse)
+{
+    DeleteWords result;
+    while (words.More()) {
+        const std::string& word = words.Take();
+        if (CommandOptionIs(word, "-all")) {
+            result.all = true;
+        } else if (CommandOptionIs(word, "-filter")) {
+            result.hasFilter = true;
+            result.filter = words.More() ? words.Take() : std::string();
+        } else if (IsCommandOption(word)) {
+            refuse(word);
+        } else {
+            result.names.push_back(word);
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+void CommandInterpreter::DeleteMacro(CommandWords& words)
+{
+    DeleteWords request = ReadDeleteWords(words, [this](const std::string& word) { Refuse(word); });
+    MacroList& macros = base.Macros();
+    std::unique_ptr<TextMatcher> matcher = request.hasFilter ? CompileNameFilter(request.filter) : nullptr;
+    // Which macros go is settled first, then they are deleted; a running macro never goes, since
+    // its commands are being read.
+    auto deleteWhere = [&](auto&& matches) {
+        std::vector<Macro*> doomed;
+        for (Macro* macro = macros.First(); macro != nullptr; macro = macro->Next()) {
+            const char* name = macro->GetName() != nullptr ? macro->GetName() : "";
+            if (!macro->IsRunning() && matches(std::string_view(name)))
+                doomed.push_back(macro);
+        }
+        for (Macro* macro : doomed)
+            macros.Delete(macro);
+        return int32_t(doomed.size());
+    };
+    if (request.all)
+        deleteWhere([](std::string_view) { return true; });
+    if (matcher != nullptr)
+        deleteWhere([&](std::string_view name) { return matcher->MatchesCStr(std::string(name).c_str()); });
+    for (const std::string& name : request.names) {
+        if (IsErrorPending())
+            break;
+        // The name, and the macro group it heads: names that begin with it and a ":".
+        std::string group = name;
+        if (group.empty() || group.back() != ':')
+            group += ':';
+        int32_t deleted = deleteWhere([&](std::string_view macroName) {
+            return CStrEqualNoCase(macroName, std::string_view(name)) || CStrStartsWithNoCase(macroName, std::string_view(group));
+        });
+        if (deleted == 0)
+            Refuse(name);
+    }
+}
+
+void CommandInterpreter::DeleteSaveSetup(CommandWords& words)
+{
+    DeleteWords request = ReadDeleteWords(words, [this](const std::string& word) { Refuse(word); });
+    SaveSetupList& setups = BaseFileRecord::Of(base).SaveSetups();
+    if (request.all)
+        setups.DeleteAll();
+    if (request.hasFilter) {
+        if (std::unique_ptr<TextMatcher> matcher = CompileNameFilter(request.filter); matcher != nullptr)
+            setups.DeleteMatching([&](const char* name) { return matcher->MatchesCStr(name); });
+    }
+    for (const std::string& name : request.names) {
+        SaveSetup* setup = setups.Find(name.c_str(), int32_t(name.size()));
+        if (setup == nullptr)
+            Refuse(name);
+        else
+            setups.DeleteMatching([&](const char* setupName) { return setups.Find(setupName) == setup; });
+    }
+}
+
+void CommandInterpreter::DeleteSubset(CommandWords& words)
+{
+    DeleteWords request = ReadDeleteWords(words, [this](const std::string& word) { Refuse(word); });
+    SubsetList& subsets = base.Subsets();
+    if (request.all)
+        subsets.DeleteAll();
+    if (request.hasFilter && !request.filter.empty())
+        subsets.DeleteMatching(request.filter.c_str());
+    for (const std::string& name : request.names) {
+        if (IsErrorPending())
+            break;
+        CommandObject found = ResolveObject(kObjectSubset, name);
+        if (found.subset != nullptr)
+            subsets.Delete(found.subset);
+    }
+}
+
+void CommandInterpreter::DeleteTemplate(CommandWords& words)
+{
+    DeleteWords request = ReadDeleteWords(words, [this](const std::string& word) { Refuse(word); });
+    if (request.all)
+        base.RemoveAllTemplates();
+    if (request.hasFilter && !request.filter.empty())
+        base.RemoveTemplatesMatching(request.filter.c_str());
+    for (const std::string& name : request.names) {
+        if (IsErrorPending())
+            break;
+        CommandObject found = ResolveObject(kObjectTemplate | kObjectGroup, name);
+        if (found.templateNode != nullptr)
+            base.RemoveTemplate(found.templateNode);
+    }
+}
+
+void CommandInterpreter::DuplicateTemplate(CommandWords& words)
+{
+    if (!words.More())
+        return;
+    const std::string name = words.Take();
+    CommandObject found = ResolveObject(kObjectTemplate, name);
+    if (found.templateNode == nullptr || !words.More())
+        return;
+    // A path that names a node already makes nothing.
+    const std::string newName = words.Take();
+    (void)base.DuplicateTemplate(*found.templateNode, newName.c_str());
+}
+
+void CommandInterpreter::Modify(CommandWords& words)
+{
+    if (!words.More())
+        return;
+    const std::string name = words.Take();
+    CommandObject found = ResolveObject(kObjectSubset | kObjectTemplate, name);
+    if (found.kind == 0)
+        return;
+    // The rest of the line is read as one definition line of a current plain-text base file.
+    std::string line;
+    while (words.More()) {
+        line += words.Take();
+        line += '\t';
+    }
+    TextReader reader(line.data(), int64_t(line.size()));
+    if (!reader.ReadLine())
+        return;
+    TemplateReadContext saved = base.TemplateReading();
+    base.SetTemplateReading(TemplateReadContext{});
+    if (found.subset != nullptr) {
+        // A subset takes its notes, its formula or a new selection; its other selections stay.
+        String key;
+        String text;
+        if (reader.NextFieldToString(key)) {
+            (void)reader.NextFieldToString(text);
+            if (key.View() == "N")
+                found.subset->SetNotes(text.CStr());
+            else if (key.View() == "F")
+                found.subset->SetFormulaText(text.CStr());
+            else if (key.View() == "VN" && found.subset->FindSelection(text.View()) == nullptr)
+                (void)found.subset->CreateSelection(text.CStr());
+            else if (key.View() != "VN")
+                Refuse(std::string(key.View()));
+        }
+    } else if (found.templateNode != nullptr) {
+        // Only the key the line names changes: the template's other settings and references stay.
+        reader.RestartLine();
+        found.templateNode->ReadKeyLine(reader, base.TemplateReading());
+    }
+    base.SetTemplateReading(saved);
+    base.SetModified(true);
+}
+
+void CommandInterpreter::Execute(CommandWords& words)
+{
+    if (!words.More())
+        return;
+    std::string name = words.Take();
+    while (words.More())
+        Refuse(words.Take());
+    Macro* macro = base.Macros().Find(name.c_str());
+    if (macro == nullptr) {
+        Refuse(name);
+        return;
+    }
+    macro->Run();
+}
+
+void CommandInterpreter::Password(CommandWords& words)
+{
+    std::string text = words.More() ? words.Take() : std::string();
+    if (!base.Protection().SetPassword(text.c_str()) && !IsErrorPending())
+        SetOutOfMemoryError();
+    WipeText(text);
+    for (const std::string& word : words.All())
+        WipeText(const_cast<std::string&>(word));
+}
+
+// --- Error file -------------------------------------------------------------------------------------------
+
+void CommandInterpreter::ErrorFile(CommandWords& words)
+{
+    ErrorFileOptions options;
+    options.language = UiLanguage();
+    bool noFile = false;
+    std::string pathWord;
+    while (words.More()) {
+        const std::string& word = words.Take();
+        if (CommandOptionIs(word, "-nofile")) {
+            noFile = true;
+        } else if (CommandOptionIs(word, "-append")) {
+            options.append = true;
+        } else if (CommandOptionIs(word, "-verbose")) {
+            options.verbose = true;
+        } else if (CommandOptionIs(word, "-persistent")) {
+            options.persistent = true;
+        } else if (CommandOptionIs(word, "-language")) {
+            std::string code = words.More() ? words.Take() : std::string();
+            int32_t language = LanguageFromCode(code);
+            if (language < 0)
+                Refuse(code);
+            else
+                options.language = language;
+        } else if (IsCommandOption(word) || !pathWord.empty()) {
+            Refuse(word);
+        } else {
+            pathWord = word;
+        }
+    }
+    if (noFile) {
+        base.CatchErrors();
+        return;
+    }
+    if (pathWord.empty())
+        return;
+    FilePath path;
+    if (!ResolvePath(pathWord, path))
+        return;
+    if (path.IsFolder()) {
+        ReportError(message::kCommandPathRefused, pathWord);
+        return;
+    }
+    base.OpenErrorFile(path, options);
+}
+
+// --- Import and save --------------------------------------------------------------------------------------
+
+void CommandInterpreter::Import(CommandWords& words)
+{
+    std::string password;
+    std::string pattern;
+    std::string setupName;
+    bool haveSetup = false;
+    bool dimensionImport = false;
+    while (words.More()) {
+        const std::string& word = words.Take();
+        if (CommandOptionIs(word, "-pw")) {
+            password = words.More() ? words.Take() : std::string();
+        } else if (CommandOptionIs(word, "-file")) {
+            pattern = words.More() ? words.Take() : std::string();
+        } else if (CommandOptionIs(word, "-s")) {
+            setupName = words.More() ? words.Take() : std::string();
+            haveSetup = true;
+        } else if (CommandOptionIs(word, "-dim")) {
+            if (words.More())
+                words.Take();
+            dimensionImport = true;
+        } else if (IsCommandOption(word) || !pattern.empty()) {
+            Refuse(word);
+        } else {
+            pattern = word;
+        }
+    }
+    const ImportSetupList& setups = BaseFileRecord::Of(base).ImportSetups();
+    const ImportSetup* setup = nullptr;
+    if (haveSetup) {
+        setup = setups.Find(setupName.c_str(), int32_t(setupName.size()));
+        if (setup == nullptr) {
+            ReportError(message::kUnknownImportSetup, setupName);
+            WipeText(password);
+            return;
+        }
+    } else if (setups.Count() == 1) {
+        setup = setups.First();
+    }
+    if (dimensionImport) {
+        // A dimension import reads through the dimension import window's code, which is not here yet.
+        ReportError(message::kCommandNotAvailable, "import -dim");
+        WipeText(password);
+        return;
+    }
+    if (pattern.empty()) {
+        WipeText(password);
+        return;
+    }
+    int32_t count = 0;
+    FileList files;
+    files.FindFilesMatching(pattern, base.Path().IsEmpty() ? nullptr : &base.Path());
+    FilePath file;
+    while (!IsErrorPending() && files.Next(file)) {
+        ++count;
+        BaseFileState state;
+        DetectBaseFileType(state, file);
+        if (state.kind == kFileOtherText && setup != nullptr)
+            (void)ImportTextFileWithUndo(base, file, *setup);
+        else
+            (void)ImportBaseFile(base, file, password.empty() ? nullptr : password.c_str(), 0);
+    }
+    WipeText(password);
+    if (pattern.find_first_of("*?") != std::string::npos) {
+        if (LogFileHandler* log = base.LogHandler(); log != nullptr) {
+            std::string entry = std::to_string(count) + " files imported";
+            log->WriteEntry(entry.c_str(), 0);
+        }
+    } else if (count == 0 && !IsErrorPending()) {
+        ReportError(message::kCannotOpen, pattern);
+    }
+}
+
+void CommandInterpreter::Save(CommandWords& words)
+{
+    if (!words.More())
+        return;
+    std::string pathWord = words.Take();
+    FilePath path;
+    if (!ResolvePath(pathWord, path))
+        return;
+    std::unique_ptr<SaveSettings> settings = MakeSaveSettingsFromBase(base);
+    settings->ApplyFileExtension(path);
+    while (words.More()) {
+        const std::string& word = words.Take();
+        if (!settings->ApplyOption(word, &BaseFileRecord::Of(base).SaveSetups()))
+            Refuse(word);
+    }
+    if (IsErrorPending())
+        return;
+    // A command never replaces what is not a base: a folder, or a file of another kind (the question
+    // a user would be asked first is answered with what destroys nothing).
+    if (path.IsFolder()) {
+        ReportError(message::kCommandPathRefused, pathWord);
+        return;
+    }
+    if (path.Exists()) {
+        BaseFileState state;
+        DetectBaseFileType(state, path);
+        bool notBase = state.kind == kFileNothing || state.kind == kFileXml || state.kind == kFileSie ||
+                       state.kind == kFileOtherText || state.kind == kFileDamaged;
+        bool sieOverSie = state.kind == kFileSie && settings->Format() == kSaveFormatSie;
+        if (notBase && !sieOverSie) {
+            ReportError(message::kCommandPathRefused, pathWord);
+            return;
+        }
+    }
+    if (!SaveBaseToPath(base, path, settings.get()) || IsErrorPending())
+        return;
+    TakeSavedFile(base, path, settings->Format());
+}
+
+}  // namespace vek

@@ -1,0 +1,59 @@
+#include "model/cards/RecordPool.h"
+
+#include <cstring>
+
+namespace vek {
+
+RecordPool::RecordPool(int32_t elementSize, int32_t documentedSize)
+    : elements(elementSize), documentedSize(documentedSize)
+{
+}
+
+void* RecordPool::Alloc()
+{
+    uint32_t index;
+    void* record;
+    if (freeHead != kNoRecord) {
+        index = freeHead;
+        record = elements.At(int32_t(index));
+        if (record == nullptr)
+            return nullptr;
+        freeHead = static_cast<PoolRecordHeader*>(record)->next;
+        --freeCount;
+    } else {
+        if (elements.Count() == INT32_MAX)
+            return nullptr;
+        index = uint32_t(elements.Count());
+        record = elements.AtGrow(int32_t(index));
+        if (record == nullptr)
+            return nullptr;
+    }
+    std::memset(record, 0, size_t(elements.ElementSize()));
+    auto* header = static_cast<PoolRecordHeader*>(record);
+    header->index = index;
+    header->next = kNoRecord;
+    ++liveCount;
+    return record;
+}
+
+void RecordPool::Free(uint32_t index)
+{
+    void* record = At(index);
+    if (record == nullptr)
+        return;
+    auto* header = static_cast<PoolRecordHeader*>(record);
+    header->next = freeHead;
+    freeHead = index;
+    ++freeCount;
+    --liveCount;
+}
+
+void RecordPool::Clear()
+{
+    elements.Free();
+    freeHead = kNoRecord;
+    liveCount = 0;
+    freeCount = 0;
+}
+
+}  // namespace vek
