@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "analysis/CardsComputation.h"
-#include "analysis/LinesComputation.h"
+#include "analysis/cards/CardsComputation.h"
+#include "analysis/lines/LinesComputation.h"
 #include "BenchBases.h"
 #include "foundation/messages/PendingError.h"
 #include "model/base/Base.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/TimeFunctionAggregator.h"
-#include "analysis/TimeFunctionPeriods.h"
+#include "analysis/timefunctions/TimeFunctionAggregator.h"
+#include "analysis/timefunctions/TimeFunctionPeriods.h"
 
 namespace {
 

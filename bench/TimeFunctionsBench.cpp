@@ -3,9 +3,9 @@
 // extremes, two of them with value conditions) and five formula rows over them.
 #include <benchmark/benchmark.h>
 
-#include "analysis/TimeFunctionFormulaRow.h"
-#include "analysis/TimeFunctionSelectionRow.h"
-#include "analysis/TimeFunctionsComputation.h"
+#include "analysis/timefunctions/TimeFunctionFormulaRow.h"
+#include "analysis/timefunctions/TimeFunctionSelectionRow.h"
+#include "analysis/timefunctions/TimeFunctionsComputation.h"
 #include "BenchBases.h"
 #include "model/base/Base.h"
 #include "model/selections/SelectionTexts.h"

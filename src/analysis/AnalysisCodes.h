@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "model/templates/AnalysisCodeLetters.h"
+#include "analysis/AnalysisCodeLetters.h"
 
 namespace vek {
 

@@ -1,6 +1,7 @@
 // StartServices: registering the platform and model services and seeding the random unit at start-up.
 #include "startup/StartServices.h"
 
+#include "analysis/AnalysisKinds.h"
 #include "app/ApplicationServices.h"
 #include "foundation/numbers/RandomNumber.h"
 #include "files/commands/CommandInterpreter.h"
@@ -17,6 +18,7 @@ void StartServices()
     RegisterDrawingServices();
     RegisterModelLayerServices();
     RegisterFilesLayerServices();
+    RegisterAnalysisLayerServices();
     RegisterGuiServices();
     RegisterApplicationServices();
     SeedRandomUnit();

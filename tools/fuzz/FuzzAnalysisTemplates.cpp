@@ -13,9 +13,9 @@
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
 #include "model/base/Base.h"
-#include "model/templates/CardsTemplate.h"
-#include "model/templates/LinesTemplate.h"
-#include "model/templates/TimeFunctionsTemplate.h"
+#include "analysis/cards/CardsTemplate.h"
+#include "analysis/lines/LinesTemplate.h"
+#include "analysis/timefunctions/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
 
 namespace {

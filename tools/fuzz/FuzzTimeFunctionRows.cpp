@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "analysis/TimeFunctionFormulaRow.h"
-#include "analysis/TimeFunctionSelectionRow.h"
-#include "analysis/TimeFunctionsComputation.h"
+#include "analysis/timefunctions/TimeFunctionFormulaRow.h"
+#include "analysis/timefunctions/TimeFunctionSelectionRow.h"
+#include "analysis/timefunctions/TimeFunctionsComputation.h"
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"

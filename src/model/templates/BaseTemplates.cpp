@@ -13,14 +13,10 @@
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
 #include "model/templates/CardTemplate.h"
-#include "model/templates/CardsTemplate.h"
-#include "model/templates/ComponentFunctionsTemplate.h"
-#include "model/templates/ComponentsTemplate.h"
-#include "model/templates/LinesTemplate.h"
 #include "model/base/ModelServices.h"
 #include "model/named/NamedObjects.h"
 #include "model/expressions/TextMatcher.h"
-#include "model/templates/TimeFunctionsTemplate.h"
+#include "model/templates/TemplateKindRegistry.h"
 
 namespace vek {
 
@@ -135,22 +131,9 @@ public:
 
 std::unique_ptr<Template> Base::NewTemplate(TemplateKind kind)
 {
-    switch (kind) {
-    case TemplateKind::Cards:
-        return std::unique_ptr<Template>(new (std::nothrow) CardsTemplate(*this));
-    case TemplateKind::Lines:
-        return std::unique_ptr<Template>(new (std::nothrow) LinesTemplate(*this));
-    case TemplateKind::Components:
-        return std::unique_ptr<Template>(new (std::nothrow) ComponentsTemplate(*this));
-    case TemplateKind::TimeFunctions:
-        return std::unique_ptr<Template>(new (std::nothrow) TimeFunctionsTemplate(*this));
-    case TemplateKind::ComponentFunctions:
-        return std::unique_ptr<Template>(new (std::nothrow) ComponentFunctionsTemplate(*this));
-    case TemplateKind::Card:
+    if (kind == TemplateKind::Card)
         return std::unique_ptr<Template>(new (std::nothrow) CardTemplate(*this));
-    default:
-        return nullptr;
-    }
+    return Service<TemplateKindRegistry>::Get().Make(kind, *this);
 }
 
 void Base::MakeTemplateTree()

@@ -16,7 +16,7 @@
 #include "foundation/strings/String.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
-#include "model/templates/TimeFunctionsTemplate.h"
+#include "analysis/timefunctions/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -16,7 +16,6 @@
 #include "foundation/strings/String.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
-#include "model/templates/CardsTemplate.h"
 #include "model/named/NamedObjects.h"
 #include "platform/FilePath.h"
 

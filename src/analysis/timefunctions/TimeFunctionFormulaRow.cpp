@@ -1,0 +1,179 @@
+#include "analysis/timefunctions/TimeFunctionFormulaRow.h"
+
+#include "analysis/timefunctions/TimeFunctionSelectionRow.h"
+#include "analysis/timefunctions/TimeFunctionsComputation.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
+#include "foundation/strings/CString.h"
+
+namespace vek {
+
+TimeFunctionFormulaRow::TimeFunctionFormulaRow(TimeFunctionsComputation& computation)
+    : TimeFunctionRow(computation, TimeFunctionRowKind::Formula)
+{
+}
+
+TimeFunctionFormulaRow::~TimeFunctionFormulaRow() = default;
+
+int32_t TimeFunctionFormulaRow::Ordinal() const
+{
+    return owner.PositionInKind(*this) + owner.SelectionRowCount() + 1;
+}
+
+bool TimeFunctionFormulaRow::SetFormula(std::string_view text)
+{
+    if (!owner.Variables().IsValid())
+        owner.RebuildVariables();
+    formulaText.AssignBytes(text);
+    compiled = false;
+    CompileIfNeeded();
+    return compiled;
+}
+
+void TimeFunctionFormulaRow::CompileIfNeeded()
+{
+    if (compiled)
+        return;
+    if (!owner.Variables().IsValid())
+        owner.RebuildVariables();
+    TimeFunctionVariableTable& table = owner.Variables();
+    int32_t code = formula.Compile(formulaText, table.Count(), table.Entries());
+    if (code != 0) {
+        // The formula stays empty (its value NaN); the reason is left for the caller to show.
+        SetErrorCode(code);
+        SetFormulaMessage(GetPendingError().message, code, formulaText.View());
+        return;
+    }
+    compiled = true;
+}
+
+bool TimeFunctionFormulaRow::Uses(const TimeFunctionRow& row) const
+{
+    int32_t v = row.Variable();
+    if (v < 0)
+        return false;
+    if (formula.UsesVariable(v))
+        return true;
+    return row.Kind() == TimeFunctionRowKind::Selection && formula.UsesVariable(v + 1);
+}
+
+void TimeFunctionFormulaRow::Prepare()
+{
+    if (prepared)
+        return;
+    prepared = true;
+    kept = combination == FormulaCombination::RunningProduct || combination == FormulaCombination::Ratio ? 1.0 : 0.0;
+    CompileIfNeeded();
+    for (const auto& other : owner.Rows()) {
+        if (!other->Prepared() && Uses(*other))
+            other->Prepare();
+    }
+    owner.PushFormula(*this);
+}
+
+double TimeFunctionFormulaRow::EvaluateAtPeriodEnd()
+{
+    double r = formula.Evaluate();
+    double value = r;
+    switch (combination) {
+    case FormulaCombination::None:
+        break;
+    case FormulaCombination::RunningSum:
+        value = r + kept;
+        kept = value;
+        break;
+    case FormulaCombination::Difference:
+        value = r - kept;
+        kept = r;
+        break;
+    case FormulaCombination::RunningProduct:
+        value = r * kept;
+        kept = value;
+        break;
+    case FormulaCombination::Ratio:
+        value = r / kept;
+        kept = r;
+        break;
+    }
+    owner.Variables().ValueAt(variable) = value;
+    return value;
+}
+
+namespace {
+
+std::string_view FormulaRowToken(const TextReader& reader) { return {reader.Token(), size_t(reader.TokenLength())}; }
+
+int32_t FormulaRowLetterIndex(const char* letters, char letter)
+{
+    for (int32_t i = 0; letters[i] != 0; ++i) {
+        if (letters[i] == letter)
+            return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void TimeFunctionFormulaRow::CopyFromDefinition(const TimeFunctionRowDefinition& definition)
+{
+    display = definition.Display();
+    if (!definition.IsFormula())
+        return;
+    const auto& source = static_cast<const TimeFunctionFormulaDefinition&>(definition);
+    formulaText.AssignCStr(source.FormulaCStr());
+    compiled = false;
+    combination = source.Combination();
+    chartStyle = int32_t(source.ChartStyle());
+}
+
+void TimeFunctionFormulaRow::WriteText(TextWriter& writer) const
+{
+    writer.PutText("## Formula");
+    writer.PutSeparator();
+    writer.PutText(name.CStr());
+    writer.PutSeparator();
+    writer.PutText(label.CStr());
+    writer.EndRow();
+    writer.WriteKeyTextLine("FF", formulaText.CStr());
+    if (combination != FormulaCombination::None)
+        writer.WriteKeyCharLine("FD", uint8_t(kFormulaCombinationLetters[int32_t(combination)]));
+    writer.WriteKeyCharLine("FG", uint8_t(kRowChartStyleLetters[chartStyle]));
+    WriteTimeFunctionDisplayLine(writer, "FZ", display);
+}
+
+bool TimeFunctionFormulaRow::ReadText(TextReader& reader)
+{
+    while (reader.ReadLine()) {
+        if (!reader.NextField())
+            continue;
+        std::string_view key = FormulaRowToken(reader);
+        if (!key.empty() && key[0] == '#') {
+            reader.RestartLine();
+            return true;
+        }
+        char letter = 0;
+        if (key == "FF") {
+            String text;
+            if (reader.NextFieldRawToString(text)) {
+                formulaText.Assign(text);
+                compiled = false;
+            }
+        } else if (key == "FD") {
+            if (reader.NextFieldChar(letter)) {
+                if (int32_t i = FormulaRowLetterIndex(kFormulaCombinationLetters, letter); i >= 0)
+                    combination = FormulaCombination(i);
+            }
+        } else if (key == "FG") {
+            if (reader.NextFieldChar(letter)) {
+                if (int32_t i = FormulaRowLetterIndex(kRowChartStyleLetters, letter); i >= 0)
+                    chartStyle = i;
+            }
+        } else if (key == "FZ") {
+            ReadTimeFunctionDisplayLine(reader, display);
+        }
+    }
+    return false;
+}
+
+}  // namespace vek
