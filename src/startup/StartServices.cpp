@@ -1,10 +1,8 @@
-// StartServices: registering the platform and model services and seeding the random unit at start-up.
+// StartServices: registering the display-free layers' services and seeding the random unit at start-up.
 #include "startup/StartServices.h"
 
-#include "app/ApplicationServices.h"
 #include "foundation/numbers/RandomNumber.h"
 #include "files/commands/CommandInterpreter.h"
-#include "gui/GuiServices.h"
 #include "model/base/ModelServices.h"
 #include "platform/PlatformServices.h"
 #include "drawing/DrawingServices.h"
@@ -17,8 +15,6 @@ void StartServices()
     RegisterDrawingServices();
     RegisterModelLayerServices();
     RegisterFilesLayerServices();
-    RegisterGuiServices();
-    RegisterApplicationServices();
     SeedRandomUnit();
 }
 
