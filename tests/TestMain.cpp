@@ -1,7 +1,13 @@
-// The main of every test program: the services start as in the program, then the tests run.
+// The main of every test program: the services start as in the programs the tested layer serves,
+// then the tests run. The tests of the display-free layers start as the tools do (StartServices), so
+// that they link no GUI; those of the GUI and the application as vek does (StartProgramServices).
 #include <gtest/gtest.h>
 
+#ifdef VEK_TEST_PROGRAM_SERVICES
+#include "app/StartProgramServices.h"
+#else
 #include "startup/StartServices.h"
+#endif
 
 // Fontconfig, Pango and GLib keep process-wide caches that they never free; depending on which font
 // cache files exist and on timing, the leak checker sees them as leaks. Only those libraries' own
@@ -18,6 +24,10 @@ extern "C" const char* __lsan_default_suppressions()
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+#ifdef VEK_TEST_PROGRAM_SERVICES
+    vek::StartProgramServices();
+#else
     vek::StartServices();
+#endif
     return RUN_ALL_TESTS();
 }

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <new>
 #include <numbers>
+#include <utility>
 
 #include "platform/FilePath.h"
 #include "platform/ForkFile.h"
@@ -26,26 +28,24 @@ uint32_t PackRgb(RgbColor c) { return (uint32_t(c.red >> 8) << 16) | (uint32_t(c
 uint32_t Argb(RgbColor c) { return 0xFF000000u | PackRgb(c); }
 
 // An 8 × 8 repeating source: bit 1 pixels take `on`, bit 0 pixels `off` (0 = transparent).
-cairo_pattern_t* MakePatternSource(const PenPattern& bits, uint32_t on, uint32_t off)
+CairoPatternHandle MakePatternSource(const PenPattern& bits, uint32_t on, uint32_t off)
 {
-    cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
-    if (cairo_surface_status(tile) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(tile);
+    CairoSurfaceHandle tile(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8));
+    if (cairo_surface_status(tile.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
-    cairo_surface_flush(tile);
-    unsigned char* data = cairo_image_surface_get_data(tile);
-    int stride = cairo_image_surface_get_stride(tile);
+    cairo_surface_flush(tile.get());
+    unsigned char* data = cairo_image_surface_get_data(tile.get());
+    int stride = cairo_image_surface_get_stride(tile.get());
     for (int y = 0; y < 8; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
         for (int x = 0; x < 8; ++x)
             row[x] = (bits[size_t(y)] & (0x80 >> x)) != 0 ? on : off;
     }
-    cairo_surface_mark_dirty(tile);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile);
-    cairo_surface_destroy(tile);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    cairo_surface_mark_dirty(tile.get());
+    // The pattern takes its own reference to the tile.
+    CairoPatternHandle pattern(cairo_pattern_create_for_surface(tile.get()));
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
     return pattern;
 }
 
@@ -99,9 +99,17 @@ void AddRegion(cairo_t* cr, const Region& region)
     }
 }
 
-cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length)
+// Cairo's write callback: no exception may unwind through Cairo's frames, so a failed append becomes
+// Cairo's own error status, which ends the encoding and makes the caller return empty bytes.
+cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) noexcept
 {
-    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    try {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    } catch (const std::bad_alloc&) {
+        return CAIRO_STATUS_NO_MEMORY;
+    } catch (...) {
+        return CAIRO_STATUS_WRITE_ERROR;
+    }
     return CAIRO_STATUS_SUCCESS;
 }
 
@@ -113,23 +121,21 @@ std::unique_ptr<DrawingPort> DrawingPort::CreateImage(int32_t width, int32_t hei
     if (width < 1 || height < 1 || width > 32767 || height > 32767)
         return nullptr;
     bool transparent = background == Background::Transparent;
-    cairo_surface_t* surface =
-        cairo_image_surface_create(transparent ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    CairoSurfaceHandle surface(
+        cairo_image_surface_create(transparent ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
     std::unique_ptr<DrawingPort> port(new DrawingPort());
-    port->surface = surface;
-    port->context = cairo_create(surface);
+    port->surface = std::move(surface);
+    port->context.reset(cairo_create(port->surface.get()));
     port->width = width;
     port->height = height;
     port->depth = depth;
     port->frame = Rect{0, 0, ClampCoordinate(height), ClampCoordinate(width)};
     port->clip.SetRect(port->frame);
     if (!transparent) {
-        cairo_set_source_rgb(port->context, 1.0, 1.0, 1.0);
-        cairo_paint(port->context);
+        cairo_set_source_rgb(port->context.get(), 1.0, 1.0, 1.0);
+        cairo_paint(port->context.get());
     }
     return port;
 }
@@ -138,14 +144,12 @@ std::unique_ptr<DrawingPort> DrawingPort::CreateRecording(const Rect& frame)
 {
     cairo_rectangle_t extents{double(frame.left), double(frame.top), double(std::max(frame.Width(), 0)),
                               double(std::max(frame.Height(), 0))};
-    cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    CairoSurfaceHandle surface(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
     std::unique_ptr<DrawingPort> port(new DrawingPort());
-    port->surface = surface;
-    port->context = cairo_create(surface);
+    port->surface = std::move(surface);
+    port->context.reset(cairo_create(port->surface.get()));
     port->recording = true;
     port->width = std::max(frame.Width(), 0);
     port->height = std::max(frame.Height(), 0);
@@ -155,11 +159,7 @@ std::unique_ptr<DrawingPort> DrawingPort::CreateRecording(const Rect& frame)
     return port;
 }
 
-DrawingPort::~DrawingPort()
-{
-    cairo_destroy(context);
-    cairo_surface_destroy(surface);
-}
+DrawingPort::~DrawingPort() = default;
 
 Rect DrawingPort::PortBounds() const
 {
@@ -212,30 +212,30 @@ Rect DrawingPort::ToDevice(const Rect& rect) const
 cairo_t* DrawingPort::PreparedContext()
 {
     if (!prepared) {
-        cairo_reset_clip(context);
-        cairo_identity_matrix(context);
-        cairo_translate(context, -origin.h, -origin.v);
-        cairo_new_path(context);
-        AddRegion(context, clip);
-        cairo_clip(context);
-        cairo_set_antialias(context, CAIRO_ANTIALIAS_NONE);
-        cairo_set_fill_rule(context, CAIRO_FILL_RULE_EVEN_ODD);
+        cairo_reset_clip(context.get());
+        cairo_identity_matrix(context.get());
+        cairo_translate(context.get(), -origin.h, -origin.v);
+        cairo_new_path(context.get());
+        AddRegion(context.get(), clip);
+        cairo_clip(context.get());
+        cairo_set_antialias(context.get(), CAIRO_ANTIALIAS_NONE);
+        cairo_set_fill_rule(context.get(), CAIRO_FILL_RULE_EVEN_ODD);
         prepared = true;
     }
-    cairo_new_path(context);
-    return context;
+    cairo_new_path(context.get());
+    return context.get();
 }
 
 void DrawingPort::SetSource(bool erase)
 {
-    cairo_t* cr = context;
+    cairo_t* cr = context.get();
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     if (erase) {
         SetRgb(cr, backColor);
         return;
     }
     bool solid = penPattern == kSolidPattern;
-    cairo_pattern_t* source = nullptr;
+    CairoPatternHandle source;
     switch (penMode) {
     case PenMode::Copy:
         if (solid)
@@ -263,13 +263,11 @@ void DrawingPort::SetSource(bool erase)
             source = MakePatternSource(penPattern, Argb(backColor), 0);
         break;
     }
-    if (source != nullptr) {
-        cairo_set_source(cr, source);
-        cairo_pattern_destroy(source);
-    }
+    if (source != nullptr)
+        cairo_set_source(cr, source.get());
 }
 
-void DrawingPort::FillPath() { cairo_fill(context); }
+void DrawingPort::FillPath() { cairo_fill(context.get()); }
 
 template <typename AddPath>
 void DrawingPort::FillShape(bool erase, AddPath addPath)
@@ -496,9 +494,9 @@ void DrawingPort::HiliteRegion(const Region& region, RgbColor highlight)
     IntersectRegionWithRect(area, frame);
     if (area.IsEmpty())
         return;
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    int stride = cairo_image_surface_get_stride(surface);
+    cairo_surface_flush(surface.get());
+    unsigned char* data = cairo_image_surface_get_data(surface.get());
+    int stride = cairo_image_surface_get_stride(surface.get());
     uint32_t back = PackRgb(backColor);
     uint32_t high = PackRgb(highlight);
     for (int32_t i = 0, n = area.RectCount(); i < n; ++i) {
@@ -514,7 +512,7 @@ void DrawingPort::HiliteRegion(const Region& region, RgbColor highlight)
             }
         }
     }
-    cairo_surface_mark_dirty(surface);
+    cairo_surface_mark_dirty(surface.get());
 }
 
 void DrawingPort::CopyFrom(const DrawingPort& source, const Rect& sourceRect, const Rect& destRect, Transfer transfer,
@@ -532,38 +530,37 @@ void DrawingPort::CopyFrom(const DrawingPort& source, const Rect& sourceRect, co
     cairo_scale(cr, sx, sy);
     double srcLeft = double(sourceRect.left) - source.origin.h;
     double srcTop = double(sourceRect.top) - source.origin.v;
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source.surface);
+    CairoPatternHandle pattern(cairo_pattern_create_for_surface(source.surface.get()));
     cairo_matrix_t m;
     cairo_matrix_init_translate(&m, srcLeft, srcTop);
-    cairo_pattern_set_matrix(pattern, &m);
+    cairo_pattern_set_matrix(pattern.get(), &m);
     // Nearest pixels: a print offscreen shrinks by a whole factor, and blending would grey its edges.
-    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
     switch (transfer) {
     case Transfer::Copy:
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source(cr, pattern);
+        cairo_set_source(cr, pattern.get());
         cairo_paint(cr);
         break;
     case Transfer::Or:
-        cairo_set_source(cr, pattern);
+        cairo_set_source(cr, pattern.get());
         cairo_paint(cr);
         break;
     case Transfer::ColorThroughMask:
         SetRgb(cr, color);
-        cairo_mask(cr, pattern);
+        cairo_mask(cr, pattern.get());
         break;
     }
-    cairo_pattern_destroy(pattern);
     cairo_restore(cr);
 }
 
 void DrawingPort::MakeTransparent()
 {
-    cairo_save(context);
-    cairo_reset_clip(context);
-    cairo_set_operator(context, CAIRO_OPERATOR_CLEAR);
-    cairo_paint(context);
-    cairo_restore(context);
+    cairo_save(context.get());
+    cairo_reset_clip(context.get());
+    cairo_set_operator(context.get(), CAIRO_OPERATOR_CLEAR);
+    cairo_paint(context.get());
+    cairo_restore(context.get());
     Invalidate();
 }
 
@@ -589,18 +586,15 @@ cairo_status_t ReadFromView(void* closure, unsigned char* data, unsigned int len
 std::unique_ptr<DrawingPort> DrawingPort::DecodePng(std::string_view bytes)
 {
     PngSource source{bytes};
-    cairo_surface_t* png = cairo_image_surface_create_from_png_stream(ReadFromView, &source);
-    if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(png);
+    CairoSurfaceHandle png(cairo_image_surface_create_from_png_stream(ReadFromView, &source));
+    if (cairo_surface_status(png.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
     std::unique_ptr<DrawingPort> port =
-        CreateImage(cairo_image_surface_get_width(png), cairo_image_surface_get_height(png));
+        CreateImage(cairo_image_surface_get_width(png.get()), cairo_image_surface_get_height(png.get()));
     if (port != nullptr) {
-        cairo_set_source_surface(port->context, png, 0, 0);
-        cairo_paint(port->context);
+        cairo_set_source_surface(port->context.get(), png.get(), 0, 0);
+        cairo_paint(port->context.get());
     }
-    cairo_surface_destroy(png);
     return port;
 }
 
@@ -608,42 +602,42 @@ void DrawingPort::SetPixel(int32_t x, int32_t y, uint32_t rgb)
 {
     if (recording || x < 0 || y < 0 || x >= width || y >= height)
         return;
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    int stride = cairo_image_surface_get_stride(surface);
+    cairo_surface_flush(surface.get());
+    unsigned char* data = cairo_image_surface_get_data(surface.get());
+    int stride = cairo_image_surface_get_stride(surface.get());
     reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride)[x] = 0xFF000000u | (rgb & 0xFFFFFF);
-    cairo_surface_mark_dirty(surface);
+    cairo_surface_mark_dirty(surface.get());
 }
 
 uint32_t DrawingPort::PixelAt(int32_t x, int32_t y) const
 {
     if (recording || x < 0 || y < 0 || x >= width || y >= height)
         return 0;
-    cairo_surface_flush(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    int stride = cairo_image_surface_get_stride(surface);
+    cairo_surface_flush(surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+    int stride = cairo_image_surface_get_stride(surface.get());
     return reinterpret_cast<const uint32_t*>(data + ptrdiff_t(y) * stride)[x] & 0xFFFFFF;
 }
 
 std::string DrawingPort::EncodePng() const
 {
     std::string out;
-    cairo_surface_flush(surface);
+    cairo_surface_flush(surface.get());
     if (!recording) {
-        if (cairo_surface_write_to_png_stream(surface, AppendToString, &out) != CAIRO_STATUS_SUCCESS)
+        if (cairo_surface_write_to_png_stream(surface.get(), AppendToString, &out) != CAIRO_STATUS_SUCCESS)
             out.clear();
         return out;
     }
     if (width < 1 || height < 1)
         return out;
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_t* cr = cairo_create(image);
-    cairo_set_source_surface(cr, surface, -frame.left, -frame.top);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    if (cairo_surface_write_to_png_stream(image, AppendToString, &out) != CAIRO_STATUS_SUCCESS)
+    CairoSurfaceHandle image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    {
+        CairoContextHandle cr(cairo_create(image.get()));
+        cairo_set_source_surface(cr.get(), surface.get(), -frame.left, -frame.top);
+        cairo_paint(cr.get());
+    }
+    if (cairo_surface_write_to_png_stream(image.get(), AppendToString, &out) != CAIRO_STATUS_SUCCESS)
         out.clear();
-    cairo_surface_destroy(image);
     return out;
 }
 
@@ -652,16 +646,17 @@ std::string DrawingPort::EncodePdf() const
     std::string out;
     if (!recording || width < 1 || height < 1)
         return out;
-    cairo_surface_t* pdf = cairo_pdf_surface_create_for_stream(AppendToString, &out, width, height);
-    cairo_t* cr = cairo_create(pdf);
-    cairo_set_source_surface(cr, surface, -frame.left, -frame.top);
-    cairo_paint(cr);
-    cairo_show_page(cr);
-    cairo_destroy(cr);
-    cairo_surface_finish(pdf);
-    if (cairo_surface_status(pdf) != CAIRO_STATUS_SUCCESS)
+    CairoSurfaceHandle pdf(cairo_pdf_surface_create_for_stream(AppendToString, &out, width, height));
+    {
+        // The page is drawn and its context released before the surface is finished.
+        CairoContextHandle cr(cairo_create(pdf.get()));
+        cairo_set_source_surface(cr.get(), surface.get(), -frame.left, -frame.top);
+        cairo_paint(cr.get());
+        cairo_show_page(cr.get());
+    }
+    cairo_surface_finish(pdf.get());
+    if (cairo_surface_status(pdf.get()) != CAIRO_STATUS_SUCCESS)
         out.clear();
-    cairo_surface_destroy(pdf);
     return out;
 }
 

@@ -7,12 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "drawing/CairoHandles.h"
 #include "drawing/ColorTable.h"
 #include "drawing/Geometry.h"
 #include "drawing/Region.h"
-
-struct _cairo;
-struct _cairo_surface;
 
 namespace vek {
 
@@ -128,7 +126,7 @@ public:
 
     // For the drawing code of this layer: the context, set to the origin and the clip.
     _cairo* PreparedContext();
-    _cairo_surface* Surface() const { return surface; }
+    _cairo_surface* Surface() const { return surface.get(); }
     // Local rectangle to device pixels, cut to the target.
     Rect ToDevice(const Rect& rect) const;
 
@@ -141,8 +139,9 @@ private:
     void FillShape(bool erase, AddPath addPath);
     void Invalidate() { prepared = false; }
 
-    _cairo_surface* surface = nullptr;
-    _cairo* context = nullptr;
+    // Declared in this order so that the context is released before its surface.
+    CairoSurfaceHandle surface;
+    CairoContextHandle context;
     bool recording = false;
     bool prepared = false;
     int32_t width = 0;

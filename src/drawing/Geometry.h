@@ -1,30 +1,11 @@
-// Geometry: points and rectangles of the drawing layer and the helpers every pane uses on them.
+// Geometry: the helpers every pane uses on points and rectangles (platform/events/Coordinates.h).
 #pragma once
 
 #include <cstdint>
 
+#include "platform/events/Coordinates.h"
+
 namespace vek {
-
-// A point of drawing coordinates: vertical first, as every packed point of the program has it.
-struct Point {
-    int16_t v = 0;
-    int16_t h = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
-// A rectangle of pixels: bottom and right lie outside it, so its width is right - left. A rectangle
-// whose bottom is not below its top, or whose right is not beyond its left, is empty.
-struct Rect {
-    int16_t top = 0;
-    int16_t left = 0;
-    int16_t bottom = 0;
-    int16_t right = 0;
-
-    bool IsEmpty() const { return bottom <= top || right <= left; }
-    int32_t Width() const { return int32_t(right) - left; }
-    int32_t Height() const { return int32_t(bottom) - top; }
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // A rectangle as its corner and its size.
 struct OriginSize {

@@ -43,11 +43,10 @@ public:
     void StoreInto(Region& region)
     {
         region.SetEmpty();
-        cairo_region_t* made = cairo_region_create_rectangles(rects.data(), int(rects.size()));
-        if (cairo_region_status(made) == CAIRO_STATUS_SUCCESS &&
-            cairo_region_union(region.Handle(), made) != CAIRO_STATUS_SUCCESS)
+        CairoRegionHandle made(cairo_region_create_rectangles(rects.data(), int(rects.size())));
+        if (cairo_region_status(made.get()) == CAIRO_STATUS_SUCCESS &&
+            cairo_region_union(region.Handle(), made.get()) != CAIRO_STATUS_SUCCESS)
             region.SetEmpty();
-        cairo_region_destroy(made);
     }
 
 private:
@@ -84,21 +83,24 @@ Region::Region() : region(cairo_region_create()) {}
 Region::Region(const Rect& rect)
 {
     cairo_rectangle_int_t r = ToCairo(rect);
-    region = cairo_region_create_rectangle(&r);
+    region.reset(cairo_region_create_rectangle(&r));
 }
 
-Region::~Region() { cairo_region_destroy(region); }
+Region::~Region() = default;
 
-Region::Region(const Region& other) : region(cairo_region_copy(other.region)) {}
+Region::Region(const Region& other) : region(cairo_region_copy(other.region.get())) {}
 
 Region& Region::operator=(const Region& other)
 {
     if (this != &other)
-        Keep(cairo_region_copy(other.region));
+        Keep(cairo_region_copy(other.region.get()));
     return *this;
 }
 
-Region::Region(Region&& other) noexcept : region(std::exchange(other.region, cairo_region_create())) {}
+Region::Region(Region&& other) noexcept
+    : region(std::exchange(other.region, CairoRegionHandle(cairo_region_create())))
+{
+}
 
 Region& Region::operator=(Region&& other) noexcept
 {
@@ -108,37 +110,34 @@ Region& Region::operator=(Region&& other) noexcept
 
 void Region::Keep(cairo_region_t* made)
 {
-    cairo_region_destroy(region);
-    region = made;
-    if (cairo_region_status(region) != CAIRO_STATUS_SUCCESS) {
-        cairo_region_destroy(region);
-        region = cairo_region_create();
-    }
+    region.reset(made);
+    if (cairo_region_status(region.get()) != CAIRO_STATUS_SUCCESS)
+        region.reset(cairo_region_create());
 }
 
-bool Region::IsEmpty() const { return cairo_region_is_empty(region) != 0; }
+bool Region::IsEmpty() const { return cairo_region_is_empty(region.get()) != 0; }
 
 Rect Region::Bounds() const
 {
     cairo_rectangle_int_t r;
-    cairo_region_get_extents(region, &r);
+    cairo_region_get_extents(region.get(), &r);
     return FromCairo(r);
 }
 
-bool Region::Contains(Point point) const { return cairo_region_contains_point(region, point.h, point.v) != 0; }
+bool Region::Contains(Point point) const { return cairo_region_contains_point(region.get(), point.h, point.v) != 0; }
 
-int32_t Region::RectCount() const { return cairo_region_num_rectangles(region); }
+int32_t Region::RectCount() const { return cairo_region_num_rectangles(region.get()); }
 
 Rect Region::RectAt(int32_t index) const
 {
     if (index < 0 || index >= RectCount())
         return Rect{};
     cairo_rectangle_int_t r;
-    cairo_region_get_rectangle(region, index, &r);
+    cairo_region_get_rectangle(region.get(), index, &r);
     return FromCairo(r);
 }
 
-bool operator==(const Region& a, const Region& b) { return cairo_region_equal(a.region, b.region) != 0; }
+bool operator==(const Region& a, const Region& b) { return cairo_region_equal(a.region.get(), b.region.get()) != 0; }
 
 void Region::SetEmpty() { Keep(cairo_region_create()); }
 
@@ -148,29 +147,29 @@ void Region::SetRect(const Rect& rect)
     Keep(cairo_region_create_rectangle(&r));
 }
 
-void Region::Offset(int32_t dh, int32_t dv) { cairo_region_translate(region, dh, dv); }
+void Region::Offset(int32_t dh, int32_t dv) { cairo_region_translate(region.get(), dh, dv); }
 
 void Region::Union(const Region& other)
 {
-    if (cairo_region_union(region, other.region) != CAIRO_STATUS_SUCCESS)
+    if (cairo_region_union(region.get(), other.region.get()) != CAIRO_STATUS_SUCCESS)
         SetEmpty();
 }
 
 void Region::Intersect(const Region& other)
 {
-    if (cairo_region_intersect(region, other.region) != CAIRO_STATUS_SUCCESS)
+    if (cairo_region_intersect(region.get(), other.region.get()) != CAIRO_STATUS_SUCCESS)
         SetEmpty();
 }
 
 void Region::Subtract(const Region& other)
 {
-    if (cairo_region_subtract(region, other.region) != CAIRO_STATUS_SUCCESS)
+    if (cairo_region_subtract(region.get(), other.region.get()) != CAIRO_STATUS_SUCCESS)
         SetEmpty();
 }
 
 void Region::Xor(const Region& other)
 {
-    if (cairo_region_xor(region, other.region) != CAIRO_STATUS_SUCCESS)
+    if (cairo_region_xor(region.get(), other.region.get()) != CAIRO_STATUS_SUCCESS)
         SetEmpty();
 }
 

@@ -4,9 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "drawing/CairoHandles.h"
 #include "drawing/Geometry.h"
-
-struct _cairo_region;
 
 namespace vek {
 
@@ -39,11 +38,12 @@ public:
     void Xor(const Region& other);
 
     // The handle for the drawing code of this layer.
-    _cairo_region* Handle() const { return region; }
+    _cairo_region* Handle() const { return region.get(); }
 
 private:
+    // Takes the made region, or an empty one in place of Cairo's error region.
     void Keep(_cairo_region* made);
-    _cairo_region* region;
+    CairoRegionHandle region;  // never null
 };
 
 void AddRectToRegion(Region& region, const Rect& rect);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "foundation/strings/Utf8.h"
+#include "drawing/CairoHandles.h"
 #include "drawing/DrawingPort.h"
 #include "drawing/DrawingState.h"
 #include "drawing/Fonts.h"
@@ -25,21 +26,10 @@ namespace vek {
 
 namespace {
 
-struct GObjectUnref {
-    void operator()(void* object) const { g_object_unref(object); }
-};
-struct FontDescriptionFree {
-    void operator()(PangoFontDescription* d) const { pango_font_description_free(d); }
-};
-struct FontOptionsFree {
-    void operator()(cairo_font_options_t* o) const { cairo_font_options_destroy(o); }
-};
-
-using FontMapPtr = std::unique_ptr<PangoFontMap, GObjectUnref>;
-using ContextPtr = std::unique_ptr<PangoContext, GObjectUnref>;
-using LayoutPtr = std::unique_ptr<PangoLayout, GObjectUnref>;
-using FontPtr = std::unique_ptr<PangoFont, GObjectUnref>;
-using DescriptionPtr = std::unique_ptr<PangoFontDescription, FontDescriptionFree>;
+using FontMapPtr = GObjectHandle<PangoFontMap>;
+using ContextPtr = GObjectHandle<PangoContext>;
+using LayoutPtr = GObjectHandle<PangoLayout>;
+using FontPtr = GObjectHandle<PangoFont>;
 
 // Characters that only shaping places right: combining marks, joiners, bidirectional controls and
 // the complex scripts.
@@ -66,7 +56,7 @@ struct FontEntry {
     int16_t family = 0;
     int16_t size = 0;
     uint16_t face = 0;
-    DescriptionPtr description;
+    PangoFontDescriptionHandle description;
     LayoutPtr layout;
     std::vector<FontPtr> fonts;
     std::array<GlyphInfo, 256> low{};
@@ -110,7 +100,7 @@ void FontCache::Open()
     if (fontMap == nullptr)
         fontMap.reset(pango_cairo_font_map_new());
     context.reset(pango_font_map_create_context(fontMap.get()));
-    std::unique_ptr<cairo_font_options_t, FontOptionsFree> options(cairo_font_options_create());
+    CairoFontOptionsHandle options(cairo_font_options_create());
     cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
     cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
@@ -151,10 +141,9 @@ FontEntry& FontCache::Entry(const ResolvedFont& font)
     entry.layout.reset(pango_layout_new(context.get()));
     pango_layout_set_font_description(entry.layout.get(), entry.description.get());
     // Runs that need shaping are drawn as Pango shapes them, without kerning like the rest.
-    PangoAttrList* attributes = pango_attr_list_new();
-    pango_attr_list_insert(attributes, pango_attr_font_features_new("kern 0, liga 0, clig 0"));
-    pango_layout_set_attributes(entry.layout.get(), attributes);
-    pango_attr_list_unref(attributes);
+    PangoAttrListHandle attributes(pango_attr_list_new());
+    pango_attr_list_insert(attributes.get(), pango_attr_font_features_new("kern 0, liga 0, clig 0"));
+    pango_layout_set_attributes(entry.layout.get(), attributes.get());
     pango_layout_set_single_paragraph_mode(entry.layout.get(), TRUE);
     return entry;
 }
@@ -320,16 +309,13 @@ void ResetTextShaper() { CacheHolder().reset(); }
 bool PinFontConfiguration(const char* fontsConf)
 {
     ResetTextShaper();
-    FcConfig* config = FcConfigCreate();
-    if (FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(fontsConf), FcTrue) == FcFalse ||
-        FcConfigBuildFonts(config) == FcFalse) {
-        FcConfigDestroy(config);
+    FontConfigHandle config(FcConfigCreate());
+    if (config == nullptr ||
+        FcConfigParseAndLoad(config.get(), reinterpret_cast<const FcChar8*>(fontsConf), FcTrue) == FcFalse ||
+        FcConfigBuildFonts(config.get()) == FcFalse)
         return false;
-    }
     // The current configuration takes its own reference.
-    bool set = FcConfigSetCurrent(config) != FcFalse;
-    FcConfigDestroy(config);
-    return set;
+    return FcConfigSetCurrent(config.get()) != FcFalse;
 }
 
 }  // namespace vek

@@ -43,7 +43,7 @@ void TargetThreadEntry(void* raw)
 {
     auto* record = static_cast<TargetThread*>(raw);
     record->target->RunThread(*record, record->argument);
-    __atomic_store_n(&record->running, 0, __ATOMIC_RELEASE);
+    record->running.store(false, std::memory_order_release);
 }
 
 }  // namespace
@@ -114,7 +114,6 @@ CommandTarget* CommandTarget::Query(void* request)
     return answer;
 }
 
-CommandTarget* CommandTarget::Hook9() { return this; }
 void CommandTarget::RunThread(TargetThread&, void*) {}
 void CommandTarget::UpdateMenus() {}
 int32_t CommandTarget::DoCommand(MenuItem&) { return 0; }
@@ -140,7 +139,6 @@ int32_t CommandTarget::CanClose(int32_t mode)
     return 1;
 }
 
-CommandTarget* CommandTarget::Hook23(void*) { return this; }
 CommandTarget* CommandTarget::TabNotify(TabNotice&) { return this; }
 CommandTarget* CommandTarget::TargetChanged(CommandTarget*, int32_t) { return this; }
 CommandTarget* CommandTarget::FormatControlText(String&, Control&) { return this; }
@@ -152,7 +150,6 @@ CommandTarget* CommandTarget::ControlAction() { return this; }
 CommandTarget* CommandTarget::ScrollChanged(ScrollNotice&) { return this; }
 CommandTarget* CommandTarget::RowCount(RowRequest&) { return this; }
 CommandTarget* CommandTarget::OutlineNotify(OutlineRequest&) { return this; }
-CommandTarget* CommandTarget::Hook35(void*) { return this; }
 void CommandTarget::HandleMessage(MenuRequest&) {}
 void CommandTarget::GetContentRect(Rect&) {}
 void CommandTarget::GetChildrenBounds(Point&) {}
@@ -383,16 +380,16 @@ void CommandTarget::StartTargetThread(TargetThread& record, CommandTarget& targe
 {
     record.target = &target;
     record.argument = argument;
-    record.stopRequested = 0;
-    __atomic_store_n(&record.running, 1, __ATOMIC_RELEASE);
+    record.stopRequested.store(false, std::memory_order_relaxed);
+    record.running.store(true, std::memory_order_release);
     if (StartDetachedThread(TargetThreadEntry, &record) == pthread_t())
-        __atomic_store_n(&record.running, 0, __ATOMIC_RELEASE);
+        record.running.store(false, std::memory_order_release);
 }
 
 void CommandTarget::WaitTargetThread(TargetThread& record)
 {
-    __atomic_store_n(&record.stopRequested, 1, __ATOMIC_RELEASE);
-    while (__atomic_load_n(&record.running, __ATOMIC_ACQUIRE) != 0)
+    record.stopRequested.store(true, std::memory_order_release);
+    while (record.running.load(std::memory_order_acquire))
         sched_yield();
 }
 

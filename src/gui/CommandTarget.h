@@ -1,6 +1,7 @@
 // CommandTarget: the root of the GUI class tree; the target tree, activation, notifications, closing.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "gui/GuiForward.h"
@@ -32,12 +33,12 @@ enum DragFeedbackCode : int32_t { kDragEntered = 0, kDragInside = 1, kDragDroppe
 enum HoverCode : int32_t { kHoverEntered = 0, kHoverMoved = 1, kHoverLeft = 2 };
 
 // The record of a target's background thread: written by the starter (stopRequested) and by the
-// thread (running), one side each.
+// thread (running), one side each; the other side reads them while they change.
 struct TargetThread {
     CommandTarget* target = nullptr;
     void* argument = nullptr;
-    volatile int32_t stopRequested = 0;
-    volatile int32_t running = 0;
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> running{false};
 };
 
 // The application, every window, every pane and every control. A target owns its children (always
@@ -58,7 +59,6 @@ public:
     virtual void ParentChanged(int32_t code);
     virtual void ChildChanged(int32_t code, Pane* child);
     virtual CommandTarget* Query(void* request);
-    virtual CommandTarget* Hook9();
     virtual void RunThread(TargetThread& record, void* argument);
     virtual void UpdateMenus();
     virtual int32_t DoCommand(MenuItem& item);
@@ -72,7 +72,6 @@ public:
     virtual int32_t Wheel(InputEvent& event, int32_t lines);
     virtual int32_t KeyDown(InputEvent& event, Pane* pane);
     virtual int32_t CanClose(int32_t mode);
-    virtual CommandTarget* Hook23(void* record);
     virtual CommandTarget* TabNotify(TabNotice& record);
     virtual CommandTarget* TargetChanged(CommandTarget* target, int32_t code);
     virtual CommandTarget* FormatControlText(String& text, Control& control);
@@ -84,7 +83,6 @@ public:
     virtual CommandTarget* ScrollChanged(ScrollNotice& record);
     virtual CommandTarget* RowCount(RowRequest& record);
     virtual CommandTarget* OutlineNotify(OutlineRequest& record);
-    virtual CommandTarget* Hook35(void* record);
     virtual void HandleMessage(MenuRequest& record);
     virtual void GetContentRect(Rect& rect);
     virtual void GetChildrenBounds(Point& point);

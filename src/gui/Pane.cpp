@@ -178,7 +178,6 @@ int32_t Pane::AcceptDrop(TransferData& package) { return enclosure ? enclosure->
         return this;         \
     return enclosure->call;
 
-CommandTarget* Pane::Hook23(void* record) { VEK_FORWARD_UP(Hook23(record)) }
 CommandTarget* Pane::TabNotify(TabNotice& record) { VEK_FORWARD_UP(TabNotify(record)) }
 CommandTarget* Pane::TargetChanged(CommandTarget* target, int32_t code) { VEK_FORWARD_UP(TargetChanged(target, code)) }
 CommandTarget* Pane::FormatControlText(String& text, Control& control) { VEK_FORWARD_UP(FormatControlText(text, control)) }
@@ -190,7 +189,6 @@ CommandTarget* Pane::ControlAction() { VEK_FORWARD_UP(ControlAction()) }
 CommandTarget* Pane::ScrollChanged(ScrollNotice& record) { VEK_FORWARD_UP(ScrollChanged(record)) }
 CommandTarget* Pane::RowCount(RowRequest& record) { VEK_FORWARD_UP(RowCount(record)) }
 CommandTarget* Pane::OutlineNotify(OutlineRequest& record) { VEK_FORWARD_UP(OutlineNotify(record)) }
-CommandTarget* Pane::Hook35(void* record) { VEK_FORWARD_UP(Hook35(record)) }
 
 #undef VEK_FORWARD_UP
 

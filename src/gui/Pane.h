@@ -46,7 +46,6 @@ public:
     int32_t DoCommand(MenuItem& item) override;
     void OpenDocument(int32_t mode, const FilePath& file) override;
     int32_t AcceptDrop(TransferData& package) override;
-    CommandTarget* Hook23(void* record) override;
     CommandTarget* TabNotify(TabNotice& record) override;
     CommandTarget* TargetChanged(CommandTarget* target, int32_t code) override;
     CommandTarget* FormatControlText(String& text, Control& control) override;
@@ -58,7 +57,6 @@ public:
     CommandTarget* ScrollChanged(ScrollNotice& record) override;
     CommandTarget* RowCount(RowRequest& record) override;
     CommandTarget* OutlineNotify(OutlineRequest& record) override;
-    CommandTarget* Hook35(void* record) override;
     int32_t AdjustCursor(InputEvent& event, Pane* pane) override;
     int32_t FirstClick(InputEvent& event, Pane* pane) override;
     int32_t Click(InputEvent& event, Pane* pane) override;

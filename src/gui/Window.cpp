@@ -306,8 +306,6 @@ void Window::ClipToShape(Region& region) { IntersectRegionWithRect(region, bound
 
 void Window::ClipRegion(Region& region) { IntersectRegionWithRect(region, bounds); }
 
-void Window::Hook54() {}
-
 int32_t Window::DispatchMouseDown(InputEvent& event)
 {
     focusByClick = true;

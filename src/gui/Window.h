@@ -41,7 +41,6 @@ public:
     void BoundsChanged(int32_t dx, int32_t dy, int32_t dw, int32_t dh) override;
     void ClipToShape(Region& region) override;
     void ClipRegion(Region& region) override;
-    virtual void Hook54();
 
     // Mouse and wheel entry points (points in content coordinates). Answers whether taken.
     int32_t DispatchMouseDown(InputEvent& event);

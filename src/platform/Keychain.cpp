@@ -3,12 +3,28 @@
 
 #include <libsecret/secret.h>
 
+#include <memory>
+
 #include "foundation/numbers/CursorWriters.h"
 #include "foundation/memory/Hash.h"
 #include "foundation/strings/String.h"
 #include "platform/FilePath.h"
 
 namespace vek {
+
+namespace {
+
+// A found password is wiped as it is freed; an error is freed whether or not anyone reads it.
+struct SecretPasswordRelease {
+    void operator()(gchar* password) const { secret_password_free(password); }
+};
+struct KeychainErrorRelease {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+using SecretPasswordHandle = std::unique_ptr<gchar, SecretPasswordRelease>;
+using KeychainErrorHandle = std::unique_ptr<GError, KeychainErrorRelease>;
+
+}  // namespace
 
 // Items are found by their attributes alone, so that items stored by another build of the program
 // under the same service and account are the same items.
@@ -33,18 +49,14 @@ KeychainStatus KeychainGetPassword(const char* service, const char* account, Str
     if (!service || !account)
         return KeychainStatus::notFound;
     GError* error = nullptr;
-    gchar* password = secret_password_lookup_sync(PasswordSchema(), nullptr, &error, "service", service,
-                                                  "account", account, nullptr);
-    if (error) {
-        g_error_free(error);
-        if (password)
-            secret_password_free(password);
+    SecretPasswordHandle password(secret_password_lookup_sync(PasswordSchema(), nullptr, &error, "service",
+                                                              service, "account", account, nullptr));
+    KeychainErrorHandle failure(error);
+    if (failure)
         return KeychainStatus::unavailable;
-    }
     if (!password)
         return KeychainStatus::notFound;
-    out.AssignCStr(password);
-    secret_password_free(password);
+    out.AssignCStr(password.get());
     return KeychainStatus::found;
 }
 
@@ -65,8 +77,7 @@ void KeychainSetPassword(const char* service, const char* account, const char* p
         secret_password_clear_sync(PasswordSchema(), nullptr, &error, "service", service, "account",
                                    account, nullptr);
     }
-    if (error)
-        g_error_free(error);
+    KeychainErrorHandle failure(error);
 }
 
 void MakeKeychainAccount(const FilePath& path, String& out)

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "foundation/services/Service.h"
+#include "platform/events/Coordinates.h"
 #include "platform/events/CooperativeThreads.h"
 #include "platform/events/InputEvent.h"
 

@@ -15,8 +15,13 @@ namespace vek {
 
 namespace {
 
+struct MainLoopRelease {
+    void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
+};
+using MainLoopHandle = std::unique_ptr<GMainLoop, MainLoopRelease>;
+
 std::atomic<bool> quitRequested{false};
-GMainLoop* runningLoop = nullptr;
+GMainLoop* runningLoop = nullptr;  // the innermost loop running, owned by its RunEventLoop
 bool readyPassScheduled = false;
 
 struct TimerRecord {
@@ -90,12 +95,11 @@ void RunEventLoop()
 {
     if (quitRequested.exchange(false))
         return;
-    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    MainLoopHandle loop(g_main_loop_new(nullptr, FALSE));
     GMainLoop* outer = runningLoop;
-    runningLoop = loop;
-    g_main_loop_run(loop);
+    runningLoop = loop.get();
+    g_main_loop_run(loop.get());
     runningLoop = outer;
-    g_main_loop_unref(loop);
 }
 
 void QuitEventLoop()

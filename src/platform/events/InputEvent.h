@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "drawing/Geometry.h"
+#include "platform/events/Coordinates.h"
 
 namespace vek {
 

@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "foundation/services/Service.h"
+#include "platform/events/Coordinates.h"
 #include "platform/events/InputEvent.h"
 
 namespace vek {

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "app/MainApplication.h"
+#include "app/StartProgramServices.h"
 #include "files/ProgramVersion.h"
 #include "foundation/messages/LocalizedText.h"
 #include "drawing/DrawingState.h"
 #include "platform/events/ApplicationLoop.h"
-#include "startup/StartServices.h"
 
 #ifdef VEK_SANITIZE
 // Fontconfig, Pango and GLib keep process-wide caches that they never free; the leak checker of the
@@ -39,7 +39,7 @@ void PrintUsage()
 
 int main(int argc, char** argv)
 {
-    vek::StartServices();
+    vek::StartProgramServices();
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
