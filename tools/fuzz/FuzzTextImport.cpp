@@ -51,7 +51,7 @@ void Exercise(const TextImportReader& reader, const ImportSetupSettings& setting
     CheckValue(value);
     reader.GetTabbedText(value, definition);
     CheckValue(value);
-    reader.GetAmountExpression(value, definition, settings.decimalChar);
+    (void)reader.GetAmountExpression(value, definition, settings.decimalChar);
     CheckValue(value);
     (void)reader.MatchesConstants(definition);
     (void)reader.GetWordsAndMatch(value, definition);

@@ -1,6 +1,7 @@
 // TextImport: the import of cards and lines from a text file through an import setup, and its dates.
 #include "files/textimport/TextImport.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -16,6 +17,7 @@
 #include "foundation/numbers/CardKey.h"
 #include "foundation/numbers/NumberFormat.h"
 #include "foundation/services/Clock.h"
+#include "foundation/strings/CString.h"
 #include "foundation/strings/String.h"
 #include "model/base/Base.h"
 #include "model/base/BaseCheckpoint.h"
@@ -68,9 +70,126 @@ int32_t DigitValue(std::string_view digits)
     return value;
 }
 
+// Whether the text is a time of day: "10:30", "10:30:00", "10:30:00.5" or "1030", "103000", then
+// optionally a zone "Z" or "+01:00", blanks around.
+bool IsTimeOfDay(std::string_view text)
+{
+    size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+    };
+    auto digitRun = [&](std::string_view& run) {
+        size_t from = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        run = text.substr(from, i - from);
+        return !run.empty();
+    };
+    skipBlanks();
+    std::string_view run;
+    if (!digitRun(run))
+        return false;
+    int32_t units[3] = {};
+    int32_t count = 0;
+    if (run.size() == 4 || run.size() == 6) {
+        for (size_t at = 0; at < run.size(); at += 2)
+            units[count++] = DigitValue(run.substr(at, 2));
+    } else if (run.size() <= 2) {
+        units[count++] = DigitValue(run);
+        while (count < 3 && i < text.size() && text[i] == ':') {
+            ++i;
+            if (!digitRun(run) || run.size() != 2)
+                return false;
+            units[count++] = DigitValue(run);
+        }
+        if (count < 2)
+            return false;
+    } else {
+        return false;
+    }
+    if (units[0] > 23 || units[1] > 59 || units[2] > 60)
+        return false;
+    if (count == 3 && i < text.size() && (text[i] == '.' || text[i] == ',')) {
+        ++i;
+        if (!digitRun(run))
+            return false;
+    }
+    if (i < text.size() && (text[i] == 'Z' || text[i] == 'z')) {
+        ++i;
+    } else if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+        if (!digitRun(run) || (run.size() != 2 && run.size() != 4))
+            return false;
+        if (run.size() == 2 && i < text.size() && text[i] == ':') {
+            ++i;
+            if (!digitRun(run) || run.size() != 2)
+                return false;
+        }
+    }
+    skipBlanks();
+    return i == text.size();
+}
+
+// The date before a time of day ("05.01.2024 10:30", "2024-01-05T10:30:00Z"), or false when the
+// text ends in no time.
+bool DateBeforeTime(std::string_view text, std::string_view& datePart)
+{
+    for (size_t at = 1; at < text.size(); ++at) {
+        char c = text[at];
+        bool blank = c == ' ';
+        bool dateTimeMark = (c == 'T' || c == 't') && text[at - 1] >= '0' && text[at - 1] <= '9';
+        if (!blank && !dateTimeMark)
+            continue;
+        if (!IsTimeOfDay(text.substr(at + 1)))
+            continue;
+        std::string_view before = text.substr(0, at);
+        size_t last = before.find_last_not_of(' ');
+        if (last == std::string_view::npos)
+            return false;
+        datePart = before.substr(0, last + 1);
+        return true;
+    }
+    return false;
+}
+
+bool ParseDateOnly(std::string_view text, int32_t format, PackedDate& date)
+{
+    if (format >= 1 && format <= 3)
+        return ParseSixDigitDate(text, format, date);
+    if (format >= 4 && format <= 7)
+        return ParseSeparatedDate(text, format, date);
+    std::string digits = DigitsOf(text);
+    if (digits.size() == 6 || digits.size() == 8) {
+        std::string_view all = digits;
+        int32_t yearDigits = int32_t(digits.size()) - 4;
+        int32_t year = ImportYear(DigitValue(all.substr(0, size_t(yearDigits))), yearDigits);
+        return MakeCalendarDate(year, DigitValue(all.substr(size_t(yearDigits), 2)),
+                                DigitValue(all.substr(size_t(yearDigits) + 2, 2)), date);
+    }
+    if (digits.empty() || digits.size() > 8)
+        return false;
+    date = ParsePackedDate(text.data(), int32_t(text.size()), -1);
+    return date != 0;
+}
+
+// Whether the formula compiler took the whole expression: its canonical text is the expression
+// with at most closing brackets appended (and names in their table spelling). A compiler that cut
+// text it could not read would give the value of another formula.
+bool FormulaKeepsText(std::string_view expression, std::string_view canonical)
+{
+    size_t last = expression.find_last_not_of(' ');
+    expression = last == std::string_view::npos ? std::string_view() : expression.substr(0, last + 1);
+    return canonical.size() >= expression.size() &&
+           CStrEqualNoCase(canonical.substr(0, expression.size()), expression) != 0;
+}
+
 // What one line-field record gives when a record leaves its fields empty.
 struct PreparedLineFields {
     std::array<uint32_t, kDimensionCount> defaultComponent{};
+    // A constant code that names no component: made by the field's not-found action when a line
+    // first needs it, so that it is reported once and no line silently loses its component.
+    std::array<bool, kDimensionCount> constantMissing{};
     std::array<double, kAmountColumnCount> defaultAmount{};
     std::array<bool, kAmountColumnCount> expression{};
 };
@@ -94,8 +213,14 @@ private:
     bool ImportCard(bool& more);
     bool ImportLine(Card* card);
     bool ReadAmount(int32_t column, const LineFields& record, const PreparedLineFields& prepared, double& value);
-    uint32_t Component(int32_t d, const LineFields& record, const PreparedLineFields& prepared);
+    uint32_t Component(int32_t d, const LineFields& record, PreparedLineFields& prepared);
+    uint32_t DefaultComponent(int32_t d, const LineFields& record, PreparedLineFields& prepared);
+    // The value of an expression column; false with the error pending when it gives none.
+    bool EvaluateExpression(double& amount);
+    void ReportPassedOverLines();
     void Report(int32_t code, const std::string& text, const char* extra);
+    // Reports the amount text read last, with the card's key.
+    void ReportAmount(int32_t code);
 
     Base& base;
     const ImportSetupSettings& settings;
@@ -111,6 +236,10 @@ private:
     std::vector<uint32_t> components;
     std::vector<double> amounts;
     int64_t lines = 0;
+    bool cardSeen = false;
+    // Line records passed over because a record the setup does not take ended their card.
+    int64_t passedOverLines = 0;
+    int64_t firstPassedOverLine = 0;
 };
 
 void TextImporter::Report(int32_t code, const std::string& shown, const char* extra)
@@ -143,9 +272,11 @@ void TextImporter::Prepare()
         for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
             const FieldDefinition& definition = record.dimensions[size_t(d)];
             ready.defaultComponent[size_t(d)] = uint32_t(d);
-            if (!definition.IsEmpty() && !definition.parts.front().text.empty() && base.DimensionHasComponents(d)) {
+            if (!definition.IsEmpty() && !definition.parts.front().text.empty()) {
                 const std::string& constant = definition.parts.front().text;
                 ready.defaultComponent[size_t(d)] = base.LookupComponent(d, constant.data(), int32_t(constant.size()));
+                ready.constantMissing[size_t(d)] = ready.defaultComponent[size_t(d)] == uint32_t(d) &&
+                                                   constant.find_first_not_of(' ') != std::string::npos;
             }
         }
         for (int32_t i = 0; i < kAmountColumnCount; ++i) {
@@ -196,20 +327,57 @@ bool TextImporter::ReadAmount(int32_t column, const LineFields& record, const Pr
     }
     bool expression = ready.expression[size_t(column)];
     if (expression) {
-        reader.GetAmountExpression(text, definition, settings.decimalChar);
-        amount = EvaluateFormulaText(text.c_str()) * record.factors[size_t(column)];
+        if (!reader.GetAmountExpression(text, definition, settings.decimalChar)) {
+            ReportAmount(message::kImportAmountNotNumber);
+            return false;
+        }
+        if (!EvaluateExpression(amount))
+            return false;
+        amount *= record.factors[size_t(column)];
     } else {
         amount = ParseAmount(text, settings.decimalChar) * record.factors[size_t(column)];
     }
     if (std::isfinite(amount))
         return true;
-    String key;
-    FormatCardKey(key, cardKey, base.CardNumberDigits());
-    Report(expression ? message::kImportExpressionInvalid : message::kImportAmountNotNumber, text, key.CStr());
+    ReportAmount(expression ? message::kImportExpressionInvalid : message::kImportAmountNotNumber);
     return false;
 }
 
-uint32_t TextImporter::Component(int32_t d, const LineFields& record, const PreparedLineFields& ready)
+void TextImporter::ReportAmount(int32_t code)
+{
+    String key;
+    FormatCardKey(key, cardKey, base.CardNumberDigits());
+    Report(code, text, key.CStr());
+}
+
+bool TextImporter::EvaluateExpression(double& amount)
+{
+    String formulaText;
+    formulaText.AssignBytes(text.data(), int32_t(text.size()));
+    Formula formula;
+    amount = formula.Compile(formulaText, 0, nullptr) == 0 ? formula.Evaluate() : NAN;
+    if (!std::isfinite(amount) || FormulaKeepsText(text, formulaText.View()))
+        return true;  // no number at all is the caller's to report
+    ReportAmount(message::kImportExpressionIncomplete);
+    return false;
+}
+
+uint32_t TextImporter::DefaultComponent(int32_t d, const LineFields& record, PreparedLineFields& ready)
+{
+    if (ready.constantMissing[size_t(d)]) {
+        ready.constantMissing[size_t(d)] = false;
+        std::string constant = record.dimensions[size_t(d)].parts.front().text;
+        size_t first = constant.find_first_not_of(' ');
+        constant = constant.substr(first, constant.find_last_not_of(' ') + 1 - first);
+        ready.defaultComponent[size_t(d)] = base.CreateImportedComponent(
+            d, constant.c_str(), int32_t(record.lookup[size_t(d)]), int32_t(record.notFound[size_t(d)]));
+        if (d > base.DimsInUse())
+            base.UpdateDimensionsInUse();
+    }
+    return ready.defaultComponent[size_t(d)];
+}
+
+uint32_t TextImporter::Component(int32_t d, const LineFields& record, PreparedLineFields& ready)
 {
     const FieldDefinition& definition = record.dimensions[size_t(d)];
     if (definition.IsEmpty())
@@ -217,7 +385,7 @@ uint32_t TextImporter::Component(int32_t d, const LineFields& record, const Prep
     reader.GetTextWithSuffixes(value, definition);
     size_t first = value.find_first_not_of(' ');
     if (first == std::string::npos)
-        return ready.defaultComponent[size_t(d)];
+        return DefaultComponent(d, record, ready);
     value.erase(value.find_last_not_of(' ') + 1);
     value.erase(0, first);
     if (record.zeroPad[size_t(d)] != 0)
@@ -244,7 +412,7 @@ bool TextImporter::ImportLine(Card* card)
         return false;
     for (size_t r = 0; r < settings.lineFields.size(); ++r) {
         const LineFields& record = settings.lineFields[r];
-        const PreparedLineFields& ready = prepared[r];
+        PreparedLineFields& ready = prepared[r];
         bool allZero = true;
         for (int32_t i = 0; i < columns; ++i) {
             if (!ReadAmount(i, record, ready, amounts[size_t(i)]))
@@ -281,6 +449,8 @@ bool TextImporter::ImportLine(Card* card)
 bool TextImporter::ImportCard(bool& more)
 {
     more = false;
+    cardSeen = true;
+    int64_t cardLine = reader.RecordCount();
     if (settings.recordsPerCard > 1 && !reader.JoinRecords(settings.recordsPerCard))
         return false;
     PackedDate date = 0;
@@ -293,6 +463,8 @@ bool TextImporter::ImportCard(bool& more)
             SetOutOfMemoryError();
         return false;
     }
+    if (BaseFileRecord::Of(base).lineHistory)
+        base.CardSources().Record(card->index, int32_t(std::min<int64_t>(cardLine, INT32_MAX)));
     reader.GetJoinedText(text, settings.fields[ImportSetupSettings::CardText], settings.cardTextCase);
     if (!text.empty())
         SetHeapTextFromBytes(card->title, text.data(), int32_t(text.size()));
@@ -339,18 +511,41 @@ bool TextImporter::ImportCard(bool& more)
     return !IsErrorPending();
 }
 
+void TextImporter::ReportPassedOverLines()
+{
+    if (passedOverLines == 0 || IsErrorPending())
+        return;
+    Message message;
+    message.code = message::kImportLinesPassedOver;
+    message.AddFileName(path.CStr());
+    std::string line = std::to_string(firstPassedOverLine);
+    message.AddText(line.c_str());
+    std::string count = std::to_string(passedOverLines);
+    message.AddText(count.c_str());
+    base.ShowErrorAlert(message);
+}
+
 bool TextImporter::Run()
 {
     if (!reader.Open(path.CStr()))
         return false;
     Prepare();
     int64_t start = CurrentTimeMs();
+    // With a line history each card remembers the file and the line it was read from.
+    int32_t previousSource = 0;
+    bool sources = BaseFileRecord::Of(base).lineHistory;
+    if (sources)
+        base.CardSources().BeginSource(previousSource, path);
     base.BeginBusy();
     bool more = NextRecord();
     for (int32_t i = 0; more && i < settings.skipRecords; ++i)
         more = NextRecord();
     while (more && !IsErrorPending()) {
         if (!Matches(ImportSetupSettings::CardCondition)) {
+            if (cardSeen && Matches(ImportSetupSettings::LineCondition)) {
+                if (passedOverLines++ == 0)
+                    firstPassedOverLine = reader.RecordCount();
+            }
             more = NextRecord();
             continue;
         }
@@ -358,7 +553,10 @@ bool TextImporter::Run()
             break;
     }
     base.EndBusy();
+    if (sources)
+        base.CardSources().EndSource(previousSource);
     reader.Close();
+    ReportPassedOverLines();
     base.UpdateDimensionsInUse();
     base.LogLoadTime("lines", lines, start);
     base.NotifyChangedDimensions();
@@ -417,22 +615,11 @@ bool ParseSeparatedDate(std::string_view text, int32_t format, PackedDate& date)
 
 bool ParseImportDate(std::string_view text, int32_t format, PackedDate& date)
 {
-    if (format >= 1 && format <= 3)
-        return ParseSixDigitDate(text, format, date);
-    if (format >= 4 && format <= 7)
-        return ParseSeparatedDate(text, format, date);
-    std::string digits = DigitsOf(text);
-    if (digits.size() == 6 || digits.size() == 8) {
-        std::string_view all = digits;
-        int32_t yearDigits = int32_t(digits.size()) - 4;
-        int32_t year = ImportYear(DigitValue(all.substr(0, size_t(yearDigits))), yearDigits);
-        return MakeCalendarDate(year, DigitValue(all.substr(size_t(yearDigits), 2)),
-                                DigitValue(all.substr(size_t(yearDigits) + 2, 2)), date);
-    }
-    if (digits.empty() || digits.size() > 8)
-        return false;
-    date = ParsePackedDate(text.data(), int32_t(text.size()), -1);
-    return date != 0;
+    // The whole text first: blanks may separate the numbers of a date ("5 1 2024").
+    if (ParseDateOnly(text, format, date))
+        return true;
+    std::string_view datePart;
+    return DateBeforeTime(text, datePart) && ParseDateOnly(datePart, format, date);
 }
 
 bool ImportTextFile(Base& base, const FilePath& path, const ImportSetup& setup)

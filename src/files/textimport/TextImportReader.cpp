@@ -30,6 +30,8 @@ namespace vek {
 namespace {
 
 constexpr uint32_t kPreviewDot = '.';
+// U+2212, the minus sign of typeset figures, which some programs export.
+constexpr std::string_view kMinusSign = "\xE2\x88\x92";
 
 // The bytes of a character in the file's encoding: up to 3 for UTF-8, 2 for UTF-16, 1 for a code
 // page (0 when the page has no byte for it).
@@ -166,6 +168,8 @@ void TextImportReader::BuildClasses()
     }
     terminatorLength = EncodeInFile(terminator, settings.terminator, encoding);
     separatorLength = EncodeInFile(separator, settings.separator, encoding);
+    lineEnds = settings.terminator == '\r' || settings.terminator == '\n';
+    quoting = !settings.fixedPositions && separatorLength > 0 && settings.separator != '"';
 }
 
 bool TextImportReader::Open(const char* filePath)
@@ -225,6 +229,7 @@ void TextImportReader::Seek(int64_t position)
     file->SetPosition(position);
     readPosition = dataEnd = buffer.get();
     atEnd = false;
+    skipLineFeed = false;
 }
 
 void TextImportReader::Rewind()
@@ -277,38 +282,105 @@ bool TextImportReader::Fill()
     return true;
 }
 
-bool TextImportReader::FindTerminator(const char* from, const char*& at) const
+uint32_t TextImportReader::UnitAt(const char* p) const
 {
-    if (terminatorLength <= 0)
-        return false;
-    if (unitSize == 2) {
-        for (const char* p = from; p + 2 <= dataEnd; p += 2) {
-            if (p[0] == terminator[0] && p[1] == terminator[1]) {
-                at = p;
-                return true;
-            }
-        }
-        return false;
+    const auto* u = reinterpret_cast<const uint8_t*>(p);
+    if (unitSize == 1)
+        return u[0];
+    return settings.encoding == kEncodingUtf16Le ? uint32_t(u[0] | (u[1] << 8)) : uint32_t((u[0] << 8) | u[1]);
+}
+
+int32_t TextImportReader::TerminatorAt(const char* p, bool final) const
+{
+    int64_t left = dataEnd - p;
+    if (lineEnds) {
+        uint32_t unit = UnitAt(p);
+        if (unit == '\n')
+            return unitSize;
+        if (unit != '\r')
+            return 0;
+        // A CR at the end of the data may be the first half of a CR LF.
+        if (left < 2 * unitSize)
+            return atEnd || final ? unitSize : -1;
+        return UnitAt(p + unitSize) == '\n' ? 2 * unitSize : unitSize;
     }
-    const char* p = from;
-    while (p < dataEnd) {
-        const void* hit = std::memchr(p, terminator[0], size_t(dataEnd - p));
-        if (hit == nullptr)
+    if (terminatorLength <= 0 || p[0] != terminator[0])
+        return 0;
+    if (left < terminatorLength)
+        return std::memcmp(p, terminator, size_t(left)) == 0 && !atEnd ? -1 : 0;
+    return std::memcmp(p, terminator, size_t(terminatorLength)) == 0 ? terminatorLength : 0;
+}
+
+int32_t TextImportReader::SeparatorAt(const char* p, const char* end) const
+{
+    if (separatorLength <= 0 || end - p < separatorLength || p[0] != separator[0])
+        return 0;
+    return std::memcmp(p, separator, size_t(separatorLength)) == 0 ? separatorLength : 0;
+}
+
+bool TextImportReader::FindClosingQuote(const char* open, const char* end, bool more, const char*& close) const
+{
+    for (const char* q = open + unitSize; q + unitSize <= end; q += unitSize) {
+        if (UnitAt(q) != '"')
+            continue;
+        const char* next = q + unitSize;
+        if (next + unitSize <= end && UnitAt(next) == '"') {
+            q = next;  // a doubled quote
+            continue;
+        }
+        if (next + unitSize > end && more)
             return false;
-        const char* q = static_cast<const char*>(hit);
-        if (terminatorLength == 1) {
-            at = q;
-            return true;
-        }
-        if (dataEnd - q < terminatorLength)
-            return false;  // the rest of the terminator comes with the next fill
-        if (std::memcmp(q, terminator, size_t(terminatorLength)) == 0) {
-            at = q;
-            return true;
-        }
-        p = q + 1;
+        close = q;
+        return true;
     }
     return false;
+}
+
+const char* TextImportReader::FieldEnd(const char* p, const char* end) const
+{
+    const char* close = nullptr;
+    if (IsQuoteAt(p, end) && FindClosingQuote(p, end, false, close))
+        p = close + unitSize;
+    for (; p + unitSize <= end; p += unitSize) {
+        if (SeparatorAt(p, end) != 0)
+            return p;
+    }
+    return end;
+}
+
+TextImportReader::RecordScan TextImportReader::ScanRecord(const char* from, const char*& at, int32_t& length,
+                                                          bool quotes, bool final) const
+{
+    const char* p = from;
+    bool fieldStart = true;
+    while (p + unitSize <= dataEnd) {
+        if (quotes && fieldStart && IsQuoteAt(p, dataEnd)) {
+            const char* close = nullptr;
+            if (!FindClosingQuote(p, dataEnd, !atEnd && !final, close))
+                return RecordScan::openQuote;
+            p = close + unitSize;
+            fieldStart = false;
+            continue;
+        }
+        fieldStart = false;
+        int32_t terminatorHere = TerminatorAt(p, final);
+        if (terminatorHere < 0)
+            return RecordScan::notFound;
+        if (terminatorHere > 0) {
+            at = p;
+            length = terminatorHere;
+            return RecordScan::found;
+        }
+        if (quotes) {
+            if (int32_t separatorHere = SeparatorAt(p, dataEnd)) {
+                p += separatorHere;
+                fieldStart = true;
+                continue;
+            }
+        }
+        p += unitSize;
+    }
+    return RecordScan::notFound;
 }
 
 bool TextImportReader::NextRecord()
@@ -321,16 +393,36 @@ bool TextImportReader::NextRecord()
         return false;
     }
     for (;;) {
+        if (skipLineFeed && dataEnd - readPosition >= unitSize) {
+            if (UnitAt(readPosition) == '\n')
+                readPosition += unitSize;
+            skipLineFeed = false;
+        }
         const char* at = nullptr;
-        if (FindTerminator(readPosition, at)) {
+        int32_t length = 0;
+        bool full = readPosition == buffer.get() && dataEnd - readPosition >= kBufferBytes;
+        bool quotes = quoting;
+        RecordScan scan = ScanRecord(readPosition, at, length, quotes, false);
+        // A quote that no later byte closes is an ordinary character, and so is one whose field
+        // would not fit in the buffer.
+        if (scan == RecordScan::openQuote && (atEnd || full)) {
+            quotes = false;
+            scan = ScanRecord(readPosition, at, length, quotes, false);
+        }
+        // A full buffer that ends in a CR: the record ends there, and a LF that follows belongs to it.
+        if (scan != RecordScan::found && full) {
+            scan = ScanRecord(readPosition, at, length, quotes, true);
+            skipLineFeed = scan == RecordScan::found && lineEnds && at + length == dataEnd && UnitAt(at) == '\r';
+        }
+        if (scan == RecordScan::found) {
             recordStart = readPosition;
             recordEnd = at;
-            readPosition = const_cast<char*>(at) + terminatorLength;
+            readPosition = const_cast<char*>(at) + length;
             ++recordCount;
             return CheckRecord();
         }
         if (!atEnd) {
-            if (readPosition == buffer.get() && dataEnd - readPosition >= kBufferBytes) {
+            if (full) {
                 ++recordCount;
                 recordStart = recordEnd = nullptr;
                 ReportRecord(message::kImportRecordTooLong, std::to_string(kBufferBytes));
@@ -422,41 +514,41 @@ bool TextImportReader::JoinRecords(int32_t n)
     return true;
 }
 
-std::string_view TextImportReader::SelectField(int32_t n) const
+std::string_view TextImportReader::SelectField(int32_t n, std::string& unquoted) const
 {
     const char* p = recordStart;
     const char* end = recordEnd;
     if (p == nullptr)
         return {};
-    auto nextSeparator = [&](const char* from) -> const char* {
-        if (separatorLength <= 0)
-            return end;
-        if (unitSize == 2) {
-            for (const char* q = from; q + 2 <= end; q += 2) {
-                if (q[0] == separator[0] && q[1] == separator[1])
-                    return q;
-            }
-            return end;
-        }
-        for (const char* q = from; q < end;) {
-            const void* hit = std::memchr(q, separator[0], size_t(end - q));
-            if (hit == nullptr)
-                return end;
-            const char* s = static_cast<const char*>(hit);
-            if (separatorLength == 1 ||
-                (end - s >= separatorLength && std::memcmp(s, separator, size_t(separatorLength)) == 0))
-                return s;
-            q = s + 1;
-        }
-        return end;
-    };
     for (int32_t i = 1; i < n; ++i) {
-        const char* s = nextSeparator(p);
+        const char* s = FieldEnd(p, end);
         if (s == end)
             return {};
         p = s + separatorLength;
     }
-    return {p, size_t(nextSeparator(p) - p)};
+    const char* stop = FieldEnd(p, end);
+    const char* close = nullptr;
+    if (!IsQuoteAt(p, stop) || !FindClosingQuote(p, stop, false, close))
+        return {p, size_t(stop - p)};
+    // The text between the quotes with each doubled quote made one and each line end a blank (no
+    // text of a base holds a line break), then what follows the closing quote up to the separator.
+    unquoted.clear();
+    char blank[4];
+    int32_t blankLength = EncodeInFile(blank, ' ', settings.encoding);
+    for (const char* q = p + unitSize; q < close; q += unitSize) {
+        uint32_t unit = UnitAt(q);
+        if (unit == '\r' || unit == '\n') {
+            unquoted.append(blank, size_t(blankLength));
+            if (unit == '\r' && q + unitSize < close && UnitAt(q + unitSize) == '\n')
+                q += unitSize;
+            continue;
+        }
+        unquoted.append(q, size_t(unitSize));
+        if (unit == '"')
+            q += unitSize;
+    }
+    unquoted.append(close + unitSize, size_t(stop - close - unitSize));
+    return unquoted;
 }
 
 int32_t TextImportReader::CountFields() const
@@ -464,16 +556,8 @@ int32_t TextImportReader::CountFields() const
     int32_t count = 1;
     if (recordStart == nullptr || separatorLength <= 0)
         return count;
-    std::string_view record = Record();
-    size_t step = size_t(unitSize);
-    for (size_t i = 0; i + size_t(separatorLength) <= record.size();) {
-        if (std::memcmp(record.data() + i, separator, size_t(separatorLength)) == 0) {
-            ++count;
-            i += size_t(separatorLength);
-        } else {
-            i += step;
-        }
-    }
+    for (const char* p = FieldEnd(recordStart, recordEnd); p != recordEnd; p = FieldEnd(p + separatorLength, recordEnd))
+        ++count;
     return count;
 }
 
@@ -526,6 +610,7 @@ void TextImportReader::ExtractField(std::string& out, const FieldSpec& part) con
 {
     if (recordStart == nullptr)
         return;
+    std::string unquoted;
     std::string_view selection;
     if (settings.fixedPositions) {
         if (part.begin == 0 && part.end == 0)
@@ -534,7 +619,7 @@ void TextImportReader::ExtractField(std::string& out, const FieldSpec& part) con
     } else {
         if (part.field == 0 && part.begin == 0 && part.end == 0)
             return;
-        selection = SelectField(part.field != 0 ? part.field : 1);
+        selection = SelectField(part.field != 0 ? part.field : 1, unquoted);
     }
     int32_t length = int32_t(selection.size()) / unitSize;
     int32_t begin = part.begin != 0 ? part.begin : 1;
@@ -653,26 +738,37 @@ bool TextImportReader::GetWordsAndMatch(std::string& out, const FieldDefinition&
     return matched;
 }
 
-void TextImportReader::GetAmountExpression(std::string& out, const FieldDefinition& definition, uint16_t decimalChar) const
+bool TextImportReader::GetAmountExpression(std::string& out, const FieldDefinition& definition, uint16_t decimalChar) const
 {
     out.clear();
     if (definition.parts.empty())
-        return;
+        return true;
+    // A term that is not a number would be read by the formula compiler as something else: a date
+    // "2024-01-05" as a difference, "--5" as a negation.
     auto cleanTerm = [&](std::string& term) {
+        TrimBlanks(term);
+        if (term.empty())
+            return true;
         double value = ParseAmount(term, decimalChar);
-        if (std::isfinite(value)) {
-            char text[kMaxAmountTextBytes];
-            char* cursor = text;
-            CursorPutExactAmount(cursor, value);
-            term.assign(text, size_t(cursor - text));
-        }
+        if (!std::isfinite(value))
+            return false;
+        char text[kMaxAmountTextBytes];
+        char* cursor = text;
+        CursorPutExactAmount(cursor, value);
+        term.assign(text, size_t(cursor - text));
+        return true;
+    };
+    auto refuse = [&](std::string& term) {
+        out.swap(term);
+        return false;
     };
     std::string term;
     ExtractField(term, definition.parts.front());
     for (size_t i = 1; i < definition.parts.size(); ++i) {
         const std::string& suffix = definition.parts[i - 1].suffix;
         if (EndsWithOperator(suffix)) {
-            cleanTerm(term);
+            if (!cleanTerm(term))
+                return refuse(term);
             out += term;
             out += suffix;
             term.clear();
@@ -681,9 +777,11 @@ void TextImportReader::GetAmountExpression(std::string& out, const FieldDefiniti
         }
         ExtractField(term, definition.parts[i]);
     }
-    cleanTerm(term);
+    if (!cleanTerm(term))
+        return refuse(term);
     out += term;
     out += definition.parts.back().suffix;
+    return true;
 }
 
 uint32_t TextImportReader::PreviewChar(uint32_t character) const
@@ -725,7 +823,8 @@ void TextImportReader::PreviewField(std::string& out, int32_t field) const
     out.clear();
     if (recordStart == nullptr)
         return;
-    std::string_view selection = settings.fixedPositions ? Record() : SelectField(field);
+    std::string unquoted;
+    std::string_view selection = settings.fixedPositions ? Record() : SelectField(field, unquoted);
     const char* p = selection.data();
     const char* end = p + selection.size();
     while (p < end && out.size() < 1000) {
@@ -765,8 +864,15 @@ double ParseAmount(std::string_view text, uint16_t decimalChar)
             return size_t(length);
         return 0;
     };
+    // Accounts write a negative amount in brackets: "(12.00)".
+    bool opened = false;
+    bool closed = false;
     while (i < text.size()) {
         char c = text[i];
+        if (text.compare(i, kMinusSign.size(), kMinusSign) == 0) {
+            c = '-';
+            i += kMinusSign.size() - 1;
+        }
         if (size_t length = decimalAt(i)) {
             if (point || exponent)
                 return NAN;
@@ -778,6 +884,20 @@ double ParseAmount(std::string_view text, uint16_t decimalChar)
             continue;
         }
         ++i;
+        if (closed && c >= '0' && c <= '9')
+            return NAN;
+        if (c == '(') {
+            if (opened || sign || digits)
+                return NAN;
+            opened = true;
+            continue;
+        }
+        if (c == ')') {
+            if (!opened || closed || !digits)
+                return NAN;
+            closed = true;
+            continue;
+        }
         if (c >= '0' && c <= '9') {
             if (n >= 60 && !exponent) {
                 // Beyond what a double holds anyway: drop fraction digits, refuse integer digits.
@@ -801,7 +921,7 @@ double ParseAmount(std::string_view text, uint16_t decimalChar)
                 continue;
             }
             // One sign, before the digits or right after them ("12.50-").
-            if (sign || exponent)
+            if (sign || exponent || opened)
                 return NAN;
             sign = true;
             if (digits && i < text.size() && text.find_first_of("0123456789", i) != std::string_view::npos)
@@ -822,13 +942,13 @@ double ParseAmount(std::string_view text, uint16_t decimalChar)
         }
     }
     (void)digitsSinceSign;
-    if (!digits)
+    if (!digits || opened != closed)
         return NAN;
     kept[n] = '\0';
     double value = BytesToDouble(kept, n);
     if (!std::isfinite(value))
         return NAN;
-    return sign ? -value : value;
+    return sign || closed ? -value : value;
 }
 
 bool EndsWithOperator(std::string_view text)

@@ -16,8 +16,12 @@ struct StampedText;
 
 // Reads a text file record by record in its own encoding (UTF-8, UTF-16 LE or BE, or an 8-bit code
 // page) and hands out the values of field definitions as UTF-8. A record ends at the setup's
-// terminator (which is not part of it); fields are cut between separators, or by position from the
-// whole record. The reader holds at most kBufferBytes of the file at a time.
+// terminator (which is not part of it); a terminator CR or LF stands for any line end (CR, LF or
+// CR LF). Fields are cut between separators, or by position from the whole record. In separator
+// mode a field that begins with a double quote runs to its closing quote: separators and line ends
+// inside are its text (a line end a blank), a doubled quote is one quote, and the quotes are no
+// part of the value; a quote that is never closed is an ordinary character. The reader holds at most kBufferBytes of the
+// file at a time.
 //
 // Damage is reported through the pending error, naming the file and the record's line, and ends the
 // reading (NextRecord gives false): a record longer than the buffer (3817), and a record whose bytes
@@ -81,8 +85,10 @@ public:
     bool MatchesConstants(const FieldDefinition& definition) const;
     // The values joined by single blanks, and whether every part matched as in MatchesConstants.
     bool GetWordsAndMatch(std::string& out, const FieldDefinition& definition) const;
-    // The arithmetic text of an amount split over several parts with operators in the suffixes.
-    void GetAmountExpression(std::string& out, const FieldDefinition& definition, uint16_t decimalChar) const;
+    // The arithmetic text of an amount split over several parts with operators in the suffixes, each
+    // term cleaned into its number (ParseAmount). False when a term that is not empty gives no finite
+    // number: `out` then holds that term as read, and no formula may be made of it.
+    [[nodiscard]] bool GetAmountExpression(std::string& out, const FieldDefinition& definition, uint16_t decimalChar) const;
 
     // The setup window's position grid: a character as shown (blanks, skipped and dropped
     // characters and U+FEFF as "."), a whole record, and at most 1000 bytes of one field.
@@ -91,16 +97,34 @@ public:
     void PreviewField(std::string& out, int32_t field) const;
 
 private:
+    // How far a scan of the buffer for the end of the record came.
+    enum class RecordScan { found, notFound, openQuote };
+
     bool Fill();
-    bool FindTerminator(const char* from, const char*& at) const;
+    // The end of the record that begins at `from`: its terminator's place and length. With `quotes`,
+    // terminators inside a quoted field are text; openQuote when the data ends inside one.
+    // `final`: no more data can come behind dataEnd for this record.
+    RecordScan ScanRecord(const char* from, const char*& at, int32_t& length, bool quotes, bool final) const;
+    // The length of the terminator at p, 0 when none is there, -1 when only more data can tell.
+    int32_t TerminatorAt(const char* p, bool final) const;
+    int32_t SeparatorAt(const char* p, const char* end) const;
+    uint32_t UnitAt(const char* p) const;
+    bool IsQuoteAt(const char* p, const char* end) const { return quoting && p < end && UnitAt(p) == '"'; }
+    // The closing quote of the quoted field that opens at `open`, a doubled quote being one quote of
+    // the text; false when none comes before `end` (or when a quote at `end` might be doubled by data
+    // not read yet, with `more`).
+    bool FindClosingQuote(const char* open, const char* end, bool more, const char*& close) const;
+    // The separator that ends the field beginning at p, or `end`.
+    const char* FieldEnd(const char* p, const char* end) const;
     bool CheckRecord();
     void ReportRecord(int32_t code, std::string_view extra);
     void BuildClasses();
     bool IsSkipped(uint32_t c) const { return c < skipSet.size() && skipSet[c]; }
     bool IsDropped(uint32_t c) const { return dropActive && c < dropSet.size() && dropSet[c]; }
     uint32_t Translate(uint32_t c) const { return !translation.empty() && c < 65536 ? translation[c] : c; }
-    // The bytes of field n (from 1) of the current record; empty when the record has fewer.
-    std::string_view SelectField(int32_t n) const;
+    // The bytes of field n (from 1) of the current record; empty when the record has fewer. A quoted
+    // field gives its text without the quotes, built in `unquoted`.
+    std::string_view SelectField(int32_t n, std::string& unquoted) const;
     void AppendValue(std::string& out, std::string_view selection, int32_t begin, int32_t end) const;
     // The next character of the selection and the bytes it took.
     uint32_t NextChar(const char*& p, const char* end) const;
@@ -113,6 +137,7 @@ private:
     char* readPosition = nullptr;
     char* dataEnd = nullptr;
     bool atEnd = false;
+    bool skipLineFeed = false;  // the last record ended at a CR that closed a full buffer
     bool bomMismatch = false;  // the file's byte-order mark names another encoding
     int64_t recordCount = 0;
     std::unique_ptr<char[]> joinBuffer;
@@ -124,6 +149,10 @@ private:
     int32_t terminatorLength = 1;
     char separator[4] = {};
     int32_t separatorLength = 1;
+    // A terminator CR or LF ends a record at CR, LF and CR LF alike, as files come with any of them.
+    bool lineEnds = false;
+    // In separator mode a field that begins with a double quote runs to its closing quote.
+    bool quoting = false;
     std::vector<uint16_t> codePageMap;   // 8-bit encodings: byte to character (0: skipped or dropped)
     std::vector<uint16_t> translation;   // empty when no pair differs
     std::vector<bool> skipSet;
@@ -132,10 +161,11 @@ private:
 };
 
 // The number in a cleaned amount text: digits, "-" and an exponent are kept, the decimal character
-// becomes ".", everything else (thousands separators, currency signs, blanks) is left out. NaN when
-// what is left is not one number: no digit, two decimal points, a second sign, a sign between
-// digits, or a value beyond the range of a double. An "e" that has no digit before it or no
-// exponent after it is a letter of a currency name and is left out too.
+// becomes ".", everything else (thousands separators, currency signs, blanks) is left out. The minus
+// sign U+2212 is a "-", and brackets around the number make it negative ("(12.00)"). NaN when what
+// is left is not one number: no digit, two decimal points, a second sign, a sign between digits, a
+// bracket without its partner, or a value beyond the range of a double. An "e" that has no digit
+// before it or no exponent after it is a letter of a currency name and is left out too.
 double ParseAmount(std::string_view text, uint16_t decimalChar);
 // True when the text, trailing blanks ignored, ends with one of "+-*/^()".
 bool EndsWithOperator(std::string_view text);

@@ -84,7 +84,7 @@ TEST_F(TextImportReaderTest, RecordsInEveryEncodingGiveTheSameValues)
         }
         settings.encoding = encoding;
         settings.separator = ';';
-        // Terminator 13: the LF begins the next record, a control character that is never a value.
+        // Terminator 13 stands for any line end, CR LF among them.
         EXPECT_EQ(Values(bytes, Definition({Part(1), Part(2)})), (std::vector<std::string>{"Zoé\xC3\x96l", "xy"}));
         EXPECT_EQ(Values(bytes, Definition({Part(2, 1, 1)})), (std::vector<std::string>{"Ö", "y"}));
     }
@@ -115,6 +115,84 @@ TEST_F(TextImportReaderTest, FieldsByNumberAndPosition)
     settings.fixedPositions = true;
     EXPECT_EQ(Values(data, Definition({Part(0, 5, 8)})), (std::vector<std::string>{"ef,t", ""}));
     EXPECT_EQ(Values(data, Definition({Part(7)})), (std::vector<std::string>{"", ""}));  // no position: unset
+}
+
+// Every record as its fields 1-3 between tabs and, after "|", the field count.
+std::vector<std::string> FieldsOfRecords(const ImportReaderSettings& settings, const std::string& path)
+{
+    std::vector<std::string> records;
+    TextImportReader reader(settings);
+    EXPECT_TRUE(reader.Open(path.c_str()));
+    std::string fields;
+    while (reader.NextRecord()) {
+        reader.GetTabbedText(fields, Definition({Part(1), Part(2), Part(3)}));
+        records.push_back(fields + "|" + std::to_string(reader.CountFields()));
+    }
+    EXPECT_FALSE(IsErrorPending());
+    return records;
+}
+
+// Delimited files from other programs: a quoted field shifted the fields after it when its text held
+// the separator, and kept its quotes; a setup whose terminator is CR read a file of LF line ends as
+// one record. Files without quotes read as they always did.
+TEST_F(TextImportReaderTest, QuotedFieldsAndEveryKindOfLineEnd)
+{
+    struct Row {
+        const char* name;
+        uint16_t terminator;
+        std::string data;
+        std::vector<std::string> expected;
+    };
+    const Row rows[] = {
+        {"no quotes", 10, "a,b,c\nd\n", {"a\tb\tc|3", "d\t\t|1"}},
+        {"a separator inside quotes", 10, "\"a,b\",c\n", {"a,b\tc\t|2"}},
+        {"the amount of a bank file", 10, "07/01/2024,\"Rent\",\"1,200.00\"\n", {"07/01/2024\tRent\t1,200.00|3"}},
+        {"a doubled quote", 10, "\"say \"\"hi\"\"\",x\n", {"say \"hi\"\tx\t|2"}},
+        {"an empty quoted field", 10, "\"\",x\n", {"\tx\t|2"}},
+        {"a line end inside quotes", 10, "\"a\r\nb\",c\nd\n", {"a b\tc\t|2", "d\t\t|1"}},
+        {"text after the closing quote", 10, "\"a\"b,c\n", {"ab\tc\t|2"}},
+        {"a quote inside a field", 10, "a\"b,c\n", {"a\"b\tc\t|2"}},
+        {"a quote never closed", 10, "\"a,b\nc\n", {"\"a\tb\t|2", "c\t\t|1"}},
+        {"a quote at the end of the file", 10, "a,\"", {"a\t\"\t|2"}},
+        {"LF ends, terminator CR", 13, "a,b\nc\n", {"a\tb\t|2", "c\t\t|1"}},
+        {"CR LF ends, terminator CR", 13, "a,b\r\nc", {"a\tb\t|2", "c\t\t|1"}},
+        {"CR ends, terminator LF", 10, "a\rb\r\n\nc", {"a\t\t|1", "b\t\t|1", "\t\t|1", "c\t\t|1"}},
+        {"another terminator keeps line ends in records", ';', "a\nb;c\r\n", {"ab\t\t|1", "c\t\t|1"}},
+    };
+    settings.separator = ',';
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        settings.terminator = row.terminator;
+        EXPECT_EQ(FieldsOfRecords(settings, folder.Write("data.txt", row.data)), row.expected);
+    }
+    // UTF-16: quotes and line ends are 16-bit units.
+    settings.encoding = kEncodingUtf16Be;
+    settings.terminator = 13;
+    std::string wide;
+    for (char c : std::string("\"a,\"\"b\",c\nd"))
+        wide += std::string{'\0', c};
+    EXPECT_EQ(FieldsOfRecords(settings, folder.Write("wide.txt", wide)),
+              (std::vector<std::string>{"a,\"b\tc\t|2", "d\t\t|1"}));
+    // In fixed positions a quote is a character like others.
+    settings = ImportReaderSettings();
+    settings.terminator = 10;
+    settings.fixedPositions = true;
+    EXPECT_EQ(Values("\"a,b\"\n", Definition({Part(0, 1, 3)})), (std::vector<std::string>{"\"a,"}));
+}
+
+// A CR that closes a full buffer ends its record, and the LF after it in the next fill is no record
+// of its own.
+TEST_F(TextImportReaderTest, LineEndSplitAcrossTheBuffer)
+{
+    settings.terminator = 13;
+    std::string full(TextImportReader::kBufferBytes - 1, 'x');
+    TextImportReader reader(settings);
+    ASSERT_TRUE(reader.Open(folder.Write("split.txt", "a\n" + full + "\r\nb\r\n").c_str()));
+    std::vector<size_t> sizes;
+    while (reader.NextRecord())
+        sizes.push_back(reader.Record().size());
+    EXPECT_FALSE(IsErrorPending());
+    EXPECT_EQ(sizes, (std::vector<size_t>{1, full.size(), 1}));
 }
 
 TEST_F(TextImportReaderTest, CharacterClassesAndByteCounts)
@@ -160,7 +238,7 @@ TEST_F(TextImportReaderTest, GettersJoinSuffixesCasesAndConstants)
     EXPECT_FALSE(reader.MatchesConstants(Definition({Part(1, 0, 0, "L")})));
     EXPECT_FALSE(reader.GetWordsAndMatch(out, Definition({Part(1, 0, 0, "H"), Part(4)})));
     EXPECT_EQ(out, "H shop");
-    reader.GetAmountExpression(out, Definition({Part(5, 0, 0, {}, "*"), Part(6)}), '.');
+    EXPECT_TRUE(reader.GetAmountExpression(out, Definition({Part(5, 0, 0, {}, "*"), Part(6)}), '.'));
     EXPECT_EQ(out, "12*3");
     StampedText stamp;
     reader.GetStamp(stamp, Definition({Part(3, 0, 0, "2403011200ABC")}));
