@@ -51,7 +51,7 @@ std::string XmlAnswer(Base& base, const std::string& requests)
 }
 
 // The SIE export of the base with dimension 2 as its accounts, with LF line ends.
-std::string SieText(Base& base)
+std::string SieExportText(Base& base)
 {
     SaveSettings settings;
     settings.FromBase(base);
@@ -185,13 +185,13 @@ std::vector<AnswerCase> AnswerCases()
          0,
          Outcome::opened,
          [](Base& base) {
-             EXPECT_NE(SieText(base).find("\n#FNAMN  \"Answers\"\n"), std::string::npos) << SieText(base);
+             EXPECT_NE(SieExportText(base).find("\n#FNAMN  \"Answers\"\n"), std::string::npos);
              ASSERT_NE(base.AddComponent(0, "B", "Bolaget AB", nullptr), nullptr);
-             EXPECT_NE(SieText(base).find("\n#FNAMN  \"Bolaget AB\"\n"), std::string::npos) << SieText(base);
+             EXPECT_NE(SieExportText(base).find("\n#FNAMN  \"Bolaget AB\"\n"), std::string::npos);
              ASSERT_NE(base.AddComponent(0, "C", "Other AB", nullptr), nullptr);
-             EXPECT_NE(SieText(base).find("\n#FNAMN  \"Answers\"\n"), std::string::npos) << SieText(base);
+             EXPECT_NE(SieExportText(base).find("\n#FNAMN  \"Answers\"\n"), std::string::npos);
              Base untitled(FilePath(), 1);
-             EXPECT_NE(SieText(untitled).find("\n#FNAMN  \"\"\n"), std::string::npos) << SieText(untitled);
+             EXPECT_NE(SieExportText(untitled).find("\n#FNAMN  \"\"\n"), std::string::npos);
          }},
     };
 }

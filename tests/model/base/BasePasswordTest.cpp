@@ -106,8 +106,10 @@ TEST(BasePasswordTest, PasswordsUpToTheLimitAreKeptLongerOnesRefusedByTheirOwnMe
         EXPECT_EQ(protection.HasProtection(), c.kept);
         EXPECT_EQ(Plain(protection), c.kept ? text : "");
         EXPECT_EQ(GetPendingError().message.code, c.kept ? 0 : message::kPasswordTooLong);
-        if (!c.kept)
-            EXPECT_STREQ(GetPendingError().message.texts[0], std::to_string(BaseProtection::kMaxPasswordLength).c_str());
+        std::string limit = std::to_string(BaseProtection::kMaxPasswordLength);
+        if (!c.kept) {
+            EXPECT_STREQ(GetPendingError().message.texts[0], limit.c_str());
+        }
     }
     ClearError();
 }
