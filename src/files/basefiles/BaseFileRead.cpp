@@ -309,7 +309,8 @@ bool ReadBaseFileOnce(Base& base, const FilePath& path, const char* password, in
 
     BaseProtection work(&base);
     if (password != nullptr && *password != '\0' && !work.SetPassword(password)) {
-        SetOutOfMemoryError();
+        if (!IsErrorPending())
+            SetOutOfMemoryError();
         record.cancelled = true;
         return false;
     }

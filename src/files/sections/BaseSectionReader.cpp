@@ -187,6 +187,22 @@ void BaseSectionReader::ReportSkippedSection(int32_t code, std::string_view name
     base.ShowErrorAlert(message);
 }
 
+void BaseSectionReader::ReportIndexTooLarge()
+{
+    Message message;
+    message.code = message::kDimensionIndexTooLarge;
+    String text;
+    text.AssignBytes(reader.LineStart(), reader.LineLength());
+    text.ReplaceAllCodePoint('\t', ' ');
+    message.AddText(text.CStr());
+    message.AddFileName(file.CStr());
+    text.AssignInt64(reader.LineCount());
+    message.AddText(text.CStr());
+    text.AssignInt(kMaxIndexSize);
+    message.AddText(text.CStr());
+    base.ShowErrorAlert(message);
+}
+
 bool BaseSectionReader::AtSectionMarker()
 {
     reader.RestartLine();
@@ -653,7 +669,8 @@ void BaseSectionReader::ReadDimensionLines(int32_t d)
                 continue;
             String key;
             key.AssignBytes(field, n);
-            dimension.ReadOption(reader, key.CStr());
+            if (!dimension.ReadOption(reader, key.CStr()))
+                ReportIndexTooLarge();
             continue;
         }
         options = false;

@@ -107,6 +107,9 @@ private:
     // Shows a section that is skipped (`name` as @0, the file and the line) through the base's
     // error alert, whose answer may stop the read.
     void ReportSkippedSection(int32_t code, std::string_view name);
+    // Shows the current line, a dimension option that asks for a larger index than a dimension can
+    // use (3808, with the file and the line), through the base's error alert.
+    void ReportIndexTooLarge();
     // Reads lines up to the next section marker (left current) or the end of input.
     void SkipSection();
     // Collects the section whose marker is the current line (the field cursor after the marker),

@@ -31,7 +31,6 @@ namespace vek {
 namespace {
 
 constexpr const char* kSieFieldGap = "  ";
-constexpr const char* kSieDefaultCompany = "Exempel";
 
 // Bytes that a plain SIE field cannot hold.
 bool NeedsQuotes(std::string_view text)
@@ -72,6 +71,27 @@ void WriteSieCode(TextWriter& writer, std::string_view code)
         WriteSieQuoted(writer, code);
     else
         writer.PutTextBytes(code.data(), int32_t(code.size()));
+}
+
+// The company of a base whose save setup names none: the one component of the company dimension (the
+// company an SIE import made, so that a round trip keeps it), else the base's file name without its
+// extension (as the import names a company after its file). An untitled base without a company has
+// no name, and none is made up: a made-up name would come back from an import as a company.
+void BaseCompanyName(const Base& base, String& out)
+{
+    out.SetLength(0);
+    const RecordPool& pool = base.ComponentPool();
+    const Component* only = base.Root(kSieCompanyDimension)->FirstChild(pool);
+    if (only != nullptr && only->NextSibling(pool) == nullptr && only->FirstChild(pool) == nullptr) {
+        out.AssignCStr(only->text != nullptr && *only->text != 0 ? only->text : only->code);
+        return;
+    }
+    if (base.UntitledNumber() != 0)
+        return;
+    base.Path().GetFileName(out);
+    int32_t extension = ExtensionPartOffset(out.CStr());
+    if (extension < out.Length())
+        out.Truncate(extension - 1);
 }
 
 PackedDate DateOfTimestamp(PackedTimestamp stamp)
@@ -223,7 +243,12 @@ void SieExport::WriteHeader()
     writer.PutText("#FNAMN");
     writer.PutText(kSieFieldGap);
     std::string_view companyName = SieTrimmed(ViewOf(company));
-    WriteSieQuoted(writer, companyName.empty() ? kSieDefaultCompany : companyName);
+    String baseName;
+    if (companyName.empty()) {
+        BaseCompanyName(base, baseName);
+        companyName = SieTrimmed(std::string_view(baseName.CStr(), size_t(baseName.Length())));
+    }
+    WriteSieQuoted(writer, companyName);
     writer.EndRow();
     struct OptionalText {
         const char* label;

@@ -28,7 +28,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kCompanyDimension = 0;
 constexpr int32_t kAccountDimension = 1;
 constexpr int32_t kFirstSieDimension = 2;
 constexpr int32_t kLastBaseDimension = int32_t(kDimensionCount) - 1;
@@ -609,7 +608,7 @@ void SieImporter::SetCompany(std::string_view name)
     code.AssignBytes(first, int32_t(next - first));
     String text;
     text.AssignBytes(name.data(), int32_t(name.size()));
-    Component* component = base.AddComponent(kCompanyDimension, code.CStr(), text.CStr(), nullptr);
+    Component* component = base.AddComponent(kSieCompanyDimension, code.CStr(), text.CStr(), nullptr);
     if (component != nullptr)
         company = component->number;
 }

@@ -13,6 +13,10 @@ class Base;
 class FilePath;
 struct Card;
 
+// The base dimension that holds the company of an SIE file (its "#FNAMN"), whose components key
+// the groups of the cards.
+constexpr int32_t kSieCompanyDimension = 0;
+
 // Messages of the SIE import. Damage met while reading is reported at the end of the import, one
 // message per kind: @0 the file, @1 the line of the first case, @2 what it found there, @3 how many
 // lines of the file have that damage.

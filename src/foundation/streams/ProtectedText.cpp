@@ -13,6 +13,8 @@ namespace {
 // texts live only in memory), but it is kept here, in one place, like the keys of the file formats.
 constexpr ScrambleMarker kProtectedTextMarker = {0x50, 0xB7, 0x2E};
 constexpr int32_t kProtectedTextKeyLength = 64;
+static_assert(ProtectedText::kMaxLength == String::kGrowthLimit / 2 - int32_t(sizeof(ScrambleMarker)),
+              "the letter form of the longest text fills a String");
 
 std::string_view ViewOf(const String& text)
 {

@@ -20,8 +20,12 @@ public:
     ProtectedText(const ProtectedText&) = delete;
     ProtectedText& operator=(const ProtectedText&) = delete;
 
-    // Stores the text (null counts as empty). False, with no text stored, when the scrambled form
-    // would pass the length cap of String (texts of more than about 16000 bytes).
+    // The longest text kept: its letter form, two letters for each byte of the text and of the 3-byte
+    // marker in front of it, must fit the 32600 bytes of a String.
+    static constexpr int32_t kMaxLength = String::kGrowthLimit / 2 - 3;
+
+    // Stores the text (null counts as empty). False, with no text stored, for a text longer than
+    // kMaxLength bytes.
     [[nodiscard]] bool SetCStr(const char* text);
     // The plain text into out; empty when none is stored or the stored form fails its check.
     void Get(String& out) const;

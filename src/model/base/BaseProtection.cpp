@@ -1,5 +1,7 @@
 #include "model/base/BaseProtection.h"
 
+#include <cstring>
+
 #include "foundation/memory/Hash.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
@@ -48,6 +50,16 @@ int32_t BaseProtection::PasswordHashOf(const char* text)
 
 bool BaseProtection::SetPassword(const char* text)
 {
+    // Refused before scrambling, so that the user hears the text is too long, not that memory ran out.
+    if (text != nullptr && std::strlen(text) > size_t(kMaxPasswordLength)) {
+        passwordHash = 0;
+        (void)password.SetCStr(nullptr);
+        SetErrorCode(message::kPasswordTooLong);
+        String limit;
+        limit.AssignInt(kMaxPasswordLength);
+        GetPendingError().message.AddText(limit.CStr());
+        return false;
+    }
     if (!password.SetCStr(text)) {
         passwordHash = 0;
         (void)password.SetCStr(nullptr);

@@ -33,8 +33,12 @@ public:
     // HashTextNoCase of the text modulo 0xffffef, plus 1; 0 for null or an empty text.
     static int32_t PasswordHashOf(const char* text);
 
+    // The longest password in bytes: what a ProtectedText keeps.
+    static constexpr int32_t kMaxPasswordLength = ProtectedText::kMaxLength;
+
     // Stores the text and its hash (an empty or null text removes the password). False, with no
-    // password stored, for a text too long to be kept protected (more than about 16000 bytes).
+    // password stored, for a text longer than kMaxPasswordLength (the pending error is then 3815,
+    // which names the limit) or when memory runs short.
     [[nodiscard]] bool SetPassword(const char* text);
     // The plain password (empty for none). Callers wipe it (String::WipeAndClear) when done.
     void PasswordText(String& out) const;

@@ -1,6 +1,7 @@
 // Dimension: case modes, display, widths, option lines and the component indexes of a dimension.
 #include "model/dimensions/Dimension.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "foundation/strings/CString.h"
@@ -28,6 +29,19 @@ const char* ComponentCodeKey(const void* entry)
 const char* ComponentHostKey(const void* entry)
 {
     return static_cast<const Component*>(entry)->host;
+}
+
+// Entries a table is made for at least, whatever the dimension holds: a stated expected count up to
+// this is taken as it stands.
+constexpr int32_t kTableEntriesTaken = 1024;
+
+// The entries to make a table for: the expected count, but not many more than the `held` entries
+// it takes now, so that an expected count stated in a file cannot make the base allocate a table
+// for components it does not have; the table grows as they come.
+int32_t DimensionTableEntries(int32_t expected, int32_t held)
+{
+    int32_t bound = held > kTableEntriesTaken / 2 ? (held > INT32_MAX / 2 ? INT32_MAX : 2 * held) : kTableEntriesTaken;
+    return expected < bound ? expected : bound;
 }
 
 int32_t LetterIndex(const char* table, char letter)
@@ -356,21 +370,29 @@ void Dimension::NormalizeTexts(String& code, String& text, String& host) const
 void Dimension::IndexComponent(Component* component)
 {
     // The component is already in the tree, so a rebuild enters it too.
+    // A table made for fewer entries than expected (DimensionTableEntries) is rebuilt when full,
+    // keeping the expected count.
     if (component->code != nullptr) {
         if (!codeIndex)
-            codeIndex = std::make_unique<HashTable>(options.codeIndexSize, 0, ComponentCodeKey, options.codeMode);
+            codeIndex = std::make_unique<HashTable>(DimensionTableEntries(options.codeIndexSize, 1), 0,
+                                                    ComponentCodeKey, options.codeMode);
         bool added = codeIndex->Add(component);
         if (!added || codeIndex->Count() > options.codeIndexSize) {
             options.codeIndexSize = 2 * (codeIndex->Count() + (added ? 0 : 1));
+            RebuildCodeIndex(false);
+        } else if (codeIndex->NeedsRebuild()) {
             RebuildCodeIndex(false);
         }
     }
     if (component->host != nullptr) {
         if (!hostIndex)
-            hostIndex = std::make_unique<HashTable>(options.hostIndexSize, 0, ComponentHostKey, options.hostMode);
+            hostIndex = std::make_unique<HashTable>(DimensionTableEntries(options.hostIndexSize, 1), 0,
+                                                    ComponentHostKey, options.hostMode);
         bool added = hostIndex->Add(component);
         if (!added || hostIndex->Count() > options.hostIndexSize) {
             options.hostIndexSize = 2 * (hostIndex->Count() + (added ? 0 : 1));
+            RebuildHostIndex(false);
+        } else if (hostIndex->NeedsRebuild()) {
             RebuildHostIndex(false);
         }
     }
@@ -435,7 +457,8 @@ void Dimension::RebuildIndex(std::unique_ptr<HashTable>& index, int32_t& expecte
     if (expected < found)
         expected = found;
     // A new table also takes the current key mode.
-    index = std::make_unique<HashTable>(expected, 0, host ? ComponentHostKey : ComponentCodeKey,
+    index = std::make_unique<HashTable>(DimensionTableEntries(expected, found), 0,
+                                        host ? ComponentHostKey : ComponentCodeKey,
                                         host ? options.hostMode : options.codeMode);
     for (Component* c = root->NextInSubtree(pool, root); c != root; c = c->NextInSubtree(pool, root)) {
         if (ComponentText(*c, which) != nullptr && !index->Add(c))

@@ -37,6 +37,9 @@ constexpr int32_t kDefaultTextWidth = 160;
 constexpr int32_t kDefaultHostWidth = 80;
 // The record size that memory reports count for a dimension.
 constexpr int32_t kDimensionRecordSize = 76;
+// The largest index size ("-EC", "-EH") an option line may state; a larger one is cut to it. No
+// dimension holds that many components, so only a damaged or hostile file states more.
+constexpr int32_t kMaxIndexSize = 1 << 24;
 
 // Column display letters of analysis columns: positions in "CHTNMPR".
 int32_t DisplayCodeFromLetter(char letter);  // -1 for a letter not in it
@@ -59,6 +62,8 @@ struct DimensionOptions {
     int32_t codeWidth = 0;
     int32_t textWidth = 0;
     int32_t hostWidth = 0;
+    // Expected entries of the indexes: a hint, kept and written as stated; a table is never made for
+    // many more entries than the dimension holds (Dimension::RebuildIndex).
     int32_t codeIndexSize = 10;
     int32_t hostIndexSize = 10;
 
@@ -150,8 +155,10 @@ public:
     void RebuildCodeIndex(bool check);
     void RebuildHostIndex(bool check);
 
-    // One option line (the reader stands after the key field); unknown keys are ignored.
-    void ReadOption(TextReader& reader, const char* key);
+    // One option line (the reader stands after the key field); unknown keys are ignored. False when
+    // the line asks for an index larger than kMaxIndexSize, which is then taken instead; the caller
+    // reports it.
+    [[nodiscard]] bool ReadOption(TextReader& reader, const char* key);
     void WriteOptions(TextWriter& writer) const;
     // A copy of the options; false when memory runs short for the names.
     [[nodiscard]] bool TakeOptions(DimensionCheckpoint& out) const;

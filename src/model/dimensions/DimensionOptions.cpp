@@ -26,10 +26,6 @@ namespace vek {
 
 namespace {
 
-// Index sizes read from a file are expected counts for a table; a damaged file must not make the
-// base allocate a table for billions of entries.
-constexpr int32_t kMaxIndexSizeFromFile = 1 << 24;
-
 void WriteLetterLine(TextWriter& writer, const char* key, char letter)
 {
     writer.PutText(key);
@@ -109,10 +105,10 @@ void Dimension::WriteOptions(TextWriter& writer) const
         writer.WriteKeyIntLine("-EH", options.hostIndexSize);
 }
 
-void Dimension::ReadOption(TextReader& reader, const char* key)
+bool Dimension::ReadOption(TextReader& reader, const char* key)
 {
     if (key == nullptr || key[0] != '-' || key[1] == '\0')
-        return;
+        return true;
     char letter = 0;
     switch (key[1]) {
     case 'C':
@@ -165,14 +161,14 @@ void Dimension::ReadOption(TextReader& reader, const char* key)
             break;
         if (value < 1)
             value = 1;
-        if (value > kMaxIndexSizeFromFile)
-            value = kMaxIndexSizeFromFile;
-        (key[2] == 'C' ? options.codeIndexSize : options.hostIndexSize) = value;
-        break;
+        bool tooLarge = value > kMaxIndexSize;
+        (key[2] == 'C' ? options.codeIndexSize : options.hostIndexSize) = tooLarge ? kMaxIndexSize : value;
+        return !tooLarge;
     }
     default:
         break;
     }
+    return true;
 }
 
 bool DimensionOptions::CopyFrom(const DimensionOptions& other)

@@ -109,12 +109,15 @@ protected:
     SaveSettings settings;
 };
 
-TEST_F(SieExportTest, HeaderNamesTheCompanyOrTheExample)
+// Regression: a base without a company name exported the company "Exempel", which came back on import
+// as a company the base never had. The company the base holds is written (BaseFileAnswersTest has
+// the base's file name and the empty name).
+TEST_F(SieExportTest, HeaderNamesTheCompanyOfTheSetupOrOfTheBase)
 {
     std::string text = Export();
     EXPECT_EQ(text.rfind("#FLAGGA 0\n#PROGRAM VEK 5.6.7\n#FORMAT PC8\n#GEN ", 0), 0u);
     EXPECT_TRUE(Has(text, "#SIETYP 4"));
-    EXPECT_TRUE(Has(text, "#FNAMN  \"Exempel\""));
+    EXPECT_TRUE(Has(text, "#FNAMN  \"Firma\""));
     EXPECT_EQ(text.find("#ORGNR"), std::string::npos);
 
     settings.SetSieText(SieText::RC, "Bolaget \"Bästa\" AB");

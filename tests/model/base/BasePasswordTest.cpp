@@ -75,12 +75,43 @@ TEST(BasePasswordTest, SettingStoresTextAndHash)
     EXPECT_FALSE(protection.SetPassword(huge.c_str()));
     EXPECT_FALSE(protection.HasProtection());
     EXPECT_EQ(Plain(protection), "");
+    EXPECT_EQ(GetPendingError().message.code, message::kPasswordTooLong);
+    ClearError();
 
     BaseProtection other(nullptr);
     ASSERT_TRUE(other.SetPassword("copied"));
     ASSERT_TRUE(protection.CopyFrom(other));
     EXPECT_EQ(Plain(protection), "copied");
     EXPECT_EQ(protection.PasswordHash(), other.PasswordHash());
+}
+
+// Regression: a password of 16,298 bytes or more was refused as "not enough memory".
+TEST(BasePasswordTest, PasswordsUpToTheLimitAreKeptLongerOnesRefusedByTheirOwnMessage)
+{
+    struct Case {
+        int32_t length;
+        bool kept;
+    };
+    const Case cases[] = {
+        {BaseProtection::kMaxPasswordLength, true},
+        {BaseProtection::kMaxPasswordLength + 1, false},
+        {100000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        ClearError();
+        BaseProtection protection(nullptr);
+        std::string text(size_t(c.length), 'p');
+        EXPECT_EQ(protection.SetPassword(text.c_str()), c.kept);
+        EXPECT_EQ(protection.HasProtection(), c.kept);
+        EXPECT_EQ(Plain(protection), c.kept ? text : "");
+        EXPECT_EQ(GetPendingError().message.code, c.kept ? 0 : message::kPasswordTooLong);
+        std::string limit = std::to_string(BaseProtection::kMaxPasswordLength);
+        if (!c.kept) {
+            EXPECT_STREQ(GetPendingError().message.texts[0], limit.c_str());
+        }
+    }
+    ClearError();
 }
 
 TEST(BasePasswordTest, CheckAcceptsOtherLetterCase)

@@ -63,7 +63,7 @@ protected:
         while (reader.ReadLine()) {
             String key;
             if (reader.NextFieldToString(key))
-                Dim(d).ReadOption(reader, key.CStr());
+                EXPECT_TRUE(Dim(d).ReadOption(reader, key.CStr()));
         }
     }
 
@@ -206,12 +206,18 @@ TEST_F(DimensionTest, OptionLinesFromFilesAreTakenAsTheyStandOrIgnored)
         int32_t display;
         int32_t codeIndexSize;
         bool optionX;
+        bool taken = true;  // false: the value was cut, for the caller to report
     };
     const Case cases[] = {
         {"-W\t80\r", 80, 3, 10, false},  // read without the setters: 80 stays 80
         {"-W\t99999999999\r", 0, 3, 10, false},
         {"-S\tXYZ\r", 0, 3, 10, false},
-        {"-EC\t99999999999\r", 0, 3, 1 << 24, false},
+        {"-EC\t99999999999\r", 0, 3, 1 << 24, false, false},
+        // Index sizes at the limit and one past it, which a hostile file states to make the base
+        // allocate gigabytes.
+        {"-EC\t16777216\r", 0, 3, kMaxIndexSize, false},
+        {"-EC\t16777217\r", 0, 3, kMaxIndexSize, false, false},
+        {"-EC\t2147483647\r", 0, 3, kMaxIndexSize, false, false},
         {"-EC\t-5\r", 0, 3, 1, false},
         {"-X\t+\r", 0, 3, 10, true},
         {"-X\t?\r", 0, 3, 10, false},
@@ -225,7 +231,7 @@ TEST_F(DimensionTest, OptionLinesFromFilesAreTakenAsTheyStandOrIgnored)
         ASSERT_TRUE(reader.ReadLine());
         String key;
         ASSERT_TRUE(reader.NextFieldToString(key));
-        fresh.GetDimension(1).ReadOption(reader, key.CStr());
+        EXPECT_EQ(fresh.GetDimension(1).ReadOption(reader, key.CStr()), c.taken);
         EXPECT_EQ(fresh.GetDimension(1).StoredCodeWidth(), c.codeWidth);
         EXPECT_EQ(fresh.GetDimension(1).Display(), c.display);
         EXPECT_EQ(fresh.GetDimension(1).CodeIndexSize(), c.codeIndexSize);
@@ -272,6 +278,32 @@ TEST_F(DimensionTest, IndexesGrowAndFollowDeletions)
     base->RebuildComponentIndexes(2);
     EXPECT_FALSE(Dim(2).HasHostIndex());
     EXPECT_TRUE(Dim(2).HasCodeIndex());
+}
+
+// Regression: an index was made for the size an option line states, so a file asking for millions of
+// entries made the base allocate hundreds of megabytes for a few components. The stated size is kept
+// and written back; the table grows with the components as they come.
+TEST_F(DimensionTest, IndexesAreSizedByWhatTheDimensionHolds)
+{
+    ReadOptions(2, "-EC\t16777216\r-EH\t16777216\r");
+    std::vector<Component*> added;
+    for (int32_t i = 0; i < 3000; ++i) {
+        std::string code = std::to_string(10000 + i);
+        std::string host = "H" + std::to_string(i);
+        added.push_back(base->AddComponent(2, code.c_str(), nullptr, host.c_str()));
+        ASSERT_NE(added.back(), nullptr);
+        if (i == 0) {
+            EXPECT_LT(Dim(2).GetMemoryUse(), 256 * 1024);
+        }
+    }
+    for (int32_t i = 0; i < 3000; ++i) {
+        ASSERT_EQ(Dim(2).FindByCode(std::to_string(10000 + i).c_str()), added[size_t(i)]);
+        ASSERT_EQ(Dim(2).FindByHost(("H" + std::to_string(i)).c_str()), added[size_t(i)]);
+    }
+    EXPECT_LT(Dim(2).GetMemoryUse(), 1024 * 1024);
+    EXPECT_EQ(Dim(2).CodeIndexSize(), kMaxIndexSize);
+    EXPECT_EQ(Dim(2).HostIndexSize(), kMaxIndexSize);
+    EXPECT_NE(Written(2).find("-EC\t16777216\r-EH\t16777216\r"), std::string::npos);
 }
 
 TEST_F(DimensionTest, ComponentChangesRefreshInUseAndHasComponents)
