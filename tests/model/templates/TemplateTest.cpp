@@ -18,6 +18,8 @@
 #include "model/base/Base.h"
 #include "model/templates/CardsTemplate.h"
 #include "model/named/NamedObjects.h"
+#include "model/named/Macro.h"
+#include "model/dates/TimeScale.h"
 #include "platform/FilePath.h"
 
 namespace vek {
