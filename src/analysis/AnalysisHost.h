@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "text/SortDirection.h"
+
 namespace vek {
 
 class Base;
@@ -38,9 +40,9 @@ public:
     // -1, 0 or 1 comparing two components by the display form of an item display (2 code, 3 text,
     // 4 host). The default compares the texts without regard to case, a missing text last.
     virtual int32_t CompareRowValues(const Base& base, uint32_t a, uint32_t b, int32_t itemDisplay) const;
-    // -1, 0 or 1 comparing two texts in their display form for a direction (0 ascending, 1
-    // descending); an empty text sorts last in both directions.
-    virtual int32_t CompareDisplayTexts(const char* a, const char* b, int32_t direction) const;
+    // -1, 0 or 1 comparing two texts in their display form in a direction; an empty text sorts last
+    // in both directions.
+    virtual int32_t CompareDisplayTexts(const char* a, const char* b, SortDirection direction) const;
 };
 
 // What a computation asks of its selection: the compiled selection of the window's template.

@@ -23,7 +23,7 @@ public:
         } else if (kind == kTaskQuit) {
             // Quitting asks every window and document first, as the quit command does.
             if (Application* application = Application::Get())
-                application->Quit(0);
+                application->Quit(CloseMode::Normal);
         }
     }
 

@@ -103,8 +103,8 @@ void Application::UpdateMenus()
 int32_t Application::DoCommand(MenuItem& item)
 {
     switch (item.Command()) {
-    case kCommandQuit: Quit(0); return 1;
-    case kCommandCloseAll: CanQuit(0); return 1;
+    case kCommandQuit: Quit(CloseMode::Normal); return 1;
+    case kCommandCloseAll: CanQuit(CloseMode::Normal); return 1;
     default: return 0;
     }
 }
@@ -116,7 +116,7 @@ int32_t Application::KeyDown(InputEvent& event, Pane*)
     return 0;
 }
 
-int32_t Application::CanClose(int32_t mode)
+int32_t Application::CanClose(CloseMode mode)
 {
     // Every running modal window is asked to end, even after one refused; one without the button the
     // mode presses refuses.
@@ -139,9 +139,9 @@ void Application::Activate()
     SetActive(true);
 }
 
-int32_t Application::CanQuit(int32_t mode) { return CanCloseChildren(mode); }
+int32_t Application::CanQuit(CloseMode mode) { return CanCloseChildren(mode); }
 
-int32_t Application::Quit(int32_t mode)
+int32_t Application::Quit(CloseMode mode)
 {
     int32_t agreed = CanClose(mode);
     if (agreed)
@@ -187,7 +187,7 @@ void Application::QuitAfterMessage(int32_t code)
     message.AddNumber(720);
     if (ReportMessage(message) != 0) {
         SetCancelledError();
-        Quit(kCloseCancel);
+        Quit(CloseMode::WindowsOnly);
     }
 }
 
@@ -200,7 +200,7 @@ void Application::QuitAfterError(int32_t code, const char* text)
     message.AddText(text);
     ReportMessage(message);
     SetCancelledError();
-    Quit(kCloseCancel);
+    Quit(CloseMode::WindowsOnly);
 }
 
 void Application::PostTask(std::unique_ptr<Task> task)

@@ -38,11 +38,6 @@ enum StandardCommand : int32_t {
     kCommandSelectAll = -3,
 };
 
-// Close modes of CanClose and Quit: 2 presses the default button of running modal windows, 3 their
-// cancel button.
-constexpr int32_t kCloseDefault = 2;
-constexpr int32_t kCloseCancel = 3;
-
 // The one application object: the root of the target tree (its children are the windows), owner of
 // the menu model and of the alert handler, and the place where idle work happens. Everything runs on
 // the main thread or in an action thread inside the UI lock.
@@ -55,16 +50,18 @@ public:
     void UpdateMenus() override;
     int32_t DoCommand(MenuItem& item) override;
     int32_t KeyDown(InputEvent& event, Pane* pane) override;
-    int32_t CanClose(int32_t mode) override;
+    int32_t CanClose(CloseMode mode) override;
     void Activate() override;
     int32_t CanActivate() override { return 1; }
-    virtual int32_t CanQuit(int32_t mode);
+    virtual int32_t CanQuit(CloseMode mode);
 
     // The application while it exists, else null.
     static Application* Get();
 
-    // Asks CanClose and, when it agrees, ends the event loop. Answers the CanClose answer.
-    int32_t Quit(int32_t mode);
+    // Asks CanClose and, when it agrees, ends the event loop. Answers the CanClose answer. Running
+    // modal windows are asked to end: CloseMode::PressDefault presses their default button,
+    // WindowsOnly their cancel button; in any other mode they refuse.
+    int32_t Quit(CloseMode mode);
     // The active window's focused control, else the active window, else the application.
     CommandTarget* CurrentTarget();
     Window* ActiveWindow();

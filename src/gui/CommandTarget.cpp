@@ -127,7 +127,7 @@ int32_t CommandTarget::Click(InputEvent&, Pane*) { return 0; }
 int32_t CommandTarget::Wheel(InputEvent&, int32_t) { return 0; }
 int32_t CommandTarget::KeyDown(InputEvent&, Pane*) { return 0; }
 
-int32_t CommandTarget::CanClose(int32_t mode)
+int32_t CommandTarget::CanClose(CloseMode mode)
 {
     if (hoverTarget && static_cast<CommandTarget*>(hoverTarget) == this) {
         InputEvent synthetic;
@@ -275,7 +275,7 @@ void CommandTarget::RemoveChild(Pane& child)
     child.enclosure = nullptr;
 }
 
-int32_t CommandTarget::CanCloseChildren(int32_t mode)
+int32_t CommandTarget::CanCloseChildren(CloseMode mode)
 {
     for (Pane* child = firstChild; child;) {
         Pane* following = child->next;
@@ -286,7 +286,7 @@ int32_t CommandTarget::CanCloseChildren(int32_t mode)
     return 1;
 }
 
-int32_t CommandTarget::CloseIfAllowed(CommandTarget* target, int32_t mode)
+int32_t CommandTarget::CloseIfAllowed(CommandTarget* target, CloseMode mode)
 {
     if (!target)
         return 1;
@@ -296,7 +296,7 @@ int32_t CommandTarget::CloseIfAllowed(CommandTarget* target, int32_t mode)
     return 1;
 }
 
-int32_t CommandTarget::DeferClose(CommandTarget& target, int32_t mode)
+int32_t CommandTarget::DeferClose(CommandTarget& target, CloseMode mode)
 {
     if (target.queued)
         return 1;

@@ -6,6 +6,7 @@
 
 #include "gui/GuiForward.h"
 #include "drawing/Geometry.h"
+#include "platform/events/CloseMode.h"
 
 namespace vek {
 
@@ -71,7 +72,7 @@ public:
     virtual int32_t Click(InputEvent& event, Pane* pane);
     virtual int32_t Wheel(InputEvent& event, int32_t lines);
     virtual int32_t KeyDown(InputEvent& event, Pane* pane);
-    virtual int32_t CanClose(int32_t mode);
+    virtual int32_t CanClose(CloseMode mode);
     virtual CommandTarget* TabNotify(TabNotice& record);
     virtual CommandTarget* TargetChanged(CommandTarget* target, int32_t code);
     virtual CommandTarget* FormatControlText(String& text, Control& control);
@@ -110,11 +111,11 @@ public:
     void RemoveChild(Pane& child);
 
     // Queues every child for deletion through DeferClose; 0 at the first refusal.
-    int32_t CanCloseChildren(int32_t mode);
+    int32_t CanCloseChildren(CloseMode mode);
     // Null answers 1. Otherwise deletes the target at once when CanClose agrees.
-    static int32_t CloseIfAllowed(CommandTarget* target, int32_t mode);
+    static int32_t CloseIfAllowed(CommandTarget* target, CloseMode mode);
     // Queues the target for deletion at the next idle pass when CanClose agrees (once only).
-    static int32_t DeferClose(CommandTarget& target, int32_t mode);
+    static int32_t DeferClose(CommandTarget& target, CloseMode mode);
     // Deletes every queued target, including those queued meanwhile; answers how many.
     static int32_t DeleteDeferredTargets();
     static bool HasDeferredTargets();

@@ -69,7 +69,7 @@ public:
         if (App())
             App()->OpenDocument(mode, path);
     }
-    int32_t RequestQuit() override { return App() ? App()->Quit(0) : 1; }
+    int32_t RequestQuit() override { return App() ? App()->Quit(CloseMode::Normal) : 1; }
 
 private:
     static Application* App() { return Application::Get(); }

@@ -247,7 +247,7 @@ int32_t Window::KeyDown(InputEvent& event, Pane* pane)
     }
 }
 
-int32_t Window::CanClose(int32_t mode)
+int32_t Window::CanClose(CloseMode mode)
 {
     for (Window* w = modalChain; w; w = w->nextModal)
         if (w->owner == this) {
@@ -399,9 +399,9 @@ PushButton* Window::FindButtonByInitial(uint32_t codePoint)
         codePoint);
 }
 
-int32_t Window::EndModalWithButton(int32_t mode)
+int32_t Window::EndModalWithButton(CloseMode mode)
 {
-    PushButton* button = mode == kCloseDefault ? FindDefaultButton() : mode == kCloseCancel ? FindCancelButton() : nullptr;
+    PushButton* button = mode == CloseMode::PressDefault ? FindDefaultButton() : mode == CloseMode::WindowsOnly ? FindCancelButton() : nullptr;
     if (!button)
         return 0;
     button->Fire();

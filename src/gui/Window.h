@@ -32,7 +32,7 @@ public:
     int32_t DoCommand(MenuItem& item) override;
     int32_t Click(InputEvent& event, Pane* pane) override;
     int32_t KeyDown(InputEvent& event, Pane* pane) override;
-    int32_t CanClose(int32_t mode) override;
+    int32_t CanClose(CloseMode mode) override;
     void GetContentRect(Rect& rect) override;
     int32_t CanActivate() override { return IsVisible() ? 1 : 0; }
     void BringToFront() override;
@@ -59,8 +59,9 @@ public:
     PushButton* FindDefaultButton();
     PushButton* FindCancelButton();
     PushButton* FindButtonByInitial(uint32_t codePoint);
-    // kCloseDefault presses the default button, kCloseCancel the cancel button; 1 when one was pressed.
-    int32_t EndModalWithButton(int32_t mode);
+    // CloseMode::PressDefault presses the default button, WindowsOnly the cancel button; 1 when one
+    // was pressed.
+    int32_t EndModalWithButton(CloseMode mode);
     // OK (700, the default button) and Cancel (701) in the bottom-right corner; answers OK.
     PushButton* AddDialogButtons(int32_t buttonOptions);
 

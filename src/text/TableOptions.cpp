@@ -88,14 +88,14 @@ void InvertSvQualifier(int32_t& index)
     index = index == 0 ? 1 : 0;
 }
 
-int32_t CompareTextsForSort(const char* a, const char* b, int32_t direction)
+int32_t CompareTextsForSort(const char* a, const char* b, SortDirection direction)
 {
     if (!a)
         return b ? 1 : 0;
     if (!b)
         return -1;
     int32_t result = CStrCompareNoCase(a, b);
-    return direction == 1 ? -result : result;
+    return direction == SortDirection::Descending ? -result : result;
 }
 
 namespace {

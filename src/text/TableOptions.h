@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "foundation/strings/String.h"
+#include "text/SortDirection.h"
 
 namespace vek {
 
@@ -13,7 +14,7 @@ namespace vek {
 // Each option is an index into a fixed letter table. A parse operation takes a letter and sets the
 // index only when the letter is in its table, so a definition with a foreign letter keeps the default.
 //
-//   sort direction  "AD"      0 ascending, 1 descending
+//   sort direction  "AD"      SortDirection: 0 ascending, 1 descending
 //   item display    "NRCTH"   normal, reversed, code, text, host
 //   value sort      "DEFCBA"  desc, combdesc, absdesc, absasc, combasc, asc
 //   SV qualifier    "NRP"     second letter of a time-functions template's SV key
@@ -48,9 +49,9 @@ void InvertSvQualifier(int32_t& index);
 
 // Comparators: -1 puts a before b, 1 after, 0 equal.
 //
-// Texts without regard to case, reversed for direction 1. A missing (null) text sorts after every
+// Texts without regard to case, reversed when descending. A missing (null) text sorts after every
 // text in both directions; two missing texts are equal.
-int32_t CompareTextsForSort(const char* a, const char* b, int32_t direction);
+int32_t CompareTextsForSort(const char* a, const char* b, SortDirection direction);
 // Numbers under a value-sort mode (table above). Values beyond ±1e308 count as positive or negative;
 // a not-a-number sorts after everything in every mode, and two of them are equal.
 int32_t CompareValuesForSort(double a, double b, int32_t valueSort);
@@ -59,7 +60,7 @@ int32_t CompareValuesForSort(double a, double b, int32_t valueSort);
 // gives it with `FormatText(String& out, const char* text)`. Two non-empty display texts compare as
 // CompareTextsForSort; an empty one sorts after a non-empty one in both directions.
 template <typename Registry>
-int32_t CompareDisplayTexts(const char* a, const char* b, int32_t direction, const Registry& registry)
+int32_t CompareDisplayTexts(const char* a, const char* b, SortDirection direction, const Registry& registry)
 {
     String shownA;
     String shownB;

@@ -185,13 +185,13 @@ TEST_F(AlertWindowTest, QuitPressesTheDefaultOrCancelButtonOfARunningAlertAndMod
     test::Watchdog watchdog("quit while an alert runs", 20);
     AttendedHandler attended;
     struct Case {
-        int32_t mode;
+        CloseMode mode;
         int32_t agreed;
         int32_t answer;  // -1: still running after the quit
     };
-    const Case cases[] = {{kCloseDefault, 1, 0}, {kCloseCancel, 1, 1}, {0, 0, -1}};
+    const Case cases[] = {{CloseMode::PressDefault, 1, 0}, {CloseMode::WindowsOnly, 1, 1}, {CloseMode::Normal, 0, -1}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
+        SCOPED_TRACE(int32_t(c.mode));
         struct Run {
             int32_t answer = -1;
             AlertWindow* alert = nullptr;
@@ -213,7 +213,7 @@ TEST_F(AlertWindowTest, QuitPressesTheDefaultOrCancelButtonOfARunningAlertAndMod
         EXPECT_EQ(application->Quit(c.mode), c.agreed);
         if (c.answer < 0) {
             EXPECT_EQ(run.answer, -1);
-            run.alert->EndModalWithButton(kCloseCancel);  // end it for the next case
+            run.alert->EndModalWithButton(CloseMode::WindowsOnly);  // end it for the next case
         }
         ASSERT_TRUE(RunEventLoopUntil(
             [&] {

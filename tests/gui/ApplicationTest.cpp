@@ -140,14 +140,14 @@ TEST_F(ApplicationFixture, QuitAsksEveryWindowAndARefusalKeepsRunning)
     class Stubborn final : public Window {
     public:
         Stubborn() : Window(1, OriginSize{40, 40, 100, 100}, 0, nullptr, true) {}
-        int32_t CanClose(int32_t) override { return refuse ? 0 : 1; }
+        int32_t CanClose(CloseMode) override { return refuse ? 0 : 1; }
         bool refuse = true;
     };
     auto* window = new Stubborn;
-    EXPECT_EQ(application.Quit(0), 0);
+    EXPECT_EQ(application.Quit(CloseMode::Normal), 0);
     EXPECT_EQ(application.LoopState().quitFlag, 0);
     window->refuse = false;
-    EXPECT_EQ(application.Quit(0), 1);
+    EXPECT_EQ(application.Quit(CloseMode::Normal), 1);
     EXPECT_EQ(application.LoopState().quitFlag, 1);
     // The loop, asked to quit before it runs, does not run at all.
     RunApplication(application.LoopState());

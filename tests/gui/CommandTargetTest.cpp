@@ -31,7 +31,7 @@ public:
         log.push_back("deleted " + name);
     }
     int32_t CanActivate() override { return activatable ? 1 : 0; }
-    int32_t CanClose(int32_t mode) override { return closable ? Control::CanClose(mode) : 0; }
+    int32_t CanClose(CloseMode mode) override { return closable ? Control::CanClose(mode) : 0; }
     CommandTarget* Notify(int32_t code) override
     {
         if (code == kNotifyActivation)
@@ -92,10 +92,10 @@ TEST_F(CommandTargetFixture, DeferredDeletionQueuesOnceAndSurvivesOtherDeletion)
     auto* refusing = new Node("refusing", *window, log, true, false);
     auto* deletedElsewhere = new Node("elsewhere", *window, log);
     log.clear();
-    EXPECT_EQ(CommandTarget::DeferClose(*once, 0), 1);
-    EXPECT_EQ(CommandTarget::DeferClose(*once, 0), 1);
-    EXPECT_EQ(CommandTarget::DeferClose(*refusing, 0), 0);
-    EXPECT_EQ(CommandTarget::DeferClose(*deletedElsewhere, 0), 1);
+    EXPECT_EQ(CommandTarget::DeferClose(*once, CloseMode::Normal), 1);
+    EXPECT_EQ(CommandTarget::DeferClose(*once, CloseMode::Normal), 1);
+    EXPECT_EQ(CommandTarget::DeferClose(*refusing, CloseMode::Normal), 0);
+    EXPECT_EQ(CommandTarget::DeferClose(*deletedElsewhere, CloseMode::Normal), 1);
     // Regression guard: a queued target deleted another way leaves the queue, so it is not deleted twice.
     delete deletedElsewhere;
     EXPECT_TRUE(application.HasPendingWork());

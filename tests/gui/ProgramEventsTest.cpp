@@ -142,7 +142,7 @@ TEST(ProgramEvents, MainThreadRunsTheDialogItselfAndPrintRequestsCompleteWithout
 class RefusingWindow final : public Window {
 public:
     RefusingWindow() : Window(1, OriginSize{40, 40, 100, 100}, 0, nullptr, true) {}
-    int32_t CanClose(int32_t) override { return refuse ? 0 : 1; }
+    int32_t CanClose(CloseMode) override { return refuse ? 0 : 1; }
     bool refuse = true;
 };
 

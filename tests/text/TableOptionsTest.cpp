@@ -54,11 +54,11 @@ TEST(TableOptionsTest, ValueSortOrders)
 
 TEST(TableOptionsTest, TextOrderPutsMissingTextsLast)
 {
-    EXPECT_EQ(CompareTextsForSort("apple", "Banana", 0), -1);
-    EXPECT_EQ(CompareTextsForSort("apple", "Banana", 1), 1);
-    EXPECT_EQ(CompareTextsForSort("ÄPPLE", "äpple", 0), 0);
-    for (int32_t direction : {0, 1}) {
-        SCOPED_TRACE(direction);
+    EXPECT_EQ(CompareTextsForSort("apple", "Banana", SortDirection::Ascending), -1);
+    EXPECT_EQ(CompareTextsForSort("apple", "Banana", SortDirection::Descending), 1);
+    EXPECT_EQ(CompareTextsForSort("ÄPPLE", "äpple", SortDirection::Ascending), 0);
+    for (SortDirection direction : {SortDirection::Ascending, SortDirection::Descending}) {
+        SCOPED_TRACE(int32_t(direction));
         EXPECT_EQ(CompareTextsForSort(nullptr, "a", direction), 1);
         EXPECT_EQ(CompareTextsForSort("a", nullptr, direction), -1);
         EXPECT_EQ(CompareTextsForSort(nullptr, nullptr, direction), 0);
@@ -82,10 +82,10 @@ struct FakeLinkRegistry {
 TEST(TableOptionsTest, DisplayTextsCompareTheirVisibleText)
 {
     FakeLinkRegistry links;
-    EXPECT_EQ(CompareDisplayTexts("<a href=\"http://z\">alpha</a>", "beta", 0, links), -1);
-    EXPECT_EQ(CompareDisplayTexts("<a href=\"http://z\">alpha</a>", "beta", 1, links), 1);
-    for (int32_t direction : {0, 1}) {
-        SCOPED_TRACE(direction);
+    EXPECT_EQ(CompareDisplayTexts("<a href=\"http://z\">alpha</a>", "beta", SortDirection::Ascending, links), -1);
+    EXPECT_EQ(CompareDisplayTexts("<a href=\"http://z\">alpha</a>", "beta", SortDirection::Descending, links), 1);
+    for (SortDirection direction : {SortDirection::Ascending, SortDirection::Descending}) {
+        SCOPED_TRACE(int32_t(direction));
         EXPECT_EQ(CompareDisplayTexts("", "b", direction, links), 1);
         EXPECT_EQ(CompareDisplayTexts("b", nullptr, direction, links), -1);
         EXPECT_EQ(CompareDisplayTexts(nullptr, "", direction, links), 0);

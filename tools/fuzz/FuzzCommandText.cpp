@@ -81,7 +81,7 @@ void CheckBase(Base& base)
     for (Card* card = base.FirstCard(); card != base.ChainEnd(); card = base.NextCard(card)) {
         Card* next = base.NextCard(card);
         if (next != base.ChainEnd())
-            Check(base.CompareCardsByKey(card, next, KeyOrder::Ascending) < 0);
+            Check(base.CompareCardsByKey(card, next, SortDirection::Ascending) < 0);
     }
     for (Macro* macro = base.Macros().First(); macro != nullptr; macro = macro->Next())
         Check(!macro->IsRunning());

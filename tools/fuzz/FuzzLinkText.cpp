@@ -11,6 +11,7 @@
 #include "model/base/Base.h"
 #include "model/links/BaseLinkRegistry.h"
 #include "model/links/LinkRename.h"
+#include "model/named/Macro.h"
 #include "platform/FilePath.h"
 
 namespace {

@@ -50,10 +50,10 @@ int32_t AnalysisHost::CompareRowValues(const Base& base, uint32_t a, uint32_t b,
     auto shown = [itemDisplay](const Component* c) -> const char* {
         return itemDisplay == 3 ? c->text : itemDisplay == 4 ? c->host : c->code;
     };
-    return CompareTextsForSort(shown(first), shown(second), 0);
+    return CompareTextsForSort(shown(first), shown(second), SortDirection::Ascending);
 }
 
-int32_t AnalysisHost::CompareDisplayTexts(const char* a, const char* b, int32_t direction) const
+int32_t AnalysisHost::CompareDisplayTexts(const char* a, const char* b, SortDirection direction) const
 {
     bool emptyA = !a || !*a;
     bool emptyB = !b || !*b;
@@ -397,8 +397,7 @@ int32_t CardsComputation::CompareCards(uint32_t a, uint32_t b, const SortContext
         int32_t result = 0;
         switch (key.column) {
         case cards_column::kCardId:
-            result = base.CompareCardsByKey(first, second,
-                                            key.dateDirection == 1 ? KeyOrder::Descending : KeyOrder::Ascending);
+            result = base.CompareCardsByKey(first, second, SortDirectionOfIndex(key.dateDirection));
             break;
         case cards_column::kDate: {
             PackedDate dateA = base.CardDate(first);
@@ -410,12 +409,12 @@ int32_t CardsComputation::CompareCards(uint32_t a, uint32_t b, const SortContext
                 else if (dateB == 0)
                     result = -1;
                 else
-                    result = (dateA < dateB ? -1 : 1) * (key.dateDirection == 1 ? -1 : 1);
+                    result = (dateA < dateB ? -1 : 1) * (SortDirectionOfIndex(key.dateDirection) == SortDirection::Descending ? -1 : 1);
             }
             break;
         }
         default:
-            result = context.host->CompareDisplayTexts(first->title, second->title, key.textDirection);
+            result = context.host->CompareDisplayTexts(first->title, second->title, SortDirectionOfIndex(key.textDirection));
             break;
         }
         if (result != 0)
@@ -445,7 +444,7 @@ int32_t CardsComputation::CompareLines(uint32_t a, uint32_t b, const SortContext
         int32_t d = DimensionOfCardsColumn(key.column);
         int32_t field = ValueFieldOfCardsColumn(key.column);
         if (key.column == cards_column::kLineText) {
-            result = context.host->CompareDisplayTexts(first->Text(), second->Text(), key.textDirection);
+            result = context.host->CompareDisplayTexts(first->Text(), second->Text(), SortDirectionOfIndex(key.textDirection));
         } else if (d >= 1) {
             result = CompareComponents(base.GetLineComponent(first, d - 1), base.GetLineComponent(second, d - 1),
                                        key.itemDisplay, context);

@@ -16,6 +16,7 @@
 #include "model/base/Base.h"
 #include "model/selections/SelectionTexts.h"
 #include "analysis/timefunctions/TimeFunctionsTemplate.h"
+#include "model/dates/TimeScale.h"
 
 namespace vek {
 

@@ -11,6 +11,7 @@
 #include "files/setups/SaveSetup.h"
 #include "foundation/strings/HeapText.h"
 #include "model/base/Base.h"
+#include "model/base/BaseFileHooks.h"
 #include "model/base/SavedSections.h"
 
 namespace vek {

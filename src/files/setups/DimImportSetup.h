@@ -13,9 +13,6 @@ class Base;
 class TextReader;
 class TextWriter;
 
-// Change code posted when a dimension import setup has been read (DimImportPayload).
-constexpr int32_t kChangeDimImportRead = 26;
-
 // How a text file of components is read into one dimension. A base keeps at most one per dimension
 // (Base::FindDimensionImportSetup); the dimension import of the dimension editor uses it, and this
 // version stores and carries it.

@@ -533,13 +533,11 @@ void ImportSetup::Write(TextWriter& writer) const
 
 // --- ImportSetupList ---------------------------------------------------------------------------------
 
-ImportSetupList::ImportSetupList(Base* owner) : base(owner) {}
+ImportSetupList::ImportSetupList(Base* owner) : NamedList(owner) {}
 
 ImportSetupList::~ImportSetupList()
 {
-    releasing = true;
-    while (first != nullptr)
-        delete first;
+    Release();
 }
 
 void ImportSetupList::Add(ImportSetup* setup)
@@ -554,58 +552,16 @@ void ImportSetupList::Remove(ImportSetup* setup)
         --count;
 }
 
-ImportSetup* ImportSetupList::Find(const char* name, int32_t length) const
-{
-    return FindInNamedChain(first, name, length);
-}
-
-void ImportSetupList::SetKeepMarks()
-{
-    for (ImportSetup* setup = first; setup != nullptr; setup = setup->next)
-        setup->keepMark = true;
-}
-
-int32_t ImportSetupList::DeleteUnmarked()
-{
-    int32_t deleted = 0;
-    for (ImportSetup* setup = first; setup != nullptr;) {
-        ImportSetup* following = setup->next;
-        if (!setup->keepMark) {
-            delete setup;
-            ++deleted;
-        }
-        setup = following;
-    }
-    return deleted;
-}
-
 ImportSetup* ImportSetupList::ReadSection(TextReader& reader, const SetupReadContext& context)
 {
-    String name;
-    reader.NextFieldToString(name);
-    RemoveControlChars(name);
-    String key;
-    if (!NameLookupKey(name.CStr(), name.Length(), key)) {
-        name.AssignCStr(LoadText(text::kImportSetupName));
-        name.AppendCStr(" 1");
-    }
-    ImportSetup* setup = Find(name.CStr(), name.Length());
-    if (setup == nullptr)
-        setup = new ImportSetup(*this, name.CStr());
+    ImportSetup* setup = SectionObject(reader, text::kImportSetupName);
     setup->Read(reader, context);
     return setup;
 }
 
 void ImportSetupList::WriteSections(TextWriter& writer) const
 {
-    if (first == nullptr)
-        return;
-    for (const ImportSetup* setup = first; setup != nullptr; setup = setup->next) {
-        if (IsErrorPending())
-            return;
-        setup->Write(writer);
-    }
-    writer.EndRow();
+    WriteEachSection(writer, EmptyListSections::Nothing);
 }
 
 }  // namespace vek

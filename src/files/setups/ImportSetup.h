@@ -7,6 +7,7 @@
 
 #include "files/setups/ImportSetupSettings.h"
 #include "foundation/strings/HeapText.h"
+#include "model/named/NamedList.h"
 
 namespace vek {
 
@@ -14,12 +15,6 @@ class Base;
 class ImportSetupList;
 class TextReader;
 class TextWriter;
-
-// Change codes of import setups (the ChangeRecord carries an ImportSetupPayload).
-constexpr int32_t kChangeImportSetupRenamed = 46;
-constexpr int32_t kChangeImportSetupRead = 47;
-constexpr int32_t kChangeImportSetupAdded = 48;
-constexpr int32_t kChangeImportSetupDeleted = 49;
 
 // What a section reader knows of the file it reads setups from.
 struct SetupReadContext {
@@ -65,6 +60,7 @@ public:
 
     ImportSetup* Next() const { return next; }
     bool KeepMark() const { return keepMark; }
+    void SetKeepMark(bool on) { keepMark = on; }
 
     // The lines after the marker (ReadImportSetupLines); change 47.
     void Read(TextReader& reader, const SetupReadContext& context);
@@ -92,24 +88,11 @@ private:
 };
 
 // The import setups of one base, singly linked in ascending name order.
-class ImportSetupList {
+class ImportSetupList : public NamedList<ImportSetupList, ImportSetup> {
 public:
     explicit ImportSetupList(Base* base);
     // Deletes every setup without posting changes.
     ~ImportSetupList();
-    ImportSetupList(const ImportSetupList&) = delete;
-    ImportSetupList& operator=(const ImportSetupList&) = delete;
-
-    Base* GetBase() const { return base; }
-    ImportSetup* First() const { return first; }
-    int32_t Count() const { return count; }
-
-    // By name, trimmed and without regard to case; an empty name finds nothing.
-    ImportSetup* Find(const char* name, int32_t length = -1) const;
-
-    // A checkpoint marks the setups present; its rollback deletes the others.
-    void SetKeepMarks();
-    int32_t DeleteUnmarked();
 
     // A "##ImportSetup" section whose marker line is the reader's current line, the field cursor
     // after the marker: the name is the next field (empty: "Import setup 1"); a setup of that name is
@@ -123,11 +106,6 @@ private:
 
     void Add(ImportSetup* setup);
     void Remove(ImportSetup* setup);
-
-    Base* base;
-    ImportSetup* first = nullptr;
-    int32_t count = 0;
-    bool releasing = false;
 };
 
 }  // namespace vek

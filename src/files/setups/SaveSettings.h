@@ -9,6 +9,7 @@
 
 #include "foundation/strings/HeapText.h"
 #include "model/base/Base.h"
+#include "model/base/BaseFileHooks.h"
 #include "model/selections/SelectionTexts.h"
 
 namespace vek {

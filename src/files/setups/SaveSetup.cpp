@@ -93,13 +93,11 @@ void SaveSetup::Write(TextWriter& writer) const
 
 // --- SaveSetupList -----------------------------------------------------------------------------------
 
-SaveSetupList::SaveSetupList(Base* owner) : base(owner) {}
+SaveSetupList::SaveSetupList(Base* owner) : NamedList(owner) {}
 
 SaveSetupList::~SaveSetupList()
 {
-    releasing = true;
-    while (first != nullptr)
-        delete first;
+    Release();
 }
 
 void SaveSetupList::Add(SaveSetup* setup)
@@ -114,64 +112,16 @@ void SaveSetupList::Remove(SaveSetup* setup)
         --count;
 }
 
-SaveSetup* SaveSetupList::Find(const char* name, int32_t length) const
-{
-    return FindInNamedChain(first, name, length);
-}
-
-void SaveSetupList::DeleteAll()
-{
-    while (first != nullptr)
-        delete first;
-}
-
-void SaveSetupList::SetKeepMarks()
-{
-    for (SaveSetup* setup = first; setup != nullptr; setup = setup->next)
-        setup->keepMark = true;
-}
-
-int32_t SaveSetupList::DeleteUnmarked()
-{
-    int32_t deleted = 0;
-    for (SaveSetup* setup = first; setup != nullptr;) {
-        SaveSetup* following = setup->next;
-        if (!setup->keepMark) {
-            delete setup;
-            ++deleted;
-        }
-        setup = following;
-    }
-    return deleted;
-}
-
 SaveSetup* SaveSetupList::ReadSection(TextReader& reader)
 {
-    String name;
-    reader.NextFieldToString(name);
-    RemoveControlChars(name);
-    String key;
-    if (!NameLookupKey(name.CStr(), name.Length(), key)) {
-        name.AssignCStr(LoadText(text::kSaveSetupName));
-        name.AppendCStr(" 1");
-    }
-    SaveSetup* setup = Find(name.CStr(), name.Length());
-    if (setup == nullptr)
-        setup = new SaveSetup(*this, name.CStr());
+    SaveSetup* setup = SectionObject(reader, text::kSaveSetupName);
     setup->Read(reader);
     return setup;
 }
 
 void SaveSetupList::WriteSections(TextWriter& writer) const
 {
-    if (first == nullptr)
-        return;
-    for (const SaveSetup* setup = first; setup != nullptr; setup = setup->next) {
-        if (IsErrorPending())
-            return;
-        setup->Write(writer);
-    }
-    writer.EndRow();
+    WriteEachSection(writer, EmptyListSections::Nothing);
 }
 
 }  // namespace vek

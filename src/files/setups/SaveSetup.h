@@ -5,6 +5,7 @@
 
 #include "files/setups/SaveSettings.h"
 #include "foundation/strings/HeapText.h"
+#include "model/named/NamedList.h"
 #include "model/named/NamedObjects.h"
 
 namespace vek {
@@ -14,11 +15,6 @@ class SaveSetupList;
 class TextReader;
 class TextWriter;
 
-// Change codes of save setups (the ChangeRecord carries a SaveSetupPayload).
-constexpr int32_t kChangeSaveSetupRenamed = 42;
-constexpr int32_t kChangeSaveSetupChanged = 43;
-constexpr int32_t kChangeSaveSetupAdded = 44;
-constexpr int32_t kChangeSaveSetupDeleted = 45;
 // The record size that memory reports and the save's size estimate count for a save setup.
 constexpr int32_t kSaveSetupRecordSize = 1140;
 
@@ -78,34 +74,11 @@ private:
 
 // The save setups of one base, singly linked in ascending name order (CompareTextsNoCaseNullLast;
 // a name equal to an existing one goes in front of it).
-class SaveSetupList {
+class SaveSetupList : public NamedList<SaveSetupList, SaveSetup> {
 public:
-    // The base gets the list's changes (none without a base).
     explicit SaveSetupList(Base* base);
     // Deletes every setup without posting changes (the base is going away).
     ~SaveSetupList();
-    SaveSetupList(const SaveSetupList&) = delete;
-    SaveSetupList& operator=(const SaveSetupList&) = delete;
-
-    Base* GetBase() const { return base; }
-    SaveSetup* First() const { return first; }
-    int32_t Count() const { return count; }
-    bool IsEmpty() const { return first == nullptr; }
-
-    // The setup whose name equals the name trimmed of blanks, without regard to case; an empty name
-    // finds nothing. Length -1: up to the NUL.
-    SaveSetup* Find(const char* name, int32_t length = -1) const;
-
-    // Deletes every setup (each posts change 45).
-    void DeleteAll();
-    // Deletes every setup whose name the predicate accepts; the count deleted.
-    template <typename Predicate>
-    int32_t DeleteMatching(Predicate&& matches);
-
-    // A base checkpoint marks every setup present; its rollback deletes the setups added since (those
-    // without the mark, each posting change 45). The count deleted.
-    void SetKeepMarks();
-    int32_t DeleteUnmarked();
 
     // 1140 bytes per setup.
     int64_t GetMemoryUse() const { return int64_t{count} * kSaveSetupRecordSize; }
@@ -122,27 +95,6 @@ private:
 
     void Add(SaveSetup* setup);
     void Remove(SaveSetup* setup);
-
-    Base* base;
-    SaveSetup* first = nullptr;
-    int32_t count = 0;
-    bool releasing = false;
 };
-
-template <typename Predicate>
-int32_t SaveSetupList::DeleteMatching(Predicate&& matches)
-{
-    int32_t deleted = 0;
-    SaveSetup* setup = first;
-    while (setup != nullptr) {
-        SaveSetup* following = setup->Next();
-        if (matches(setup->GetName() != nullptr ? setup->GetName() : "")) {
-            delete setup;
-            ++deleted;
-        }
-        setup = following;
-    }
-    return deleted;
-}
 
 }  // namespace vek

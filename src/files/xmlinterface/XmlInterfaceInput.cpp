@@ -7,6 +7,7 @@
 #include "files/basefiles/BaseFiles.h"
 #include "files/setups/ImportSetup.h"
 #include "files/textimport/TextImport.h"
+#include "files/xmlinterface/XmlErrorReports.h"
 #include "files/xmlinterface/XmlInterfaceSupport.h"
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
@@ -70,7 +71,7 @@ void ReadImportElement(Base& base, TextReader& reader, const FilePath& xmlFile)
         else if (CStrEqualNoCase(name.CStr(), "setup"))
             setup = BaseFileRecord::Of(base).ImportSetups().Find(value.CStr());
         else
-            base.ReportUnknownXmlWord(name.CStr());
+            ReportUnknownXmlWord(base, name.CStr());
         value.WipeAndClear();
     }
     reader.SkipElement();
@@ -95,7 +96,7 @@ bool ReadXmlRoot(Base& base, TextReader& reader, const FilePath& xmlFile)
             if (CStrEqualNoCase(value.CStr(), "off"))
                 base.SetReportsXmlErrors(false);
         } else {
-            base.ReportUnknownXmlWord(name.CStr());
+            ReportUnknownXmlWord(base, name.CStr());
         }
     }
     if (reader.IsEmptyOrEndTag())
@@ -110,7 +111,7 @@ bool ReadXmlRoot(Base& base, TextReader& reader, const FilePath& xmlFile)
         else if (reader.IsTag("template"))
             ReadXmlTemplateDefinition(base, reader);
         else
-            base.SkipUnknownXmlElement(reader);
+            SkipUnknownXmlElement(base, reader);
     }
     return IsErrorPending();
 }

@@ -2,6 +2,7 @@
 #include "files/xmlinterface/XmlInterface.h"
 
 #include "files/ProgramVersion.h"
+#include "files/xmlinterface/XmlErrorReports.h"
 #include "files/xmlinterface/XmlInterfaceSupport.h"
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
@@ -103,7 +104,7 @@ void AnswerDimensions(Base& base, TextWriter& writer, TextReader& reader)
             else
                 badUsage = true;
         } else {
-            base.ReportUnknownXmlWord(attribute.CStr());
+            ReportUnknownXmlWord(base, attribute.CStr());
         }
     }
     if (badUsage)
@@ -220,7 +221,7 @@ void AnswerComponents(Base& base, TextWriter& writer, TextReader& reader)
         if (CStrEqualNoCase(word, "dim")) {
             only = base.FindDimensionByName(value.CStr());
             if (only < 0) {
-                base.ReportBadXmlValue(value.CStr(), word);
+                ReportBadXmlValue(base, value.CStr(), word);
                 badDimension = true;
             }
         } else if (CStrEqualNoCase(word, "code")) {
@@ -240,9 +241,9 @@ void AnswerComponents(Base& base, TextWriter& writer, TextReader& reader)
             if (ParseXmlInteger(value, levels) && levels >= 0)
                 filter.levels = levels;
             else
-                base.ReportBadXmlValue(value.CStr(), word);
+                ReportBadXmlValue(base, value.CStr(), word);
         } else {
-            base.ReportUnknownXmlWord(word);
+            ReportUnknownXmlWord(base, word);
         }
     }
     writer.WriteLine("<componentlist>");
@@ -272,7 +273,7 @@ void ReportNeedsBase(TextReader& reader)
 void SkipUnknownRequest(Base* base, TextReader& reader)
 {
     if (base != nullptr) {
-        base->SkipUnknownXmlElement(reader);
+        SkipUnknownXmlElement(*base, reader);
         return;
     }
     Message message;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "files/xmlinterface/XmlInterface.h"
+#include "files/xmlinterface/XmlErrorReports.h"
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
@@ -102,7 +103,7 @@ void AnswerTemplateList(Base& base, TextWriter& writer, TextReader& reader)
             kind = TemplateKindFromXmlWord(value.CStr());
             badKind = kind == 0;
         } else {
-            base.ReportUnknownXmlWord(name.CStr());
+            ReportUnknownXmlWord(base, name.CStr());
         }
     }
     if (badKind)
@@ -149,7 +150,7 @@ void AnswerTemplate(Base& base, TextWriter& writer, TextReader& reader)
             kind = DefinableKind(value.CStr());
             badKind = kind == TemplateKind::Group;
         } else {
-            base.ReportUnknownXmlWord(name.CStr());
+            ReportUnknownXmlWord(base, name.CStr());
         }
     }
     if (badKind)
@@ -218,12 +219,12 @@ void ReadXmlTemplateDefinition(Base& base, TextReader& reader)
         for (FlagAttribute& flag : flags) {
             if (CStrEqualNoCase(name.CStr(), flag.name)) {
                 known = true;
-                if (base.ReadOnOffAttribute(flag.name, value.CStr(), flag.value))
+                if (ReadOnOffAttribute(base, flag.name, value.CStr(), flag.value))
                     flag.given = true;
             }
         }
         if (!known)
-            base.ReportUnknownXmlWord(name.CStr());
+            ReportUnknownXmlWord(base, name.CStr());
     }
     path.Trim(' ');
     if (kind == TemplateKind::Group || path.IsEmpty()) {

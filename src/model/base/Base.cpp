@@ -14,11 +14,14 @@
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
 #include "model/base/BaseCheckpoint.h"
+#include "model/base/BaseFileHooks.h"
 #include "model/links/BaseLinkRegistry.h"
 #include "model/base/BaseProtection.h"
 #include "model/dates/DateExpression.h"
 #include "model/dimensions/Dimension.h"
 #include "model/links/LinkRename.h"
+#include "model/named/Macro.h"
+#include "model/dates/TimeScale.h"
 #include "model/base/ModelServices.h"
 #include "model/selections/SubsetList.h"
 #include "model/named/WebUser.h"
@@ -224,7 +227,7 @@ void Base::ApplyChange(const ChangeRecord& record)
         PassToReceivers(ChangeStage::Templates, record);
         if (const LinkRename* rename = record.GetLinkRename(); rename != nullptr && record.base == this) {
             bool changed = false;
-            for (TimeScale* scale = timeScales.First(); scale != nullptr; scale = scale->Next())
+            for (TimeScale* scale = timeScales->First(); scale != nullptr; scale = scale->Next())
                 changed = scale->ApplyLinkRename(*rename) || changed;
             if (changed)
                 SetModified(true);
@@ -246,21 +249,21 @@ void Base::DoOwnWork(const ChangeRecord& record)
     // Subset changes (58-62) say when the subset is a template's own.
     bool templateSubset = record.IsTemplateSubset();
     switch (code) {
-    case 8:
-    case 9:
-    case 10:
-    case 19:
-    case 20:
-    case 21:
-    case 22:
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-    case 43:
-    case 47:
+    case kChangeSaveKind:
+    case kChangeBaseSetting:
+    case kChangeBaseSettingOther:
+    case kChangeCodeMode:
+    case kChangeTextMode:
+    case kChangeHostMode:
+    case kChangeDisplayCombination:
+    case kChangeOptionX:
+    case kChangeOptionI:
+    case kChangeColumnWidths:
+    case kChangeDimImportRead:
+    case kChangeSaveSetupChanged:
+    case kChangeImportSetupRead:
     case kChangeTimeScaleRead:
-    case 64:
+    case kChangeDefaultTemplate:
     case kChangeCardNumberDigits:
     case kChangeValueFormat:
     case kChangeDimensionsInUse:
@@ -288,15 +291,15 @@ void Base::DoOwnWork(const ChangeRecord& record)
         SetModified(true);
         break;
     }
-    case 42:
-    case 44:
-    case 45:
+    case kChangeSaveSetupRenamed:
+    case kChangeSaveSetupAdded:
+    case kChangeSaveSetupDeleted:
         SetModified(true);
         ResetMenuMarker(BaseMenu::SaveSetups, this);
         break;
-    case 46:
-    case 48:
-    case 49:
+    case kChangeImportSetupRenamed:
+    case kChangeImportSetupAdded:
+    case kChangeImportSetupDeleted:
         SetModified(true);
         ResetMenuMarker(BaseMenu::ImportSetups, this);
         break;
@@ -378,7 +381,9 @@ void Base::SetMenuBuiltFor(BaseMenu menu, Base* base)
 
 Base::Base(const FilePath& filePath, int32_t untitled)
     : untitledNumber(untitled),
-      componentPool(int32_t(sizeof(Component)), kComponentRecordSize)
+      componentPool(int32_t(sizeof(Component)), kComponentRecordSize),
+      timeScales(std::make_unique<TimeScaleList>(this)),
+      macros(std::make_unique<MacroList>(this))
 {
     path.Assign(filePath);
     // Append at the end of the chain, in the order the bases were opened.
@@ -463,6 +468,11 @@ Base::~Base()
         dimension.reset();
     for (auto& setup : dimensionImportSetups)
         setup.reset();
+}
+
+void Base::SetFileData(std::unique_ptr<BaseFileData> data)
+{
+    fileData = std::move(data);
 }
 
 // --- Modified state, loading, closing --------------------------------------------------------------

@@ -10,39 +10,27 @@
 #include <vector>
 
 #include "foundation/strings/HeapText.h"
-#include "foundation/numbers/PackedTimestamp.h"
-#include "model/base/BaseFileHooks.h"
+#include "model/Forward.h"
 #include "model/base/BaseOptions.h"
-#include "model/cards/Card.h"
 #include "model/base/ChangeRecord.h"
+#include "model/cards/Card.h"
 #include "model/dimensions/Component.h"
-#include "model/named/Macro.h"
 #include "model/cards/RecordPool.h"
 #include "model/templates/Template.h"
-#include "model/dates/TimeScale.h"
 #include "platform/FilePath.h"
+#include "platform/events/CloseMode.h"
+#include "text/SortDirection.h"
 
 namespace vek {
 
-class BaseCheckpoint;
-class BaseLinkRegistry;
-class CardFilter;
-class LinkRename;
 class BitSet;
-class DateExpression;
-class Dimension;
 class LogFileHandler;
 class MessageHandler;
 class String;
 class TextReader;
 class TextWriter;
 struct Message;
-class BaseWindowLink;
-class BaseProtection;
-class ObjectMenu;
-class SubsetList;
-class WebUserList;
-class SubsetOperandList;
+struct StampedText;
 
 // The record size that memory reports count for the base itself.
 constexpr int32_t kBaseRecordSize = 1700;
@@ -51,17 +39,8 @@ constexpr int32_t kBaseRecordSize = 1700;
 constexpr uint32_t kWidenTo3Bytes = 65530;
 constexpr uint32_t kWidenTo4Bytes = 0xFFFFFA;
 
-// How Base::CanClose asks before a base closes.
-enum class CloseMode : int32_t {
-    Normal = 0,           // a modified base asks whether to save it
-    ConfirmContents = 1,  // also an unmodified base with cards or components asks (message 3202)
-    WindowsOnly = 3,      // only the base's windows are asked
-};
-
 // Which end of the cards Base::GetBoundaryCardKey gives.
 enum class CardEdge : int32_t { First, Last };
-// The order of Base::CompareCardsByKey.
-enum class KeyOrder : int32_t { Ascending, Descending };
 // Settings of Base::OpenErrorFile.
 struct ErrorFileOptions {
     bool append = false;
@@ -127,7 +106,9 @@ public:
     void NotifyChangedDimensions();
     void FlushCardChanges();
     void FinishLoad();
-    // False when the user keeps the base open or saving failed.
+    // False when the user keeps the base open or saving failed. CloseMode::Normal asks about a
+    // modified base; ConfirmContents also about an unmodified one with cards or components (message
+    // 3202); WindowsOnly asks only the base's windows.
     [[nodiscard]] bool CanClose(CloseMode mode);
 
     void BeginBusy() { ++busyCount; }
@@ -319,24 +300,12 @@ public:
     bool IsInteractive() const;
     void SetUnattended(bool value) { unattended = value; }
 
-    // --- Reports of XML input (BaseXmlErrors.cpp) --------------------------------------------------
+    // --- XML input -----------------------------------------------------------------------------------
     // While the XML-error flag is on (off for a new base), what an XML reader of the base does not
-    // know is reported through ShowErrorAlert; while it is off it is passed over silently. Readers
-    // switch it on for the time of one file and put the old state back.
+    // know is reported (files/xmlinterface/XmlErrorReports.h); while it is off it is passed over
+    // silently. Readers switch it on for the time of one file and put the old state back.
     bool ReportsXmlErrors() const { return reportsXmlErrors; }
     void SetReportsXmlErrors(bool on) { reportsXmlErrors = on; }
-    // An element the reader does not know: a tag is reported (3900, with the tag) and the element is
-    // skipped up to its end tag; a text run is passed over.
-    void SkipUnknownXmlElement(TextReader& reader);
-    // An attribute or word the reader does not know (3901).
-    void ReportUnknownXmlWord(const char* word);
-    // A value the reader cannot take for the attribute (3902, value and name).
-    void ReportBadXmlValue(const char* value, const char* name);
-    // "on" sets the flag and "off" clears it (either case); any other value leaves it and is reported
-    // as a bad value. True when the value was one of the two.
-    bool ReadOnOffAttribute(const char* name, const char* value, bool& flag);
-    // The link code of the base file's name (LinkCode.h), which pages of the base use.
-    void GetFileLinkCode(String& out) const;
 
     // --- Cards, groups and lines (the card model's code: BaseCards.cpp, BaseLines.cpp) -------------
     // Records are named by 32-bit pool indices; these resolve them (null for kNoRecord). Card and
@@ -449,7 +418,7 @@ public:
     void PreviousCardKey(CardKey& out, const CardKey& key) const;
     void GetBoundaryCardKey(CardKey& out, CardEdge edge) const;
     // -1, 0 or 1 by key; a null card after every card in either order.
-    int32_t CompareCardsByKey(const Card* a, const Card* b, KeyOrder order) const;
+    int32_t CompareCardsByKey(const Card* a, const Card* b, SortDirection order) const;
 
     // Checkpoints (BaseCheckpoint.h): RollBack removes exactly what was added since TakeCheckpoint,
     // puts back everything that was changed, and posts the changes of both. A checkpoint taken while
@@ -463,10 +432,10 @@ public:
     // --- Named objects: time scales, macros, web users, password ----------------------------------
     // The lists own their objects and make and destroy them (Create, Delete); names are looked up
     // trimmed of blanks and without regard to case, and an empty name finds nothing.
-    TimeScaleList& TimeScales() { return timeScales; }
-    const TimeScaleList& TimeScales() const { return timeScales; }
-    MacroList& Macros() { return macros; }
-    const MacroList& Macros() const { return macros; }
+    TimeScaleList& TimeScales() { return *timeScales; }
+    const TimeScaleList& TimeScales() const { return *timeScales; }
+    MacroList& Macros() { return *macros; }
+    const MacroList& Macros() const { return *macros; }
     WebUserList& WebUsers() { return *webUsers; }
     const WebUserList& WebUsers() const { return *webUsers; }
     // Deletes every macro whose name matches the pattern (an empty or refused one deletes none).
@@ -570,14 +539,6 @@ public:
     void RenameMacroLinks(const char* oldName, const char* newName);
     void RenameCardLinks(const CardKey& oldKey, const CardKey& newKey);
 
-    // --- Menu commands (BaseMenuCommands.cpp) -----------------------------------------------------------
-    // A menu command that concerns this base, by the menu item's code and the command number: 1 when
-    // it is a base command and was handled, 0 when the caller is to offer it elsewhere. Item codes
-    // 25..56 open the dimension editor of dimension 0..31; 205 saves; 2542 the info window; 2505,
-    // 2508, 2511, 2526, 2537, 2540, 2545 open editor windows (0 when none can be shown); 2506, 2512,
-    // 2535, 2538, 2541 delete the object of the front window (handled even when there is none).
-    int32_t DoCommand(int32_t itemCode, int32_t command);
-
     // --- Running command texts (CommandSource.cpp) ---------------------------------------------------
     // Runs a command text for this base with the registered interpreter (CommandTextRunner); while it
     // runs, `name` is the program-wide RunningCommandSource. A text nested deeper than
@@ -588,7 +549,7 @@ public:
 
     // --- Base-file layer (kept for the files library) ---------------------------------------------
     BaseFileData* FileData() const { return fileData.get(); }
-    void SetFileData(std::unique_ptr<BaseFileData> data) { fileData = std::move(data); }
+    void SetFileData(std::unique_ptr<BaseFileData> data);
 
 private:
     friend class BaseTestAccess;
@@ -661,8 +622,8 @@ private:
     int32_t dimensionOrderCount = 0;
 
     // --- Named objects (the lists delete their objects without posting changes) -------------------
-    TimeScaleList timeScales{this};
-    MacroList macros{this};
+    std::unique_ptr<TimeScaleList> timeScales;
+    std::unique_ptr<MacroList> macros;
     // The global subsets; the formulas of the base reach them as `globalSubsetOperands` (tests may
     // give the formulas another list).
     std::unique_ptr<SubsetList> subsets;

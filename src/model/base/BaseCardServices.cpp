@@ -3,9 +3,12 @@
 
 #include "foundation/strings/OwnedText.h"
 #include "model/base/BaseCheckpoint.h"
+#include "model/base/BaseFileHooks.h"
 #include "model/dates/DateExpression.h"
 #include "model/dimensions/Dimension.h"
 #include "model/named/WebUser.h"
+#include "model/named/Macro.h"
+#include "model/dates/TimeScale.h"
 
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
@@ -46,7 +49,7 @@ void Base::GetBoundaryCardKey(CardKey& out, CardEdge edge) const
     GetCardKey(edge == CardEdge::First ? FirstCard() : LastCard(), out);
 }
 
-int32_t Base::CompareCardsByKey(const Card* a, const Card* b, KeyOrder order) const
+int32_t Base::CompareCardsByKey(const Card* a, const Card* b, SortDirection order) const
 {
     if (!a || !b)
         return a == b ? 0 : (a ? -1 : 1);
@@ -54,7 +57,7 @@ int32_t Base::CompareCardsByKey(const Card* a, const Card* b, KeyOrder order) co
     GetCardKey(a, keyA);
     GetCardKey(b, keyB);
     int32_t byKey = CardKeyLess(keyA, keyB) ? -1 : (CardKeyLess(keyB, keyA) ? 1 : 0);
-    return order == KeyOrder::Descending ? -byKey : byKey;
+    return order == SortDirection::Descending ? -byKey : byKey;
 }
 
 // --- Checkpoints -------------------------------------------------------------------------------------
@@ -119,13 +122,13 @@ void Base::TakeCheckpoint(BaseCheckpoint& taken)
     taken.outer = checkpoint;
     checkpoint = &taken;
     taken.modified = modified;
-    taken.lastTimeScale = timeScales.Last();
-    macros.SetKeepMarks();
+    taken.lastTimeScale = timeScales->Last();
+    macros->SetKeepMarks();
     MarkAllTemplates(true);
     KeepTemplateTexts(taken.templateTexts, taken.defaultTemplateTexts);
-    for (TimeScale* timeScale = timeScales.First(); timeScale != nullptr; timeScale = timeScale->Next())
+    for (TimeScale* timeScale = timeScales->First(); timeScale != nullptr; timeScale = timeScale->Next())
         taken.timeScaleTexts.Keep(*timeScale);
-    for (Macro* macro = macros.First(); macro != nullptr; macro = macro->Next())
+    for (Macro* macro = macros->First(); macro != nullptr; macro = macro->Next())
         taken.macroTexts.Keep(*macro);
     taken.valueCount = ValueCount();
     taken.generatedCodeCounters = generatedCodeCounters;
@@ -172,8 +175,8 @@ void Base::RollBack(BaseCheckpoint& taken)
         return;
     taken.valid = false;
     // Named objects first: each deletion and each reading back posts its own change.
-    macros.DeleteUnmarked();
-    timeScales.DeleteAfter(taken.lastTimeScale);
+    macros->DeleteUnmarked();
+    timeScales->DeleteAfter(taken.lastTimeScale);
     taken.macroTexts.RestoreChanged();
     RestoreTemplateTexts(taken.templateTexts, taken.defaultTemplateTexts);
     taken.timeScaleTexts.RestoreChanged();

@@ -12,6 +12,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
 #include "foundation/messages/TextIds.h"
+#include "model/base/BaseFileHooks.h"
 #include "model/links/BaseLinkRegistry.h"
 #include "model/cards/Card.h"
 #include "model/cards/CardFilter.h"

@@ -15,6 +15,9 @@
 #include "model/dimensions/Dimension.h"
 #include "model/base/ModelServices.h"
 #include "model/named/WebUser.h"
+#include "model/base/BaseFileHooks.h"
+#include "model/dates/TimeScale.h"
+#include "model/named/Macro.h"
 
 namespace vek {
 
@@ -275,8 +278,8 @@ BaseMemoryUse Base::GetMemoryUse()
     if (lineIndexMap)
         used += lineIndexMap->MemorySize();
     used += webUsers->StoredSize();
-    used += timeScales.GetMemoryUse();
-    used += macros.GetMemoryUse();  // with the name index
+    used += timeScales->GetMemoryUse();
+    used += macros->GetMemoryUse();  // with the name index
     used += EstimateTemplateMemory();
     BaseMemoryUse use;
     use.used = RoundUpToKilobyte(used);

@@ -16,13 +16,17 @@ class SaveSetup;
 class ImportSetup;
 class DimensionImportSetupBase;
 
-// Change codes of ChangeRecord::code. Codes without a name here are still passed to every receiver.
+// Change codes of ChangeRecord::code, of every layer (the files layer posts the setups' codes), so
+// that one list says what each number means. A code without a name is still passed to every receiver.
 enum ChangeCode : int32_t {
     kChangeBaseRenamed = 3,
     kChangeBaseOpened = 4,
     kChangeBaseClosing = 5,
     kChangeModifiedFlag = 6,
     kChangeSaveKind = 8,
+    // Codes 9 and 10 are posted by editors still to come; they only mark the base modified.
+    kChangeBaseSetting = 9,
+    kChangeBaseSettingOther = 10,
     kChangeComponents = 11,
     kChangeComponentsDeleted = 12,
     kChangeSelectionRelevant = 13,
@@ -38,6 +42,7 @@ enum ChangeCode : int32_t {
     kChangeOptionX = 23,
     kChangeOptionI = 24,
     kChangeColumnWidths = 25,
+    kChangeDimImportRead = 26,  // a dimension import setup was read (DimImportPayload)
     kChangeCardContents = 27,
     kChangeCards = 28,
     kChangeCardNumberDigits = 29,
@@ -53,6 +58,15 @@ enum ChangeCode : int32_t {
     kChangeLineIndexMap = 39,
     kChangeLineLinksToIndices = 40,
     kChangeLineLinksBack = 41,
+    // Save setups and import setups (SaveSetupPayload, ImportSetupPayload).
+    kChangeSaveSetupRenamed = 42,
+    kChangeSaveSetupChanged = 43,
+    kChangeSaveSetupAdded = 44,
+    kChangeSaveSetupDeleted = 45,
+    kChangeImportSetupRenamed = 46,
+    kChangeImportSetupRead = 47,
+    kChangeImportSetupAdded = 48,
+    kChangeImportSetupDeleted = 49,
     kChangeTimeScaleRenamed = 50,
     kChangeTimeScaleRead = 51,
     kChangeTimeScaleAdded = 52,

@@ -2,6 +2,7 @@
 #include "model/base/ModelServices.h"
 
 #include "model/base/Base.h"
+#include "model/base/BaseFileHooks.h"
 #include "model/dates/TimeScale.h"
 
 namespace vek {
@@ -81,7 +82,7 @@ bool HeadlessModelServices::IsWebRequestActive()
     return false;
 }
 
-bool HeadlessModelServices::OpenBaseWindow(Base&, int32_t, int32_t)
+bool HeadlessModelServices::OpenBaseWindow(Base&, BaseWindowKind, int32_t)
 {
     return false;
 }

@@ -36,6 +36,19 @@ public:
     virtual void SetCount(int64_t count);
 };
 
+// The windows of a base that ModelServices::OpenBaseWindow opens (the info window, kind 9, has its
+// own call).
+enum class BaseWindowKind : int32_t {
+    Card = 10,             // the card window, for a new card
+    DimensionEditor = 11,  // the dimension editor of the dimension the argument names
+    WebUsers = 13,
+    TimeScale = 15,        // a new time scale
+    Macro = 16,            // a new macro
+    SaveSetup = 17,        // a new save setup
+    ImportSetup = 18,      // a new import setup
+    XmlInterface = 19,
+};
+
 // Kinds of PostDeferredTask.
 constexpr int32_t kTaskCloseDocument = 1;  // argument: the Base to close
 constexpr int32_t kTaskQuit = 2;
@@ -60,10 +73,9 @@ public:
     virtual void NotifyBaseWindows(const ChangeRecord& record, Base& base) = 0;
     // Passes a broadcast change to all document windows.
     virtual void NotifyAllWindows(const ChangeRecord& record) = 0;
-    // Opens a window of a kind (10 card, 11 dimension editor of dimension `argument`, 13 web users,
-    // 15 time scale, 16 macro, 17 save setup, 18 import setup, 19 XML interface) for the base, new
-    // where the kind edits a new object; false when none can be shown.
-    virtual bool OpenBaseWindow(Base& base, int32_t windowKind, int32_t argument) = 0;
+    // Opens a window of a kind for the base, new where the kind edits a new object; false when none
+    // can be shown.
+    virtual bool OpenBaseWindow(Base& base, BaseWindowKind windowKind, int32_t argument) = 0;
     // Deletes the object of the front window after the user confirms, when the front window shows
     // an object of the base of the kind the command deletes; false when it does not.
     virtual bool DeleteFrontWindowObject(Base& base, int32_t command) = 0;
@@ -113,7 +125,7 @@ public:
     void NotifyBaseWindows(const ChangeRecord& record, Base& base) override;
     void NotifyAllWindows(const ChangeRecord& record) override;
     // No windows: nothing is opened or deleted.
-    bool OpenBaseWindow(Base& base, int32_t windowKind, int32_t argument) override;
+    bool OpenBaseWindow(Base& base, BaseWindowKind windowKind, int32_t argument) override;
     bool DeleteFrontWindowObject(Base& base, int32_t command) override;
     std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) override;
     // Null: no window without a display.

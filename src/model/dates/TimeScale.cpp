@@ -363,13 +363,11 @@ void TimeScale::Write(TextWriter& writer) const
 
 // --- TimeScaleList -----------------------------------------------------------------------------------
 
-TimeScaleList::TimeScaleList(Base* owner) : base(owner) {}
+TimeScaleList::TimeScaleList(Base* owner) : NamedList(owner) {}
 
 TimeScaleList::~TimeScaleList()
 {
-    releasing = true;
-    while (first != nullptr)
-        delete first;
+    Release();
 }
 
 TimeScale* TimeScaleList::Last() const
@@ -400,18 +398,6 @@ TimeScale* TimeScaleList::At(int32_t index) const
     return item;
 }
 
-TimeScale* TimeScaleList::Find(const char* name, int32_t length) const
-{
-    String key;
-    if (!NameLookupKey(name, length, key))
-        return nullptr;
-    for (TimeScale* item = first; item != nullptr; item = item->next) {
-        if (NameEqualsKey(item->name.Get(), key))
-            return item;
-    }
-    return nullptr;
-}
-
 void TimeScaleList::Append(TimeScale* timeScale)
 {
     if (timeScale == nullptr || timeScale->linked || &timeScale->list != this)
@@ -438,22 +424,6 @@ void TimeScaleList::Remove(TimeScale* timeScale)
             return;
         }
     }
-}
-
-TimeScale* TimeScaleList::Create(const char* name)
-{
-    return new TimeScale(*this, name);
-}
-
-void TimeScaleList::Delete(TimeScale* timeScale)
-{
-    delete timeScale;
-}
-
-void TimeScaleList::DeleteAll()
-{
-    while (first != nullptr)
-        delete first;
 }
 
 void TimeScaleList::DeleteAfter(TimeScale* last)
@@ -484,29 +454,14 @@ void TimeScaleList::BuildMenu(ObjectMenu& menu)
 
 TimeScale* TimeScaleList::ReadSection(TextReader& reader)
 {
-    String name;
-    reader.NextFieldToString(name);
-    RemoveControlChars(name);
-    String key;
-    if (!NameLookupKey(name.CStr(), name.Length(), key)) {
-        name.AssignCStr(LoadText(text::kTimeScaleName));
-        name.AppendCStr(" 1");
-    }
-    TimeScale* timeScale = Find(name.CStr(), name.Length());
-    if (timeScale == nullptr)
-        timeScale = Create(name.CStr());
+    TimeScale* timeScale = SectionObject(reader, text::kTimeScaleName);
     timeScale->Read(reader);
     return timeScale;
 }
 
 void TimeScaleList::WriteSections(TextWriter& writer) const
 {
-    for (TimeScale* item = first; item != nullptr; item = item->next) {
-        if (IsErrorPending())
-            return;
-        item->Write(writer);
-    }
-    writer.EndRow();
+    WriteEachSection(writer, EmptyListSections::EmptyLine);
 }
 
 // --- TimeScaleListLookup -----------------------------------------------------------------------------

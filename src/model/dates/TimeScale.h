@@ -8,6 +8,7 @@
 #include "foundation/strings/OwnedText.h"
 #include "foundation/memory/PagedArray.h"
 #include "model/dates/TimeScaleLookup.h"
+#include "model/named/NamedList.h"
 
 namespace vek {
 
@@ -110,6 +111,9 @@ public:
 
 private:
     friend class TimeScaleList;
+    friend class NamedList<TimeScaleList, TimeScale>;
+    template <typename T>
+    friend T* FindInNamedChain(T* first, const char* name, int32_t length);
 
     // No periods; appended to the list; change 52.
     TimeScale(TimeScaleList& list, const char* name);
@@ -138,38 +142,23 @@ bool TimeScale::MatchLabel(Predicate&& matches) const
     return false;
 }
 
-// The time scales of one base, singly linked in the order they were added.
-class TimeScaleList {
+// The time scales of one base, singly linked in the order they were added; Create appends.
+class TimeScaleList : public NamedList<TimeScaleList, TimeScale> {
 public:
-    // The base gets the list's changes (none without a base).
     explicit TimeScaleList(Base* base);
     // Deletes every time scale without posting changes (the base is going away).
     ~TimeScaleList();
-    TimeScaleList(const TimeScaleList&) = delete;
-    TimeScaleList& operator=(const TimeScaleList&) = delete;
 
-    Base* GetBase() const { return base; }
-    TimeScale* First() const { return first; }
     TimeScale* Last() const;
-    int32_t Count() const { return count; }
     // -1 when the time scale is not in the list.
     int32_t IndexOf(const TimeScale* timeScale) const;
     // Null outside 0..Count()-1.
     TimeScale* At(int32_t index) const;
-    // The time scale whose name equals the name trimmed of blanks, without regard to case; an empty
-    // name finds nothing. Length -1: up to the NUL.
-    TimeScale* Find(const char* name, int32_t length = -1) const;
 
     // Appends a time scale of this list that was removed; Remove unlinks one, which stays alive.
     // Neither posts a change.
     void Append(TimeScale* timeScale);
     void Remove(TimeScale* timeScale);
-    // A new time scale at the end of the list (change 52), named as CleanObjectName makes the name.
-    TimeScale* Create(const char* name);
-    // Takes the time scale out of the list (when it is there) and destroys it (change 53).
-    void Delete(TimeScale* timeScale);
-    // Deletes every time scale (each posts change 53).
-    void DeleteAll();
     // Deletes the time scales after `last` (all of them when `last` is null): the rollback of a base
     // checkpoint, which remembered Last().
     void DeleteAfter(TimeScale* last);
@@ -187,11 +176,6 @@ public:
 
 private:
     friend class TimeScale;
-
-    Base* base;
-    TimeScale* first = nullptr;
-    int32_t count = 0;
-    bool releasing = false;
 };
 
 // The base's time-scale list: the base owns it and gives it out through this function.

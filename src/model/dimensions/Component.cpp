@@ -212,7 +212,7 @@ int32_t CompareComponentTexts(const char* a, const char* b, bool reverse)
     if (a == nullptr || b == nullptr)
         result = (a == nullptr ? 0 : 1) - (b == nullptr ? 0 : 1);
     else
-        return CompareTextsForSort(a, b, reverse ? 1 : 0);
+        return CompareTextsForSort(a, b, reverse ? SortDirection::Descending : SortDirection::Ascending);
     return reverse ? -result : result;
 }
 

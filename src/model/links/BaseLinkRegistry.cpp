@@ -8,6 +8,7 @@
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
 #include "model/templates/Template.h"
+#include "model/named/Macro.h"
 
 namespace vek {
 

@@ -55,7 +55,7 @@ void Macro::SetName(const char* text)
 
 int32_t Base::DeleteMacrosMatching(const char* pattern)
 {
-    return DeleteObjectsMatching(macros, pattern);
+    return DeleteObjectsMatching(*macros, pattern);
 }
 
 void Macro::Rename(const char* newName)
@@ -157,13 +157,11 @@ void Macro::Write(TextWriter& writer) const
 
 // --- MacroList ---------------------------------------------------------------------------------------
 
-MacroList::MacroList(Base* owner) : base(owner) {}
+MacroList::MacroList(Base* owner) : NamedList(owner) {}
 
 MacroList::~MacroList()
 {
-    releasing = true;
-    while (first != nullptr)
-        delete first;
+    Release();
 }
 
 void MacroList::Add(Macro* macro)
@@ -263,42 +261,6 @@ void MacroList::Sort()
     sorted = true;
 }
 
-Macro* MacroList::Create(const char* name)
-{
-    return new Macro(*this, name);
-}
-
-void MacroList::Delete(Macro* macro)
-{
-    delete macro;
-}
-
-void MacroList::DeleteAll()
-{
-    while (first != nullptr)
-        delete first;
-}
-
-void MacroList::SetKeepMarks()
-{
-    for (Macro* macro = first; macro != nullptr; macro = macro->next)
-        macro->keepMark = true;
-}
-
-int32_t MacroList::DeleteUnmarked()
-{
-    int32_t deleted = 0;
-    for (Macro* macro = first; macro != nullptr;) {
-        Macro* following = macro->next;
-        if (!macro->keepMark) {
-            delete macro;
-            ++deleted;
-        }
-        macro = following;
-    }
-    return deleted;
-}
-
 int64_t MacroList::GetMemoryUse() const
 {
     int64_t bytes = 0;
@@ -329,30 +291,14 @@ void MacroList::BuildMenu(ObjectMenu& macroMenu, ObjectMenu& secondParent)
 
 Macro* MacroList::ReadSection(TextReader& reader)
 {
-    String name;
-    reader.NextFieldToString(name);
-    RemoveControlChars(name);
-    String key;
-    if (!NameLookupKey(name.CStr(), name.Length(), key)) {
-        const char* text = LoadText(text::kMacroName);
-        name.AssignCStr(text);
-        name.AppendCStr(" 1");
-    }
-    Macro* macro = Find(name.CStr(), name.Length());
-    if (macro == nullptr)
-        macro = Create(name.CStr());
+    Macro* macro = SectionObject(reader, text::kMacroName);
     macro->Read(reader);
     return macro;
 }
 
 void MacroList::WriteSections(TextWriter& writer) const
 {
-    for (Macro* macro = first; macro != nullptr; macro = macro->next) {
-        if (IsErrorPending())
-            return;
-        macro->Write(writer);
-    }
-    writer.EndRow();
+    WriteEachSection(writer, EmptyListSections::EmptyLine);
 }
 
 }  // namespace vek

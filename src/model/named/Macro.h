@@ -6,6 +6,7 @@
 
 #include "foundation/strings/HeapText.h"
 #include "foundation/strings/OwnedText.h"
+#include "model/named/NamedList.h"
 
 namespace vek {
 
@@ -75,6 +76,9 @@ public:
 
 private:
     friend class MacroList;
+    friend class NamedList<MacroList, Macro>;
+    template <typename T>
+    friend T* FindInNamedChain(T* first, const char* name, int32_t length);
 
     // No commands, flags clear; put at the front of the list; change 56. The name is stored as
     // CleanObjectName makes it (no control characters, no blanks at either end).
@@ -98,42 +102,20 @@ private:
 };
 
 // The macros of one base: doubly linked, newest first until sorted (the first macro's `prev` is the
-// last one), with a count, a sorted flag and a name index made on first lookup and dropped when a
-// macro leaves or is renamed.
-class MacroList {
+// last one), with a sorted flag and a name index made on first lookup and dropped when a macro leaves
+// or is renamed.
+class MacroList : public NamedList<MacroList, Macro> {
 public:
-    // The base gets the list's changes (none without a base).
     explicit MacroList(Base* base);
     // Deletes every macro without posting changes (the base is going away).
     ~MacroList();
-    MacroList(const MacroList&) = delete;
-    MacroList& operator=(const MacroList&) = delete;
 
-    Base* GetBase() const { return base; }
-    Macro* First() const { return first; }
-    int32_t Count() const { return count; }
     bool IsSorted() const { return sorted; }
 
-    // The macro whose name equals the name trimmed of blanks, without regard to case; an empty name
-    // finds nothing. Length -1: up to the NUL.
+    // As NamedList::Find, through the name index.
     Macro* Find(const char* name, int32_t length = -1) const;
     // Sorts by name (CompareTextsNoCaseNullLast) when not sorted and more than one macro exists.
     void Sort();
-
-    // A new macro at the front of the list (change 56), named as CleanObjectName makes the name.
-    Macro* Create(const char* name);
-    // Takes the macro out of the list and destroys it (change 57).
-    void Delete(Macro* macro);
-    // Deletes every macro (each posts change 57).
-    void DeleteAll();
-    // Deletes every macro whose name the predicate accepts; the count deleted.
-    template <typename Predicate>
-    int32_t DeleteMatching(Predicate&& matches);
-
-    // A base checkpoint marks every macro present; its rollback deletes the macros added since
-    // (those without the mark, each posting change 57). The count deleted.
-    void SetKeepMarks();
-    int32_t DeleteUnmarked();
 
     // 40 bytes per macro, the command texts and the name index.
     int64_t GetMemoryUse() const;
@@ -145,7 +127,8 @@ public:
 
     // A "##Macro" section whose marker line is the reader's current line, the field cursor after the
     // marker: the name is the next field (empty: text 7100 and " 1"); an existing macro of that name
-    // is read again in place, else a new one is made. Null only when no name can be had.
+    // is read again in place, else a new one is made at the front (change 56). Null only when no name
+    // can be had.
     Macro* ReadSection(TextReader& reader);
     // Every macro in list order (Macro::Write), then an empty line.
     void WriteSections(TextWriter& writer) const;
@@ -157,28 +140,8 @@ private:
     void Remove(Macro* macro);
     bool BuildIndex() const;
 
-    Base* base;
-    Macro* first = nullptr;
-    int32_t count = 0;
     bool sorted = true;
-    bool releasing = false;
     mutable std::unique_ptr<HashTable> index;
 };
-
-template <typename Predicate>
-int32_t MacroList::DeleteMatching(Predicate&& matches)
-{
-    int32_t deleted = 0;
-    Macro* macro = first;
-    while (macro != nullptr) {
-        Macro* following = macro->Next();
-        if (matches(macro->GetName() != nullptr ? macro->GetName() : "")) {
-            delete macro;
-            ++deleted;
-        }
-        macro = following;
-    }
-    return deleted;
-}
 
 }  // namespace vek

@@ -284,12 +284,12 @@ TEST(BaseCardKeys, BoundariesAndOrder)
     base.GetBoundaryCardKey(out, CardEdge::Last);
     EXPECT_TRUE(CardKeyEquals(out, b));
 
-    EXPECT_EQ(base.CompareCardsByKey(first, second, KeyOrder::Ascending), -1);
-    EXPECT_EQ(base.CompareCardsByKey(first, second, KeyOrder::Descending), 1);
-    EXPECT_EQ(base.CompareCardsByKey(second, second, KeyOrder::Descending), 0);
-    EXPECT_EQ(base.CompareCardsByKey(nullptr, first, KeyOrder::Ascending), 1);
-    EXPECT_EQ(base.CompareCardsByKey(first, nullptr, KeyOrder::Descending), -1) << "a null card stays last";
-    EXPECT_EQ(base.CompareCardsByKey(nullptr, nullptr, KeyOrder::Ascending), 0);
+    EXPECT_EQ(base.CompareCardsByKey(first, second, SortDirection::Ascending), -1);
+    EXPECT_EQ(base.CompareCardsByKey(first, second, SortDirection::Descending), 1);
+    EXPECT_EQ(base.CompareCardsByKey(second, second, SortDirection::Descending), 0);
+    EXPECT_EQ(base.CompareCardsByKey(nullptr, first, SortDirection::Ascending), 1);
+    EXPECT_EQ(base.CompareCardsByKey(first, nullptr, SortDirection::Descending), -1) << "a null card stays last";
+    EXPECT_EQ(base.CompareCardsByKey(nullptr, nullptr, SortDirection::Ascending), 0);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "foundation/messages/TextIds.h"
 #include "model/dimensions/Dimension.h"
 #include "model/base/ModelServices.h"
+#include "model/base/BaseFileHooks.h"
 
 namespace vek {
 namespace {

@@ -16,6 +16,7 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/streams/TextWriter.h"
 #include "model/base/Base.h"
+#include "model/base/BaseFileHooks.h"
 #include "model/cards/Card.h"
 #include "model/cards/CardFilter.h"
 #include "model/dimensions/Dimension.h"

@@ -14,6 +14,7 @@
 #include "model/base/ModelServices.h"
 #include "model/templates/Template.h"
 #include "model/expressions/TextMatcher.h"
+#include "model/named/Macro.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -17,6 +17,8 @@
 #include "model/base/ModelServices.h"
 #include "model/selections/Subset.h"
 #include "model/selections/SubsetList.h"
+#include "model/named/Macro.h"
+#include "model/dates/TimeScale.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -17,6 +17,8 @@
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
 #include "model/named/NamedObjects.h"
+#include "model/named/Macro.h"
+#include "model/dates/TimeScale.h"
 #include "platform/FilePath.h"
 
 namespace vek {

@@ -1,6 +1,7 @@
-// Base::DoCommand: the menu commands that concern the current base.
-#include "model/base/Base.h"
+// The menu commands that concern the current base.
+#include "files/commands/BaseMenuCommands.h"
 
+#include "model/base/Base.h"
 #include "model/base/ModelServices.h"
 
 namespace vek {
@@ -14,16 +15,16 @@ constexpr int32_t kLastDimensionItem = 56;
 // Commands that open a new editor window of one kind of the base's objects, and the window kind.
 struct WindowCommand {
     int32_t command;
-    int32_t windowKind;
+    BaseWindowKind windowKind;
 };
 constexpr WindowCommand kWindowCommands[] = {
-    {2505, 17},  // a new save setup
-    {2508, 13},  // the web users
-    {2511, 18},  // a new import setup
-    {2526, 10},  // the card window for a new card
-    {2537, 15},  // a new time scale
-    {2540, 16},  // a new macro
-    {2545, 19},  // the XML interface
+    {2505, BaseWindowKind::SaveSetup},
+    {2508, BaseWindowKind::WebUsers},
+    {2511, BaseWindowKind::ImportSetup},
+    {2526, BaseWindowKind::Card},
+    {2537, BaseWindowKind::TimeScale},
+    {2540, BaseWindowKind::Macro},
+    {2545, BaseWindowKind::XmlInterface},
 };
 
 // Commands that delete the object of the front window. Without a front window of that kind they do
@@ -38,28 +39,28 @@ constexpr int32_t kDeleteFrontObjectCommands[] = {
 
 }  // namespace
 
-int32_t Base::DoCommand(int32_t itemCode, int32_t command)
+int32_t DoBaseMenuCommand(Base& base, int32_t itemCode, int32_t command)
 {
     ModelServices& services = Service<ModelServices>::Get();
     if (itemCode >= kFirstDimensionItem && itemCode <= kLastDimensionItem)
-        return services.OpenBaseWindow(*this, 11, itemCode - kFirstDimensionItem) ? 1 : 0;
+        return services.OpenBaseWindow(base, BaseWindowKind::DimensionEditor, itemCode - kFirstDimensionItem) ? 1 : 0;
     switch (command) {
     case 205:  // save
-        (void)services.SaveBase(*this);
+        (void)services.SaveBase(base);
         return 1;
     case 2542:  // the base's info window
-        OpenInfoWindow(0);
+        base.OpenInfoWindow(0);
         return 1;
     default:
         break;
     }
     for (const WindowCommand& opening : kWindowCommands) {
         if (command == opening.command)
-            return services.OpenBaseWindow(*this, opening.windowKind, 0) ? 1 : 0;
+            return services.OpenBaseWindow(base, opening.windowKind, 0) ? 1 : 0;
     }
     for (int32_t deleting : kDeleteFrontObjectCommands) {
         if (command == deleting) {
-            (void)services.DeleteFrontWindowObject(*this, command);
+            (void)services.DeleteFrontWindowObject(base, command);
             return 1;
         }
     }

@@ -1,9 +1,10 @@
-// Base::DoCommand: which menu commands a base handles and what each asks of the window layer.
+// DoBaseMenuCommand: which menu commands a base handles and what each asks of the window layer.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "files/commands/BaseMenuCommands.h"
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
 #include "platform/FilePath.h"
@@ -14,9 +15,9 @@ namespace {
 // Records what the commands ask for; `windows` tells whether windows can be shown.
 class CommandServices : public HeadlessModelServices {
 public:
-    bool OpenBaseWindow(Base&, int32_t windowKind, int32_t argument) override
+    bool OpenBaseWindow(Base&, BaseWindowKind windowKind, int32_t argument) override
     {
-        asked.push_back("window " + std::to_string(windowKind) + "/" + std::to_string(argument));
+        asked.push_back("window " + std::to_string(int32_t(windowKind)) + "/" + std::to_string(argument));
         return windows;
     }
     bool DeleteFrontWindowObject(Base&, int32_t command) override
@@ -68,7 +69,7 @@ TEST(BaseMenuCommandsTest, BaseCommandsAreHandledAndOthersOfferedElsewhere)
         CommandServices services;
         services.windows = c.windows;
         ScopedService<ModelServices> scoped(&services);
-        EXPECT_EQ(base.DoCommand(c.itemCode, c.command), c.handled);
+        EXPECT_EQ(DoBaseMenuCommand(base, c.itemCode, c.command), c.handled);
         std::vector<std::string> expected;
         if (*c.asked != '\0')
             expected.emplace_back(c.asked);

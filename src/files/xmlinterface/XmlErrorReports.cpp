@@ -1,49 +1,48 @@
-// What XML readers of a base report about input they do not know, and the base file's link code.
-#include "model/base/Base.h"
+// What the XML readers of a base report about input they do not know.
+#include "files/xmlinterface/XmlErrorReports.h"
 
 #include "foundation/messages/Message.h"
 #include "foundation/messages/TextIds.h"
-#include "foundation/streams/LinkCode.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/strings/CString.h"
-#include "foundation/strings/String.h"
+#include "model/base/Base.h"
 
 namespace vek {
 
-void Base::SkipUnknownXmlElement(TextReader& reader)
+void SkipUnknownXmlElement(Base& base, TextReader& reader)
 {
     const char* token = reader.Token();
-    if (reportsXmlErrors && token != nullptr && token[0] == '<') {
+    if (base.ReportsXmlErrors() && token != nullptr && token[0] == '<') {
         Message message;
         message.code = message::kXmlUnknownElement;
         message.AddTextBytes(token, reader.TokenLength());
-        ShowErrorAlert(message);
+        base.ShowErrorAlert(message);
     }
     reader.SkipElement();
 }
 
-void Base::ReportUnknownXmlWord(const char* word)
+void ReportUnknownXmlWord(Base& base, const char* word)
 {
-    if (!reportsXmlErrors)
+    if (!base.ReportsXmlErrors())
         return;
     Message message;
     message.code = message::kXmlUnknownWord;
     message.AddText(word);
-    ShowErrorAlert(message);
+    base.ShowErrorAlert(message);
 }
 
-void Base::ReportBadXmlValue(const char* value, const char* name)
+void ReportBadXmlValue(Base& base, const char* value, const char* name)
 {
-    if (!reportsXmlErrors)
+    if (!base.ReportsXmlErrors())
         return;
     Message message;
     message.code = message::kXmlBadValue;
     message.AddText(value);
     message.AddText(name);
-    ShowErrorAlert(message);
+    base.ShowErrorAlert(message);
 }
 
-bool Base::ReadOnOffAttribute(const char* name, const char* value, bool& flag)
+bool ReadOnOffAttribute(Base& base, const char* name, const char* value, bool& flag)
 {
     if (CStrEqualNoCaseNullAsEmpty(value, "on")) {
         flag = true;
@@ -53,14 +52,8 @@ bool Base::ReadOnOffAttribute(const char* name, const char* value, bool& flag)
         flag = false;
         return true;
     }
-    ReportBadXmlValue(value, name);
+    ReportBadXmlValue(base, value, name);
     return false;
-}
-
-void Base::GetFileLinkCode(String& out) const
-{
-    GetFileName(out);
-    MakeLinkCode(out);
 }
 
 }  // namespace vek
