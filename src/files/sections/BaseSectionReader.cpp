@@ -263,7 +263,7 @@ SectionReadResult BaseSectionReader::ReadSections()
                 ReadDimension();
                 break;
             case BaseFileSection::Cards:
-                ReadCards();
+                ReadCardsSection(CardsForm::Current);
                 break;
             case BaseFileSection::DimImport:
                 ReadDimensionImport();
