@@ -89,10 +89,10 @@ inline constexpr ImportReaderKeyForm kDimImportSetupKeyForm{true, 255, true};
 // One keyed line of the reader settings: "FX"/"FV", "A", "CB"/"CC", "PX"/"PI", "PS", "T", "S", "RX",
 // "CF", "CT", "CS". False when the key is none of them or its value is out of range (the line is
 // then the kind's own or passed over).
-bool ReadImportReaderKey(TextReader& reader, std::string_view key, ImportReaderSettings& settings,
-                         const ImportReaderKeyForm& form);
+[[nodiscard]] bool ReadImportReaderKey(TextReader& reader, std::string_view key, ImportReaderSettings& settings,
+                                       const ImportReaderKeyForm& form);
 // A character code of "T", "S" or "D" into target (1 to form.largestCharCode; negative + 256).
-bool ReadSetupCharCode(TextReader& reader, uint16_t& target, const ImportReaderKeyForm& form);
+[[nodiscard]] bool ReadSetupCharCode(TextReader& reader, uint16_t& target, const ImportReaderKeyForm& form);
 // The reader settings' leading lines "FX", "A", "CB"/"CC", "PX"/"PI", "PS", "T", "S" (codes cut to
 // form.largestCharCode), and their translation lines "CF", "CT", "CS": each kind writes its own keys
 // between them.
