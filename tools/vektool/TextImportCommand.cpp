@@ -1,4 +1,4 @@
-// vek-tool import-summary DATA --into FILE --setup NAME [--save OUT]: a text import through a setup.
+// vek-tool import-text-summary DATA --into FILE --setup NAME [--save OUT]: a text import through a setup.
 #include "VekToolCommands.h"
 
 #include "files/format/BaseFileRecord.h"
@@ -17,7 +17,7 @@ namespace {
 
 int TextImportUsage()
 {
-    std::fprintf(stderr, "usage: vek-tool import-summary DATA --into FILE --setup NAME [--save OUT]\n");
+    std::fprintf(stderr, "usage: vek-tool import-text-summary DATA --into FILE --setup NAME [--save OUT]\n");
     return 2;
 }
 

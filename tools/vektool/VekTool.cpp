@@ -5,10 +5,11 @@
 //                                  for every account the voucher lines use (sums over every card but
 //                                  the opening-balance card, sorted by host code), then "ib HOST SUM"
 //                                  for the opening balances. Sums have two decimals and a ".".
-//   vek-tool import-summary DATA --into FILE --setup NAME [--save OUT]
+//   vek-tool import-text-summary DATA --into FILE --setup NAME [--save OUT]
 //                                  opens the base FILE, imports the text file DATA through its import
 //                                  setup NAME (nothing of a failed import stays) and prints what
-//                                  import-summary prints; with --save the base is saved to OUT.
+//                                  import-summary prints; with --save the base is saved to OUT. The
+//                                  older spelling "import-summary DATA --into ..." still works.
 //   vek-tool export-sie FILE OUT   reads FILE as import-summary does and writes the base as SIE 4.
 //                                  With "--selection NAME" (save too) only the cards, groups and lines
 //                                  that the base's subset NAME admits are written.
@@ -23,7 +24,8 @@
 //                                  names); with --save the base is then saved to OUT, in the form
 //                                  OUT's extension names. A run stopped by an error saves nothing.
 //   vek-tool save FILE OUT         opens a base file and saves it to OUT, in the form OUT's extension
-//                                  names ("vkx" a text base, "vek" a block container).
+//                                  names ("vkx" a text base, "vek" a block container). With
+//                                  "--selection NAME" only what the base's subset NAME admits is saved.
 //   vek-tool xml [FILE] REQUEST OUT
 //                                  answers the XML request file REQUEST into OUT ("VEK-xml-output"),
 //                                  for the base FILE (any file a base opens from, an XML base input
@@ -59,7 +61,8 @@
 
 namespace {
 
-// One row a command: its word, the fewest and most arguments after it, its usage line.
+// One row a command: its word, the fewest and most arguments after it, its usage line (none for an
+// older spelling that is kept working but no longer shown).
 struct Command {
     const char* word;
     int minArguments;
@@ -70,10 +73,12 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"import-summary", 1, 3, vektool::ImportSummary, "import-summary FILE [--password TEXT]"},
-    {"import-summary", 5, 7, vektool::TextImportSummary, "import-summary DATA --into FILE --setup NAME [--save OUT]"},
+    {"import-text-summary", 5, 7, vektool::TextImportSummary,
+     "import-text-summary DATA --into FILE --setup NAME [--save OUT]"},
+    // Scripts written before the text import had its own word give it five to seven arguments.
+    {"import-summary", 5, 7, vektool::TextImportSummary, nullptr},
     {"export-sie", 2, 6, vektool::ExportSie, "export-sie FILE OUT [--selection NAME] [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
-    {"save", 2, 4, vektool::SaveCopy, "save FILE OUT [--password TEXT]"},
     {"analyze", 2, 7, vektool::Analyze, "analyze FILE TEMPLATE [--from DATE] [--to DATE] [--password TEXT]"},
     {"templates", 1, 3, vektool::Templates, "templates FILE [--password TEXT]"},
     {"run", 2, 6, vektool::RunScript, "run FILE SCRIPT [--save OUT] [--password TEXT]"},
@@ -88,6 +93,8 @@ void PrintUsage()
 {
     const char* lead = "usage:";
     for (const Command& command : kCommands) {
+        if (command.usage == nullptr)
+            continue;
         std::fprintf(stderr, "%s vek-tool %s\n", lead, command.usage);
         lead = "      ";
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/commands/CommandOptions.h"
 #include "files/format/BaseFileRecord.h"
 #include "files/basefiles/BaseFileSettings.h"
 #include "files/format/BaseFileType.h"
@@ -61,6 +62,49 @@ struct DeleteWords {
     std::vector<std::string> names;
 };
 
+// Plain words for ReadCommandOptions: every one kept.
+std::function<bool(const std::string&)> TakeAllWords(std::vector<std::string>& plain)
+{
+    return [&plain](const std::string& word) {
+        plain.push_back(word);
+        return true;
+    };
+}
+
+// Plain words: the first `limit` kept, any further one refused.
+std::function<bool(const std::string&)> TakeWords(std::vector<std::string>& plain, size_t limit)
+{
+    return [&plain, limit](const std::string& word) {
+        if (plain.size() >= limit)
+            return false;
+        plain.push_back(word);
+        return true;
+    };
+}
+
+// One plain word, while the target is empty; a word after it is refused.
+std::function<bool(const std::string&)> TakeWord(std::string& target)
+{
+    return [&target](const std::string& word) {
+        if (!target.empty())
+            return false;
+        target = word;
+        return true;
+    };
+}
+
+// A message about a component of dimension d: its text (a code) and the dimension's singular name.
+void ShowComponentMessage(Base& base, int32_t code, const char* text, int32_t d)
+{
+    String dimensionName;
+    base.DimensionSingularName(d, dimensionName);
+    vek::Message message;
+    message.code = code;
+    message.AddText(text);
+    message.AddText(dimensionName.CStr());
+    base.ShowErrorAlert(message);
+}
+
 void WipeText(std::string& text)
 {
     volatile char* p = text.data();
@@ -77,17 +121,10 @@ void CommandInterpreter::NewComponent(CommandWords& words)
 {
     bool silent = false;
     std::vector<std::string> plain;
-    while (words.More()) {
-        const std::string& word = words.Take();
-        if (IsCommandOption(word)) {
-            if (CommandOptionIs(word, "-silent"))
-                silent = true;
-            else
-                Refuse(word);
-        } else {
-            plain.push_back(word);  // more than four are ignored
-        }
-    }
+    const CommandOption options[] = {
+        {"-silent", CommandOptionValue::None, [&](const std::string&) { silent = true; }},
+    };
+    ReadOptions(words, options, TakeAllWords(plain));  // more than four are ignored
     plain.resize(std::max<size_t>(plain.size(), 4));
     int32_t d = FindDimension(plain[0], silent);
     if (d < 0)
@@ -102,26 +139,14 @@ void CommandInterpreter::NewComponent(CommandWords& words)
     dimension.NormalizeTexts(code, text, host);
     if (code.IsEmpty())
         return;
-    String dimensionName;
-    base.DimensionSingularName(d, dimensionName);
     if (dimension.FindByCode(code.CStr()) != nullptr) {
-        if (!silent) {
-            vek::Message message;
-            message.code = message::kComponentCodeExists;
-            message.AddText(code.CStr());
-            message.AddText(dimensionName.CStr());
-            base.ShowErrorAlert(message);
-        }
+        if (!silent)
+            ShowComponentMessage(base, message::kComponentCodeExists, code.CStr(), d);
         return;
     }
     if (!host.IsEmpty() && dimension.FindByHost(host.CStr()) != nullptr) {
-        if (!silent) {
-            vek::Message message;
-            message.code = message::kDuplicateHost;
-            message.AddText(host.CStr());
-            message.AddText(dimensionName.CStr());
-            base.ShowErrorAlert(message);
-        }
+        if (!silent)
+            ShowComponentMessage(base, message::kDuplicateHost, host.CStr(), d);
         host.Truncate(0);
     }
     if (base.AddComponent(d, code.CStr(), text.CStr(), host.CStr()) == nullptr) {
@@ -138,19 +163,12 @@ void CommandInterpreter::DeleteComponent(CommandWords& words)
     bool unused = false;
     bool all = false;
     std::vector<std::string> plain;
-    while (words.More()) {
-        const std::string& word = words.Take();
-        if (CommandOptionIs(word, "-silent"))
-            silent = true;
-        else if (CommandOptionIs(word, "-unused"))
-            unused = true;
-        else if (CommandOptionIs(word, "-all"))
-            all = true;
-        else if (IsCommandOption(word) || plain.size() >= 2)
-            Refuse(word);
-        else
-            plain.push_back(word);
-    }
+    const CommandOption options[] = {
+        {"-silent", CommandOptionValue::None, [&](const std::string&) { silent = true; }},
+        {"-unused", CommandOptionValue::None, [&](const std::string&) { unused = true; }},
+        {"-all", CommandOptionValue::None, [&](const std::string&) { all = true; }},
+    };
+    ReadOptions(words, options, TakeWords(plain, 2));
     plain.resize(2);
     int32_t d = FindDimension(plain[0], silent);
     if (d < 0)
@@ -162,15 +180,8 @@ void CommandInterpreter::DeleteComponent(CommandWords& words)
                         : unused           ? root
                                            : nullptr;
     if (chosen == nullptr) {
-        if (!silent) {
-            String dimensionName;
-            base.DimensionSingularName(d, dimensionName);
-            vek::Message message;
-            message.code = message::kImportCodeUnknown;
-            message.AddText(plain[1].c_str());
-            message.AddText(dimensionName.CStr());
-            base.ShowErrorAlert(message);
-        }
+        if (!silent)
+            ShowComponentMessage(base, message::kImportCodeUnknown, plain[1].c_str(), d);
         return;
     }
     const RecordPool& pool = base.ComponentPool();
@@ -231,34 +242,20 @@ void CommandInterpreter::SortComponents(CommandWords& words)
 {
     int32_t flags = 0;
     std::vector<std::string> plain;
-    while (words.More()) {
-        const std::string& word = words.Take();
-        if (CommandOptionIs(word, "-sublevels"))
-            flags |= kSortRecursive;
-        else if (CommandOptionIs(word, "-reverse"))
-            flags |= kSortReverse;
-        else if (CommandOptionIs(word, "-text"))
-            flags |= kSortByText;
-        else if (CommandOptionIs(word, "-host"))
-            flags |= kSortByHost;
-        else if (IsCommandOption(word) || plain.size() >= 2)
-            Refuse(word);
-        else
-            plain.push_back(word);
-    }
+    const CommandOption options[] = {
+        {"-sublevels", CommandOptionValue::None, [&](const std::string&) { flags |= kSortRecursive; }},
+        {"-reverse", CommandOptionValue::None, [&](const std::string&) { flags |= kSortReverse; }},
+        {"-text", CommandOptionValue::None, [&](const std::string&) { flags |= kSortByText; }},
+        {"-host", CommandOptionValue::None, [&](const std::string&) { flags |= kSortByHost; }},
+    };
+    ReadOptions(words, options, TakeWords(plain, 2));
     plain.resize(2);
     int32_t d = FindDimension(plain[0], false);
     if (d < 0)
         return;
     Component* top = plain[1].empty() ? base.Root(d) : base.GetDimension(d).FindByCode(plain[1].c_str());
     if (top == nullptr) {
-        String dimensionName;
-        base.DimensionSingularName(d, dimensionName);
-        vek::Message message;
-        message.code = message::kImportCodeUnknown;
-        message.AddText(plain[1].c_str());
-        message.AddText(dimensionName.CStr());
-        base.ShowErrorAlert(message);
+        ShowComponentMessage(base, message::kImportCodeUnknown, plain[1].c_str(), d);
         return;
     }
     top->SortChildren(base.ComponentPool(), flags);
@@ -267,48 +264,62 @@ void CommandInterpreter::SortComponents(CommandWords& words)
 
 void CommandInterpreter::DimOptions(CommandWords& words)
 {
+    // Options are applied once the dimension is known; they may come before its word.
+    enum class DimSetting { Singular, Plural, CodeCase, TextCase, HostCase, Strings, Compulsory, Optional };
+    std::vector<std::pair<DimSetting, std::string>> settings;
+    auto keep = [&settings](DimSetting setting) {
+        return [&settings, setting](const std::string& value) { settings.emplace_back(setting, value); };
+    };
+    const CommandOption options[] = {
+        {"-singular", CommandOptionValue::NextWord, keep(DimSetting::Singular)},
+        {"-plural", CommandOptionValue::NextWord, keep(DimSetting::Plural)},
+        {"-codecase", CommandOptionValue::NextWord, keep(DimSetting::CodeCase)},
+        {"-textcase", CommandOptionValue::NextWord, keep(DimSetting::TextCase)},
+        {"-hostcase", CommandOptionValue::NextWord, keep(DimSetting::HostCase)},
+        {"-strings", CommandOptionValue::NextWord, keep(DimSetting::Strings)},
+        {"-compulsory", CommandOptionValue::None, keep(DimSetting::Compulsory)},
+        {"-optional", CommandOptionValue::None, keep(DimSetting::Optional)},
+    };
     std::string dimensionWord;
     bool haveDimension = false;
-    // Options are applied once the dimension is known; they may come before its word.
-    std::vector<std::pair<std::string, std::string>> options;
-    while (words.More()) {
-        std::string word = words.Take();
-        static constexpr std::string_view kWithValue[] = {"-singular", "-plural", "-codecase", "-textcase", "-hostcase", "-strings"};
-        bool takesValue = false;
-        for (std::string_view name : kWithValue)
-            takesValue = takesValue || CommandOptionIs(word, name);
-        if (takesValue) {
-            options.emplace_back(word, words.More() ? words.Take() : std::string());
-        } else if (CommandOptionIs(word, "-compulsory") || CommandOptionIs(word, "-optional")) {
-            options.emplace_back(word, std::string());
-        } else if (IsCommandOption(word) || haveDimension) {
-            Refuse(word);
-        } else {
-            dimensionWord = word;
-            haveDimension = true;
-        }
-    }
+    ReadOptions(words, options, [&](const std::string& word) {
+        if (haveDimension)
+            return false;
+        dimensionWord = word;
+        haveDimension = true;
+        return true;
+    });
     int32_t d = FindDimension(dimensionWord, false);
     if (d < 0)
         return;
     Dimension& dimension = base.GetDimension(d);
-    for (const auto& [option, value] : options) {
+    for (const auto& [setting, value] : settings) {
         bool isDefault = CStrEqualNoCase(std::string_view(value), std::string_view("default"));
         char letter = value.empty() ? '\0' : value[0];
-        if (CommandOptionIs(option, "-singular"))
+        switch (setting) {
+        case DimSetting::Singular:
             dimension.SetSingularName(isDefault ? "" : value.c_str());
-        else if (CommandOptionIs(option, "-plural"))
+            break;
+        case DimSetting::Plural:
             dimension.SetPluralName(isDefault ? "" : value.c_str());
-        else if (CommandOptionIs(option, "-codecase"))
+            break;
+        case DimSetting::CodeCase:
             dimension.SetCodeModeLetter(letter);
-        else if (CommandOptionIs(option, "-textcase"))
+            break;
+        case DimSetting::TextCase:
             dimension.SetTextModeLetter(letter);
-        else if (CommandOptionIs(option, "-hostcase"))
+            break;
+        case DimSetting::HostCase:
             dimension.SetHostModeLetter(letter);
-        else if (CommandOptionIs(option, "-strings"))
+            break;
+        case DimSetting::Strings:
             dimension.SetDisplayText(value.c_str());
-        else
-            dimension.SetOptionX(CommandOptionIs(option, "-compulsory"));
+            break;
+        case DimSetting::Compulsory:
+        case DimSetting::Optional:
+            dimension.SetOptionX(setting == DimSetting::Compulsory);
+            break;
+        }
     }
 }
 
@@ -362,19 +373,15 @@ namespace {
 DeleteWords ReadDeleteWords(CommandWords& words, const std::function<void(const std::string&)>& refuse)
 {
     DeleteWords result;
-    while (words.More()) {
-        const std::string& word = words.Take();
-        if (CommandOptionIs(word, "-all")) {
-            result.all = true;
-        } else if (CommandOptionIs(word, "-filter")) {
-            result.hasFilter = true;
-            result.filter = words.More() ? words.Take() : std::string();
-        } else if (IsCommandOption(word)) {
-            refuse(word);
-        } else {
-            result.names.push_back(word);
-        }
-    }
+    const CommandOption options[] = {
+        {"-all", CommandOptionValue::None, [&](const std::string&) { result.all = true; }},
+        {"-filter", CommandOptionValue::NextWord,
+         [&](const std::string& value) {
+             result.hasFilter = true;
+             result.filter = value;
+         }},
+    };
+    ReadCommandOptions(words, options, TakeAllWords(result.names), refuse);
     return result;
 }
 
@@ -558,29 +565,21 @@ void CommandInterpreter::ErrorFile(CommandWords& words)
     options.language = UiLanguage();
     bool noFile = false;
     std::string pathWord;
-    while (words.More()) {
-        const std::string& word = words.Take();
-        if (CommandOptionIs(word, "-nofile")) {
-            noFile = true;
-        } else if (CommandOptionIs(word, "-append")) {
-            options.append = true;
-        } else if (CommandOptionIs(word, "-verbose")) {
-            options.verbose = true;
-        } else if (CommandOptionIs(word, "-persistent")) {
-            options.persistent = true;
-        } else if (CommandOptionIs(word, "-language")) {
-            std::string code = words.More() ? words.Take() : std::string();
-            int32_t language = LanguageFromCode(code);
-            if (language < 0)
-                Refuse(code);
-            else
-                options.language = language;
-        } else if (IsCommandOption(word) || !pathWord.empty()) {
-            Refuse(word);
-        } else {
-            pathWord = word;
-        }
-    }
+    const CommandOption table[] = {
+        {"-nofile", CommandOptionValue::None, [&](const std::string&) { noFile = true; }},
+        {"-append", CommandOptionValue::None, [&](const std::string&) { options.append = true; }},
+        {"-verbose", CommandOptionValue::None, [&](const std::string&) { options.verbose = true; }},
+        {"-persistent", CommandOptionValue::None, [&](const std::string&) { options.persistent = true; }},
+        {"-language", CommandOptionValue::NextWord,
+         [&](const std::string& code) {
+             int32_t language = LanguageFromCode(code);
+             if (language < 0)
+                 Refuse(code);
+             else
+                 options.language = language;
+         }},
+    };
+    ReadOptions(words, table, TakeWord(pathWord));
     if (noFile) {
         base.CatchErrors();
         return;
@@ -606,25 +605,18 @@ void CommandInterpreter::Import(CommandWords& words)
     std::string setupName;
     bool haveSetup = false;
     bool dimensionImport = false;
-    while (words.More()) {
-        const std::string& word = words.Take();
-        if (CommandOptionIs(word, "-pw")) {
-            password = words.More() ? words.Take() : std::string();
-        } else if (CommandOptionIs(word, "-file")) {
-            pattern = words.More() ? words.Take() : std::string();
-        } else if (CommandOptionIs(word, "-s")) {
-            setupName = words.More() ? words.Take() : std::string();
-            haveSetup = true;
-        } else if (CommandOptionIs(word, "-dim")) {
-            if (words.More())
-                words.Take();
-            dimensionImport = true;
-        } else if (IsCommandOption(word) || !pattern.empty()) {
-            Refuse(word);
-        } else {
-            pattern = word;
-        }
-    }
+    const CommandOption options[] = {
+        {"-pw", CommandOptionValue::NextWord, [&](const std::string& value) { password = value; }},
+        {"-file", CommandOptionValue::NextWord, [&](const std::string& value) { pattern = value; }},
+        {"-s", CommandOptionValue::NextWord,
+         [&](const std::string& value) {
+             setupName = value;
+             haveSetup = true;
+         }},
+        // The dimension's word is taken and not used: a dimension import is not available here.
+        {"-dim", CommandOptionValue::NextWord, [&](const std::string&) { dimensionImport = true; }},
+    };
+    ReadOptions(words, options, TakeWord(pattern));
     const ImportSetupList& setups = BaseFileRecord::Of(base).ImportSetups();
     const ImportSetup* setup = nullptr;
     if (haveSetup) {

@@ -3,13 +3,15 @@
 //
 // A command text is one command a line; the first word names the command (compared without regard
 // to case, over the whole word, in the order of kCommands); options start with "-"; a word that
-// begins with "//" ends the line's words. Each command reads the rest of its line itself.
+// begins with "//" ends the line's words. Each command reads the rest of its line itself, its options
+// through its option table (CommandOptions.h).
 #include "files/commands/CommandInterpreter.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "files/commands/CommandOptions.h"
 #include "files/format/BaseFileRecord.h"
 #include "foundation/messages/LogFileHandler.h"
 #include "foundation/messages/Message.h"
@@ -98,6 +100,12 @@ bool CommandOptionIs(const std::string& word, std::string_view name)
 }
 
 CommandInterpreter::CommandInterpreter(Base& base, TextReader& reader) : base(base), reader(reader) {}
+
+void CommandInterpreter::ReadOptions(CommandWords& words, std::span<const CommandOption> options,
+                                     const std::function<bool(const std::string& word)>& plain)
+{
+    ReadCommandOptions(words, options, plain, [this](const std::string& word) { Refuse(word); });
+}
 
 void CommandInterpreter::Run()
 {
@@ -255,20 +263,17 @@ void CommandInterpreter::Notice(CommandWords& words)
     std::string text;
     int32_t seconds = 0;
     std::string title;
-    while (words.More()) {
-        const std::string& word = words.Take();
-        if (CommandOptionIs(word, "-title")) {
-            title = words.More() ? words.Take() : std::string();
-        } else if (CommandOptionIs(word, "-seconds")) {
-            seconds = words.More() ? std::atoi(words.Take().c_str()) : 0;
-        } else if (IsCommandOption(word)) {
-            Refuse(word);
-        } else {
-            if (!text.empty())
-                text += ' ';
-            text += word;
-        }
-    }
+    const CommandOption options[] = {
+        {"-title", CommandOptionValue::NextWord, [&](const std::string& value) { title = value; }},
+        {"-seconds", CommandOptionValue::NextWord,
+         [&](const std::string& value) { seconds = std::atoi(value.c_str()); }},
+    };
+    ReadOptions(words, options, [&](const std::string& word) {
+        if (!text.empty())
+            text += ' ';
+        text += word;
+        return true;
+    });
     // Without a display the notice is not waited for: the title and the count have nothing to show.
     (void)seconds;
     (void)title;

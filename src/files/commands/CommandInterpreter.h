@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,7 @@ class Base;
 class FilePath;
 class Subset;
 class TextReader;
+struct CommandOption;
 
 // The tokenizer of command texts: "//" and "/*" ... "*/" comments skipped, single and double quotes,
 // a backslash at the end of a line joins the next line.
@@ -90,6 +93,10 @@ private:
     void RunLine();
     CommandWords ReadWords();
     void Refuse(const std::string& word) { ReportError(kWordRefused, word); }
+    // The command's remaining words against its option table (ReadCommandOptions), refused through
+    // Refuse.
+    void ReadOptions(CommandWords& words, std::span<const CommandOption> options,
+                     const std::function<bool(const std::string& word)>& plain);
     // The dimension a word names (names or number 1-32), reporting 3821 unless silent; -1 when none.
     int32_t FindDimension(const std::string& word, bool silent);
     // The path a command names, relative to the folder of the base's file; false (reported) when it

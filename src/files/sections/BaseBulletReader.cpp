@@ -105,7 +105,7 @@ SectionReadResult BaseSectionReader::ReadBulletSections()
         } else if (StartsWithAsciiNoCase(name, "Dim")) {
             ReadBulletDimension(name.substr(3));
         } else if (StartsWithAsciiNoCase(name, "Cards")) {
-            ReadBulletCards();
+            ReadCardsSection(CardsForm::Bullet);
         } else if (StartsWithAsciiNoCase(name, "Templates")) {
             ReadTemplates();
         } else if (StartsWithAsciiNoCase(name, "Defaults")) {
@@ -183,73 +183,53 @@ void BaseSectionReader::KeepBulletSection(BaseFileSection section)
     kept.Add(std::move(keeping));
 }
 
-void BaseSectionReader::ReadBulletCards()
+bool BaseSectionReader::StartsWithBullet(const char* p, int32_t n)
 {
-    base.LogOperation("cards section", nullptr, kLogReading);
-    int64_t start = CurrentTimeMs();
-    card = nullptr;
-    group = nullptr;
-    while (reader.ReadLine()) {
-        if (IsErrorPending())
-            break;
-        const char* p = reader.LineStart();
-        int32_t n = reader.LineLength();
-        if (n == 0)
-            continue;
-        if (StartsWithBulletBytes(p, n, kBullet) || IsSectionMarker(p, n)) {
-            reader.RestartLine();
-            break;
-        }
-        bool ok = true;
-        switch (p[0]) {
-        case 'N':
-            ReadBulletNotes({p, size_t(n)});
-            continue;
-        case 'S':
-            if (card != nullptr) {
-                // Stamps end in a user code, which may end in a blank: their fields are taken raw.
-                static constexpr int32_t kSlots[] = {kStampCreated, kStampModified, kStampSignatureE,
-                                                     kStampSignatureP, kStampNotes};
-                (void)reader.NextFieldRaw();
-                card->stamps[kSlots[0]].Parse(reader.Token() + 1, reader.TokenLength() - 1);
-                for (int32_t i = 1; i < 5; ++i) {
-                    if (reader.NextFieldRaw())
-                        card->stamps[kSlots[i]].Parse(reader.Token(), reader.TokenLength());
-                    else
-                        card->stamps[kSlots[i]].Clear();
-                }
+    return StartsWithBulletBytes(p, n, kBullet);
+}
+
+bool BaseSectionReader::ReadBulletCardsLine(const char* p, int32_t n)
+{
+    switch (p[0]) {
+    case 'N':
+        ReadBulletNotes({p, size_t(n)});
+        return true;
+    case 'S':
+        if (card != nullptr) {
+            // Stamps end in a user code, which may end in a blank: their fields are taken raw.
+            static constexpr int32_t kSlots[] = {kStampCreated, kStampModified, kStampSignatureE,
+                                                 kStampSignatureP, kStampNotes};
+            (void)reader.NextFieldRaw();
+            card->stamps[kSlots[0]].Parse(reader.Token() + 1, reader.TokenLength() - 1);
+            for (int32_t i = 1; i < 5; ++i) {
+                if (reader.NextFieldRaw())
+                    card->stamps[kSlots[i]].Parse(reader.Token(), reader.TokenLength());
+                else
+                    card->stamps[kSlots[i]].Clear();
             }
-            continue;
-        default:
-            break;
         }
-        if (!reader.NextField())
-            continue;
-        std::string_view key(reader.Token(), size_t(reader.TokenLength()));
-        switch (key[0]) {
-        case '-':
-            ok = ReadCardsOption(key);
-            break;
-        case 'C':
-            ok = ReadCardLine(key);
-            bulletNotesLength = -1;
-            break;
-        case 'G':
-            ok = ReadGroupLine(key);
-            break;
-        case 'L':
-            ok = ReadBulletLine(key);
-            break;
-        default:
-            break;
-        }
-        if (!ok)
-            break;
+        return true;
+    default:
+        break;
     }
-    FinishCard();
-    base.FlushCardChanges();
-    base.LogLoadTime("cards", cardCount, start);
-    base.LogOperation("cards section", nullptr, kLogReading);
+    if (!reader.NextField())
+        return true;
+    std::string_view key(reader.Token(), size_t(reader.TokenLength()));
+    switch (key[0]) {
+    case '-':
+        return ReadCardsOption(key);
+    case 'C': {
+        bool ok = ReadCardLine(key);
+        bulletNotesLength = -1;
+        return ok;
+    }
+    case 'G':
+        return ReadGroupLine(key);
+    case 'L':
+        return ReadBulletLine(key);
+    default:
+        return true;
+    }
 }
 
 void BaseSectionReader::ReadBulletNotes(std::string_view line)
@@ -292,21 +272,7 @@ bool BaseSectionReader::ReadBulletLine(std::string_view key)
         SetHeapText(text, nullptr);
         return false;
     }
-    if (group == nullptr)
-        group = base.FindOrAddGroup(card, 0);
-    CardLine* line = group != nullptr ? base.CreateLine(group) : nullptr;
-    if (line == nullptr) {
-        SetHeapText(text, nullptr);
-        if (!IsErrorPending())
-            SetOutOfMemoryError();
-        return false;
-    }
-    uint32_t index = line->index;
-    base.SetLineValues(line, values);
-    base.SetLineComponents(line, numbers);
-    line = base.LineAt(index);
-    line->SetTextField(text);
-    return !IsErrorPending();
+    return AddCardLine(values, numbers, text);
 }
 
 }  // namespace vek

@@ -146,7 +146,7 @@ void BaseSectionReader::FinishCard()
     finished->firstGroup = kNoRecord;
 }
 
-void BaseSectionReader::ReadCards()
+void BaseSectionReader::ReadCardsSection(CardsForm form)
 {
     base.LogOperation("cards section", nullptr, kLogReading);
     int64_t start = CurrentTimeMs();
@@ -159,54 +159,54 @@ void BaseSectionReader::ReadCards()
         int32_t n = reader.LineLength();
         if (n == 0)
             continue;
-        if (p[0] == '#' || IsSectionMarker(p, n)) {
+        bool atEnd = form == CardsForm::Bullet ? StartsWithBullet(p, n) : p[0] == '#';
+        if (atEnd || IsSectionMarker(p, n)) {
             reader.RestartLine();
             break;
         }
-        if (!reader.NextField())
-            continue;
-        std::string_view key(reader.Token(), size_t(reader.TokenLength()));
-        if (key.empty())
-            continue;
-        bool ok = true;
-        switch (key[0]) {
-        case '-':
-            ok = ReadCardsOption(key);
-            break;
-        case 'C':
-            ok = ReadCardLine(key);
-            break;
-        case 'N':
-        case 'S':
-            // Stamps end in a user code, which may end in a blank: their fields are taken raw.
-            reader.RestartLine();
-            (void)reader.NextFieldRaw();
-            key = std::string_view(reader.Token(), size_t(reader.TokenLength()));
-            if (key[0] == 'N')
-                ReadNotesLine(key);
-            else
-                ReadStampsLine(key);
-            break;
-        case 'G':
-            ok = ReadGroupLine(key);
-            break;
-        case 'L':
-            ok = ReadLineLine(key);
-            break;
-        case 'H':
-            if (card != nullptr && record.lineHistory)
-                base.CardSources().ReadLine(reader, card->index);
-            break;
-        default:
-            break;  // a key of a later version
-        }
-        if (!ok)
+        if (!(form == CardsForm::Bullet ? ReadBulletCardsLine(p, n) : ReadCardsLine()))
             break;
     }
     FinishCard();
     base.FlushCardChanges();
     base.LogLoadTime("cards", cardCount, start);
     base.LogOperation("cards section", nullptr, kLogReading);
+}
+
+bool BaseSectionReader::ReadCardsLine()
+{
+    if (!reader.NextField())
+        return true;
+    std::string_view key(reader.Token(), size_t(reader.TokenLength()));
+    if (key.empty())
+        return true;
+    switch (key[0]) {
+    case '-':
+        return ReadCardsOption(key);
+    case 'C':
+        return ReadCardLine(key);
+    case 'N':
+    case 'S':
+        // Stamps end in a user code, which may end in a blank: their fields are taken raw.
+        reader.RestartLine();
+        (void)reader.NextFieldRaw();
+        key = std::string_view(reader.Token(), size_t(reader.TokenLength()));
+        if (key[0] == 'N')
+            ReadNotesLine(key);
+        else
+            ReadStampsLine(key);
+        return true;
+    case 'G':
+        return ReadGroupLine(key);
+    case 'L':
+        return ReadLineLine(key);
+    case 'H':
+        if (card != nullptr && record.lineHistory)
+            base.CardSources().ReadLine(reader, card->index);
+        return true;
+    default:
+        return true;  // a key of a later version
+    }
 }
 
 bool BaseSectionReader::ReadCardsOption(std::string_view key)
@@ -352,6 +352,11 @@ bool BaseSectionReader::ReadLineLine(std::string_view key)
                             ? ResolveReference(slot + 1, field->text, field->length, field->entry)
                             : uint32_t(slot + 1);
     }
+    return AddCardLine(values, numbers, text);
+}
+
+bool BaseSectionReader::AddCardLine(const double* values, const uint32_t* numbers, HeapText text)
+{
     if (group == nullptr)
         group = base.FindOrAddGroup(card, 0);
     CardLine* line = group != nullptr ? base.CreateLine(group) : nullptr;

@@ -279,7 +279,7 @@ SectionReadResult BaseSectionReader::ReadSections()
                 ReadDimension();
                 break;
             case BaseFileSection::Cards:
-                ReadCards();
+                ReadCardsSection(CardsForm::Current);
                 break;
             case BaseFileSection::DimImport:
                 ReadDimensionImport();

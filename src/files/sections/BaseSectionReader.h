@@ -9,6 +9,7 @@
 #include "files/format/BaseFileFormat.h"
 #include "files/setups/ImportSetup.h"
 #include "files/sections/KeptSections.h"
+#include "foundation/strings/HeapText.h"
 #include "foundation/strings/String.h"
 #include "model/dimensions/Component.h"
 
@@ -150,21 +151,32 @@ private:
 
     // The bullet form (BaseBulletReader.cpp).
     void ReadBulletDimension(std::string_view rest);
-    void ReadBulletCards();
+    // One line of a bullet cards section (not empty, not a marker); false stops the section.
+    bool ReadBulletCardsLine(const char* p, int32_t n);
+    // Whether the line starts with a bullet, as the markers of that form do.
+    static bool StartsWithBullet(const char* p, int32_t n);
     bool ReadBulletLine(std::string_view key);
     void ReadBulletNotes(std::string_view key);
     // Keeps the section whose marker is the current line as the "##" section of today.
     void KeepBulletSection(BaseFileSection section);
     int32_t bulletNotesLength = -1;  // the length of the card's last "N" line; -1 before one
 
-    // "##Cards" (BaseCardsReader.cpp).
-    void ReadCards();
+    // "##Cards" (BaseCardsReader.cpp), and the older bullet "Cards" section: one loop over the lines
+    // of either, up to the next section marker (left as the reader's current line); the card being
+    // read is finished at the end.
+    enum class CardsForm { Current, Bullet };
+    void ReadCardsSection(CardsForm form);
+    // One line of a "##Cards" section (not empty, not a marker); false stops the section.
+    bool ReadCardsLine();
     bool ReadCardsOption(std::string_view key);
     bool ReadCardLine(std::string_view key);
     void ReadNotesLine(std::string_view key);
     void ReadStampsLine(std::string_view key);
     bool ReadGroupLine(std::string_view key);
     bool ReadLineLine(std::string_view key);
+    // Adds a line with its values, components and text (taken over) to the current group (the
+    // card's first when there is none yet); false, the text freed, when it cannot be made.
+    bool AddCardLine(const double* values, const uint32_t* numbers, HeapText text);
     void FinishCard();
 
     Base& base;

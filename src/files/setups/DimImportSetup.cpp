@@ -14,6 +14,9 @@
 //   | "CF" "CT" "CS" | translate from, translate to, skip characters            |
 //   | "M"c, "N"c   | structure mode ("CILP"), lookup mode ("CTH")               |
 //   | "LC" "LT" "LH" "LP" | code, text, host and structure field definitions    |
+//
+// The lines "FX" to "S", "RX" and "CF" to "CS" are those of import setups (SetupFields.cpp), but this
+// section matches every key by its leading letters ("CBX" reads as "CB") and takes 8-bit codes.
 #include "files/setups/DimImportSetup.h"
 
 #include <cstring>
@@ -23,8 +26,6 @@
 #include "files/format/BaseFileFormat.h"
 #include "files/sections/BaseSectionWriter.h"
 #include "files/setups/SetupFields.h"
-#include "foundation/messages/PendingError.h"
-#include "foundation/strings/CodePages.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
 #include "model/base/Base.h"
@@ -39,71 +40,13 @@ constexpr const char* kStructureLetters = "CILP";
 constexpr const char* kRModeKeys[] = {"rW", "rX", "rR"};
 constexpr const char* kHModeKeys[] = {"HW", "HX", "HC", "HR"};
 
-bool ReadByteCode(TextReader& reader, uint16_t& target)
-{
-    int32_t value = 0;
-    if (!NextSetupFieldNumber(reader, value))
-        return false;
-    if (value < 0)
-        value += 256;
-    if (value < 1 || value > 255)
-        return false;
-    target = uint16_t(value);
-    return true;
-}
-
-// One line; false when it is passed over.
+// One line of the setup's own keys; false when it is passed over.
 bool ReadDimKey(TextReader& reader, std::string_view key, DimImportSettings& settings, bool oldForm)
 {
     char first = key[0];
     char second = key.size() >= 2 ? key[1] : '\0';
     int32_t value = 0;
     switch (first) {
-    case 'A': {
-        int32_t byName = reader.NextField() ? EncodingFromName(SetupFieldToken(reader)) : -1;
-        if (byName >= 0) {
-            settings.encoding = byName;
-            return true;
-        }
-        switch (second) {
-        case '7': case 'E': settings.encoding = kEncodingSystem; return true;
-        case 'M': settings.encoding = kEncodingMacRoman; return true;
-        case 'P': settings.encoding = kEncodingPc8; return true;
-        case 'W': settings.encoding = kEncodingLatin1; return true;
-        default: return false;
-        }
-    }
-    case 'C':
-        if (second == 'B' || second == 'C') {
-            settings.countBytes = second == 'B';
-            return true;
-        }
-        if (second == 'F' || second == 'S' || second == 'T') {
-            NextSetupFieldText(reader, second == 'F' ? settings.translateFrom
-                                        : second == 'T' ? settings.translateTo : settings.skipChars);
-            return true;
-        }
-        return false;
-    case 'F':
-        if (second == 'V' || second == 'X') {
-            settings.fixedPositions = second == 'X';
-            return true;
-        }
-        return false;
-    case 'P':
-        if (second == 'I' || second == 'X') {
-            settings.dropControlChars = second == 'X';
-            return true;
-        }
-        if (second == 'S') {
-            NextSetupFieldText(reader, settings.dropChars);
-            return true;
-        }
-        return false;
-    case 'T':
-        return ReadByteCode(reader, settings.terminator);
-    case 'S':
-        return ReadByteCode(reader, settings.separator);
     case 'H':
         for (int32_t i = 0; i < 4; ++i) {
             if (key == kHModeKeys[i]) {
@@ -152,12 +95,6 @@ bool ReadDimKey(TextReader& reader, std::string_view key, DimImportSettings& set
                 return false;
             return true;
         }
-        if (second == 'X') {
-            if (!NextSetupFieldNumber(reader, value) || value < 0 || value > 999)
-                return false;
-            settings.skipRecords = value;
-            return true;
-        }
         if (second == 'F') {
             if (!NextSetupFieldNumber(reader, value) || value < 2 || value > 8)
                 return false;
@@ -198,20 +135,13 @@ void DimImportSetup::Read(TextReader& reader, const SetupReadContext& context)
     settings.Reset();
     if (context.oldDropControl)
         settings.dropControlChars = false;
-    while (!IsErrorPending() && reader.ReadLine()) {
-        if (!reader.NextField())
-            continue;
-        std::string_view key = SetupFieldToken(reader);
-        if (key.empty())
-            continue;
-        if (IsSectionMarker(key.data(), int32_t(key.size()))) {
-            reader.RestartLine();
-            break;
-        }
-        std::string keyText(key);
-        if (!ReadDimKey(reader, keyText, settings, context.oldFieldForm) && context.passedOver)
-            context.passedOver({reader.LineStart(), size_t(reader.LineLength())});
-    }
+    ReadSetupSectionLines(
+        reader, context,
+        [&](std::string_view key) {
+            return ReadImportReaderKey(reader, key, settings, kDimImportSetupKeyForm) ||
+                   ReadDimKey(reader, key, settings, context.oldFieldForm);
+        },
+        nullptr);
     settings.codeField.Normalise();
     settings.textField.Normalise();
     settings.hostField.Normalise();
@@ -229,21 +159,8 @@ void DimImportSetup::Write(TextWriter& writer) const
     writer.PutSeparator();
     writer.PutInt(dimension + 1);
     writer.EndRow();
-    if (settings.fixedPositions)
-        WriteSetupKey(writer, "FX");
-    writer.PutText("A");
-    writer.PutSeparator();
-    const char* encodingName = EncodingShortName(settings.encoding);
-    writer.PutText(encodingName != nullptr ? encodingName : "UTF-8");
-    writer.EndRow();
-    WriteSetupKey(writer, settings.countBytes ? "CB" : "CC");
-    WriteSetupKey(writer, settings.dropControlChars ? "PX" : "PI");
-    WriteSetupKeyText(writer, "PS", settings.dropChars);
-    // Both are 8-bit codes in this section.
-    if (settings.terminator != 13)
-        WriteSetupKeyNumber(writer, "T", settings.terminator & 0xFF);
-    if (settings.separator != 9)
-        WriteSetupKeyNumber(writer, "S", settings.separator & 0xFF);
+    // "T" and "S" are 8-bit codes in this section.
+    WriteImportReaderHead(writer, settings, kDimImportSetupKeyForm);
     if (settings.skipRecords != 0)
         WriteSetupKeyNumber(writer, "RX", settings.skipRecords);
     if (settings.rpValue == 9) {
@@ -258,9 +175,7 @@ void DimImportSetup::Write(TextWriter& writer) const
         WriteSetupKeyNumber(writer, "RF", settings.zeroPad);
     WriteSetupKey(writer, kRModeKeys[settings.rMode]);
     WriteSetupKey(writer, kHModeKeys[settings.hMode]);
-    WriteSetupKeyText(writer, "CF", settings.translateFrom);
-    WriteSetupKeyText(writer, "CT", settings.translateTo);
-    WriteSetupKeyText(writer, "CS", settings.skipChars);
+    WriteImportReaderTranslation(writer, settings);
     char modeKey[3] = {'M', kStructureLetters[settings.structureMode], '\0'};
     WriteSetupKey(writer, modeKey);
     modeKey[0] = 'N';

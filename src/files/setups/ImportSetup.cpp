@@ -15,7 +15,6 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/numbers/NumberFormat.h"
 #include "foundation/strings/CString.h"
-#include "foundation/strings/CodePages.h"
 #include "foundation/strings/String.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
@@ -70,40 +69,6 @@ int32_t AmountColumn(char letter)
     if (letter >= 'A' && letter <= 'Z' && letter - 'A' < kAmountColumnCount)
         return letter - 'A';
     return 0;
-}
-
-// The 16-bit character of "D", "S" and "T": 8-bit text of old files wrote negative values.
-bool ReadCharCode(TextReader& reader, uint16_t& target)
-{
-    int32_t value = 0;
-    if (!NextSetupFieldNumber(reader, value))
-        return false;
-    if (value < 0)
-        value += 256;
-    if (value < 1 || value > 65535)
-        return false;
-    target = uint16_t(value);
-    return true;
-}
-
-// The encoding of an "A" line: the name, else the old letter after "A".
-void ReadEncoding(TextReader& reader, std::string_view key, int32_t& encoding)
-{
-    int32_t byName = -1;
-    if (reader.NextField())
-        byName = EncodingFromName(SetupFieldToken(reader));
-    if (byName >= 0) {
-        encoding = byName;
-        return;
-    }
-    char letter = key.size() >= 2 ? key[1] : '\0';
-    switch (letter) {
-    case '7': case 'E': encoding = kEncodingSystem; break;
-    case 'M': encoding = kEncodingMacRoman; break;
-    case 'P': encoding = kEncodingPc8; break;
-    case 'W': encoding = kEncodingLatin1; break;
-    default: break;
-    }
 }
 
 void WriteKeyLetter(TextWriter& writer, const char* key, const char* letters, int32_t index)
@@ -260,27 +225,13 @@ bool ReadLineFieldKey(TextReader& reader, std::string_view key, LineFields& reco
     return false;
 }
 
-// One line of the setup's own keys. Unhandled: false.
+// One line of the setup's own keys (the reader settings' keys are SetupFields'). Unhandled: false.
 bool ReadSetupKey(TextReader& reader, std::string_view key, ImportSetupSettings& settings, bool oldForm,
                   bool& hostMark)
 {
-    char first = key[0];
-    char second = key.size() >= 2 ? key[1] : '\0';
     int32_t value = 0;
-    switch (first) {
-    case 'A':
-        ReadEncoding(reader, key, settings.encoding);
-        return true;
+    switch (key[0]) {
     case 'C':
-        if (key == "CB" || key == "CC") {
-            settings.countBytes = key == "CB";
-            return true;
-        }
-        if (key == "CF" || key == "CT" || key == "CS") {
-            NextSetupFieldText(reader, key == "CF" ? settings.translateFrom
-                                            : key == "CT" ? settings.translateTo : settings.skipChars);
-            return true;
-        }
         if (key == "CR" || key == "CN") {
             char letter = '\0';
             int32_t index = reader.NextFieldChar(letter) ? LetterIndex(kCaseLetters, letter) : -1;
@@ -291,17 +242,7 @@ bool ReadSetupKey(TextReader& reader, std::string_view key, ImportSetupSettings&
         }
         return false;
     case 'D':
-        return key == "D" && ReadCharCode(reader, settings.decimalChar);
-    case 'S':
-        return key == "S" && ReadCharCode(reader, settings.separator);
-    case 'T':
-        return key == "T" && ReadCharCode(reader, settings.terminator);
-    case 'F':
-        if (second == 'V' || second == 'X') {
-            settings.fixedPositions = second == 'X';
-            return true;
-        }
-        return false;
+        return key == "D" && ReadSetupCharCode(reader, settings.decimalChar, kImportSetupKeyForm);
     case 'H':
         hostMark = true;
         return true;
@@ -336,27 +277,11 @@ bool ReadSetupKey(TextReader& reader, std::string_view key, ImportSetupSettings&
         }
         return false;
     }
-    case 'P':
-        if (key == "PI" || key == "PX") {
-            settings.dropControlChars = key == "PX";
-            return true;
-        }
-        if (key == "PS") {
-            NextSetupFieldText(reader, settings.dropChars);
-            return true;
-        }
-        return false;
     case 'R':
         if (key == "RC" || key == "RL") {
             if (!NextSetupFieldNumber(reader, value) || value < 1 || value > 99)
                 return false;
             (key == "RC" ? settings.recordsPerCard : settings.recordsPerLine) = value;
-            return true;
-        }
-        if (key == "RX") {
-            if (!NextSetupFieldNumber(reader, value) || value < 0 || value > 999)
-                return false;
-            settings.skipRecords = value;
             return true;
         }
         return false;
@@ -369,20 +294,7 @@ bool ReadSetupKey(TextReader& reader, std::string_view key, ImportSetupSettings&
 
 void WriteImportSetupLines(TextWriter& writer, const ImportSetupSettings& settings, const Base* base)
 {
-    if (settings.fixedPositions)
-        WriteSetupKey(writer, "FX");
-    writer.PutText("A");
-    writer.PutSeparator();
-    const char* encodingName = EncodingShortName(settings.encoding);
-    writer.PutText(encodingName != nullptr ? encodingName : "UTF-8");
-    writer.EndRow();
-    WriteSetupKey(writer, settings.countBytes ? "CB" : "CC");
-    WriteSetupKey(writer, settings.dropControlChars ? "PX" : "PI");
-    WriteSetupKeyText(writer, "PS", settings.dropChars);
-    if (settings.terminator != 13)
-        WriteSetupKeyNumber(writer, "T", settings.terminator);
-    if (settings.separator != 9)
-        WriteSetupKeyNumber(writer, "S", settings.separator);
+    WriteImportReaderHead(writer, settings, kImportSetupKeyForm);
     if (settings.decimalChar != '.')
         WriteSetupKeyNumber(writer, "D", settings.decimalChar);
     if (settings.recordsPerCard > 1)
@@ -391,9 +303,7 @@ void WriteImportSetupLines(TextWriter& writer, const ImportSetupSettings& settin
         WriteSetupKeyNumber(writer, "RL", settings.recordsPerLine);
     if (settings.skipRecords != 0)
         WriteSetupKeyNumber(writer, "RX", settings.skipRecords);
-    WriteSetupKeyText(writer, "CF", settings.translateFrom);
-    WriteSetupKeyText(writer, "CT", settings.translateTo);
-    WriteSetupKeyText(writer, "CS", settings.skipChars);
+    WriteImportReaderTranslation(writer, settings);
     if (settings.cardTextCase != 0)
         WriteKeyLetter(writer, "CR", kCaseLetters, settings.cardTextCase);
     if (settings.cardNoteCase != 0)
@@ -422,35 +332,23 @@ void ReadImportSetupLines(TextReader& reader, ImportSetupSettings& settings, con
         settings.dropControlChars = false;
     settings.lineFields.emplace_back();
     bool hostMark = false;
-    while (!IsErrorPending() && reader.ReadLine()) {
-        if (!reader.NextField())
-            continue;
-        std::string_view key = SetupFieldToken(reader);
-        if (key.empty())
-            continue;
-        if (IsSectionMarker(key.data(), int32_t(key.size()))) {
-            reader.RestartLine();
-            bool lineFields = reader.NextField() &&
-                              StartsWithAsciiNoCase(SetupFieldToken(reader), kLineFieldsMarker);
-            if (!lineFields) {
-                reader.RestartLine();
-                break;
-            }
+    auto readKey = [&](std::string_view key) {
+        if (key == "-") {
             settings.lineFields.emplace_back();
-            continue;
+            return true;
         }
-        std::string keyText(key);
-        bool taken = false;
-        if (keyText == "-") {
-            settings.lineFields.emplace_back();
-            taken = true;
-        } else {
-            taken = ReadSetupKey(reader, keyText, settings, context.oldFieldForm, hostMark) ||
-                    ReadLineFieldKey(reader, keyText, settings.lineFields.back(), context.oldFieldForm);
-        }
-        if (!taken && context.passedOver)
-            context.passedOver({reader.LineStart(), size_t(reader.LineLength())});
-    }
+        return ReadImportReaderKey(reader, key, settings, kImportSetupKeyForm) ||
+               ReadSetupKey(reader, key, settings, context.oldFieldForm, hostMark) ||
+               ReadLineFieldKey(reader, key, settings.lineFields.back(), context.oldFieldForm);
+    };
+    // A line-fields marker starts the next record of this setup.
+    auto continuesAt = [&] {
+        if (!reader.NextField() || !StartsWithAsciiNoCase(SetupFieldToken(reader), kLineFieldsMarker))
+            return false;
+        settings.lineFields.emplace_back();
+        return true;
+    };
+    ReadSetupSectionLines(reader, context, readKey, continuesAt);
     for (FieldDefinition& definition : settings.fields)
         definition.Normalise();
     std::vector<LineFields> kept;

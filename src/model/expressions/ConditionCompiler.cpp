@@ -32,6 +32,26 @@ size_t ShortcutRunLength(std::string_view bytes, size_t at, char byte)
 
 }  // namespace
 
+bool EndsConditionValue(uint32_t c)
+{
+    switch (c) {
+    case 0:
+    case '&':
+    case '(':
+    case ')':
+    case '<':
+    case '=':
+    case '>':
+    case '|':
+    case kConditionNot:
+    case kConditionXor:
+    case kConditionRange:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Every character the rules look at is ASCII, and no byte of a multi-byte UTF-8 character is, so the
 // rewrite can walk bytes.
 void NormalizeConditionText(String& text)

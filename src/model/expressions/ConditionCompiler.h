@@ -35,6 +35,10 @@ inline constexpr int32_t kMaxConditionPasses = 8;
 // Entries of an evaluator's stack of truth values.
 inline constexpr int32_t kConditionStackSize = 128;
 
+// Whether the character (0 at the end) ends a value of the comparison languages: a bracket, a
+// comparison, a boolean operator or "…". Each language may end its values at more.
+bool EndsConditionValue(uint32_t c);
+
 // Rewrites the typing shortcuts in place: two or more "." and each "_" become "…", two or more "-"
 // become "¬", two or more "+" become "|", "+-" becomes "±". Text between a pair of double or single
 // quotes is copied unchanged; an unclosed quote leaves the rest of the text unchanged.

@@ -3,38 +3,15 @@
 
 #include <cstdint>
 
+#include "model/expressions/ConditionProgram.h"
+
 namespace vek {
 
 class String;
 
-// One instruction of a compiled number condition; every op has this size.
-//
-//   | code | written          | when run                                                          |
-//   |------|------------------|-------------------------------------------------------------------|
-//   | 0    |                  | end: the result is the top of the stack                           |
-//   | 1    | "¬"              | negate the top (after its operand)                                |
-//   | 2    | "±"              | pop two, push their exclusive or (after both operands)            |
-//   | 3    | "|"              | top true: jump over `skip` ops (top stays); else pop, go on       |
-//   | 4    | "&"              | top false: jump over `skip` ops (top stays); else pop, go on      |
-//   | 5    | "\"              | push: the value is undefined (NaN)                                |
-//   | 6    | "=" or a number  | push value = first                                                |
-//   | 7    | "<>"             | push value ≠ first                                                |
-//   | 8    | ">"              | push value > first                                                |
-//   | 9    | "<"              | push value < first                                                |
-//   | 10   | ">="             | push value ≥ first                                                |
-//   | 11   | "<="             | push value ≤ first                                                |
-//   | 12   | "a…b"            | push first ≤ value ≤ second                                       |
-//
-// Ops 6 to 12 push false for an undefined value. "a¬b" is a, op 4, b, op 1.
-struct ConditionOp {
-    int32_t code;
-    int16_t skip;   // ops 3 and 4
-    double first;   // ops 6 to 12
-    double second;  // op 12
-};
-
-// A condition over numbers as the user typed it, compiled into one block of ops (null when the
-// condition is empty: every value passes). Compiling never fails on what the user typed: the text is
+// A condition over numbers as the user typed it, compiled into a comparison program whose values are
+// single numbers (empty when the condition is: every value passes). "\" asks for an undefined value
+// (NaN), which every comparison leaves out. Compiling never fails on what the user typed: the text is
 // repaired and rewritten into its canonical form, which the owner keeps beside the condition.
 class ValueCondition {
 public:
@@ -42,9 +19,9 @@ public:
     ~ValueCondition();
     ValueCondition(const ValueCondition&) = delete;
     ValueCondition& operator=(const ValueCondition&) = delete;
-    // Moving hands the block over; the source is left empty.
-    ValueCondition(ValueCondition&& other) noexcept : ops(other.ops) { other.ops = nullptr; }
-    ValueCondition& operator=(ValueCondition&& other) noexcept;
+    // Moving hands the program over; the source is left empty.
+    ValueCondition(ValueCondition&&) noexcept = default;
+    ValueCondition& operator=(ValueCondition&&) noexcept = default;
 
     // Compiles the text (typing shortcuts allowed, blanks ignored) and replaces it by its canonical
     // form: operators in one spelling, numbers in the default number format with "." as the decimal
@@ -56,12 +33,12 @@ public:
     [[nodiscard]] int32_t Compile(String& text);
     // Whether the value passes. Runs in constant stack space and allocates nothing.
     bool Matches(double value) const;
-    // True when there is no block (every value passes; callers may skip Matches).
-    bool IsEmpty() const { return ops == nullptr; }
-    void Clear();
+    // True when there is no program (every value passes; callers may skip Matches).
+    bool IsEmpty() const { return program.IsEmpty(); }
+    void Clear() { program.Clear(); }
 
 private:
-    ConditionOp* ops = nullptr;  // an allocator block ending in op 0, or null
+    ConditionProgram<double> program;
 };
 
 }  // namespace vek

@@ -5,41 +5,20 @@
 
 #include "foundation/numbers/CardKey.h"
 #include "foundation/numbers/PackedTimestamp.h"
+#include "model/expressions/ConditionProgram.h"
 
 namespace vek {
 
 class Base;
 class String;
 
-// One operation of a compiled key pattern. Both kinds of pattern share the code; a card key is held
-// as (date << 32 | number) and a stamp as its timestamp, so that one unsigned comparison orders
-// either. A key without a date (date 0, timestamp 0) is held as 0.
-//
-//   | code | written        | when run                                                        |
-//   |------|----------------|-----------------------------------------------------------------|
-//   | 0    |                | end: the result is the top of the stack                         |
-//   | 1    | "¬"            | negate the top                                                  |
-//   | 2    | "±"            | pop two, push their exclusive or                                |
-//   | 3    | "|"            | top true: jump over `skip` ops; else pop, go on                 |
-//   | 4    | "&"            | top false: jump over `skip` ops; else pop, go on                |
-//   | 5    | "\"            | push: the key has no date                                       |
-//   | 6    | value, "=", …  | push lower <= key <= upper                                      |
-//   | 7    | "<>"           | push key < lower or key > upper                                 |
-//   | 8    | ">"            | push key > upper                                                |
-//   | 9    | "<"            | push key < lower                                                |
-//   | 10   | ">="           | push key >= lower                                               |
-//   | 11   | "<="           | push key <= upper                                               |
-struct KeyPatternOp {
-    int32_t code;
-    int16_t skip;
-    uint64_t lower;
-    uint64_t upper;
-};
-
 // What the values of a pattern are read as.
 enum class KeyPatternKind : int32_t { CardKey, Stamp };
 
-// A compiled pattern: one allocator block of ops ending in op 0, or none (every key passes).
+// A compiled pattern: a comparison program over keys, or none (every key passes). Both kinds of
+// pattern share it: a card key is held as (date << 32 | number) and a stamp as its timestamp, so that
+// one unsigned comparison orders either; a value stands for its first and last key (a date for the
+// whole day). A key without a date (date 0, timestamp 0) is held as 0 and is what "\" asks for.
 // Compiling never fails on what the user typed: the text is normalised (typing shortcuts, blanks
 // removed, comparisons in one spelling, date expressions in their own text, a missing ")" put in,
 // values that read as no date dropped) and handed back in that form.
@@ -49,20 +28,20 @@ public:
     ~KeyPattern();
     KeyPattern(const KeyPattern&) = delete;
     KeyPattern& operator=(const KeyPattern&) = delete;
-    KeyPattern(KeyPattern&& other) noexcept : ops(other.ops) { other.ops = nullptr; }
-    KeyPattern& operator=(KeyPattern&& other) noexcept;
+    KeyPattern(KeyPattern&&) noexcept = default;
+    KeyPattern& operator=(KeyPattern&&) noexcept = default;
 
     // Values are date expressions of the base (DateExpression: "240131", "Month-1", a period
     // label); a stamp pattern also takes YYMMDDhhmm digits. Returns 0, or message::kConditionTooDeep
     // or message::kConditionTooLarge for a text refused whole: the pattern is then empty and the text
     // as given. Memory running short leaves the pattern empty and returns 0.
     [[nodiscard]] int32_t Compile(String& text, Base* base, KeyPatternKind kind);
-    bool Matches(uint64_t key) const;
-    bool IsEmpty() const { return ops == nullptr; }
-    void Clear();
+    bool Matches(uint64_t key) const { return program.Matches(key, key == 0); }
+    bool IsEmpty() const { return program.IsEmpty(); }
+    void Clear() { program.Clear(); }
 
     // The ops, ending in op 0 (null for none); for tests and dumps.
-    const KeyPatternOp* Ops() const { return ops; }
+    const ConditionProgram<uint64_t>::Op* Ops() const { return program.Ops(); }
 
     static uint64_t FromCardKey(const CardKey& key)
     {
@@ -70,7 +49,7 @@ public:
     }
 
 private:
-    KeyPatternOp* ops = nullptr;
+    ConditionProgram<uint64_t> program;
 };
 
 // A condition over card keys ("240101…240131", ">=Month-1", "\").
