@@ -302,7 +302,7 @@ TEST_F(TimeFunctionsDrillDownTest, ASelectionRowOpensItsLinesOverTheShiftedPerio
     EXPECT_EQ(lines->Selection().To().Value().date, MakePackedDate(2023, 3, 31));
     EXPECT_EQ(lines->Selection().To().Value().number, kOpenEndNumber);
     EXPECT_EQ(lines->Settings().mainValueField, 1);
-    EXPECT_EQ(lines->Settings().statistics[8], 1);  // mode 8, the median
+    EXPECT_EQ(lines->Settings().statistics[LinesStatistic::Median], 1);  // mode 8, the median
 }
 
 TEST_F(TimeFunctionsDrillDownTest, AFormulaRowOpensTheRowsItDependsOn)
