@@ -6,6 +6,7 @@
 #include "model/dates/DateExpression.h"
 #include "model/dimensions/Dimension.h"
 #include "model/named/WebUser.h"
+#include "model/templates/TemplateTree.h"
 
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
@@ -121,8 +122,8 @@ void Base::TakeCheckpoint(BaseCheckpoint& taken)
     taken.modified = modified;
     taken.lastTimeScale = timeScales.Last();
     macros.SetKeepMarks();
-    MarkAllTemplates(true);
-    KeepTemplateTexts(taken.templateTexts, taken.defaultTemplateTexts);
+    templates->MarkAll(true);
+    templates->KeepTexts(taken.templateTexts, taken.defaultTemplateTexts);
     for (TimeScale* timeScale = timeScales.First(); timeScale != nullptr; timeScale = timeScale->Next())
         taken.timeScaleTexts.Keep(*timeScale);
     for (Macro* macro = macros.First(); macro != nullptr; macro = macro->Next())
@@ -175,7 +176,7 @@ void Base::RollBack(BaseCheckpoint& taken)
     macros.DeleteUnmarked();
     timeScales.DeleteAfter(taken.lastTimeScale);
     taken.macroTexts.RestoreChanged();
-    RestoreTemplateTexts(taken.templateTexts, taken.defaultTemplateTexts);
+    templates->RestoreTexts(taken.templateTexts, taken.defaultTemplateTexts);
     taken.timeScaleTexts.RestoreChanged();
     if (fileData)
         fileData->RollBack();

@@ -15,6 +15,7 @@
 #include "model/dimensions/Dimension.h"
 #include "model/base/ModelServices.h"
 #include "model/named/WebUser.h"
+#include "model/templates/TemplateTree.h"
 
 namespace vek {
 
@@ -277,7 +278,7 @@ BaseMemoryUse Base::GetMemoryUse()
     used += webUsers->StoredSize();
     used += timeScales.GetMemoryUse();
     used += macros.GetMemoryUse();  // with the name index
-    used += EstimateTemplateMemory();
+    used += templates->EstimateMemory();
     BaseMemoryUse use;
     use.used = RoundUpToKilobyte(used);
     use.free = RoundUpToKilobyte(cards.FreeRecordBytes());

@@ -15,6 +15,7 @@
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/String.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "analysis/lines/LinesTemplate.h"
 #include "model/named/Macro.h"
 #include "platform/FilePath.h"
@@ -364,7 +365,7 @@ TEST_F(TimeFunctionsDrillDownTest, TheWholeAxisTakesOnePeriodPerCardAndBadLinksN
 
 TEST_F(TimeFunctionsTemplateTest, LinkRenamesReachRowLabels)
 {
-    Template* node = base.InsertTemplate(base.NewTemplate(TemplateKind::TimeFunctions), "Trend");
+    Template* node = base.Templates().Insert(base.NewTemplate(TemplateKind::TimeFunctions), "Trend");
     auto* trend = dynamic_cast<TimeFunctionsTemplate*>(node);
     ASSERT_NE(trend, nullptr);
     trend->AppendSelectionRow("A").SetLabel("run macro=\"Run\"");
