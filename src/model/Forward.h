@@ -55,5 +55,6 @@ class LinkRename;
 
 // templates/
 class Template;
+class TemplateTree;
 
 }  // namespace vek

@@ -12,6 +12,7 @@
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "platform/FilePath.h"
 
 namespace {
@@ -27,8 +28,8 @@ std::unique_ptr<Base> MakeBase()
     base->AddComponent(1, "10", "Current", "1000");
     base->AddComponent(1, "100", "Cash", "1910");
     base->AddComponent(2, "S", "Shop & floor", nullptr);
-    (void)base->InsertTemplate(base->NewTemplate(TemplateKind::Cards), "Reports: Sales");
-    (void)base->InsertTemplate(base->NewTemplate(TemplateKind::Components), "Accounts");
+    (void)base->Templates().Insert(base->NewTemplate(TemplateKind::Cards), "Reports: Sales");
+    (void)base->Templates().Insert(base->NewTemplate(TemplateKind::Components), "Accounts");
     return base;
 }
 

@@ -10,6 +10,7 @@
 #include "model/base/BaseProtection.h"
 #include "model/selections/SelectionTexts.h"
 #include "model/selections/SubsetList.h"
+#include "model/templates/TemplateTree.h"
 #include "foundation/strings/String.h"
 
 #include <cstdio>
@@ -159,7 +160,7 @@ int Templates(Arguments arguments)
     if (!base)
         return status;
     vek::String path;
-    for (vek::Template* node = base->TemplateRoot().NextInTree(); node->Parent() != nullptr;
+    for (vek::Template* node = base->Templates().Root().NextInTree(); node->Parent() != nullptr;
          node = node->NextInTree()) {
         node->GetPathName(path);
         const char* kind = node->IsGroup() ? "Group" : vek::TemplateKindName(node->Kind());

@@ -14,26 +14,27 @@ namespace vek {
 namespace {
 
 // The quantity that a statistics row shows for one field.
-double LinesStatisticOfRow(const LinesFieldStatistics& s, int32_t id, const LinesComputation& computation)
+double LinesStatisticOfRow(const LinesFieldStatistics& s, LinesStatistic statistic,
+                           const LinesComputation& computation)
 {
-    switch (id) {
-    case 5103: return s.before;
-    case 5104: return s.positive;
-    case 5105: return s.negative;
-    case 5106: return s.period;
-    case 5107: return s.after;
-    case 5108: return computation.LineRowCount();
-    case 5109: return computation.CardCount();
-    case 5110: return s.average;
-    case 5111: return s.median;
-    case 5112: return s.maximum;
-    case 5113: return s.minimum;
-    case 5114: return s.turnoverTime;
-    case 5115: return s.turnoverRate;
-    case 5116: return s.variance;
-    case 5117: return s.standardDeviation;
-    case 5118: return s.positiveInterest;
-    case 5119: return s.negativeInterest;
+    switch (statistic) {
+    case LinesStatistic::Before: return s.before;
+    case LinesStatistic::Positive: return s.positive;
+    case LinesStatistic::Negative: return s.negative;
+    case LinesStatistic::Period: return s.period;
+    case LinesStatistic::After: return s.after;
+    case LinesStatistic::LineCount: return computation.LineRowCount();
+    case LinesStatistic::CardCount: return computation.CardCount();
+    case LinesStatistic::Average: return s.average;
+    case LinesStatistic::Median: return s.median;
+    case LinesStatistic::Maximum: return s.maximum;
+    case LinesStatistic::Minimum: return s.minimum;
+    case LinesStatistic::TurnoverTime: return s.turnoverTime;
+    case LinesStatistic::TurnoverRate: return s.turnoverRate;
+    case LinesStatistic::Variance: return s.variance;
+    case LinesStatistic::StandardDeviation: return s.standardDeviation;
+    case LinesStatistic::PositiveInterest: return s.positiveInterest;
+    case LinesStatistic::NegativeInterest: return s.negativeInterest;
     }
     return 0.0;
 }
@@ -79,14 +80,14 @@ void LinesAnalysis::ReadRows(ResultRowReader& reader) const
     }
     reader.Row(cells);
     for (int32_t i = 0; i < computation.StatisticsRowCount(); ++i) {
-        int32_t id = int32_t(computation.RowAt(i).line);
-        if (id == 0)
-            continue;
+        LinesStatistic statistic;
+        if (!LinesStatisticFromRowId(int32_t(computation.RowAt(i).line), statistic))
+            continue;  // the blank row that closes the block
         cells.clear();
-        cells.push_back(ResultCell::OfText(LinesStatisticXmlName(id)));
+        cells.push_back(ResultCell::OfText(LinesStatisticInfo(statistic).xmlName));
         for (int32_t k = 0; k < fieldCount; ++k)
             cells.push_back(ResultCell::OfNumber(
-                LinesStatisticOfRow(computation.Statistics()[size_t(k)], id, computation)));
+                LinesStatisticOfRow(computation.Statistics()[size_t(k)], statistic, computation)));
         reader.Row(cells);
     }
     reader.Row({});

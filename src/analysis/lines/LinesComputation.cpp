@@ -17,15 +17,6 @@ namespace vek {
 
 namespace {
 
-constexpr int32_t kStatAverage = 7;
-constexpr int32_t kStatMedian = 8;
-constexpr int32_t kStatMaximum = 9;
-constexpr int32_t kStatMinimum = 10;
-constexpr int32_t kStatTurnoverTime = 11;
-constexpr int32_t kStatTurnoverRate = 12;
-constexpr int32_t kStatVariance = 13;
-constexpr int32_t kStatDeviation = 14;
-
 constexpr double kEmptyValue = std::numeric_limits<double>::quiet_NaN();
 
 bool RateInForce(double rate) { return std::isfinite(rate) && rate != 0.0; }
@@ -132,9 +123,9 @@ void LinesComputation::AppendStatisticsRows()
         return true;
     };
     bool ok = true;
-    for (int32_t i = 0; i < kLinesStatisticCount && ok; ++i) {
-        if (Flag(i))
-            ok = add(kFirstLinesStatisticId + i);
+    for (const LinesStatisticEntry& entry : FlaggedLinesStatistics()) {
+        if (ok && Flag(entry.statistic))
+            ok = add(entry.textNumber);
     }
     if (ok && PositiveRateInForce())
         ok = add(kPositiveInterestId);
@@ -226,16 +217,16 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
         field.highestBalance = field.before;
         field.lowestBalance = field.before;
     }
-    state.dayWeighting = PositiveRateInForce() || NegativeRateInForce() || Flag(kStatAverage) ||
-                         Flag(kStatTurnoverTime) || Flag(kStatTurnoverRate);
-    state.extremes = Flag(kStatMaximum) || Flag(kStatMinimum);
-    state.compound = settings.interestMethod == 1;
+    state.dayWeighting = PositiveRateInForce() || NegativeRateInForce() || Flag(LinesStatistic::Average) ||
+                         Flag(LinesStatistic::TurnoverTime) || Flag(LinesStatistic::TurnoverRate);
+    state.extremes = Flag(LinesStatistic::Maximum) || Flag(LinesStatistic::Minimum);
+    state.compound = settings.interestMethod == InterestMethod::Compound;
     state.positiveGrowth = settings.positiveRate / 100.0 + 1.0;
     state.negativeGrowth = settings.negativeRate / 100.0 + 1.0;
     state.lastDate = fromDate;
     state.lastDay = PackedDateToDayNumber(fromDate);
-    const bool welford = Flag(kStatVariance) || Flag(kStatDeviation);
-    const bool median = Flag(kStatMedian);
+    const bool welford = Flag(LinesStatistic::Variance) || Flag(LinesStatistic::StandardDeviation);
+    const bool median = Flag(LinesStatistic::Median);
     uint32_t* buckets = medianBuckets.data();
     MedianField* medianField = medianFields.data();
     const bool everyLine = current->MatchesEveryLine();
@@ -457,21 +448,21 @@ bool LinesComputation::FinishFields(bool dayWeighting)
                                      ? kRateDaysPerYear / field.turnoverTime
                                      : kEmptyValue;
         }
-        if (settings.interestMethod != 1) {
+        if (settings.interestMethod != InterestMethod::Compound) {
             // Simple interest: the rate is per year of 365 days.
             field.positiveInterest =
                 PositiveRateInForce() ? field.positiveBalanceDays * settings.positiveRate / (100.0 * kRateDaysPerYear) : 0.0;
             field.negativeInterest =
                 NegativeRateInForce() ? field.negativeBalanceDays * settings.negativeRate / (100.0 * kRateDaysPerYear) : 0.0;
         }
-        if (Flag(kStatMedian)) {
+        if (Flag(LinesStatistic::Median)) {
             // After one median could not be taken the rest are not tried: each would fail the same way.
             if (whole)
                 whole = TakeMedian(k, field.median);
             else
                 field.median = kEmptyValue;
         }
-        if (Flag(kStatVariance) || Flag(kStatDeviation)) {
+        if (Flag(LinesStatistic::Variance) || Flag(LinesStatistic::StandardDeviation)) {
             field.variance = lineRows > 0 ? squareSums[size_t(k)] / lineRows : kEmptyValue;
             field.standardDeviation = std::sqrt(field.variance);
         }
@@ -500,7 +491,7 @@ void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
         field.maximum = -std::numeric_limits<double>::infinity();
         field.minimum = std::numeric_limits<double>::infinity();
     }
-    if (Flag(kStatMedian)) {
+    if (Flag(LinesStatistic::Median)) {
         medianBuckets.assign(size_t(valueCount) * kMedianBuckets, 0);
         medianFields.resize(size_t(valueCount));
         for (MedianField& m : medianFields) {
@@ -529,8 +520,8 @@ void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
     bool statisticsWhole = true;
     {
         int32_t wanted = 0;
-        for (int32_t i = 0; i < kLinesStatisticCount; ++i)
-            wanted += Flag(i) ? 1 : 0;
+        for (const LinesStatisticEntry& entry : FlaggedLinesStatistics())
+            wanted += Flag(entry.statistic) ? 1 : 0;
         wanted += (PositiveRateInForce() ? 1 : 0) + (NegativeRateInForce() ? 1 : 0);
         statisticsWhole = statisticsRows == (wanted > 0 ? wanted + 1 : 0);
     }
@@ -546,8 +537,8 @@ void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
         end = PeriodPhase(host, periodFirst, periodStop);
     if (end == AnalysisRunEnd::Completed)
         end = SumPhase(host, periodStop, base.ChainEnd(), false);
-    bool dayWeighting = PositiveRateInForce() || NegativeRateInForce() || Flag(kStatAverage) ||
-                        Flag(kStatTurnoverTime) || Flag(kStatTurnoverRate);
+    bool dayWeighting = PositiveRateInForce() || NegativeRateInForce() || Flag(LinesStatistic::Average) ||
+                        Flag(LinesStatistic::TurnoverTime) || Flag(LinesStatistic::TurnoverRate);
     if (!FinishFields(dayWeighting) && end == AnalysisRunEnd::Completed)
         end = AnalysisRunEnd::Incomplete;
     SyncRowArray();

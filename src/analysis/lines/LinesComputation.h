@@ -17,10 +17,6 @@ class Base;
 class MedianList;
 struct Card;
 
-// Statistic row ids: 5103 + the flag's position for the 15 flags, then the two interest rows.
-inline constexpr int32_t kFirstLinesStatisticId = 5103;
-inline constexpr int32_t kPositiveInterestId = 5118;
-inline constexpr int32_t kNegativeInterestId = 5119;
 
 // One result row: 24 bytes. A statistics row has card kNoRecord and its statistic id in `line`
 // (0 for the blank row that closes the statistics block).
@@ -119,7 +115,7 @@ public:
 private:
     struct PeriodState;
 
-    bool Flag(int32_t statistic) const { return settings.statistics[size_t(statistic)] != 0; }
+    bool Flag(LinesStatistic statistic) const { return settings.statistics[statistic] != 0; }
     [[nodiscard]] bool AppendRow(const LinesResultRow& row);
     [[nodiscard]] bool ReserveRows(int32_t more);
     // Row i of the reserved rows; the rows of one page lie one after another.

@@ -90,6 +90,10 @@ struct LinesStatisticFlags {
     uint8_t& operator[](LinesStatistic statistic) { return on[size_t(statistic)]; }
     uint8_t operator[](LinesStatistic statistic) const { return on[size_t(statistic)]; }
     void Clear() { on.fill(0); }
+    void Fill(uint8_t value) { on.fill(value); }
+    // The flags in statistic order.
+    auto begin() const { return on.begin(); }
+    auto end() const { return on.end(); }
 
     bool operator==(const LinesStatisticFlags&) const = default;
 };

@@ -198,20 +198,20 @@ void LinesTemplate::SelectMainValueField(int32_t k)
 
 void LinesTemplate::ShowSingleStatistic(int32_t valueMode)
 {
-    int32_t flag;
+    LinesStatistic statistic;
     switch (valueMode) {
-    case 0: flag = 5; break;
-    case 1: flag = 6; break;
-    case 6: flag = 7; break;
-    case 8: flag = 8; break;
-    case 9: flag = 11; break;
-    case 10: flag = 12; break;
-    case 11: flag = 9; break;
-    case 12: flag = 10; break;
-    default: flag = 3; break;
+    case 0: statistic = LinesStatistic::LineCount; break;
+    case 1: statistic = LinesStatistic::CardCount; break;
+    case 6: statistic = LinesStatistic::Average; break;
+    case 8: statistic = LinesStatistic::Median; break;
+    case 9: statistic = LinesStatistic::TurnoverTime; break;
+    case 10: statistic = LinesStatistic::TurnoverRate; break;
+    case 11: statistic = LinesStatistic::Maximum; break;
+    case 12: statistic = LinesStatistic::Minimum; break;
+    default: statistic = LinesStatistic::Period; break;
     }
-    settings.statistics.fill(0);
-    settings.statistics[size_t(flag)] = 1;
+    settings.statistics.Clear();
+    settings.statistics[statistic] = 1;
 }
 
 void LinesTemplate::SetAllSignColouring(int32_t colouring)
@@ -342,17 +342,19 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         if (key.size() != 1)
             return false;
         skipKey();
-        settings.statistics.fill(0);
+        settings.statistics.Clear();
         ReadLetterField(reader, 1 << 20, [this](int32_t, char letter) {
             if (letter == 0)
                 return;
-            if (const char* found = std::strchr(kLinesStatisticLetters, letter))
-                settings.statistics[size_t(found - kLinesStatisticLetters)] = 1;
+            for (const LinesStatisticEntry& entry : FlaggedLinesStatistics()) {
+                if (entry.letter == letter)
+                    settings.statistics[entry.statistic] = 1;
+            }
         });
         return true;
     case 'I':
         if (key == "IE" || key == "IL") {
-            settings.interestMethod = second == 'E' ? 1 : 0;
+            settings.interestMethod = second == 'E' ? InterestMethod::Compound : InterestMethod::Simple;
             return true;
         }
         return false;
@@ -578,9 +580,9 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
         writer.WriteKeyTextLine("P", shown.CStr());
 
     String statistics;
-    for (int32_t i = 0; i < kLinesStatisticCount; ++i) {
-        if (settings.statistics[size_t(i)] != 0)
-            statistics.AppendChar(kLinesStatisticLetters[i]);
+    for (const LinesStatisticEntry& entry : FlaggedLinesStatistics()) {
+        if (settings.statistics[entry.statistic] != 0)
+            statistics.AppendChar(entry.letter);
     }
     if (!statistics.IsEmpty())
         writer.WriteKeyTextLine("H", statistics.CStr());
@@ -589,7 +591,7 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
     if (settings.negativeRate != 0.0)
         PutRate(writer, "-", settings.negativeRate);
     writer.PutChar('I');
-    writer.PutChar(uint8_t(LetterAt(kInterestLetters, settings.interestMethod == 1 ? 1 : 0)));
+    writer.PutChar(uint8_t(LetterAt(kInterestLetters, settings.interestMethod == InterestMethod::Compound ? 1 : 0)));
     writer.EndRow();
 
     chart.Write(writer);
@@ -652,25 +654,6 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
 
 namespace {
 
-constexpr const char* kLinesStatisticXmlNames[kLinesStatisticCount] = {
-    "before", "positive", "negative", "period", "after", "linecount", "cardcount", "average",
-    "median", "max", "min", "turnovertime", "turnoverrate", "variance", "stddeviation"};
-
-}  // namespace
-
-const char* LinesStatisticXmlName(int32_t id)
-{
-    if (id >= 5103 && id < 5103 + kLinesStatisticCount)
-        return kLinesStatisticXmlNames[id - 5103];
-    if (id == 5118)
-        return "posinterest";
-    if (id == 5119)
-        return "neginterest";
-    return "";
-}
-
-namespace {
-
 int32_t LinesColumnFromXmlName(std::string_view name)
 {
     if (CStrEqualNoCase(name, "accum"))
@@ -714,9 +697,9 @@ void LinesTemplate::ReadXml(TextReader& reader)
         } else if (reader.IsTag("headers")) {
             while (reader.NextAttribute(name, value)) {
                 int32_t on = ParseOnOff(value.View());
-                for (int32_t i = 0; i < kLinesStatisticCount; ++i) {
-                    if (on >= 0 && CStrEqualNoCase(name.View(), kLinesStatisticXmlNames[i]))
-                        settings.statistics[size_t(i)] = uint8_t(on);
+                for (const LinesStatisticEntry& entry : FlaggedLinesStatistics()) {
+                    if (on >= 0 && CStrEqualNoCase(name.View(), entry.xmlName))
+                        settings.statistics[entry.statistic] = uint8_t(on);
                 }
             }
         } else if (reader.IsTag("values")) {
@@ -745,9 +728,9 @@ void LinesTemplate::CollectSelectedLines(BitSet& lines)
     // The statistics before and after the period need the lines from the file's start or to its end.
     SelectionTexts widened(GetBase());
     widened.Assign(selection);
-    if (settings.statistics[0] != 0)
+    if (settings.statistics[LinesStatistic::Before] != 0)
         widened.From().SetUnit(DateUnit::File);
-    if (settings.statistics[4] != 0)
+    if (settings.statistics[LinesStatistic::After] != 0)
         widened.To().SetUnit(DateUnit::File);
     widened.MarkSelectedLines(lines);
 }

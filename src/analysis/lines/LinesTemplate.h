@@ -10,6 +10,7 @@
 #include "model/templates/AnalysisTemplate.h"
 #include "analysis/cards/CardsSettings.h"
 #include "analysis/ChartOptionFlags.h"
+#include "analysis/lines/LinesStatistics.h"
 #include "model/selections/SelectionTexts.h"
 
 namespace vek {
@@ -36,21 +37,16 @@ int32_t LinesColumnFromCode(const char* text, const char* end, int32_t& used);
 // The code of a column; a dimension column is written with `dimensionNumber` (1-32).
 void AppendLinesColumnCode(String& out, int32_t column, int32_t dimensionNumber);
 
-// The 15 statistics of a lines analysis, in flag order, with their letters ("BPF" ...).
-inline constexpr int32_t kLinesStatisticCount = 15;
-inline constexpr const char* kLinesStatisticLetters = "B+-PF#CAEMmTRVD";
-// The XML and export name of a statistic row id (5103-5119); "" for any other.
-const char* LinesStatisticXmlName(int32_t id);
 
 // The lines settings of a template.
 struct LinesSettings {
     int32_t mainValueField = 0;  // 0-23
     double positiveRate = 0.0;   // yearly interest in per cent
     double negativeRate = 0.0;
-    int32_t interestMethod = 0;  // 0 simple "L", 1 compound "E"
+    InterestMethod interestMethod = InterestMethod::Simple;
     int32_t zsFlag = 0;
     int32_t dateStyle = 0;
-    std::array<uint8_t, kLinesStatisticCount> statistics{};
+    LinesStatisticFlags statistics;
     int32_t sortKeyCount = 1;
     std::array<CardsSortKey, kMaxCardsSortKeys> sortKeys{};
     std::array<CardsColumn, lines_column::kCount> columns{};

@@ -3,6 +3,7 @@
 
 #include "files/format/BaseFileRecord.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/base/BaseProtection.h"
 #include "model/named/Macro.h"
 #include "model/selections/SubsetList.h"
@@ -23,7 +24,7 @@ BaseContents ContentsOf(Base& base)
     contents.hasTimeScales = base.TimeScales().Count() > 0;
     contents.hasMacros = base.Macros().Count() > 0;
     contents.hasSubsets = base.Subsets().Count() > 0;
-    contents.hasTemplates = base.CountTemplates() > 0;
+    contents.hasTemplates = base.Templates().Count() > 0;
     return contents;
 }
 

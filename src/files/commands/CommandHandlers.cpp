@@ -25,6 +25,7 @@
 #include "foundation/strings/CString.h"
 #include "foundation/strings/String.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/base/BaseProtection.h"
 #include "model/dates/DateExpression.h"
 #include "model/dimensions/Dimension.h"
@@ -464,15 +465,15 @@ void CommandInterpreter::DeleteTemplate(CommandWords& words)
 {
     DeleteWords request = ReadDeleteWords(words, [this](const std::string& word) { Refuse(word); });
     if (request.all)
-        base.RemoveAllTemplates();
+        base.Templates().RemoveAll();
     if (request.hasFilter && !request.filter.empty())
-        base.RemoveTemplatesMatching(request.filter.c_str());
+        base.Templates().RemoveMatching(request.filter.c_str());
     for (const std::string& name : request.names) {
         if (IsErrorPending())
             break;
         CommandObject found = ResolveObject(kObjectTemplate | kObjectGroup, name);
         if (found.templateNode != nullptr)
-            base.RemoveTemplate(found.templateNode);
+            base.Templates().Remove(found.templateNode);
     }
 }
 
@@ -486,7 +487,7 @@ void CommandInterpreter::DuplicateTemplate(CommandWords& words)
         return;
     // A path that names a node already makes nothing.
     const std::string newName = words.Take();
-    (void)base.DuplicateTemplate(*found.templateNode, newName.c_str());
+    (void)base.Templates().Duplicate(*found.templateNode, newName.c_str());
 }
 
 void CommandInterpreter::Modify(CommandWords& words)
@@ -506,8 +507,8 @@ void CommandInterpreter::Modify(CommandWords& words)
     TextReader reader(line.data(), int64_t(line.size()));
     if (!reader.ReadLine())
         return;
-    TemplateReadContext saved = base.TemplateReading();
-    base.SetTemplateReading(TemplateReadContext{});
+    TemplateReadContext saved = base.Templates().Reading();
+    base.Templates().SetReading(TemplateReadContext{});
     if (found.subset != nullptr) {
         // A subset takes its notes, its formula or a new selection; its other selections stay.
         String key;
@@ -526,9 +527,9 @@ void CommandInterpreter::Modify(CommandWords& words)
     } else if (found.templateNode != nullptr) {
         // Only the key the line names changes: the template's other settings and references stay.
         reader.RestartLine();
-        found.templateNode->ReadKeyLine(reader, base.TemplateReading());
+        found.templateNode->ReadKeyLine(reader, base.Templates().Reading());
     }
-    base.SetTemplateReading(saved);
+    base.Templates().SetReading(saved);
     base.SetModified(true);
 }
 

@@ -18,7 +18,7 @@
 //   | "##DimImport" TAB n | the import setup of dimension n (DimImportSetup)                      |
 //   | "##Cards"           | cards, groups and lines (BaseCardsReader.cpp)                         |
 //   | "##Subset" TAB n    | one subset (Subset::ReadSection)                                      |
-//   | "##Templates"       | template definitions (Base::ReadTemplateDefinitions)                  |
+//   | "##Templates"       | template definitions (TemplateTree::ReadDefinitions)                  |
 //   | "##Defaults"        | the defaults templates' definitions                                   |
 //   | "##Commands"        | a command text (kept as read when a file is opened, skipped when one  |
 //   |                     | is imported: commands run once and do not stay with the base)         |
@@ -49,6 +49,7 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/streams/TextReader.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/base/BaseProtection.h"
 #include "model/dates/DateExpression.h"
 #include "model/dimensions/Dimension.h"
@@ -506,19 +507,19 @@ void BaseSectionReader::StartTemplateReading()
     TemplateReadContext context;
     context.fileKind = record.state.kind;
     context.version = record.state.version;
-    base.SetTemplateReading(context);
+    base.Templates().SetReading(context);
 }
 
 void BaseSectionReader::ReadTemplates()
 {
     base.LogOperation("analysis template section", nullptr, kLogReading);
     StartTemplateReading();
-    base.ReadTemplateDefinitions(reader, [this](Template& node) {
+    base.Templates().ReadDefinitions(reader, [this](Template& node) {
         String path;
         node.GetPathName(path);
         base.LogOperation("analysis template", path.CStr(), kLogReading);
     });
-    base.SetTemplateReading(TemplateReadContext{});
+    base.Templates().SetReading(TemplateReadContext{});
     base.LogOperation("analysis template section", nullptr, kLogCompleted);
 }
 
@@ -526,8 +527,8 @@ void BaseSectionReader::ReadDefaults()
 {
     base.LogOperation("analysis defaults section", nullptr, kLogReading);
     StartTemplateReading();
-    base.ReadDefaultTemplateDefinitions(reader);
-    base.SetTemplateReading(TemplateReadContext{});
+    base.Templates().ReadDefaultDefinitions(reader);
+    base.Templates().SetReading(TemplateReadContext{});
 }
 
 void BaseSectionReader::ReadCommands()

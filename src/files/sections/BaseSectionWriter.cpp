@@ -20,6 +20,7 @@
 #include "foundation/strings/String.h"
 #include "foundation/streams/TextWriter.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/base/BaseProtection.h"
 #include "model/dates/DateExpression.h"
 #include "model/dimensions/Dimension.h"
@@ -162,7 +163,7 @@ void SectionWriter::WriteAll()
         base.Subsets().WriteSections(writer);
     if (Saves(SaveSection::Templates))
         WriteTemplates();
-    if (Saves(SaveSection::Defaults) && base.HasChangedDefaultTemplates())
+    if (Saves(SaveSection::Defaults) && base.Templates().HasChangedDefaults())
         WriteDefaults();
     // Commands act on the whole base: they go with its options.
     if (Saves(SaveSection::BaseOptions))
@@ -176,19 +177,19 @@ void SectionWriter::WriteTemplates()
     TemplateNameFilter filter;
     filter.SetPattern(settings.TemplateFilterText());
     bool any = false;
-    for (Template* node = base.TemplateRoot().NextInTree(); node->Parent() != nullptr && !any;
+    for (Template* node = base.Templates().Root().NextInTree(); node->Parent() != nullptr && !any;
          node = node->NextInTree())
         any = !node->IsGroup() && filter.Matches(*node);
     if (!any)
         return;
     WriteSectionMarkerLine(writer, BaseFileSection::Templates);
-    (void)base.WriteTemplateDefinitions(writer, filter);
+    (void)base.Templates().WriteDefinitions(writer, filter);
 }
 
 void SectionWriter::WriteDefaults()
 {
     WriteSectionMarkerLine(writer, BaseFileSection::Defaults);
-    base.WriteDefaultTemplateDefinitions(writer);
+    base.Templates().WriteDefaultDefinitions(writer);
     writer.EndRow();
 }
 

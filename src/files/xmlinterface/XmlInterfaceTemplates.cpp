@@ -14,6 +14,7 @@
 #include "foundation/strings/String.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/templates/Template.h"
 
 namespace vek {
@@ -110,11 +111,11 @@ void AnswerTemplateList(Base& base, TextWriter& writer, TextReader& reader)
         writer.WriteLine("<error>unknown template type</error>");
     Template* start = groupPath.IsEmpty() ? nullptr : base.FindTemplate(groupPath.CStr());
     if (start == nullptr)
-        start = &base.TemplateRoot();
+        start = &base.Templates().Root();
     writer.WriteLine("<templatelist>");
     // Pre-order from the start through its subtree; the walk ends where it would leave the subtree
     // or come back to the root.
-    const Template* root = &base.TemplateRoot();
+    const Template* root = &base.Templates().Root();
     String path;
     for (Template* node = start; node != nullptr;) {
         if (node != root && IsAnalysisKind(node->Kind()) && (kind == 0 || int32_t(node->Kind()) == kind) &&
@@ -165,7 +166,7 @@ void AnswerTemplate(Base& base, TextWriter& writer, TextReader& reader)
             reader.SkipElement();
             return;
         }
-        work = base.DuplicateTemplate(*found);
+        work = base.Templates().Duplicate(*found);
     } else if (kind != TemplateKind::Group) {
         work = base.NewTemplate(kind);
         path.AssignCStr(XmlWordOfTemplateKind(int32_t(kind)));
@@ -252,8 +253,8 @@ void ReadXmlTemplateDefinition(Base& base, TextReader& reader)
     // A template of that path name is replaced; the new one takes its place in the tree. A group of
     // that name stays with its members (the new template gets a name of its own beside it).
     if (Template* old = base.FindTemplate(path.CStr()); old != nullptr && !old->IsGroup() && old->Parent() != nullptr)
-        base.RemoveTemplate(old);
-    if (base.InsertTemplate(std::move(made), path.CStr()) == nullptr && !IsErrorPending())
+        base.Templates().Remove(old);
+    if (base.Templates().Insert(std::move(made), path.CStr()) == nullptr && !IsErrorPending())
         SetOutOfMemoryError();
 }
 

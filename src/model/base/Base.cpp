@@ -25,6 +25,7 @@
 #include "model/base/ModelServices.h"
 #include "model/selections/SubsetList.h"
 #include "model/named/WebUser.h"
+#include "model/templates/TemplateTree.h"
 
 namespace vek {
 
@@ -223,7 +224,7 @@ void Base::ApplyChange(const ChangeRecord& record)
         PassToReceivers(ChangeStage::SecondDependents, record);
     // 5. Link renames reach the templates and the time scales.
     if (code == kChangeLinkRename) {
-        PassChangeToTemplates(record);
+        templates->PassChange(record);
         PassToReceivers(ChangeStage::Templates, record);
         if (const LinkRename* rename = record.GetLinkRename(); rename != nullptr && record.base == this) {
             bool changed = false;
@@ -407,7 +408,7 @@ Base::Base(const FilePath& filePath, int32_t untitled)
     if (componentPool.ElementCount() < int32_t(kDimensionCount))
         SetOutOfMemoryError();
     SetupDimensionOrder();
-    MakeTemplateTree();
+    templates = std::make_unique<TemplateTree>(*this);
     linkRegistry = std::make_unique<BaseLinkRegistry>(*this);
     subsets = std::make_unique<SubsetList>(*this, SubsetListKind::Global);
     globalSubsetOperands = subsets.get();

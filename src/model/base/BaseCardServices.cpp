@@ -9,6 +9,7 @@
 #include "model/named/WebUser.h"
 #include "model/named/Macro.h"
 #include "model/dates/TimeScale.h"
+#include "model/templates/TemplateTree.h"
 
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
@@ -124,8 +125,8 @@ void Base::TakeCheckpoint(BaseCheckpoint& taken)
     taken.modified = modified;
     taken.lastTimeScale = timeScales->Last();
     macros->SetKeepMarks();
-    MarkAllTemplates(true);
-    KeepTemplateTexts(taken.templateTexts, taken.defaultTemplateTexts);
+    templates->MarkAll(true);
+    templates->KeepTexts(taken.templateTexts, taken.defaultTemplateTexts);
     for (TimeScale* timeScale = timeScales->First(); timeScale != nullptr; timeScale = timeScale->Next())
         taken.timeScaleTexts.Keep(*timeScale);
     for (Macro* macro = macros->First(); macro != nullptr; macro = macro->Next())
@@ -178,7 +179,7 @@ void Base::RollBack(BaseCheckpoint& taken)
     macros->DeleteUnmarked();
     timeScales->DeleteAfter(taken.lastTimeScale);
     taken.macroTexts.RestoreChanged();
-    RestoreTemplateTexts(taken.templateTexts, taken.defaultTemplateTexts);
+    templates->RestoreTexts(taken.templateTexts, taken.defaultTemplateTexts);
     taken.timeScaleTexts.RestoreChanged();
     if (fileData)
         fileData->RollBack();

@@ -18,6 +18,7 @@
 #include "model/base/BaseFileHooks.h"
 #include "model/dates/TimeScale.h"
 #include "model/named/Macro.h"
+#include "model/templates/TemplateTree.h"
 
 namespace vek {
 
@@ -280,7 +281,7 @@ BaseMemoryUse Base::GetMemoryUse()
     used += webUsers->StoredSize();
     used += timeScales->GetMemoryUse();
     used += macros->GetMemoryUse();  // with the name index
-    used += EstimateTemplateMemory();
+    used += templates->EstimateMemory();
     BaseMemoryUse use;
     use.used = RoundUpToKilobyte(used);
     use.free = RoundUpToKilobyte(cards.FreeRecordBytes());

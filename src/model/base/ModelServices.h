@@ -81,7 +81,7 @@ public:
     virtual bool DeleteFrontWindowObject(Base& base, int32_t command) = 0;
     // A progress display of a kind (5: releasing card texts) for the base; never null.
     virtual std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) = 0;
-    // The window factory: the analysis window of a template of kinds 1-5 (Base::OpenTemplate gives
+    // The window factory: the analysis window of a template of kinds 1-5 (TemplateTree::Open gives
     // its origin and flags: 2 bring an open window forward, 4 reopen, 8 skip the search for an open
     // window, 16 drop a window whose result is empty); null when none is made.
     virtual BaseWindowLink* OpenTemplateWindow(Template& node, Template* origin, int32_t flags) = 0;

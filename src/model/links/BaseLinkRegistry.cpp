@@ -6,6 +6,7 @@
 #include "foundation/numbers/CardKey.h"
 #include "foundation/streams/TextWriter.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/base/ModelServices.h"
 #include "model/templates/Template.h"
 #include "model/named/Macro.h"
@@ -300,7 +301,7 @@ void TemplateLinkType::OpenTarget(const String& target)
         SetMissingTargetError(message::kNoSuchObject, target);
         return;
     }
-    owner->OpenTemplate(node, nullptr, 4);  // 4: a window already open is opened anew
+    owner->Templates().Open(node, nullptr, 4);  // 4: a window already open is opened anew
 }
 
 void TemplateLinkType::WriteHtml(TextWriter& writer, const String& target, const String& text)

@@ -28,6 +28,7 @@
 #include "model/base/ChangeRecord.h"
 #include "model/links/LinkRename.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/base/ChangeRecord.h"
 
 namespace vek {
@@ -268,7 +269,7 @@ AnalysisTemplate::~AnalysisTemplate() = default;
 
 void AnalysisTemplate::ApplyKindDefaults()
 {
-    auto* defaults = dynamic_cast<AnalysisTemplate*>(GetBase().GetDefaultTemplate(Kind()));
+    auto* defaults = dynamic_cast<AnalysisTemplate*>(GetBase().Templates().GetDefault(Kind()));
     if (defaults != nullptr && defaults != this) {
         bottom = defaults->bottom;
         right = defaults->right;

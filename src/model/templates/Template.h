@@ -57,7 +57,7 @@ struct TemplateReadContext {
 
 // A node of a base's template tree: the unnamed root group, a named template group, or a template of
 // one of the kinds (the analysis kinds derive from AnalysisTemplate, the card layout from this class).
-// The tree links are kept by the base's template operations (Base::InsertTemplate and its sisters);
+// The tree links are kept by the base's template tree (TemplateTree::Insert and its sisters);
 // a group owns its members, and destroying a node destroys its members. Members of a group are in
 // ascending order of their names without regard to case; equal names keep their insertion order.
 //
@@ -152,7 +152,7 @@ public:
     virtual int64_t StoredSize() const;
 
 private:
-    friend class TemplateTree;
+    friend class TemplateLinks;
 
     TemplateKind kind;
     Base& base;

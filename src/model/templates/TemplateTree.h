@@ -114,7 +114,7 @@ private:
     Base& base;
     std::unique_ptr<Template> root;
     // The defaults templates of kinds 10, 1, 2, 3, 4, 5 (in that order).
-    std::array<std::unique_ptr<Template>, 6> defaults;
+    std::array<std::unique_ptr<Template>, 6> defaultTemplates;
     TemplateReadContext reading;
 };
 

@@ -173,8 +173,8 @@ TEST_F(CardsTemplateTest, LinesKeysOfTheirOwn)
     LinesTemplate lines(base);
     ReadKeys(lines, "+\t5.5\rH\tBEx\rwC\t15\t200\rZM\r");
     EXPECT_DOUBLE_EQ(lines.Settings().positiveRate, 5.5);
-    EXPECT_EQ(lines.Settings().statistics[0], 1);
-    EXPECT_EQ(lines.Settings().statistics[8], 1);
+    EXPECT_EQ(lines.Settings().statistics[LinesStatistic::Before], 1);
+    EXPECT_EQ(lines.Settings().statistics[LinesStatistic::Median], 1);
     int32_t set = 0;
     for (uint8_t flag : lines.Settings().statistics)
         set += flag;
@@ -193,8 +193,8 @@ TEST_F(CardsTemplateTest, LinesKeysOfTheirOwn)
     EXPECT_EQ(again.Settings().columns[lines_column::kTitle].width, 200);
 
     lines.ShowSingleStatistic(8);
-    EXPECT_EQ(lines.Settings().statistics[8], 1);
-    EXPECT_EQ(lines.Settings().statistics[0], 0);
+    EXPECT_EQ(lines.Settings().statistics[LinesStatistic::Median], 1);
+    EXPECT_EQ(lines.Settings().statistics[LinesStatistic::Before], 0);
     lines.SelectMainValueField(1);
     EXPECT_EQ(lines.Settings().mainValueField, 1);
     EXPECT_FALSE(lines.Settings().columns[lines_column::kFirstValue].shown);
@@ -257,9 +257,9 @@ TEST_F(CardsTemplateTest, XmlElementsSetColumnsContentsAndStatistics)
     lines.ReadXml(linesReader);
     EXPECT_FALSE(lines.Settings().columns[lines_column::kAccumulated].shown);
     EXPECT_TRUE(lines.Settings().columns[lines_column::kDimension1].shown);
-    EXPECT_EQ(lines.Settings().statistics[8], 1);
-    EXPECT_EQ(lines.Settings().statistics[0], 1);
-    EXPECT_EQ(lines.Settings().statistics[9], 0);
+    EXPECT_EQ(lines.Settings().statistics[LinesStatistic::Median], 1);
+    EXPECT_EQ(lines.Settings().statistics[LinesStatistic::Before], 1);
+    EXPECT_EQ(lines.Settings().statistics[LinesStatistic::Maximum], 0);
 }
 
 }  // namespace

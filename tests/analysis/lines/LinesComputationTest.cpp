@@ -81,7 +81,7 @@ protected:
 
     void AllFlags(LinesComputation& computation)
     {
-        computation.Settings().statistics.fill(1);
+        computation.Settings().statistics.Fill(1);
         computation.SetPeriod(kFrom, kTo);
     }
 
@@ -227,7 +227,7 @@ TEST_F(LinesComputationTest, BalanceStartsBeforeThePeriodWithoutTheBeforeRow)
         SCOPED_TRACE(int(beforeFlag));
         LinesComputation computation(base);
         computation.SetPeriod(kFrom, kTo);
-        computation.Settings().statistics[0] = beforeFlag;
+        computation.Settings().statistics[LinesStatistic::Before] = beforeFlag;
         computation.Settings().positiveRate = 10.0;
         RecordingHost host;
         computation.Recalculate(host, all);
@@ -242,17 +242,17 @@ TEST(LinesComputationInterestTest, SimpleAndCompound)
 {
     struct Case {
         bool wholeYear;
-        int32_t method;
+        InterestMethod method;
         double expected;
     };
     const Case cases[] = {
-        {true, 0, 10.0},
-        {true, 1, 10.0},
-        {false, 0, 100.0 * 100.0 * 10.0 / 36500.0},
-        {false, 1, 100.0 * (1.1 - std::pow(1.1, 265.0 / 365.0))},
+        {true, InterestMethod::Simple, 10.0},
+        {true, InterestMethod::Compound, 10.0},
+        {false, InterestMethod::Simple, 100.0 * 100.0 * 10.0 / 36500.0},
+        {false, InterestMethod::Compound, 100.0 * (1.1 - std::pow(1.1, 265.0 / 365.0))},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.wholeYear << " " << c.method);
+        SCOPED_TRACE(testing::Message() << c.wholeYear << " " << int32_t(c.method));
         ClearError();
         Base base(FilePath(), 1);
         base.SetValueCount(1);
@@ -300,7 +300,7 @@ TEST(LinesComputationVarianceTest, LargeAmountsKeepTheirVariance)
         base.SetLineValue(line, 0, v);
     }
     LinesComputation computation(base);
-    computation.Settings().statistics[13] = 1;
+    computation.Settings().statistics[LinesStatistic::Variance] = 1;
     computation.SetPeriod(MakePackedDate(2024, 1, 1), MakePackedDate(2024, 12, 31));
     AdmitAllSelection all;
     AnalysisHost host;
@@ -382,7 +382,7 @@ TEST(LinesComputationMedianTest, EveryWayGivesTheMedianOfASortedCopy)
                     first = false;
                 }
         LinesComputation computation(base);
-        computation.Settings().statistics[8] = 1;
+        computation.Settings().statistics[LinesStatistic::Median] = 1;
         AdmitAllSelection all;
         AnalysisHost host;
         // Odd and even counts, the middle moving between periods, and one period twice.
@@ -429,11 +429,11 @@ TEST_F(LinesComputationTest, AMedianThatCannotBeTakenEndsTheRunIncomplete)
     AddLine(MakePackedDate(2024, 6, 1), 1, 1.0, std::numeric_limits<double>::quiet_NaN());
     LinesComputation computation(base);
     AllFlags(computation);
-    computation.Settings().statistics[8] = 0;
+    computation.Settings().statistics[LinesStatistic::Median] = 0;
     RecordingHost host;
     computation.Recalculate(host, all);  // grows the rows, so that the second run allocates only the list
     ASSERT_EQ(host.end, AnalysisRunEnd::Completed);
-    computation.Settings().statistics[8] = 1;
+    computation.Settings().statistics[LinesStatistic::Median] = 1;
     MemFailAllocationsAfter(0);
     computation.Recalculate(host, all);
     MemFailAllocationsAfter(-1);

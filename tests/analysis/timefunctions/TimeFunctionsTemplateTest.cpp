@@ -15,6 +15,7 @@
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/String.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "analysis/lines/LinesTemplate.h"
 #include "model/named/Macro.h"
 #include "platform/FilePath.h"
@@ -302,7 +303,7 @@ TEST_F(TimeFunctionsDrillDownTest, ASelectionRowOpensItsLinesOverTheShiftedPerio
     EXPECT_EQ(lines->Selection().To().Value().date, MakePackedDate(2023, 3, 31));
     EXPECT_EQ(lines->Selection().To().Value().number, kOpenEndNumber);
     EXPECT_EQ(lines->Settings().mainValueField, 1);
-    EXPECT_EQ(lines->Settings().statistics[8], 1);  // mode 8, the median
+    EXPECT_EQ(lines->Settings().statistics[LinesStatistic::Median], 1);  // mode 8, the median
 }
 
 TEST_F(TimeFunctionsDrillDownTest, AFormulaRowOpensTheRowsItDependsOn)
@@ -364,7 +365,7 @@ TEST_F(TimeFunctionsDrillDownTest, TheWholeAxisTakesOnePeriodPerCardAndBadLinksN
 
 TEST_F(TimeFunctionsTemplateTest, LinkRenamesReachRowLabels)
 {
-    Template* node = base.InsertTemplate(base.NewTemplate(TemplateKind::TimeFunctions), "Trend");
+    Template* node = base.Templates().Insert(base.NewTemplate(TemplateKind::TimeFunctions), "Trend");
     auto* trend = dynamic_cast<TimeFunctionsTemplate*>(node);
     ASSERT_NE(trend, nullptr);
     trend->AppendSelectionRow("A").SetLabel("run macro=\"Run\"");

@@ -24,6 +24,7 @@
 #include "foundation/messages/TextIds.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/dimensions/Dimension.h"
 #include "model/selections/SubsetList.h"
 #include "platform/FileDialogs.h"
@@ -328,7 +329,7 @@ TEST_F(BaseDocumentsTest, FailedImportTakesBackItsSaveSetups)
     EXPECT_EQ(KeptMarkers(*base), kept);
     // The template the import added goes again, and the one it replaced comes back as it was.
     EXPECT_EQ(base->FindTemplate("Other"), nullptr);
-    EXPECT_EQ(base->CountTemplates(), 2);
+    EXPECT_EQ(base->Templates().Count(), 2);
     auto* replaced = dynamic_cast<AnalysisTemplate*>(base->FindTemplate("Reports: Sales cards"));
     ASSERT_NE(replaced, nullptr);
     EXPECT_FALSE(replaced->autoOpen);
@@ -359,7 +360,7 @@ TEST_F(BaseDocumentsTest, ImportTakesTheKeptSectionsOfTheFile)
     ASSERT_TRUE(ImportBaseFile(*base, FilePath(other), nullptr, 0));
     EXPECT_EQ(KeptMarkers(*base), (std::vector<std::string>{"##Commands"}));
     // Templates of the same path are replaced, new ones added to the tree.
-    EXPECT_EQ(base->CountTemplates(), 3);
+    EXPECT_EQ(base->Templates().Count(), 3);
     EXPECT_NE(base->FindTemplate("Other: Components"), nullptr);
     EXPECT_NE(base->FindTemplate("Reports: Sales cards"), nullptr);
     // Subsets join the base's in order of name.

@@ -12,6 +12,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/named/CommandSource.h"
 #include "model/dimensions/Component.h"
 #include "model/dimensions/Dimension.h"
@@ -332,9 +333,9 @@ TEST_F(CommandInterpreterTest, SubsetsAndTemplatesAreReachedByName)
     std::unique_ptr<Base> base = OpenSmallBase();
     ASSERT_NE(base->Subsets().CreateSubset("Big"), nullptr);
     ASSERT_NE(base->Subsets().CreateSubset("Small"), nullptr);
-    ASSERT_NE(base->InsertTemplate(base->NewTemplate(TemplateKind::Cards), "Reports: Sales"), nullptr);
-    ASSERT_NE(base->InsertTemplate(base->NewTemplate(TemplateKind::Lines), "Reports: Costs"), nullptr);
-    ASSERT_NE(base->InsertTemplate(base->NewTemplate(TemplateKind::Lines), "Other"), nullptr);
+    ASSERT_NE(base->Templates().Insert(base->NewTemplate(TemplateKind::Cards), "Reports: Sales"), nullptr);
+    ASSERT_NE(base->Templates().Insert(base->NewTemplate(TemplateKind::Lines), "Reports: Costs"), nullptr);
+    ASSERT_NE(base->Templates().Insert(base->NewTemplate(TemplateKind::Lines), "Other"), nullptr);
 
     RunCommandText(*base, "modify big N\tlarge\rmodify \"Reports: Sales\" xN\tchecked\r"
                           "duplicateTemplate \"Reports: Sales\" \"Copies: Sales\"\rdeleteSubset Small Missing");

@@ -16,6 +16,7 @@
 #include "foundation/strings/String.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "analysis/timefunctions/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
 
@@ -37,7 +38,7 @@ std::vector<std::string> Tree(const Base& base)
 {
     std::vector<std::string> nodes;
     String path;
-    for (Template* node = base.TemplateRoot().NextInTree(); node->Parent() != nullptr; node = node->NextInTree()) {
+    for (Template* node = base.Templates().Root().NextInTree(); node->Parent() != nullptr; node = node->NextInTree()) {
         node->GetPathName(path);
         nodes.push_back(std::string(path.CStr()) + "=" + std::to_string(int32_t(node->Kind())));
     }
@@ -66,7 +67,7 @@ TEST_F(TemplateSectionsTest, FixtureSavesBackByteForByteAsTextAndContainer)
     ASSERT_FALSE(original.empty());
     std::unique_ptr<Base> base(OpenBaseFile(FilePath(TemplatesFixture()), kPassword, 0));
     ASSERT_NE(base, nullptr);
-    EXPECT_EQ(base->CountTemplates(), 6);
+    EXPECT_EQ(base->Templates().Count(), 6);
     EXPECT_EQ(Tree(*base), (std::vector<std::string>{
                                "Reports=0", "Reports: Components=3", "Reports: Sales=0",
                                "Reports: Sales: Cards by month=1", "Reports: Sales: Lines=2", "Top level cards=1",
@@ -171,13 +172,13 @@ TEST_F(TemplateSectionsTest, ReadingTheSections)
                                                              "xS\t1\t2", "#R", "xz", "##End"}));
     std::unique_ptr<Base> base(OpenBaseFile(FilePath(path), nullptr, 0));
     ASSERT_NE(base, nullptr);
-    auto* cards = dynamic_cast<AnalysisTemplate*>(base->GetDefaultTemplate(TemplateKind::Cards));
-    auto* functions = dynamic_cast<AnalysisTemplate*>(base->GetDefaultTemplate(TemplateKind::ComponentFunctions));
+    auto* cards = dynamic_cast<AnalysisTemplate*>(base->Templates().GetDefault(TemplateKind::Cards));
+    auto* functions = dynamic_cast<AnalysisTemplate*>(base->Templates().GetDefault(TemplateKind::ComponentFunctions));
     ASSERT_TRUE(cards != nullptr && functions != nullptr);
     EXPECT_TRUE(cards->autoOpen);
     EXPECT_EQ(cards->right, 2);
     EXPECT_TRUE(functions->flagZ);
-    EXPECT_TRUE(base->HasChangedDefaultTemplates());
+    EXPECT_TRUE(base->Templates().HasChangedDefaults());
     EXPECT_TRUE(messages.codes.empty()) << messages.texts.front();
 }
 
@@ -189,7 +190,7 @@ TEST_F(TemplateSectionsTest, UnchangedDefaultsAndNoTemplatesWriteNothing)
                                                           "xem\t#1", "", "##End"}));
     std::unique_ptr<Base> base(OpenBaseFile(FilePath(path), nullptr, 0));
     ASSERT_NE(base, nullptr);
-    EXPECT_FALSE(base->HasChangedDefaultTemplates());
+    EXPECT_FALSE(base->Templates().HasChangedDefaults());
     ASSERT_TRUE(SaveBaseToPath(*base, FilePath(folder.Path("saved.vkx")), nullptr));
     std::string saved = folder.Read("saved.vkx");
     EXPECT_EQ(saved.find("##Templates"), std::string::npos);

@@ -19,6 +19,7 @@
 #include "foundation/streams/TextWriter.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/dimensions/Dimension.h"
 #include "platform/FilePath.h"
 
@@ -214,7 +215,7 @@ TEST_F(XmlInterfaceTest, ATemplateRequestLeavesTheBaseTemplateAsItWas)
 {
     Base* base = OpenBaseFile(FilePath(XmlFixture("base.vkx")), nullptr, 0);
     ASSERT_NE(base, nullptr);
-    Template* node = base->InsertTemplate(base->NewTemplate(TemplateKind::Cards), "Sales");
+    Template* node = base->Templates().Insert(base->NewTemplate(TemplateKind::Cards), "Sales");
     ASSERT_NE(node, nullptr);
     auto& sales = static_cast<AnalysisTemplate&>(*node);
     sales.Export().format = 1;
@@ -224,7 +225,7 @@ TEST_F(XmlInterfaceTest, ATemplateRequestLeavesTheBaseTemplateAsItWas)
     EXPECT_NE(answer.find(MessageLead(message::kXmlTemplateResultUnavailable)), std::string::npos) << answer;
     EXPECT_EQ(base->FindTemplate("Sales"), node);
     EXPECT_EQ(sales.Export().format, 1);
-    EXPECT_EQ(base->CountTemplates(), 1);
+    EXPECT_EQ(base->Templates().Count(), 1);
 }
 
 TEST_F(XmlInterfaceTest, InputFilesImportDefineTemplatesAndReportWhatTheyDoNotKnow)
@@ -253,7 +254,7 @@ TEST_F(XmlInterfaceTest, InputFilesImportDefineTemplatesAndReportWhatTheyDoNotKn
     EXPECT_EQ(base->CardCount(), 3);
     // The second definition of the path replaced the first. Fault mended: a template named like a
     // group took the group out with all its members; it is now put beside the group.
-    EXPECT_EQ(base->CountTemplates(), 2);
+    EXPECT_EQ(base->Templates().Count(), 2);
     Template* sales = base->FindTemplate("Reports: Sales");
     ASSERT_NE(sales, nullptr);
     EXPECT_EQ(sales->Kind(), TemplateKind::Lines);

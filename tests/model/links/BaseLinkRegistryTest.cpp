@@ -9,6 +9,7 @@
 #include "foundation/services/Service.h"
 #include "foundation/streams/TextWriter.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/links/BaseLinkRegistry.h"
 #include "model/dimensions/Dimension.h"
 #include "model/base/ModelServices.h"
@@ -58,7 +59,7 @@ protected:
         card = base.CreateCard(key);
         ASSERT_NE(card, nullptr);
         // The base holds one template, "Sales: Q1".
-        salesQ1 = base.InsertTemplate(base.NewTemplate(TemplateKind::ComponentFunctions), "Sales: Q1");
+        salesQ1 = base.Templates().Insert(base.NewTemplate(TemplateKind::ComponentFunctions), "Sales: Q1");
         ASSERT_NE(salesQ1, nullptr);
     }
     void TearDown() override { ClearError(); }

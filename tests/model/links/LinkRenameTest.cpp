@@ -11,6 +11,7 @@
 #include "foundation/strings/String.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/dates/DateExpression.h"
 #include "model/dimensions/Dimension.h"
 #include "model/links/LinkRename.h"
@@ -234,7 +235,7 @@ TEST_F(BaseLinkRenameTest, MacroAndTemplateRenames)
     Card* card = NewCard(main, 15, 1);
     SetHeapText(card->notes, "macro=\"Run\" template=\"Sales: Q1\"");
     // A template's notes follow the renames too.
-    auto* report = static_cast<AnalysisTemplate*>(main.InsertTemplate(main.NewTemplate(TemplateKind::Cards), "Report"));
+    auto* report = static_cast<AnalysisTemplate*>(main.Templates().Insert(main.NewTemplate(TemplateKind::Cards), "Report"));
     ASSERT_NE(report, nullptr);
     report->SetNotesText("run macro=\"Run\" after template=\"Sales: Q1\"");
     Subset* large = main.Subsets().CreateSubset("Large");

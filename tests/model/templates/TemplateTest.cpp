@@ -16,6 +16,7 @@
 #include "foundation/strings/String.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
+#include "model/templates/TemplateTree.h"
 #include "model/named/NamedObjects.h"
 #include "model/named/Macro.h"
 #include "model/dates/TimeScale.h"
@@ -34,7 +35,7 @@ std::vector<std::string> Tree(const Base& base)
 {
     std::vector<std::string> nodes;
     String path;
-    for (Template* node = base.TemplateRoot().NextInTree(); node->Parent() != nullptr; node = node->NextInTree()) {
+    for (Template* node = base.Templates().Root().NextInTree(); node->Parent() != nullptr; node = node->NextInTree()) {
         node->GetPathName(path);
         nodes.push_back(std::string(path.CStr()) + "=" + std::to_string(int32_t(node->Kind())));
     }
@@ -61,7 +62,7 @@ void ExpectLinksConsistent(const Template& group)
 
 Template* Insert(Base& base, TemplateKind kind, const char* path)
 {
-    return base.InsertTemplate(base.NewTemplate(kind), path);
+    return base.Templates().Insert(base.NewTemplate(kind), path);
 }
 
 // The definition as the template writes it.
@@ -113,14 +114,14 @@ TEST_F(TemplateTest, FactoryMakesEachKindAndTheDefaults)
             EXPECT_EQ(made->Parent(), nullptr);
         }
         EXPECT_EQ(TemplateHeaderLetter(c.kind), c.letter);
-        EXPECT_EQ(base.GetDefaultTemplate(c.kind) != nullptr, c.made);
+        EXPECT_EQ(base.Templates().GetDefault(c.kind) != nullptr, c.made);
         TemplateKind back = TemplateKind::Group;
         EXPECT_EQ(TemplateKindFromLetter(c.letter, back), c.letter != 0);
     }
-    Template* before = base.GetDefaultTemplate(TemplateKind::Lines);
-    base.ResetDefaultTemplate(TemplateKind::Lines);
-    EXPECT_NE(base.GetDefaultTemplate(TemplateKind::Lines), nullptr);
-    EXPECT_NE(base.GetDefaultTemplate(TemplateKind::Lines), before);
+    Template* before = base.Templates().GetDefault(TemplateKind::Lines);
+    base.Templates().ResetDefault(TemplateKind::Lines);
+    EXPECT_NE(base.Templates().GetDefault(TemplateKind::Lines), nullptr);
+    EXPECT_NE(base.Templates().GetDefault(TemplateKind::Lines), before);
 }
 
 // Each row inserts templates in order and gives the tree that results, in pre-order.
@@ -142,15 +143,15 @@ TEST_F(TemplateTest, InsertingBuildsSortedGroups)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        base.RemoveAllTemplates();
+        base.Templates().RemoveAll();
         for (const char* path : c.paths)
             ASSERT_NE(Insert(base, TemplateKind::Cards, path), nullptr) << path;
         EXPECT_EQ(Tree(base), c.tree);
-        ExpectLinksConsistent(base.TemplateRoot());
+        ExpectLinksConsistent(base.Templates().Root());
     }
-    base.RemoveAllTemplates();
+    base.Templates().RemoveAll();
     EXPECT_EQ(Insert(base, TemplateKind::Cards, "  :  "), nullptr);
-    EXPECT_EQ(base.TemplateRoot().FirstChild(), nullptr);
+    EXPECT_EQ(base.Templates().Root().FirstChild(), nullptr);
 }
 
 TEST_F(TemplateTest, FindingByPath)
@@ -174,7 +175,7 @@ TEST_F(TemplateTest, FindingByPath)
         SCOPED_TRACE(c.path);
         EXPECT_EQ(base.FindTemplate(c.path), c.node);
         String remainder;
-        base.FindTemplatePath(nullptr, c.path, remainder);
+        base.Templates().FindPath(nullptr, c.path, remainder);
         EXPECT_STREQ(remainder.CStr(), c.remainder);
     }
     EXPECT_NE(second, first);
@@ -183,33 +184,33 @@ TEST_F(TemplateTest, FindingByPath)
     EXPECT_TRUE(Template::IsWithin(first->Parent(), second));
     EXPECT_TRUE(Template::IsWithin(second, second));
     EXPECT_FALSE(Template::IsWithin(second, first));
-    EXPECT_EQ(base.CountTemplates(), 3);
-    EXPECT_EQ(base.EstimateTemplateMemory(), 4 * 224);
+    EXPECT_EQ(base.Templates().Count(), 3);
+    EXPECT_EQ(base.Templates().EstimateMemory(), 4 * 224);
 }
 
 TEST_F(TemplateTest, RemovingPrunesEmptyGroupsButNeverTheRoot)
 {
     Template* deep = Insert(base, TemplateKind::Cards, "A: B: C");
     Insert(base, TemplateKind::Cards, "A: D");
-    base.RemoveTemplate(deep);
+    base.Templates().Remove(deep);
     EXPECT_EQ(Tree(base), (std::vector<std::string>{"A=0", "A: D=1"}));
-    base.RemoveTemplate(base.FindTemplate("A: D"));
+    base.Templates().Remove(base.FindTemplate("A: D"));
     EXPECT_TRUE(Tree(base).empty());
-    base.RemoveTemplate(&base.TemplateRoot());  // nothing
-    ExpectLinksConsistent(base.TemplateRoot());
+    base.Templates().Remove(&base.Templates().Root());  // nothing
+    ExpectLinksConsistent(base.Templates().Root());
 
     for (const char* path : {"Keep: one", "Drop: one", "Drop: two", "Dropped", "Other: Drop"})
         Insert(base, TemplateKind::Lines, path);
-    EXPECT_EQ(base.RemoveTemplatesMatching("\\Drop*"), 2);  // the group "Drop" with its members, "Dropped"
+    EXPECT_EQ(base.Templates().RemoveMatching("\\Drop*"), 2);  // the group "Drop" with its members, "Dropped"
     EXPECT_EQ(Tree(base), (std::vector<std::string>{"Keep=0", "Keep: one=2", "Other=0", "Other: Drop=2"}));
-    EXPECT_EQ(base.RemoveTemplatesMatching(""), 0);
+    EXPECT_EQ(base.Templates().RemoveMatching(""), 0);
 
-    base.MarkAllTemplates(true);
+    base.Templates().MarkAll(true);
     Insert(base, TemplateKind::Lines, "Keep: new");
     Insert(base, TemplateKind::Lines, "New: one");
-    base.RemoveUnmarkedTemplates();
+    base.Templates().RemoveUnmarked();
     EXPECT_EQ(Tree(base), (std::vector<std::string>{"Keep=0", "Keep: one=2", "Other=0", "Other: Drop=2"}));
-    ExpectLinksConsistent(base.TemplateRoot());
+    ExpectLinksConsistent(base.Templates().Root());
 }
 
 TEST_F(TemplateTest, ListingWithGroupAndFilter)
@@ -232,7 +233,7 @@ TEST_F(TemplateTest, ListingWithGroupAndFilter)
         TemplateNameFilter filter;
         filter.SetPattern(c.pattern);
         TextWriter writer;
-        base.ListTemplates(writer, c.group, filter);
+        base.Templates().List(writer, c.group, filter);
         EXPECT_EQ(Written(writer), c.rows);
     }
 }
@@ -242,7 +243,7 @@ TEST_F(TemplateTest, DefaultsWriteOnlyTheirHeaderEncodingAndThousandsSeparator)
     // A kind that writes no keys of its own at its defaults (the cards kind writes its columns).
     Template* components = Insert(base, TemplateKind::Components, "Group: Mine");
     EXPECT_EQ(Definition(*components), "#P\tGroup: Mine\rxeE\tUTF-8\rxem\t#1\r");
-    EXPECT_EQ(Definition(*base.GetDefaultTemplate(TemplateKind::Card)), "#K\r");
+    EXPECT_EQ(Definition(*base.Templates().GetDefault(TemplateKind::Card)), "#K\r");
 }
 
 // Reading key lines and writing them back: each row gives keys read into a new components template
@@ -306,7 +307,7 @@ TEST_F(TemplateTest, LayoutBlocksRoundTripAsCompressedHex)
     std::string text = Definition(lines);
     EXPECT_NE(text.find("xLm\t*"), std::string::npos);
 
-    std::unique_ptr<Template> copy = base.DuplicateTemplate(lines);
+    std::unique_ptr<Template> copy = base.Templates().Duplicate(lines);
     ASSERT_NE(copy, nullptr);
     auto& copied = static_cast<AnalysisTemplate&>(*copy);
     ASSERT_NE(copied.Page().layoutM, nullptr);
@@ -328,24 +329,24 @@ TEST_F(TemplateTest, DuplicatingThroughTheDefinition)
     ReadKeys(*source, "xo\rxS\t200\t300\rsG\tLarge\rxeE\tPC-8\rxN\tnote\rBD1\t1910\r");
     std::string keys = Definition(*source).substr(std::string("#P\tReports: Source").size());
 
-    Template* copy = base.DuplicateTemplate(*source, "Reports: Copy");
+    Template* copy = base.Templates().Duplicate(*source, "Reports: Copy");
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->Kind(), TemplateKind::Components);
     EXPECT_EQ(Definition(*copy), "#P\tReports: Copy" + keys);
     // A path that names a node already makes nothing.
-    EXPECT_EQ(base.DuplicateTemplate(*source, "reports: copy"), nullptr);
-    EXPECT_EQ(base.DuplicateTemplate(*source, "Reports"), nullptr);
-    EXPECT_EQ(base.CountTemplates(), 2);
+    EXPECT_EQ(base.Templates().Duplicate(*source, "reports: copy"), nullptr);
+    EXPECT_EQ(base.Templates().Duplicate(*source, "Reports"), nullptr);
+    EXPECT_EQ(base.Templates().Count(), 2);
     // Outside the tree.
-    std::unique_ptr<Template> loose = base.DuplicateTemplate(*source);
+    std::unique_ptr<Template> loose = base.Templates().Duplicate(*source);
     ASSERT_NE(loose, nullptr);
     EXPECT_EQ(loose->Parent(), nullptr);
-    EXPECT_EQ(base.DuplicateTemplate(base.TemplateRoot()), nullptr);  // a group has no definition
+    EXPECT_EQ(base.Templates().Duplicate(base.Templates().Root()), nullptr);  // a group has no definition
 }
 
 TEST_F(TemplateTest, ApplyKindDefaultsCopiesTheDefaultsSettings)
 {
-    auto& defaults = static_cast<AnalysisTemplate&>(*base.GetDefaultTemplate(TemplateKind::Cards));
+    auto& defaults = static_cast<AnalysisTemplate&>(*base.Templates().GetDefault(TemplateKind::Cards));
     ReadKeys(defaults, "xP\t5\t6\rxS\t100\t200\rxE\t1\rxT\t2\rxM\t300\rxo\rxex\rxpm\r");
     std::unique_ptr<Template> made = base.NewTemplate(TemplateKind::Cards);
     auto& cards = static_cast<AnalysisTemplate&>(*made);
@@ -491,7 +492,7 @@ TEST_F(TemplateTest, TemplateMenusFollowTheTree)
     Insert(base, TemplateKind::Lines, "B: One")->SetMenuMark(true);
     std::vector<std::string> log;
     RecordingTemplateMenu menu(log);
-    base.BuildTemplateMenus(menu);
+    base.Templates().BuildMenus(menu);
     EXPECT_EQ(log, (std::vector<std::string>{"A", "[B", "One*", "Two"}));
 }
 

@@ -1,5 +1,7 @@
 // The base's template tree: the factory, the defaults templates, finding, inserting, removing,
 // duplicating, listing and opening templates.
+#include "model/templates/TemplateTree.h"
+
 #include <iterator>
 #include <new>
 #include <vector>
@@ -68,7 +70,7 @@ void LastPathComponent(const char* path, String& out)
 
 // The links of the tree: a group owns its first member, each member owns the next; the first
 // member's previous sibling is the last one.
-class TemplateTree {
+class TemplateLinks {
 public:
     // Links the node into the group after the members whose names are not greater than its own.
     static Template& LinkInOrder(Template& group, std::unique_ptr<Template> node)
@@ -129,41 +131,43 @@ public:
 
 // --- Factory and defaults ---------------------------------------------------------------------------
 
-std::unique_ptr<Template> Base::NewTemplate(TemplateKind kind)
+std::unique_ptr<Template> TemplateTree::NewTemplate(TemplateKind kind)
 {
     if (kind == TemplateKind::Card)
-        return std::unique_ptr<Template>(new (std::nothrow) CardTemplate(*this));
-    return Service<TemplateKindRegistry>::Get().Make(kind, *this);
+        return std::unique_ptr<Template>(new (std::nothrow) CardTemplate(base));
+    return Service<TemplateKindRegistry>::Get().Make(kind, base);
 }
 
-void Base::MakeTemplateTree()
+TemplateTree::TemplateTree(Base& base) : base(base)
 {
-    templateRoot = std::make_unique<TemplateGroup>(*this);
+    root = std::make_unique<TemplateGroup>(base);
     for (size_t i = 0; i < std::size(kDefaultTemplateKinds); ++i)
         defaultTemplates[i] = NewTemplate(kDefaultTemplateKinds[i]);
 }
 
-Template* Base::GetDefaultTemplate(TemplateKind kind) const
+Template* TemplateTree::GetDefault(TemplateKind kind) const
 {
     int32_t slot = DefaultTemplateSlot(kind);
     return slot >= 0 ? defaultTemplates[size_t(slot)].get() : nullptr;
 }
 
-void Base::ResetDefaultTemplate(TemplateKind kind)
+void TemplateTree::ResetDefault(TemplateKind kind)
 {
     int32_t slot = DefaultTemplateSlot(kind);
     if (slot < 0)
         return;
     defaultTemplates[size_t(slot)].reset();
     defaultTemplates[size_t(slot)] = NewTemplate(kind);
-    Notify(kChangeDefaultTemplate);
+    base.Notify(kChangeDefaultTemplate);
 }
+
+TemplateTree::~TemplateTree() = default;
 
 // --- Finding ----------------------------------------------------------------------------------------
 
-Template* Base::FindTemplatePath(Template* start, const char* path, String& remainder) const
+Template* TemplateTree::FindPath(Template* start, const char* path, String& remainder) const
 {
-    Template* current = start != nullptr ? start : templateRoot.get();
+    Template* current = start != nullptr ? start : root.get();
     String rest;
     TrimmedPath(path, rest);
     String component;
@@ -198,28 +202,28 @@ Template* Base::FindTemplatePath(Template* start, const char* path, String& rema
     }
 }
 
-Template* Base::FindTemplate(const char* path) const
+Template* TemplateTree::Find(const char* path) const
 {
     String trimmed;
     TrimmedPath(path, trimmed);
     if (trimmed.IsEmpty())
         return nullptr;
     String remainder;
-    Template* node = FindTemplatePath(nullptr, trimmed.CStr(), remainder);
-    return remainder.IsEmpty() && node != templateRoot.get() ? node : nullptr;
+    Template* node = FindPath(nullptr, trimmed.CStr(), remainder);
+    return remainder.IsEmpty() && node != root.get() ? node : nullptr;
 }
 
 // --- Inserting and removing -------------------------------------------------------------------------
 
-Template* Base::InsertTemplate(std::unique_ptr<Template> node, const char* path)
+Template* TemplateTree::Insert(std::unique_ptr<Template> node, const char* path)
 {
     if (node == nullptr)
         return nullptr;
     String remainder;
-    Template* current = FindTemplatePath(nullptr, path, remainder);
+    Template* current = FindPath(nullptr, path, remainder);
     if (remainder.IsEmpty()) {
         // The whole path names a node already: the template goes beside it under the same name.
-        if (current == templateRoot.get())
+        if (current == root.get())
             return nullptr;  // an empty path
         LastPathComponent(path, remainder);
         current = current->Parent();
@@ -227,8 +231,8 @@ Template* Base::InsertTemplate(std::unique_ptr<Template> node, const char* path)
     if (!current->IsGroup() && current->Parent() != nullptr) {
         // A template on the way becomes a group of its name that holds it.
         Template* group = current->Parent();
-        std::unique_ptr<Template> old = TemplateTree::Unlink(*current);
-        auto made = std::make_unique<TemplateGroup>(*this);
+        std::unique_ptr<Template> old = TemplateLinks::Unlink(*current);
+        auto made = std::make_unique<TemplateGroup>(base);
         made->SetName(old->NameCStr());
         String first;
         String rest;
@@ -240,8 +244,8 @@ Template* Base::InsertTemplate(std::unique_ptr<Template> node, const char* path)
             renamed.AppendCStr(" 1");
             old->SetName(renamed.CStr());
         }
-        Template& linkedGroup = TemplateTree::LinkInOrder(*group, std::move(made));
-        TemplateTree::LinkInOrder(linkedGroup, std::move(old));
+        Template& linkedGroup = TemplateLinks::LinkInOrder(*group, std::move(made));
+        TemplateLinks::LinkInOrder(linkedGroup, std::move(old));
         current = &linkedGroup;
     }
     int32_t depth = 0;
@@ -260,45 +264,45 @@ Template* Base::InsertTemplate(std::unique_ptr<Template> node, const char* path)
             break;
         }
         ++depth;
-        auto made = std::make_unique<TemplateGroup>(*this);
+        auto made = std::make_unique<TemplateGroup>(base);
         made->SetName(component.CStr());
-        current = &TemplateTree::LinkInOrder(*current, std::move(made));
+        current = &TemplateLinks::LinkInOrder(*current, std::move(made));
     }
     node->SetName(component.CStr());
-    Template& linked = TemplateTree::LinkInOrder(*current, std::move(node));
-    Notify(kChangeNamedObject);
+    Template& linked = TemplateLinks::LinkInOrder(*current, std::move(node));
+    base.Notify(kChangeNamedObject);
     return &linked;
 }
 
-void Base::RemoveTemplate(Template* node)
+void TemplateTree::Remove(Template* node)
 {
-    if (node == nullptr || node->Parent() == nullptr || &node->GetBase() != this)
+    if (node == nullptr || node->Parent() == nullptr || &node->GetBase() != &base)
         return;
     Template* group = node->Parent();
-    TemplateTree::Unlink(*node).reset();
-    while (group != templateRoot.get() && group->FirstChild() == nullptr) {
+    TemplateLinks::Unlink(*node).reset();
+    while (group != root.get() && group->FirstChild() == nullptr) {
         Template* above = group->Parent();
-        TemplateTree::Unlink(*group).reset();
+        TemplateLinks::Unlink(*group).reset();
         group = above;
     }
-    Notify(kChangeNamedObject);
+    base.Notify(kChangeNamedObject);
 }
 
-void Base::RemoveAllTemplates()
+void TemplateTree::RemoveAll()
 {
-    if (templateRoot->FirstChild() == nullptr)
+    if (root->FirstChild() == nullptr)
         return;
-    while (Template* first = templateRoot->FirstChild())
-        TemplateTree::Unlink(*first).reset();
-    Notify(kChangeNamedObject);
+    while (Template* first = root->FirstChild())
+        TemplateLinks::Unlink(*first).reset();
+    base.Notify(kChangeNamedObject);
 }
 
 // Removes every node that `matches` (with its members); the number of nodes matched.
 template <typename Predicate>
-static int32_t RemoveTemplatesWhere(Base& base, Predicate&& matches)
+static int32_t RemoveTemplatesWhere(TemplateTree& tree, Predicate&& matches)
 {
     std::vector<Template*> doomed;
-    Template& root = base.TemplateRoot();
+    Template& root = tree.Root();
     for (Template* node = root.NextInTree(); node->Parent() != nullptr;) {
         if (matches(*node)) {
             doomed.push_back(node);
@@ -312,11 +316,11 @@ static int32_t RemoveTemplatesWhere(Base& base, Predicate&& matches)
         }
     }
     for (Template* node : doomed)
-        base.RemoveTemplate(node);
+        tree.Remove(node);
     return int32_t(doomed.size());
 }
 
-int32_t Base::RemoveTemplatesMatching(const char* pattern)
+int32_t TemplateTree::RemoveMatching(const char* pattern)
 {
     if (pattern == nullptr || pattern[0] == '\0')
         return 0;
@@ -333,71 +337,71 @@ int32_t Base::RemoveTemplatesMatching(const char* pattern)
     });
 }
 
-void Base::RemoveUnmarkedTemplates()
+void TemplateTree::RemoveUnmarked()
 {
     (void)RemoveTemplatesWhere(*this, [](const Template& node) { return !node.KeepMark(); });
 }
 
-void Base::MarkAllTemplates(bool keep)
+void TemplateTree::MarkAll(bool keep)
 {
-    for (Template* node = templateRoot->NextInTree(); node->Parent() != nullptr; node = node->NextInTree())
+    for (Template* node = root->NextInTree(); node->Parent() != nullptr; node = node->NextInTree())
         node->SetKeepMark(keep);
 }
 
 // --- Duplicating ------------------------------------------------------------------------------------
 
-std::unique_ptr<Template> Base::DuplicateTemplate(const Template& source)
+std::unique_ptr<Template> TemplateTree::Duplicate(const Template& source)
 {
     std::unique_ptr<Template> copy = NewTemplate(source.Kind());
     if (copy == nullptr)
         return nullptr;
-    SetupDimensionOrder();
+    base.SetupDimensionOrder();
     TextWriter writer;
     source.WriteDefinition(writer);
     TextReader reader(writer);
     if (reader.ReadLine()) {  // the header line
         // The definition was just written by this program: it is read as today's text base.
-        TemplateReadContext saved = templateReading;
-        templateReading = TemplateReadContext{};
-        copy->ReadDefinition(reader, templateReading);
-        templateReading = saved;
+        TemplateReadContext saved = reading;
+        reading = TemplateReadContext{};
+        copy->ReadDefinition(reader, reading);
+        reading = saved;
     }
     return copy;
 }
 
-Template* Base::DuplicateTemplate(const Template& source, const char* path)
+Template* TemplateTree::Duplicate(const Template& source, const char* path)
 {
-    if (path == nullptr || FindTemplate(path) != nullptr)
+    if (path == nullptr || Find(path) != nullptr)
         return nullptr;
-    std::unique_ptr<Template> copy = DuplicateTemplate(source);
+    std::unique_ptr<Template> copy = Duplicate(source);
     if (copy == nullptr)
         return nullptr;
-    return InsertTemplate(std::move(copy), path);
+    return Insert(std::move(copy), path);
 }
 
 // --- Counting, listing, opening ---------------------------------------------------------------------
 
-int32_t Base::CountTemplates() const
+int32_t TemplateTree::Count() const
 {
     int32_t count = 0;
-    for (Template* node = templateRoot->NextInTree(); node->Parent() != nullptr; node = node->NextInTree())
+    for (Template* node = root->NextInTree(); node->Parent() != nullptr; node = node->NextInTree())
         count += node->IsGroup() ? 0 : 1;
     return count;
 }
 
-int64_t Base::EstimateTemplateMemory() const
+int64_t TemplateTree::EstimateMemory() const
 {
     int64_t nodes = 0;
-    for (Template* node = templateRoot->NextInTree(); node->Parent() != nullptr; node = node->NextInTree())
+    for (Template* node = root->NextInTree(); node->Parent() != nullptr; node = node->NextInTree())
         ++nodes;
     return nodes * kTemplateNodeEstimate;
 }
 
-void Base::ListTemplates(TextWriter& writer, const char* groupPath, const TemplateNameFilter& filter) const
+void TemplateTree::List(TextWriter& writer, const char* groupPath, const TemplateNameFilter& filter) const
 {
-    Template* top = groupPath != nullptr ? FindTemplate(groupPath) : nullptr;
+    Template* top = groupPath != nullptr ? Find(groupPath) : nullptr;
     if (top == nullptr)
-        top = templateRoot.get();
+        top = root.get();
     String path;
     for (Template* node = top; node != nullptr;) {
         if (!node->IsGroup() && filter.Matches(*node)) {
@@ -413,14 +417,14 @@ void Base::ListTemplates(TextWriter& writer, const char* groupPath, const Templa
     }
 }
 
-BaseWindowLink* Base::OpenTemplate(Template* node, Template* origin, int32_t flags)
+BaseWindowLink* TemplateTree::Open(Template* node, Template* origin, int32_t flags)
 {
     if (node == nullptr)
         return nullptr;
     if (node->IsGroup()) {
         for (Template* member = node->FirstChild(); member != nullptr && !IsErrorPending();
              member = member->NextSibling())
-            (void)OpenTemplate(member, nullptr, flags);
+            (void)Open(member, nullptr, flags);
         return nullptr;
     }
     if (!IsAnalysisKind(node->Kind()))
@@ -445,25 +449,37 @@ static void AddTemplateMenuItems(ObjectMenu& menu, Template& group)
     }
 }
 
-void Base::BuildTemplateMenus(ObjectMenu& menu)
+void TemplateTree::BuildMenus(ObjectMenu& menu)
 {
-    AddTemplateMenuItems(menu, *templateRoot);
+    AddTemplateMenuItems(menu, *root);
 }
 
-void Base::OpenAutoOpenTemplates()
+void TemplateTree::OpenAutoOpen()
 {
-    for (Template* node = templateRoot->NextInTree(); node->Parent() != nullptr && !IsErrorPending();
+    for (Template* node = root->NextInTree(); node->Parent() != nullptr && !IsErrorPending();
          node = node->NextInTree()) {
         auto* analysis = dynamic_cast<AnalysisTemplate*>(node);
         if (analysis != nullptr && analysis->autoOpen && IsAnalysisKind(node->Kind()))
-            (void)OpenTemplate(node, nullptr, 0);
+            (void)Open(node, nullptr, 0);
     }
 }
 
-void Base::PassChangeToTemplates(const ChangeRecord& record)
+void TemplateTree::PassChange(const ChangeRecord& record)
 {
-    for (Template* node = templateRoot->NextInTree(); node->Parent() != nullptr; node = node->NextInTree())
+    for (Template* node = root->NextInTree(); node->Parent() != nullptr; node = node->NextInTree())
         node->OnBaseChange(record);
+}
+
+// --- The base's shorthands ------------------------------------------------------------------------
+
+std::unique_ptr<Template> Base::NewTemplate(TemplateKind kind)
+{
+    return templates->NewTemplate(kind);
+}
+
+Template* Base::FindTemplate(const char* path) const
+{
+    return templates->Find(path);
 }
 
 }  // namespace vek

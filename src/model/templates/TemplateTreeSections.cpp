@@ -13,6 +13,8 @@
 // (S names the subset kind, of which no template is made). In "##Templates" a letter that names no
 // analysis kind ends the run, and so does T in text files older than 19961018; other lines between
 // definitions are skipped.
+#include "model/templates/TemplateTree.h"
+
 #include <string>
 
 #include "foundation/messages/PendingError.h"
@@ -77,9 +79,9 @@ void HeaderPath(TextReader& reader, String& path)
 
 }  // namespace
 
-void Base::ReadTemplateDefinitions(TextReader& reader, const std::function<void(Template&)>& onEach)
+void TemplateTree::ReadDefinitions(TextReader& reader, const std::function<void(Template&)>& onEach)
 {
-    const TemplateReadContext context = templateReading;
+    const TemplateReadContext context = reading;
     bool haveLine = false;
     char letter = 0;
     DefinitionLine kind = DefinitionLine::Other;
@@ -108,7 +110,7 @@ void Base::ReadTemplateDefinitions(TextReader& reader, const std::function<void(
         haveLine = reader.LineStart() != nullptr && !IsErrorPending();
         // The template of the path is replaced. Where a group holds the path, the template of that
         // name beside it is meant (a group is never taken out with its members).
-        Template* existing = FindTemplate(path.CStr());
+        Template* existing = Find(path.CStr());
         if (existing != nullptr && existing->IsGroup()) {
             Template* group = existing;
             existing = nullptr;
@@ -121,8 +123,8 @@ void Base::ReadTemplateDefinitions(TextReader& reader, const std::function<void(
             }
         }
         if (existing != nullptr && !existing->IsGroup())
-            RemoveTemplate(existing);
-        Template* inserted = InsertTemplate(std::move(made), path.CStr());
+            Remove(existing);
+        Template* inserted = Insert(std::move(made), path.CStr());
         if (inserted != nullptr && onEach)
             onEach(*inserted);
         if (!haveLine)
@@ -131,9 +133,9 @@ void Base::ReadTemplateDefinitions(TextReader& reader, const std::function<void(
     }
 }
 
-void Base::ReadDefaultTemplateDefinitions(TextReader& reader)
+void TemplateTree::ReadDefaultDefinitions(TextReader& reader)
 {
-    const TemplateReadContext context = templateReading;
+    const TemplateReadContext context = reading;
     bool haveLine = false;
     char letter = 0;
     DefinitionLine kind = DefinitionLine::Other;
@@ -144,7 +146,7 @@ void Base::ReadDefaultTemplateDefinitions(TextReader& reader)
             reader.RestartLine();
             return;
         }
-        Template* defaults = TemplateKindFromLetter(letter, templateKind) ? GetDefaultTemplate(templateKind) : nullptr;
+        Template* defaults = TemplateKindFromLetter(letter, templateKind) ? GetDefault(templateKind) : nullptr;
         if (defaults == nullptr)
             continue;  // a letter of no defaults template: its lines are passed over
         defaults->ReadDefinition(reader, context);
@@ -154,10 +156,10 @@ void Base::ReadDefaultTemplateDefinitions(TextReader& reader)
     }
 }
 
-int32_t Base::WriteTemplateDefinitions(TextWriter& writer, const TemplateNameFilter& filter) const
+int32_t TemplateTree::WriteDefinitions(TextWriter& writer, const TemplateNameFilter& filter) const
 {
     int32_t written = 0;
-    for (Template* node = templateRoot->NextInTree(); node->Parent() != nullptr && !IsErrorPending();
+    for (Template* node = root->NextInTree(); node->Parent() != nullptr && !IsErrorPending();
          node = node->NextInTree()) {
         if (node->IsGroup() || !filter.Matches(*node))
             continue;
@@ -167,7 +169,7 @@ int32_t Base::WriteTemplateDefinitions(TextWriter& writer, const TemplateNameFil
     return written;
 }
 
-void Base::WriteDefaultTemplateDefinitions(TextWriter& writer) const
+void TemplateTree::WriteDefaultDefinitions(TextWriter& writer) const
 {
     for (const std::unique_ptr<Template>& defaults : defaultTemplates) {
         if (defaults != nullptr)
@@ -175,12 +177,12 @@ void Base::WriteDefaultTemplateDefinitions(TextWriter& writer) const
     }
 }
 
-bool Base::HasChangedDefaultTemplates() const
+bool TemplateTree::HasChangedDefaults() const
 {
     for (const std::unique_ptr<Template>& defaults : defaultTemplates) {
         if (defaults == nullptr)
             continue;
-        std::unique_ptr<Template> fresh = const_cast<Base*>(this)->NewTemplate(defaults->Kind());
+        std::unique_ptr<Template> fresh = const_cast<TemplateTree*>(this)->NewTemplate(defaults->Kind());
         if (fresh == nullptr)
             return true;
         TextWriter now;
@@ -193,27 +195,27 @@ bool Base::HasChangedDefaultTemplates() const
     return false;
 }
 
-void Base::KeepTemplateTexts(std::string& tree, std::string& defaults) const
+void TemplateTree::KeepTexts(std::string& tree, std::string& defaults) const
 {
     TextWriter treeWriter;
-    (void)WriteTemplateDefinitions(treeWriter, TemplateNameFilter());
+    (void)WriteDefinitions(treeWriter, TemplateNameFilter());
     tree.assign(treeWriter.BufferedBytes());
     TextWriter defaultsWriter;
-    WriteDefaultTemplateDefinitions(defaultsWriter);
+    WriteDefaultDefinitions(defaultsWriter);
     defaults.assign(defaultsWriter.BufferedBytes());
 }
 
-void Base::RestoreTemplateTexts(const std::string& tree, const std::string& defaults)
+void TemplateTree::RestoreTexts(const std::string& tree, const std::string& defaults)
 {
     std::string nowTree;
     std::string nowDefaults;
-    KeepTemplateTexts(nowTree, nowDefaults);
-    const TemplateReadContext saved = templateReading;
-    templateReading = TemplateReadContext{};
+    KeepTexts(nowTree, nowDefaults);
+    const TemplateReadContext saved = reading;
+    reading = TemplateReadContext{};
     if (nowTree != tree) {
-        RemoveAllTemplates();
+        RemoveAll();
         TextReader reader(tree.data(), int64_t(tree.size()));
-        ReadTemplateDefinitions(reader);
+        ReadDefinitions(reader);
     }
     if (nowDefaults != defaults) {
         // Fresh templates first: a key at its default value is not written, so reading into the
@@ -226,10 +228,10 @@ void Base::RestoreTemplateTexts(const std::string& tree, const std::string& defa
             }
         }
         TextReader reader(defaults.data(), int64_t(defaults.size()));
-        ReadDefaultTemplateDefinitions(reader);
-        Notify(kChangeDefaultTemplate);
+        ReadDefaultDefinitions(reader);
+        base.Notify(kChangeDefaultTemplate);
     }
-    templateReading = saved;
+    reading = saved;
 }
 
 }  // namespace vek
