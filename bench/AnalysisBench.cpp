@@ -70,7 +70,7 @@ void BM_LinesStatisticsAllLines(benchmark::State& state)
         return;
     }
     vek::LinesComputation computation(*base);
-    computation.Settings().statistics.fill(1);
+    computation.Settings().statistics.Fill(1);
     computation.Settings().positiveRate = 5.0;
     computation.SetPeriod(vek::MakePackedDate(2015, 1, 1), vek::MakePackedDate(2025, 12, 31));
     vek::AdmitAllSelection all;
