@@ -568,9 +568,12 @@ std::string LongFormulaChain()
     constexpr int32_t kChain = 10000;
     std::string keys = "VN\tP\nVM\tSP\nVZ\tV-\nFN\tDeep\nFF\tC0\nFN\tWhole\nFF\tC4093-C409\n";
     for (int32_t i = 0; i < kChain; ++i) {
-        keys += "FN\tC" + std::to_string(i) + "\nFF\t";
-        keys += i + 1 < kChain ? "C" + std::to_string(i + 1) + "+1" : std::string("P");
-        keys += "\nFZ\tV-\n";
+        keys.append("FN\tC").append(std::to_string(i)).append("\nFF\t");
+        if (i + 1 < kChain)
+            keys.append("C").append(std::to_string(i + 1)).append("+1");
+        else
+            keys.append("P");
+        keys.append("\nFZ\tV-\n");
     }
     return keys + "K\t231201\t240131\nPL\tM\n";
 }

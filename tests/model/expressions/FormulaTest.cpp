@@ -376,7 +376,7 @@ TEST(FormulaNames, EveryNameOfALargeTableIsFoundWhole)
     constexpr int32_t kCount = 10000;
     std::vector<FormulaVariable> table(kCount);
     for (int32_t i = 0; i < kCount; ++i) {
-        CopyFormulaName(table[size_t(i)], "C" + std::to_string(i));
+        CopyFormulaName(table[size_t(i)], std::string("C").append(std::to_string(i)));
         table[size_t(i)].value = i;
     }
     FormulaVariableIndex index;
