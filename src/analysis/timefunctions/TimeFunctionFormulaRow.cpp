@@ -1,5 +1,7 @@
 #include "analysis/timefunctions/TimeFunctionFormulaRow.h"
 
+#include <algorithm>
+
 #include "analysis/timefunctions/TimeFunctionSelectionRow.h"
 #include "analysis/timefunctions/TimeFunctionsComputation.h"
 #include "foundation/messages/PendingError.h"
@@ -38,7 +40,7 @@ void TimeFunctionFormulaRow::CompileIfNeeded()
     if (!owner.Variables().IsValid())
         owner.RebuildVariables();
     TimeFunctionVariableTable& table = owner.Variables();
-    int32_t code = formula.Compile(formulaText, table.Count(), table.Entries());
+    int32_t code = formula.Compile(formulaText, table.Index());
     if (code != 0) {
         // The formula stays empty (its value NaN); the reason is left for the caller to show.
         SetErrorCode(code);
@@ -58,18 +60,62 @@ bool TimeFunctionFormulaRow::Uses(const TimeFunctionRow& row) const
     return row.Kind() == TimeFunctionRowKind::Selection && formula.UsesVariable(v + 1);
 }
 
+void TimeFunctionFormulaRow::UsedRows(std::vector<TimeFunctionRow*>& out) const
+{
+    out.clear();
+    std::vector<int32_t> numbers;
+    formula.CollectVariables(numbers);
+    // Variable numbers follow the display order, and a selection row's two variables sit side by side.
+    std::sort(numbers.begin(), numbers.end());
+    const TimeFunctionVariableTable& table = owner.Variables();
+    for (int32_t number : numbers) {
+        TimeFunctionRow* row = table.RowAt(number);
+        if (row != nullptr && (out.empty() || out.back() != row))
+            out.push_back(row);
+    }
+}
+
+void TimeFunctionFormulaRow::BeginPrepare()
+{
+    prepared = true;
+    kept = combination == FormulaCombination::RunningProduct || combination == FormulaCombination::Ratio ? 1.0 : 0.0;
+    CompileIfNeeded();
+}
+
 void TimeFunctionFormulaRow::Prepare()
 {
     if (prepared)
         return;
-    prepared = true;
-    kept = combination == FormulaCombination::RunningProduct || combination == FormulaCombination::Ratio ? 1.0 : 0.0;
-    CompileIfNeeded();
-    for (const auto& other : owner.Rows()) {
-        if (!other->Prepared() && Uses(*other))
-            other->Prepare();
+    // Depth first, the rows a formula uses before the formula, with a stack of our own: a chain of
+    // formulas thousands of rows long must not run the program out of stack.
+    struct Pending {
+        TimeFunctionFormulaRow* row;
+        std::vector<TimeFunctionRow*> uses;
+        size_t next = 0;
+    };
+    std::vector<Pending> pending;
+    auto begin = [&pending](TimeFunctionFormulaRow& row) {
+        row.BeginPrepare();
+        Pending entry{&row, {}};
+        row.UsedRows(entry.uses);
+        pending.push_back(std::move(entry));
+    };
+    begin(*this);
+    while (!pending.empty()) {
+        Pending& top = pending.back();
+        if (top.next == top.uses.size()) {
+            owner.PushFormula(*top.row);
+            pending.pop_back();
+            continue;
+        }
+        TimeFunctionRow* used = top.uses[top.next++];
+        if (used->Prepared())
+            continue;
+        if (used->Kind() == TimeFunctionRowKind::Formula)
+            begin(static_cast<TimeFunctionFormulaRow&>(*used));
+        else
+            used->Prepare();
     }
-    owner.PushFormula(*this);
 }
 
 double TimeFunctionFormulaRow::EvaluateAtPeriodEnd()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "analysis/timefunctions/TimeFunctionRow.h"
 #include "model/expressions/Formula.h"
@@ -43,6 +44,8 @@ public:
     // Whether the formula reads the row's variable, or a selection row's count variable.
     bool Uses(const TimeFunctionRow& row) const;
     bool UsesVariable(int32_t index) const { return formula.UsesVariable(index); }
+    // The rows whose variables the compiled formula reads, each once, in display order.
+    void UsedRows(std::vector<TimeFunctionRow*>& out) const;
 
     // The value at a period end combined with the kept value p (which starts at 1 for M and Q, else
     // at 0): x gives the formula's value r; I r + p, kept; D r - p, r kept; M r x p, kept; Q r / p,
@@ -50,6 +53,9 @@ public:
     double EvaluateAtPeriodEnd();
 
 private:
+    // Marks the row prepared, starts its kept value and compiles it; the rows it uses come next.
+    void BeginPrepare();
+
     String formulaText;
     Formula formula;
     bool compiled = false;

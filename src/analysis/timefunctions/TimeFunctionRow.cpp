@@ -14,16 +14,6 @@ namespace {
 // Identifiers of row names: no digit first, blanks inside become ".", operator words stepped over.
 constexpr int32_t kRowNameFlags = kIdentifierStart | kIdentifierBlanks | kIdentifierOperators;
 
-// Whether a row other than `self` has the name, without regard to case.
-bool NameTakenByOther(const TimeFunctionsComputation& owner, const TimeFunctionRow& self, const String& name)
-{
-    for (const auto& row : owner.Rows()) {
-        if (row.get() != &self && CStrEqualNoCase(row->Name().View(), name.View()))
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 TimeFunctionRow::TimeFunctionRow(TimeFunctionsComputation& computation, TimeFunctionRowKind rowKind)
@@ -50,8 +40,9 @@ void TimeFunctionRow::NameFromText(std::string_view text)
     owner.GetBase().GetLinkRegistry().FormatText(candidate, source.CStr());
     MakeIdentifier(candidate, kind == TimeFunctionRowKind::Selection ? "A" : "F1", kIdentifierStart);
     // Each step changes the name, and there are fewer other rows than steps it may take.
-    for (size_t guard = 0; NameTakenByOther(owner, *this, candidate) && guard <= owner.Rows().size() + 1; ++guard)
+    for (size_t guard = 0; owner.NameTakenByOther(*this, candidate.View()) && guard <= owner.Rows().size() + 1; ++guard)
         IncrementNameSuffix(candidate);
+    owner.NoteRowName(*this, name.View(), candidate.View());
     name.Assign(candidate);
     owner.MarkVariablesInvalid();
 }
@@ -61,7 +52,7 @@ bool TimeFunctionRow::Rename(std::string_view text)
     String candidate;
     candidate.AssignBytes(text);
     MakeIdentifier(candidate, nullptr, kIdentifierStart);
-    if (candidate.IsEmpty() || NameTakenByOther(owner, *this, candidate))
+    if (candidate.IsEmpty() || owner.NameTakenByOther(*this, candidate.View()))
         return false;
     if (candidate.View() == name.View())
         return true;
@@ -83,6 +74,7 @@ bool TimeFunctionRow::Rename(std::string_view text)
             ReplaceIdentifier(text, oldCount.CStr(), newCount.CStr(), kRowNameFlags);
         formulaRow.ReplaceFormulaText(text);
     }
+    owner.NoteRowName(*this, name.View(), candidate.View());
     name.Assign(candidate);
     owner.MarkVariablesInvalid();
     return true;

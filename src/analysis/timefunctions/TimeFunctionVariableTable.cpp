@@ -23,11 +23,13 @@ void TimeFunctionVariableTable::Build(std::span<TimeFunctionRow* const> rows)
     for (const TimeFunctionRow* row : rows)
         capacity += row->Kind() == TimeFunctionRowKind::Selection ? 2 : 1;
     auto block = std::make_unique<FormulaVariable[]>(size_t(capacity));
+    rowsByEntry.assign(size_t(capacity), nullptr);
     int32_t n = 0;
     for (const char* builtin : kBuiltinNames)
         CopyFormulaName(block[size_t(n++)], builtin);
     for (TimeFunctionRow* row : rows) {
         row->SetVariable(n);
+        rowsByEntry[size_t(n)] = row;
         CopyFormulaName(block[size_t(n++)], row->Name().View());
         if (row->Kind() == TimeFunctionRowKind::Selection) {
             // The count of lines; an unnamed row has no name to count by.
@@ -36,11 +38,13 @@ void TimeFunctionVariableTable::Build(std::span<TimeFunctionRow* const> rows)
                 countName += row->Name().View();
                 CopyFormulaName(block[size_t(n)], countName);
             }
+            rowsByEntry[size_t(n)] = row;
             ++n;
         }
     }
     entries = std::move(block);
     count = n;
+    index.Build(count, entries.get());
     valid = true;
 }
 

@@ -5,8 +5,10 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "model/expressions/Formula.h"
+#include "model/expressions/FormulaVariableIndex.h"
 
 namespace vek {
 
@@ -29,7 +31,9 @@ inline constexpr int32_t kTimeFunctionBuiltinCount = 8;
 // and for a selection row also the next entry, "#" + name (its count of lines; an empty name when the
 // row has none). Names are cut to 31 bytes on a UTF-8 character boundary. The entries sit in one block
 // that never moves while the table stands, because compiled formulas keep a pointer to it: Build makes
-// a new block, so every formula must be compiled again afterwards.
+// a new block, so every formula must be compiled again afterwards. The names are indexed, so that the
+// formulas of a large analysis compile in time proportional to their rows; every row is named by its
+// whole name whatever the number of rows.
 class TimeFunctionVariableTable {
 public:
     TimeFunctionVariableTable() = default;
@@ -44,6 +48,13 @@ public:
 
     int32_t Count() const { return count; }
     const FormulaVariable* Entries() const { return entries.get(); }
+    const FormulaVariableIndex& Index() const { return index; }
+    // The row whose variable (or, for a selection row, whose count variable) entry i is; null for the
+    // built-ins and outside the table.
+    TimeFunctionRow* RowAt(int32_t i) const
+    {
+        return i >= 0 && size_t(i) < rowsByEntry.size() ? rowsByEntry[size_t(i)] : nullptr;
+    }
     std::string_view NameAt(int32_t i) const;
     double& ValueAt(int32_t i) { return entries[size_t(i)].value; }
     double ValueAt(int32_t i) const { return entries[size_t(i)].value; }
@@ -51,6 +62,8 @@ public:
 
 private:
     std::unique_ptr<FormulaVariable[]> entries;
+    FormulaVariableIndex index;
+    std::vector<TimeFunctionRow*> rowsByEntry;
     int32_t count = 0;
     bool valid = false;
 };

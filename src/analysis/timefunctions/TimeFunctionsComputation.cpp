@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "analysis/timefunctions/TimeFunctionFormulaRow.h"
 #include "analysis/timefunctions/TimeFunctionRunState.h"
@@ -13,7 +14,9 @@
 #include "foundation/messages/TextIds.h"
 #include "foundation/strings/CString.h"
 #include "foundation/strings/String.h"
+#include "foundation/strings/Utf8.h"
 #include "model/base/Base.h"
+#include "model/dates/DateExpression.h"
 #include "model/selections/SelectionTexts.h"
 #include "analysis/timefunctions/TimeFunctionsTemplate.h"
 #include "model/dates/TimeScale.h"
@@ -23,6 +26,16 @@ namespace vek {
 namespace {
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+// The upper-cased characters of a row name: names equal without regard to case have equal keys.
+std::u32string RowNameKey(std::string_view name)
+{
+    std::u32string key;
+    const char* end = name.data() + name.size();
+    for (const char* p = name.data(); p < end;)
+        key.push_back(Utf8NextUpperCharIn(p, end));
+    return key;
+}
 
 }  // namespace
 
@@ -35,6 +48,8 @@ TimeFunctionsComputation::~TimeFunctionsComputation() = default;
 void TimeFunctionsComputation::LoadTemplate(const TimeFunctionsTemplate& definition)
 {
     rows.clear();
+    rowsByName.clear();
+    rows.reserve(definition.Rows().size());
     failedRow = nullptr;
     for (const auto& source : definition.Rows()) {
         std::unique_ptr<TimeFunctionRow> row;
@@ -48,9 +63,17 @@ void TimeFunctionsComputation::LoadTemplate(const TimeFunctionsTemplate& definit
         made.SetLabel(source->LabelCStr());
         made.CopyFromDefinition(*source);
     }
-    axisStart = definition.AxisFrom().Value();
-    axisEnd = definition.AxisTo().Value();
+    // The expressions are resolved again here: the cards (which "File" counts from) may have changed
+    // since the template last resolved them.
+    DateExpression from(&base, -1);
+    DateExpression to(&base, 1);
+    from.Assign(definition.AxisFrom());
+    to.Assign(definition.AxisTo());
+    axisStart = from.Value();
+    axisEnd = to.Value();
     periodKind = definition.PeriodKind();
+    // Flag B shows the opening row, and a shown opening row counts in the totals.
+    openingInTotals = definition.flagB;
     timeScale = nullptr;
     if (definition.TimeScaleName() != nullptr)
         timeScale = base.TimeScales().Find(definition.TimeScaleName());
@@ -96,6 +119,7 @@ void TimeFunctionsComputation::RemoveRow(TimeFunctionRow& row)
         if (it->get() == &row) {
             if (failedRow == &row)
                 failedRow = nullptr;
+            NoteRowName(row, row.Name().View(), {});
             rows.erase(it);
             variables.Invalidate();
             return;
@@ -119,6 +143,31 @@ TimeFunctionRow* TimeFunctionsComputation::FindRow(std::string_view name) const
             return row.get();
     }
     return nullptr;
+}
+
+bool TimeFunctionsComputation::NameTakenByOther(const TimeFunctionRow& self, std::string_view name) const
+{
+    auto [from, to] = rowsByName.equal_range(RowNameKey(name));
+    for (auto it = from; it != to; ++it) {
+        if (it->second != &self && CStrEqualNoCase(it->second->Name().View(), name))
+            return true;
+    }
+    return false;
+}
+
+void TimeFunctionsComputation::NoteRowName(TimeFunctionRow& row, std::string_view oldName, std::string_view newName)
+{
+    if (!oldName.empty()) {
+        auto [from, to] = rowsByName.equal_range(RowNameKey(oldName));
+        for (auto it = from; it != to; ++it) {
+            if (it->second == &row) {
+                rowsByName.erase(it);
+                break;
+            }
+        }
+    }
+    if (!newName.empty())
+        rowsByName.emplace(RowNameKey(newName), &row);
 }
 
 int32_t TimeFunctionsComputation::SelectionRowCount() const
@@ -163,43 +212,98 @@ int32_t TimeFunctionsComputation::FindSelfDependence(TimeFunctionRow*& found)
     if (!variables.IsValid())
         RebuildVariables();
     std::vector<TimeFunctionFormulaRow*> formulaRows;
+    std::vector<int32_t> slotOfVariable(size_t(variables.Count()), -1);
     for (const auto& row : rows) {
         if (row->Kind() == TimeFunctionRowKind::Formula) {
             auto* formulaRow = static_cast<TimeFunctionFormulaRow*>(row.get());
             formulaRow->CompileIfNeeded();
+            slotOfVariable[size_t(formulaRow->Variable())] = int32_t(formulaRows.size());
             formulaRows.push_back(formulaRow);
         }
     }
-    std::vector<uint8_t> visited(size_t(variables.Count()), 0);
-    std::vector<TimeFunctionRow*> stack;
-    for (TimeFunctionFormulaRow* start : formulaRows) {
-        if (start->Uses(*start)) {
-            found = start;
-            return message::kFormulaRefersToItself;
+    // The formula rows each formula row uses; a row that uses itself is marked apart.
+    const size_t n = formulaRows.size();
+    std::vector<std::vector<int32_t>> uses(n);
+    std::vector<uint8_t> usesItself(n, 0);
+    std::vector<TimeFunctionRow*> used;
+    for (size_t i = 0; i < n; ++i) {
+        formulaRows[i]->UsedRows(used);
+        for (TimeFunctionRow* row : used) {
+            if (row->Kind() != TimeFunctionRowKind::Formula)
+                continue;
+            int32_t j = slotOfVariable[size_t(row->Variable())];
+            if (size_t(j) == i)
+                usesItself[i] = 1;
+            else
+                uses[i].push_back(j);
         }
-        // Depth first over the rows that use the current one, with an explicit stack: a long chain of
-        // formulas cannot run the program out of stack.
-        std::fill(visited.begin(), visited.end(), 0);
-        stack.assign(1, start);
-        while (!stack.empty()) {
-            TimeFunctionRow* current = stack.back();
-            stack.pop_back();
-            for (TimeFunctionFormulaRow* user : formulaRows) {
-                if (!user->Uses(*current))
-                    continue;
-                if (user == start) {
-                    found = start;
-                    return message::kFormulaDependsOnItself;
-                }
-                uint8_t& seen = visited[size_t(user->Variable())];
-                if (seen == 0) {
-                    seen = 1;
-                    stack.push_back(user);
-                }
-            }
+    }
+    std::vector<uint8_t> onCycle = RowsOnCycles(uses);
+    // The first row in display order that depends on itself, as the rows are checked one by one.
+    for (size_t i = 0; i < n; ++i) {
+        if (usesItself[i] != 0 || onCycle[i] != 0) {
+            found = formulaRows[i];
+            return usesItself[i] != 0 ? message::kFormulaRefersToItself : message::kFormulaDependsOnItself;
         }
     }
     return 0;
+}
+
+std::vector<uint8_t> TimeFunctionsComputation::RowsOnCycles(const std::vector<std::vector<int32_t>>& uses)
+{
+    // Strongly connected components (Tarjan), with stacks of our own so that a chain of any length
+    // neither runs out of stack nor costs more than one visit per row and per use: a row lies on a
+    // cycle when its component holds another row.
+    const size_t n = uses.size();
+    std::vector<uint8_t> onCycle(n, 0);
+    std::vector<int32_t> order(n, -1);
+    std::vector<int32_t> low(n, 0);
+    std::vector<uint8_t> open(n, 0);
+    std::vector<int32_t> component;
+    std::vector<std::pair<int32_t, size_t>> walk;  // a row and its next use to follow
+    int32_t counter = 0;
+    auto enter = [&](int32_t v) {
+        order[size_t(v)] = low[size_t(v)] = counter++;
+        component.push_back(v);
+        open[size_t(v)] = 1;
+        walk.emplace_back(v, 0);
+    };
+    for (size_t root = 0; root < n; ++root) {
+        if (order[root] >= 0)
+            continue;
+        enter(int32_t(root));
+        while (!walk.empty()) {
+            int32_t v = walk.back().first;
+            size_t next = walk.back().second;
+            if (next < uses[size_t(v)].size()) {
+                walk.back().second = next + 1;
+                int32_t w = uses[size_t(v)][next];
+                if (order[size_t(w)] < 0)
+                    enter(w);
+                else if (open[size_t(w)] != 0)
+                    low[size_t(v)] = std::min(low[size_t(v)], order[size_t(w)]);
+                continue;
+            }
+            walk.pop_back();
+            if (!walk.empty()) {
+                int32_t parent = walk.back().first;
+                low[size_t(parent)] = std::min(low[size_t(parent)], low[size_t(v)]);
+            }
+            if (low[size_t(v)] != order[size_t(v)])
+                continue;
+            size_t first = component.size();
+            do
+                --first;
+            while (component[first] != v);
+            bool cycle = component.size() - first > 1;
+            for (size_t k = first; k < component.size(); ++k) {
+                open[size_t(component[k])] = 0;
+                onCycle[size_t(component[k])] = cycle ? 1 : 0;
+            }
+            component.resize(first);
+        }
+    }
+    return onCycle;
 }
 
 bool TimeFunctionsComputation::CheckRun(AnalysisHost& host)

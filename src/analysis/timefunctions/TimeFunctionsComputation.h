@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/AnalysisHost.h"
@@ -50,6 +52,8 @@ public:
     Base& GetBase() const { return base; }
 
     // Rows are made from the template's definitions (display order); the rows there were are dropped.
+    // The axis, the period kind and the time scale are the template's, and its flag B (the opening
+    // row shown) puts the opening row into the totals.
     void LoadTemplate(const TimeFunctionsTemplate& definition);
     // New rows at the end, named from the text (made unique). A selection row is reset (every line,
     // mode S, basis A, no shift) and counts the first selection row's value field; both kinds take
@@ -60,6 +64,10 @@ public:
     const std::vector<std::unique_ptr<TimeFunctionRow>>& Rows() const { return rows; }
     // A row by name, without regard to case; null when none.
     TimeFunctionRow* FindRow(std::string_view name) const;
+    // Whether a row other than `self` has the name, without regard to case.
+    bool NameTakenByOther(const TimeFunctionRow& self, std::string_view name) const;
+    // A row tells its new name before it takes it (its old one empty when it had none).
+    void NoteRowName(TimeFunctionRow& row, std::string_view oldName, std::string_view newName);
     int32_t SelectionRowCount() const;
     const TimeFunctionRow* FirstSelectionRow() const;
     int32_t FormulaRowCount() const;
@@ -112,6 +120,9 @@ private:
     struct RunState;
 
     bool CheckRun(AnalysisHost& host);
+    // For every formula row (given by the positions of the formula rows it uses), whether it lies on a
+    // cycle through another row.
+    static std::vector<uint8_t> RowsOnCycles(const std::vector<std::vector<int32_t>>& uses);
     void BuildColumns();
     [[nodiscard]] bool AppendTableRow(const CardKey& key);
     void SetRowKey(int32_t row, const CardKey& key);
@@ -148,6 +159,9 @@ private:
 
     Base& base;
     std::vector<std::unique_ptr<TimeFunctionRow>> rows;
+    // The rows by their names' upper-cased characters, so that naming each of many rows does not
+    // compare it with all the others; a key may hold names that differ only in bad bytes.
+    std::unordered_multimap<std::u32string, TimeFunctionRow*> rowsByName;
     TimeFunctionVariableTable variables;
     CardKey axisStart;
     CardKey axisEnd{kLastPackedDate, kOpenEndNumber};

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "foundation/memory/BitSet.h"
 #include "foundation/memory/BlockAllocator.h"
@@ -75,8 +76,8 @@ TimeFunctionsTemplate::~TimeFunctionsTemplate() = default;
 void TimeFunctionsTemplate::SetDefaults()
 {
     ClearRows();
-    axisFrom.SetUnit(DateUnit::File);
-    axisTo.SetUnit(DateUnit::File);
+    axisFrom.SetUnit(DateUnit::File, kDefaultAxisFromOffset);
+    axisTo.SetUnit(DateUnit::File, kDefaultAxisToOffset);
     periodKind = TimeFunctionPeriodKind::CardDates;
     timeScaleName.Set(nullptr);
     periodWidth = 0;
@@ -98,6 +99,12 @@ void TimeFunctionsTemplate::SetDefaults()
     legacy.reset();
 }
 
+bool TimeFunctionsTemplate::IsDefaultAxis() const
+{
+    return axisFrom.Unit() == DateUnit::File && axisFrom.Offset() == kDefaultAxisFromOffset &&
+           axisTo.Unit() == DateUnit::File && axisTo.Offset() == kDefaultAxisToOffset;
+}
+
 void TimeFunctionsTemplate::ClearRows()
 {
     currentSelection = nullptr;
@@ -105,26 +112,41 @@ void TimeFunctionsTemplate::ClearRows()
     selectionRows.clear();
     formulaRows.clear();
     rows.clear();
+    names.stale = true;
 }
 
 // --- Rows ---------------------------------------------------------------------------------------------
 
+void TimeFunctionsTemplate::RowNames::Add(TimeFunctionRowDefinition& row)
+{
+    // The first row of a name is the one found, as in a search of the list from its start.
+    (row.IsSelection() ? selection : formula).try_emplace(std::string(row.NameCStr()), &row);
+}
+
+const TimeFunctionsTemplate::RowNames& TimeFunctionsTemplate::Names() const
+{
+    if (names.stale) {
+        names.selection.clear();
+        names.formula.clear();
+        for (const std::unique_ptr<TimeFunctionRowDefinition>& row : rows)
+            names.Add(*row);
+        names.stale = false;
+    }
+    return names;
+}
+
 TimeFunctionSelectionDefinition* TimeFunctionsTemplate::FindSelectionRow(std::string_view name) const
 {
-    for (TimeFunctionSelectionDefinition* row : selectionRows) {
-        if (std::string_view(row->NameCStr()) == name)
-            return row;
-    }
-    return nullptr;
+    const auto& byName = Names().selection;
+    auto found = byName.find(std::string(name));
+    return found != byName.end() ? static_cast<TimeFunctionSelectionDefinition*>(found->second) : nullptr;
 }
 
 TimeFunctionFormulaDefinition* TimeFunctionsTemplate::FindFormulaRow(std::string_view name) const
 {
-    for (TimeFunctionFormulaDefinition* row : formulaRows) {
-        if (std::string_view(row->NameCStr()) == name)
-            return row;
-    }
-    return nullptr;
+    const auto& byName = Names().formula;
+    auto found = byName.find(std::string(name));
+    return found != byName.end() ? static_cast<TimeFunctionFormulaDefinition*>(found->second) : nullptr;
 }
 
 TimeFunctionSelectionDefinition& TimeFunctionsTemplate::AppendSelectionRow(const char* name)
@@ -145,15 +167,22 @@ TimeFunctionFormulaDefinition& TimeFunctionsTemplate::AppendFormulaRow(const cha
 
 TimeFunctionRowDefinition& TimeFunctionsTemplate::AdoptRow(std::unique_ptr<TimeFunctionRowDefinition> row)
 {
-    // Room first, so that a failure leaves the three lists as they were.
-    selectionRows.reserve(selectionRows.size() + 1);
-    formulaRows.reserve(formulaRows.size() + 1);
+    // Room first, so that a failure leaves the three lists as they were; grown by half again at a time,
+    // so that reading a template of many rows stays linear.
+    auto roomForOne = [](auto& list) {
+        if (list.size() == list.capacity())
+            list.reserve(list.size() + list.size() / 2 + 8);
+    };
+    roomForOne(selectionRows);
+    roomForOne(formulaRows);
     rows.push_back(std::move(row));
     TimeFunctionRowDefinition& added = *rows.back();
     if (added.IsSelection())
         selectionRows.push_back(static_cast<TimeFunctionSelectionDefinition*>(&added));
     else
         formulaRows.push_back(static_cast<TimeFunctionFormulaDefinition*>(&added));
+    if (!names.stale)
+        names.Add(added);
     return added;
 }
 
@@ -165,6 +194,7 @@ void TimeFunctionsTemplate::RemoveRow(const TimeFunctionRowDefinition& row)
         currentFormula = nullptr;
     std::erase_if(selectionRows, [&row](const TimeFunctionSelectionDefinition* r) { return r == &row; });
     std::erase_if(formulaRows, [&row](const TimeFunctionFormulaDefinition* r) { return r == &row; });
+    names.stale = true;
     std::erase_if(rows, [&row](const std::unique_ptr<TimeFunctionRowDefinition>& r) { return r.get() == &row; });
 }
 
@@ -203,6 +233,9 @@ bool TimeFunctionsTemplate::ReadOwnKey(std::string_view key, TextReader& reader,
     };
     if (key == "K") {
         skipKey();
+        // A field left empty or out stands for the plain "File", not for the default one-day offsets.
+        axisFrom.SetUnit(DateUnit::File);
+        axisTo.SetUnit(DateUnit::File);
         axisFrom.Read(reader);
         axisTo.Read(reader);
     } else if (key == "PL") {
@@ -560,6 +593,7 @@ void TimeFunctionsTemplate::FinishLegacyRead()
         // The selection row takes the formula row's place; the formula row (now where the selection
         // row was) goes.
         std::iter_swap(formulaPlace, targetPlace);
+        names.stale = true;
         selectionRows.clear();
         for (const std::unique_ptr<TimeFunctionRowDefinition>& row : rows) {
             if (row->IsSelection())
@@ -576,6 +610,7 @@ void TimeFunctionsTemplate::FinishLegacyRead()
             name.AppendInt(n);
             if (!FindFormulaRow(name.View())) {
                 row->SetName(name.CStr());
+                names.stale = true;
                 break;
             }
         }
@@ -589,7 +624,13 @@ void TimeFunctionsTemplate::WriteDefinition(TextWriter& writer) const
     AnalysisTemplate::WriteDefinition(writer);
     for (const std::unique_ptr<TimeFunctionRowDefinition>& row : rows)
         row->Write(writer);
-    WriteDateRange(writer, "K", axisFrom, axisTo);
+    if (!IsDefaultAxis()) {
+        // Both fields always, so that neither reads back as the default.
+        writer.PutText("K");
+        axisFrom.Write(writer);
+        axisTo.Write(writer);
+        writer.EndRow();
+    }
     if (periodKind == TimeFunctionPeriodKind::TimeScale) {
         writer.PutText("PX");
         writer.PutSeparator();

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/strings/OwnedText.h"
@@ -30,7 +32,9 @@ inline constexpr int32_t kHeadingModeHeaders = 4102; // "xtgh"
 //
 // Keyed lines after the shared ones, in this order (each only when it says so):
 //   every row in display order (see the row classes)
-//   "K"     axis from, axis to (nothing when both are plain "File")
+//   "K"     axis from, axis to, both written (nothing when they are the defaults "File-1" and
+//           "File+1": a day before the first card to a day after the last); when a "K" line is read,
+//           a field left empty or out is the plain "File"
 //   "PL"    period-kind letter of "YHTQNMK432WDACGLX", or "PX" and the time-scale name for kind X;
 //           nothing for kind A
 //   "PW"    period width, when above 23
@@ -43,6 +47,11 @@ inline constexpr int32_t kHeadingModeHeaders = 4102; // "xtgh"
 //   "xtnh" or "xtna"; "xtg-", "xtg+" or "xtgh"; an empty row end
 // Older files: the legacy "P" key, the legacy display lines of files dated 19970416 or earlier, and
 // in the bullet-marked files the letter-keyed rows and "xW" widths (see FinishRead).
+// The axis without a "K" line runs from the day before the base's first card to the day after its
+// last card: "File" with these offsets in days.
+inline constexpr int32_t kDefaultAxisFromOffset = -1;
+inline constexpr int32_t kDefaultAxisToOffset = 1;
+
 class TimeFunctionsTemplate : public AnalysisTemplate {
 public:
     explicit TimeFunctionsTemplate(Base& base);
@@ -128,6 +137,15 @@ public:
 
 private:
     struct LegacyState;
+    // The rows of each kind by exact name (the first of a name), rebuilt from the lists when stale.
+    struct RowNames {
+        std::unordered_map<std::string, TimeFunctionRowDefinition*> selection;
+        std::unordered_map<std::string, TimeFunctionRowDefinition*> formula;
+        bool stale = true;
+
+        void Add(TimeFunctionRowDefinition& row);
+    };
+    const RowNames& Names() const;
 
     bool ReadOwnKey(std::string_view key, TextReader& reader, const TemplateReadContext& context);
     bool ReadSelectionKey(std::string_view key, TextReader& reader, const TemplateReadContext& context);
@@ -136,6 +154,7 @@ private:
     void FinishLegacyRead();
     void SetDefaults();
     void ClearRows();
+    bool IsDefaultAxis() const;
 
     DateExpression axisFrom;
     DateExpression axisTo;
@@ -153,6 +172,7 @@ private:
     // The rows the key lines being read add to (the last named by "VN" and "FN").
     TimeFunctionSelectionDefinition* currentSelection = nullptr;
     TimeFunctionFormulaDefinition* currentFormula = nullptr;
+    mutable RowNames names;
     std::unique_ptr<LegacyState> legacy;
 };
 

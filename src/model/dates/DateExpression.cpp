@@ -127,13 +127,13 @@ void DateExpression::SetValue(const CardKey& key)
     text.Set(nullptr);
 }
 
-void DateExpression::SetUnit(DateUnit newUnit)
+void DateExpression::SetUnit(DateUnit newUnit, int32_t newOffset)
 {
     int32_t number = static_cast<int32_t>(newUnit);
     if (number < 0 || number > static_cast<int32_t>(DateUnit::TimeScale))
         return;
     unit = newUnit;
-    offset = 0;
+    offset = newOffset;
     text.Set(nullptr);
     Resolve();
 }

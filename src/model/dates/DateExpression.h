@@ -84,9 +84,9 @@ public:
     void Assign(const DateExpression& other);
     // An absolute key: unit Absolute, offset 0, no text.
     void SetValue(const CardKey& key);
-    // Offset 0, no text, then resolves. A unit outside 0..9 is ignored; Period and TimeScale have no
-    // text this way and so become File.
-    void SetUnit(DateUnit newUnit);
+    // The offset given (0 unless said), no text, then resolves. A unit outside 0..9 is ignored;
+    // Period and TimeScale have no text this way and so become File.
+    void SetUnit(DateUnit newUnit, int32_t newOffset = 0);
 
     // Reads a typed or stored expression (blanks at both ends ignored): a unit word with an offset
     // ("Mon-1", "q", "Year + 2"), a period label or time-scale name with an offset, or an absolute

@@ -11,6 +11,7 @@
 #include "foundation/strings/CString.h"
 #include "foundation/strings/String.h"
 #include "model/expressions/FormulaCode.h"
+#include "model/expressions/FormulaVariableIndex.h"
 
 namespace vek {
 
@@ -26,7 +27,7 @@ int32_t FormulaStackDepth(const FormulaCode& code)
     int32_t depth = 0;
     int32_t deepest = 0;
     for (int32_t i = 0; i < code.wordCount; ++i) {
-        uint16_t word = code.words[i];
+        FormulaCodeWord word = code.words[i];
         depth += 1 - FormulaOperandCount(word);
         deepest = depth > deepest ? depth : deepest;
     }
@@ -60,6 +61,17 @@ void Formula::Free()
 
 int32_t Formula::Compile(String& text, int32_t variableCount, const FormulaVariable* variables)
 {
+    return CompileWith(text, variableCount, variables, nullptr);
+}
+
+int32_t Formula::Compile(String& text, const FormulaVariableIndex& index)
+{
+    return CompileWith(text, index.Count(), index.Variables(), &index);
+}
+
+int32_t Formula::CompileWith(String& text, int32_t variableCount, const FormulaVariable* variables,
+                             const FormulaVariableIndex* index)
+{
     Free();
     std::string_view source = text.View();
     while (!source.empty() && source.front() == ' ')
@@ -68,7 +80,7 @@ int32_t Formula::Compile(String& text, int32_t variableCount, const FormulaVaria
         source.remove_suffix(1);
     FormulaCode code;
     String canonical;
-    int32_t refusal = CompileFormulaText(source, variableCount, variables, code, canonical);
+    int32_t refusal = CompileFormulaText(source, variableCount, variables, index, code, canonical);
     if (refusal == 0 && FormulaStackDepth(code) > kFormulaStackSize)
         refusal = message::kFormulaTooDeep;
     if (refusal != 0)
@@ -78,7 +90,7 @@ int32_t Formula::Compile(String& text, int32_t variableCount, const FormulaVaria
         return 0;
 
     int32_t constantBytes = code.constantCount * int32_t(sizeof(double));
-    int32_t codeBytes = (code.wordCount + 1) * int32_t(sizeof(uint16_t));
+    int32_t codeBytes = (code.wordCount + 1) * int32_t(sizeof(FormulaCodeWord));
     auto* compiled = static_cast<FormulaBlock*>(MemAlloc(int32_t(sizeof(FormulaBlock)) + constantBytes + codeBytes));
     if (compiled == nullptr)
         return message::kOutOfMemory;
@@ -87,7 +99,7 @@ int32_t Formula::Compile(String& text, int32_t variableCount, const FormulaVaria
     compiled->codeCount = code.wordCount + 1;
     compiled->stackDepth = FormulaStackDepth(code);
     std::memcpy(compiled->Constants(), code.constants, size_t(constantBytes));
-    std::memcpy(compiled->Code(), code.words, size_t(code.wordCount) * sizeof(uint16_t));
+    std::memcpy(compiled->Code(), code.words, size_t(code.wordCount) * sizeof(FormulaCodeWord));
     compiled->Code()[code.wordCount] = kEnd;
     block = compiled;
     return 0;
@@ -100,7 +112,7 @@ double Formula::Evaluate() const
         return kFormulaUndefined;
     const double* constants = compiled->Constants();
     const FormulaVariable* variables = compiled->variables;
-    const uint16_t* word = compiled->Code();
+    const FormulaCodeWord* word = compiled->Code();
     // One constant or one variable is its own value.
     if (word[1] == kEnd && IsFormulaPush(word[0]))
         return IsFormulaVariable(word[0]) ? variables[word[0] - kVariable].value : constants[word[0] - kConstant];
@@ -110,7 +122,7 @@ double Formula::Evaluate() const
     double* top = stack;  // the next free entry
     double accumulator = kFormulaUndefined;
     for (;; ++word) {
-        uint16_t w = *word;
+        FormulaCodeWord w = *word;
         if (w >= kConstant) {
             *top++ = accumulator;
             accumulator = w >= kVariable ? variables[w - kVariable].value : constants[w - kConstant];
@@ -157,12 +169,24 @@ bool Formula::UsesVariable(int32_t index) const
     const FormulaBlock* compiled = FormulaBlockOf(block);
     if (compiled == nullptr || index < 0 || index >= kFormulaMaxVariables)
         return false;
-    const uint16_t* code = compiled->Code();
+    const FormulaCodeWord* code = compiled->Code();
     for (int32_t i = 0; i < compiled->codeCount; ++i) {
         if (code[i] == kVariable + index)
             return true;
     }
     return false;
+}
+
+void Formula::CollectVariables(std::vector<int32_t>& out) const
+{
+    const FormulaBlock* compiled = FormulaBlockOf(block);
+    if (compiled == nullptr)
+        return;
+    const FormulaCodeWord* code = compiled->Code();
+    for (int32_t i = 0; i < compiled->codeCount; ++i) {
+        if (IsFormulaVariable(code[i]))
+            out.push_back(int32_t(code[i] - kVariable));
+    }
 }
 
 double EvaluateFormulaText(ConstHeapText text)

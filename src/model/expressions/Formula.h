@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "foundation/strings/HeapText.h"
 
@@ -25,12 +26,14 @@ void CopyFormulaName(FormulaVariable& variable, std::string_view name);
 void CopyFormulaNameFromHeapText(FormulaVariable& variable, ConstHeapText name);
 
 // Limits of one compilation. A text that needs more constants or code words, or that nests brackets,
-// function arguments and powers deeper than kFormulaMaxNesting, is refused (see Compile). Only the
-// first kFormulaMaxVariables slots of a table can be named.
+// function arguments and powers deeper than kFormulaMaxNesting, is refused (see Compile). A table may
+// hold up to kFormulaMaxVariables slots, every one of them named by its whole name.
 constexpr int32_t kFormulaMaxConstants = 128;
 constexpr int32_t kFormulaMaxCode = 2048;
 constexpr int32_t kFormulaMaxNesting = 100;
-constexpr int32_t kFormulaMaxVariables = 4096;
+constexpr int32_t kFormulaMaxVariables = 1 << 30;
+
+class FormulaVariableIndex;
 
 // A compiled formula: one block holding the constant pool and the postfix code, or none.
 //
@@ -56,16 +59,24 @@ public:
     // of the message that says why: kFormulaTooDeep and kFormulaTooLong leave the text as given;
     // message 600 (no memory for the block) leaves the canonical text.
     [[nodiscard]] int32_t Compile(String& text, int32_t variableCount, const FormulaVariable* variables);
+    // The same against the table an index was built over; each name is then looked up in the index
+    // instead of compared with every slot, so that compiling stays cheap however large the table.
+    [[nodiscard]] int32_t Compile(String& text, const FormulaVariableIndex& index);
 
     // The value of the code for the variables' current values; NaN without a block.
     double Evaluate() const;
     // Whether any code word reads variable `index`.
     bool UsesVariable(int32_t index) const;
+    // Appends the number of every variable the code reads, in code order (a variable read twice comes
+    // twice); nothing without a block.
+    void CollectVariables(std::vector<int32_t>& out) const;
     // True when there is no block (Evaluate gives NaN).
     bool IsEmpty() const { return block == nullptr; }
 
 private:
     void Free();
+    int32_t CompileWith(String& text, int32_t variableCount, const FormulaVariable* variables,
+                        const FormulaVariableIndex* index);
 
     void* block = nullptr;
 };

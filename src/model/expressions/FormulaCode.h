@@ -11,68 +11,73 @@
 
 namespace vek {
 
-// Code words (16 bits): 0 ends the code; 1..42 an operation; 0x4000 + i pushes constant i;
-// 0x8000 + i pushes variable i. Operations combine the stack top (a) with the accumulator (b) and pop
-// what they used; "c a b if" takes three.
-namespace formula_op {
-inline constexpr uint16_t kEnd = 0;
-inline constexpr uint16_t kAdd = 1;
-inline constexpr uint16_t kSubtract = 2;
-inline constexpr uint16_t kMultiply = 3;
-inline constexpr uint16_t kDivide = 4;
-inline constexpr uint16_t kRemainder = 5;
-inline constexpr uint16_t kPower = 6;
-inline constexpr uint16_t kAbs = 7;
-inline constexpr uint16_t kSign = 8;
-inline constexpr uint16_t kNegate = 9;
-inline constexpr uint16_t kSqrt = 10;
-inline constexpr uint16_t kSqr = 11;
-inline constexpr uint16_t kExp = 12;
-inline constexpr uint16_t kExp2 = 13;
-inline constexpr uint16_t kExp10 = 14;
-inline constexpr uint16_t kLn = 15;
-inline constexpr uint16_t kLog2 = 16;
-inline constexpr uint16_t kLog10 = 17;
-inline constexpr uint16_t kSin = 18;
-inline constexpr uint16_t kCos = 19;
-inline constexpr uint16_t kTan = 20;
-inline constexpr uint16_t kAsin = 21;
-inline constexpr uint16_t kAcos = 22;
-inline constexpr uint16_t kAtan = 23;
-inline constexpr uint16_t kInt = 24;
-inline constexpr uint16_t kFrac = 25;
-inline constexpr uint16_t kUp = 26;
-inline constexpr uint16_t kDown = 27;
-inline constexpr uint16_t kRound = 28;
-inline constexpr uint16_t kMax = 29;
-inline constexpr uint16_t kMin = 30;
-inline constexpr uint16_t kIf = 31;
-inline constexpr uint16_t kEqual = 32;
-inline constexpr uint16_t kNotEqual = 33;
-inline constexpr uint16_t kGreater = 34;
-inline constexpr uint16_t kGreaterOrEqual = 35;
-inline constexpr uint16_t kLess = 36;
-inline constexpr uint16_t kLessOrEqual = 37;
-inline constexpr uint16_t kAnd = 38;
-inline constexpr uint16_t kOr = 39;
-inline constexpr uint16_t kTruth = 40;
-inline constexpr uint16_t kComplement = 41;  // 1 - a
-inline constexpr uint16_t kRandom = 42;
-inline constexpr uint16_t kLastOperation = 42;
+// Code words (32 bits): 0 ends the code; 1..42 an operation; 0x40000000 + i pushes constant i;
+// 0x80000000 + i pushes variable i. Operations combine the stack top (a) with the accumulator (b) and
+// pop what they used; "c a b if" takes three. The words are wider than the 16 bits a variable number
+// below 4096 would need, so that every row of a large analysis can be named.
+using FormulaCodeWord = uint32_t;
 
-inline constexpr uint16_t kConstant = 0x4000;
-inline constexpr uint16_t kVariable = 0x8000;
+namespace formula_op {
+inline constexpr FormulaCodeWord kEnd = 0;
+inline constexpr FormulaCodeWord kAdd = 1;
+inline constexpr FormulaCodeWord kSubtract = 2;
+inline constexpr FormulaCodeWord kMultiply = 3;
+inline constexpr FormulaCodeWord kDivide = 4;
+inline constexpr FormulaCodeWord kRemainder = 5;
+inline constexpr FormulaCodeWord kPower = 6;
+inline constexpr FormulaCodeWord kAbs = 7;
+inline constexpr FormulaCodeWord kSign = 8;
+inline constexpr FormulaCodeWord kNegate = 9;
+inline constexpr FormulaCodeWord kSqrt = 10;
+inline constexpr FormulaCodeWord kSqr = 11;
+inline constexpr FormulaCodeWord kExp = 12;
+inline constexpr FormulaCodeWord kExp2 = 13;
+inline constexpr FormulaCodeWord kExp10 = 14;
+inline constexpr FormulaCodeWord kLn = 15;
+inline constexpr FormulaCodeWord kLog2 = 16;
+inline constexpr FormulaCodeWord kLog10 = 17;
+inline constexpr FormulaCodeWord kSin = 18;
+inline constexpr FormulaCodeWord kCos = 19;
+inline constexpr FormulaCodeWord kTan = 20;
+inline constexpr FormulaCodeWord kAsin = 21;
+inline constexpr FormulaCodeWord kAcos = 22;
+inline constexpr FormulaCodeWord kAtan = 23;
+inline constexpr FormulaCodeWord kInt = 24;
+inline constexpr FormulaCodeWord kFrac = 25;
+inline constexpr FormulaCodeWord kUp = 26;
+inline constexpr FormulaCodeWord kDown = 27;
+inline constexpr FormulaCodeWord kRound = 28;
+inline constexpr FormulaCodeWord kMax = 29;
+inline constexpr FormulaCodeWord kMin = 30;
+inline constexpr FormulaCodeWord kIf = 31;
+inline constexpr FormulaCodeWord kEqual = 32;
+inline constexpr FormulaCodeWord kNotEqual = 33;
+inline constexpr FormulaCodeWord kGreater = 34;
+inline constexpr FormulaCodeWord kGreaterOrEqual = 35;
+inline constexpr FormulaCodeWord kLess = 36;
+inline constexpr FormulaCodeWord kLessOrEqual = 37;
+inline constexpr FormulaCodeWord kAnd = 38;
+inline constexpr FormulaCodeWord kOr = 39;
+inline constexpr FormulaCodeWord kTruth = 40;
+inline constexpr FormulaCodeWord kComplement = 41;  // 1 - a
+inline constexpr FormulaCodeWord kRandom = 42;
+inline constexpr FormulaCodeWord kLastOperation = 42;
+
+inline constexpr FormulaCodeWord kConstant = 0x40000000;
+inline constexpr FormulaCodeWord kVariable = 0x80000000;
 }  // namespace formula_op
 
-constexpr bool IsFormulaConstant(uint16_t word) { return (word & 0xC000) == formula_op::kConstant; }
-constexpr bool IsFormulaVariable(uint16_t word) { return (word & formula_op::kVariable) != 0; }
-constexpr bool IsFormulaPush(uint16_t word) { return word >= formula_op::kConstant; }
-constexpr int32_t FormulaConstantIndex(uint16_t word) { return word - formula_op::kConstant; }
-constexpr bool IsFormulaFunction(uint16_t op) { return op >= formula_op::kAbs && op <= formula_op::kRound; }
+static_assert(kFormulaMaxVariables <= formula_op::kConstant, "variable numbers must fit below the push bits");
+
+constexpr bool IsFormulaConstant(FormulaCodeWord word) { return (word & 0xC0000000) == formula_op::kConstant; }
+constexpr bool IsFormulaVariable(FormulaCodeWord word) { return (word & formula_op::kVariable) != 0; }
+constexpr bool IsFormulaPush(FormulaCodeWord word) { return word >= formula_op::kConstant; }
+constexpr int32_t FormulaConstantIndex(FormulaCodeWord word) { return word - formula_op::kConstant; }
+constexpr bool IsFormulaFunction(FormulaCodeWord op) { return op >= formula_op::kAbs && op <= formula_op::kRound; }
 
 // Values a word takes from the stack: 0 for pushes and "ran", 3 for "if", 1 for functions, truth and
 // complement, 2 for the rest.
-constexpr int32_t FormulaOperandCount(uint16_t word)
+constexpr int32_t FormulaOperandCount(FormulaCodeWord word)
 {
     using namespace formula_op;
     if (IsFormulaPush(word) || word == kRandom || word == kEnd)
@@ -88,7 +93,7 @@ constexpr int32_t FormulaOperandCount(uint16_t word)
 inline bool FormulaTruth(double x) { return std::fabs(x) > 0.00001; }
 
 // What an operation of one operand gives.
-inline double FormulaUnary(uint16_t op, double a)
+inline double FormulaUnary(FormulaCodeWord op, double a)
 {
     using namespace formula_op;
     switch (op) {
@@ -121,7 +126,7 @@ inline double FormulaUnary(uint16_t op, double a)
 }
 
 // What an operation of two operands gives, a pushed before b.
-inline double FormulaBinary(uint16_t op, double a, double b)
+inline double FormulaBinary(FormulaCodeWord op, double a, double b)
 {
     using namespace formula_op;
     switch (op) {
@@ -148,7 +153,7 @@ inline double FormulaBinary(uint16_t op, double a, double b)
 // A name or operator of the language and its operation.
 struct FormulaWord {
     const char* spelling;
-    uint16_t op;
+    FormulaCodeWord op;
 };
 
 // Searched in this order: a longer name stands before its prefixes.
@@ -188,8 +193,8 @@ struct FormulaBlock {
 
     const double* Constants() const { return reinterpret_cast<const double*>(this + 1); }
     double* Constants() { return reinterpret_cast<double*>(this + 1); }
-    const uint16_t* Code() const { return reinterpret_cast<const uint16_t*>(Constants() + constantCount); }
-    uint16_t* Code() { return reinterpret_cast<uint16_t*>(Constants() + constantCount); }
+    const FormulaCodeWord* Code() const { return reinterpret_cast<const FormulaCodeWord*>(Constants() + constantCount); }
+    FormulaCodeWord* Code() { return reinterpret_cast<FormulaCodeWord*>(Constants() + constantCount); }
 };
 static_assert(sizeof(FormulaBlock) % alignof(double) == 0);
 
@@ -202,14 +207,15 @@ constexpr int32_t kFormulaStackSize = 256;
 struct FormulaCode {
     double constants[kFormulaMaxConstants];
     int32_t constantCount = 0;
-    uint16_t words[kFormulaMaxCode];
+    FormulaCodeWord words[kFormulaMaxCode];
     int32_t wordCount = 0;
 };
 
 // Parses `text` (its blanks at both ends already trimmed), fills `code`, and writes the canonical text
 // into `canonical`. Returns 0, or kFormulaTooDeep / kFormulaTooLong with `canonical` undefined.
+// `index`, when given, is one built over the same table; names are then looked up there.
 int32_t CompileFormulaText(std::string_view text, int32_t variableCount, const FormulaVariable* variables,
-                           FormulaCode& code, String& canonical);
+                           const FormulaVariableIndex* index, FormulaCode& code, String& canonical);
 
 // Rewrites the code after an operation was appended, until no rule applies, and shortens the pool to
 // the highest constant still used.

@@ -12,6 +12,7 @@
 #include "foundation/strings/CString.h"
 #include "foundation/strings/String.h"
 #include "foundation/strings/Utf8.h"
+#include "model/expressions/FormulaVariableIndex.h"
 
 namespace vek {
 
@@ -57,9 +58,10 @@ std::string FormulaSeparatorBytes(char16_t separator)
 
 class FormulaParser {
 public:
-    FormulaParser(std::string_view text, int32_t variableCount, const FormulaVariable* variables, FormulaCode& code)
+    FormulaParser(std::string_view text, int32_t variableCount, const FormulaVariable* variables,
+                  const FormulaVariableIndex* index, FormulaCode& code)
         : text(text), variableCount(variables ? std::min(variableCount, kFormulaMaxVariables) : 0),
-          variables(variables), code(code)
+          variables(variables), index(index), code(code)
     {
         SeparatorPair separators = GetSeparators();
         decimalSeparator = FormulaSeparatorBytes(separators.decimalSeparator);
@@ -79,7 +81,7 @@ private:
     void ParseTerm();
     void ParseFactor();
     void ParsePrimary();
-    void ParseArguments(uint16_t op);
+    void ParseArguments(FormulaCodeWord op);
     void ParseBracket(char closer);
     bool ParseVariable(int32_t minChars, int32_t maxChars);
     bool ParseFunction();
@@ -113,7 +115,7 @@ private:
 
     // --- the code
     bool Stopped() const { return refusal != 0; }
-    void Emit(uint16_t word);
+    void Emit(FormulaCodeWord word);
     void PushConstant(double value);
     void PushUndefined() { PushConstant(std::numeric_limits<double>::quiet_NaN()); }
     bool EnterNesting()
@@ -128,6 +130,7 @@ private:
     size_t pos = 0;
     int32_t variableCount;
     const FormulaVariable* variables;
+    const FormulaVariableIndex* index;
     FormulaCode& code;
     std::string decimalSeparator;
     std::string thousandsSeparator;
@@ -156,7 +159,7 @@ int32_t FormulaParser::Run(String& canonical)
     return 0;
 }
 
-void FormulaParser::Emit(uint16_t word)
+void FormulaParser::Emit(FormulaCodeWord word)
 {
     if (Stopped())
         return;
@@ -178,7 +181,7 @@ void FormulaParser::PushConstant(double value)
         return;
     }
     code.constants[code.constantCount] = value;
-    Emit(uint16_t(kConstant + code.constantCount++));
+    Emit(FormulaCodeWord(kConstant + code.constantCount++));
 }
 
 // or-expression: and-expression { "|" and-expression }.
@@ -217,7 +220,7 @@ void FormulaParser::ParseNot()
     ParseSum();
     while (!Stopped()) {
         SkipBlanks();
-        uint16_t op = kEnd;
+        FormulaCodeWord op = kEnd;
         for (const FormulaWord& comparison : kFormulaComparisons) {
             if (Take(comparison.spelling)) {
                 op = comparison.op;
@@ -240,7 +243,7 @@ void FormulaParser::ParseSum()
     ParseTerm();
     while (!Stopped()) {
         SkipBlanks();
-        uint16_t op = Take("+") ? kAdd : Take("-") ? kSubtract : kEnd;
+        FormulaCodeWord op = Take("+") ? kAdd : Take("-") ? kSubtract : kEnd;
         if (op == kEnd)
             break;
         ParseTerm();
@@ -253,7 +256,7 @@ void FormulaParser::ParseTerm()
     ParseFactor();
     while (!Stopped()) {
         SkipBlanks();
-        uint16_t op = Take("*") ? kMultiply : Take("/") ? kDivide : Take(":") ? kRemainder : kEnd;
+        FormulaCodeWord op = Take("*") ? kMultiply : Take("/") ? kDivide : Take(":") ? kRemainder : kEnd;
         if (op == kEnd)
             break;
         ParseFactor();
@@ -322,7 +325,9 @@ bool FormulaParser::ParseVariable(int32_t minChars, int32_t maxChars)
     int32_t best = -1;
     int32_t bestChars = 0;
     int32_t bestLength = 0;
-    for (int32_t i = 0; i < variableCount; ++i) {
+    if (index != nullptr)
+        best = index->FindLongestPrefix(Rest(), minChars, maxChars, bestLength);
+    for (int32_t i = 0; index == nullptr && i < variableCount; ++i) {
         const char* name = variables[i].name;
         std::string_view view(name, strnlen(name, kFormulaNameCapacity));
         int32_t chars = FormulaNameChars(view);
@@ -341,7 +346,7 @@ bool FormulaParser::ParseVariable(int32_t minChars, int32_t maxChars)
     pos += size_t(bestLength);
     std::string spelling(variables[best].name, strnlen(variables[best].name, kFormulaNameCapacity));
     Respell(start, spelling.c_str());
-    Emit(uint16_t(kVariable + best));
+    Emit(FormulaCodeWord(kVariable + best));
     return true;
 }
 
@@ -364,7 +369,7 @@ bool FormulaParser::ParseFunction()
 // "if" takes up to three or-expressions and "max" and "min" any number, separated by ";"; then a
 // closing bracket left open by the arguments (the one of 'max(3;7)') is read. "ran" takes nothing,
 // every other function one factor ('sqrt(2)*3' is the root of 2 times 3).
-void FormulaParser::ParseArguments(uint16_t op)
+void FormulaParser::ParseArguments(FormulaCodeWord op)
 {
     if (op == kRandom) {
         Emit(kRandom);
@@ -552,11 +557,11 @@ int32_t MatchFormulaName(std::string_view text, std::string_view name)
 }
 
 int32_t CompileFormulaText(std::string_view text, int32_t variableCount, const FormulaVariable* variables,
-                           FormulaCode& code, String& canonical)
+                           const FormulaVariableIndex* index, FormulaCode& code, String& canonical)
 {
     code.constantCount = 0;
     code.wordCount = 0;
-    FormulaParser parser(text, variableCount, variables, code);
+    FormulaParser parser(text, variableCount, variables, index, code);
     return parser.Run(canonical);
 }
 

@@ -14,7 +14,7 @@ using namespace formula_op;
 // each other, never reached by the rules below.
 constexpr int32_t kFormulaRewriteGuard = 4 * kFormulaMaxCode;
 
-bool IsFormulaOperationWord(uint16_t word) { return !IsFormulaPush(word) && word != kEnd; }
+bool IsFormulaOperationWord(FormulaCodeWord word) { return !IsFormulaPush(word) && word != kEnd; }
 
 // The first word of the operand whose last word is at `last`.
 int32_t FormulaOperandStart(const FormulaCode& code, int32_t last)
@@ -43,11 +43,11 @@ public:
 
     FormulaCodeTail& Add(FormulaOperand range)
     {
-        std::memcpy(words + count, code.words + range.begin, size_t(range.end - range.begin) * sizeof(uint16_t));
+        std::memcpy(words + count, code.words + range.begin, size_t(range.end - range.begin) * sizeof(FormulaCodeWord));
         count += range.end - range.begin;
         return *this;
     }
-    FormulaCodeTail& Add(uint16_t word)
+    FormulaCodeTail& Add(FormulaCodeWord word)
     {
         words[count++] = word;
         return *this;
@@ -55,13 +55,13 @@ public:
     // Replaces the code from `from` on. No rule makes the code longer, so the words always fit.
     void CommitAt(int32_t from)
     {
-        std::memcpy(code.words + from, words, size_t(count) * sizeof(uint16_t));
+        std::memcpy(code.words + from, words, size_t(count) * sizeof(FormulaCodeWord));
         code.wordCount = from + count;
     }
 
 private:
     FormulaCode& code;
-    uint16_t words[kFormulaMaxCode];
+    FormulaCodeWord words[kFormulaMaxCode];
     int32_t count = 0;
 };
 
@@ -73,13 +73,13 @@ public:
     bool ApplyEndRule();
 
 private:
-    uint16_t Word(int32_t i) const { return code.words[i]; }
+    FormulaCodeWord Word(int32_t i) const { return code.words[i]; }
     bool IsConstant(FormulaOperand operand) const { return operand.IsSingle() && IsFormulaConstant(Word(operand.begin)); }
     bool IsVariable(FormulaOperand operand) const { return operand.IsSingle() && IsFormulaVariable(Word(operand.begin)); }
     double& Constant(FormulaOperand operand) { return code.constants[FormulaConstantIndex(Word(operand.begin))]; }
     FormulaOperand OperandEndingAt(int32_t last) const { return {FormulaOperandStart(code, last), last + 1}; }
     // The last word of an operand, and the operand without it.
-    uint16_t LastOp(FormulaOperand operand) const { return Word(operand.end - 1); }
+    FormulaCodeWord LastOp(FormulaOperand operand) const { return Word(operand.end - 1); }
     FormulaOperand WithoutLast(FormulaOperand operand) const { return {operand.begin, operand.end - 1}; }
     // The operands of a binary operation that ends an operand (its last word).
     void SplitBinary(FormulaOperand operand, FormulaOperand& first, FormulaOperand& second) const
@@ -89,16 +89,16 @@ private:
     }
     void RemoveWords(int32_t at, int32_t n)
     {
-        std::memmove(code.words + at, code.words + at + n, size_t(code.wordCount - at - n) * sizeof(uint16_t));
+        std::memmove(code.words + at, code.words + at + n, size_t(code.wordCount - at - n) * sizeof(FormulaCodeWord));
         code.wordCount -= n;
     }
 
-    bool FoldUnary(uint16_t op, FormulaOperand a);
-    bool RewriteUnary(uint16_t op, FormulaOperand a);
-    bool RewriteBinary(uint16_t op, FormulaOperand a, FormulaOperand b);
-    bool RewriteWithConstantSecond(uint16_t op, FormulaOperand a, FormulaOperand b);
-    bool RewriteWithVariables(uint16_t op, FormulaOperand a, FormulaOperand b);
-    bool RewriteFunctionPairs(uint16_t op, FormulaOperand a, FormulaOperand b);
+    bool FoldUnary(FormulaCodeWord op, FormulaOperand a);
+    bool RewriteUnary(FormulaCodeWord op, FormulaOperand a);
+    bool RewriteBinary(FormulaCodeWord op, FormulaOperand a, FormulaOperand b);
+    bool RewriteWithConstantSecond(FormulaCodeWord op, FormulaOperand a, FormulaOperand b);
+    bool RewriteWithVariables(FormulaCodeWord op, FormulaOperand a, FormulaOperand b);
+    bool RewriteFunctionPairs(FormulaCodeWord op, FormulaOperand a, FormulaOperand b);
 
     FormulaCode& code;
 };
@@ -107,11 +107,11 @@ private:
 bool FormulaRewriter::ApplyPairRule()
 {
     for (int32_t i = 1; i < code.wordCount; ++i) {
-        uint16_t first = Word(i - 1);
-        uint16_t second = Word(i);
+        FormulaCodeWord first = Word(i - 1);
+        FormulaCodeWord second = Word(i);
         if (!IsFormulaOperationWord(first) || !IsFormulaOperationWord(second))
             continue;
-        auto keepFirstOnly = [&](uint16_t word) {
+        auto keepFirstOnly = [&](FormulaCodeWord word) {
             code.words[i - 1] = word;
             RemoveWords(i, 1);
             return true;
@@ -195,7 +195,7 @@ bool FormulaRewriter::ApplyEndRule()
     if (code.wordCount < 2)
         return false;
     int32_t last = code.wordCount - 1;
-    uint16_t op = Word(last);
+    FormulaCodeWord op = Word(last);
     switch (FormulaOperandCount(op)) {
     case 1:
         return RewriteUnary(op, OperandEndingAt(last - 1));
@@ -209,7 +209,7 @@ bool FormulaRewriter::ApplyEndRule()
     }
 }
 
-bool FormulaRewriter::RewriteUnary(uint16_t op, FormulaOperand a)
+bool FormulaRewriter::RewriteUnary(FormulaCodeWord op, FormulaOperand a)
 {
     if (IsFormulaFunction(op) && IsConstant(a)) {
         Constant(a) = FormulaUnary(op, Constant(a));
@@ -228,7 +228,7 @@ bool FormulaRewriter::RewriteUnary(uint16_t op, FormulaOperand a)
     return false;
 }
 
-bool FormulaRewriter::RewriteBinary(uint16_t op, FormulaOperand a, FormulaOperand b)
+bool FormulaRewriter::RewriteBinary(FormulaCodeWord op, FormulaOperand a, FormulaOperand b)
 {
     bool foldable = (op >= kAdd && op <= kPower) || op == kMax || op == kMin || op == kAnd || op == kOr;
     if (foldable && IsConstant(a) && IsConstant(b)) {
@@ -246,7 +246,7 @@ bool FormulaRewriter::RewriteBinary(uint16_t op, FormulaOperand a, FormulaOperan
     // e ^ x, 2 ^ x, 10 ^ x.
     if (op == kPower && IsConstant(a)) {
         double base = Constant(a);
-        uint16_t function = base == std::numbers::e ? kExp : base == 2.0 ? kExp2 : base == 10.0 ? kExp10 : kEnd;
+        FormulaCodeWord function = base == std::numbers::e ? kExp : base == 2.0 ? kExp2 : base == 10.0 ? kExp10 : kEnd;
         if (function != kEnd) {
             FormulaCodeTail(code).Add(b).Add(function).CommitAt(a.begin);
             return true;
@@ -257,14 +257,14 @@ bool FormulaRewriter::RewriteBinary(uint16_t op, FormulaOperand a, FormulaOperan
     return RewriteFunctionPairs(op, a, b);
 }
 
-bool FormulaRewriter::RewriteWithConstantSecond(uint16_t op, FormulaOperand a, FormulaOperand b)
+bool FormulaRewriter::RewriteWithConstantSecond(FormulaCodeWord op, FormulaOperand a, FormulaOperand b)
 {
     double c = Constant(b);
     auto keepFirst = [&] {
         code.wordCount = a.end;
         return true;
     };
-    auto replaceSecond = [&](uint16_t function) {
+    auto replaceSecond = [&](FormulaCodeWord function) {
         FormulaCodeTail(code).Add(a).Add(function).CommitAt(a.begin);
         return true;
     };
@@ -320,7 +320,7 @@ bool FormulaRewriter::RewriteWithConstantSecond(uint16_t op, FormulaOperand a, F
     }
     if (a.IsSingle())
         return false;
-    uint16_t inner = LastOp(a);
+    FormulaCodeWord inner = LastOp(a);
     FormulaOperand first, second;
     SplitBinary(a, first, second);
     // (x + c1) + c2 -> x + (c1 + c2); (x * c1) * c2 -> x * (c1 * c2).
@@ -340,11 +340,11 @@ bool FormulaRewriter::RewriteWithConstantSecond(uint16_t op, FormulaOperand a, F
     return false;
 }
 
-bool FormulaRewriter::RewriteWithVariables(uint16_t op, FormulaOperand a, FormulaOperand b)
+bool FormulaRewriter::RewriteWithVariables(FormulaCodeWord op, FormulaOperand a, FormulaOperand b)
 {
     if (!IsVariable(b))
         return false;
-    uint16_t v = Word(b.begin);
+    FormulaCodeWord v = Word(b.begin);
     if (IsVariable(a) && Word(a.begin) == v) {
         switch (op) {
         case kMultiply:
@@ -354,7 +354,7 @@ bool FormulaRewriter::RewriteWithVariables(uint16_t op, FormulaOperand a, Formul
             if (code.constantCount >= kFormulaMaxConstants)
                 return false;
             code.constants[code.constantCount] = 0.0;
-            FormulaCodeTail(code).Add(uint16_t(kConstant + code.constantCount++)).CommitAt(a.begin);
+            FormulaCodeTail(code).Add(FormulaCodeWord(kConstant + code.constantCount++)).CommitAt(a.begin);
             return true;
         case kAnd:
         case kOr:
@@ -366,7 +366,7 @@ bool FormulaRewriter::RewriteWithVariables(uint16_t op, FormulaOperand a, Formul
     }
     if (a.IsSingle())
         return false;
-    uint16_t inner = LastOp(a);
+    FormulaCodeWord inner = LastOp(a);
     FormulaOperand first, second;
     SplitBinary(a, first, second);
     if (!IsVariable(second) || Word(second.begin) != v)
@@ -384,12 +384,12 @@ bool FormulaRewriter::RewriteWithVariables(uint16_t op, FormulaOperand a, Formul
     return false;
 }
 
-bool FormulaRewriter::RewriteFunctionPairs(uint16_t op, FormulaOperand a, FormulaOperand b)
+bool FormulaRewriter::RewriteFunctionPairs(FormulaCodeWord op, FormulaOperand a, FormulaOperand b)
 {
     if (a.IsSingle())
         return false;
-    uint16_t left = LastOp(a);
-    uint16_t right = b.IsSingle() ? kEnd : LastOp(b);
+    FormulaCodeWord left = LastOp(a);
+    FormulaCodeWord right = b.IsSingle() ? kEnd : LastOp(b);
     // (-a) + b -> b - a; (-a) - b -> -(a + b).
     if (left == kNegate && op == kAdd) {
         FormulaCodeTail(code).Add(b).Add(WithoutLast(a)).Add(kSubtract).CommitAt(a.begin);
@@ -406,7 +406,7 @@ bool FormulaRewriter::RewriteFunctionPairs(uint16_t op, FormulaOperand a, Formul
     }
     if (left != right)
         return false;
-    uint16_t combined = kEnd;
+    FormulaCodeWord combined = kEnd;
     if (left == kSqrt && (op == kMultiply || op == kDivide))
         combined = op;  // sqrt a * sqrt b -> sqrt(a * b)
     else if ((left == kExp || left == kExp2 || left == kExp10) && (op == kMultiply || op == kDivide))

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/timefunctions/TimeFunctionFormulaRow.h"
@@ -417,13 +418,14 @@ TEST(TimeFunctionsFixtureTest, HandComputedPeriodTables)
         std::vector<std::vector<double>> rows;  // date as YYYYMMDD, then the cells; totals date 0
     };
     const Case cases[] = {
+        // The opening row is shown (flag B), so the totals take it in: 100 + 45.
         {"Monthly",
          0,
          {{20240114, 100, 100, 0, 100, 1},
           {20240131, 30, 130, 100, 30, 1701},
           {20240229, 12, 142, 30, 12, 2902},
           {20240310, 3, 145, 5, 3, 1003},
-          {0, 45, n, n, n, n}}},
+          {0, 145, n, n, n, n}}},
         {"Month ends",
          0,
          {{20240129, 110, 100, 110},
@@ -516,6 +518,135 @@ TEST(TimeFunctionsInvariantTest, TotalsAndAccumulatedRowsOverRandomBases)
             EXPECT_NEAR(computation.Cell(computation.RowCount() - 1, 1), computation.Cell(kOpeningRow, 0) + sum, 1e-6);
         }
     }
+}
+
+
+// A template read from its keyed lines ("\n" ends them) and run over the base; the table comes back
+// as in HandComputedPeriodTables: the opening row, the periods, the totals row (date 0) when summed.
+std::vector<std::vector<double>> RunTemplateKeys(Base& base, const std::string& keys)
+{
+    TimeFunctionsTemplate definition(base);
+    std::string text = "#T\tx\r";
+    for (char c : keys)
+        text += c == '\n' ? '\r' : c;
+    TextReader reader(text.data(), int64_t(text.size()));
+    EXPECT_TRUE(reader.ReadLine());
+    TemplateReadContext context;
+    context.fileKind = 5;
+    context.version = 20121122;
+    definition.ReadDefinition(reader, context);
+    TimeFunctionsComputation computation(base);
+    computation.LoadTemplate(definition);
+    RecordingHost host;
+    computation.Compute(host);
+    EXPECT_EQ(host.end, AnalysisRunEnd::Completed) << GetPendingError().message.code;
+    std::vector<std::vector<double>> table;
+    auto add = [&](int32_t r, bool totals) {
+        PackedDate date = computation.RowKey(r).date;
+        std::vector<double> row{totals ? 0.0
+                                       : double(PackedDateYear(date) * 10000 + PackedDateMonth(date) * 100 +
+                                                PackedDateDay(date))};
+        for (int32_t col = 0; col < computation.ColumnCount(); ++col)
+            row.push_back(computation.Cell(r, col));
+        table.push_back(row);
+    };
+    if (computation.RowCount() > kTotalsRow) {
+        add(kOpeningRow, false);
+        for (int32_t r = kFirstPeriodRow; r < computation.RowCount(); ++r)
+            add(r, false);
+        if (computation.HasTotals())
+            add(kTotalsRow, true);
+    }
+    return table;
+}
+
+// A chain of formula rows C0 = C1+1, C1 = C2+1, ... C9999 = P, written in that order, so that the first
+// row shown needs all the others prepared before it; two shown rows read it at both ends and in the
+// middle, past the 4096th variable.
+std::string LongFormulaChain()
+{
+    constexpr int32_t kChain = 10000;
+    std::string keys = "VN\tP\nVM\tSP\nVZ\tV-\nFN\tDeep\nFF\tC0\nFN\tWhole\nFF\tC4093-C409\n";
+    for (int32_t i = 0; i < kChain; ++i) {
+        keys.append("FN\tC").append(std::to_string(i)).append("\nFF\t");
+        if (i + 1 < kChain)
+            keys.append("C").append(std::to_string(i + 1)).append("+1");
+        else
+            keys.append("P");
+        keys.append("\nFZ\tV-\n");
+    }
+    return keys + "K\t231201\t240131\nPL\tM\n";
+}
+
+// Faults found by checking the analysis against a computation by hand (issue 29, items 19-21), each
+// over a base of two cards: 100 on 30 December 2023 and 10 on 2 January 2024. The row P sums each
+// period and is summed in the totals; T is the turnover time (mode T) of everything so far, which
+// integrates the balance up to the end of each period.
+TEST(TimeFunctionsFaultTest, TemplatesOverATinyBase)
+{
+    ClearError();
+    Base base(FilePath(), 1);
+    base.SetValueCount(1);
+    for (auto [date, amount] : {std::pair{MakePackedDate(2023, 12, 30), 100.0}, {MakePackedDate(2024, 1, 2), 10.0}}) {
+        CardKey key{date, 1};
+        Card* card = base.CreateCard(key);
+        ASSERT_NE(card, nullptr);
+        CardLine* line = base.CreateLine(base.FindOrAddGroup(card, 0));
+        ASSERT_NE(line, nullptr);
+        base.SetLineValues(line, &amount);
+    }
+    constexpr double n = std::numeric_limits<double>::quiet_NaN();
+    const std::string sum = "VN\tP\nVM\tSP\nVZ\tS+\n";
+    const std::string turnover = "VN\tT\nVM\tTA\n";
+    struct Case {
+        const char* fault;
+        std::string keys;
+        std::vector<std::vector<double>> rows;  // date as YYYYMMDD, then the cells; totals date 0
+    };
+    const Case cases[] = {
+        // Item 19: the opening row is shown (flag B, on by default), so the totals count it: 110, not 10.
+        {"the totals row takes in a shown opening row", sum + "K\t240101\t240131\nPL\tM\n",
+         {{20231231, 100}, {20240131, 10}, {0, 110}}},
+        {"without flag B the opening row stays out of the totals", sum + "K\t240101\t240131\nPL\tM\nZB\n",
+         {{20231231, 100}, {20240131, 10}, {0, 10}}},
+        // Item 20: without a "K" line the axis runs from the day before the first card (29 December) to
+        // the day after the last (3 January). The turnover time integrates the balance up to each
+        // period's end, but no further than the row's selection, which ends with the last card: 100
+        // for 1, 2 and 3 days, then 300 + 110 over a turnover of 110, twice.
+        {"the default axis reaches a day beyond the cards", sum + turnover + "PL\tD\n",
+         {{20231228, 0, n},
+          {20231229, 0, n},
+          {20231230, 100, 2},
+          {20231231, 0, 4},
+          {20240101, 0, 6},
+          {20240102, 10, 820.0 / 110},
+          {20240103, 0, 820.0 / 110},
+          {0, 110, n}}},
+        {"an axis of the plain base dates stays so", sum + turnover + "K\tFile\tFile\nPL\tD\n",
+         {{20231229, 0, n}, {20231230, 100, 2}, {20231231, 0, 4}, {20240101, 0, 6}, {20240102, 10, 820.0 / 110},
+          {0, 110, n}}},
+        // Item 21: every row is found by its whole name however many there are ("C4093" is not "C409"
+        // followed by a 3), so the chain depends on nothing circular: Deep = P + 9999 and
+        // Whole = (P + 5906) - (P + 9590).
+        {"a 10,000-row chain", LongFormulaChain(), {{20231130, 9999, -3684}, {20231231, 10099, -3684}, {20240131, 10009, -3684}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ClearError();
+        std::vector<std::vector<double>> table = RunTemplateKeys(base, c.keys);
+        ASSERT_EQ(table.size(), c.rows.size());
+        for (size_t r = 0; r < table.size(); ++r) {
+            SCOPED_TRACE(r);
+            ASSERT_EQ(table[r].size(), c.rows[r].size());
+            for (size_t col = 0; col < table[r].size(); ++col) {
+                if (std::isnan(c.rows[r][col]))
+                    EXPECT_TRUE(std::isnan(table[r][col])) << "column " << col;
+                else
+                    EXPECT_DOUBLE_EQ(table[r][col], c.rows[r][col]) << "column " << col;
+            }
+        }
+    }
+    ClearError();
 }
 
 }  // namespace

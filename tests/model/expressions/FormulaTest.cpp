@@ -7,12 +7,14 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "foundation/messages/Message.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/numbers/NumberFormat.h"
 #include "foundation/numbers/RandomNumber.h"
 #include "foundation/strings/String.h"
+#include "model/expressions/FormulaVariableIndex.h"
 
 namespace vek {
 namespace {
@@ -330,15 +332,20 @@ TEST_F(FormulaTest, EvaluationReadsTheCurrentValues)
 }
 
 // The longest name wins; three-character names before function names, shorter ones after.
+// Each case compiles against the table searched slot by slot and through an index of it; both read
+// the same names. "AB" spells the first slot's name again: the first slot wins.
 TEST(FormulaNames, VariablesAndFunctions)
 {
-    FormulaVariable table[4];
+    FormulaVariable table[5];
     CopyFormulaName(table[0], "ab");
     CopyFormulaName(table[1], "abc");
     CopyFormulaName(table[2], "Expense");
     CopyFormulaName(table[3], "pi");
-    for (int i = 0; i < 4; ++i)
+    CopyFormulaName(table[4], "AB");
+    for (int i = 0; i < 5; ++i)
         table[i].value = 10.0 * (i + 1);
+    FormulaVariableIndex index;
+    index.Build(5, table);
     struct NameCase {
         const char* text;
         const char* canonical;
@@ -350,13 +357,43 @@ TEST(FormulaNames, VariablesAndFunctions)
         {"PI", "pi", 40}, {"abs(ab)", "abs(ab)", 10},
     };
     for (const NameCase& c : cases) {
-        SCOPED_TRACE(c.text);
+        for (bool indexed : {false, true}) {
+            SCOPED_TRACE(std::string(c.text) + (indexed ? " (index)" : ""));
+            String text;
+            text.AssignCStr(c.text);
+            Formula formula;
+            ASSERT_EQ(indexed ? formula.Compile(text, index) : formula.Compile(text, 5, table), 0);
+            EXPECT_STREQ(text.CStr(), c.canonical);
+            EXPECT_TRUE(SameValue(formula.Evaluate(), c.value)) << formula.Evaluate();
+        }
+    }
+}
+
+// Regression: only the first 4096 slots could be named, so in a table of 10,000 names "C4093" read as
+// "C409" (and a cut-off "3"), and a chain of formulas over such names looked circular.
+TEST(FormulaNames, EveryNameOfALargeTableIsFoundWhole)
+{
+    constexpr int32_t kCount = 10000;
+    std::vector<FormulaVariable> table(kCount);
+    for (int32_t i = 0; i < kCount; ++i) {
+        CopyFormulaName(table[size_t(i)], std::string("C").append(std::to_string(i)));
+        table[size_t(i)].value = i;
+    }
+    FormulaVariableIndex index;
+    index.Build(kCount, table.data());
+    for (bool indexed : {false, true}) {
+        SCOPED_TRACE(indexed ? "index" : "table");
         String text;
-        text.AssignCStr(c.text);
+        text.AssignCStr("c4093 - C409 + C9999x");
         Formula formula;
-        ASSERT_EQ(formula.Compile(text, 4, table), 0);
-        EXPECT_STREQ(text.CStr(), c.canonical);
-        EXPECT_TRUE(SameValue(formula.Evaluate(), c.value)) << formula.Evaluate();
+        ASSERT_EQ(indexed ? formula.Compile(text, index) : formula.Compile(text, kCount, table.data()), 0);
+        // The longest name the text starts with: "C9999x" is C9999 and a cut-off "x".
+        EXPECT_STREQ(text.CStr(), "C4093 - C409 + C9999");
+        EXPECT_EQ(formula.Evaluate(), 4093.0 - 409.0 + 9999.0);
+        EXPECT_TRUE(formula.UsesVariable(9999));
+        std::vector<int32_t> used;
+        formula.CollectVariables(used);
+        EXPECT_EQ(used, (std::vector<int32_t>{4093, 409, 9999}));
     }
 }
 
