@@ -237,72 +237,6 @@ void CleanNotesForCell(const char* notes, String& out)
 
 namespace vek {
 
-int32_t DimensionAtOrderPosition(const Base& base, int32_t position)
-{
-    if (position < 0 || position >= int32_t(kDimensionCount))
-        return -1;
-    if (base.DimensionOrderCount() == 0)
-        return position;
-    if (position >= base.DimensionOrderCount())
-        return -1;
-    int32_t d = base.DimensionOrderAt(position);
-    return d >= 0 && d < int32_t(kDimensionCount) ? d : -1;
-}
-
-std::string_view PeekKey(const TextReader& reader)
-{
-    const char* start = reader.LineStart();
-    const char* end = reader.LineEnd();
-    const char* p = start;
-    while (p < end && *p != '\t')
-        ++p;
-    return {start, size_t(p - start)};
-}
-
-void WriteSortKeyLine(TextWriter& writer, char letter, int32_t number, const CardsSortKey& key,
-                      const String& columnCode)
-{
-    writer.PutChar(uint8_t(letter));
-    writer.PutInt(number);
-    writer.PutString(columnCode);
-    const char fields[4][2] = {{'C', SortDirectionCode(key.dateDirection)},
-                               {'D', ItemDisplayCode(key.itemDisplay)},
-                               {'T', SortDirectionCode(key.textDirection)},
-                               {'V', ValueSortCode(key.valueSort)}};
-    for (const auto& field : fields) {
-        writer.PutSeparator();
-        writer.PutChar(uint8_t(field[0]));
-        if (field[1] != 0)
-            writer.PutChar(uint8_t(field[1]));
-    }
-    writer.EndRow();
-}
-
-void ReadSortKeyFields(TextReader& reader, CardsSortKey& key)
-{
-    while (reader.NextFieldRaw()) {
-        if (reader.TokenLength() < 2)
-            continue;
-        char letter = reader.Token()[1];
-        switch (reader.Token()[0]) {
-        case 'C': ParseSortDirectionCode(key.dateDirection, letter); break;
-        case 'D': ParseItemDisplayCode(key.itemDisplay, letter); break;
-        case 'T': ParseSortDirectionCode(key.textDirection, letter); break;
-        case 'V': ParseValueSortCode(key.valueSort, letter); break;
-        default: break;
-        }
-    }
-}
-
-}  // namespace vek
-
-namespace vek {
-
-int32_t NumberAfterXmlPrefix(std::string_view name, std::string_view prefix)
-{
-    return CStrNumberAfterPrefixNoCase(name, prefix, 2);
-}
-
 int32_t CardsColumnFromXmlName(std::string_view name)
 {
     const struct {
@@ -323,15 +257,6 @@ int32_t CardsColumnFromXmlName(std::string_view name)
         return cards_column::kFirstValue;
     if (field >= 1 && field <= cards_column::kValueFields)
         return cards_column::kFirstValue + field - 1;
-    return -1;
-}
-
-int32_t ParseOnOff(std::string_view value)
-{
-    if (CStrEqualNoCase(value, "on"))
-        return 1;
-    if (CStrEqualNoCase(value, "off"))
-        return 0;
     return -1;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/streams/TextReader.h"
+#include "analysis/TableTemplatePart.h"
 
 namespace vek {
 
@@ -41,17 +41,9 @@ inline constexpr int32_t kSignatures = 62;
 inline constexpr int32_t kCount = 63;
 }  // namespace cards_column
 
-// A sort key of a cards (or lines) analysis: the column and the code that belongs to it.
-struct CardsSortKey {
-    int32_t column = 0;
-    int32_t dateDirection = 0;  // "AD", columns 0 and 1
-    int32_t itemDisplay = 0;    // "NRCTH", dimension columns
-    int32_t textDirection = 0;  // "AD", every other column
-    int32_t valueSort = 0;      // "DEFCBA", value columns
-
-    bool operator==(const CardsSortKey&) const = default;
-};
-inline constexpr int32_t kMaxCardsSortKeys = 8;
+// The sort keys of a cards analysis are those of the table templates.
+using CardsSortKey = TableSortKey;
+inline constexpr int32_t kMaxCardsSortKeys = kMaxTableSortKeys;
 
 // The column of dimension d (0-based): 3, 4, then d + 28; -1 above dimension 32.
 int32_t CardsColumnOfDimension(int32_t d);
@@ -89,56 +81,8 @@ inline constexpr int32_t kNotesCellCharacters = 8000;
 
 namespace vek {
 
-class Base;
-class TextReader;
-class TextWriter;
-
-// --- Keyed-line forms shared by the cards and lines templates ------------------------------------------
-
-// The dimension (0-based) at a position of the base's dimension order, or -1 when none stands there.
-// Without an order every dimension stands at its own position.
-int32_t DimensionAtOrderPosition(const Base& base, int32_t position);
-
-// The key of the reader's current line (its first field, without moving the field cursor).
-std::string_view PeekKey(const TextReader& reader);
-
-// A sort-key line: "S" or "Q", the key number and the column code together, then the fields "C", "D",
-// "T" and "V" with their letters. `columnCode` writes the code of a column.
-void WriteSortKeyLine(TextWriter& writer, char letter, int32_t number, const CardsSortKey& key,
-                      const String& columnCode);
-// Reads the fields after a sort-key line's key (the column code already taken); letters not in their
-// tables leave the field.
-void ReadSortKeyFields(TextReader& reader, CardsSortKey& key);
-// The letters of the next field, each given to `take` with its position (at most `limit`).
-template <typename Take>
-void ReadLetterField(TextReader& reader, int32_t limit, Take&& take);
-
-}  // namespace vek
-
-namespace vek {
-
-template <typename Take>
-void ReadLetterField(TextReader& reader, int32_t limit, Take&& take)
-{
-    if (!reader.NextFieldRaw())
-        return;
-    const char* letters = reader.Token();
-    int32_t n = reader.TokenLength();
-    for (int32_t i = 0; i < n && i < limit; ++i)
-        take(i, letters[i]);
-}
-
-}  // namespace vek
-
-namespace vek {
-
-// The XML name of a column as the template elements give it: "dim" or "value" followed by a number
-// (1-32, 1-24), or one of the fixed names, compared without regard to case. The number after the
-// prefix, 0 for the prefix alone, -1 when the name is not the prefix followed by digits.
-int32_t NumberAfterXmlPrefix(std::string_view name, std::string_view prefix);
-// The cards column of an XML name, or -1 (the date column has no XML name).
+// The cards column of an XML name, or -1 (the date column has no XML name): "dim" or "value"
+// followed by a number (1-32, 1-24), or one of the fixed names, compared without regard to case.
 int32_t CardsColumnFromXmlName(std::string_view name);
-// "on" 1, "off" 0, anything else -1.
-int32_t ParseOnOff(std::string_view value);
 
 }  // namespace vek

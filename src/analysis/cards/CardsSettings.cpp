@@ -9,7 +9,7 @@ void CardsSettings::SetDefaults(const Base& base, int32_t currentDateStyle)
     *this = CardsSettings();
     dateStyle = currentDateStyle;
     for (int32_t column = 0; column < cards_column::kCount; ++column) {
-        CardsColumn& record = columns[size_t(column)];
+        TableColumn& record = columns[size_t(column)];
         record.shown = column == cards_column::kDate || column == cards_column::kOrigin ||
                                column == cards_column::kNotes || column == cards_column::kSignatures
                            ? 0
@@ -23,8 +23,7 @@ void CardsSettings::SetDefaults(const Base& base, int32_t currentDateStyle)
 
 int32_t CardsSettings::ValueDecimals(const Base& base, int32_t i) const
 {
-    int32_t own = columns[size_t(cards_column::kFirstValue + i)].decimals;
-    return own >= 0 ? own : base.ValueFormat(i);
+    return TableValueDecimals(columns[size_t(cards_column::kFirstValue + i)], base, i);
 }
 
 }  // namespace vek

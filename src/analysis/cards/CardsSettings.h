@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "analysis/TableTemplatePart.h"
 #include "analysis/cards/CardsColumns.h"
 
 namespace vek {
@@ -14,21 +15,6 @@ class Base;
 enum class CardsContent : int32_t { None = 0, Selected = 1, All = 2 };
 inline constexpr const char* kCardsContentLetters = "NSA";
 
-// The text-export choices of the cards and lines templates ("xtnh", "xtna").
-inline constexpr int32_t kTextExportHeaders = 4102;
-inline constexpr int32_t kTextExportAll = 4103;
-
-// One column of a cards analysis as its template stores it.
-struct CardsColumn {
-    int32_t shown = 0;
-    int32_t itemDisplay = -1;    // index into "CHTNMPR"; -1 the window's default
-    int32_t decimals = 0;        // index into "0123456FTM"; -1 the base's decimals of the field
-    int32_t signColouring = 0;   // index into "-RG"
-    int32_t width = 0;           // pixels; 0 the window's default
-
-    bool operator==(const CardsColumn&) const = default;
-};
-
 // The cards settings of a template (every field a 32-bit word as stored).
 struct CardsSettings {
     CardsContent groupsContent = CardsContent::Selected;
@@ -38,7 +24,7 @@ struct CardsSettings {
     int32_t sortKeyCount = 1;  // 1-8
     std::array<CardsSortKey, kMaxCardsSortKeys> sortKeys{};
     int32_t textExportChoice = kTextExportAll;
-    std::array<CardsColumn, cards_column::kCount> columns{};
+    std::array<TableColumn, cards_column::kCount> columns{};
 
     // Every setting zero; both contents 1; text export 4103; the given date style; every column
     // shown with the window's item display, except the date, origin, notes and signatures; the

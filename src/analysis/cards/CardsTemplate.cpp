@@ -20,17 +20,14 @@ namespace vek {
 
 namespace {
 
-constexpr const char* kSignColouringLetters = "-RG";
-constexpr const char* kDateStyleLetters = "STWFGHUV";
-// Version dates at which the "P" value changed its form.
+// The version date up to which the letter form of "P" had its first letters.
 constexpr int32_t kFirstLetterColumnsUntil = 19981028;
-constexpr int32_t kLetterColumnsUntil = 20001218;
 constexpr int32_t kBulletWidthCount = 40;
 
 // The columns of the letter form of "P" (files up to 20001218).
-int32_t ColumnOfLetter(char letter, bool earliest)
+int32_t ColumnOfLetter(char letter, int32_t version)
 {
-    if (earliest) {
+    if (version <= kFirstLetterColumnsUntil) {
         if (letter == 'L')
             return cards_column::kDimension2;
         if (letter == '2')
@@ -56,19 +53,26 @@ int32_t ColumnOfLetter(char letter, bool earliest)
     return -1;
 }
 
-void ReadIntField(TextReader& reader, int32_t& value)
-{
-    int32_t read = 0;
-    if (reader.NextFieldInt(read))
-        value = read;
-}
-
 void PutCardsWidthField(TextWriter& writer, int32_t width)
 {
     writer.PutSeparator();
     if (width != 0)
         writer.PutInt(width);
 }
+
+constexpr TableColumnLayout kCardsTableLayout{cards_column::kCount,
+                                               cards_column::kFirstValue,
+                                               cards_column::kCardId,
+                                               cards_column::kDate,
+                                               CardsColumnOfDimension,
+                                               DimensionOfCardsColumn,
+                                               ValueFieldOfCardsColumn,
+                                               IsSortableCardsColumn,
+                                               CardsColumnFromCode,
+                                               AppendCardsColumnCode,
+                                               ColumnOfLetter,
+                                               CardsColumnFromXmlName};
+constexpr TableTemplatePart kCardsTablePart{kCardsTableLayout};
 
 }  // namespace
 
@@ -88,74 +92,14 @@ void CardsTemplate::Reset()
     SetDefaults();
 }
 
-void CardsTemplate::AppendColumnCode(String& out, int32_t column) const
-{
-    int32_t d = DimensionOfCardsColumn(column);
-    AppendCardsColumnCode(out, column, d >= 0 ? GetBase().DimensionOrderIndex(d) + 1 : 0);
-}
-
 void CardsTemplate::WriteShownColumns(String& out) const
 {
-    const Base& base = GetBase();
-    for (int32_t column = 0; column < cards_column::kCount; ++column) {
-        int32_t field = ValueFieldOfCardsColumn(column);
-        if (field >= base.ValueCount())
-            continue;
-        int32_t position = DimensionOfCardsColumn(column);
-        if (position >= 0) {
-            // Dimension columns go by position in the dimension order: "D" and k when the
-            // dimension standing at position k is shown.
-            int32_t d = DimensionAtOrderPosition(base, position);
-            if (d < 0 || !settings.columns[size_t(CardsColumnOfDimension(d))].shown)
-                continue;
-            if (!out.IsEmpty())
-                out.AppendChar(',');
-            AppendCardsColumnCode(out, column, position + 1);
-            continue;
-        }
-        if (!settings.columns[size_t(column)].shown)
-            continue;
-        if (!out.IsEmpty())
-            out.AppendChar(',');
-        AppendCardsColumnCode(out, column, 0);
-    }
+    kCardsTablePart.WriteShownColumns(out, GetBase(), settings.columns);
 }
 
 void CardsTemplate::ReadShownColumns(std::string_view value, int32_t version)
 {
-    auto show = [this](int32_t column) {
-        if (column >= 0 && column < cards_column::kCount)
-            settings.columns[size_t(column)].shown = 1;
-    };
-    if (version <= kLetterColumnsUntil) {
-        bool earliest = version <= kFirstLetterColumnsUntil;
-        for (char letter : value)
-            show(ColumnOfLetter(letter, earliest));
-        return;
-    }
-    const char* p = value.data();
-    const char* end = p + value.size();
-    while (p < end) {
-        const char* stop = static_cast<const char*>(std::memchr(p, ',', size_t(end - p)));
-        if (!stop)
-            stop = end;
-        int32_t used = 0;
-        show(CardsColumnFromCode(p, stop, used));
-        p = stop < end ? stop + 1 : end;
-    }
-}
-
-void CardsTemplate::ReadSortKey(std::string_view key, TextReader& reader)
-{
-    int32_t n = key[1] - '0';
-    CardsSortKey& sortKey = settings.sortKeys[size_t(n - 1)];
-    int32_t used = 0;
-    int32_t column = CardsColumnFromCode(key.data() + 2, key.data() + key.size(), used);
-    if (IsSortableCardsColumn(column))
-        sortKey.column = column;
-    ReadSortKeyFields(reader, sortKey);
-    if (n > settings.sortKeyCount)
-        settings.sortKeyCount = n;
+    kCardsTablePart.ReadShownColumns(value, version, settings.columns);
 }
 
 bool CardsTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const TemplateReadContext& context)
@@ -163,16 +107,13 @@ bool CardsTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
     char first = key[0];
     char second = key.size() > 1 ? key[1] : '\0';
     if (context.IsBulletFile()) {
-        if (first == 'C' || first == 'L' || first == 'V' || first == 'Y' || (first >= '1' && first <= '6')) {
-            (void)reader.NextFieldRaw();
-            selection.ReadKeyLine(key, reader, SelectionKeyForm::Old);
+        if (TableTemplatePart::ReadOldSelectionKey(key, reader, selection))
             return true;
-        }
         if (key == "xW") {
             (void)reader.NextFieldRaw();
             for (int32_t i = 0; i < kBulletWidthCount; ++i) {
                 int32_t column = i < 7 ? i : 30 + (i - 7);
-                ReadIntField(reader, settings.columns[size_t(column)].width);
+                ReadWidthField(reader, settings.columns[size_t(column)].width);
             }
             return true;
         }
@@ -186,9 +127,7 @@ bool CardsTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         if (key.size() != 1)
             return false;
         (void)reader.NextFieldRaw();
-        ReadLetterField(reader, kMaxValueCount, [this](int32_t i, char letter) {
-            ParseDigitFtmCodeLetter(settings.columns[size_t(cards_column::kFirstValue + i)].decimals, letter);
-        });
+        kCardsTablePart.ReadDecimals(reader, settings.columns);
         return true;
     case 'G':
         if (key != "GC")
@@ -199,25 +138,19 @@ bool CardsTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         if (key.size() != 1)
             return false;
         (void)reader.NextFieldRaw();
-        for (CardsColumn& column : settings.columns)
-            column.shown = 0;
-        if (reader.NextFieldRaw())
-            ReadShownColumns({reader.Token(), size_t(reader.TokenLength())}, context.version);
+        kCardsTablePart.ReadShownColumnsLine(reader, context.version, settings.columns);
         return true;
     case 'Q':
         if (second < '1' || second > '8')
             return false;
         (void)reader.NextFieldRaw();
-        ReadSortKey(key, reader);
+        kCardsTablePart.ReadSortKey(key, reader, settings.sortKeys, settings.sortKeyCount);
         return true;
     case 'R':
         if (key.size() != 1)
             return false;
         (void)reader.NextFieldRaw();
-        ReadLetterField(reader, kMaxValueCount, [this](int32_t i, char letter) {
-            ParseLetterOf(kSignColouringLetters,
-                          settings.columns[size_t(cards_column::kFirstValue + i)].signColouring, letter);
-        });
+        kCardsTablePart.ReadSignColourings(reader, settings.columns);
         return true;
     case 'S':
         if (key.size() != 1)
@@ -233,18 +166,12 @@ bool CardsTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         if (key.size() != 1)
             return false;
         (void)reader.NextFieldRaw();
-        ReadLetterField(reader, int32_t(kDimensionCount), [this](int32_t d, char letter) {
-            settings.columns[size_t(CardsColumnOfDimension(d))].itemDisplay = DisplayCodeFromLetter(letter);
-        });
+        kCardsTablePart.ReadItemDisplays(reader, settings.columns);
         return true;
-    case 'Y': {
+    case 'Y':
         (void)reader.NextFieldRaw();
-        char letter = second;
-        if (letter == 0)
-            (void)reader.NextFieldChar(letter);
-        ParseLetterOf(kDateStyleLetters, settings.dateStyle, letter);
+        TableTemplatePart::ReadDateStyle(key, reader, settings.dateStyle);
         return true;
-    }
     case 'w': {
         int32_t column = second == 'C' ? cards_column::kCardId
                          : second == 'Y' ? cards_column::kTitle
@@ -255,26 +182,18 @@ bool CardsTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
             return false;
         (void)reader.NextFieldRaw();
         if (column >= 0) {
-            ReadIntField(reader, settings.columns[size_t(column)].width);
+            ReadWidthField(reader, settings.columns[size_t(column)].width);
         } else if (second == 'V') {
             for (int32_t i = 0; i < kMaxValueCount; ++i)
-                ReadIntField(reader, settings.columns[size_t(cards_column::kFirstValue + i)].width);
+                ReadWidthField(reader, settings.columns[size_t(cards_column::kFirstValue + i)].width);
         } else if (second == 'D') {
             for (int32_t d = 0; d < int32_t(kDimensionCount); ++d)
-                ReadIntField(reader, settings.columns[size_t(CardsColumnOfDimension(d))].width);
+                ReadWidthField(reader, settings.columns[size_t(CardsColumnOfDimension(d))].width);
         }
         return true;
     }
     case 'x':
-        if (key == "xtna") {
-            settings.textExportChoice = kTextExportAll;
-            return true;
-        }
-        if (key == "xtnh") {
-            settings.textExportChoice = kTextExportHeaders;
-            return true;
-        }
-        return false;
+        return TableTemplatePart::ReadTextExport(key, settings.textExportChoice);
     default:
         return false;
     }
@@ -299,27 +218,8 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
     if (!shown.IsEmpty())
         writer.WriteKeyTextLine("P", shown.CStr());
 
-    writer.PutChar('D');
-    writer.PutSeparator();
-    for (int32_t i = 0; i < values; ++i) {
-        char letter = DigitFtmCodeLetter(settings.ValueDecimals(base, i));
-        writer.PutChar(uint8_t(letter != 0 ? letter : '0'));
-    }
-    writer.EndRow();
-
-    bool coloured = false;
-    for (int32_t i = 0; i < values; ++i)
-        coloured = coloured || settings.columns[size_t(cards_column::kFirstValue + i)].signColouring != 0;
-    if (coloured) {
-        writer.PutChar('R');
-        writer.PutSeparator();
-        for (int32_t i = 0; i < values; ++i) {
-            char letter = LetterAt(kSignColouringLetters,
-                                   settings.columns[size_t(cards_column::kFirstValue + i)].signColouring);
-            writer.PutChar(uint8_t(letter != 0 ? letter : '-'));
-        }
-        writer.EndRow();
-    }
+    kCardsTablePart.WriteDecimals(writer, base, settings.columns);
+    kCardsTablePart.WriteSignColourings(writer, base, settings.columns);
 
     if (settings.groupsContent != CardsContent::Selected || settings.linesContent != CardsContent::Selected) {
         char groups = LetterAt(kCardsContentLetters, int32_t(settings.groupsContent));
@@ -332,25 +232,8 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
     }
     if (settings.gcFlag != 0)
         writer.WriteLine("GC");
-    if (settings.columns[cards_column::kDate].shown) {
-        char letter = LetterAt(kDateStyleLetters, settings.dateStyle);
-        writer.PutChar('Y');
-        if (letter != 0)
-            writer.PutChar(uint8_t(letter));
-        writer.EndRow();
-    }
-
-    int32_t lastDimension = base.DimsInUse();  // dimensions 0 .. DimsInUse() are in use
-    bool displaySet = false;
-    for (int32_t d = 0; d <= lastDimension && d < int32_t(kDimensionCount); ++d)
-        displaySet = displaySet || settings.columns[size_t(CardsColumnOfDimension(d))].itemDisplay != -1;
-    if (displaySet) {
-        writer.PutChar('T');
-        writer.PutSeparator();
-        for (int32_t d = 0; d <= lastDimension && d < int32_t(kDimensionCount); ++d)
-            writer.PutChar(uint8_t(DisplayLetterFromCode(settings.columns[size_t(CardsColumnOfDimension(d))].itemDisplay)));
-        writer.EndRow();
-    }
+    kCardsTablePart.WriteDateStyle(writer, settings.dateStyle, settings.columns);
+    kCardsTablePart.WriteItemDisplays(writer, base, settings.columns);
 
     const struct {
         const char* key;
@@ -391,60 +274,34 @@ void CardsTemplate::WriteDefinition(TextWriter& writer) const
         writer.EndRow();
     }
 
-    int32_t keys = std::clamp(settings.sortKeyCount, 1, kMaxCardsSortKeys);
-    for (int32_t k = 0; k < keys; ++k) {
-        const CardsSortKey& key = settings.sortKeys[size_t(k)];
-        String code;
-        AppendColumnCode(code, key.column);
-        WriteSortKeyLine(writer, 'Q', k + 1, key, code);
-    }
-    writer.WriteLine(settings.textExportChoice == kTextExportHeaders ? "xtnh" : "xtna");
+    kCardsTablePart.WriteSortKeys(writer, 'Q', base, settings.sortKeys, settings.sortKeyCount);
+    TableTemplatePart::WriteTextExport(writer, settings.textExportChoice);
 }
 
 void CardsTemplate::ReadXml(TextReader& reader)
 {
-    String name;
-    String value;
-    while (!IsErrorPending() && reader.NextMarkupToken()) {
-        if (reader.Token()[0] != '<')
-            continue;
-        if (reader.IsTag("/template"))
-            return;
-        if (reader.IsTag("selection")) {
-            selection.ReadXml(reader);
-        } else if (reader.IsTag("columns")) {
-            while (reader.NextAttribute(name, value)) {
-                int32_t column = CardsColumnFromXmlName(name.View());
-                int32_t on = ParseOnOff(value.View());
-                if (column >= 0 && on >= 0)
-                    settings.columns[size_t(column)].shown = on;
-            }
-        } else if (reader.IsTag("contents")) {
-            while (reader.NextAttribute(name, value)) {
-                bool groups = CStrEqualNoCase(name.View(), "groups");
-                if (!groups && !CStrEqualNoCase(name.View(), "lines"))
-                    continue;
-                int32_t content = value.IsEmpty() || CStrEqualNoCase(value.View(), "none") ? 0
-                                  : CStrEqualNoCase(value.View(), "selected")                ? 1
-                                  : CStrEqualNoCase(value.View(), "all")                     ? 2
-                                                                                             : -1;
-                if (content >= 0)
-                    (groups ? settings.groupsContent : settings.linesContent) = CardsContent(content);
-            }
-        } else if (reader.IsTag("values")) {
-            while (reader.NextAttribute(name, value)) {
-                if (!CStrEqualNoCase(name.View(), "decimals"))
-                    continue;
-                for (int32_t i = 0; i < value.Length() && i < kMaxValueCount; ++i)
-                    ParseDigitFtmCodeLetter(settings.columns[size_t(cards_column::kFirstValue + i)].decimals,
-                                            value.CStr()[i]);
-            }
-        } else if (reader.IsTag("export-options")) {
-            Export().ReadXmlAttributes(reader, GetBase());
-        } else if (!reader.IsEmptyOrEndTag()) {
-            reader.SkipElement();
+    kCardsTablePart.ReadXml(reader, selection, settings.columns, [this](TextReader& element) {
+        if (element.IsTag("export-options")) {
+            Export().ReadXmlAttributes(element, GetBase());
+            return true;
         }
-    }
+        if (!element.IsTag("contents"))
+            return false;
+        String name;
+        String value;
+        while (element.NextAttribute(name, value)) {
+            bool groups = CStrEqualNoCase(name.View(), "groups");
+            if (!groups && !CStrEqualNoCase(name.View(), "lines"))
+                continue;
+            int32_t content = value.IsEmpty() || CStrEqualNoCase(value.View(), "none") ? 0
+                              : CStrEqualNoCase(value.View(), "selected")                ? 1
+                              : CStrEqualNoCase(value.View(), "all")                     ? 2
+                                                                                         : -1;
+            if (content >= 0)
+                (groups ? settings.groupsContent : settings.linesContent) = CardsContent(content);
+        }
+        return true;
+    });
 }
 
 void CardsTemplate::CollectSelectionComponents(BitSet& components)
@@ -460,18 +317,7 @@ void CardsTemplate::CollectSelectedLines(BitSet& lines)
 void CardsTemplate::SetOption(const char* optionName, const char* value)
 {
     if (optionName && std::strcmp(optionName, "sort") == 0) {
-        const char* text = value ? value : "";
-        const char* end = text + std::strlen(text);
-        const char* colon = std::strchr(text, ':');
-        int32_t used = 0;
-        int32_t column = CardsColumnFromCode(text, colon ? colon : end, used);
-        if (!IsSortableCardsColumn(column))
-            return;
-        CardsSortKey& key = settings.sortKeys[0];
-        key.column = column;
-        if (colon && colon[1] != 0)
-            ParseCardsSortKeyLetter(key, colon[1]);
-        settings.sortKeyCount = 1;
+        kCardsTablePart.SetSortOption(value, settings.sortKeys, settings.sortKeyCount);
         return;
     }
     if (optionName && value && selection.SetOption(optionName, value))

@@ -61,8 +61,6 @@ public:
 
 private:
     bool ReadOwnKey(std::string_view key, TextReader& reader, const TemplateReadContext& context);
-    void ReadSortKey(std::string_view key, TextReader& reader);
-    void AppendColumnCode(String& out, int32_t column) const;
 
     CardsSettings settings;
     SelectionTexts selection;

@@ -15,6 +15,7 @@
 #include "foundation/strings/String.h"
 #include "text/TableOptions.h"
 #include "analysis/AnalysisCodeLetters.h"
+#include "analysis/cards/CardsColumns.h"
 #include "model/base/Base.h"
 #include "model/dates/DateExpression.h"
 #include "model/dimensions/Dimension.h"
@@ -24,14 +25,12 @@ namespace vek {
 namespace {
 
 constexpr const char* kLinesSignLetters = "-RG";
-constexpr const char* kLinesDateStyleLetters = "STWFGHUV";
 constexpr const char* kInterestLetters = "LE";
-constexpr int32_t kLinesLetterColumnsUntil = 20001218;
 constexpr int32_t kOlderLinesWidthCount = 39;
 // Widths below this are written as empty fields (the window's default).
 constexpr int32_t kSmallestKeptWidth = 16;
 
-int32_t LinesColumnOfLetter(char letter)
+int32_t LinesColumnOfLetter(char letter, int32_t /*version*/)
 {
     switch (letter) {
     case 'I': return lines_column::kCardId;
@@ -58,13 +57,6 @@ int32_t LinesDimensionOfColumn(int32_t column)
 int32_t LinesValueFieldOfColumn(int32_t column)
 {
     return column >= lines_column::kFirstValue && column < lines_column::kAccumulated ? column - 36 : -1;
-}
-
-void ReadWidth(TextReader& reader, int32_t& width)
-{
-    int32_t read = 0;
-    if (reader.NextFieldInt(read))
-        width = read;
 }
 
 void PutKeptWidth(TextWriter& writer, int32_t width)
@@ -140,12 +132,36 @@ void AppendLinesColumnCode(String& out, int32_t column, int32_t dimensionNumber)
     }
 }
 
+namespace {
+
+int32_t LinesColumnOfDimension(int32_t d) { return lines_column::kDimension1 + d; }
+
+bool IsSortableLinesColumn(int32_t column) { return column >= 0 && column != lines_column::kAccumulated; }
+
+int32_t LinesColumnFromXmlName(std::string_view name);
+
+constexpr TableColumnLayout kLinesTableLayout{lines_column::kCount,
+                                               lines_column::kFirstValue,
+                                               lines_column::kCardId,
+                                               lines_column::kDate,
+                                               LinesColumnOfDimension,
+                                               LinesDimensionOfColumn,
+                                               LinesValueFieldOfColumn,
+                                               IsSortableLinesColumn,
+                                               LinesColumnFromCode,
+                                               AppendLinesColumnCode,
+                                               LinesColumnOfLetter,
+                                               LinesColumnFromXmlName};
+constexpr TableTemplatePart kLinesTablePart{kLinesTableLayout};
+
+}  // namespace
+
 void LinesSettings::SetDefaults(const Base& base, int32_t currentDateStyle)
 {
     *this = LinesSettings();
     dateStyle = currentDateStyle;
     for (int32_t column = 0; column < lines_column::kCount; ++column) {
-        CardsColumn& record = columns[size_t(column)];
+        TableColumn& record = columns[size_t(column)];
         record.shown = column == lines_column::kCardId || column == lines_column::kTitle ||
                                column == lines_column::kDimension1 + 1 || column == lines_column::kLineText ||
                                column == lines_column::kFirstValue || column == lines_column::kAccumulated
@@ -160,8 +176,7 @@ void LinesSettings::SetDefaults(const Base& base, int32_t currentDateStyle)
 
 int32_t LinesSettings::ValueDecimals(const Base& base, int32_t i) const
 {
-    int32_t own = columns[size_t(lines_column::kFirstValue + i)].decimals;
-    return own >= 0 ? own : base.ValueFormat(i);
+    return TableValueDecimals(columns[size_t(lines_column::kFirstValue + i)], base, i);
 }
 
 int32_t LinesSettings::StatisticsDecimals(const Base& base) const
@@ -221,57 +236,14 @@ void LinesTemplate::SetAllSignColouring(int32_t colouring)
     settings.statisticsColouring = colouring;
 }
 
-void LinesTemplate::AppendColumnCode(String& out, int32_t column) const
-{
-    int32_t d = LinesDimensionOfColumn(column);
-    AppendLinesColumnCode(out, column, d >= 0 ? GetBase().DimensionOrderIndex(d) + 1 : 0);
-}
-
 void LinesTemplate::WriteShownColumns(String& out) const
 {
-    const Base& base = GetBase();
-    for (int32_t column = 0; column < lines_column::kCount; ++column) {
-        if (LinesValueFieldOfColumn(column) >= base.ValueCount())
-            continue;
-        int32_t position = LinesDimensionOfColumn(column);
-        if (position >= 0) {
-            int32_t d = DimensionAtOrderPosition(base, position);
-            if (d < 0 || !settings.columns[size_t(lines_column::kDimension1 + d)].shown)
-                continue;
-            if (!out.IsEmpty())
-                out.AppendChar(',');
-            AppendLinesColumnCode(out, column, position + 1);
-            continue;
-        }
-        if (!settings.columns[size_t(column)].shown)
-            continue;
-        if (!out.IsEmpty())
-            out.AppendChar(',');
-        AppendLinesColumnCode(out, column, 0);
-    }
+    kLinesTablePart.WriteShownColumns(out, GetBase(), settings.columns);
 }
 
 void LinesTemplate::ReadShownColumns(std::string_view value, int32_t version)
 {
-    auto show = [this](int32_t column) {
-        if (column >= 0 && column < lines_column::kCount)
-            settings.columns[size_t(column)].shown = 1;
-    };
-    if (version <= kLinesLetterColumnsUntil) {
-        for (char letter : value)
-            show(LinesColumnOfLetter(letter));
-        return;
-    }
-    const char* p = value.data();
-    const char* end = p + value.size();
-    while (p < end) {
-        const char* stop = static_cast<const char*>(std::memchr(p, ',', size_t(end - p)));
-        if (!stop)
-            stop = end;
-        int32_t used = 0;
-        show(LinesColumnFromCode(p, stop, used));
-        p = stop < end ? stop + 1 : end;
-    }
+    kLinesTablePart.ReadShownColumns(value, version, settings.columns);
 }
 
 bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const TemplateReadContext& context)
@@ -279,16 +251,13 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
     char first = key[0];
     char second = key.size() > 1 ? key[1] : '\0';
     if (context.IsBulletFile()) {
-        if (first == 'C' || first == 'L' || first == 'V' || first == 'Y' || (first >= '1' && first <= '6')) {
-            (void)reader.NextFieldRaw();
-            selection.ReadKeyLine(key, reader, SelectionKeyForm::Old);
+        if (TableTemplatePart::ReadOldSelectionKey(key, reader, selection))
             return true;
-        }
         if (key == "xW") {
             (void)reader.NextFieldRaw();
             olderWidths.assign(kOlderLinesWidthCount, 0);
             for (int32_t& width : olderWidths)
-                ReadWidth(reader, width);
+                ReadWidthField(reader, width);
             return true;
         }
         if (key == "P") {
@@ -325,9 +294,7 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         if (key.size() != 1)
             return false;
         skipKey();
-        ReadLetterField(reader, kMaxValueCount, [this](int32_t i, char letter) {
-            ParseDigitFtmCodeLetter(settings.columns[size_t(lines_column::kFirstValue + i)].decimals, letter);
-        });
+        kLinesTablePart.ReadDecimals(reader, settings.columns);
         return true;
     case 'd': {
         if (key.size() != 1)
@@ -362,10 +329,7 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         if (key.size() != 1)
             return false;
         skipKey();
-        for (CardsColumn& column : settings.columns)
-            column.shown = 0;
-        if (reader.NextFieldRaw())
-            ReadShownColumns({reader.Token(), size_t(reader.TokenLength())}, context.version);
+        kLinesTablePart.ReadShownColumnsLine(reader, context.version, settings.columns);
         return true;
     case 'Q': {
         if (key.size() != 1)
@@ -384,10 +348,7 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         if (key.size() != 1)
             return false;
         skipKey();
-        ReadLetterField(reader, kMaxValueCount, [this](int32_t i, char letter) {
-            ParseLetterOf(kLinesSignLetters, settings.columns[size_t(lines_column::kFirstValue + i)].signColouring,
-                          letter);
-        });
+        kLinesTablePart.ReadSignColourings(reader, settings.columns);
         return true;
     case 'r': {
         if (key.size() != 1)
@@ -402,23 +363,14 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         if (second < '1' || second > '8')
             return false;
         skipKey();
-        int32_t n = second - '0';
-        CardsSortKey& sortKey = settings.sortKeys[size_t(n - 1)];
-        int32_t used = 0;
-        int32_t column = LinesColumnFromCode(key.data() + 2, key.data() + key.size(), used);
-        if (column >= 0 && column != lines_column::kAccumulated)
-            sortKey.column = column;
-        ReadSortKeyFields(reader, sortKey);
-        settings.sortKeyCount = std::max(settings.sortKeyCount, n);
+        kLinesTablePart.ReadSortKey(key, reader, settings.sortKeys, settings.sortKeyCount);
         return true;
     }
     case 'T':
         if (key.size() != 1)
             return false;
         skipKey();
-        ReadLetterField(reader, int32_t(kDimensionCount), [this](int32_t d, char letter) {
-            settings.columns[size_t(lines_column::kDimension1 + d)].itemDisplay = DisplayCodeFromLetter(letter);
-        });
+        kLinesTablePart.ReadItemDisplays(reader, settings.columns);
         return true;
     case 'W':
         if (key == "WB")
@@ -428,14 +380,10 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         else
             return false;
         return true;
-    case 'Y': {
+    case 'Y':
         skipKey();
-        char letter = second;
-        if (letter == 0)
-            (void)reader.NextFieldChar(letter);
-        ParseLetterOf(kLinesDateStyleLetters, settings.dateStyle, letter);
+        TableTemplatePart::ReadDateStyle(key, reader, settings.dateStyle);
         return true;
-    }
     case 'Z':
         if (key == "ZM")
             SetAllSignColouring(1);
@@ -455,28 +403,26 @@ bool LinesTemplate::ReadOwnKey(std::string_view key, TextReader& reader, const T
         skipKey();
         auto width = [this](int32_t column) -> int32_t& { return settings.columns[size_t(column)].width; };
         if (second == 'C') {
-            ReadWidth(reader, width(lines_column::kCardId));
-            ReadWidth(reader, width(lines_column::kTitle));
+            ReadWidthField(reader, width(lines_column::kCardId));
+            ReadWidthField(reader, width(lines_column::kTitle));
         } else if (second == 'D') {
             for (int32_t d = 0; d < int32_t(kDimensionCount); ++d)
-                ReadWidth(reader, width(lines_column::kDimension1 + d));
+                ReadWidthField(reader, width(lines_column::kDimension1 + d));
         } else if (second == 'H') {
-            ReadWidth(reader, width(lines_column::kOrigin));
+            ReadWidthField(reader, width(lines_column::kOrigin));
         } else if (second == 'L') {
-            ReadWidth(reader, width(lines_column::kLineText));
-            ReadWidth(reader, width(lines_column::kFirstValue));
-            ReadWidth(reader, width(lines_column::kAccumulated));
+            ReadWidthField(reader, width(lines_column::kLineText));
+            ReadWidthField(reader, width(lines_column::kFirstValue));
+            ReadWidthField(reader, width(lines_column::kAccumulated));
             for (int32_t i = 1; i < kMaxValueCount; ++i)
-                ReadWidth(reader, width(lines_column::kFirstValue + i));
+                ReadWidthField(reader, width(lines_column::kFirstValue + i));
         }
         return true;
     }
     case 'x':
-        if (key == "xtna")
-            settings.textExportChoice = kTextExportAll;
-        else if (key == "xtnh")
-            settings.textExportChoice = kTextExportHeaders;
-        else if (key == "xtg+")
+        if (TableTemplatePart::ReadTextExport(key, settings.textExportChoice))
+            return true;
+        if (key == "xtg+")
             settings.chartChoice = 4100;
         else if (key == "xtg-")
             settings.chartChoice = 4101;
@@ -504,7 +450,7 @@ void LinesTemplate::FinishRead(const TemplateReadContext& context)
         return;
     // The older widths belong to the shown columns, in column order.
     size_t next = 0;
-    for (CardsColumn& column : settings.columns) {
+    for (TableColumn& column : settings.columns) {
         column.width = column.shown && next < olderWidths.size() ? olderWidths[next++] : 0;
     }
     olderWidths.clear();
@@ -513,7 +459,6 @@ void LinesTemplate::FinishRead(const TemplateReadContext& context)
 void LinesTemplate::WriteDefinition(TextWriter& writer) const
 {
     const Base& base = GetBase();
-    int32_t values = base.ValueCount();
     AnalysisTemplate::WriteDefinition(writer);
     selection.Write(writer, 'B');
 
@@ -522,13 +467,7 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
     writer.PutChar(uint8_t('A' + std::clamp(settings.mainValueField, 0, kMaxValueCount - 1)));
     writer.EndRow();
 
-    writer.PutChar('D');
-    writer.PutSeparator();
-    for (int32_t i = 0; i < values; ++i) {
-        char letter = DigitFtmCodeLetter(settings.ValueDecimals(base, i));
-        writer.PutChar(uint8_t(letter != 0 ? letter : '0'));
-    }
-    writer.EndRow();
+    kLinesTablePart.WriteDecimals(writer, base, settings.columns);
 
     char statisticsLetter = DigitFtmCodeLetter(settings.StatisticsDecimals(base));
     writer.PutChar('d');
@@ -536,19 +475,7 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
     writer.PutChar(uint8_t(statisticsLetter != 0 ? statisticsLetter : '0'));
     writer.EndRow();
 
-    bool coloured = false;
-    for (int32_t i = 0; i < values; ++i)
-        coloured = coloured || settings.columns[size_t(lines_column::kFirstValue + i)].signColouring != 0;
-    if (coloured) {
-        writer.PutChar('R');
-        writer.PutSeparator();
-        for (int32_t i = 0; i < values; ++i) {
-            char letter =
-                LetterAt(kLinesSignLetters, settings.columns[size_t(lines_column::kFirstValue + i)].signColouring);
-            writer.PutChar(uint8_t(letter != 0 ? letter : '-'));
-        }
-        writer.EndRow();
-    }
+    kLinesTablePart.WriteSignColourings(writer, base, settings.columns);
     if (settings.statisticsColouring != 0) {
         char letter = LetterAt(kLinesSignLetters, settings.statisticsColouring);
         writer.PutChar('r');
@@ -556,24 +483,8 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
         writer.PutChar(uint8_t(letter != 0 ? letter : '-'));
         writer.EndRow();
     }
-    if (settings.columns[lines_column::kDate].shown) {
-        char letter = LetterAt(kLinesDateStyleLetters, settings.dateStyle);
-        writer.PutChar('Y');
-        if (letter != 0)
-            writer.PutChar(uint8_t(letter));
-        writer.EndRow();
-    }
-    int32_t lastDimension = base.DimsInUse();
-    bool displaySet = false;
-    for (int32_t d = 0; d <= lastDimension && d < int32_t(kDimensionCount); ++d)
-        displaySet = displaySet || settings.columns[size_t(lines_column::kDimension1 + d)].itemDisplay != -1;
-    if (displaySet) {
-        writer.PutChar('T');
-        writer.PutSeparator();
-        for (int32_t d = 0; d <= lastDimension && d < int32_t(kDimensionCount); ++d)
-            writer.PutChar(uint8_t(DisplayLetterFromCode(settings.columns[size_t(lines_column::kDimension1 + d)].itemDisplay)));
-        writer.EndRow();
-    }
+    kLinesTablePart.WriteDateStyle(writer, settings.dateStyle, settings.columns);
+    kLinesTablePart.WriteItemDisplays(writer, base, settings.columns);
     String shown;
     WriteShownColumns(shown);
     if (!shown.IsEmpty())
@@ -633,12 +544,7 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
     if (width(lines_column::kOrigin) >= kSmallestKeptWidth)
         writer.WriteKeyIntLine("wH", width(lines_column::kOrigin));
 
-    int32_t keys = std::clamp(settings.sortKeyCount, 1, kMaxCardsSortKeys);
-    for (int32_t k = 0; k < keys; ++k) {
-        String code;
-        AppendColumnCode(code, settings.sortKeys[size_t(k)].column);
-        WriteSortKeyLine(writer, 'S', k + 1, settings.sortKeys[size_t(k)], code);
-    }
+    kLinesTablePart.WriteSortKeys(writer, 'S', base, settings.sortKeys, settings.sortKeyCount);
     chartFlags.Write(writer);
     if (zcText.Get() && *zcText.Get()) {
         writer.PutText("ZC");
@@ -648,7 +554,7 @@ void LinesTemplate::WriteDefinition(TextWriter& writer) const
     }
     if (settings.zsFlag != 0)
         writer.WriteLine("ZS");
-    writer.WriteLine(settings.textExportChoice == kTextExportHeaders ? "xtnh" : "xtna");
+    TableTemplatePart::WriteTextExport(writer, settings.textExportChoice);
     writer.WriteLine(settings.chartChoice == 4101 ? "xtg-" : settings.chartChoice == 4102 ? "xtgh" : "xtg+");
 }
 
@@ -678,44 +584,24 @@ int32_t LinesColumnFromXmlName(std::string_view name)
 
 void LinesTemplate::ReadXml(TextReader& reader)
 {
-    String name;
-    String value;
-    while (!IsErrorPending() && reader.NextMarkupToken()) {
-        if (reader.Token()[0] != '<')
-            continue;
-        if (reader.IsTag("/template"))
-            return;
-        if (reader.IsTag("selection")) {
-            selection.ReadXml(reader);
-        } else if (reader.IsTag("columns")) {
-            while (reader.NextAttribute(name, value)) {
-                int32_t column = LinesColumnFromXmlName(name.View());
-                int32_t on = ParseOnOff(value.View());
-                if (column >= 0 && on >= 0)
-                    settings.columns[size_t(column)].shown = on;
-            }
-        } else if (reader.IsTag("headers")) {
-            while (reader.NextAttribute(name, value)) {
-                int32_t on = ParseOnOff(value.View());
-                for (const LinesStatisticEntry& entry : FlaggedLinesStatistics()) {
-                    if (on >= 0 && CStrEqualNoCase(name.View(), entry.xmlName))
-                        settings.statistics[entry.statistic] = uint8_t(on);
-                }
-            }
-        } else if (reader.IsTag("values")) {
-            while (reader.NextAttribute(name, value)) {
-                if (!CStrEqualNoCase(name.View(), "decimals"))
-                    continue;
-                for (int32_t i = 0; i < value.Length() && i < kMaxValueCount; ++i)
-                    ParseDigitFtmCodeLetter(settings.columns[size_t(lines_column::kFirstValue + i)].decimals,
-                                            value.CStr()[i]);
-            }
-        } else if (reader.IsTag("export-options")) {
-            Export().ReadXmlAttributes(reader, GetBase());
-        } else if (!reader.IsEmptyOrEndTag()) {
-            reader.SkipElement();
+    kLinesTablePart.ReadXml(reader, selection, settings.columns, [this](TextReader& element) {
+        if (element.IsTag("export-options")) {
+            Export().ReadXmlAttributes(element, GetBase());
+            return true;
         }
-    }
+        if (!element.IsTag("headers"))
+            return false;
+        String name;
+        String value;
+        while (element.NextAttribute(name, value)) {
+            int32_t on = ParseOnOff(value.View());
+            for (const LinesStatisticEntry& entry : FlaggedLinesStatistics()) {
+                if (on >= 0 && CStrEqualNoCase(name.View(), entry.xmlName))
+                    settings.statistics[entry.statistic] = uint8_t(on);
+            }
+        }
+        return true;
+    });
 }
 
 void LinesTemplate::CollectSelectionComponents(BitSet& components)
@@ -738,27 +624,7 @@ void LinesTemplate::CollectSelectedLines(BitSet& lines)
 void LinesTemplate::SetOption(const char* optionName, const char* value)
 {
     if (optionName && std::strcmp(optionName, "sort") == 0) {
-        const char* text = value ? value : "";
-        const char* end = text + std::strlen(text);
-        const char* colon = std::strchr(text, ':');
-        int32_t used = 0;
-        int32_t column = LinesColumnFromCode(text, colon ? colon : end, used);
-        if (column < 0 || column == lines_column::kAccumulated)
-            return;
-        CardsSortKey& key = settings.sortKeys[0];
-        key.column = column;
-        if (colon && colon[1] != 0) {
-            char letter = colon[1];
-            if (LinesDimensionOfColumn(column) >= 0)
-                ParseItemDisplayCode(key.itemDisplay, letter);
-            else if (LinesValueFieldOfColumn(column) >= 0)
-                ParseValueSortCode(key.valueSort, letter);
-            else if (column == lines_column::kCardId || column == lines_column::kDate)
-                ParseSortDirectionCode(key.dateDirection, letter);
-            else
-                ParseSortDirectionCode(key.textDirection, letter);
-        }
-        settings.sortKeyCount = 1;
+        kLinesTablePart.SetSortOption(value, settings.sortKeys, settings.sortKeyCount);
         return;
     }
     if (optionName && value && selection.SetOption(optionName, value))

@@ -8,7 +8,7 @@
 
 #include "foundation/strings/OwnedText.h"
 #include "model/templates/AnalysisTemplate.h"
-#include "analysis/cards/CardsSettings.h"
+#include "analysis/TableTemplatePart.h"
 #include "analysis/ChartOptionFlags.h"
 #include "analysis/lines/LinesStatistics.h"
 #include "model/selections/SelectionTexts.h"
@@ -48,8 +48,8 @@ struct LinesSettings {
     int32_t dateStyle = 0;
     LinesStatisticFlags statistics;
     int32_t sortKeyCount = 1;
-    std::array<CardsSortKey, kMaxCardsSortKeys> sortKeys{};
-    std::array<CardsColumn, lines_column::kCount> columns{};
+    std::array<TableSortKey, kMaxTableSortKeys> sortKeys{};
+    std::array<TableColumn, lines_column::kCount> columns{};
     int32_t statisticsDecimals = 0;
     int32_t statisticsColouring = 0;
     int32_t textExportChoice = kTextExportAll;
@@ -110,7 +110,6 @@ public:
 
 private:
     bool ReadOwnKey(std::string_view key, TextReader& reader, const TemplateReadContext& context);
-    void AppendColumnCode(String& out, int32_t column) const;
     void SetAllSignColouring(int32_t colouring);
 
     LinesSettings settings;

@@ -16,7 +16,7 @@
 #include "foundation/strings/String.h"
 #include "text/TableOptions.h"
 #include "analysis/AnalysisCodeLetters.h"
-#include "analysis/cards/CardsColumns.h"
+#include "analysis/TableTemplatePart.h"
 #include "analysis/lines/LinesTemplate.h"
 
 namespace vek {
