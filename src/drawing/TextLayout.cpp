@@ -281,9 +281,14 @@ int32_t MeasureTextWidth(const char* text, int32_t n)
 
 int32_t LayoutTextLines(LineTable& table, std::string_view text, const Rect& rect)
 {
+    return LayoutTextLinesInStyle(table, text, rect, GetDrawingState().view->style);
+}
+
+int32_t LayoutTextLinesInStyle(LineTable& table, std::string_view text, const Rect& rect, const TextStyle& style)
+{
     text = UpToNul(text);
-    ResolvedFont font = CurrentFont();
-    uint16_t flags = CurrentFlags();
+    ResolvedFont font = ResolveTextFont(style);
+    uint16_t flags = style.flags;
     table.count = 0;
     table.rect = rect;
     int32_t width = rect.Width();

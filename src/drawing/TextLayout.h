@@ -38,6 +38,8 @@ struct LineTable {
 // lines), a word wider than the width is cut between characters, and right-and-bottom aligned text is
 // wrapped from its end so that its last line is full. A NUL ends the text. Returns the line count.
 int32_t LayoutTextLines(LineTable& table, std::string_view text, const Rect& rect);
+// The same in the given style instead of the current view's (edit fields lay out outside drawing).
+int32_t LayoutTextLinesInStyle(LineTable& table, std::string_view text, const Rect& rect, const TextStyle& style);
 // right := left + the widest line; bottom := top + lines × line height.
 void FitRectToText(Rect& rect, std::string_view text);
 

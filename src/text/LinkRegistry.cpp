@@ -106,6 +106,17 @@ uint16_t MapEntry(int32_t offset)
     return offset > 0xFFFF ? uint16_t(0xFFFF) : uint16_t(offset);
 }
 
+// Only these schemes become anchors in HTML: an anchor's href in a text may name any scheme
+// ("javascript:", "data:"), and a page must not turn such a value into a link that runs or loads
+// something. "file:" URLs are written as plain text anyway.
+bool IsAnchorScheme(std::string_view target)
+{
+    for (std::string_view scheme : kUrlSchemes)
+        if (scheme != "file:" && StartsWithNoCaseAscii(target, scheme))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 std::span<const std::string_view> LinkUrlSchemes()
@@ -397,7 +408,9 @@ void LinkRegistry::WriteText(TextWriter& writer, const char* text) const
 void LinkRegistry::WriteLinkHtml(TextWriter& writer, const LinkScanner& link, bool anchorsOnly) const
 {
     bool webUrl = link.type == LinkType::Url && !link.target.View().starts_with("file:");
-    if (webUrl) {
+    if (webUrl && !IsAnchorScheme(link.target.View())) {
+        writer.PutEscapedText(link.text);
+    } else if (webUrl) {
         writer.PutText("<a");
         if (!anchorsOnly && !anchorClass.IsEmpty()) {
             writer.PutText(" class=\"");

@@ -152,6 +152,12 @@ TEST_F(LinkRegistryTest, HtmlWritesAnchorsForWebLinksOnly)
         // Fault guarded: an anchor's value can hold a quote, which must not end the href attribute.
         {"<a href='http://x/\"onclick=\"y'>t<</a>", "<a class=\"ext\" href=\"http://x/&quot;onclick=&quot;y\">t&lt;</a>",
          "<a href=\"http://x/&quot;onclick=&quot;y\">t&lt;</a>"},
+        // Fault guarded: only the program's web schemes become anchors; any other scheme stays text.
+        {"<a href=\"javascript:alert(1)\">run</a>", "run", "run"},
+        {"<a href=\"JavaScript:alert(document.cookie)\">x</a>", "x", "x"},
+        {"<a href=\"data:text/html;base64,PGI+\">d</a>", "d", "d"},
+        {"<a href=\"HTTPS://x.org\">s</a>", "<a class=\"ext\" href=\"HTTPS://x.org\">s</a>",
+         "<a href=\"HTTPS://x.org\">s</a>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
