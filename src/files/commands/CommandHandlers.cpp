@@ -22,6 +22,7 @@
 #include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
+#include "foundation/streams/ByteFile.h"
 #include "foundation/strings/CString.h"
 #include "foundation/strings/String.h"
 #include "model/base/Base.h"
@@ -106,6 +107,39 @@ void ShowComponentMessage(Base& base, int32_t code, const char* text, int32_t d)
     base.ShowErrorAlert(message);
 }
 
+// Whether an existing file may become an error file: it must be one this program wrote as a log (it
+// begins with the log's first line, in any language), since opening it empties it unless the command
+// appends. A file that is not there, or one that is written into rather than replaced (a device, a
+// pipe), is taken as well.
+bool IsLogFileOrNone(const FilePath& path)
+{
+    std::unique_ptr<ByteFile> file = NewByteFile();
+    if (!file)
+        return false;
+    ByteFileStatus status = file->StatusOf(path.CStr());
+    if (status.kind != ByteFileKind::regular || status.size == 0)
+        return true;
+    if (!file->OpenForRead(path.CStr()))
+        return false;
+    char head[256];
+    int64_t n = file->Read(head, int64_t(sizeof head));
+    file->Close();
+    std::string_view text(head, size_t(n > 0 ? n : 0));
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    while (!text.empty() && (text[0] == '\n' || text[0] == '\r'))
+        text.remove_prefix(1);
+    if (text.starts_with("Logfile created at "))
+        return true;
+    for (int32_t language = 0; language < kLanguageCount; ++language) {
+        const char* created = LoadTextInLanguage(text::kLogCreated, language);
+        if (created != nullptr && *created != 0 && text.starts_with(created) &&
+            text.substr(std::strlen(created)).starts_with(" "))
+            return true;
+    }
+    return false;
+}
+
 void WipeText(std::string& text)
 {
     volatile char* p = text.data();
@@ -182,7 +216,7 @@ void CommandInterpreter::DeleteComponent(CommandWords& words)
                                            : nullptr;
     if (chosen == nullptr) {
         if (!silent)
-            ShowComponentMessage(base, message::kImportCodeUnknown, plain[1].c_str(), d);
+            ShowComponentMessage(base, message::kComponentCodeNotFound, plain[1].c_str(), d);
         return;
     }
     const RecordPool& pool = base.ComponentPool();
@@ -256,7 +290,7 @@ void CommandInterpreter::SortComponents(CommandWords& words)
         return;
     Component* top = plain[1].empty() ? base.Root(d) : base.GetDimension(d).FindByCode(plain[1].c_str());
     if (top == nullptr) {
-        ShowComponentMessage(base, message::kImportCodeUnknown, plain[1].c_str(), d);
+        ShowComponentMessage(base, message::kComponentCodeNotFound, plain[1].c_str(), d);
         return;
     }
     top->SortChildren(base.ComponentPool(), flags);
@@ -498,11 +532,19 @@ void CommandInterpreter::Modify(CommandWords& words)
     CommandObject found = ResolveObject(kObjectSubset | kObjectTemplate, name);
     if (found.kind == 0)
         return;
-    // The rest of the line is read as one definition line of a current plain-text base file.
+    // The rest of the line is read as one definition line of a current plain-text base file. A
+    // subset's line has one text after its key (a formula, notes, a name), which may hold blanks: its
+    // words are that text, as typed ("modify Big F cards A" sets the formula "cards A", where taking
+    // the first word alone left "cards" without its operand, refused with 4707).
     std::string line;
+    int32_t taken = 0;
     while (words.More()) {
+        if (found.subset != nullptr && taken >= 2)
+            line += ' ';
         line += words.Take();
-        line += '\t';
+        ++taken;
+        if (found.subset == nullptr || taken == 1)
+            line += '\t';
     }
     TextReader reader(line.data(), int64_t(line.size()));
     if (!reader.ReadLine())
@@ -551,8 +593,19 @@ void CommandInterpreter::Execute(CommandWords& words)
 void CommandInterpreter::Password(CommandWords& words)
 {
     std::string text = words.More() ? words.Take() : std::string();
-    if (!base.Protection().SetPassword(text.c_str()) && !IsErrorPending())
+    // A password of several words must be quoted: setting the first word alone would leave the
+    // base with a password the user never gave, so a surplus word is refused (by its position, not
+    // its text, which may be part of the password) and the password is left as it was.
+    if (words.More()) {
+        int32_t surplus = 0;
+        while (words.More()) {
+            words.Take();
+            ++surplus;
+        }
+        ReportError(kWordRefused, "(" + std::to_string(surplus) + (surplus == 1 ? " word)" : " words)"));
+    } else if (!base.Protection().SetPassword(text.c_str()) && !IsErrorPending()) {
         SetOutOfMemoryError();
+    }
     WipeText(text);
     for (const std::string& word : words.All())
         WipeText(const_cast<std::string&>(word));
@@ -590,7 +643,10 @@ void CommandInterpreter::ErrorFile(CommandWords& words)
     FilePath path;
     if (!ResolvePath(pathWord, path))
         return;
-    if (path.IsFolder()) {
+    // Opening an error file empties it: never a folder, the base's own file or a file the program
+    // did not write as a log (the base's file and every other base are no logs either).
+    bool ownFile = !base.Path().IsEmpty() && path.IsSameFile(base.Path());
+    if (path.IsFolder() || ownFile || !IsLogFileOrNone(path)) {
         ReportError(message::kCommandPathRefused, pathWord);
         return;
     }
@@ -646,6 +702,12 @@ void CommandInterpreter::Import(CommandWords& words)
     FilePath file;
     while (!IsErrorPending() && files.Next(file)) {
         ++count;
+        // The base's own file is the one its open is reading (its commands section runs as part of
+        // the open), and reading it into itself would double every card: the command stops.
+        if (!base.Path().IsEmpty() && file.IsSameFile(base.Path())) {
+            ReportError(message::kImportFileBusy, std::string(file.Text()));
+            break;
+        }
         BaseFileState state;
         DetectBaseFileType(state, file);
         if (state.kind == kFileOtherText && setup != nullptr)

@@ -89,6 +89,44 @@ const CommandInterpreter::Command CommandInterpreter::kCommands[] = {
     {"webvekserver", &CommandInterpreter::NotAvailable},
 };
 
+std::string CommandLineWithoutPasswords(std::string_view line)
+{
+    std::string out;
+    size_t at = 0;
+    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (at < line.size()) {
+        // A word: up to a blank, or a quoted text to its closing quote.
+        size_t start = at;
+        if (line[at] == '"' || line[at] == '\'') {
+            size_t close = line.find(line[at], at + 1);
+            at = close == std::string_view::npos ? line.size() : close + 1;
+        }
+        while (at < line.size() && !isBlank(line[at]))
+            ++at;
+        std::string_view word = line.substr(start, at - start);
+        out.append(word);
+        size_t blanks = at;
+        while (at < line.size() && isBlank(line[at]))
+            ++at;
+        out.append(line.substr(blanks, at - blanks));
+        if (!CStrEqualNoCase(word, std::string_view("-pw")) || at >= line.size())
+            continue;
+        // The password word is left out, and the blanks after it.
+        if (line[at] == '"' || line[at] == '\'') {
+            size_t close = line.find(line[at], at + 1);
+            at = close == std::string_view::npos ? line.size() : close + 1;
+        }
+        while (at < line.size() && !isBlank(line[at]))
+            ++at;
+        out.append("****");
+        while (at < line.size() && isBlank(line[at]))
+            ++at;
+        if (at < line.size())
+            out += ' ';
+    }
+    return out;
+}
+
 bool IsCommandOption(const std::string& word)
 {
     return word.size() > 1 && word[0] == '-';
@@ -130,14 +168,15 @@ void CommandInterpreter::Run()
             continue;  // a blank line or a comment
         commandWord.assign(reader.Token(), size_t(reader.TokenLength()));
         LogFileHandler* log = base.LogHandler();
+        int32_t logLevel = log != nullptr ? log->Indent() : 0;
         if (log != nullptr) {
             // A password never goes into a log: the line of the password command is logged
-            // without it.
+            // without it, and so is the value of a "-pw" option.
             std::string entry = "command: ";
             if (CommandOptionIs(commandWord, "password"))
                 entry += commandWord;
             else
-                entry.append(reader.LineStart(), size_t(reader.LineLength()));
+                entry += CommandLineWithoutPasswords(std::string_view(reader.LineStart(), size_t(reader.LineLength())));
             log->WriteEntry(entry.c_str(), kLogIndentAfter);
         }
         // Each command is one operation: memory that runs short in it ends that command (600).
@@ -145,8 +184,10 @@ void CommandInterpreter::Run()
             RunLine();
             return true;
         });
+        // The command leaves the log at the level where it found it, whatever the reads and runs
+        // inside it left behind.
         if (log != nullptr && base.LogHandler() == log)
-            log->AdjustIndent(-1);
+            log->AdjustIndent(logLevel - log->Indent());
     }
 }
 
@@ -282,20 +323,26 @@ void CommandInterpreter::Notice(CommandWords& words)
         text.replace(at, 2, "\r");
     if (text.empty())
         return;
-    // The notice goes through the handlers as a message of its own, in pieces of whole characters.
-    Message message;
-    message.code = message::kCommandMessage;
+    // The notice goes through the handlers as messages of its own, each holding as many pieces of
+    // whole characters as its arguments take: a text longer than one message is shown and logged
+    // whole, in as many messages as it needs, in order.
     size_t start = 0;
-    for (int32_t i = 0; i < vek::Message::kMaxArguments && start < text.size(); ++i) {
-        size_t n = std::min(text.size() - start, size_t(vek::Message::kTextCapacity - 1));
-        while (n > 0 && start + n < text.size() && (uint8_t(text[start + n]) & 0xC0) == 0x80)
-            --n;
-        message.AddTextBytes(text.data() + start, int32_t(n));
-        start += n;
+    while (start < text.size() && !IsErrorPending()) {
+        Message message;
+        message.code = message::kCommandMessage;
+        for (int32_t i = 0; i < vek::Message::kMaxArguments && start < text.size(); ++i) {
+            size_t n = std::min(text.size() - start, size_t(vek::Message::kTextCapacity - 1));
+            while (n > 0 && start + n < text.size() && (uint8_t(text[start + n]) & 0xC0) == 0x80)
+                --n;
+            if (n == 0)
+                n = 1;  // a broken sequence longer than a piece still moves on
+            message.AddTextBytes(text.data() + start, int32_t(n));
+            start += n;
+        }
+        while (message.textCount < vek::Message::kMaxArguments)
+            message.AddEmptyText();
+        ReportMessage(message);
     }
-    while (message.textCount < vek::Message::kMaxArguments)
-        message.AddEmptyText();
-    ReportMessage(message);
 }
 
 void CommandInterpreter::OpenFile(CommandWords& words)

@@ -51,6 +51,10 @@ private:
     size_t next = 0;
 };
 
+// The command line as the log shows it: the word after each "-pw" option (a password) is replaced
+// by "****".
+std::string CommandLineWithoutPasswords(std::string_view line);
+
 // A word that begins with "-" and has more: an option.
 bool IsCommandOption(const std::string& word);
 // The option word equals the name without regard to case.

@@ -425,6 +425,8 @@ public:
     // memory runs short is not valid (error 600 pending).
     void TakeCheckpoint(BaseCheckpoint& checkpoint);
     void RollBack(BaseCheckpoint& checkpoint);
+    // The "##Subset" sections of a list, as a checkpoint keeps them.
+    static std::string SubsetSectionsText(const SubsetList& list);
     // Called before the case conversion of a text field of dimension d's components: every
     // checkpoint taken keeps the texts once, to put them back (error 600 when memory runs short).
     void KeepComponentTexts(int32_t d, ComponentTextField field);
@@ -492,6 +494,8 @@ private:
     friend class BaseCheckpoint;
 
     void ApplyChange(const ChangeRecord& record);
+    // Reads the subsets back from a checkpoint's text when they changed since (RollBack).
+    void RestoreSubsets(const std::string& text);
     void PassToReceivers(ChangeStage stage, const ChangeRecord& record);
     void DoOwnWork(const ChangeRecord& record);
     void NameUntitled();

@@ -10,6 +10,10 @@
 #include "model/named/Macro.h"
 #include "model/dates/TimeScale.h"
 #include "model/templates/TemplateTree.h"
+#include "model/selections/Subset.h"
+#include "model/selections/SubsetList.h"
+#include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextWriter.h"
 
 #include "foundation/memory/BitSet.h"
 #include "foundation/messages/PendingError.h"
@@ -90,6 +94,38 @@ bool MarkAddedSince(BitSet& set, int32_t elements)
 
 }  // namespace
 
+std::string Base::SubsetSectionsText(const SubsetList& list)
+{
+    TextWriter writer;
+    list.WriteSections(writer);
+    return std::string(writer.BufferedBytes());
+}
+
+// Subsets that an import added, replaced or changed go, and those kept come back from their text. They
+// are read aside first and join the base's list as a file's subsets do, so that formulas that name
+// each other resolve whatever their order.
+void Base::RestoreSubsets(const std::string& text)
+{
+    if (SubsetSectionsText(*subsets) == text)
+        return;
+    SubsetList aside(*this, SubsetListKind::Global, SubsetListPosting::Quiet);
+    TextReader reader(text.data(), int64_t(text.size()));
+    bool haveLine = reader.ReadLine();
+    while (haveLine && !IsErrorPending()) {
+        reader.RestartLine();
+        if (!reader.NextField() || std::string_view(reader.Token(), size_t(reader.TokenLength())) != "##Subset") {
+            haveLine = reader.ReadLine();
+            continue;
+        }
+        // The text was written by this program: its lines are all taken.
+        SubsetLineError error = SubsetLineError::None;
+        (void)aside.ReadSection(reader, error);
+        haveLine = reader.LineStart() != nullptr;
+    }
+    subsets->DeleteAll();
+    subsets->TakeFrom(aside);
+}
+
 BaseCheckpoint::BaseCheckpoint() = default;
 
 BaseCheckpoint::~BaseCheckpoint()
@@ -131,6 +167,7 @@ void Base::TakeCheckpoint(BaseCheckpoint& taken)
         taken.timeScaleTexts.Keep(*timeScale);
     for (Macro* macro = macros->First(); macro != nullptr; macro = macro->Next())
         taken.macroTexts.Keep(*macro);
+    taken.subsetTexts = SubsetSectionsText(*subsets);
     taken.valueCount = ValueCount();
     taken.generatedCodeCounters = generatedCodeCounters;
     taken.options = std::make_unique<BaseOptions>(this);
@@ -180,6 +217,8 @@ void Base::RollBack(BaseCheckpoint& taken)
     timeScales->DeleteAfter(taken.lastTimeScale);
     taken.macroTexts.RestoreChanged();
     templates->RestoreTexts(taken.templateTexts, taken.defaultTemplateTexts);
+    RestoreSubsets(taken.subsetTexts);
+    taken.subsetTexts.clear();
     taken.timeScaleTexts.RestoreChanged();
     if (fileData)
         fileData->RollBack();

@@ -26,6 +26,7 @@ class WebUserList;
 //   - the cards and components that were live, as sets of pool indices (later ones go);
 //   - the last time scale (the ones after it go) and a mark on every macro (the unmarked ones go);
 //     the section texts of the time scales and macros present, which an import may read again;
+//   - the section text of the base's subsets, which an import may add to or replace;
 //   - the base options, the value count, the options of every dimension and the web users;
 //   - the component texts of a dimension whose case mode an import changes (kept when the
 //     conversion happens, Base::KeepComponentTexts);
@@ -68,6 +69,8 @@ private:
     // templates of the same path, so the old ones are read back from here).
     std::string templateTexts;
     std::string defaultTemplateTexts;
+    // The "##Subset" sections of the base's subsets (read back whole when they changed).
+    std::string subsetTexts;
     std::unique_ptr<BaseOptions> options;
     int32_t valueCount = 0;
     std::array<DimensionCheckpoint, kDimensionCount> dimensions;

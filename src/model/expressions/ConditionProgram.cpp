@@ -136,6 +136,9 @@ bool ComparisonProgramCompiler<Operand>::ReadValue(Operand& lower, Operand& uppe
     int32_t end = pos;
     while (!reader.EndsValue(CharAt(end)))
         end += CharLength(end);
+    // Nothing stands here, unless a range follows: "…b" runs from what an empty value reads as.
+    if (end == pos && CharAt(pos) != kConditionRange)
+        return false;
     String written;
     if (!reader.Read(std::string_view(text.CStr() + pos, size_t(end - pos)), lower, upper, written)) {
         text.Delete(pos, end - pos);

@@ -15,28 +15,40 @@ ComponentSelection::ComponentSelection(Base& base) : base(base), admitted(base.C
 
 ComponentSelection::~ComponentSelection() = default;
 
-bool ComponentSelection::SetDimensionText(int32_t d, const char* text)
+bool ComponentSelection::SetDimensionText(int32_t d, const char* text, RefusedDimensionText whenRefused)
 {
     if (!IsDimension(d))
         return false;
+    bool compiled = true;
     if (text == nullptr) {
         expressions[size_t(d)].Reset();
+        refused[size_t(d)].Set(nullptr);
     } else {
         std::string_view view(text);
         if (view.size() > size_t(ComponentExpression::kTypedTextBytes))
             view = view.substr(0, size_t(Utf8SafeCut(view, ComponentExpression::kTypedTextBytes)));
-        if (!expressions[size_t(d)].Compile(base, d, view))
+        if (expressions[size_t(d)].Compile(base, d, view)) {
+            refused[size_t(d)].Set(nullptr);
+        } else if (whenRefused == RefusedDimensionText::KeepFormer) {
             return false;
+        } else {
+            compiled = false;
+            expressions[size_t(d)].Reset();
+            String kept;
+            kept.AssignBytes(view);
+            refused[size_t(d)].Set(kept.CStr());
+        }
     }
     Evaluate(d);
-    return true;
+    return compiled;
 }
 
 void ComponentSelection::Clear()
 {
     for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
-        if (expressions[size_t(d)].HasProgram()) {
+        if (HasExpression(d)) {
             expressions[size_t(d)].Reset();
+            refused[size_t(d)].Set(nullptr);
             Evaluate(d);
         }
     }
@@ -45,13 +57,15 @@ void ComponentSelection::Clear()
 void ComponentSelection::ApplyTexts(std::span<const char* const, kDimensionCount> texts)
 {
     for (int32_t d = 0; d < int32_t(kDimensionCount); ++d)
-        (void)SetDimensionText(d, texts[size_t(d)]);  // a failed text keeps the former expression
+        (void)SetDimensionText(d, texts[size_t(d)], RefusedDimensionText::AdmitNothing);  // reported
 }
 
 void ComponentSelection::FormatDimension(int32_t d, String& out, std::string_view separator) const
 {
     out.SetLength(0);
-    if (IsDimension(d))
+    if (IsRefused(d))
+        out.AssignBytes(refused[size_t(d)].View());
+    else if (IsDimension(d))
         expressions[size_t(d)].FormatText(base, d, out, separator);
 }
 
@@ -83,8 +97,8 @@ void ComponentSelection::WriteKeyLines(TextWriter& writer, const char* key) cons
 
 bool ComponentSelection::HasAnyExpression() const
 {
-    for (const ComponentExpression& expression : expressions) {
-        if (expression.HasProgram())
+    for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
+        if (HasExpression(d))
             return true;
     }
     return false;
@@ -92,7 +106,7 @@ bool ComponentSelection::HasAnyExpression() const
 
 bool ComponentSelection::HasExpression(int32_t d) const
 {
-    return IsDimension(d) && expressions[size_t(d)].HasProgram();
+    return IsDimension(d) && (expressions[size_t(d)].HasProgram() || !refused[size_t(d)].IsNull());
 }
 
 void ComponentSelection::CollectNamedComponents(BitSet& set) const
@@ -113,7 +127,16 @@ void ComponentSelection::Evaluate(int32_t d)
     // Components added since the set was sized are admitted until their dimension is evaluated.
     if (admitted.Count() < poolCount && !admitted.ResizeFill(poolCount, true))
         return;
-    expressions[size_t(d)].Run(base, d, admitted);
+    if (!IsRefused(d)) {
+        expressions[size_t(d)].Run(base, d, admitted);
+        return;
+    }
+    BitSet members(poolCount);
+    if (members.Count() != poolCount)
+        return;
+    members.SetAll(0);
+    Component::MarkSubtree(base.ComponentPool(), base.Root(d), members);
+    admitted.AndNot(members);
 }
 
 void ComponentSelection::HandleChange(const ChangeRecord& record)

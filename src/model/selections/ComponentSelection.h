@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "foundation/memory/BitSet.h"
+#include "foundation/strings/OwnedText.h"
 #include "model/base/Base.h"
 #include "model/dimensions/Component.h"
 #include "model/selections/ComponentExpression.h"
@@ -17,6 +18,9 @@ class String;
 class TextWriter;
 struct CardLine;
 struct ChangeRecord;
+
+// What SetDimensionText does with a text that cannot be compiled.
+enum class RefusedDimensionText : int32_t { KeepFormer, AdmitNothing };
 
 // One compiled subset expression for each of the 32 dimensions and one BitSet over the whole
 // component pool that says which components are admitted. A line passes when every component it
@@ -34,13 +38,18 @@ public:
     ComponentSelection& operator=(const ComponentSelection&) = delete;
 
     // A null text removes d's expression; otherwise the text is compiled, and when that fails (an
-    // unknown component, nesting too deep: the message is reported) nothing changes. False then, or
-    // for a d outside 0..31. After a change d is evaluated again.
-    [[nodiscard]] bool SetDimensionText(int32_t d, const char* text);
+    // unknown component, nesting too deep: the message is reported) what `refused` says happens:
+    // the former expression stays (a text being edited), or the text is kept as given and d admits
+    // nothing until another text is set (a stored text: admitting every line would widen what it
+    // asks for, and dropping it would lose it on the next save). False then, or for a d outside
+    // 0..31. After a change d is evaluated again.
+    [[nodiscard]] bool SetDimensionText(int32_t d, const char* text,
+                                        RefusedDimensionText refused = RefusedDimensionText::KeepFormer);
     void Clear();
-    // SetDimensionText for each dimension from 32 texts (null: no expression).
+    // SetDimensionText for each dimension from 32 stored texts (null: no expression); a refused text
+    // is kept and admits nothing.
     void ApplyTexts(std::span<const char* const, kDimensionCount> texts);
-    // d's canonical text, empty when d has no expression.
+    // d's canonical text (a refused text as typed), empty when d has no expression.
     void FormatDimension(int32_t d, String& out, std::string_view separator) const;
     // Cuts the text to 1023 bytes, sets d's expression from it (when d is 0 or more) and replaces the
     // text with d's canonical text, blanks around the operators.
@@ -49,8 +58,10 @@ public:
     // i + 1, the writer's separator, the canonical text without blanks, end of row.
     void WriteKeyLines(TextWriter& writer, const char* key) const;
 
+    // A refused text counts as an expression (one that admits nothing).
     bool HasAnyExpression() const;
     bool HasExpression(int32_t d) const;
+    bool IsRefused(int32_t d) const { return IsDimension(d) && !refused[size_t(d)].IsNull(); }
     // Marks every component that an expression names as a whole subtree (op 14).
     void CollectNamedComponents(BitSet& set) const;
     // Runs d's program into the admitted set, first widening the set to the component pool.
@@ -70,6 +81,7 @@ private:
 
     Base& base;
     std::array<ComponentExpression, kDimensionCount> expressions;
+    std::array<OwnedText, kDimensionCount> refused;  // the text of a refused expression, as typed
     BitSet admitted;
 };
 

@@ -93,8 +93,14 @@ bool KeyOperandReader::Read(std::string_view value, uint64_t& lower, uint64_t& u
     }
     if (ReadDateExpression(value, lower, upper, written))
         return true;
-    if (kind != KeyPatternKind::Stamp)
-        return false;
+    if (kind == KeyPatternKind::CardKey) {
+        // A value that names no date is the key without a date, kept as typed: dropping it would
+        // widen the pattern ("…Jan" to every card) and lose what the user wrote on the next save.
+        lower = 0;
+        upper = 0;
+        written.AssignBytes(value);
+        return true;
+    }
     written.AssignBytes(value);
     return ReadStampTime(value, lower, upper);
 }

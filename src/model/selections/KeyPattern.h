@@ -20,8 +20,10 @@ enum class KeyPatternKind : int32_t { CardKey, Stamp };
 // one unsigned comparison orders either; a value stands for its first and last key (a date for the
 // whole day). A key without a date (date 0, timestamp 0) is held as 0 and is what "\" asks for.
 // Compiling never fails on what the user typed: the text is normalised (typing shortcuts, blanks
-// removed, comparisons in one spelling, date expressions in their own text, a missing ")" put in,
-// values that read as no date dropped) and handed back in that form.
+// removed, comparisons in one spelling, date expressions in their own text, a missing ")" put in)
+// and handed back in that form. A card-key value that reads as no date (a text without digits) is
+// the key without a date and is kept as typed; an empty value before "…" opens the range at its
+// start; a stamp value that gives no time is dropped.
 class KeyPattern {
 public:
     KeyPattern() = default;

@@ -279,16 +279,31 @@ void SelectionTexts::Write(TextWriter& writer, char prefix) const
         key[2] = 0;
         writer.WriteKeyHeapTextLine(key, text.Get());
     };
-    for (int32_t i = 0; i < base.DimensionOrderCount(); ++i) {
-        int32_t d = base.DimensionOrderAt(i);
-        if (d < 0 || d >= int32_t(kDimensionCount) || dimensions[size_t(d)].IsNull())
-            continue;
+    auto dimensionLine = [&](int32_t number, int32_t d) {
         writer.PutRawChar(uint8_t(prefix));
         writer.PutRawChar('D');
-        writer.PutInt(i + 1);
+        writer.PutInt(number);
         writer.PutSeparator();
         writer.PutFieldHeapText(dimensions[size_t(d)].Get());
         writer.EndRow();
+    };
+    std::array<bool, kDimensionCount> written{};
+    std::array<bool, kDimensionCount> positionTaken{};
+    for (int32_t i = 0; i < base.DimensionOrderCount(); ++i) {
+        int32_t d = base.DimensionOrderAt(i);
+        if (d < 0 || d >= int32_t(kDimensionCount))
+            continue;
+        positionTaken[size_t(i)] = true;
+        if (dimensions[size_t(d)].IsNull())
+            continue;
+        dimensionLine(i + 1, d);
+        written[size_t(d)] = true;
+    }
+    // A dimension outside the order (no components yet) keeps its expression under its own number,
+    // which is what the reader takes, wherever the order leaves that position free.
+    for (int32_t d = 0; d < int32_t(kDimensionCount); ++d) {
+        if (!written[size_t(d)] && !positionTaken[size_t(d)] && !dimensions[size_t(d)].IsNull())
+            dimensionLine(d + 1, d);
     }
     key[1] = 'C';
     WriteDateRange(writer, key, from, to);

@@ -25,7 +25,7 @@ namespace {
 
 // Formulas reached through operands nest at most this deep; a deeper chain is refused like a cycle,
 // which bounds the recursion of evaluation and of the cycle search.
-constexpr int32_t kMaxFormulaNesting = 64;
+constexpr int32_t kMaxFormulaNesting = SubsetFormula::kMaxSubsetFormulaNesting;
 
 constexpr std::string_view kFormulaNotText = "\xC2\xAC";
 constexpr std::string_view kFormulaXorText = "\xC2\xB1";

@@ -76,9 +76,15 @@ enum class FormulaSpacing : int32_t { Written = 0, Kept = 32 };
 // Compiling never fails as a whole: an unknown operand is reported (message 4707) and skipped, and an
 // operand whose formula leads back to this one is refused (message 3860) and skipped the same way, so
 // that no evaluation can loop. Evaluation guards against cycles once more (a formula reached again
-// while it is being evaluated counts as no lines).
+// while it is being evaluated counts as no lines), and against chains deeper than the compiler lets
+// through (operands compiled before the operands they name): an operand reached through more than
+// kMaxSubsetFormulaNesting formulas is reported (message 3861) and counts as no lines, so that the
+// evaluation's recursion stays bounded.
 class SubsetFormula {
 public:
+    // Formulas reached through operands nest at most this deep.
+    static constexpr int32_t kMaxSubsetFormulaNesting = 64;
+
     // An empty formula of a base. `global` and `further` may be null; `ownerSelections` are the owner
     // subset's selections (null for a selection's formula).
     SubsetFormula(Base& base, SubsetOperandList* global, SubsetOperandList* further,
@@ -144,6 +150,7 @@ private:
     std::unique_ptr<BitSet> result;
     bool evaluated = false;
     mutable bool visiting = false;  // set while this formula is evaluated or searched
+    int32_t nesting = 0;            // formulas being evaluated around this one (0 when none)
 };
 
 }  // namespace vek

@@ -2,11 +2,17 @@
 #include "model/selections/SubsetFormula.h"
 
 #include <array>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
+#include "foundation/services/Service.h"
 #include "foundation/numbers/NumberFormat.h"
 #include "model/base/Base.h"
+#include "model/base/ModelServices.h"
 
 namespace vek {
 
@@ -133,7 +139,7 @@ public:
                 break;
             case SubsetOp::Selection:
             case SubsetOp::Subset:
-                if (!Push() || !op->operand->MarkOperandLines(stack.back()))
+                if (!Push() || !MarkOperand(*op->operand))
                     return false;
                 break;
             case SubsetOp::End:
@@ -146,6 +152,36 @@ public:
     BitSet& Top() { return stack.back(); }
 
 private:
+    // The operand's lines into the top set. Its formula learns how deep it is evaluated; one reached
+    // past the nesting limit is not evaluated (its chain could be any length) and counts as no lines.
+    bool MarkOperand(SubsetOperand& operand)
+    {
+        SubsetFormula* inner = operand.OperandFormula();
+        if (inner == nullptr)
+            return operand.MarkOperandLines(stack.back());
+        if (formula.nesting >= SubsetFormula::kMaxSubsetFormulaNesting) {
+            ReportTooDeep(operand);
+            return true;
+        }
+        int32_t outerNesting = inner->nesting;
+        inner->nesting = formula.nesting + 1;
+        bool marked = operand.MarkOperandLines(stack.back());
+        inner->nesting = outerNesting;
+        return marked;
+    }
+
+    void ReportTooDeep(const SubsetOperand& operand)
+    {
+        if (Service<ModelServices>::Get().IsWebRequestActive())
+            return;
+        Message message;
+        message.code = message::kSubsetFormulaTooDeep;
+        std::string_view name = operand.OperandName();
+        message.AddTextBytes(name.data(), int32_t(name.size()));
+        message.AddText(std::to_string(SubsetFormula::kMaxSubsetFormulaNesting).c_str());
+        formula.base.ShowErrorAlert(message);
+    }
+
     bool Push()
     {
         if (IsErrorPending())

@@ -594,8 +594,9 @@ void AnalysisTemplate::WriteSharedKeys(TextWriter& writer) const
         WriteFlagLine(writer, "xea");
     if (options.decimalSeparator != 0)
         WriteCharCode(writer, "xed", options.decimalSeparator);
-    if (options.thousandsSeparator != 0)
-        WriteCharCode(writer, "xem", options.thousandsSeparator);
+    // Always written: its default is 1 (none), so leaving out 0 (the system's separator) would read
+    // back as none.
+    WriteCharCode(writer, "xem", options.thousandsSeparator);
     if (options.fieldSeparator != 9)
         WriteCharCode(writer, "xef", options.fieldSeparator);
     if (options.quote != 1)

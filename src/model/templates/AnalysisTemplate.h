@@ -22,7 +22,7 @@ namespace vek {
 //   | encoding (encoding id)    | 0 UTF-8 | "xeE" short name, always written   |
 //   | format 0 text 1 HTML 2 XML| 0       | "xew" (1), "xex" (2)               |
 //   | decimalSeparator          | 0       | "xed" char code, when nonzero      |
-//   | thousandsSeparator        | 1       | "xem" char code, when nonzero      |
+//   | thousandsSeparator        | 1       | "xem" char code, always written    |
 //   | fieldSeparator            | 9       | "xef" char code, when not 9        |
 //   | quote                     | 1       | "xeq" char code, when not 1        |
 //   | lineEnd                   | 0       | "xen" char code, when nonzero      |

@@ -176,8 +176,9 @@ TEST_F(TimeFunctionsTemplateTest, BulletFileRowsBecomeTodaysRows)
              "K\t240101\t241231\nAB\nA2\t3010\nAD\n1T\tGrowth\n1F\tA-C\n1X\t2M3\n2F\tB\n3T\t\n"
              "xW\t30\t40\t50\t60\n",
              19960101, 6);
+    // Row A's expression of dimension 2 is kept although the base has no component there yet.
     EXPECT_EQ(OwnKeys(trend),
-              "VN\tA\nVC\t240101\nVF\tA\nVM\tSP\nVZ\tD0\tCU\tw1\tV-\tB-\tR-\tS-\n"
+              "VN\tA\nVD2\t3010\nVC\t240101\nVF\tA\nVM\tSP\nVZ\tD0\tCU\tw1\tV-\tB-\tR-\tS-\n"
               "FN\tF1\tGrowth\nFF\tA-C\nFG\tL\nFZ\tD2\tCM\tW40\tw3\tV+\tB-\tR-\tS-\n"
               "VN\tB\nVF\tA\nVZ\tD0\tCM\tW50\tw1\tV+\tB-\tR-\tS-\n"
               "VN\tC\nVF\tA\nVZ\tD0\tCU\tw1\tV-\tB-\tR-\tS-\n"

@@ -2,6 +2,7 @@
 // error files, import and save, and the safety of untrusted command texts.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,12 +13,15 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/streams/TextReader.h"
 #include "model/base/Base.h"
+#include "model/base/BaseProtection.h"
+#include "foundation/strings/String.h"
 #include "model/templates/TemplateTree.h"
 #include "model/named/CommandSource.h"
 #include "model/dimensions/Component.h"
 #include "model/dimensions/Dimension.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/named/Macro.h"
+#include "model/selections/Subset.h"
 #include "model/selections/SubsetList.h"
 #include "model/templates/Template.h"
 #include "model/base/ModelServices.h"
@@ -87,7 +91,9 @@ TEST_F(CommandInterpreterTest, CommandsChangeTheBaseAndReportBadWordsByNumber)
         {"an unused subtree", "deleteComponent Accounts 2", {}, {"1"}, {"2", "21"}, 2},
         {"the unused of a tree", "deleteComponent Accounts 1 -unused", {}, {"1", "11", "2"}, {"12"}, 2},
         {"every unused component", "deleteComponent Accounts -unused", {}, {"1", "11"}, {"12", "2", "21"}, 2},
-        {"an unknown code", "deleteComponent Accounts 99", {3310}, {"1"}, {}, 2},
+        // Regression: the message of an unknown code was the import's ("... It is added.").
+        {"an unknown code", "deleteComponent Accounts 99", {3862}, {"1"}, {}, 2},
+        {"an unknown code to sort", "sortComponents Accounts 99", {3862}, {"1"}, {"99"}, 2},
         {"cards from a start on", "deleteCards 240201", {}, {"11"}, {}, 1},
         {"cards in a range", "deleteCards 240101 240131", {}, {"11"}, {}, 1},
         // Regression: a date that cannot be read deleted every card (read as the earliest key).
@@ -112,6 +118,162 @@ TEST_F(CommandInterpreterTest, CommandsChangeTheBaseAndReportBadWordsByNumber)
             EXPECT_EQ(Find(*base, code), nullptr) << code;
         EXPECT_EQ(base->CardCount(), c.cards);
         EXPECT_FALSE(IsErrorPending());
+    }
+}
+
+// An error file is opened only over a log this program wrote (or a new file): opening empties it.
+// Regression rows: any file was emptied or overwritten, the base's own file included.
+TEST_F(CommandInterpreterTest, ErrorFilesAreOpenedOnlyOverLogs)
+{
+    struct Case {
+        const char* name;
+        const char* existing;  // the text of "target.txt" before, null: no such file
+        const char* command;
+        std::vector<int32_t> codes;
+        bool keptWhole;  // the file afterwards begins with what it held
+    };
+    const Case cases[] = {
+        {"a new file", nullptr, "errorFile target.txt", {}, false},
+        {"the base's own file", nullptr, "errorFile small.vkx", {3884}, true},
+        {"a folder", nullptr, "errorFile .", {3884}, true},
+        {"a file that is no log", "my notes\n", "errorFile target.txt", {3884}, true},
+        {"a file that is no log, appending", "my notes\n", "errorFile target.txt -append", {3884}, true},
+        {"a log, appended to", "\xEF\xBB\xBFLogfile created at 2024-01-01 10:00:00\nold entry\n",
+         "errorFile target.txt -append", {}, true},
+        {"a log in another language, replaced", "Logfil oprettet 2024-01-01 10:00:00\nold entry\n",
+         "errorFile target.txt", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<Base> base = OpenSmallBase();
+        std::string baseBytes = folder.Read("small.vkx");
+        std::filesystem::remove(folder.Path("target.txt"));
+        if (c.existing != nullptr)
+            folder.Write("target.txt", c.existing);
+        messages.codes.clear();
+        RunCommandText(*base, std::string(c.command) + "\rbogus");
+        base->CloseErrorFile(ErrorFileClose::Hard);
+        // Without an error file the next error is shown; with one it goes into the file.
+        std::vector<int32_t> codes = c.codes;
+        if (!codes.empty())
+            codes.push_back(3819);
+        EXPECT_EQ(messages.codes, codes);
+        EXPECT_EQ(folder.Read("small.vkx"), baseBytes);
+        if (c.existing != nullptr) {
+            std::string after = folder.Read("target.txt");
+            EXPECT_EQ(after.starts_with(c.existing), c.keptWhole) << after;
+            EXPECT_EQ(after.find("bogus") != std::string::npos, c.codes.empty()) << after;
+        }
+    }
+}
+
+// Words are taken whole or refused by number. Regression rows: `message` cut its text to 316 bytes;
+// `password` set the first of several words and dropped the others silently.
+TEST_F(CommandInterpreterTest, WordsAreTakenWholeOrRefused)
+{
+    std::string longText;
+    for (int32_t i = 0; longText.size() < 1000; ++i)
+        longText += "word" + std::to_string(i) + "\xC3\xA5 ";
+    longText.pop_back();
+    struct Case {
+        std::string text;
+        std::vector<int32_t> codes;
+        std::string shown;        // the texts of the messages, joined
+        const char* password;     // the base's password afterwards
+    };
+    const Case cases[] = {
+        {"message " + longText, {3881, 3881, 3881, 3881}, longText, ""},
+        {"message short text", {3881}, "short text", ""},
+        {"password my secret", {3820}, "", ""},
+        {"password \"my secret\"", {}, "", "my secret"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        std::unique_ptr<Base> base = OpenSmallBase();
+        messages.codes.clear();
+        messages.texts.clear();
+        RunCommandText(*base, c.text);
+        EXPECT_EQ(messages.codes, c.codes);
+        if (!c.shown.empty()) {
+            std::string shown;
+            for (const std::string& text : messages.texts)
+                shown += text;
+            EXPECT_EQ(shown, c.shown);
+        }
+        String password;
+        base->Protection().PasswordText(password);
+        EXPECT_EQ(std::string(password.View()), c.password);
+    }
+}
+
+// The log: every command leaves its indentation where it found it, and no password is written.
+// Regression: each import left the log two levels deeper, and "-pw" passwords went into the log.
+TEST_F(CommandInterpreterTest, TheLogKeepsItsLevelAndNoPasswords)
+{
+    std::unique_ptr<Base> base = OpenSmallBase();
+    folder.Write("in-1.vkx", TextBase({"##VEK-Text\t121122", "", "##Dimension\t2", "61\tNew", "##End"}));
+    std::string log = folder.Path("log.txt");
+    base->SetLogFile(log.c_str(), LogFileOpen::Replace);
+    RunCommandText(*base, "import in-1.vkx -pw SECRET\rimport 'in-1.vkx' -PW \"two words\"\rnewComponent Accounts 80 X\r"
+                          "newComponent Accounts 81 Y");
+    base->SetLogFile("", LogFileOpen::Replace);
+    std::string text = folder.Read("log.txt");
+    EXPECT_EQ(text.find("SECRET"), std::string::npos) << text;
+    EXPECT_EQ(text.find("two words"), std::string::npos) << text;
+    EXPECT_NE(text.find("command: import in-1.vkx -pw ****"), std::string::npos) << text;
+    EXPECT_NE(text.find("command: import 'in-1.vkx' -PW ****"), std::string::npos) << text;
+    std::vector<std::string> indents;
+    for (size_t at = text.find("command: "); at != std::string::npos; at = text.find("command: ", at + 1)) {
+        size_t lineStart = text.rfind('\n', at);
+        lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+        indents.push_back(text.substr(lineStart, at - lineStart));
+    }
+    ASSERT_EQ(indents.size(), 4u) << text;
+    for (const std::string& indent : indents)
+        EXPECT_EQ(indent, indents.front()) << text;
+}
+
+// Regression: a base whose commands section imports the base's own file read itself into itself,
+// doubling its cards on every open; the file being read is refused with 3826.
+TEST_F(CommandInterpreterTest, ABaseNeverImportsItselfWhileItIsRead)
+{
+    std::string path = folder.Write("self.vkx", SmallBaseText({"##Commands", "import self.vkx", "newComponent Accounts 90 After", ""}));
+    messages.codes.clear();
+    Base* base = OpenBaseFile(FilePath(path), nullptr, 0);
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(messages.codes, std::vector<int32_t>{3826});
+    EXPECT_EQ(base->CardCount(), 2);
+    EXPECT_NE(Find(*base, "90"), nullptr);  // the command stops, the text goes on
+    EXPECT_TRUE(CloseBase(base, CloseMode::WindowsOnly));
+}
+
+// `modify` gives a subset's key the rest of the line as one text. Regression: the words were fields
+// of their own, so "modify Big F cards A" set the formula "cards" (refused, 4707).
+TEST_F(CommandInterpreterTest, ModifyGivesASubsetTheWholeText)
+{
+    struct Case {
+        const char* text;
+        std::vector<int32_t> codes;
+        int32_t formulaOps;
+        const char* notes;
+    };
+    const Case cases[] = {
+        {"modify Big F cards A", {}, 2, ""},
+        {"modify Big F \"cards A\"", {}, 2, ""},
+        {"modify Big F A", {}, 1, ""},
+        {"modify Big F cards", {4707}, 0, ""},
+        {"modify Big N two  words", {}, 1, "two words"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::unique_ptr<Base> base = OpenSmallBase({"##Subset\tBig", "VN\tA", "F\tA", ""});
+        ASSERT_NE(base->Subsets().FindByName("Big"), nullptr);
+        messages.codes.clear();
+        RunCommandText(*base, c.text);
+        EXPECT_EQ(messages.codes, c.codes);
+        Subset* big = base->Subsets().FindByName("Big");
+        EXPECT_EQ(big->Formula().OpCount(), c.formulaOps);
+        EXPECT_STREQ(big->Notes() != nullptr ? big->Notes() : "", c.notes);
     }
 }
 

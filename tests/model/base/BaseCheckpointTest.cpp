@@ -1,6 +1,7 @@
 // Tests of base checkpoints: rollback of cards, components and named objects, and card key steps.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 #include "model/dimensions/Component.h"
 #include "model/dimensions/Dimension.h"
 #include "model/named/Macro.h"
+#include "model/selections/Subset.h"
+#include "model/selections/SubsetList.h"
+#include "foundation/streams/TextReader.h"
 #include "synthetic/SyntheticBase.h"
 #include "model/dates/TimeScale.h"
 #include "platform/FilePath.h"
@@ -212,6 +216,51 @@ TEST(BaseCheckpointNamedObjects, RollBackRemovesOnlyWhatWasAddedSince)
         EXPECT_EQ(base.Macros().Find("New 2"), nullptr) << "the name index forgets it";
         EXPECT_EQ(counter.scalesDeleted, 2);
         EXPECT_EQ(counter.macrosDeleted, 2);
+    }
+}
+
+// Regression: the checkpoint did not cover subsets, so a failed import left the subsets it added,
+// replaced or changed. Each row changes the subsets as an import can; the rollback gives back the
+// subsets as they were, text for text.
+TEST(BaseCheckpointNamedObjects, RollBackGivesBackTheSubsets)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Base&)> change;
+    };
+    // Reads one "##Subset" section aside and lets it join the base's list, as a file's subsets do.
+    auto join = [](Base& base, const std::string& section) {
+        SubsetList aside(base, SubsetListKind::Global, SubsetListPosting::Quiet);
+        TextReader reader(section.data(), int64_t(section.size()));
+        ASSERT_TRUE(reader.ReadLine());
+        ASSERT_TRUE(reader.NextField());
+        SubsetLineError error = SubsetLineError::None;
+        (void)aside.ReadSection(reader, error);
+        base.Subsets().TakeFrom(aside);
+    };
+    const Case cases[] = {
+        {"nothing changed", [](Base&) {}},
+        {"a subset added", [&](Base& base) { join(base, "##Subset\tNew\rVN\tA\rVk\t2402\rF\tA\r"); }},
+        {"a subset replaced", [&](Base& base) { join(base, "##Subset\tKept\rVN\tZ\rF\tZ\r"); }},
+        {"notes changed", [](Base& base) { base.Subsets().FindByName("Kept")->SetNotes("changed"); }},
+        {"a subset deleted", [](Base& base) { base.Subsets().Delete(base.Subsets().FindByName("Other")); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Base base{FilePath(), 1};
+        join(base, "##Subset\tKept\rVN\tA\rVk\t2401\rF\tA\rN\tfirst\r");
+        join(base, "##Subset\tOther\rVN\tB\rVS\tKept\rF\tB\r");
+        std::string before = Base::SubsetSectionsText(base.Subsets());
+        BaseCheckpoint checkpoint;
+        base.TakeCheckpoint(checkpoint);
+        ASSERT_TRUE(checkpoint.IsValid());
+        c.change(base);
+        base.RollBack(checkpoint);
+        EXPECT_EQ(Base::SubsetSectionsText(base.Subsets()), before);
+        EXPECT_EQ(base.Subsets().Count(), 2);
+        // The selection that names a subset names the one now in the list.
+        SubsetSelection* naming = base.Subsets().FindByName("Other")->SelectionAt(0);
+        EXPECT_TRUE(naming->GetSelection().Formula().RefersToSubset(base.Subsets().FindByName("Kept")));
     }
 }
 

@@ -45,8 +45,11 @@ constexpr NormalCase kNormalCases[] = {
     {"240101--240102", "240101¬240102"},
     {"=\\", "\\"},
     {"<", "\\"},
-    {"nonsense", ""},
-    {"240101|nonsense", "240101|"},
+    // A value without a date is the key without a date, kept as typed (it was dropped, which widened
+    // the pattern to every card).
+    {"nonsense", "nonsense"},
+    {"240101|nonsense", "240101|nonsense"},
+    {"..240131", "…240131"},
 };
 
 TEST(KeyPatternTest, TextsComeBackInTheirNormalForm)
@@ -101,6 +104,11 @@ TEST(KeyPatternTest, CardKeysMatchByDateAndNumber)
         {"240101…241231±240301…250331", Key(2024, 5, 5, 1), false},
         // Empty: everything.
         {"", Key(2024, 5, 5, 1), true},
+        // A range without its start runs from the first key; a value without digits is no date.
+        {"…240131", Key(2023, 6, 1, 1), true},
+        {"…240131", Key(2024, 2, 1, 1), false},
+        {"Jan", Key(2024, 1, 5, 1), false},
+        {"Jan", CardKey{0, 0}, true},
     };
     for (const MatchCase& c : cases) {
         SCOPED_TRACE(c.pattern);

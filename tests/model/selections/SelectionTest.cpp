@@ -380,6 +380,49 @@ TEST_F(SelectionTest, WindowChecksRaiseTheirMessages)
     EXPECT_TRUE(selection.Prepare(SelectionCheck::Interactive));
 }
 
+// A dimension condition is kept through compiling, capturing, writing and reading back. Regression
+// rows: one that names no component was reported, then admitted every line and was lost from the
+// written lines; one on a dimension outside the base's dimension order (no components) was not written.
+TEST_F(SelectionTest, DimensionConditionsAreKeptAndARefusedOneAdmitsNothing)
+{
+    struct Case {
+        const char* option;
+        const char* value;
+        int32_t message;
+        const char* marked;
+        const char* written;
+    } cases[] = {
+        {"dim2", "A1", 0, "a", "xD2\tA1\r"},
+        {"dim2", "9999", message::kUnknownComponent, "", "xD2\t9999\r"},
+        {"dim3", "X|9999", message::kUnknownComponent, "", "xD3\tX|9999\r"},
+        {"dim6", "\\", 0, "abcde", "xD6\t\\\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " " + c.value);
+        SelectionTexts texts(*base);
+        ASSERT_TRUE(texts.SetOption(c.option, c.value));
+        MessageCatcher catcher;
+        Selection selection(*base, nullptr);
+        selection.ApplyTexts(texts);
+        EXPECT_EQ(catcher.Code(), c.message);
+        EXPECT_EQ(Marked(selection), c.marked);
+        EXPECT_TRUE(selection.IsRestricted());
+        SelectionTexts captured(*base);
+        captured.Capture(selection);
+        TextWriter writer;
+        captured.Write(writer, 'x');
+        std::string written(writer.BufferedBytes());
+        EXPECT_EQ(written, c.written);
+        SelectionTexts back(*base);
+        TextReader reader(written.data(), int64_t(written.size()));
+        ASSERT_TRUE(reader.ReadLine());
+        ASSERT_TRUE(reader.NextField());
+        std::string key(reader.Token(), size_t(reader.TokenLength()));
+        EXPECT_TRUE(back.ReadKeyLine(std::string_view(key).substr(1), reader));
+        EXPECT_TRUE(back.Equals(captured));
+    }
+}
+
 // A condition too deep to compile would pass every line while its text says otherwise: it is
 // reported, not taken silently.
 TEST_F(SelectionTest, RefusedConditionIsReported)

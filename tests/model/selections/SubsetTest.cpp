@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "foundation/memory/BitSet.h"
+#include "foundation/messages/Message.h"
 #include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 #include "foundation/streams/TextReader.h"
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/String.h"
@@ -232,6 +234,80 @@ TEST_F(SubsetTest, SelectionsAdmitTheLinesOfTheirCards)
         EXPECT_EQ(count, c.lines);
         EXPECT_DOUBLE_EQ(sum, c.sum);
         base->Subsets().Delete(subset);
+    }
+}
+
+struct KeyPatternCase {
+    const char* typed;
+    const char* written;
+    int32_t lines;
+    double sum;
+};
+
+// Each value of a card-key pattern is a date expression; one without digits is the key without a
+// date. Regression rows: a value that named no date was dropped, so that "..2402" and "Jan" admitted
+// every card and "2402&Jan" was saved as "2402&".
+TEST_F(SubsetTest, KeyPatternValuesAreDatesAndComeBackAsWritten)
+{
+    const KeyPatternCase cases[] = {
+        {"..2402", "…2402", 3, 50},
+        {"Jan", "Jan", 0, 0},
+        {"2402&Jan", "2402&Jan", 0, 0},
+        {"2402|Jan", "2402|Jan", 1, 50},
+        {"¬Jan", "¬Jan", 6, 61},
+        {"2403…", "2403", 3, 11},
+    };
+    for (const KeyPatternCase& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Subset* subset = base->Subsets().CreateSubset("T");
+        ASSERT_EQ(ReadInto(*subset, std::string("##Subset\tT\nVN\tA\nVk\t") + c.typed + "\n"), SubsetLineError::None);
+        subset->ApplySelections();
+        EXPECT_STREQ(subset->SelectionAt(0)->KeyPatternText(), c.written);
+        auto [count, sum] = Admitted(*subset->SelectionAt(0));
+        EXPECT_EQ(count, c.lines);
+        EXPECT_DOUBLE_EQ(sum, c.sum);
+        EXPECT_EQ(WriteSubset(*subset), std::string("##Subset\tT\nVN\tA\nVk\t") + c.written + "\n");
+        base->Subsets().Delete(subset);
+    }
+}
+
+struct ChainCase {
+    int32_t length;  // subsets in the chain, each through its selection naming the one before
+    int32_t message;
+    int32_t lines;
+};
+
+// Regression: formulas compiled from the top of a chain down (each naming one that had no formula
+// yet) passed the compiler's depth check, and evaluating a chain 3,000 deep overflowed the stack. A
+// chain is evaluated to the nesting limit (each link is two formulas: the subset's and its
+// selection's); an operand beyond it is reported and stands for no lines.
+TEST_F(SubsetTest, ChainsOfSubsetsAreEvaluatedToTheNestingLimit)
+{
+    constexpr int32_t kLimit = SubsetFormula::kMaxSubsetFormulaNesting;
+    const ChainCase cases[] = {
+        {kLimit / 2, 0, 6},
+        {kLimit / 2 + 1, message::kSubsetFormulaTooDeep, 0},
+        {3000, message::kSubsetFormulaTooDeep, 0},
+    };
+    for (const ChainCase& c : cases) {
+        SCOPED_TRACE(c.length);
+        SubsetList& global = base->Subsets();
+        std::vector<Subset*> chain;
+        auto name = [](int32_t i) { return "C" + std::to_string(100000 + i); };
+        for (int32_t i = 0; i < c.length; ++i)
+            chain.push_back(global.CreateSubset(name(i).c_str()));
+        for (int32_t i = 0; i < c.length; ++i) {
+            std::string condition = i == 0 ? "" : "VS\t" + name(i - 1) + "\n";
+            ASSERT_EQ(ReadInto(*chain[size_t(i)], "##Subset\t" + name(i) + "\nVN\tA\n" + condition + "F\tA\n"),
+                      SubsetLineError::None);
+        }
+        for (int32_t i = c.length - 1; i >= 0; --i)
+            chain[size_t(i)]->ApplySelections();
+        ASSERT_TRUE(chain.back()->SelectionAt(0)->GetSelection().Formula().HasCode());
+        MessageCatcher catcher;
+        EXPECT_EQ(Admitted(*chain.back()).first, c.lines);
+        EXPECT_EQ(catcher.Code(), c.message);
+        global.DeleteAll();
     }
 }
 

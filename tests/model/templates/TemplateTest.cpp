@@ -261,7 +261,9 @@ TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
          "xeE\tUTF-8\rxem\t#1\r"},
         {"char codes", "xed\t##\rxem\t#B\rxef\t#F\rxeq\t#300\rxen\t#70000\r", 5,
          "xeE\tUTF-8\rxed\t##\rxem\t#B\rxef\t#F\rxeq\t#300\rxen\t#4464\r"},
-        {"a char code that does not parse is 0", "xem\t#x1\r", 5, "xeE\tUTF-8\r"},
+        {"a char code that does not parse is 0", "xem\t#x1\r", 5, "xeE\tUTF-8\rxem\t#0\r"},
+        // Regression: a thousands separator of 0 (the system's) was not written and read back as 1.
+        {"thousands separator 0 comes back as 0", "xem\t#0\r", 5, "xeE\tUTF-8\rxem\t#0\r"},
         {"page flags and mode", "xpt\rxpp\ta\rxpm\r", 5, "xpt\rxpm\rxpp\ta\rxeE\tUTF-8\rxem\t#1\r"},
         {"xpw clears page flag t; an unknown mode leaves it", "xpw\rxpp\tq\r", 5, "xpt\rxeE\tUTF-8\rxem\t#1\r"},
         {"encoding by prefix, unknown left", "xeE\t mac-roman \r", 5, "xeE\tMacRoman\rxem\t#1\r"},
