@@ -69,6 +69,10 @@ public:
     void SetTitle(const char* text);
     void SetTitleById(int32_t textId);
     const std::string& Title() const { return title; }
+    // The mark that the window's document has changes not saved (the window system shows it with the
+    // title).
+    void SetModifiedMark(bool modified);
+    bool ModifiedMark() const { return platformWindow->modified; }
 
     // Update region (window coordinates) and drawing.
     const Region& UpdateRegion() const { return platformWindow->updateRegion; }
