@@ -1,12 +1,16 @@
 // BaseWindow: an open base's name, modified mark and counts in a window of its own.
 #include "app/BaseWindow.h"
 
+#include <algorithm>
 #include <string>
 
+#include "drawing/TextLayout.h"
+#include "foundation/numbers/CardKey.h"
 #include "foundation/strings/String.h"
 #include "gui/Application.h"
 #include "gui/StaticText.h"
 #include "model/base/Base.h"
+#include "model/cards/Card.h"
 
 namespace vek {
 
@@ -75,6 +79,45 @@ BaseWindow* BaseWindow::Find(const Base& wanted)
         if (auto* window = dynamic_cast<BaseWindow*>(pane); window && &window->base == &wanted)
             return window;
     return nullptr;
+}
+
+void BaseWindow::PrintPhase(PrintJob& job)
+{
+    switch (job.phase) {
+    case PrintPhase::Preparing: break;
+    case PrintPhase::LaidOut: {
+        printedLines.clear();
+        if (!IsBaseStillOpen(base))
+            return;
+        printedLines.push_back(Title());
+        printedLines.push_back(std::string());
+        for (const std::string& line : BaseSummaryLines(base))
+            printedLines.push_back(line);
+        printedLines.push_back(std::string());
+        char key[32];
+        for (Card* card = base.FirstCard(); card != base.ChainEnd(); card = base.NextCard(card)) {
+            CardKey cardKey;
+            base.GetCardKey(card, cardKey);
+            FormatCardKey(key, cardKey, 6);
+            printedLines.push_back(std::string(key) + "  " + (card->title ? card->title : ""));
+        }
+        linesPerPage = std::max<int32_t>(1, job.pageRect.Height() / kBaseWindowLineHeight);
+        job.pageCount = (int32_t(printedLines.size()) + linesPerPage - 1) / linesPerPage;
+        break;
+    }
+    case PrintPhase::DrawingPage: {
+        const size_t first = size_t(job.currentPage - 1) * size_t(linesPerPage);
+        int32_t top = job.pageRect.top;
+        for (size_t i = first; i < printedLines.size() && i < first + size_t(linesPerPage); ++i) {
+            const Rect line{ClampCoordinate(top), job.pageRect.left, ClampCoordinate(top + kBaseWindowLineHeight),
+                            job.pageRect.right};
+            DrawTextInRect(line, printedLines[i]);
+            top += kBaseWindowLineHeight;
+        }
+        break;
+    }
+    case PrintPhase::Finished: printedLines.clear(); break;
+    }
 }
 
 void BaseWindow::Refresh()

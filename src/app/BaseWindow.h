@@ -1,6 +1,7 @@
 // BaseWindow: the window that stands for an open base until the document windows exist.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "gui/Window.h"
@@ -19,6 +20,9 @@ public:
     ~BaseWindow() override;
 
     CommandTarget* Notify(int32_t code) override;
+    // Prints the title, the counts and one line per card (date-number and title), as many lines a
+    // page as fit on it.
+    void PrintPhase(PrintJob& job) override;
 
     // The window of the base, null when it has none.
     static BaseWindow* Find(const Base& base);
@@ -29,6 +33,8 @@ private:
 
     Base& base;
     std::vector<StaticText*> lines;  // children: owned by the window
+    std::vector<std::string> printedLines;  // laid out in phase 1, dropped in phase 3
+    int32_t linesPerPage = 1;
 };
 
 }  // namespace vek

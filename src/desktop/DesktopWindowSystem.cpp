@@ -3,6 +3,8 @@
 
 #include <gtk/gtk.h>
 
+#include "desktop/DesktopClipboard.h"
+#include "desktop/DesktopPrinting.h"
 #include "desktop/DesktopWindow.h"
 #include "gui/Application.h"
 #include "gui/Window.h"
@@ -101,8 +103,11 @@ void DesktopWindowSystem::WindowChanged(Window& window, WindowChange change)
     }
 }
 
+void DesktopWindowSystem::RunPrintJob(ProgramEvent& event) { RunDesktopPrintJob(event); }
+
 void DesktopWindowSystem::WindowDestroyed(Window& window)
 {
+    ForgetPrintWindow(window);
     queue.ForgetWindow(window);
     windows.erase(&window);
 }
@@ -187,6 +192,8 @@ bool StartDesktopServices(int* argc, char*** argv)
         return false;
     static DesktopWindowSystem system;
     Service<WindowSystem>::Register(&system);
+    static DesktopClipboard clipboard;
+    Service<ClipboardService>::Register(&clipboard);
     return true;
 }
 

@@ -30,6 +30,7 @@ public:
     void MenusRebuilt() override;
     WindowFrameMetrics FrameMetrics() override;
     int32_t ScaleFactor() override;
+    void RunPrintJob(ProgramEvent& event) override;
 
     // An event of the display for the window (null: the application).
     void Queue(const PlatformEvent& event, Window* window);
@@ -55,8 +56,8 @@ private:
     bool focusCheckPosted = false;
 };
 
-// Opens the display (X11 only) and registers the desktop window system and the desktop's dialogs,
-// clipboard and printing; false (nothing registered) when no display can be opened.
+// Opens the display (X11 only) and registers the desktop window system (with its printing) and the
+// desktop's clipboard; false (nothing registered) when no display can be opened.
 [[nodiscard]] bool StartDesktopServices(int* argc, char*** argv);
 
 }  // namespace vek

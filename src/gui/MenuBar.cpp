@@ -340,6 +340,10 @@ void EnableWindowMenuItems(const Window& window)
         return;
     EnableMenuItem(standard.pageSetup);
     EnableMenuItem(standard.close);
+    for (MenuItem* item = NextMenuItemInTree(RootMenuItem()); item && item != RootMenuItem();
+         item = NextMenuItemInTree(item))
+        if (item->Command() == kCommandPrint)
+            EnableMenuItem(item);
     EnableMenuItem(standard.closeAll);
     if (window.Kind() == 1) {
         EnableMenuItem(standard.zoom);

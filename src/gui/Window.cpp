@@ -5,6 +5,7 @@
 
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
 #include "foundation/services/Clock.h"
 #include "foundation/strings/CString.h"
 #include "foundation/strings/Utf8.h"
@@ -15,7 +16,9 @@
 #include "gui/MenuRefresh.h"
 #include "gui/PushButton.h"
 #include "drawing/DrawingState.h"
+#include "platform/events/CooperativeThreads.h"
 #include "platform/events/InputEvent.h"
+#include "platform/events/ProgramEvents.h"
 #include "platform/events/WindowSystem.h"
 
 namespace vek {
@@ -203,6 +206,10 @@ int32_t Window::DoCommand(MenuItem& item)
     if (item.Command() == kCommandClose) {
         // A refusal keeps the window; the command is taken either way.
         static_cast<void>(DeferClose(*this, CloseMode::Normal));
+        return 1;
+    }
+    if (item.Command() == kCommandPrint && Kind() != kKindDialogWindow) {
+        PostPrintRequest(0);
         return 1;
     }
     return Pane::DoCommand(item);
@@ -504,6 +511,22 @@ std::string Window::RenderPng()
     DrawingPort* port = platformWindow->Port();
     return port ? port->EncodePng() : std::string();
 }
+
+void Window::PostPrintRequest(int32_t mode)
+{
+    ClearFocusedControl();
+    if (IsErrorPending())
+        return;
+    while (printJob)
+        YieldToAnyThread();
+    printJob = std::make_unique<PrintJob>();
+    printJob->mode = mode;
+    // Returns once the main thread has ended the job, whichever way it ended.
+    static_cast<void>(PostProgramEvent(ProgramEventKind::Print, this, this));
+    printJob.reset();
+}
+
+void Window::PrintPhase(PrintJob&) {}
 
 void Window::SetOwner(Window* window)
 {

@@ -4,6 +4,7 @@
 #include "foundation/services/Clock.h"
 #include "platform/events/EventHandlers.h"
 #include "platform/events/EventLoop.h"
+#include "platform/events/ProgramEvents.h"
 
 namespace vek {
 
@@ -29,6 +30,8 @@ void WindowSystem::WindowChanged(Window&, WindowChange) {}
 void WindowSystem::WindowDestroyed(Window&) {}
 
 void WindowSystem::MenusRebuilt() {}
+
+void WindowSystem::RunPrintJob(ProgramEvent& event) { CompleteProgramEvent(event); }
 
 WindowFrameMetrics WindowSystem::FrameMetrics() { return WindowFrameMetrics{}; }
 

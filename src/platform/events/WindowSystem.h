@@ -11,6 +11,7 @@
 namespace vek {
 
 class Window;
+struct ProgramEvent;
 
 // What changed in a window that the window system shows; the windowed backend follows each change.
 enum class WindowChange : int32_t {
@@ -77,6 +78,9 @@ public:
     // Device pixels per window coordinate (HiDPI screens: 2); the backing surfaces stay in window
     // coordinates, so that the drawing is the same on every screen.
     virtual int32_t ScaleFactor() { return 1; }
+    // Serves a print request ('prnt') on the main thread and completes it, at once or when the job
+    // ends; every way it ends completes it. Headless: nothing is printed and it completes at once.
+    virtual void RunPrintJob(ProgramEvent& event);
 };
 
 // One virtual screen of 1600 x 900 pixels; input arrives only by injection, through the queue.
