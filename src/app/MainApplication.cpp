@@ -1,6 +1,8 @@
 // MainApplication: opening bases from open requests, and the run of the program from start to quit.
 #include "app/MainApplication.h"
 
+#include "app/BaseWindow.h"
+
 #include "files/basefiles/BaseFiles.h"
 #include "files/ProgramVersion.h"
 #include "gui/MenuBar.h"
@@ -10,6 +12,7 @@
 #include "platform/events/ApplicationLoop.h"
 #include "platform/events/EventLoop.h"
 #include "platform/events/ProgramEvents.h"
+#include "platform/events/WindowSystem.h"
 
 namespace vek {
 
@@ -20,7 +23,13 @@ MainApplication::~MainApplication() { PrepareDestruction(); }
 void MainApplication::OpenDocument(int32_t, const FilePath& file)
 {
     // A file that cannot be read has been reported by OpenBaseFile, which leaves no base behind.
-    OpenBaseFile(file, nullptr, 0);
+    Base* base = OpenBaseFile(file, nullptr, 0);
+    // On a display the base gets a window; headless runs show none, as nobody would see it.
+    if (!base || !Service<WindowSystem>::Get().HasDisplay() || BaseWindow::Find(*base))
+        return;
+    auto* window = new BaseWindow(*base);
+    window->SetVisible(true);
+    window->Activate();
 }
 
 namespace {

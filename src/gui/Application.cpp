@@ -311,8 +311,17 @@ void Application::DispatchKey(InputEvent& event)
             receiver = focused;
         }
     }
-    const int32_t taken = receiver->KeyDown(event, focused);
-    // Menu keys nobody took go to the platform's menu-key handling, which has nothing to do here.
+    int32_t taken = receiver->KeyDown(event, focused);
+    // A command key nobody took is a menu item's key equivalent: the program matches it against its own
+    // menu model (the desktop's menus carry no accelerators), so that both backends answer alike.
+    if (!taken && event.command) {
+        UpdateMenusOfCurrentTarget();
+        const int32_t modifiers = (event.shift ? kMenuShift : 0) | (event.option ? kMenuOption : 0);
+        if (MenuItem* item = FindMenuItemForKey(event.key, modifiers)) {
+            item->Choose();
+            taken = 1;
+        }
+    }
     if (taken)
         CapMenuUpdateInterval(1500);
 }

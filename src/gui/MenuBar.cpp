@@ -11,6 +11,7 @@
 #include "gui/Window.h"
 #include "platform/events/ActionThreads.h"
 #include "platform/events/InputEvent.h"
+#include "platform/events/WindowSystem.h"
 
 namespace vek {
 
@@ -204,6 +205,7 @@ void RebuildPlatformMenus(bool)
         BuildPlatformMenu(*menu, root->IsEnabled());
     systemCommands[int32_t(SystemCommand::Preferences)] =
         standard.preferences != nullptr && standard.preferences->IsEnabled();
+    Service<WindowSystem>::Get().MenusRebuilt();
 }
 
 void DeletePlatformMenus() { platformMenus.clear(); }
@@ -246,6 +248,21 @@ bool IsItemHiddenFromMenu(const MenuItem& entry)
         return beforeThat && !beforeThat->HasText();
     }
     return false;
+}
+
+MenuItem* FindMenuItemForKey(int32_t key, int32_t modifiers)
+{
+    MenuItem* root = RootMenuItem();
+    if (!root || key <= 0)
+        return nullptr;
+    const int32_t upper = (key >= 'a' && key <= 'z') ? key - 32 : key;
+    for (MenuItem* item = NextMenuItemInTree(root); item != root; item = NextMenuItemInTree(item)) {
+        const int32_t itemKey = (item->Key() >= 'a' && item->Key() <= 'z') ? item->Key() - 32 : item->Key();
+        if (itemKey == upper && item->KeyModifiers() == modifiers && !item->FirstChild() &&
+            MenuItem::IsEnabledInTree(item))
+            return item;
+    }
+    return nullptr;
 }
 
 int32_t RecordWindowPlacementPoint()
@@ -323,6 +340,10 @@ void EnableWindowMenuItems(const Window& window)
         return;
     EnableMenuItem(standard.pageSetup);
     EnableMenuItem(standard.close);
+    for (MenuItem* item = NextMenuItemInTree(RootMenuItem()); item && item != RootMenuItem();
+         item = NextMenuItemInTree(item))
+        if (item->Command() == kCommandPrint)
+            EnableMenuItem(item);
     EnableMenuItem(standard.closeAll);
     if (window.Kind() == 1) {
         EnableMenuItem(standard.zoom);

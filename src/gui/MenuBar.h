@@ -58,6 +58,9 @@ bool IsItemHiddenFromMenu(const MenuItem& entry);
 // A choice in the platform menu bar: runs the entry in a command thread when it and its menus are
 // enabled, keeping the title highlighted at least 100 ms. Answers 1 when taken.
 int32_t HandleMenuSelection(int32_t menuId, int32_t itemNumber);
+// The enabled item whose key equivalent is the key (any letter case) with exactly these kMenuShift and
+// kMenuOption bits; null when none.
+MenuItem* FindMenuItemForKey(int32_t key, int32_t modifiers);
 // When the mouse is over the active window, its centre becomes where new windows are placed; 1 then.
 int32_t RecordWindowPlacementPoint();
 

@@ -25,6 +25,7 @@ public:
     std::string title;
     bool shown = false;
     bool highlighted = false;
+    bool modified = false;  // the document has changes not saved
     int32_t options = 0;
     // Window coordinates; drawn at the next update.
     Region updateRegion;
@@ -37,8 +38,5 @@ private:
     std::unique_ptr<DrawingPort> port;
 };
 
-// The frame width and title-bar height of windows on the screen (placement adds them around content).
-constexpr int32_t kWindowFrameWidth = 1;
-constexpr int32_t kTitleBarHeight = 22;
 
 }  // namespace vek

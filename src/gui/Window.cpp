@@ -5,16 +5,20 @@
 
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
 #include "foundation/services/Clock.h"
 #include "foundation/strings/CString.h"
 #include "foundation/strings/Utf8.h"
 #include "gui/Application.h"
 #include "gui/Control.h"
 #include "gui/MenuBar.h"
+#include "gui/MenuItem.h"
 #include "gui/MenuRefresh.h"
 #include "gui/PushButton.h"
 #include "drawing/DrawingState.h"
+#include "platform/events/CooperativeThreads.h"
 #include "platform/events/InputEvent.h"
+#include "platform/events/ProgramEvents.h"
 #include "platform/events/WindowSystem.h"
 
 namespace vek {
@@ -33,9 +37,11 @@ int64_t wheelTimeBefore = INT64_MIN / 2;
 // The available area of a screen, adjusted for the window frame and title bar around the content.
 Rect AdjustedArea(Point global)
 {
-    Rect area = Service<WindowSystem>::Get().AvailableScreenArea(global);
-    OutsetRect(area, 1 - kWindowFrameWidth);
-    area.top = ClampCoordinate(area.top + kTitleBarHeight);
+    WindowSystem& system = Service<WindowSystem>::Get();
+    Rect area = system.AvailableScreenArea(global);
+    const WindowFrameMetrics metrics = system.FrameMetrics();
+    OutsetRect(area, 1 - metrics.frameWidth);
+    area.top = ClampCoordinate(area.top + metrics.titleBarHeight);
     return area;
 }
 
@@ -79,6 +85,7 @@ Window::Window(int32_t kind, const OriginSize& frame, int32_t windowOptions, Win
 Window::~Window()
 {
     PrepareDestruction();
+    Service<WindowSystem>::Get().WindowDestroyed(*this);
     if (Application::CurrentDropWindow() == this)
         Application::SetCurrentDropWindow(nullptr);
     if (modal) {
@@ -159,6 +166,7 @@ CommandTarget* Window::Notify(int32_t code)
             if (Kind() == kKindDialogWindow && !focusedControl)
                 FocusFirstControl();
         }
+        Service<WindowSystem>::Get().WindowChanged(*this, WindowChange::Visibility);
         break;
     case kNotifyActivation: {
         ResetMenuUpdateInterval();
@@ -169,6 +177,7 @@ CommandTarget* Window::Notify(int32_t code)
         Notify(kNotifyWindowActivation);
         if (focusedControl)
             focusedControl->Notify(kNotifyFocusShown);
+        Service<WindowSystem>::Get().WindowChanged(*this, WindowChange::Highlight);
         break;
     }
     case kNotifyTick:
@@ -190,7 +199,21 @@ void Window::UpdateMenus()
     EnableWindowMenuItems(*this);
 }
 
-int32_t Window::DoCommand(MenuItem& item) { return Pane::DoCommand(item); }
+int32_t Window::DoCommand(MenuItem& item)
+{
+    // The standard window commands; the window goes at the next idle pass, never under the command
+    // that is still running on it.
+    if (item.Command() == kCommandClose) {
+        // A refusal keeps the window; the command is taken either way.
+        static_cast<void>(DeferClose(*this, CloseMode::Normal));
+        return 1;
+    }
+    if (item.Command() == kCommandPrint && Kind() != kKindDialogWindow) {
+        PostPrintRequest(0);
+        return 1;
+    }
+    return Pane::DoCommand(item);
+}
 
 int32_t Window::Click(InputEvent& event, Pane* pane)
 {
@@ -293,13 +316,15 @@ void Window::UpdateVisibleRegions(bool force)
         child->UpdateVisibleRegions(force);
 }
 
-void Window::BoundsChanged(int32_t, int32_t, int32_t dw, int32_t dh)
+void Window::BoundsChanged(int32_t dx, int32_t dy, int32_t dw, int32_t dh)
 {
     platformWindow->frame = Frame();
     if (dw != 0 || dh != 0) {
         regionsValid = false;
         AddToUpdateRegion(Region(bounds));
     }
+    if (dx != 0 || dy != 0 || dw != 0 || dh != 0)
+        Service<WindowSystem>::Get().WindowChanged(*this, WindowChange::Frame);
 }
 
 void Window::ClipToShape(Region& region) { IntersectRegionWithRect(region, bounds); }
@@ -424,6 +449,7 @@ void Window::SetTitle(const char* text)
     titleId = 0;
     platformWindow->title = title;
     Notify(kNotifyTitle);
+    Service<WindowSystem>::Get().WindowChanged(*this, WindowChange::Title);
 }
 
 void Window::SetTitleById(int32_t textId)
@@ -433,13 +459,25 @@ void Window::SetTitleById(int32_t textId)
     titleId = textId;
     platformWindow->title = title;
     Notify(kNotifyTitle);
+    Service<WindowSystem>::Get().WindowChanged(*this, WindowChange::Title);
 }
 
 void Window::AddToUpdateRegion(const Region& region)
 {
     Region area = region;
     IntersectRegionWithRect(area, bounds);
+    if (area.IsEmpty())
+        return;
     platformWindow->updateRegion.Union(area);
+    Service<WindowSystem>::Get().WindowChanged(*this, WindowChange::Content);
+}
+
+void Window::SetModifiedMark(bool modified)
+{
+    if (platformWindow->modified == modified)
+        return;
+    platformWindow->modified = modified;
+    Service<WindowSystem>::Get().WindowChanged(*this, WindowChange::Title);
 }
 
 void Window::RedrawNow(const Region& region)
@@ -456,6 +494,7 @@ void Window::RedrawNow(const Region& region)
     SetRedrawArea(nullptr);
     RestorePortState(record);
     platformWindow->updateRegion.Subtract(area);
+    Service<WindowSystem>::Get().WindowChanged(*this, WindowChange::Content);
 }
 
 void Window::Update()
@@ -472,6 +511,22 @@ std::string Window::RenderPng()
     DrawingPort* port = platformWindow->Port();
     return port ? port->EncodePng() : std::string();
 }
+
+void Window::PostPrintRequest(int32_t mode)
+{
+    ClearFocusedControl();
+    if (IsErrorPending())
+        return;
+    while (printJob)
+        YieldToAnyThread();
+    printJob = std::make_unique<PrintJob>();
+    printJob->mode = mode;
+    // Returns once the main thread has ended the job, whichever way it ended.
+    static_cast<void>(PostProgramEvent(ProgramEventKind::Print, this, this));
+    printJob.reset();
+}
+
+void Window::PrintPhase(PrintJob&) {}
 
 void Window::SetOwner(Window* window)
 {

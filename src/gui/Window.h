@@ -6,6 +6,7 @@
 
 #include "gui/Pane.h"
 #include "gui/PlatformWindow.h"
+#include "gui/PrintJob.h"
 #include "platform/events/ActionThreads.h"
 
 namespace vek {
@@ -69,6 +70,10 @@ public:
     void SetTitle(const char* text);
     void SetTitleById(int32_t textId);
     const std::string& Title() const { return title; }
+    // The mark that the window's document has changes not saved (the window system shows it with the
+    // title).
+    void SetModifiedMark(bool modified);
+    bool ModifiedMark() const { return platformWindow->modified; }
 
     // Update region (window coordinates) and drawing.
     const Region& UpdateRegion() const { return platformWindow->updateRegion; }
@@ -80,6 +85,15 @@ public:
     // The content's picture as PNG bytes (the whole window redrawn first).
     std::string RenderPng();
     PlatformWindow& Platform() { return *platformWindow; }
+
+    // Printing: from an action thread, asks the main thread to print the window (mode 0 with the
+    // print dialog) and returns once the job ended; a second request waits for the first. Nothing
+    // starts while an error is pending.
+    void PostPrintRequest(int32_t mode);
+    PrintJob* CurrentPrintJob() const { return printJob.get(); }
+    // The window lays out its pages (phase 1: sets the page count) and draws the current page into the
+    // focused page (phase 2); the base prints nothing.
+    virtual void PrintPhase(PrintJob& job);
 
     // Owner, modal run.
     Window* Owner() const { return owner; }
@@ -102,6 +116,7 @@ private:
     PushButton* FindButton(bool (*matches)(const PushButton& button, uint32_t key), uint32_t key);
 
     std::unique_ptr<PlatformWindow> platformWindow;
+    std::unique_ptr<PrintJob> printJob;
     std::string title;
     int32_t titleId = 0;
     int32_t options = 0;

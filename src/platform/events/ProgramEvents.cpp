@@ -8,6 +8,7 @@
 #include "platform/events/CooperativeThreads.h"
 #include "platform/events/EventLoop.h"
 #include "platform/events/UiLock.h"
+#include "platform/events/WindowSystem.h"
 
 namespace vek {
 
@@ -44,8 +45,11 @@ int32_t PostProgramEvent(ProgramEventKind kind, Window* window, void* userData)
     ProgramEvent event{kind, window, userData, &reply};
     PostToMainThread([event] { ServeOnMainThread(event); });
     if (OnMainPosixThread()) {
+        // Suspended, not spinning: a thread that stays ready would keep the loop from drawing the
+        // very dialog it waits for.
+        reply.waitingThread = CurrentCooperativeThread();
         while (reply.busy.load(std::memory_order_acquire) != 0)
-            YieldToAnyThread();
+            SuspendCurrentThread();
         GetPendingError().flag = reply.errorFlag;
         GetPendingError().message = reply.error;
     } else {
@@ -62,10 +66,12 @@ int32_t HandleProgramEvent(ProgramEvent& event)
 {
     switch (event.kind) {
     case ProgramEventKind::PageSetup:
-    case ProgramEventKind::Print:
-        // Printing belongs to the print session, which this program does not have yet: the request is
-        // taken and ends without a page printed.
+        // Page setup keeps the desktop's defaults: the request is taken and ends at once.
         CompleteProgramEvent(event);
+        return 0;
+    case ProgramEventKind::Print:
+        // The window system completes the request when the job has ended.
+        Service<WindowSystem>::Get().RunPrintJob(event);
         return 0;
     case ProgramEventKind::GetFile:
     case ProgramEventKind::PutFile: {
@@ -92,9 +98,12 @@ void CompleteProgramEvent(ProgramEvent& event)
     reply->errorFlag = GetPendingError().flag;
     reply->error = GetPendingError().message;
     ClearError();
+    const uint64_t waiter = reply->waitingThread;
     // The requester may free the reply as soon as busy is clear: nothing touches it afterwards.
     reply->busy.store(0, std::memory_order_release);
     reply->busy.notify_all();
+    if (waiter != 0)
+        MakeThreadReady(CooperativeThreadId(waiter));
 }
 
 bool AskOpenFileOnMainThread(FilePath& path, uint32_t kindMask)

@@ -28,6 +28,8 @@ enum class ProgramEventKind : uint32_t {
 // pending error that serving it left (it is raised again on the requesting thread).
 struct ProgramEventReply {
     std::atomic<int32_t> busy{1};
+    // The action thread that waits, suspended (0: a POSIX worker, which blocks on busy instead).
+    uint64_t waitingThread = 0;
     int32_t errorFlag = 0;
     Message error;
 };

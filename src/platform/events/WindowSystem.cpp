@@ -4,6 +4,7 @@
 #include "foundation/services/Clock.h"
 #include "platform/events/EventHandlers.h"
 #include "platform/events/EventLoop.h"
+#include "platform/events/ProgramEvents.h"
 
 namespace vek {
 
@@ -21,6 +22,21 @@ Rect HeadlessWindowSystem::AvailableScreenArea(Point) { return kScreen; }
 
 bool HeadlessWindowSystem::TakeTrackingEvent(int32_t mode, PlatformEvent& event)
 {
+    return queue.TakeTrackingEvent(mode, event);
+}
+
+void WindowSystem::WindowChanged(Window&, WindowChange) {}
+
+void WindowSystem::WindowDestroyed(Window&) {}
+
+void WindowSystem::MenusRebuilt() {}
+
+void WindowSystem::RunPrintJob(ProgramEvent& event) { CompleteProgramEvent(event); }
+
+WindowFrameMetrics WindowSystem::FrameMetrics() { return WindowFrameMetrics{}; }
+
+bool PlatformEventQueue::TakeTrackingEvent(int32_t mode, PlatformEvent& event)
+{
     if (queue.empty())
         return false;
     const PlatformEventKind kind = queue.front().event.kind;
@@ -35,7 +51,7 @@ bool HeadlessWindowSystem::TakeTrackingEvent(int32_t mode, PlatformEvent& event)
     return true;
 }
 
-void HeadlessWindowSystem::Inject(PlatformEvent event, Window* window)
+void PlatformEventQueue::Push(PlatformEvent event, Window* window, uint32_t modifiers)
 {
     if (event.timeMs == 0)
         event.timeMs = CurrentTimeMs();
@@ -50,7 +66,12 @@ void HeadlessWindowSystem::Inject(PlatformEvent event, Window* window)
     }
 }
 
-void HeadlessWindowSystem::DeliverNext()
+void PlatformEventQueue::ForgetWindow(const Window& window)
+{
+    std::erase_if(queue, [&window](const Queued& queued) { return queued.window == &window; });
+}
+
+void PlatformEventQueue::DeliverNext()
 {
     deliveryScheduled = false;
     if (queue.empty())

@@ -5,13 +5,14 @@
 
 #include "app/MainApplication.h"
 #include "app/StartProgramServices.h"
+#include "desktop/DesktopWindowSystem.h"
 #include "files/ProgramVersion.h"
 #include "foundation/messages/LocalizedText.h"
 #include "drawing/DrawingState.h"
 #include "platform/events/ApplicationLoop.h"
 
 #ifdef VEK_SANITIZE
-// Fontconfig, Pango and GLib keep process-wide caches that they never free; the leak checker of the
+// Fontconfig, Pango, GLib and GTK keep process-wide caches that they never free; the leak checker of the
 // sanitizer builds passes over those libraries' own allocations, never ours.
 extern "C" const char* __lsan_default_suppressions()
 {
@@ -19,7 +20,14 @@ extern "C" const char* __lsan_default_suppressions()
            "leak:libpango\n"
            "leak:libglib-2.0.so\n"
            "leak:libgobject-2.0.so\n"
-           "leak:libharfbuzz.so\n";
+           "leak:libharfbuzz.so\n"
+           "leak:libgtk-3.so\n"
+           "leak:libgdk-3.so\n"
+           "leak:libgio-2.0.so\n"
+           "leak:libatk\n"
+           "leak:libX11.so\n"
+           "leak:libcairo.so\n"
+           "leak:libdbus-1.so\n";
 }
 #endif
 
@@ -29,10 +37,32 @@ void PrintUsage()
 {
     std::fputs("usage: vek [--headless] [FILE...]\n"
                "       vek --version\n"
-               "Opens each FILE as a base. Without a display, or with --headless, messages go to stderr,\n"
-               "every question takes the answer that changes nothing, and the program ends once the\n"
-               "files are open.\n",
+               "Opens each FILE as a base, each in a window of its own when a display is present (X11:\n"
+               "DISPLAY set). Without a display, or with --headless, messages go to stderr, every question\n"
+               "takes the answer that changes nothing, and the program ends once the files are open.\n",
                stdout);
+}
+
+// What the command line asks of the program itself; every other argument is left to the open
+// requests, which skip those that begin with '-'.
+struct ProgramOptions {
+    bool version = false;
+    bool help = false;
+    bool headless = false;
+};
+
+ProgramOptions ReadProgramOptions(int argc, char** argv)
+{
+    ProgramOptions options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0)
+            options.version = true;
+        else if (std::strcmp(argv[i], "--help") == 0)
+            options.help = true;
+        else if (std::strcmp(argv[i], "--headless") == 0)
+            options.headless = true;
+    }
+    return options;
 }
 
 }  // namespace
@@ -40,29 +70,24 @@ void PrintUsage()
 int main(int argc, char** argv)
 {
     vek::StartProgramServices();
-    bool headless = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s\n", vek::kProgramVersionText);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            PrintUsage();
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--headless") == 0)
-            headless = true;
-        // Other options are passed over, as the open requests skip every argument that begins with '-'.
+    const ProgramOptions options = ReadProgramOptions(argc, argv);
+    if (options.version) {
+        std::printf("%s\n", vek::kProgramVersionText);
+        return 0;
     }
-    // The windowed interface is not part of this build: without it every run is headless.
-    constexpr bool kWindowedInterfaceBuilt = false;
+    if (options.help) {
+        PrintUsage();
+        return 0;
+    }
+    // Windowed when a display is named and can be opened; the display-free services stay otherwise.
     const char* display = std::getenv("DISPLAY");
-    if (!kWindowedInterfaceBuilt || display == nullptr || *display == '\0')
-        headless = true;
+    bool windowed = !options.headless && display != nullptr && *display != '\0';
+    if (windowed && !vek::StartDesktopServices(&argc, &argv))
+        windowed = false;
     vek::KeepProgramArguments(argc, argv);
     vek::SetLanguageAndCodePage();
     // Printed pages are in colour until the preferences say otherwise.
     vek::GetDrawingState().colorPrint = true;
-    vek::RunProgram(headless ? vek::RunMode::Headless : vek::RunMode::Windowed);
+    vek::RunProgram(windowed ? vek::RunMode::Windowed : vek::RunMode::Headless);
     return 0;
 }

@@ -1,0 +1,24 @@
+// DesktopPrinting: a window's print job through the desktop's print operation.
+#pragma once
+
+#include <string>
+
+namespace vek {
+
+class Window;
+struct ProgramEvent;
+
+// Runs the window's job (the program event's window) as a GTK print operation without a nested main
+// loop: with the print dialog for mode 0; otherwise at once, into the PDF file of the last choice when
+// that was "Print to File" as PDF, else to the last printer chosen. The window lays out its pages when the
+// operation begins and draws each page into a recording that is played onto the desktop's page. The
+// program event is completed when the operation is done, failed or was cancelled, and when the window
+// goes away meanwhile. The printer, its settings and the paper chosen last are kept in the user's
+// preferences folder ("Print Settings") and offered again next time.
+void RunDesktopPrintJob(ProgramEvent& event);
+// The window is going away: a job running for it ends without it.
+void ForgetPrintWindow(const Window& window);
+// Where the print settings are kept.
+std::string PrintSettingsPath();
+
+}  // namespace vek
