@@ -31,8 +31,8 @@ public:
             break;
         case RowRequestKind::Draw: drawn.push_back(record.row); break;
         case RowRequestKind::TakesFocus: record.answer = takesFocus; break;
-        case RowRequestKind::MaySelect:
-        case RowRequestKind::MayAddToSelection: record.answer = 1; break;
+        case RowRequestKind::MaySelect: record.answer = 1; break;
+        case RowRequestKind::MayAddToSelection: record.answer = refuseEvery > 0 && record.row % refuseEvery == 0 ? 0 : 1; break;
         case RowRequestKind::SelectionChanged: notices.push_back(record.answer ? record.row : -1 - record.row); break;
         case RowRequestKind::Open: opened.push_back(record.row); break;
         default: break;
@@ -43,6 +43,7 @@ public:
     int32_t rows = 0;
     int32_t rowHeight = -1;  // -1: leave the default
     int32_t takesFocus = 1;
+    int32_t refuseEvery = 0;  // when set, rows divisible by it may not join a selection
     int64_t heightQuestions = 0;
     std::vector<int32_t> drawn;
     std::vector<int32_t> notices;  // row when selected, -1 - row when deselected
@@ -210,6 +211,22 @@ TEST_F(GridViewTest, KeysAtTheEdgesAndOpening)
     }
     input.Key(13);
     EXPECT_EQ(owner->opened, (std::vector<int32_t>{29}));
+}
+
+TEST_F(GridViewTest, SelectAllAsksForEveryRowAndNotifiesEachOne)
+{
+    Make(1000);
+    owner->refuseEvery = 10;
+    grid->SelectAll();
+    // The last row starts the selection; rows 990, 980 ... 10 and 0 are refused.
+    EXPECT_EQ(grid->SelectionCount(), 1000 - 99 - 1);
+    EXPECT_FALSE(grid->IsRowSelected(500));
+    EXPECT_TRUE(grid->IsRowSelected(501));
+    EXPECT_EQ(grid->FirstSelectedRow(), 1);
+    EXPECT_EQ(grid->CurrentRow(), 0);
+    EXPECT_EQ(owner->notices.size(), size_t(grid->SelectionCount()));
+    EXPECT_EQ(owner->notices.front(), 999);
+    EXPECT_EQ(owner->notices.back(), 1);
 }
 
 TEST_F(GridViewTest, AListWhoseOwnerRefusesTheFocusIgnoresClicks)

@@ -7,7 +7,12 @@
 
 #include "gui/Application.h"
 #include "gui/Window.h"
+#include "foundation/messages/LocalizedText.h"
+#include "gui/MenuItem.h"
+#include "gui/MenuRefresh.h"
+#include "gui/lists/CharChoicePopup.h"
 #include "gui/lists/PopupButton.h"
+#include "drawing/ClipboardText.h"
 #include "support/HeadlessInput.h"
 #include "support/Watchdog.h"
 
@@ -148,6 +153,38 @@ TEST_F(PopupButtonTest, AnEmptyPopupTakesNoFocusAndIgnoresClicks)
     EXPECT_EQ(owner->FocusedControl(), nullptr);
     EXPECT_FALSE(popup->IsListOpen());
     EXPECT_TRUE(owner->chosen.empty());
+}
+
+TEST_F(PopupButtonTest, CopyPutsTheCurrentItemOnTheClipboard)
+{
+    popup->SelectItem(3, 0);
+    popup->TakeFocus();
+    ResetMenuUpdateInterval();
+    UpdateMenusIfNeeded();
+    MenuItem* copy = FindMenuItemByCommand(kCommandCopy);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->IsEnabled());
+    EXPECT_EQ(popup->DoCommand(*copy), 1);
+    EXPECT_EQ(GetClipboardText().value_or(""), "Stockholm");
+}
+
+TEST_F(PopupButtonTest, LanguageChoicesEndAtTheFirstByteThatIsNoLanguage)
+{
+    const uint8_t choices[] = {7, 11, 200, 3};
+    auto* languages = new CharChoicePopup(*owner, OriginSize{60, 20, 20, 200}, 2, choices, 11, false);
+    EXPECT_EQ(languages->ItemCount(), 4);
+    EXPECT_EQ(languages->CurrentItem(), 3);
+    EXPECT_EQ(languages->SelectedChoice(), 11);
+    EXPECT_FALSE(languages->IsDefault());
+    EXPECT_EQ(languages->GetDisplayText(), LanguageName(11));
+    languages->Step(-2);
+    EXPECT_TRUE(languages->IsDefault());
+    EXPECT_EQ(languages->SelectedChoice(), LanguageFromBundle());
+    // A byte not among the choices, or the default flag, starts at the own language.
+    const uint8_t none[] = {255};
+    auto* empty = new CharChoicePopup(*owner, OriginSize{90, 20, 20, 200}, 3, none, 5, false);
+    EXPECT_EQ(empty->ItemCount(), 2);
+    EXPECT_TRUE(empty->IsDefault());
 }
 
 }  // namespace

@@ -4,10 +4,15 @@
 #include <algorithm>
 
 #include "foundation/messages/LocalizedText.h"
+#include "foundation/messages/TextIds.h"
 #include "foundation/strings/CString.h"
 #include "foundation/strings/Utf8.h"
+#include "gui/Application.h"
 #include "gui/DrawingRoutines.h"
+#include "gui/MenuItem.h"
+#include "gui/MenuRefresh.h"
 #include "gui/lists/ListSupport.h"
+#include "drawing/ClipboardText.h"
 #include "drawing/DrawingPort.h"
 #include "drawing/Icons.h"
 #include "drawing/Shapes.h"
@@ -366,6 +371,38 @@ void PopupButton::ParentChanged(int32_t code)
             SetDrawingStyle(outer->BackColour());
         InvalidateRegion(controlRegion, 0);
     }
+}
+
+void PopupButton::UpdateMenus()
+{
+    Control::UpdateMenus();
+    MenuItem* copy = FindMenuItemByCommand(kCommandCopy);
+    if (!copy || copy->IsEnabled() || itemCount <= 0)
+        return;
+    PopupItemRecord record;
+    InitItemRecord(record);
+    GetItemInfo(record, currentItem);
+    if (!record.enabled || !record.text || !*record.text)
+        return;
+    if (auto* list = dynamic_cast<ListMenu*>(copy))
+        list->SetTitle(text::kPopupCopyArgument, true);
+    else
+        copy->SetEnabled(true);
+}
+
+int32_t PopupButton::DoCommand(MenuItem& item)
+{
+    if (int32_t done = Control::DoCommand(item))
+        return done;
+    if (item.Command() != kCommandCopy || itemCount <= 0)
+        return 0;
+    PopupItemRecord record;
+    InitItemRecord(record);
+    GetItemInfo(record, currentItem);
+    if (!record.enabled || !record.text)
+        return 0;
+    PutClipboardText(record.text);
+    return 1;
 }
 
 void PopupButton::FocusChanged(InputEvent& event, int32_t code)

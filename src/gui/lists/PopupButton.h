@@ -23,6 +23,8 @@ public:
 
     CommandTarget* Notify(int32_t code) override;
     void ParentChanged(int32_t code) override;
+    void UpdateMenus() override;
+    int32_t DoCommand(MenuItem& item) override;
     void FocusChanged(InputEvent& event, int32_t code) override;
     int32_t Click(InputEvent& event, Pane* pane) override;
     int32_t KeyDown(InputEvent& event, Pane* pane) override;

@@ -23,6 +23,8 @@ constexpr int64_t kFirstRepeatMs = 400;
 constexpr int64_t kSecondRepeatMs = 120;
 constexpr int64_t kFastRepeatMs = 50;
 constexpr int32_t kSecondPhaseRepeats = 5;
+// The notice sent when the platform's scroll-arrow style changed.
+constexpr int32_t kNotifyScrollArrowStyle = 21;
 
 int32_t RoundToInt(double value) { return int32_t(std::lround(value)); }
 
@@ -43,7 +45,7 @@ CommandTarget* ScrollBar::Notify(int32_t code)
     CommandTarget* answer = Control::Notify(code);
     if (code == kNotifyEnabled) {
         Invalidate();
-    } else if (code == 21) {
+    } else if (code == kNotifyScrollArrowStyle) {
         ComputeGeometry();
         Invalidate();
     }
