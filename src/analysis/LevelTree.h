@@ -130,8 +130,8 @@ public:
     uint32_t ComponentAtLevel(int32_t row, int32_t level) const;
 
     // --- Combination table ------------------------------------------------------------------------------
-    // The slot of a key in a table of `capacity` entries; 64-bit arithmetic, so large tables cannot
-    // overflow it.
+    // The slot of a key in a table of `capacity` entries: every component number mixed into 64 bits,
+    // so that neither large tables overflow it nor small dense numbers crowd into a corner of it.
     static uint32_t HashCombination(std::span<const uint32_t> key, uint32_t capacity);
     // The capacity for a size hint: the first odd prime above 2n - n/4 + 1024; 2147482921 past
     // 1227132500.

@@ -27,25 +27,35 @@ struct RecordingHost : AnalysisHost {
 };
 
 // The older hash worked in signed 32-bit arithmetic, which overflows once h x 16 passes 2^31 (tables
-// of more than 134 million entries) and gave slots outside the table.
-TEST(LevelTreeHashTest, LargeTablesHashInsideTheTable)
+// of more than 134 million entries) and gave slots outside the table; and as (k0 x 16 + k1) mod C it
+// put the combinations of small component numbers into a small corner of the table, where every
+// probe walked long chains.
+TEST(LevelTreeHashTest, SlotsLieInsideTheTableAndSpreadOverIt)
 {
-    const uint32_t capacity = uint32_t(LevelTree::CombinationCapacity(2000000000));
-    EXPECT_EQ(capacity, 2147482921u);
+    const uint32_t large = uint32_t(LevelTree::CombinationCapacity(2000000000));
+    EXPECT_EQ(large, 2147482921u);
     const std::vector<std::vector<uint32_t>> keys = {
         {2000000000u, 2000000000u},
         {4000000000u, 7u, 4000000000u},
         {123456789u, 2147482920u, 2147482920u, 2147482920u},
-        {capacity - 1, capacity - 1, capacity - 1, capacity - 1},
+        {large - 1, large - 1, large - 1, large - 1},
     };
-    for (const std::vector<uint32_t>& key : keys) {
-        unsigned __int128 h = key[0] % capacity;
-        for (size_t i = key.size() - 1; i >= 1; --i)
-            h = (h * 16 + key[i]) % capacity;
-        uint32_t slot = LevelTree::HashCombination(key, capacity);
-        EXPECT_LT(slot, capacity);
-        EXPECT_EQ(slot, uint32_t(h));
-    }
+    for (const std::vector<uint32_t>& key : keys)
+        EXPECT_LT(LevelTree::HashCombination(key, large), large);
+
+    // 300 x 300 combinations of small numbers in a table sized for them (158,533 slots): about as many
+    // distinct slots as random ones would take (68,700), where the older form took under 5,600.
+    const uint32_t capacity = uint32_t(LevelTree::CombinationCapacity(90000));
+    std::vector<uint8_t> used(capacity, 0);
+    int32_t distinct = 0;
+    for (uint32_t a = 32; a < 332; ++a)
+        for (uint32_t b = 32; b < 332; ++b) {
+            uint32_t slot = LevelTree::HashCombination(std::vector<uint32_t>{a, b}, capacity);
+            ASSERT_LT(slot, capacity);
+            distinct += used[slot] ? 0 : 1;
+            used[slot] = 1;
+        }
+    EXPECT_GT(distinct, 60000);
 }
 
 TEST(LevelTreeHashTest, CapacityFollowsTheSizeHint)
