@@ -67,13 +67,15 @@ struct LevelTree::CombinationTable {
         }
     }
 
-    // True when the key was new. The table is never full: the collector stops at the fill limit.
-    bool Insert(const uint32_t* key, uint32_t flags)
+    // True when the key was new; `at` is its entry. The table is never full: the collector stops at
+    // the fill limit.
+    bool Insert(const uint32_t* key, uint32_t flags, int64_t& at)
     {
         int64_t i = HashCombination(std::span<const uint32_t>(key, size_t(levels)), uint32_t(capacity));
         for (;;) {
             uint32_t* entry = Entry(i);
             if (entry[1] == kEmpty) {
+                at = i;
                 entry[0] = flags;
                 std::memcpy(entry + 1, key, sizeof(uint32_t) * size_t(levels));
                 ++count;
@@ -83,6 +85,7 @@ struct LevelTree::CombinationTable {
             for (int32_t level = levels - 1; level >= 0 && same; --level)
                 same = entry[1 + level] == key[level];
             if (same) {
+                at = i;
                 entry[0] |= flags;
                 return false;
             }
@@ -433,6 +436,7 @@ bool LevelTree::FillCombinationTable(LevelTreeClient& client, bool& cancelled)
         for (int64_t i = 0; i < capacity; ++i)
             table->Entry(i)[1] = CombinationTable::kEmpty;
         combinations = std::move(table);
+        lineEntries.clear();
         if (!client.CollectCombinations(*this) || IsErrorPending()) {
             cancelled = true;
             combinations.reset();
@@ -455,7 +459,10 @@ bool LevelTree::InsertLineCombination(const CardGroup* group, const CardLine* li
         return false;
     std::array<uint32_t, kMaxLevels> key{};
     MakeCombinationKey(group, line, key.data());
-    if (!table.Insert(key.data(), kDirectFlag))
+    int64_t at = 0;
+    bool isNew = table.Insert(key.data(), kDirectFlag, at);
+    lineEntries.push_back(uint32_t(at));
+    if (!isNew)
         return table.count <= table.fillLimit;
     // A new key brings its ancestors: the last level that is not at its root steps up first.
     int32_t level = table.levels - 1;
@@ -466,7 +473,7 @@ bool LevelTree::InsertLineCombination(const CardGroup* group, const CardLine* li
             break;
         const Component* component = base.ComponentAt(key[size_t(level)]);
         key[size_t(level)] = component ? component->parent : uint32_t(definition.dimension[size_t(level)]);
-        if (!table.Insert(key.data(), AncestorFlag(level)))
+        if (!table.Insert(key.data(), AncestorFlag(level), at))
             break;
     }
     return table.count <= table.fillLimit;
@@ -512,6 +519,16 @@ int32_t LevelTree::RowOf(const CardGroup* group, const CardLine* line) const
         const Component* component = base.ComponentAt(key[size_t(level)]);
         key[size_t(level)] = component ? component->parent : uint32_t(definition.dimension[size_t(level)]);
     }
+}
+
+int32_t LevelTree::RowOfCollectedLine(size_t i, const CardGroup* group, const CardLine* line) const
+{
+    if (rowOfKind == RowOfKind::Combination && combinations && i < lineEntries.size()) {
+        int32_t row = combinations->rowOfEntry[lineEntries[i]];
+        if (row >= 0)
+            return row;
+    }
+    return RowOf(group, line);
 }
 
 LevelTreeBuild LevelTree::BuildMultiLevelRows(BitSet& selected, LevelTreeClient& client)
@@ -795,6 +812,7 @@ void LevelTree::FinishLevelTree()
     if (combinations)
         sizeHint = combinations->count;
     combinations.reset();
+    lineEntries = std::vector<uint32_t>();
     lastRowAtDepth = std::vector<int32_t>();
     lastChildOf = std::vector<int32_t>();
     depthRemap = std::vector<uint32_t>();

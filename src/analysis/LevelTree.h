@@ -2,6 +2,7 @@
 // levels of dimensions nested level by level, built from the combinations that occur on card lines.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -103,6 +104,9 @@ public:
     bool InsertLineCombination(const CardGroup* group, const CardLine* line);
     // The row of an admitted line after the build.
     int32_t RowOf(const CardGroup* group, const CardLine* line) const;
+    // The same for the i-th line the collector gave (the computation walks the same lines in the same
+    // order): a tree of several levels remembers each line's combination, so no key is hashed again.
+    int32_t RowOfCollectedLine(size_t i, const CardGroup* group, const CardLine* line) const;
 
     // --- After the values ----------------------------------------------------------------------------
     // Applies the levels' filters (nothing when every level shows all rows) and prunes: the kept rows
@@ -172,6 +176,7 @@ private:
     std::vector<uint32_t> depthRemap;  // empty: no remap
     std::vector<int32_t> rowOfComponent;
     std::unique_ptr<CombinationTable> combinations;
+    std::vector<uint32_t> lineEntries;  // the combination of each collected line, in collecting order
     int64_t sizeHint = 0;
     int64_t combinationLimit = -1;
 

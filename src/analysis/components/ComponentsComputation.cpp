@@ -102,10 +102,11 @@ void ComponentsComputation::AddPhase(AnalysisHost& runHost, Card* first, Card* e
                 for (const CardLine* line = base.FirstLine(group); line; line = base.NextLine(line)) {
                     if (!everyLine && !current->MatchesLine(line))
                         continue;
+                    // The phases walk the collector's lines in its order.
+                    int32_t row = tree.RowOfCollectedLine(lineCursor++, group, line);
                     double amount = base.GetLineValue(line, valueField);
                     if (!IsCountedAmount(amount))
                         continue;
-                    int32_t row = tree.RowOf(group, line);
                     ComponentValues& own = values[size_t(row)].own;
                     if (phase == kBeforePhase) {
                         own.before += amount;
@@ -220,6 +221,7 @@ void ComponentsComputation::Recalculate(AnalysisHost& runHost, CompiledSelection
     }
     if (end == AnalysisRunEnd::Completed) {
         ClearRowValues();
+        lineCursor = 0;
         if (settings.needsBefore)
             AddPhase(runHost, base.FirstCard(), periodFirst, kBeforePhase);
         AddPhase(runHost, periodFirst, periodStop, kPeriodPhase);

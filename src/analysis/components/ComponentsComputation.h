@@ -111,6 +111,7 @@ private:
     AnalysisSelection* current = nullptr;
     Card* spanFirst = nullptr;  // the cards the collector walks: first of the first phase run
     Card* spanEnd = nullptr;    // end of the last phase run
+    size_t lineCursor = 0;      // the phases' next line in the collector's order
 };
 
 }  // namespace vek
