@@ -62,7 +62,7 @@ public:
 };
 
 // A computation of the template's kind with the template's settings; null for a group and for kinds
-// whose engine is not built (components, component functions).
+// whose engine is not built (component functions).
 [[nodiscard]] std::unique_ptr<AnalysisComputation> MakeAnalysisComputation(const Template& node);
 
 }  // namespace vek

@@ -8,6 +8,7 @@
 #include "analysis/cards/CardsAnalysis.h"
 #include "analysis/cards/CardsTemplate.h"
 #include "analysis/componentfunctions/ComponentFunctionsTemplate.h"
+#include "analysis/components/ComponentsAnalysis.h"
 #include "analysis/components/ComponentsTemplate.h"
 #include "analysis/lines/LinesAnalysis.h"
 #include "analysis/lines/LinesTemplate.h"
@@ -47,7 +48,8 @@ struct AnalysisKindEntry {
 constexpr AnalysisKindEntry kAnalysisKinds[] = {
     {TemplateKind::Cards, &MakeKindTemplate<CardsTemplate>, &MakeKindAnalysis<CardsTemplate, CardsAnalysis>},
     {TemplateKind::Lines, &MakeKindTemplate<LinesTemplate>, &MakeKindAnalysis<LinesTemplate, LinesAnalysis>},
-    {TemplateKind::Components, &MakeKindTemplate<ComponentsTemplate>, nullptr},
+    {TemplateKind::Components, &MakeKindTemplate<ComponentsTemplate>,
+     &MakeKindAnalysis<ComponentsTemplate, ComponentsAnalysis>},
     {TemplateKind::TimeFunctions, &MakeKindTemplate<TimeFunctionsTemplate>,
      &MakeKindAnalysis<TimeFunctionsTemplate, TimeFunctionsAnalysis>},
     {TemplateKind::ComponentFunctions, &MakeKindTemplate<ComponentFunctionsTemplate>, nullptr},

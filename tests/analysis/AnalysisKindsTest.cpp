@@ -63,7 +63,7 @@ struct KindCase {
 constexpr KindCase kKindCases[] = {
     {TemplateKind::Cards, true},
     {TemplateKind::Lines, true},
-    {TemplateKind::Components, false},
+    {TemplateKind::Components, true},
     {TemplateKind::TimeFunctions, true},
     {TemplateKind::ComponentFunctions, false},
 };

@@ -241,13 +241,13 @@ TEST_F(TemplateTest, ListingWithGroupAndFilter)
 TEST_F(TemplateTest, DefaultsWriteOnlyTheirHeaderEncodingAndThousandsSeparator)
 {
     // A kind that writes no keys of its own at its defaults (the cards kind writes its columns).
-    Template* components = Insert(base, TemplateKind::Components, "Group: Mine");
-    EXPECT_EQ(Definition(*components), "#P\tGroup: Mine\rxeE\tUTF-8\rxem\t#1\r");
+    Template* functions = Insert(base, TemplateKind::ComponentFunctions, "Group: Mine");
+    EXPECT_EQ(Definition(*functions), "#R\tGroup: Mine\rxeE\tUTF-8\rxem\t#1\r");
     EXPECT_EQ(Definition(*base.Templates().GetDefault(TemplateKind::Card)), "#K\r");
 }
 
 // Reading key lines and writing them back: each row gives keys read into a new components template
-// (a kind whose own keys are kept as read), what they set, and the definition written from it.
+// (component functions: a kind whose own keys are kept as read), what they set, and the definition written from it.
 TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
 {
     struct Case {
@@ -284,9 +284,9 @@ TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<Template> made = base.NewTemplate(TemplateKind::Components);
+        std::unique_ptr<Template> made = base.NewTemplate(TemplateKind::ComponentFunctions);
         ReadKeys(*made, c.keys, c.fileKind);
-        EXPECT_EQ(Definition(*made), std::string("#P\r") + c.written);
+        EXPECT_EQ(Definition(*made), std::string("#R\r") + c.written);
     }
     auto* cards = static_cast<AnalysisTemplate*>(base.NewTemplate(TemplateKind::Cards).release());
     std::unique_ptr<Template> owner(cards);
