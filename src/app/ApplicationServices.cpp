@@ -3,7 +3,11 @@
 
 #include <memory>
 
+#include "app/UserCode.h"
+#include "docwindows/DocumentWindow.h"
+#include "docwindows/ProgressWindow.h"
 #include "gui/Application.h"
+#include "model/base/Base.h"
 #include "model/base/ModelServices.h"
 #include "platform/events/ActionThreads.h"
 
@@ -32,10 +36,35 @@ private:
     void* argument;
 };
 
-// The model's services with an application: what the application layer has of them so far, and
-// the headless answers for the rest.
+// The model's services with an application: the progress windows, the document windows' changes,
+// the user code and the deferred tasks; the headless answers for the windows still to come.
 class ApplicationModelServices final : public HeadlessModelServices {
 public:
+    std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) override
+    {
+        return OpenProgressWindow(kind, base);
+    }
+
+    bool CanCloseBaseWindows(Base& base, CloseMode mode) override { return CloseWindowsOfBase(base, mode); }
+
+    void NotifyBaseWindows(const ChangeRecord& record, Base& base) override
+    {
+        NotifyWindowsOfBase(ChangeNotification{record, nullptr}, &base);
+    }
+
+    void NotifyAllWindows(const ChangeRecord& record) override
+    {
+        NotifyAllDocumentWindows(ChangeNotification{record, nullptr});
+    }
+
+    bool GetUserStamp(StampedText& stamp) override
+    {
+        Application* application = Application::Get();
+        return vek::GetUserStamp(stamp, application ? application->ActiveWindow() : nullptr);
+    }
+
+    bool SetUserCode(std::string_view code) override { return SetUserInitials(code); }
+
     void PostDeferredTask(int32_t kind, void* argument) override
     {
         Application* application = Application::Get();

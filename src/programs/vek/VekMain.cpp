@@ -1,11 +1,9 @@
 // The program vek: its arguments, the choice between a windowed and a headless run, and the run.
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
+#include "app/CommandLine.h"
 #include "app/MainApplication.h"
 #include "app/StartProgramServices.h"
-#include "files/ProgramVersion.h"
 #include "foundation/messages/LocalizedText.h"
 #include "drawing/DrawingState.h"
 #include "platform/events/ApplicationLoop.h"
@@ -23,46 +21,22 @@ extern "C" const char* __lsan_default_suppressions()
 }
 #endif
 
-namespace {
-
-void PrintUsage()
-{
-    std::fputs("usage: vek [--headless] [FILE...]\n"
-               "       vek --version\n"
-               "Opens each FILE as a base. Without a display, or with --headless, messages go to stderr,\n"
-               "every question takes the answer that changes nothing, and the program ends once the\n"
-               "files are open.\n",
-               stdout);
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     vek::StartProgramServices();
-    bool headless = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s\n", vek::kProgramVersionText);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            PrintUsage();
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--headless") == 0)
-            headless = true;
-        // Other options are passed over, as the open requests skip every argument that begins with '-'.
-    }
     // The windowed interface is not part of this build: without it every run is headless.
     constexpr bool kWindowedInterfaceBuilt = false;
     const char* display = std::getenv("DISPLAY");
-    if (!kWindowedInterfaceBuilt || display == nullptr || *display == '\0')
-        headless = true;
-    vek::KeepProgramArguments(argc, argv);
+    const bool displayUsable = kWindowedInterfaceBuilt && display != nullptr && *display != '\0';
+    vek::CommandLine line;
+    if (int answer = vek::ReadProgramCommandLine(argc, argv, displayUsable, line); answer >= 0)
+        return answer;
+    // Only the files are documents to open; the options and their values are not.
+    vek::ProgramArguments documents(argc > 0 ? argv[0] : nullptr, line.files);
+    vek::KeepProgramArguments(documents.Count(), documents.Vector());
     vek::SetLanguageAndCodePage();
     // Printed pages are in colour until the preferences say otherwise.
     vek::GetDrawingState().colorPrint = true;
-    vek::RunProgram(headless ? vek::RunMode::Headless : vek::RunMode::Windowed);
-    return 0;
+    vek::RunProgram(line.headless ? vek::RunMode::Headless : vek::RunMode::Windowed);
+    return vek::ProgramExitCode();
 }
