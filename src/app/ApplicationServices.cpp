@@ -5,6 +5,10 @@
 
 #include "app/UserCode.h"
 #include "docwindows/DocumentWindow.h"
+#include "files/basefiles/BaseFiles.h"
+#include "foundation/strings/String.h"
+#include "model/base/BaseProtection.h"
+#include "platform/FilePath.h"
 #include "docwindows/ProgressWindow.h"
 #include "gui/Application.h"
 #include "model/base/Base.h"
@@ -15,6 +19,25 @@ namespace vek {
 
 namespace {
 
+// Closes the base (when still open) without questions and opens its file again with its password,
+// which is wiped from memory afterwards. Nothing is reopened when the base refused to close.
+void ReopenBase(void* argument)
+{
+    Base* base = nullptr;
+    for (Base* open = Base::FirstBase(); open; open = open->NextBase()) {
+        if (open == argument)
+            base = open;
+    }
+    if (base == nullptr)
+        return;
+    FilePath file = base->Path();
+    String password;
+    base->Protection().PasswordText(password);
+    if (CloseBase(base, CloseMode::WindowsOnly) && !file.IsEmpty())
+        (void)OpenBaseFile(file, password.Length() > 0 ? password.CStr() : nullptr, 0);
+    password.WipeAndClear();
+}
+
 // A deferred task of the model, run once by the application's idle pass.
 class DeferredModelTask final : public Task {
 public:
@@ -22,7 +45,9 @@ public:
 
     void Run() override
     {
-        if (kind == kTaskCloseDocument) {
+        if (kind == kTaskReopenBase) {
+            ReopenBase(argument);
+        } else if (kind == kTaskCloseDocument) {
             DeleteBaseIfOpen(argument);
         } else if (kind == kTaskQuit) {
             // Quitting asks every window and document first, as the quit command does.
