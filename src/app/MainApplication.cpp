@@ -1,11 +1,17 @@
 // MainApplication: opening bases from open requests, and the run of the program from start to quit.
 #include "app/MainApplication.h"
 
+#include "app/AboutBox.h"
 #include "app/BaseWindow.h"
+#include "app/CommandLine.h"
+#include "app/Preferences.h"
+#include "app/RecentFiles.h"
+#include "docwindows/ProgressWindow.h"
 
 #include "files/basefiles/BaseFiles.h"
 #include "files/ProgramVersion.h"
 #include "gui/MenuBar.h"
+#include "gui/MenuItem.h"
 #include "model/base/Base.h"
 #include "platform/FilePath.h"
 #include "platform/events/ActionThreads.h"
@@ -18,18 +24,44 @@ namespace vek {
 
 MainApplication::MainApplication() : Application(false) { FinishConstruction(); }
 
-MainApplication::~MainApplication() { PrepareDestruction(); }
+MainApplication::~MainApplication()
+{
+    // The menu bar goes with the application, and the recent files' items with it.
+    ForgetRecentFilesMenu();
+    PrepareDestruction();
+}
 
 void MainApplication::OpenDocument(int32_t, const FilePath& file)
 {
     // A file that cannot be read has been reported by OpenBaseFile, which leaves no base behind.
     Base* base = OpenBaseFile(file, nullptr, 0);
+    if (base == nullptr) {
+        ++unopenedFiles;
+        return;
+    }
+    AddRecentFile(std::string(file.Text()));
     // On a display the base gets a window; headless runs show none, as nobody would see it.
-    if (!base || !Service<WindowSystem>::Get().HasDisplay() || BaseWindow::Find(*base))
+    if (!Service<WindowSystem>::Get().HasDisplay() || BaseWindow::Find(*base))
         return;
     auto* window = new BaseWindow(*base);
     window->SetVisible(true);
     window->Activate();
+}
+
+int32_t MainApplication::CanClose(CloseMode mode)
+{
+    if (ProgressWindow::AnyOpen())
+        return 0;
+    return Application::CanClose(mode);
+}
+
+int32_t MainApplication::DoCommand(MenuItem& item)
+{
+    if (item.Command() == kCommandStatus) {
+        ShowAboutBox();
+        return 1;
+    }
+    return Application::DoCommand(item);
 }
 
 namespace {
@@ -49,19 +81,27 @@ void CloseRemainingBases()
         delete base;
 }
 
+int programExitCode = kExitDone;
+
 }  // namespace
+
+int ProgramExitCode() { return programExitCode; }
 
 void RunProgram(RunMode mode)
 {
     // "VEK " and the version, as the status item shows them.
-    SetStatusTexts("VEK ", kProgramVersionText + 4);
+    SetStatusTexts("VEK ", GetProgramTitle() + 4);
+    InitRecentFiles();
+    LoadPreferences();
     {
         MainApplication application;
+        RebuildRecentFilesMenu();
         if (mode == RunMode::Headless)
             PostToMainThread([&application] { EndHeadlessRun(application); });
         RunApplication(application.LoopState());
         // Work posted for a loop that never ran (quit before it started) must not outlive the run.
         RunEventLoopPending();
+        programExitCode = application.UnopenedFiles() > 0 ? kExitFileNotOpened : kExitDone;
     }
     CloseRemainingBases();
 }

@@ -2,7 +2,10 @@
 #include "platform/PreferenceStore.h"
 
 #include <algorithm>
+#include <charconv>
+#include <string>
 
+#include "foundation/messages/LocalizedText.h"
 #include "foundation/strings/CString.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/strings/String.h"
@@ -45,13 +48,43 @@ static void TrimTrailingBlanks(std::string& text)
         text.pop_back();
 }
 
-// Keys and values must not break the line and field structure of the file.
-static std::string FieldText(const std::string& text)
+// Keys and values must not break the line and field structure of the file: a tab, CR or LF is written
+// as a backslash and "t", "r" or "n", and a backslash doubled, so that a value comes back as it was set.
+// Other control bytes become blanks (nothing the program stores holds them).
+static std::string EscapeField(const std::string& text)
 {
-    std::string out = text;
-    for (char& c : out) {
-        if (static_cast<uint8_t>(c) < 32)
-            c = ' ';
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default: out.push_back(static_cast<uint8_t>(c) < 32 ? ' ' : c); break;
+        }
+    }
+    return out;
+}
+
+// The reverse of EscapeField. A backslash before any other character stays as it is, so that files
+// written before fields were escaped read as they did.
+static std::string UnescapeField(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\' && i + 1 < text.size()) {
+            char next = text[i + 1];
+            char plain = next == '\\' ? '\\' : next == 't' ? '\t' : next == 'r' ? '\r' : next == 'n' ? '\n' : '\0';
+            if (plain != '\0') {
+                out.push_back(plain);
+                ++i;
+                continue;
+            }
+        }
+        out.push_back(c);
     }
     return out;
 }
@@ -140,6 +173,63 @@ void PreferenceStore::Remove(const char* key)
     modified = true;
 }
 
+bool PreferenceStore::GetInt(const char* key, int32_t& value) const
+{
+    bool found = false;
+    size_t at = key ? Find(key, found) : 0;
+    if (!found)
+        return false;
+    const std::string& text = entries[at].value;
+    if (text.empty() || !(text[0] == '-' || (text[0] >= '0' && text[0] <= '9')))
+        return false;
+    int32_t number = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc())
+        return false;
+    (void)end;
+    value = number;
+    return true;
+}
+
+void PreferenceStore::SetInt(const char* key, int32_t value)
+{
+    SetString(key, std::to_string(value).c_str());
+}
+
+bool PreferenceStore::GetBool(const char* key, bool& value) const
+{
+    bool found = false;
+    size_t at = key ? Find(key, found) : 0;
+    if (!found || (entries[at].value != "+" && entries[at].value != "-"))
+        return false;
+    value = entries[at].value == "+";
+    return true;
+}
+
+void PreferenceStore::SetBool(const char* key, bool value)
+{
+    SetString(key, value ? "+" : "-");
+}
+
+bool PreferenceStore::GetLanguage(const char* key, int32_t& language) const
+{
+    bool found = false;
+    size_t at = key ? Find(key, found) : 0;
+    if (!found)
+        return false;
+    int32_t index = LanguageFromCode(entries[at].value);
+    if (index < 0)
+        return false;
+    language = index;
+    return true;
+}
+
+void PreferenceStore::SetLanguage(const char* key, int32_t language)
+{
+    if (const char* code = LanguageCode(language))
+        SetString(key, code);
+}
+
 bool PreferenceStore::ReadBytes(std::string_view bytes)
 {
     bool clean = true;
@@ -196,6 +286,8 @@ bool PreferenceStore::ReadBytes(std::string_view bytes)
             value = text.substr(tab + 1, text.find('\t', tab + 1) - tab - 1);
         TrimTrailingBlanks(key);
         TrimTrailingBlanks(value);
+        key = UnescapeField(key);
+        value = UnescapeField(value);
         if (key.empty()) {
             clean = false;
             continue;
@@ -230,8 +322,8 @@ void PreferenceStore::Write()
     std::string text = kHeaderLine;
     text.push_back('\r');
     for (const Entry& entry : entries) {
-        text += FieldText(entry.key);
-        std::string value = FieldText(entry.value);
+        text += EscapeField(entry.key);
+        std::string value = EscapeField(entry.value);
         if (!value.empty()) {
             text.push_back('\t');
             text += value;

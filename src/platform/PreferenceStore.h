@@ -20,6 +20,8 @@ class String;
 //   ##Preferences
 //   key<TAB>value        one line per entry, in key order; an empty value writes the key alone
 //   ##End
+// In keys and values a tab, CR and LF are written as a backslash followed by "t", "r" and "n", and a
+// backslash as two; a backslash before any other character is read as itself.
 // Reading takes CR, LF and CR LF; lines beginning with "#" are skipped; a key that occurs twice keeps
 // its last value; trailing blanks of keys and values are dropped. A damaged file (no header, no
 // "##End" because it was cut short, lines with control bytes or an empty key, bytes that are not
@@ -51,6 +53,18 @@ public:
     // empty.
     void SetString(const char* key, const char* value);
     void Remove(const char* key);
+
+    // Typed values, stored as text. The readers leave `value` unchanged, and answer false, when the
+    // key is absent or its text does not have the form.
+    // Decimal; read only when the text begins with "-" or a digit.
+    bool GetInt(const char* key, int32_t& value) const;
+    void SetInt(const char* key, int32_t value);
+    // "+" true, "-" false.
+    bool GetBool(const char* key, bool& value) const;
+    void SetBool(const char* key, bool value);
+    // A language code ("US", "CZE" ... LanguageCode); a code not in the list is not read.
+    bool GetLanguage(const char* key, int32_t& language) const;
+    void SetLanguage(const char* key, int32_t language);
 
     // The file transfer that Open and Close use.
     void Read();

@@ -7,6 +7,10 @@
 #include <memory>
 
 #include "app/MainApplication.h"
+#include "docwindows/DocumentWindow.h"
+#include "files/basefiles/BaseFiles.h"
+#include "foundation/strings/String.h"
+#include "model/base/BaseProtection.h"
 #include "foundation/messages/Message.h"
 #include "gui/Application.h"
 #include "gui/Window.h"
@@ -64,6 +68,44 @@ TEST(ApplicationServices, ModelQuestionIsAnAlertWindowThatKeepsTheBaseWhenNobody
     EXPECT_TRUE(base.IsModified());
     EXPECT_EQ(Window::FirstModalWindow(), nullptr);
     EXPECT_EQ(application.FirstChild(), nullptr);
+}
+
+// A window of the base that refuses to close while asked to.
+class RefusingWindow final : public DocumentWindow {
+public:
+    explicit RefusingWindow(Base* base) : DocumentWindow(DocumentKind::Card, OriginSize{40, 40, 100, 100}, base, 0)
+    {
+        FinishConstruction();
+    }
+    ~RefusingWindow() override { PrepareDestruction(); }
+    int32_t CanClose(CloseMode) override { return 0; }
+};
+
+TEST(ApplicationServices, ReopeningABaseReadsItsFileAgainWithItsPassword)
+{
+    MainApplication application;
+    const FilePath file = FilePath::FromCommandLine(VEK_SOURCE_DIR "/tests/fixtures/templates/templates.vkx");
+    Base* base = OpenBaseFile(file, "Open sesame", 0);
+    ASSERT_NE(base, nullptr);
+    base->SetModified(true);  // changed in memory since: reading again drops that
+    {
+        // A window that refuses to close keeps the base as it is.
+        RefusingWindow refusing(base);
+        PostDeferredTask(kTaskReopenBase, base);
+        application.RunIdleTasks();
+        ASSERT_EQ(Base::FirstBase(), base);
+        EXPECT_TRUE(base->IsModified());
+    }
+    PostDeferredTask(kTaskReopenBase, base);
+    application.RunIdleTasks();
+    ASSERT_EQ(Base::OpenBaseCount(), 1);
+    Base* reopened = Base::FirstBase();
+    EXPECT_EQ(reopened->Path().Text(), file.Text());
+    EXPECT_FALSE(reopened->IsModified());
+    String password;
+    reopened->Protection().PasswordText(password);
+    EXPECT_STREQ(password.CStr(), "Open sesame") << "opened with the password it had";
+    delete reopened;
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include <sys/stat.h>
 
 #include "TestFolder.h"
@@ -140,19 +143,88 @@ TEST_F(PreferenceStoreTest, KeepsTheCallersPendingErrorAndFailsSilently)
     EXPECT_EQ(Get(store, "Key"), "value");
 }
 
-TEST_F(PreferenceStoreTest, ControlCharactersInValuesKeepTheFileReadable)
+// Fault guarded: a tab, CR or LF in a value (a recent file's path may hold any of them) broke the
+// file's lines, or came back as blanks; escaped, every value reads back as it was set.
+TEST_F(PreferenceStoreTest, ControlCharactersInValuesKeepTheFileReadableAndComeBack)
 {
+    const char* const values[] = {"a\tb\rc", "line\nbreak", "back\\slash\\t", "\\", "end\t\r\n", "plain"};
     {
         PreferenceStore store;
         store.Open("VEK", 0);
-        store.SetString("Path", "a\tb\rc");
-        store.SetString("Next", "n");
+        int32_t i = 0;
+        for (const char* value : values)
+            store.SetString(("Key" + std::to_string(i++)).c_str(), value);
+        store.SetString("Tab\tKey", "k");
     }
+    std::string file = folder.Read("config/VEK/VEK Preferences");
+    // Only the header, the entries and the end: no value spilled onto a line of its own.
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), 2 + 7);
+    EXPECT_EQ(file.find('\n'), std::string::npos);
     PreferenceStore store;
     store.Open("VEK", 0);
-    EXPECT_EQ(Get(store, "Path"), "a b c");
-    EXPECT_EQ(Get(store, "Next"), "n");
+    int32_t i = 0;
+    for (const char* value : values) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Get(store, ("Key" + std::to_string(i++)).c_str()), value);
+    }
+    EXPECT_EQ(Get(store, "Tab\tKey"), "k");
     EXPECT_FALSE(store.IsModified());
+}
+
+TEST_F(PreferenceStoreTest, BackslashesOfOlderFilesReadAsThemselves)
+{
+    folder.Write("config/VEK/VEK Preferences", "##Preferences\rPath\tC:\\x\\y\\\r##End\r");
+    PreferenceStore store;
+    store.Open("VEK", 0);
+    EXPECT_EQ(Get(store, "Path"), "C:\\x\\y\\");
+}
+
+// Fault guarded: the file was rewritten in place, so a crash or a full disk midway left a cut file.
+// A change now writes a new file beside it and renames it over the old one.
+TEST_F(PreferenceStoreTest, ChangesReplaceTheFileWhole)
+{
+    std::string path = folder.Write("config/VEK/VEK Preferences", "##Preferences\rA\t1\r##End\r");
+    ino_t before = NodeOf(path);
+    {
+        PreferenceStore store;
+        store.Open("VEK", 0);
+        store.SetString("A", "2");
+    }
+    EXPECT_NE(NodeOf(path), before);
+    EXPECT_EQ(folder.Read("config/VEK/VEK Preferences"), "##Preferences\rA\t2\r##End\r");
+}
+
+TEST_F(PreferenceStoreTest, TypedValuesReadOnlyTheirForm)
+{
+    folder.Write("config/VEK/VEK Preferences",
+                 "##Preferences\rBad\tx12\rBoolBad\tyes\rLang\tger\rLangBad\tXX\rNeg\t-7\rOff\t-\rOn\t+\r##End\r");
+    PreferenceStore store;
+    store.Open("VEK", 0);
+    int32_t number = 99;
+    EXPECT_TRUE(store.GetInt("Neg", number));
+    EXPECT_EQ(number, -7);
+    EXPECT_FALSE(store.GetInt("Bad", number));
+    EXPECT_FALSE(store.GetInt("Missing", number));
+    EXPECT_EQ(number, -7);
+    bool flag = false;
+    EXPECT_TRUE(store.GetBool("On", flag));
+    EXPECT_TRUE(flag);
+    EXPECT_TRUE(store.GetBool("Off", flag));
+    EXPECT_FALSE(flag);
+    flag = true;
+    EXPECT_FALSE(store.GetBool("BoolBad", flag));
+    EXPECT_TRUE(flag);
+    int32_t language = 0;
+    EXPECT_TRUE(store.GetLanguage("Lang", language));
+    EXPECT_EQ(language, 7);
+    EXPECT_FALSE(store.GetLanguage("LangBad", language));
+    EXPECT_EQ(language, 7);
+    store.SetInt("N", 7412);
+    store.SetBool("B", false);
+    store.SetLanguage("L", 2);
+    EXPECT_EQ(Get(store, "N"), "7412");
+    EXPECT_EQ(Get(store, "B"), "-");
+    EXPECT_EQ(Get(store, "L"), "DAN");
 }
 
 }  // namespace

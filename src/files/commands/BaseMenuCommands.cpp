@@ -1,8 +1,12 @@
 // The menu commands that concern the current base.
 #include "files/commands/BaseMenuCommands.h"
 
+#include "files/basefiles/BaseFiles.h"
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
+#include "model/selections/SubsetList.h"
+#include "model/templates/Template.h"
+#include "model/templates/TemplateTree.h"
 
 namespace vek {
 
@@ -11,6 +15,9 @@ namespace {
 // Item codes of the dimension editor commands: dimensions 0..31.
 constexpr int32_t kFirstDimensionItem = 25;
 constexpr int32_t kLastDimensionItem = 56;
+
+// Commands 2547-2551 open a new analysis of kinds 1-5.
+constexpr int32_t kFirstDefaultsCommand = 2547;
 
 // Commands that open a new editor window of one kind of the base's objects, and the window kind.
 struct WindowCommand {
@@ -48,11 +55,24 @@ int32_t DoBaseMenuCommand(Base& base, int32_t itemCode, int32_t command)
     case 205:  // save
         (void)services.SaveBase(base);
         return 1;
+    case 206:  // save as: the save dialog; a cancel leaves the base as it was
+        (void)SaveBaseAs(base);
+        return 1;
+    case 2534:  // a new global subset ("G1", "G2" ...); its window comes with the subset window
+        (void)base.Subsets().CreateSubset(nullptr);
+        return 1;
     case 2542:  // the base's info window
         base.OpenInfoWindow(0);
         return 1;
     default:
         break;
+    }
+    // A new analysis of kinds 1-5 from the base's defaults template of that kind.
+    if (command >= kFirstDefaultsCommand && command < kFirstDefaultsCommand + 5) {
+        auto kind = static_cast<TemplateKind>(command - kFirstDefaultsCommand + 1);
+        if (Template* defaults = base.Templates().GetDefault(kind))
+            (void)base.Templates().Open(defaults, nullptr, 0);
+        return 1;
     }
     for (const WindowCommand& opening : kWindowCommands) {
         if (command == opening.command)

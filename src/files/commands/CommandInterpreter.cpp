@@ -83,7 +83,7 @@ const CommandInterpreter::Command CommandInterpreter::kCommands[] = {
     {"print", &CommandInterpreter::NotAvailable},
     {"quit", &CommandInterpreter::Quit},
     {"save", &CommandInterpreter::Save},
-    {"signature", &CommandInterpreter::NotAvailable},
+    {"signature", &CommandInterpreter::Signature},
     {"sortComponents", &CommandInterpreter::SortComponents},
     {"transform", &CommandInterpreter::NotAvailable},
     {"webvekserver", &CommandInterpreter::NotAvailable},
@@ -277,6 +277,16 @@ bool CommandInterpreter::ResolvePath(const std::string& text, FilePath& out)
 void CommandInterpreter::NotAvailable(CommandWords&)
 {
     ReportError(message::kCommandNotAvailable, commandWord);
+}
+
+void CommandInterpreter::Signature(CommandWords& words)
+{
+    // The user code stamps what the commands change from here on, where nobody can be asked for one.
+    std::string code = words.More() ? words.Take() : std::string();
+    while (words.More())
+        Refuse(words.Take());
+    // Refused (too long, and not agreed to cut) or kept by no application: the services said why.
+    (void)Service<ModelServices>::Get().SetUserCode(code);
 }
 
 void CommandInterpreter::Beep(CommandWords& words)

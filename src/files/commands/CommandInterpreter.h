@@ -130,6 +130,7 @@ private:
     void Password(CommandWords& words);
     void Quit(CommandWords& words);
     void Save(CommandWords& words);
+    void Signature(CommandWords& words);
     void SortComponents(CommandWords& words);
 
     static constexpr int32_t kWordRefused = 3820;

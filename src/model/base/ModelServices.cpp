@@ -72,6 +72,11 @@ bool HeadlessModelServices::GetUserStamp(StampedText&)
     return false;
 }
 
+bool HeadlessModelServices::SetUserCode(std::string_view)
+{
+    return false;
+}
+
 void HeadlessModelServices::PostDeferredTask(int32_t kind, void* argument)
 {
     tasks.push_back(Task{kind, argument});

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "foundation/services/Service.h"
@@ -101,6 +102,9 @@ public:
     // --- Application -------------------------------------------------------------------------------
     // Today's date and the user's 3-character code; false when no code is known.
     virtual bool GetUserStamp(StampedText& stamp) = 0;
+    // Sets the user code of the run (the command "signature"); false when it was not taken, or no
+    // application keeps one.
+    virtual bool SetUserCode(std::string_view code) = 0;
     // Queues work for the main loop (kTaskCloseDocument, kTaskQuit).
     virtual void PostDeferredTask(int32_t kind, void* argument) = 0;
     // True while a web request is being answered.
@@ -137,6 +141,8 @@ public:
     void EnableBaseMenus(Base& base, bool saveEnabled) override;
     void CurrentBaseChanged(Base* base) override;
     bool GetUserStamp(StampedText& stamp) override;
+    // False: without the application there is no user code.
+    bool SetUserCode(std::string_view code) override;
     void PostDeferredTask(int32_t kind, void* argument) override;
     bool IsWebRequestActive() override;
     // Without a file layer nothing can be saved.

@@ -1,12 +1,10 @@
 // The program vek: its arguments, the choice between a windowed and a headless run, and the run.
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
+#include "app/CommandLine.h"
 #include "app/MainApplication.h"
 #include "app/StartProgramServices.h"
 #include "desktop/DesktopWindowSystem.h"
-#include "files/ProgramVersion.h"
 #include "foundation/messages/LocalizedText.h"
 #include "drawing/DrawingState.h"
 #include "platform/events/ApplicationLoop.h"
@@ -31,63 +29,23 @@ extern "C" const char* __lsan_default_suppressions()
 }
 #endif
 
-namespace {
-
-void PrintUsage()
-{
-    std::fputs("usage: vek [--headless] [FILE...]\n"
-               "       vek --version\n"
-               "Opens each FILE as a base, each in a window of its own when a display is present (X11:\n"
-               "DISPLAY set). Without a display, or with --headless, messages go to stderr, every question\n"
-               "takes the answer that changes nothing, and the program ends once the files are open.\n",
-               stdout);
-}
-
-// What the command line asks of the program itself; every other argument is left to the open
-// requests, which skip those that begin with '-'.
-struct ProgramOptions {
-    bool version = false;
-    bool help = false;
-    bool headless = false;
-};
-
-ProgramOptions ReadProgramOptions(int argc, char** argv)
-{
-    ProgramOptions options;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0)
-            options.version = true;
-        else if (std::strcmp(argv[i], "--help") == 0)
-            options.help = true;
-        else if (std::strcmp(argv[i], "--headless") == 0)
-            options.headless = true;
-    }
-    return options;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     vek::StartProgramServices();
-    const ProgramOptions options = ReadProgramOptions(argc, argv);
-    if (options.version) {
-        std::printf("%s\n", vek::kProgramVersionText);
-        return 0;
-    }
-    if (options.help) {
-        PrintUsage();
-        return 0;
-    }
     // Windowed when a display is named and can be opened; the display-free services stay otherwise.
     const char* display = std::getenv("DISPLAY");
-    bool windowed = !options.headless && display != nullptr && *display != '\0';
-    if (windowed && !vek::StartDesktopServices(&argc, &argv))
-        windowed = false;
-    vek::KeepProgramArguments(argc, argv);
+    const bool displayUsable = display != nullptr && *display != '\0';
+    vek::CommandLine line;
+    if (int answer = vek::ReadProgramCommandLine(argc, argv, displayUsable, line); answer >= 0)
+        return answer;
+    if (!line.headless && !vek::StartDesktopServices(&argc, &argv))
+        line.headless = true;
+    // Only the files are documents to open; the options and their values are not.
+    vek::ProgramArguments documents(argc > 0 ? argv[0] : nullptr, line.files);
+    vek::KeepProgramArguments(documents.Count(), documents.Vector());
     vek::SetLanguageAndCodePage();
     // Printed pages are in colour until the preferences say otherwise.
     vek::GetDrawingState().colorPrint = true;
-    vek::RunProgram(windowed ? vek::RunMode::Windowed : vek::RunMode::Headless);
-    return 0;
+    vek::RunProgram(line.headless ? vek::RunMode::Headless : vek::RunMode::Windowed);
+    return vek::ProgramExitCode();
 }

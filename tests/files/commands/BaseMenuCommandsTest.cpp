@@ -7,6 +7,8 @@
 #include "files/commands/BaseMenuCommands.h"
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
+#include "model/selections/SubsetList.h"
+#include "model/templates/Template.h"
 #include "platform/FilePath.h"
 
 namespace vek {
@@ -33,6 +35,11 @@ public:
     BaseWindowLink* OpenBaseInfoWindow(Base&, int32_t) override
     {
         asked.push_back("info");
+        return nullptr;
+    }
+    BaseWindowLink* OpenTemplateWindow(Template& node, Template*, int32_t) override
+    {
+        asked.push_back("analysis " + std::to_string(int32_t(node.Kind())));
         return nullptr;
     }
 
@@ -62,6 +69,8 @@ TEST(BaseMenuCommandsTest, BaseCommandsAreHandledAndOthersOfferedElsewhere)
         // A delete whose front window shows no such object does nothing and still counts as handled.
         {"delete the front subset", 0, 2535, true, 1, "delete 2535"},
         {"not a base command", 0, 9999, true, 0, ""},
+        {"a new cards analysis", 0, 2547, true, 1, "analysis 1"},
+        {"a new component functions analysis", 0, 2551, true, 1, "analysis 5"},
     };
     Base base{FilePath(), 1};
     for (const Case& c : cases) {
@@ -75,6 +84,16 @@ TEST(BaseMenuCommandsTest, BaseCommandsAreHandledAndOthersOfferedElsewhere)
             expected.emplace_back(c.asked);
         EXPECT_EQ(services.asked, expected);
     }
+}
+
+TEST(BaseMenuCommandsTest, NewSubsetsTakeTheNextFreeName)
+{
+    Base base{FilePath(), 1};
+    EXPECT_EQ(DoBaseMenuCommand(base, 0, 2534), 1);
+    EXPECT_EQ(DoBaseMenuCommand(base, 0, 2534), 1);
+    ASSERT_EQ(base.Subsets().Count(), 2);
+    EXPECT_EQ(base.Subsets().GetAt(0)->OperandName(), "G1");
+    EXPECT_EQ(base.Subsets().GetAt(1)->OperandName(), "G2");
 }
 
 }  // namespace
