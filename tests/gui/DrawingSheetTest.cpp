@@ -17,6 +17,7 @@
 #include "drawing/Shapes.h"
 #include "drawing/TextLayout.h"
 #include "drawing/Theme.h"
+#include "support/GoldenPicture.h"
 #include "support/PinnedFonts.h"
 
 namespace vek {
@@ -247,37 +248,8 @@ TEST(DrawingSheetTest, EveryPrimitiveMatchesTheGoldenImage)
         DrawRoutines();
         SetTextStyle(savedStyle);
     }
-    std::string actual = sheet->EncodePng();
-    ASSERT_FALSE(actual.empty());
-    auto golden = DrawingPort::DecodePng(ReadFile(VEK_SOURCE_DIR "/tests/fixtures/drawing/sheet.png"));
-    bool sameSize = golden != nullptr && golden->Width() == kSheetWidth && golden->Height() == kSheetHeight;
-    // Font rasterisers differ a little between versions: a pixel may be off by a small amount, and a
-    // few edge pixels of glyphs by more.
-    constexpr int32_t kChannelTolerance = 48;
-    int32_t offPixels = 0;
-    auto difference = DrawingPort::CreateImage(kSheetWidth, kSheetHeight);
-    for (int32_t y = 0; sameSize && y < kSheetHeight; ++y) {
-        for (int32_t x = 0; x < kSheetWidth; ++x) {
-            uint32_t p = sheet->PixelAt(x, y);
-            uint32_t q = golden->PixelAt(x, y);
-            int32_t worst = 0;
-            for (int32_t shift : {0, 8, 16})
-                worst = std::max(worst, std::abs(int32_t((p >> shift) & 0xFF) - int32_t((q >> shift) & 0xFF)));
-            if (worst > kChannelTolerance) {
-                ++offPixels;
-                difference->SetPixel(x, y, 0xFF0000);
-            } else if (worst > 0) {
-                difference->SetPixel(x, y, 0xFFC0C0);
-            }
-        }
-    }
-    int32_t allowed = kSheetWidth * kSheetHeight / 1000;
-    if (!sameSize || offPixels > allowed) {
-        std::ofstream("drawing-sheet-actual.png", std::ios::binary) << actual;
-        std::ofstream("drawing-sheet-difference.png", std::ios::binary) << difference->EncodePng();
-    }
-    ASSERT_TRUE(sameSize) << "golden image missing or of another size; see drawing-sheet-actual.png";
-    EXPECT_LE(offPixels, allowed) << "see drawing-sheet-actual.png and drawing-sheet-difference.png";
+    test::ExpectMatchesGoldenPicture(sheet->EncodePng(), VEK_SOURCE_DIR "/tests/fixtures/drawing/sheet.png",
+                                     "drawing-sheet");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "platform/events/EventLoop.h"
 #include "platform/events/WindowSystem.h"
 #include "support/Watchdog.h"
+#include "support/GoldenPicture.h"
 
 namespace vek {
 namespace {
@@ -385,20 +386,8 @@ TEST_F(ScriptedWindow, MenusFollowTheFrontWindowAndChoicesReachIt)
 TEST_F(ScriptedWindow, RendersTheWindowLikeTheGoldenImage)
 {
     Click(*window, Point{35, 40});
-    std::string png = window->RenderPng();
-    ASSERT_FALSE(png.empty());
-    const std::string golden = VEK_SOURCE_DIR "/tests/fixtures/gui/ScriptedWindow.png";
-    if (std::getenv("VEK_UPDATE_GOLDEN")) {
-        std::ofstream(golden, std::ios::binary) << png;
-        GTEST_SKIP() << "golden image written";
-    }
-    std::ifstream in(golden, std::ios::binary);
-    ASSERT_TRUE(in.good()) << "missing " << golden;
-    std::stringstream expected;
-    expected << in.rdbuf();
-    if (expected.str() != png)
-        std::ofstream("ScriptedWindow.actual.png", std::ios::binary) << png;
-    EXPECT_TRUE(expected.str() == png) << "the picture differs; see ScriptedWindow.actual.png";
+    test::ExpectMatchesGoldenPicture(window->RenderPng(), VEK_SOURCE_DIR "/tests/fixtures/gui/ScriptedWindow.png",
+                                     "ScriptedWindow");
 }
 
 }  // namespace

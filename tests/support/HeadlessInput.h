@@ -12,6 +12,7 @@
 #include "platform/events/EventLoop.h"
 #include "platform/events/InputEvent.h"
 #include "platform/events/WindowSystem.h"
+#include "support/GoldenPicture.h"
 
 namespace vek::test {
 
@@ -84,20 +85,7 @@ private:
 // it instead. A differing picture is left beside the test as NAME.actual.png.
 inline void ExpectGoldenPicture(Window& window, const std::string& name)
 {
-    const std::string png = window.RenderPng();
-    ASSERT_FALSE(png.empty());
-    const std::string golden = VEK_SOURCE_DIR "/tests/fixtures/gui/" + name + ".png";
-    if (std::getenv("VEK_UPDATE_GOLDEN")) {
-        std::ofstream(golden, std::ios::binary) << png;
-        GTEST_SKIP() << "golden image written";
-    }
-    std::ifstream in(golden, std::ios::binary);
-    ASSERT_TRUE(in.good()) << "missing " << golden;
-    std::stringstream expected;
-    expected << in.rdbuf();
-    if (expected.str() != png)
-        std::ofstream(name + ".actual.png", std::ios::binary) << png;
-    EXPECT_TRUE(expected.str() == png) << "the picture differs; see " << name << ".actual.png";
+    ExpectMatchesGoldenPicture(window.RenderPng(), VEK_SOURCE_DIR "/tests/fixtures/gui/" + name + ".png", name);
 }
 
 }  // namespace vek::test
