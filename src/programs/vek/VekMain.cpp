@@ -8,6 +8,7 @@
 #include "files/ProgramVersion.h"
 #include "foundation/messages/LocalizedText.h"
 #include "drawing/DrawingState.h"
+#include "platform/WorkerThreads.h"
 #include "platform/events/ApplicationLoop.h"
 
 #ifdef VEK_SANITIZE
@@ -27,11 +28,12 @@ namespace {
 
 void PrintUsage()
 {
-    std::fputs("usage: vek [--headless] [FILE...]\n"
+    std::fputs("usage: vek [--headless] [--threads N] [FILE...]\n"
                "       vek --version\n"
                "Opens each FILE as a base. Without a display, or with --headless, messages go to stderr,\n"
                "every question takes the answer that changes nothing, and the program ends once the\n"
-               "files are open.\n",
+               "files are open. --threads N: the threads that share out reading and analysing\n"
+               "(default: one per processor; 1 runs everything on one thread).\n",
                stdout);
 }
 
@@ -40,6 +42,7 @@ void PrintUsage()
 int main(int argc, char** argv)
 {
     vek::StartProgramServices();
+    vek::SetWorkerThreadsAtStartup(argc, argv);
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
