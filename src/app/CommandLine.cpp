@@ -15,7 +15,7 @@ namespace vek {
 namespace {
 
 constexpr char kUsageText[] =
-    "usage: vek [--headless] [--user CODE] [FILE...]\n"
+    "usage: vek [--headless] [--user CODE] [--threads N] [FILE...]\n"
     "       vek --version | --help\n"
     "\n"
     "Opens each FILE as a base. On a desktop the program runs in windows; without a display, or with\n"
@@ -25,6 +25,8 @@ constexpr char kUsageText[] =
     "\n"
     "  --headless     run without windows\n"
     "  --user CODE    the user code (at most 3 characters) that stamps what this run changes\n"
+    "  --threads N    the threads that share out reading, saving and analysing (default: one per\n"
+    "                 processor; 1 runs everything on one thread)\n"
     "  --version      print the program's name and version\n"
     "  --help         print this text\n"
     "\n"

@@ -188,6 +188,36 @@ TEST(BlockCompressorTest, RoundTrips)
     }
 }
 
+// The match search reaches back over the whole window that the long forms can name (65535 bytes), and
+// finds repeats in text that repeats the same few bytes often (the chains of common keys are long).
+TEST(BlockCompressorTest, MatchesAreFoundAcrossTheWholeWindow)
+{
+    struct Case {
+        const char* name;
+        size_t uniqueBytes;  // bytes without a repeated trigram, then their first 2000 bytes again
+    };
+    const Case cases[] = {{"near", 3000}, {"past 32767", 40000}, {"near the window's end", 63000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes input;
+        UniqueTrigrams trigrams(11);
+        trigrams.Append(input, c.uniqueBytes);
+        Bytes head(input.begin(), input.begin() + 2000);
+        size_t alone = Compress(input).size();
+        input.insert(input.end(), head.begin(), head.end());
+        ExpectRoundTrip(input);
+        // 2000 bytes in matches of at most 65535: a handful of tokens of at most 5 bytes.
+        EXPECT_LE(Compress(input).size(), alone + 40);
+    }
+
+    std::string text;
+    for (int i = 0; i < 1500; ++i)
+        text += "#\t" + std::to_string(230101 + i % 28) + "\t1930\t\t" + std::to_string(i % 7) + "00.00\r";
+    Bytes lines = FromText(text);
+    ExpectRoundTrip(lines);
+    EXPECT_LT(Compress(lines).size() * 4, lines.size());
+}
+
 TEST(BlockCompressorTest, CompressingNeedsRoomForTheWholeResult)
 {
     Bytes input{0, 1, 2, 3, 4};  // every byte escaped: 10 bytes

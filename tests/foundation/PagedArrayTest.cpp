@@ -101,6 +101,41 @@ TEST_F(PagedArrayTest, TruncateReleasesWholePagesBeyond)
     EXPECT_EQ(record.check, RecordFor(1023).check);
 }
 
+// Record pools skip clearing new records, so a zero-filled table must hand out zeros past its count
+// however it got there: fresh pages, a truncation inside a page, a regrowth over dropped records,
+// widened and narrowed records.
+TEST_F(PagedArrayTest, ZeroFilledTablesKeepEveryRecordPastTheCountZero)
+{
+    constexpr int32_t kSize = 24;
+    auto expectZeroFrom = [](PagedArray& array, int32_t first, int32_t end) {
+        std::vector<uint8_t> zero(size_t(array.ElementSize()), 0);
+        for (int32_t i = first; i < end; ++i) {
+            void* record = array.AtGrow(i);
+            ASSERT_NE(record, nullptr);
+            ASSERT_EQ(std::memcmp(record, zero.data(), zero.size()), 0) << "record " << i;
+        }
+    };
+    PagedArray array(kSize, 0, PageFill::Zero);
+    EXPECT_EQ(array.Fill(), PageFill::Zero);
+    expectZeroFrom(array, 0, 3000);
+    for (int32_t i = 0; i < 3000; ++i)
+        std::memset(array.At(i), 0xA5, kSize);
+    array.Truncate(1500);  // inside page 1: records 1500-2047 stay on their page
+    expectZeroFrom(array, 1500, 2600);
+
+    for (int32_t i = 0; i < array.Count(); ++i)
+        std::memset(array.At(i), 0x5A, size_t(array.ElementSize()));
+    array.Truncate(1100);
+    ASSERT_TRUE(array.InsertElementBytes(8, 4));
+    array.RemoveElementBytes(4, 0);
+    expectZeroFrom(array, 1100, 2100);
+
+    PagedArray moved = std::move(array);
+    EXPECT_EQ(moved.Fill(), PageFill::Zero);
+    moved.Truncate(700);
+    expectZeroFrom(moved, 700, 1024);
+}
+
 TEST_F(PagedArrayTest, ReserveSetsTheCountOnlyWhenEveryPageIsThere)
 {
     PagedArray array(16);

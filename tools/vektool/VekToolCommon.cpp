@@ -35,7 +35,8 @@ FilePath CommandLinePath(const char* text) { return FilePath::FromCommandLine(te
 
 void BaseCloser::operator()(vek::Base* base) const
 {
-    (void)vek::CloseBase(base, vek::CloseMode::WindowsOnly);
+    // vek-tool ends once its command is done.
+    (void)vek::CloseBaseAtExit(base, vek::CloseMode::WindowsOnly);
 }
 
 OpenedBase LoadFile(const FilePath& path, const char* password)

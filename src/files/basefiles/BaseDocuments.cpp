@@ -130,6 +130,18 @@ bool CloseBase(Base* base, CloseMode mode)
     return true;
 }
 
+bool CloseBaseAtExit(Base* base, CloseMode mode)
+{
+    if (base == nullptr)
+        return true;
+    if (base->LogHandler() != nullptr || base->HasErrorFile())
+        return CloseBase(base, mode);
+    if (!base->CanClose(mode))
+        return false;
+    base->FlushAlerts(true);
+    return true;
+}
+
 bool LoadOwnFile(Base& base, const char* password, int32_t flags)
 {
     FilePath path;

@@ -40,6 +40,7 @@
 // is in the header, and anyone with this source can read a container without its password.
 #include "files/format/BlockContainer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -50,6 +51,7 @@
 #include "foundation/streams/ByteFile.h"
 #include "foundation/streams/ByteSpanReader.h"
 #include "foundation/strings/CodePages.h"
+#include "platform/WorkerThreads.h"
 
 namespace vek {
 
@@ -314,8 +316,7 @@ bool BlockContainerReader::ReadBlock(int64_t& added)
 
 BlockContainerWriter::BlockContainerWriter() : file(NewByteFile())
 {
-    pending.reserve(kMaxBlockText);
-    compressed.resize(size_t(CompressBlockBound(kMaxBlockText)));
+    pending.reserve(size_t(kBlocksPerBatch) * kMaxBlockText);
     block.reserve(kBlockHeaderSize + kMaxBlockPayload);
 }
 
@@ -375,33 +376,62 @@ bool BlockContainerWriter::Open(const char* path, char variant, bool compressBlo
 
 bool BlockContainerWriter::WriteOut(const char* bytes, int64_t n)
 {
+    const int64_t batch = int64_t(kBlocksPerBatch) * kMaxBlockText;
     while (n > 0 && !writeFailed) {
-        int64_t take = kMaxBlockText - int64_t(pending.size());
+        int64_t take = batch - int64_t(pending.size());
         if (take > n)
             take = n;
         pending.insert(pending.end(), reinterpret_cast<const uint8_t*>(bytes), reinterpret_cast<const uint8_t*>(bytes) + take);
         bytes += take;
         n -= take;
-        if (int64_t(pending.size()) == kMaxBlockText && !EmitBlock())
+        if (int64_t(pending.size()) == batch && !EmitBlocks())
             writeFailed = true;
     }
     return !writeFailed;
 }
 
-bool BlockContainerWriter::EmitBlock()
+bool BlockContainerWriter::EmitBlocks()
 {
     if (pending.empty())
         return true;
-    char method = kMethodStored;
-    std::span<const uint8_t> data(pending);
+    // Blocks are cut at every kMaxBlockText bytes of text whatever the batch, and each is compressed
+    // on its own, so the blocks are the same on any number of threads; only the scrambling, which runs
+    // through the file, goes block by block in order.
+    const int32_t blocks = int32_t((int64_t(pending.size()) + kMaxBlockText - 1) / kMaxBlockText);
+    const size_t room = size_t(CompressBlockBound(kMaxBlockText));
+    compressedLengths.assign(size_t(blocks), 0);
     if (compress) {
-        int32_t length = CompressBlock(std::span<uint8_t>(compressed), data);
+        compressed.resize(room * size_t(blocks));
+        RunTasks(blocks, [&](int32_t b) {
+            std::span<const uint8_t> text = BlockText(b);
+            compressedLengths[size_t(b)] =
+                CompressBlock(std::span<uint8_t>(compressed.data() + room * size_t(b), room), text);
+        });
+    }
+    bool written = true;
+    for (int32_t b = 0; b < blocks && written; ++b) {
+        char method = kMethodStored;
+        std::span<const uint8_t> data = BlockText(b);
+        int32_t length = compressedLengths[size_t(b)];
         // Stored when compression fails or gains nothing.
         if (length > 0 && length < int32_t(data.size())) {
             method = kMethodFormatT;
-            data = std::span<const uint8_t>(compressed.data(), size_t(length));
+            data = std::span<const uint8_t>(compressed.data() + room * size_t(b), size_t(length));
         }
+        written = EmitBlock(method, data);
     }
+    pending.clear();
+    return written;
+}
+
+std::span<const uint8_t> BlockContainerWriter::BlockText(int32_t b) const
+{
+    size_t start = size_t(b) * size_t(kMaxBlockText);
+    return std::span<const uint8_t>(pending).subspan(start, std::min(pending.size() - start, size_t(kMaxBlockText)));
+}
+
+bool BlockContainerWriter::EmitBlock(char method, std::span<const uint8_t> data)
+{
     block.resize(kBlockHeaderSize + data.size());
     for (int32_t i = 0; i < 3; ++i)
         block[size_t(i)] = uint8_t(kBlockMarker[i]) ^ stream.NextByte();
@@ -410,7 +440,6 @@ bool BlockContainerWriter::EmitBlock()
     PutU16(&block[6], BlockChecksum(data), ByteOrder::bigEndian);
     std::memcpy(block.data() + kBlockHeaderSize, data.data(), data.size());
     stream.XorStream(std::span<uint8_t>(block.data() + kBlockHeaderSize, data.size()));
-    pending.clear();
     return file->Write(block.data(), int64_t(block.size())) == int64_t(block.size());
 }
 
@@ -418,7 +447,7 @@ bool BlockContainerWriter::Close()
 {
     if (!IsOpen())
         return !HasFailed() && !writeFailed;
-    bool written = FinishOutput() && !writeFailed && EmitBlock();
+    bool written = FinishOutput() && !writeFailed && EmitBlocks();
     stream.Wipe();
     if (!written) {
         writeFailed = true;

@@ -100,13 +100,20 @@ public:
 
 private:
     [[nodiscard]] bool WriteOut(const char* bytes, int64_t n) override;
-    [[nodiscard]] bool EmitBlock();
+    // Compresses the pending text's blocks (on the worker threads) and writes them in order.
+    [[nodiscard]] bool EmitBlocks();
+    std::span<const uint8_t> BlockText(int32_t block) const;
+    [[nodiscard]] bool EmitBlock(char method, std::span<const uint8_t> data);
+
+    // Blocks compressed in one go: enough to keep every worker busy, few enough to stay in the caches.
+    static constexpr int32_t kBlocksPerBatch = 64;
 
     std::unique_ptr<ByteFile> file;
     ByteScrambler stream;
-    std::vector<uint8_t> pending;     // text of the next block
+    std::vector<uint8_t> pending;     // text of the next blocks
     std::vector<uint8_t> block;       // header and payload of one block
-    std::vector<uint8_t> compressed;  // room for CompressBlock
+    std::vector<uint8_t> compressed;  // room for CompressBlock, a block's worth per block
+    std::vector<int32_t> compressedLengths;
     bool compress = true;
     bool writeFailed = false;
 };

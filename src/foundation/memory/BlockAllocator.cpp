@@ -274,6 +274,19 @@ void* SystemHeapAlloc(std::size_t bytes)
 
 void SystemHeapFree(void* block) { std::free(block); }
 
+void* SystemHeapAllocZeroed(std::size_t bytes)
+{
+    if (!AllocationAllowed())
+        return nullptr;
+    return Service<HeapMemory>::Get().AllocateZeroed(bytes);
+}
+
+void SystemHeapFreeZeroed(void* block, std::size_t bytes)
+{
+    if (block != nullptr)
+        Service<HeapMemory>::Get().ReleaseZeroed(block, bytes);
+}
+
 void MemFailAllocationsAfter(int32_t count)
 {
     allocationsBeforeFailure.store(count < 0 ? -1 : count, std::memory_order_relaxed);

@@ -99,6 +99,10 @@ void MemExpandBlock(void*& field);
 // SystemHeapFree; null is ignored.
 [[nodiscard]] void* SystemHeapAlloc(std::size_t bytes);
 void SystemHeapFree(void* block);
+// The same for pages whose bytes must start at zero: the memory is zero when handed out (fresh from
+// the system, not cleared a second time). Release with SystemHeapFreeZeroed and the same size.
+[[nodiscard]] void* SystemHeapAllocZeroed(std::size_t bytes);
+void SystemHeapFreeZeroed(void* block, std::size_t bytes);
 
 // For tests of what callers do when memory runs short: after `count` more allocations succeed, every
 // MemAlloc and SystemHeapAlloc returns null until this is called again; a negative count (the start

@@ -33,8 +33,8 @@ void NarrowPageInPlace(uint8_t* page, int32_t from, int32_t to, int32_t at)
 
 }  // namespace
 
-PagedArray::PagedArray(int32_t size, int32_t flags)
-    : elementSize(std::clamp(size, 0, kLargestElement)), pages(kInitialPageSlots, flags)
+PagedArray::PagedArray(int32_t size, int32_t flags, PageFill pageFill)
+    : elementSize(std::clamp(size, 0, kLargestElement)), fill(pageFill), pages(kInitialPageSlots, flags)
 {
     pages.Fill(nullptr);
 }
@@ -42,7 +42,8 @@ PagedArray::PagedArray(int32_t size, int32_t flags)
 PagedArray::~PagedArray() { Free(); }
 
 PagedArray::PagedArray(PagedArray&& other) noexcept
-    : count(std::exchange(other.count, 0)), elementSize(other.elementSize), pages(std::move(other.pages))
+    : count(std::exchange(other.count, 0)), elementSize(other.elementSize), fill(other.fill),
+      pages(std::move(other.pages))
 {
 }
 
@@ -52,6 +53,7 @@ PagedArray& PagedArray::operator=(PagedArray&& other) noexcept
         Free();
         count = std::exchange(other.count, 0);
         elementSize = other.elementSize;
+        fill = other.fill;
         pages = std::move(other.pages);
     }
     return *this;
@@ -59,14 +61,24 @@ PagedArray& PagedArray::operator=(PagedArray&& other) noexcept
 
 uint8_t* PagedArray::AllocatePage(int32_t size) const
 {
-    std::size_t bytes = std::size_t(kPageElements) * std::size_t(size);
-    return static_cast<uint8_t*>(SystemHeapAlloc(std::max<std::size_t>(bytes, 1)));
+    std::size_t bytes = std::max<std::size_t>(std::size_t(kPageElements) * std::size_t(size), 1);
+    if (fill == PageFill::Zero)
+        return static_cast<uint8_t*>(SystemHeapAllocZeroed(bytes));
+    return static_cast<uint8_t*>(SystemHeapAlloc(bytes));
+}
+
+void PagedArray::ReleasePage(uint8_t* page, int32_t size) const
+{
+    if (fill == PageFill::Zero)
+        SystemHeapFreeZeroed(page, std::max<std::size_t>(std::size_t(kPageElements) * std::size_t(size), 1));
+    else
+        SystemHeapFree(page);
 }
 
 void PagedArray::ReleasePagesFrom(int32_t first)
 {
     for (int32_t p = std::max(first, 0); p < pages.Count(); ++p) {
-        SystemHeapFree(Page(p));
+        ReleasePage(Page(p), elementSize);
         pages.Set(p, nullptr);
     }
 }
@@ -178,6 +190,13 @@ void PagedArray::Truncate(int32_t n)
 {
     n = std::max(n, 0);
     ReleasePagesFrom(PagesFor(n));
+    if (fill == PageFill::Zero && n < count && (n & (kPageElements - 1)) != 0) {
+        // The page that keeps record n - 1 must hold zeros from record n on again.
+        if (uint8_t* page = Page(n >> kPageShift)) {
+            std::size_t from = std::size_t(elementSize) * std::size_t(n & (kPageElements - 1));
+            std::memset(page + from, 0, std::size_t(kPageElements) * std::size_t(elementSize) - from);
+        }
+    }
     count = std::min(count, n);
 }
 
@@ -265,7 +284,7 @@ bool PagedArray::InsertElementBytes(int32_t k, int32_t j)
             std::memset(target + j, 0, std::size_t(k));
             std::memcpy(target + j + k, record + j, std::size_t(old - j));
         }
-        SystemHeapFree(source);
+        ReleasePage(source, old);
         pages.Set(p, page);
     }
     elementSize = wide;
@@ -293,7 +312,7 @@ void PagedArray::RemoveElementBytes(int32_t k, int32_t j)
             std::memcpy(target, record, std::size_t(j));
             std::memcpy(target + j, record + j + k, std::size_t(narrow - j));
         }
-        SystemHeapFree(source);
+        ReleasePage(source, old);
         pages.Set(p, page);
     }
     elementSize = narrow;

@@ -8,10 +8,17 @@
 
 namespace vek {
 
+// What the bytes of records that were never set hold.
+enum class PageFill {
+    Undefined,  // pages come from the heap as they are
+    Zero,       // pages come zeroed, and every record from Count() to the end of its page stays zero
+};
+
 // Fixed-size records kept in pages of 1024, so that a table grows to millions of records without
 // moving any: the address of a record stays valid until its page is released (Truncate, Free).
 // Record i lives in page i / 1024 at byte offset element size x (i mod 1024). Pages come straight
-// from the system heap and are not cleared; the page table is a PointerArray whose missing pages are
+// from the system heap and are not cleared (PageFill::Zero: they come zeroed from the system, and a
+// Truncate clears the records it drops from the page it keeps); the page table is a PointerArray whose missing pages are
 // null, and it starts with 12 slots.
 //
 // Record numbers are checked: At gives null for a record outside 0..Count()-1 or on a missing page,
@@ -22,7 +29,7 @@ public:
     static constexpr int32_t kPageElements = 1 << kPageShift;
     static constexpr int32_t kInitialPageSlots = 12;
 
-    explicit PagedArray(int32_t elementSize = 0, int32_t flags = 0);
+    explicit PagedArray(int32_t elementSize = 0, int32_t flags = 0, PageFill fill = PageFill::Undefined);
     ~PagedArray();
     PagedArray(PagedArray&& other) noexcept;
     PagedArray& operator=(PagedArray&& other) noexcept;
@@ -42,6 +49,7 @@ public:
     void Free();
 
     int32_t Count() const { return count; }
+    PageFill Fill() const { return fill; }
     int32_t ElementSize() const { return elementSize; }
     int32_t PageSlots() const { return pages.Count(); }
     bool HasPage(int32_t page) const { return pages.Get(page) != nullptr; }
@@ -89,12 +97,14 @@ public:
 private:
     uint8_t* Page(int32_t page) const { return static_cast<uint8_t*>(pages.Get(page)); }
     uint8_t* AllocatePage(int32_t size) const;
+    void ReleasePage(uint8_t* page, int32_t size) const;
     void ReleasePagesFrom(int32_t first);
     // Grows the page table to `slots` null-filled slots; false when that fails.
     bool GrowTable(int32_t slots);
 
     int32_t count = 0;
     int32_t elementSize = 0;
+    PageFill fill = PageFill::Undefined;
     PointerArray pages;
 };
 

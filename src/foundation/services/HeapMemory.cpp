@@ -16,6 +16,10 @@ public:
 
 HeapMemory::~HeapMemory() = default;
 
+void* HeapMemory::AllocateZeroed(std::size_t bytes) { return std::calloc(1, bytes); }
+
+void HeapMemory::ReleaseZeroed(void* block, std::size_t) { std::free(block); }
+
 template <>
 HeapMemory& Service<HeapMemory>::Headless()
 {

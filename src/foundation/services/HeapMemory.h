@@ -16,6 +16,11 @@ public:
     virtual ~HeapMemory();
     // A block of `bytes` from the C heap; null when there is none.
     virtual void* Allocate(std::size_t bytes) = 0;
+    // A block of `bytes` whose bytes are all zero, released only with ReleaseZeroed and the same size
+    // (it need not come from the C heap). Record pages take these: memory fresh from the system is
+    // zero already, and clearing it again costs as much as filling it. Plain std::calloc by default.
+    virtual void* AllocateZeroed(std::size_t bytes);
+    virtual void ReleaseZeroed(void* block, std::size_t bytes);
 };
 
 template <>

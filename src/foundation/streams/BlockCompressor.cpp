@@ -7,82 +7,88 @@
 #include <limits>
 
 #include "foundation/memory/BlockAllocator.h"
-#include "foundation/memory/Hash.h"
 
 namespace vek {
 
 namespace {
 
 constexpr int32_t kMinimumMatch = 3;
-constexpr int16_t kEmptySlot = -1;
-// Slots hold 16-bit signed positions, so later positions are never stored and never found.
-constexpr int32_t kLastStoredPosition = 32767;
-constexpr int32_t kStepModulus = 997;
 constexpr int32_t kLargest16 = 65535;
-// The most occupied slots the match search looks at for one position.
-constexpr int32_t kMaxProbes = 16;
+// The farthest a match can reach back: its offset (distance - length) and its length fit 16 bits
+// each. A power of two, so that the ring of links is indexed by masking.
+constexpr int32_t kWindow = 131072;
+// Candidates looked at for one position, newest first. Deeper chains find slightly longer matches on
+// highly repetitive text and cost the same again per step on every other text.
+constexpr int32_t kMaxChain = 24;
+// A match this long ends the search: a longer one would hardly shorten the output.
+constexpr int32_t kGoodEnough = 128;
 
-// The match search: an open-addressing table of input positions keyed by the three bytes at each
-// position, probed by double hashing. Slots are never emptied, so the positions along one key's probe
-// sequence, up to its first empty slot, are all the earlier positions whose key led there.
+// The match search: hash chains. A head table keyed by a hash of the three bytes at a position holds
+// the newest position with that hash; a ring of kWindow links takes each position to the previous
+// one of the same hash. Every position is stored in constant time, and a search follows its chain
+// newest first, so the nearest of equally long matches wins, which gives the shortest tokens.
+// A position's link is written when the position is stored and only followed from positions less
+// than kWindow after it, so the ring needs no clearing.
 class MatchTable {
 public:
-    MatchTable(std::span<const uint8_t> input) : input(input) {}
-    ~MatchTable() { MemFree(slots); }
+    explicit MatchTable(std::span<const uint8_t> input) : input(input) {}
+    ~MatchTable() { MemFree(memory); }
     MatchTable(const MatchTable&) = delete;
     MatchTable& operator=(const MatchTable&) = delete;
 
     [[nodiscard]] bool Allocate()
     {
-        size = HashTableSize(static_cast<int32_t>(input.size()));
-        int64_t bytes = int64_t(size) * int64_t(sizeof(int16_t));
-        if (size <= 0 || bytes > std::numeric_limits<int32_t>::max())
+        int64_t n = int64_t(input.size());
+        // Small inputs get small tables: clearing the head table is the fixed cost of a block.
+        headBits = 8;
+        while (headBits < 15 && (int64_t(1) << headBits) < n)
+            ++headBits;
+        int32_t ring = 1;
+        while (ring < kWindow && ring < n)
+            ring <<= 1;
+        ringMask = ring - 1;
+        int64_t headSize = int64_t(1) << headBits;
+        int64_t bytes = (headSize + ring) * int64_t(sizeof(int32_t));
+        memory = static_cast<int32_t*>(MemAlloc(static_cast<int32_t>(bytes)));
+        if (!memory)
             return false;
-        slots = static_cast<int16_t*>(MemAlloc(static_cast<int32_t>(bytes)));
-        if (!slots)
-            return false;
-        std::fill(slots, slots + size, kEmptySlot);
+        heads = memory;
+        links = memory + headSize;
+        std::fill(heads, heads + headSize, -1);
         return true;
     }
 
     // The longest earlier match at p (at least 3 bytes left there), or length 0 when there is none of
-    // 3 bytes; a later candidate of equal length wins. Stores p in the first empty slot.
+    // 3 bytes; of equally long ones the nearest. Stores p.
     void FindAndStore(int32_t p, int32_t& bestLength, int32_t& bestCandidate)
     {
-        int32_t n = static_cast<int32_t>(input.size());
-        int32_t left = n - p;
+        const int32_t left = std::min(static_cast<int32_t>(input.size()) - p, kLargest16);
+        const uint8_t* here = input.data() + p;
         int32_t best = kMinimumMatch - 1;
         int32_t candidate = -1;
-        int32_t key = KeyAt(p);
-        // The search starts at the slot of the key's last position when that is known: the slots
-        // before it on the sequence hold older positions only, and the newest match is the one that
-        // counts. At most kMaxProbes slots are looked at; a position whose sequence is full that far
-        // is not stored (as positions beyond 32767 are not), which bounds the work per position on
-        // text that repeats the same few bytes.
-        const RecentSlot& recent = RecentOf(key);
-        bool known = recent.key == key;
-        int32_t slot = known ? recent.slot : key % size;
-        int32_t step = known ? recent.step : StepOf(key);
-        int32_t probes = 0;
-        while (slots[slot] != kEmptySlot) {
-            if (++probes > kMaxProbes) {
-                bestLength = best >= kMinimumMatch ? best : 0;
-                bestCandidate = candidate;
-                return;
-            }
-            int32_t earlier = slots[slot];
-            int32_t limit = std::min(p - earlier, left);
-            // Only a candidate that reaches the best length replaces it.
-            if (limit >= best && std::memcmp(&input[earlier], &input[p], size_t(best)) == 0) {
-                int32_t length = best;
-                while (length < limit && input[earlier + length] == input[p + length])
+        uint32_t hash = HashAt(p);
+        int32_t earlier = heads[hash];
+        for (int32_t steps = 0; earlier >= 0 && p - earlier < kWindow && steps < kMaxChain; ++steps) {
+            // The copy never overlaps its source: a match is no longer than its distance.
+            const int32_t distance = p - earlier;
+            int32_t limit = std::min(distance, left);
+            const uint8_t* there = input.data() + earlier;
+            if (limit > best && there[best] == here[best] && there[0] == here[0] && there[1] == here[1]) {
+                int32_t length = 2;
+                while (length < limit && there[length] == here[length])
                     ++length;
-                best = length;
-                candidate = earlier;
+                // Beyond 65535 bytes back only a match long enough keeps its offset within 16 bits.
+                if (length > best && distance - length <= kLargest16) {
+                    best = length;
+                    candidate = earlier;
+                    if (best >= kGoodEnough || best == left)
+                        break;
+                }
             }
-            slot = NextProbe(slot, step);
+            earlier = links[earlier & ringMask];
         }
-        StoreAt(p, key, slot, step);
+        links[p & ringMask] = heads[hash];
+        heads[hash] = p;
         bestLength = best >= kMinimumMatch ? best : 0;
         bestCandidate = candidate;
     }
@@ -90,60 +96,25 @@ public:
     // Stores p (at least 3 bytes left there) without searching.
     void Store(int32_t p)
     {
-        if (p > kLastStoredPosition)
-            return;
-        int32_t key = KeyAt(p);
-        // Every slot before the one last filled for this key is still full: slots are never emptied.
-        const RecentSlot& recent = RecentOf(key);
-        bool known = recent.key == key;
-        int32_t slot = known ? recent.slot : key % size;
-        int32_t step = known ? recent.step : StepOf(key);
-        for (int32_t probes = 0; slots[slot] != kEmptySlot; ++probes) {
-            if (probes >= kMaxProbes)
-                return;
-            slot = NextProbe(slot, step);
-        }
-        StoreAt(p, key, slot, step);
+        uint32_t hash = HashAt(p);
+        links[p & ringMask] = heads[hash];
+        heads[hash] = p;
     }
 
 private:
-    // The slot that the last position of a key went to, so that storing the positions inside a match
-    // does not walk the whole probe sequence again; a long run of one byte would otherwise take time
-    // quadratic in its length. The search still walks every candidate.
-    // The step of the key is kept with it: the divisions of the hash are the compressor's main cost.
-    struct RecentSlot {
-        int32_t key = -1;
-        int32_t slot = 0;
-        int32_t step = 1;
-    };
-
-    RecentSlot& RecentOf(int32_t key) { return recentSlots[(uint32_t(key) * 2654435761u) >> 22]; }
-
-    int32_t KeyAt(int32_t p) const
+    uint32_t HashAt(int32_t p) const
     {
-        return (int32_t(input[p]) << 16) | (int32_t(input[p + 1]) << 8) | int32_t(input[p + 2]);
-    }
-    static int32_t StepOf(int32_t key) { return key % kStepModulus + 1; }
-    int32_t NextProbe(int32_t slot, int32_t step) const
-    {
-        slot += step;
-        return slot >= size ? slot - size : slot;
-    }
-    void StoreAt(int32_t p, int32_t key, int32_t slot, int32_t step)
-    {
-        if (p > kLastStoredPosition)
-            return;
-        slots[slot] = static_cast<int16_t>(p);
-        RecentSlot& recent = RecentOf(key);
-        recent.key = key;
-        recent.slot = slot;
-        recent.step = step;
+        uint32_t key = (uint32_t(input[size_t(p)]) << 16) | (uint32_t(input[size_t(p) + 1]) << 8) |
+                       uint32_t(input[size_t(p) + 2]);
+        return (key * 2654435761u) >> (32 - headBits);
     }
 
     std::span<const uint8_t> input;
-    int16_t* slots = nullptr;
-    int32_t size = 0;
-    std::array<RecentSlot, 1024> recentSlots{};
+    int32_t* memory = nullptr;
+    int32_t* heads = nullptr;
+    int32_t* links = nullptr;
+    int32_t headBits = 8;
+    int32_t ringMask = 0;
 };
 
 // Token output that refuses to write past its buffer.

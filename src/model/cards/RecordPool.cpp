@@ -5,7 +5,7 @@
 namespace vek {
 
 RecordPool::RecordPool(int32_t elementSize, int32_t documentedSize)
-    : elements(elementSize), documentedSize(documentedSize)
+    : elements(elementSize, 0, PageFill::Zero), documentedSize(documentedSize)
 {
 }
 
@@ -20,15 +20,17 @@ void* RecordPool::Alloc()
             return nullptr;
         freeHead = static_cast<PoolRecordHeader*>(record)->next;
         --freeCount;
+        std::memset(record, 0, size_t(elements.ElementSize()));
     } else {
         if (elements.Count() == INT32_MAX)
             return nullptr;
         index = uint32_t(elements.Count());
+        // Records past the end of a pool's pages are zero already (PageFill::Zero): memory fresh
+        // from the system is, and clearing it again costs as much as filling it.
         record = elements.AtGrow(int32_t(index));
         if (record == nullptr)
             return nullptr;
     }
-    std::memset(record, 0, size_t(elements.ElementSize()));
     auto* header = static_cast<PoolRecordHeader*>(record);
     header->index = index;
     header->next = kNoRecord;

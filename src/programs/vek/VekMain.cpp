@@ -7,6 +7,7 @@
 #include "desktop/DesktopWindowSystem.h"
 #include "foundation/messages/LocalizedText.h"
 #include "drawing/DrawingState.h"
+#include "platform/WorkerThreads.h"
 #include "platform/events/ApplicationLoop.h"
 
 #ifdef VEK_SANITIZE
@@ -32,6 +33,8 @@ extern "C" const char* __lsan_default_suppressions()
 int main(int argc, char** argv)
 {
     vek::StartProgramServices();
+    // Takes --threads N out of the arguments before they are read as options and files.
+    vek::SetWorkerThreadsAtStartup(argc, argv);
     // Windowed when a display is named and can be opened; the display-free services stay otherwise.
     const char* display = std::getenv("DISPLAY");
     const bool displayUsable = display != nullptr && *display != '\0';
