@@ -13,6 +13,9 @@ namespace vek {
 
 class AnalysisHost;
 class Template;
+struct Card;
+struct CardGroup;
+struct CardLine;
 
 // The period a caller asks for. An end that is not given is the kind's own: the cards analysis runs
 // from the calendar's start to its open end, the lines analysis over the base's first to last card
@@ -43,6 +46,15 @@ public:
     virtual void Row(std::span<const ResultCell> cells) = 0;
 };
 
+// Takes the card lines a result shows, card by card in key order: the source of the batch operations
+// (aggregating and transforming cards).
+class ShownLineReader {
+public:
+    virtual ~ShownLineReader();
+    // False stops the reading.
+    virtual bool Line(Card* card, CardGroup* group, CardLine* line) = 0;
+};
+
 // A computation of one analysis, made for a template with a copy of its settings (MakeAnalysisComputation).
 // The caller sets the period, computes through its host and reads the rows; the kind's own engine
 // stays behind this interface, so that no caller switches on kinds. Standard containers: std::bad_alloc
@@ -59,6 +71,9 @@ public:
     // The result as a table: the column names first, then the rows in display order (a kind whose
     // result has several blocks separates them by an empty row).
     virtual void ReadRows(ResultRowReader& reader) const = 0;
+    // The card lines of the last result, in card order; false when the kind shows no card lines or
+    // the reader stopped.
+    virtual bool ReadShownLines(ShownLineReader& reader) const;
 };
 
 // A computation of the template's kind with the template's settings; null for a group and for kinds

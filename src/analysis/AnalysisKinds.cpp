@@ -61,6 +61,13 @@ ResultRowReader::~ResultRowReader() = default;
 
 AnalysisComputation::~AnalysisComputation() = default;
 
+ShownLineReader::~ShownLineReader() = default;
+
+bool AnalysisComputation::ReadShownLines(ShownLineReader&) const
+{
+    return false;
+}
+
 std::unique_ptr<AnalysisComputation> MakeAnalysisComputation(const Template& node)
 {
     for (const AnalysisKindEntry& entry : kAnalysisKinds) {

@@ -45,6 +45,19 @@
 //                                  or signatures) and the shown value columns of line rows as stored.
 //                                  A result that could not be completed is printed with its message
 //                                  on stderr and exit status 1.
+//                                  With the chart choice "xtgh" a lines analysis is followed by an
+//                                  empty row and its histogram: a header, then per bin "bin", its
+//                                  lower and upper bound and its count of line rows.
+//   vek-tool aggregate FILE TEMPLATE WORD... --save OUT [--user CODE]
+//   vek-tool transform FILE TEMPLATE WORD... --save OUT [--user CODE]
+//                                  computes the template over the whole base and aggregates (words of
+//                                  the command "aggregate": "-months", "-dim Accounts 1", ...) or
+//                                  transforms (words of "transform": "CF=240201", "VA=A*2", ...) the
+//                                  card lines its result shows, then saves the base to OUT. A word
+//                                  that is not understood gives message 3820 and is passed over.
+//                                  CODE is the user's initials for the change stamp (nobody is asked
+//                                  for them). An operation that fails changes nothing and saves
+//                                  nothing.
 //
 // Every command that opens a file opens block containers, packed and bullet-format bases too; a
 // trailing "--password TEXT" answers the password question of a file that has one (nobody is asked
@@ -85,6 +98,10 @@ constexpr Command kCommands[] = {
     {"export-sie", 2, 6, vektool::ExportSie, "export-sie FILE OUT [--selection NAME] [--password TEXT]"},
     {"summary", 1, 3, vektool::Summary, "summary FILE [--password TEXT]"},
     {"analyze", 2, 7, vektool::Analyze, "analyze FILE TEMPLATE [--from DATE] [--to DATE] [--password TEXT]"},
+    {"aggregate", 4, 64, vektool::Aggregate,
+     "aggregate FILE TEMPLATE WORD... --save OUT [--user CODE] [--password TEXT]"},
+    {"transform", 4, 64, vektool::Transform,
+     "transform FILE TEMPLATE WORD... --save OUT [--user CODE] [--password TEXT]"},
     {"templates", 1, 3, vektool::Templates, "templates FILE [--password TEXT]"},
     {"run", 2, 6, vektool::RunScript, "run FILE SCRIPT [--save OUT] [--password TEXT]"},
     {"xml", 2, 5, vektool::XmlRequest, "xml [FILE] REQUEST OUT [--password TEXT]"},

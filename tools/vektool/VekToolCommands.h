@@ -19,6 +19,9 @@ int Expr(Arguments arguments);
 int RunScript(Arguments arguments);
 int XmlRequest(Arguments arguments);
 int Analyze(Arguments arguments);
+// aggregate / transform FILE TEMPLATE WORD... --save OUT [--user CODE] [--password TEXT].
+int Aggregate(Arguments arguments);
+int Transform(Arguments arguments);
 
 // What import-summary prints of a base: "cards", "lines", "account" sums and "ib" opening balances.
 void PrintImportSummary(const vek::Base& base);

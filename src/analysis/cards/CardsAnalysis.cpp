@@ -135,4 +135,42 @@ void CardsAnalysis::ReadRows(ResultRowReader& reader) const
     }
 }
 
+bool CardsAnalysis::ReadShownLines(ShownLineReader& reader) const
+{
+    Base& base = definition.GetBase();
+    Card* card = nullptr;
+    CardGroup* group = nullptr;
+    bool cardHadLines = true;
+    // A card row without line rows stands for the whole card: its lines are given when the next card
+    // row (or the end) shows that none of them was listed.
+    auto giveWholeCard = [&]() {
+        if (cardHadLines || !card)
+            return true;
+        for (CardGroup* g = base.FirstGroup(card); g; g = base.NextGroup(g)) {
+            for (CardLine* l = base.FirstLine(g); l; l = base.NextLine(l)) {
+                if (!reader.Line(card, g, l))
+                    return false;
+            }
+        }
+        return true;
+    };
+    for (int32_t i = 0; i < computation.RowCount(); ++i) {
+        CardsResultRow row = computation.RowInComputationOrder(i);
+        if (row.kind == CardsRowKind::Card) {
+            if (!giveWholeCard())
+                return false;
+            card = base.CardAt(row.object);
+            group = nullptr;
+            cardHadLines = false;
+        } else if (row.kind == CardsRowKind::Group) {
+            group = base.GroupAt(row.object);
+        } else if (row.kind == CardsRowKind::Line && card && group) {
+            cardHadLines = true;
+            if (!reader.Line(card, group, base.LineAt(row.object)))
+                return false;
+        }
+    }
+    return giveWholeCard();
+}
+
 }  // namespace vek

@@ -21,6 +21,8 @@ public:
     void SetPeriod(const AnalysisPeriod& period) override;
     void Compute(AnalysisHost& host) override;
     void ReadRows(ResultRowReader& reader) const override;
+    // The line rows in computation order; a card shown without line rows gives every line it has.
+    bool ReadShownLines(ShownLineReader& reader) const override;
 
     const CardsComputation& Engine() const { return computation; }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/CompiledSelection.h"
+#include "analysis/lines/LinesHistogram.h"
 #include "analysis/lines/LinesTemplate.h"
 #include "foundation/numbers/CardKey.h"
 #include "foundation/strings/String.h"
@@ -131,6 +132,43 @@ void LinesAnalysis::ReadRows(ResultRowReader& reader) const
         cells.push_back(ResultCell::OfNumber(row.balance));
         reader.Row(cells);
     }
+    if (computation.Settings().chartChoice == kLinesChartHistogram && computation.HasChartableRows())
+        ReadHistogramRows(reader);
+}
+
+void LinesAnalysis::ReadHistogramRows(ResultRowReader& reader) const
+{
+    double low = 0.0;
+    double high = 0.0;
+    computation.MainValueRange(low, high);
+    LinesHistogram histogram = BuildHistogram(computation, low, high);
+    reader.Row({});
+    std::vector<ResultCell> cells;
+    for (const char* title : {"histogram", "from", "to", "lines"})
+        cells.push_back(ResultCell::OfText(title));
+    reader.Row(cells);
+    for (int32_t bin = 0; bin < histogram.binCount; ++bin) {
+        cells.clear();
+        cells.push_back(ResultCell::OfText("bin"));
+        cells.push_back(ResultCell::OfNumber(histogram.start + bin * histogram.step));
+        cells.push_back(ResultCell::OfNumber(histogram.start + (bin + 1) * histogram.step));
+        cells.push_back(ResultCell::OfNumber(histogram.counts[size_t(bin)]));
+        reader.Row(cells);
+    }
+}
+
+bool LinesAnalysis::ReadShownLines(ShownLineReader& reader) const
+{
+    Base& base = definition.GetBase();
+    for (int32_t i = computation.StatisticsRowCount(); i < computation.RowCount(); ++i) {
+        LinesResultRow row = computation.RowAt(i);
+        Card* card = base.CardAt(row.card);
+        CardGroup* group = base.GroupAt(row.group);
+        CardLine* line = base.LineAt(row.line);
+        if (card && group && line && !reader.Line(card, group, line))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace vek

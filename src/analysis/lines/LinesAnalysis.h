@@ -25,10 +25,16 @@ public:
     void SetPeriod(const AnalysisPeriod& period) override;
     void Compute(AnalysisHost& host) override;
     void ReadRows(ResultRowReader& reader) const override;
+    // The line rows in computation order (card order).
+    bool ReadShownLines(ShownLineReader& reader) const override;
 
     const LinesComputation& Engine() const { return computation; }
 
 private:
+    // With the histogram chart chosen and more than 4 line rows: an empty row, a header (histogram,
+    // from, to, lines) and one row per bin over the main values' range.
+    void ReadHistogramRows(ResultRowReader& reader) const;
+
     const LinesTemplate& definition;
     LinesComputation computation;
 };

@@ -77,6 +77,7 @@ public:
     LinesComputation(const LinesComputation&) = delete;
     LinesComputation& operator=(const LinesComputation&) = delete;
 
+    Base& GetBase() const { return base; }
     LinesSettings& Settings() { return settings; }
     const LinesSettings& Settings() const { return settings; }
     void SetPeriod(PackedDate fromDate, PackedDate toDate);

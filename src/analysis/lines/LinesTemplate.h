@@ -37,6 +37,8 @@ int32_t LinesColumnFromCode(const char* text, const char* end, int32_t& used);
 // The code of a column; a dimension column is written with `dimensionNumber` (1-32).
 void AppendLinesColumnCode(String& out, int32_t column, int32_t dimensionNumber);
 
+// The chart choice "xtgh": the window charts the main values as a histogram.
+inline constexpr int32_t kLinesChartHistogram = 4102;
 
 // The lines settings of a template.
 struct LinesSettings {

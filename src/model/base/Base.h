@@ -39,6 +39,10 @@ constexpr int32_t kBaseRecordSize = 1700;
 constexpr uint32_t kWidenTo3Bytes = 65530;
 constexpr uint32_t kWidenTo4Bytes = 0xFFFFFA;
 
+// Whether Base::ChangeCardKey renames the links to the card in the texts of the open bases. A batch
+// that knows no text holds a card link skips the walk over every text that each rename takes.
+enum class CardLinkRenaming : int32_t { Rename, Skip };
+
 // Which end of the cards Base::GetBoundaryCardKey gives.
 enum class CardEdge : int32_t { First, Last };
 // Settings of Base::OpenErrorFile.
@@ -345,7 +349,8 @@ public:
     // memory runs short or the date has no free number left.
     [[nodiscard]] Card* CreateCard(CardKey& key);
     void DeleteCard(Card* card);
-    [[nodiscard]] bool ChangeCardKey(Card* card, CardKey& key);
+    [[nodiscard]] bool ChangeCardKey(Card* card, CardKey& key,
+                                     CardLinkRenaming links = CardLinkRenaming::Rename);
     void GetCardKey(const Card* card, CardKey& key) const;
     PackedDate CardDate(const Card* card) const { return BucketAt(card->bucket)->date; }
     Card* FindCardAtOrAfter(const CardKey& key) const;

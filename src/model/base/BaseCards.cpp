@@ -119,7 +119,7 @@ void Base::DeleteCard(Card* card)
     cards.cardsChanged = true;
 }
 
-bool Base::ChangeCardKey(Card* card, CardKey& key)
+bool Base::ChangeCardKey(Card* card, CardKey& key, CardLinkRenaming links)
 {
     if (!card || card->index == cards.chainEnd || key.date == 0 || key.date >= kEndDate)
         return false;
@@ -138,7 +138,8 @@ bool Base::ChangeCardKey(Card* card, CardKey& key)
         return false;
     }
     key.number = card->number;
-    RenameCardLinks(old, key);
+    if (links == CardLinkRenaming::Rename)
+        RenameCardLinks(old, key);
     return true;
 }
 
