@@ -246,6 +246,20 @@ int32_t MeasureTextHeightInStyle(const TextStyle& style, std::string_view text, 
     return rect.Height();
 }
 
+int32_t TextOffsetAtPointInStyle(const TextStyle& style, const Rect& rect, std::string_view text, Point point)
+{
+    MeasuringStyle measuring(style);
+    return TextOffsetAtPoint(rect, text, point);
+}
+
+Point TextPointAtOffsetInStyle(const TextStyle& style, const Rect& rect, std::string_view text, int32_t offset)
+{
+    MeasuringStyle measuring(style);
+    Point out;
+    TextPointAtOffset(out, rect, text, offset);
+    return out;
+}
+
 void DrawTextInRectEnabled(const Rect& rect, const char* text, bool enabled)
 {
     if (text == nullptr)

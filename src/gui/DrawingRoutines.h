@@ -54,6 +54,9 @@ void DrawFormattedTextById(const Rect& rect, int32_t textId, std::span<const std
 // laid out in a column of the width (wrapped when the style says so).
 int32_t MeasureTextWidthInStyle(const TextStyle& style, std::string_view text);
 int32_t MeasureTextHeightInStyle(const TextStyle& style, std::string_view text, int32_t width);
+// Hit testing outside any drawing, in the given style (TextOffsetAtPoint, TextPointAtOffset).
+int32_t TextOffsetAtPointInStyle(const TextStyle& style, const Rect& rect, std::string_view text, Point point);
+Point TextPointAtOffsetInStyle(const TextStyle& style, const Rect& rect, std::string_view text, int32_t offset);
 // Flushes the front window's drawing.
 void DrawAndFlush();
 

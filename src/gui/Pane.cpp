@@ -3,7 +3,9 @@
 
 #include "gui/Control.h"
 #include "gui/MenuRefresh.h"
+#include "gui/MenuRequest.h"
 #include "gui/Window.h"
+#include "gui/links/LinkMenu.h"
 #include "drawing/DrawingState.h"
 #include "platform/events/InputEvent.h"
 
@@ -213,8 +215,10 @@ int32_t Pane::KeyDown(InputEvent& event, Pane* pane) { VEK_FORWARD_SHIFTED(KeyDo
 
 void Pane::HandleMessage(MenuRequest& record)
 {
-    // Context menus of texts with links (kind 3200) belong to the link code, which is not part of
-    // this library yet; every record goes up.
+    if (linkMenu != nullptr && record.messageKind == kLinkMenuKind && record.pane == this) {
+        linkMenu->HandleMessage(record);
+        return;
+    }
     if (enclosure)
         enclosure->HandleMessage(record);
 }

@@ -10,6 +10,8 @@
 
 namespace vek {
 
+class LinkMenu;
+
 // Flags of InvalidateRegion.
 constexpr int32_t kInvalidateNow = 1;       // draw at once instead of waiting for the update
 constexpr int32_t kInvalidateShape = 2;     // clip to the whole visible shape, children included
@@ -144,6 +146,9 @@ public:
     int32_t ForeColour() const { return foreColour; }
     int32_t BackColour() const { return backColour; }
     const TextStyle& GetTextStyle() const { return textStyle; }
+    // The link whose context menu runs on this pane (not owned; null when none).
+    void AttachLinkMenu(LinkMenu* menu) { linkMenu = menu; }
+    LinkMenu* AttachedLinkMenu() const { return linkMenu; }
 
     bool eraseContent = true;
     bool eraseFrame = true;
@@ -171,6 +176,7 @@ private:
     Pane* next = nullptr;
     Pane* prev = nullptr;
     CommandTarget* enclosure = nullptr;
+    LinkMenu* linkMenu = nullptr;
 
     friend class CommandTarget;
 };

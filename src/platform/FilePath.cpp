@@ -284,6 +284,20 @@ bool FilePath::OpenWithDefaultApp() const
     return true;
 }
 
+bool FilePath::OpenEnclosingFolder() const
+{
+    FilePath folder(*this);
+    if (!folder.GoToParent() || !folder.IsFolder()) {
+        ReportError(message::kFolderMissing);
+        return false;
+    }
+    if (LaunchDefaultOpener(folder.CStr()) != 0) {
+        folder.ReportError(message::kCannotOpen);
+        return false;
+    }
+    return true;
+}
+
 // --- Special places --------------------------------------------------------------------------------
 
 static std::string AbsoluteEnvironmentFolder(const char* variable)

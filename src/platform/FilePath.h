@@ -84,6 +84,9 @@ public:
 
     // Opens the file with its default application; reports 605 on failure.
     bool OpenWithDefaultApp() const;
+    // Opens the folder that holds the file (or folder) with the default application; reports 603 when
+    // that folder does not exist and 605 when it cannot be opened.
+    bool OpenEnclosingFolder() const;
 
     // Remembered files on removable volumes (AliasStore.h): 1 when the text was resolved into this
     // path; recording keeps the file's volume and place for texts that name a removable volume.

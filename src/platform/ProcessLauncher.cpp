@@ -16,10 +16,33 @@ namespace vek {
 static constexpr int32_t kOpenerVerdictMs = 1000;
 static constexpr int32_t kOpenerPollMs = 20;
 
+namespace {
+
+class SpawningDesktopOpener final : public DesktopOpener {
+public:
+    int32_t Launch(const char* target) override;
+};
+
+}  // namespace
+
+DesktopOpener::~DesktopOpener() = default;
+
+template <>
+DesktopOpener& Service<DesktopOpener>::Headless()
+{
+    static SpawningDesktopOpener opener;
+    return opener;
+}
+
 int32_t LaunchDefaultOpener(const char* target)
 {
     if (!target || !*target || *target == '-')
         return EINVAL;
+    return Service<DesktopOpener>::Get().Launch(target);
+}
+
+int32_t SpawningDesktopOpener::Launch(const char* target)
+{
     char program[] = "xdg-open";
     char* arguments[] = {program, const_cast<char*>(target), nullptr};
     pid_t child = 0;

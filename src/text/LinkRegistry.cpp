@@ -325,11 +325,13 @@ void LinkRegistry::NextLink(const char* text, int32_t& position, LinkScanner& sc
 }
 
 bool LinkRegistry::Convert(const char* text, String& display, std::vector<uint16_t>* offsetMap, int32_t position,
-                           LinkScanner* found) const
+                           LinkScanner* found, std::vector<LinkTextSpan>* spans) const
 {
     display.SetLength(0);
     if (offsetMap != nullptr)
         offsetMap->clear();
+    if (spans != nullptr)
+        spans->clear();
     if (text == nullptr)
         return false;
     bool answer = false;
@@ -356,6 +358,8 @@ bool LinkRegistry::Convert(const char* text, String& display, std::vector<uint16
                 offsetMap->push_back(MapEntry(linkStart + std::min(i, last)));
         }
         display.Append(scanner.text);
+        if (spans != nullptr)
+            spans->push_back({linkStart, display.Length() - linkStart, scanner.markupStart, scanner.markupLength});
         if (found != nullptr && !answer && position >= linkStart && position < display.Length()) {
             found->CopyFrom(scanner);
             answer = true;
@@ -588,7 +592,7 @@ bool LinkRegistry::OpenLink(const LinkScanner& scanner) const
         return OpenUrlInBrowser(scanner.target.CStr()) == 0;
     case LinkType::File: {
         FilePath file;
-        file.SetPathRelativeTo(scanner.target.View(), baseFolder.IsEmpty() ? nullptr : &baseFolder);
+        ResolveFileTarget(scanner, file);
         return file.OpenWithDefaultApp();
     }
     case LinkType::Registered:
@@ -600,6 +604,29 @@ bool LinkRegistry::OpenLink(const LinkScanner& scanner) const
         break;
     }
     return false;
+}
+
+void LinkRegistry::ResolveFileTarget(const LinkScanner& scanner, FilePath& out) const
+{
+    out.SetPathRelativeTo(scanner.target.View(), baseFolder.IsEmpty() ? nullptr : &baseFolder);
+}
+
+bool LinkRegistry::RevealLinkedFile(const LinkScanner& scanner) const
+{
+    if (scanner.type != LinkType::File || scanner.target.IsEmpty())
+        return false;
+    FilePath file;
+    ResolveFileTarget(scanner, file);
+    return file.OpenEnclosingFolder();
+}
+
+bool LinkRegistry::LinkedFileHasNoData(const LinkScanner& scanner) const
+{
+    if (scanner.type != LinkType::File)
+        return false;
+    FilePath file;
+    ResolveFileTarget(scanner, file);
+    return !file.Exists() || file.IsFolder() || file.GetDataSize() == 0;
 }
 
 }  // namespace vek

@@ -71,6 +71,14 @@ struct LinkScanner {
     void CopyFrom(const LinkScanner& other);
 };
 
+// Where a link stands in a text's display form and in its source.
+struct LinkTextSpan {
+    int32_t displayStart = 0;
+    int32_t displayLength = 0;
+    int32_t markupStart = 0;
+    int32_t markupLength = 0;
+};
+
 // The link kinds a text may hold, and every operation that reads or writes link markup. Three markups:
 //
 //   | form      | written as                                   | link text                          |
@@ -115,8 +123,9 @@ public:
     // source byte: the display offset it maps to (every byte of a link's markup maps into its link
     // text). When `position` (a display offset, -1 for none) falls within a link text, `found` (when
     // given) receives that link with its markup span; the answer tells whether one was found.
+    // `spans`, when given, receives every link in order.
     bool Convert(const char* text, String& display, std::vector<uint16_t>* offsetMap = nullptr, int32_t position = -1,
-                 LinkScanner* found = nullptr) const;
+                 LinkScanner* found = nullptr, std::vector<LinkTextSpan>* spans = nullptr) const;
     // The text itself when it holds no links, else its display form built in `buffer`.
     const char* DisplayText(const char* text, String& buffer) const;
     // The display form (a plain copy when the text holds no links; empty for null).
@@ -147,6 +156,13 @@ public:
     // Follows a link: a URL in the browser, a file with its default program, a registered kind
     // through its Open. False when nothing could be opened.
     bool OpenLink(const LinkScanner& scanner) const;
+    // The file a file link names, relative targets taken against the base folder.
+    void ResolveFileTarget(const LinkScanner& scanner, FilePath& out) const;
+    // File links only: opens the folder that holds the linked file; false (with the message pending)
+    // when it cannot, and for every other kind of link.
+    bool RevealLinkedFile(const LinkScanner& scanner) const;
+    // A file link whose file holds no data: a folder, a missing or an empty file.
+    bool LinkedFileHasNoData(const LinkScanner& scanner) const;
 
 private:
     // The kind whose attribute ends just before `end` (byte-wise), or null.
