@@ -5,28 +5,16 @@
 #include "app/MainApplication.h"
 #include "app/StartProgramServices.h"
 #include "desktop/DesktopWindowSystem.h"
+#include "desktop/LeakCheckSuppressions.h"
 #include "foundation/messages/LocalizedText.h"
 #include "drawing/DrawingState.h"
 #include "platform/WorkerThreads.h"
 #include "platform/events/ApplicationLoop.h"
 
 #ifdef VEK_SANITIZE
-// Fontconfig, Pango, GLib and GTK keep process-wide caches that they never free; the leak checker of the
-// sanitizer builds passes over those libraries' own allocations, never ours.
 extern "C" const char* __lsan_default_suppressions()
 {
-    return "leak:libfontconfig.so\n"
-           "leak:libpango\n"
-           "leak:libglib-2.0.so\n"
-           "leak:libgobject-2.0.so\n"
-           "leak:libharfbuzz.so\n"
-           "leak:libgtk-3.so\n"
-           "leak:libgdk-3.so\n"
-           "leak:libgio-2.0.so\n"
-           "leak:libatk\n"
-           "leak:libX11.so\n"
-           "leak:libcairo.so\n"
-           "leak:libdbus-1.so\n";
+    return vek::kDesktopLeakSuppressions;
 }
 #endif
 
