@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "desktop/InputTranslation.h"
-#include "desktop/GtkHandles.h"
+#include "gui/desktop/InputTranslation.h"
+#include "gui/desktop/GtkHandles.h"
 
 struct _GtkWidget;
 union _GdkEvent;

@@ -1,5 +1,5 @@
 // DesktopPrinting: GtkPrintOperation for a window's PrintJob; the program event completes when it ends.
-#include "desktop/DesktopPrinting.h"
+#include "gui/desktop/DesktopPrinting.h"
 
 #include <gtk/gtk.h>
 

@@ -1,11 +1,11 @@
 // DesktopWindowSystem: GTK windows for the program's windows, the screens, and the desktop's start-up.
-#include "desktop/DesktopWindowSystem.h"
+#include "gui/desktop/DesktopWindowSystem.h"
 
 #include <gtk/gtk.h>
 
-#include "desktop/DesktopClipboard.h"
-#include "desktop/DesktopPrinting.h"
-#include "desktop/DesktopWindow.h"
+#include "gui/desktop/DesktopClipboard.h"
+#include "gui/desktop/DesktopPrinting.h"
+#include "gui/desktop/DesktopWindow.h"
 #include "gui/Application.h"
 #include "gui/Window.h"
 #include "platform/events/EventHandlers.h"

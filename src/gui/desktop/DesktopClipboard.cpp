@@ -1,5 +1,5 @@
 // DesktopClipboard: gtk_clipboard text in and out.
-#include "desktop/DesktopClipboard.h"
+#include "gui/desktop/DesktopClipboard.h"
 
 #include <gtk/gtk.h>
 

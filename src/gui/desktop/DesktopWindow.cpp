@@ -1,12 +1,12 @@
 // DesktopWindow: one GTK window per shown window; drawing its backing surface, translating its input.
-#include "desktop/DesktopWindow.h"
+#include "gui/desktop/DesktopWindow.h"
 
 #include <gtk/gtk.h>
 
 #include <string>
 
-#include "desktop/DesktopMenuBar.h"
-#include "desktop/DesktopWindowSystem.h"
+#include "gui/desktop/DesktopMenuBar.h"
+#include "gui/desktop/DesktopWindowSystem.h"
 #include "drawing/DrawingPort.h"
 #include "gui/Application.h"
 #include "gui/MenuBar.h"

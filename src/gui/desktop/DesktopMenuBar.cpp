@@ -1,5 +1,5 @@
 // DesktopMenuBar: GTK menus made from the platform menus; choices go back by menu id and item number.
-#include "desktop/DesktopMenuBar.h"
+#include "gui/desktop/DesktopMenuBar.h"
 
 #include <gtk/gtk.h>
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "desktop/DesktopMenuBar.h"
-#include "desktop/DesktopPrinting.h"
-#include "desktop/DesktopWindow.h"
-#include "desktop/DesktopWindowSystem.h"
-#include "desktop/InputTranslation.h"
+#include "gui/desktop/DesktopMenuBar.h"
+#include "gui/desktop/DesktopPrinting.h"
+#include "gui/desktop/DesktopWindow.h"
+#include "gui/desktop/DesktopWindowSystem.h"
+#include "gui/desktop/InputTranslation.h"
 #include "drawing/DrawingPort.h"
 #include "drawing/DrawingState.h"
 #include "foundation/services/Clipboard.h"

@@ -1,5 +1,5 @@
 // InputTranslation: GDK modifier states, key values and clicks as the program sees them.
-#include "desktop/InputTranslation.h"
+#include "gui/desktop/InputTranslation.h"
 
 #include <gdk/gdk.h>
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "app/StartProgramServices.h"
-#include "desktop/DesktopWindowSystem.h"
-#include "desktop/LeakCheckSuppressions.h"
+#include "gui/desktop/DesktopWindowSystem.h"
+#include "gui/desktop/LeakCheckSuppressions.h"
 
 extern "C" const char* __lsan_default_suppressions()
 {
