@@ -6,12 +6,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "foundation/numbers/PackedDate.h"
 
 namespace vek {
 
 class AnalysisHost;
+class Base;
 class Template;
 struct Card;
 struct CardGroup;
@@ -23,6 +25,10 @@ struct CardLine;
 struct AnalysisPeriod {
     std::optional<PackedDate> from;
     std::optional<PackedDate> to;
+
+    // The ends not given closed at the base's first and last card dates (the calendar's start and open
+    // end for a base without cards), as the kinds over a base's card dates take them.
+    [[nodiscard]] std::pair<PackedDate, PackedDate> OverCardDates(const Base& base) const;
 };
 
 // One cell of a result row: nothing, a text, or a number that the reader formats.

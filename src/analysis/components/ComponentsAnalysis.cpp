@@ -30,14 +30,8 @@ ComponentsAnalysis::~ComponentsAnalysis() = default;
 
 void ComponentsAnalysis::SetPeriod(const AnalysisPeriod& period)
 {
-    Base& base = definition.GetBase();
-    PackedDate from = MakePackedDate(1900, 1, 1);
-    PackedDate to = kEndDate;
-    if (base.FirstCard() != base.ChainEnd()) {
-        from = base.CardDate(base.FirstCard());
-        to = base.CardDate(base.LastCard());
-    }
-    computation.SetPeriod(period.from.value_or(from), period.to.value_or(to));
+    const auto [from, to] = period.OverCardDates(definition.GetBase());
+    computation.SetPeriod(from, to);
 }
 
 void ComponentsAnalysis::Compute(AnalysisHost& host)
