@@ -19,6 +19,7 @@
 #include "platform/events/WindowSystem.h"
 #include "support/Watchdog.h"
 #include "support/GoldenPicture.h"
+#include "support/HeadlessInput.h"
 
 namespace vek {
 namespace {
@@ -127,40 +128,13 @@ public:
         EXPECT_EQ(LiveThreadCount(), 0);
     }
 
-    // Serves the injected events and every action they started.
-    void RunUntilQuiet()
+    void RunUntilQuiet() { input.RunUntilQuiet(); }
+    static PlatformEvent Mouse(PlatformEventKind kind, Window& w, Point local)
     {
-        ASSERT_TRUE(RunEventLoopUntil([&] { return system.QueuedEvents() == 0 && ReadyThreadCount() == 0; }, 5000));
-        RunEventLoopPending();
+        return test::HeadlessInput::Mouse(kind, w, local);
     }
-
-    PlatformEvent Mouse(PlatformEventKind kind, Window& w, Point local)
-    {
-        PlatformEvent event;
-        event.kind = kind;
-        event.location = Point{int16_t(w.Position().v + local.v), int16_t(w.Position().h + local.h)};
-        event.button = 1;
-        event.clickCount = 1;
-        return event;
-    }
-
-    void Click(Window& w, Point local)
-    {
-        system.Inject(Mouse(PlatformEventKind::MouseDown, w, local), &w);
-        system.Inject(Mouse(PlatformEventKind::MouseUp, w, local), &w);
-        RunUntilQuiet();
-    }
-
-    void Key(uint32_t character, uint32_t modifiers = 0)
-    {
-        PlatformEvent event;
-        event.kind = PlatformEventKind::KeyDown;
-        event.character = character;
-        event.hasModifiers = true;
-        event.modifiers = modifiers;
-        system.Inject(event, nullptr);
-        RunUntilQuiet();
-    }
+    void Click(Window& w, Point local) { input.Click(w, local); }
+    void Key(uint32_t character, uint32_t modifiers = 0) { input.Key(character, modifiers); }
 
     std::string Focused()
     {
@@ -171,6 +145,7 @@ public:
     test::Watchdog watchdog{"scripted window test", 60};
     HeadlessWindowSystem system;
     ScopedService<WindowSystem> systemScope{&system};
+    test::HeadlessInput input{system};
     Log log;
     std::unique_ptr<Application> application;
     ProbeWindow* window = nullptr;

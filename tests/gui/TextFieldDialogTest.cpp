@@ -19,6 +19,7 @@
 #include "platform/events/EventLoop.h"
 #include "platform/events/WindowSystem.h"
 #include "support/GoldenPicture.h"
+#include "support/HeadlessInput.h"
 #include "support/PinnedFonts.h"
 #include "support/Watchdog.h"
 
@@ -81,45 +82,11 @@ public:
         EXPECT_EQ(LiveThreadCount(), 0);
     }
 
-    void RunUntilQuiet()
-    {
-        ASSERT_TRUE(RunEventLoopUntil([&] { return system.QueuedEvents() == 0 && ReadyThreadCount() == 0; }, 5000));
-        RunEventLoopPending();
-    }
+    void RunUntilQuiet() { input.RunUntilQuiet(); }
+    void Click(Control& control, Point local) { input.Click(control, local); }
+    void Key(uint32_t character, uint32_t modifiers = 0) { input.Key(character, modifiers); }
+    void Type(std::string_view ascii) { input.Type(ascii); }
 
-    void Click(Control& control, Point local)
-    {
-        PlatformEvent event;
-        event.location = Point{int16_t(dialog->Position().v + control.WindowOffset().v + local.v),
-                               int16_t(dialog->Position().h + control.WindowOffset().h + local.h)};
-        event.button = 1;
-        event.clickCount = 1;
-        event.kind = PlatformEventKind::MouseDown;
-        system.Inject(event, dialog);
-        event.kind = PlatformEventKind::MouseUp;
-        system.Inject(event, dialog);
-        RunUntilQuiet();
-    }
-
-    void Key(uint32_t character, uint32_t modifiers = 0)
-    {
-        PlatformEvent event;
-        event.kind = PlatformEventKind::KeyDown;
-        event.character = character;
-        event.hasModifiers = true;
-        event.modifiers = modifiers;
-        system.Inject(event, nullptr);
-        RunUntilQuiet();
-    }
-
-    void Type(std::string_view ascii)
-    {
-        for (char c : ascii)
-            Key(uint8_t(c));
-    }
-
-    // What the desktop's menu-key handling does with a key the focused control left: the Edit
-    // menu's item with that key equivalent, when its menus enable it.
     bool MenuKey(char upper)
     {
         Application::Get()->UpdateMenusOfCurrentTarget();
@@ -139,6 +106,7 @@ public:
     test::Watchdog watchdog{"text field dialog test", 60};
     HeadlessWindowSystem system;
     ScopedService<WindowSystem> systemScope{&system};
+    test::HeadlessInput input{system};
     Log log;
     std::unique_ptr<Application> application;
     Dialog* dialog = nullptr;

@@ -6,7 +6,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
+#include "gui/Pane.h"
 #include "gui/Window.h"
 #include "platform/events/CooperativeThreads.h"
 #include "platform/events/EventLoop.h"
@@ -46,6 +48,13 @@ public:
         RunUntilQuiet();
     }
 
+    // A click at a point of a pane's own coordinates.
+    void Click(Pane& pane, Point local, uint32_t modifiers = 0)
+    {
+        Click(*pane.GetWindow(), Point{int16_t(pane.WindowOffset().v + local.v), int16_t(pane.WindowOffset().h + local.h)},
+              modifiers);
+    }
+
     // Presses at from, moves through the steps to to, releases there.
     void Drag(Window& window, Point from, Point to, int32_t steps = 8)
     {
@@ -75,6 +84,13 @@ public:
         event.modifiers = modifiers;
         system.Inject(event, nullptr);
         RunUntilQuiet();
+    }
+
+    // Types printable ASCII key by key.
+    void Type(std::string_view ascii)
+    {
+        for (char c : ascii)
+            Key(uint8_t(c));
     }
 
 private:
