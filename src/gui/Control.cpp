@@ -316,3 +316,33 @@ void Control::RebuildShape(int32_t flags)
 }
 
 }  // namespace vek
+
+namespace vek {
+
+bool Control::TrackPressInBounds(const InputEvent& event, const std::function<void(bool inside)>& showPressed)
+{
+    bool inside = IsPointInRect(event.point, bounds);
+    showPressed(inside);
+    // The first point is in this control's coordinates; the tracked ones arrive global.
+    Point origin = windowOffset;
+    if (window) {
+        origin.v = int16_t(origin.v + window->Position().v);
+        origin.h = int16_t(origin.h + window->Position().h);
+    }
+    InputEvent tracked = event;
+    while (tracked.WaitMouseStillDown()) {
+        Point local{int16_t(tracked.point.v - origin.v), int16_t(tracked.point.h - origin.h)};
+        inside = IsPointInRect(local, bounds);
+        showPressed(inside);
+    }
+    return inside;
+}
+
+bool Control::IsFocusedPressKey(const InputEvent& event) const
+{
+    if (!focused || event.shift || event.command || event.option)
+        return false;
+    return event.key == 13 || event.key == 32 || event.key == 3;
+}
+
+}  // namespace vek

@@ -1,6 +1,8 @@
 // Control: a pane inside a window with a shape, an id, an enabled state and the keyboard focus.
 #pragma once
 
+#include <functional>
+
 #include "gui/Pane.h"
 
 namespace vek {
@@ -72,6 +74,12 @@ public:
 protected:
     void VisibilityChanged();
     bool IsFrontmost() const;
+    // Follows a press that began at the event (its point in the control's coordinates) until the
+    // button is released, telling showPressed whenever the pointer is inside the bounds; true when it
+    // was released inside.
+    bool TrackPressInBounds(const InputEvent& event, const std::function<void(bool inside)>& showPressed);
+    // Return, space or Enter while the control has the focus and no modifier is down.
+    bool IsFocusedPressKey(const InputEvent& event) const;
 
     Region controlRegion;
     int32_t controlId = 0;

@@ -85,19 +85,7 @@ int32_t PushButton::Click(InputEvent& event, Pane* pane)
     if (!IsEnabled() || event.rightButton || event.control)
         return 1;
     SetCursorById(kArrowCursor);
-    // The first point is already in this button's coordinates; the tracked ones arrive global.
-    SetPressed(IsPointInRect(event.point, bounds));
-    Point origin = windowOffset;
-    if (window) {
-        origin.v = int16_t(origin.v + window->Position().v);
-        origin.h = int16_t(origin.h + window->Position().h);
-    }
-    InputEvent tracked = event;
-    while (tracked.WaitMouseStillDown()) {
-        Point local{int16_t(tracked.point.v - origin.v), int16_t(tracked.point.h - origin.h)};
-        SetPressed(IsPointInRect(local, bounds));
-    }
-    if (pressed) {
+    if (TrackPressInBounds(event, [this](bool inside) { SetPressed(inside); })) {
         SetPressed(false);
         Fire();
     }
@@ -108,13 +96,10 @@ int32_t PushButton::KeyDown(InputEvent& event, Pane* pane)
 {
     if (int32_t taken = Control::KeyDown(event, pane))
         return taken;
-    if (!IsFocused() || event.shift || event.command || event.option)
+    if (!IsFocusedPressKey(event))
         return 0;
-    if (event.key == 13 || event.key == 32 || event.key == 3) {
-        Flash();
-        return 1;
-    }
-    return 0;
+    Flash();
+    return 1;
 }
 
 void PushButton::Resized(int32_t dw, int32_t dh)
