@@ -5,6 +5,7 @@
 #include <new>
 
 #include "analysis/AnalysisComputation.h"
+#include "analysis/cardlayout/CardTemplate.h"
 #include "analysis/cards/CardsAnalysis.h"
 #include "analysis/cards/CardsTemplate.h"
 #include "analysis/componentfunctions/ComponentFunctionsTemplate.h"
@@ -53,6 +54,8 @@ constexpr AnalysisKindEntry kAnalysisKinds[] = {
     {TemplateKind::TimeFunctions, &MakeKindTemplate<TimeFunctionsTemplate>,
      &MakeKindAnalysis<TimeFunctionsTemplate, TimeFunctionsAnalysis>},
     {TemplateKind::ComponentFunctions, &MakeKindTemplate<ComponentFunctionsTemplate>, nullptr},
+    // The card window's layout: a template of its own, computed by nobody.
+    {TemplateKind::Card, &MakeKindTemplate<CardTemplate>, nullptr},
 };
 
 }  // namespace

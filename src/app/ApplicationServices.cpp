@@ -10,6 +10,8 @@
 #include "model/base/BaseProtection.h"
 #include "platform/FilePath.h"
 #include "docwindows/ProgressWindow.h"
+#include "docwindows/info/BaseInfoWindow.h"
+#include "docwindows/xml/XmlInterfaceWindow.h"
 #include "gui/Application.h"
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
@@ -61,8 +63,9 @@ private:
     void* argument;
 };
 
-// The model's services with an application: the progress windows, the document windows' changes,
-// the user code and the deferred tasks; the headless answers for the windows still to come.
+// The model's services with an application: the progress windows, the base info and XML interface
+// windows, the document windows' changes, the user code and the deferred tasks; the headless answers
+// for the windows still to come.
 class ApplicationModelServices final : public HeadlessModelServices {
 public:
     std::unique_ptr<ProgressDisplay> OpenProgress(int32_t kind, Base* base) override
@@ -89,6 +92,20 @@ public:
     }
 
     bool SetUserCode(std::string_view code) override { return SetUserInitials(code); }
+
+    BaseWindowLink* OpenBaseInfoWindow(Base& base, int32_t flags) override
+    {
+        auto* window = new BaseInfoWindow(base, flags & 0x01);
+        window->Activate(flags);
+        return window;
+    }
+
+    bool OpenBaseWindow(Base& base, BaseWindowKind windowKind, int32_t argument) override
+    {
+        if (windowKind == BaseWindowKind::XmlInterface)
+            return XmlInterfaceWindow::Open(base, 0) != nullptr;
+        return HeadlessModelServices::OpenBaseWindow(base, windowKind, argument);
+    }
 
     void PostDeferredTask(int32_t kind, void* argument) override
     {

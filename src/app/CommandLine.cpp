@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/HeadlessXmlRun.h"
 #include "app/UserCode.h"
 #include "files/ProgramVersion.h"
 #include "foundation/messages/Message.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr char kUsageText[] =
     "usage: vek [--headless] [--user CODE] [--threads N] [FILE...]\n"
+    "       vek [--headless] --xml-request IN --xml-answer OUT FILE\n"
     "       vek --version | --help\n"
     "\n"
     "Opens each FILE as a base. On a desktop the program runs in windows; without a display, or with\n"
@@ -27,10 +29,15 @@ constexpr char kUsageText[] =
     "  --user CODE    the user code (at most 3 characters) that stamps what this run changes\n"
     "  --threads N    the threads that share out reading, saving and analysing (default: one per\n"
     "                 processor; 1 runs everything on one thread)\n"
+    "  --xml-request IN --xml-answer OUT\n"
+    "                 answer the XML requests of the file IN from the base FILE into the file OUT,\n"
+    "                 as the XML interface window does, then end; the errors of the answer go to\n"
+    "                 stderr\n"
     "  --version      print the program's name and version\n"
     "  --help         print this text\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be opened, 2 bad usage.\n";
+    "Exit status: 0 done, 1 a file could not be opened (or the XML request read, or its answer written),\n"
+    "2 bad usage.\n";
 
 void SetUsageError(CommandLine& line, int32_t message, std::string_view word)
 {
@@ -64,7 +71,7 @@ CommandLine ParseCommandLine(std::span<char* const> arguments)
             versionAsked = true;
         } else if (word == "--help" || word == "-h") {
             helpAsked = true;
-        } else if (word == "--user" || word == "--threads") {
+        } else if (word == "--user" || word == "--threads" || word == "--xml-request" || word == "--xml-answer") {
             if (i + 1 >= arguments.size() || arguments[i + 1] == nullptr) {
                 SetUsageError(line, message::kUsageMissingValue, word);
                 continue;
@@ -73,6 +80,10 @@ CommandLine ParseCommandLine(std::span<char* const> arguments)
             if (word == "--user") {
                 line.userCode = value;
                 line.hasUserCode = true;
+            } else if (word == "--xml-request") {
+                line.xmlRequest = value;
+            } else if (word == "--xml-answer") {
+                line.xmlAnswer = value;
             }
         } else if (word.substr(0, 7) == "--user=") {
             line.userCode = word.substr(7);
@@ -82,6 +93,12 @@ CommandLine ParseCommandLine(std::span<char* const> arguments)
         } else {
             SetUsageError(line, message::kUsageUnknownOption, word);
         }
+    }
+    // The XML run answers from one base, into one file: both files or neither, and one base.
+    if (!line.xmlRequest.empty() || !line.xmlAnswer.empty()) {
+        if (line.xmlRequest.empty() || line.xmlAnswer.empty() || line.files.size() != 1)
+            SetUsageError(line, message::kUsageXmlRequest, "");
+        line.headless = true;
     }
     // --help and --version answer whatever else the line holds, as users expect of them.
     if (helpAsked)
@@ -133,6 +150,8 @@ int ReadProgramCommandLine(int argc, char** argv, bool displayUsable, CommandLin
     // A code too long is offered for cutting; nobody can agree to that yet, so none is set.
     if (line.hasUserCode)
         (void)SetUserInitials(line.userCode);
+    if (!line.xmlRequest.empty())
+        SetHeadlessXmlRun(line.xmlRequest, line.xmlAnswer);
     return -1;
 }
 

@@ -17,13 +17,16 @@ constexpr int kExitBadUsage = 2;
 enum class CommandLineAction { Run, ShowVersion, ShowHelp, BadUsage };
 
 // What the arguments ask for. Options: --headless, --version, --help, --user CODE (or --user=CODE),
-// --threads N (the thread-count option the tools share; taken and passed over here); "--" ends the
-// options. Every other argument is a base file.
+// --threads N (the thread-count option the tools share; taken and passed over here), --xml-request IN
+// with --xml-answer OUT (the XML interface run once over the one base file given: the run is
+// headless); "--" ends the options. Every other argument is a base file.
 struct CommandLine {
     CommandLineAction action = CommandLineAction::Run;
     bool headless = false;
     bool hasUserCode = false;
     std::string userCode;
+    std::string xmlRequest;
+    std::string xmlAnswer;
     std::vector<std::string> files;
     // For BadUsage: the message number (7450-7452) and the word it names.
     int32_t usageMessage = 0;

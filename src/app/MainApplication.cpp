@@ -4,6 +4,7 @@
 #include "app/AboutBox.h"
 #include "app/BaseWindow.h"
 #include "app/CommandLine.h"
+#include "app/HeadlessXmlRun.h"
 #include "app/Preferences.h"
 #include "app/RecentFiles.h"
 #include "docwindows/ProgressWindow.h"
@@ -68,9 +69,14 @@ namespace {
 
 // Headless: once the documents are open, the queued work runs and the application is asked to quit.
 // Nobody can answer a refusal, so the run ends even then.
+bool xmlRunFailed = false;
+
 void EndHeadlessRun(MainApplication& application)
 {
     RunIdleTask();
+    // The XML requests are answered once the base is open and its own commands have run.
+    if (HasHeadlessXmlRun() && application.UnopenedFiles() == 0)
+        xmlRunFailed = !RunHeadlessXmlRequest(stderr);
     if (!HandleQuitRequest())
         QuitApplication(application.LoopState());
 }
@@ -101,7 +107,7 @@ void RunProgram(RunMode mode)
         RunApplication(application.LoopState());
         // Work posted for a loop that never ran (quit before it started) must not outlive the run.
         RunEventLoopPending();
-        programExitCode = application.UnopenedFiles() > 0 ? kExitFileNotOpened : kExitDone;
+        programExitCode = application.UnopenedFiles() > 0 || xmlRunFailed ? kExitFileNotOpened : kExitDone;
     }
     CloseRemainingBases();
 }

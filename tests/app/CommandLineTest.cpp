@@ -108,6 +108,35 @@ TEST(CommandLine, AnswersAndExitCodes)
     }
 }
 
+// The XML interface run: both files and exactly one base, and the run is headless.
+TEST(CommandLine, XmlRequestRunTakesBothFilesAndOneBase)
+{
+    struct Case {
+        std::vector<std::string> words;
+        CommandLineAction action;
+    };
+    const Case cases[] = {
+        {{"--xml-request", "in.xml", "--xml-answer", "out.xml", "a.vkx"}, CommandLineAction::Run},
+        {{"--headless", "--xml-answer", "out.xml", "--xml-request", "in.xml", "a.vkx"}, CommandLineAction::Run},
+        {{"--xml-request", "in.xml", "a.vkx"}, CommandLineAction::BadUsage},
+        {{"--xml-answer", "out.xml", "a.vkx"}, CommandLineAction::BadUsage},
+        {{"--xml-request", "in.xml", "--xml-answer", "out.xml"}, CommandLineAction::BadUsage},
+        {{"--xml-request", "in.xml", "--xml-answer", "out.xml", "a.vkx", "b.vkx"}, CommandLineAction::BadUsage},
+        {{"--xml-answer", "out.xml", "a.vkx", "--xml-request"}, CommandLineAction::BadUsage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words.size());
+        CommandLine line = Parse(c.words);
+        EXPECT_EQ(line.action, c.action);
+        EXPECT_TRUE(line.headless) << "the run answers once and ends";
+        if (c.action == CommandLineAction::Run) {
+            EXPECT_EQ(line.xmlRequest, "in.xml");
+            EXPECT_EQ(line.xmlAnswer, "out.xml");
+            EXPECT_EQ(line.files, std::vector<std::string>{"a.vkx"});
+        }
+    }
+}
+
 TEST(CommandLine, ProgramArgumentsHoldOnlyTheFiles)
 {
     ProgramArguments arguments("vek", {"a.vkx", "-dash.vkx"});

@@ -202,8 +202,12 @@ TEST_F(CodePageTest, EncodingNames)
         SCOPED_TRACE(id);
         EXPECT_EQ(EncodingFromName(EncodingShortName(id)), id);
         EXPECT_EQ(EncodingFromName(EncodingDisplayName(id)), id);
+        // The names XML declarations and HTML charsets carry read back as the page they name.
+        EXPECT_EQ(EncodingFromName(EncodingIanaName(id)), id == kEncodingSystem ? SystemCodePage() : id);
     }
     EXPECT_STREQ(EncodingShortName(3), "SysPage");
+    EXPECT_STREQ(EncodingIanaName(kEncodingPc8), "IBM437");
+    EXPECT_EQ(EncodingIanaName(9), nullptr);
     EXPECT_STREQ(EncodingDisplayName(6), "Windows Latin 1");
     EXPECT_EQ(EncodingShortName(9), nullptr);
     EXPECT_EQ(EncodingDisplayName(-1), nullptr);

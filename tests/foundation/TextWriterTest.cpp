@@ -284,14 +284,14 @@ TEST(TextWriterTest, DocumentHeads)
              ASSERT_TRUE(w.SetEncoding(kEncodingSystem));
              w.WriteHtmlContentTypeMeta();
          },
-         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=SysPage\"/>\r"},
+         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=macintosh\"/>\r"},
         {"xml", [](TextWriter& w) { w.WriteXmlDeclaration(); }, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r"},
         {"xml, Latin 2",
          [](TextWriter& w) {
              ASSERT_TRUE(w.SetEncoding(kEncodingLatin2));
              w.WriteXmlDeclaration();
          },
-         "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>\r"},
+         "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\r"},
         {"comment", [](TextWriter& w) { w.WriteHtmlComment("made by VEK"); }, "<!-- made by VEK -->\r"},
     });
 }

@@ -77,5 +77,9 @@ void WriteXmlInterfaceOutput(Base* base, TextWriter& writer, TextReader& request
 // file only when it was written whole. A request file that cannot be read is answered with its
 // message as an error line. False, with the reason pending, when the output could not be written.
 [[nodiscard]] bool WriteXmlInterfaceOutputFile(Base* base, const FilePath& requests, const FilePath& output);
+// The same with the request file already open (the XML interface window opens it first, so that a
+// request file it cannot read leaves the old answer in place).
+[[nodiscard]] bool WriteXmlInterfaceOutputFile(Base* base, TextReader& requests, const char* requestName,
+                                               const FilePath& output);
 
 }  // namespace vek

@@ -372,21 +372,27 @@ void WriteXmlInterfaceOutput(Base* base, TextWriter& writer, TextReader& request
     writer.EndRow();
 }
 
-bool WriteXmlInterfaceOutputFile(Base* base, const FilePath& requests, const FilePath& output)
+bool WriteXmlInterfaceOutputFile(Base* base, TextReader& requests, const char* requestName, const FilePath& output)
 {
     FileTextWriter writer;
     writer.SetLineEnd("\n");
     if (!writer.Open(output.CStr()))
         return false;
+    WriteXmlInterfaceOutput(base, writer, requests, requestName);
+    return writer.Close();
+}
+
+bool WriteXmlInterfaceOutputFile(Base* base, const FilePath& requests, const FilePath& output)
+{
     String requestName;
     requests.GetFileName(requestName);
     // A request file that cannot be opened leaves its message pending and gives no requests: the
     // answer then holds that message.
     FileTextReader reader;
     (void)reader.Open(requests.CStr());
-    WriteXmlInterfaceOutput(base, writer, reader, requestName.CStr());
+    bool written = WriteXmlInterfaceOutputFile(base, reader, requestName.CStr(), output);
     reader.Close();
-    return writer.Close();
+    return written;
 }
 
 }  // namespace vek

@@ -188,9 +188,10 @@ public:
     void PutBareText(const char* text);
 
     void WriteHtmlDoctype();
-    // <meta http-equiv="Content-Type" content="text/html; charset=SHORTNAME"/>
+    // <meta http-equiv="Content-Type" content="text/html; charset=NAME"/>, NAME as EncodingIanaName.
     void WriteHtmlContentTypeMeta();
-    // <?xml version="1.0" encoding="SHORTNAME"?>; from here on the writer escapes as XML.
+    // <?xml version="1.0" encoding="NAME"?>, NAME as EncodingIanaName (a name other parsers know);
+    // from here on the writer escapes as XML.
     void WriteXmlDeclaration();
     // "<!-- ", the text as it is, " -->" and the line end.
     void WriteHtmlComment(const char* text);

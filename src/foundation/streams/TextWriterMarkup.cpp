@@ -359,7 +359,7 @@ void TextWriter::WriteHtmlContentTypeMeta()
 {
     String content;
     content.AssignCStr("text/html");
-    if (const char* charset = EncodingShortName(encoding)) {
+    if (const char* charset = EncodingIanaName(encoding)) {
         content.AppendCStr("; charset=");
         content.AppendCStr(charset);
     }
@@ -374,7 +374,7 @@ void TextWriter::WriteXmlDeclaration()
     dialect = MarkupDialect::xml;
     PutText("<?xml");
     PutAttribute("version", "1.0");
-    PutAttribute("encoding", EncodingShortName(encoding));
+    PutAttribute("encoding", EncodingIanaName(encoding));
     WriteLine("?>");
 }
 

@@ -145,7 +145,8 @@ constexpr NamePrefix kNamePrefixes[] = {
     {"UTF8", 0},      {"UTF16L", 1},   {"UTF16B", 2},   {"MacRomanCE", 5}, {"MacRoman", 4},
     {"Roman", 4},     {"Mac", 4},      {"ISO88591", 6}, {"ISO88592", 7},   {"88591", 6},
     {"88592", 7},     {"WinLatin2", 7}, {"WinLatin", 6}, {"Latin2", 7},     {"Latin", 6},
-    {"ANSI", 6},      {"Win", 6},      {"DOS", 8},      {"OEM", 8},        {"IBM", 8},
+    {"ANSI", 6},      {"Windows1250", 7}, {"CP1250", 7}, {"XMacCE", 5},
+    {"Win", 6},      {"DOS", 8},      {"OEM", 8},        {"IBM", 8},
     {"PC", 8},        {"code", 3},     {"page", 3},     {"defa", 3},       {"sys", 3},
     {"8bit", 3},
 };
@@ -228,6 +229,23 @@ const char* EncodingDisplayName(int32_t encoding)
 const char* EncodingShortName(int32_t encoding)
 {
     return encoding >= 0 && encoding < kEncodingCount ? kEncodingNames[encoding].shortName : nullptr;
+}
+
+const char* EncodingIanaName(int32_t encoding)
+{
+    if (encoding == kEncodingSystem)
+        encoding = SystemCodePage();
+    switch (encoding) {
+    case kEncodingUtf8: return "UTF-8";
+    case kEncodingUtf16Le: return "UTF-16LE";
+    case kEncodingUtf16Be: return "UTF-16BE";
+    case kEncodingMacRoman: return "macintosh";
+    case kEncodingMacRomanCe: return "x-mac-ce";
+    case kEncodingLatin1: return "windows-1252";
+    case kEncodingLatin2: return "windows-1250";
+    case kEncodingPc8: return "IBM437";
+    default: return nullptr;
+    }
 }
 
 int32_t EncodingFromName(std::string_view name)

@@ -51,13 +51,21 @@ constexpr bool IsCodePageEncoding(int32_t encoding)
 // The names of an id; null for an id outside 0-8.
 const char* EncodingDisplayName(int32_t encoding);
 const char* EncodingShortName(int32_t encoding);
+// The name other programs' parsers know the encoding by, for XML declarations and HTML charsets (the
+// short names "SysPage", "MacRoman" and "PC-8" are this program's own): "UTF-8", "UTF-16LE",
+// "UTF-16BE", "macintosh" (4), "x-mac-ce" (5: no registered name exists; this is the one browsers and
+// XML parsers know), "windows-1252" (6, which holds the Windows letters), "windows-1250" (7), "IBM437"
+// (8); id 3 gives the name of the page it stands for. Null outside 0-8. EncodingFromName reads each
+// back as its id.
+const char* EncodingIanaName(int32_t encoding);
 
 // The id a name stands for, or -1. The first 31 bytes of the name are taken, blanks and "-" removed,
 // and the result compared without regard to case: first with the display names (each gives its own
 // id), then with this list, taking the first entry the name begins with:
 //   "UTF8" 0, "UTF16L" 1, "UTF16B" 2, "MacRomanCE" 5, "MacRoman" 4, "Roman" 4, "Mac" 4, "ISO88591" 6,
 //   "ISO88592" 7, "88591" 6, "88592" 7, "WinLatin2" 7, "WinLatin" 6, "Latin2" 7, "Latin" 6, "ANSI" 6,
-//   "Win" 6, "DOS" 8, "OEM" 8, "IBM" 8, "PC" 8, "code" 3, "page" 3, "defa" 3, "sys" 3, "8bit" 3.
+//   "Windows1250" 7, "CP1250" 7, "XMacCE" 5, "Win" 6, "DOS" 8, "OEM" 8, "IBM" 8, "PC" 8, "code" 3,
+//   "page" 3, "defa" 3, "sys" 3, "8bit" 3.
 // Every short name and every display name gives its own id.
 int32_t EncodingFromName(std::string_view name);
 

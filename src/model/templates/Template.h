@@ -56,7 +56,7 @@ struct TemplateReadContext {
 };
 
 // A node of a base's template tree: the unnamed root group, a named template group, or a template of
-// one of the kinds (the analysis kinds derive from AnalysisTemplate, the card layout from this class).
+// one of the kinds (the analysis kinds and the card layout derive from AnalysisTemplate).
 // The tree links are kept by the base's template tree (TemplateTree::Insert and its sisters);
 // a group owns its members, and destroying a node destroys its members. Members of a group are in
 // ascending order of their names without regard to case; equal names keep their insertion order.

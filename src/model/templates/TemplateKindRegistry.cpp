@@ -1,17 +1,20 @@
-// TemplateKindRegistry: the template factories of the analysis kinds, registered by the analysis layer.
+// TemplateKindRegistry: the template factories of the analysis kinds and the card layout, registered by the analysis layer.
 #include "model/templates/TemplateKindRegistry.h"
 
 #include <new>
 
+#include "model/templates/KeptCardTemplate.h"
 #include "model/templates/KeptKindTemplate.h"
 
 namespace vek {
 
 namespace {
 
-// The slot of an analysis kind (1-5 → 0-4), or -1.
+// The slot of an analysis kind (1-5 → 0-4), of the card layout (10 → 5), or -1.
 int32_t RegistrySlot(TemplateKind kind)
 {
+    if (kind == TemplateKind::Card)
+        return 5;
     return IsAnalysisKind(kind) ? int32_t(kind) - int32_t(TemplateKind::Cards) : -1;
 }
 
@@ -40,10 +43,12 @@ TemplateFactory* TemplateKindRegistry::Factory(TemplateKind kind) const
 
 std::unique_ptr<Template> TemplateKindRegistry::Make(TemplateKind kind, Base& base) const
 {
-    if (!IsAnalysisKind(kind))
+    if (RegistrySlot(kind) < 0)
         return nullptr;
     if (TemplateFactory* factory = Factory(kind))
         return factory(base);
+    if (kind == TemplateKind::Card)
+        return std::unique_ptr<Template>(new (std::nothrow) KeptCardTemplate(base));
     return std::unique_ptr<Template>(new (std::nothrow) KeptKindTemplate(kind, base));
 }
 

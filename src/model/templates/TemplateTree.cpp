@@ -14,7 +14,6 @@
 #include "foundation/strings/String.h"
 #include "model/templates/AnalysisTemplate.h"
 #include "model/base/Base.h"
-#include "model/templates/CardTemplate.h"
 #include "model/base/ModelServices.h"
 #include "model/named/NamedObjects.h"
 #include "model/expressions/TextMatcher.h"
@@ -133,8 +132,6 @@ public:
 
 std::unique_ptr<Template> TemplateTree::NewTemplate(TemplateKind kind)
 {
-    if (kind == TemplateKind::Card)
-        return std::unique_ptr<Template>(new (std::nothrow) CardTemplate(base));
     return Service<TemplateKindRegistry>::Get().Make(kind, base);
 }
 
