@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "app/UserCode.h"
+#include "app/web/WebRequest.h"
+#include "app/web/WebService.h"
 #include "docwindows/DocumentWindow.h"
 #include "files/basefiles/BaseFiles.h"
 #include "foundation/strings/String.h"
@@ -89,6 +91,14 @@ public:
     }
 
     bool SetUserCode(std::string_view code) override { return SetUserInitials(code); }
+
+    bool IsWebRequestActive() override { return vek::IsWebRequestActive(); }
+
+    bool ControlWebService(int32_t mode, int32_t port) override
+    {
+        vek::ControlWebService(mode, port);
+        return true;
+    }
 
     void PostDeferredTask(int32_t kind, void* argument) override
     {

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/Preferences.h"
 #include "app/RecentFiles.h"
+#include "app/web/WebService.h"
 #include "docwindows/ProgressWindow.h"
 
 #include "files/basefiles/BaseFiles.h"
@@ -67,10 +68,13 @@ int32_t MainApplication::DoCommand(MenuItem& item)
 namespace {
 
 // Headless: once the documents are open, the queued work runs and the application is asked to quit.
-// Nobody can answer a refusal, so the run ends even then.
+// Nobody can answer a refusal, so the run ends even then. A run whose web service listens goes on
+// serving until it is told to quit or ended by a signal: its users are the browsers.
 void EndHeadlessRun(MainApplication& application)
 {
     RunIdleTask();
+    if (IsWebServiceRunning())
+        return;
     if (!HandleQuitRequest())
         QuitApplication(application.LoopState());
 }
@@ -93,6 +97,8 @@ void RunProgram(RunMode mode)
     SetStatusTexts("VEK ", GetProgramTitle() + 4);
     InitRecentFiles();
     LoadPreferences();
+    if (IsWebServiceEnabled())
+        (void)RestartWebService();  // a port that cannot be had has been reported
     {
         MainApplication application;
         RebuildRecentFilesMenu();
@@ -103,6 +109,8 @@ void RunProgram(RunMode mode)
         RunEventLoopPending();
         programExitCode = application.UnopenedFiles() > 0 ? kExitFileNotOpened : kExitDone;
     }
+    // No request may reach the bases once they close.
+    StopWebService();
     CloseRemainingBases();
 }
 
