@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "app/UserCode.h"
+#include "app/web/WebRequest.h"
+#include "app/web/WebService.h"
 #include "docwindows/DocumentWindow.h"
 #include "files/basefiles/BaseFiles.h"
 #include "foundation/strings/String.h"
@@ -105,6 +107,14 @@ public:
         if (windowKind == BaseWindowKind::XmlInterface)
             return XmlInterfaceWindow::Open(base, 0) != nullptr;
         return HeadlessModelServices::OpenBaseWindow(base, windowKind, argument);
+    }
+
+    bool IsWebRequestActive() override { return vek::IsWebRequestActive(); }
+
+    bool ControlWebService(int32_t mode, int32_t port) override
+    {
+        vek::ControlWebService(mode, port);
+        return true;
     }
 
     void PostDeferredTask(int32_t kind, void* argument) override

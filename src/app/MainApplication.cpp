@@ -7,6 +7,7 @@
 #include "app/HeadlessXmlRun.h"
 #include "app/Preferences.h"
 #include "app/RecentFiles.h"
+#include "app/web/WebService.h"
 #include "docwindows/ProgressWindow.h"
 
 #include "files/basefiles/BaseFiles.h"
@@ -68,7 +69,8 @@ int32_t MainApplication::DoCommand(MenuItem& item)
 namespace {
 
 // Headless: once the documents are open, the queued work runs and the application is asked to quit.
-// Nobody can answer a refusal, so the run ends even then.
+// Nobody can answer a refusal, so the run ends even then. A run whose web service listens goes on
+// serving until it is told to quit or ended by a signal: its users are the browsers.
 bool xmlRunFailed = false;
 
 void EndHeadlessRun(MainApplication& application)
@@ -77,6 +79,8 @@ void EndHeadlessRun(MainApplication& application)
     // The XML requests are answered once the base is open and its own commands have run.
     if (HasHeadlessXmlRun() && application.UnopenedFiles() == 0)
         xmlRunFailed = !RunHeadlessXmlRequest(stderr);
+    if (IsWebServiceRunning())
+        return;
     if (!HandleQuitRequest())
         QuitApplication(application.LoopState());
 }
@@ -99,6 +103,8 @@ void RunProgram(RunMode mode)
     SetStatusTexts("VEK ", GetProgramTitle() + 4);
     InitRecentFiles();
     LoadPreferences();
+    if (IsWebServiceEnabled())
+        (void)RestartWebService();  // a port that cannot be had has been reported
     {
         MainApplication application;
         RebuildRecentFilesMenu();
@@ -109,6 +115,8 @@ void RunProgram(RunMode mode)
         RunEventLoopPending();
         programExitCode = application.UnopenedFiles() > 0 || xmlRunFailed ? kExitFileNotOpened : kExitDone;
     }
+    // No request may reach the bases once they close.
+    StopWebService();
     CloseRemainingBases();
 }
 

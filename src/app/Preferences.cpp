@@ -25,6 +25,8 @@ constexpr char kKeyColorPrint[] = "ColorPrint";
 constexpr char kKeyPixFactor[] = "PixFactor";
 constexpr char kKeyServeWeb[] = "ServeDuvODE";
 constexpr char kKeyWebPort[] = "DuvodePort";
+constexpr char kKeyWebAddress[] = "DuvodeAddress";
+constexpr char kDefaultWebAddress[] = "127.0.0.1";
 constexpr char kKeyRecentCount[] = "VEK5.RecentFile";
 constexpr char kKeyRecentFullPaths[] = "RecentFullpaths";
 constexpr char kKeyRecentSubmenu[] = "RecentSubmenu";
@@ -70,8 +72,14 @@ void LoadPreferences()
     if (user.GetInt(kKeyPixFactor, number) && number >= 1 && number <= 3)
         settings.pixFactor = number;
     (void)user.GetBool(kKeyServeWeb, settings.serveWeb);
-    if (user.GetInt(kKeyWebPort, number) && number > 80)
+    // A port beyond 65535 would be cut to another port by the socket layer.
+    if (user.GetInt(kKeyWebPort, number) && number > 80 && number <= 65535)
         settings.webPort = number;
+    if (user.Contains(kKeyWebAddress)) {
+        String address;
+        user.GetString(kKeyWebAddress, address);
+        settings.webAddress = address.Length() > 0 ? address.CStr() : kDefaultWebAddress;
+    }
     RecentFileList& recent = RecentFiles();
     if (user.GetInt(kKeyRecentCount, number))
         recent.count = std::clamp(number, 0, kRecentFileSlots);
@@ -101,6 +109,8 @@ void SavePreferences()
     user.SetInt(kKeyPixFactor, settings.pixFactor);
     user.SetBool(kKeyServeWeb, settings.serveWeb);
     user.SetInt(kKeyWebPort, settings.webPort);
+    if (settings.webAddress != kDefaultWebAddress)
+        user.SetString(kKeyWebAddress, settings.webAddress.c_str());
     // Closing writes the file through a temporary file renamed over it.
 }
 

@@ -21,7 +21,8 @@ struct ProgramSettings {
     bool colorPrint = false;         // "ColorPrint"
     int32_t pixFactor = 2;           // "PixFactor": 1-3
     bool serveWeb = false;           // "ServeDuvODE"
-    int32_t webPort = 7412;          // "DuvodePort": above 80
+    int32_t webPort = 7412;          // "DuvodePort": 81-65535
+    std::string webAddress = "127.0.0.1";  // "DuvodeAddress": the IPv4 address the web service listens on
 };
 
 // The settings of this run.
@@ -29,7 +30,7 @@ ProgramSettings& Settings();
 
 // Reads the settings: "Language" and "CopyTable" and "Dateformat" from the shared file, then from the
 // user's (which overrides); the rest from the user's only; then the recent files. A value of the
-// wrong form leaves the setting as it was; a port of 80 or below and a pixel factor outside 1-3 are
+// wrong form leaves the setting as it was; a port outside 81-65535 and a pixel factor outside 1-3 are
 // ignored; a recent-file count above 8 becomes 8. The offered languages are marked, and the UI
 // language set unless it is taken from the system.
 void LoadPreferences();

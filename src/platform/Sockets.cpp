@@ -41,6 +41,22 @@ void SocketHandle::Reset(int32_t socket)
     fd = socket;
 }
 
+int32_t SocketLocalPort(int32_t socket)
+{
+    sockaddr_in address{};
+    socklen_t size = sizeof address;
+    if (socket < 0 || getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
+        address.sin_family != AF_INET)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
+void ShutdownSocket(int32_t socket)
+{
+    if (socket >= 0)
+        (void)shutdown(socket, SHUT_RDWR);
+}
+
 void CloseSocket(int32_t socket)
 {
     // close() is not retried on EINTR: on Linux the descriptor is gone either way.
@@ -56,22 +72,43 @@ int32_t CreateSocket()
 
 int32_t OpenListenSocket(int32_t port)
 {
-    if (port < 0 || port > 65535)
+    return OpenListenSocketOn("0.0.0.0", port);
+}
+
+bool IsIpv4AddressText(const char* address)
+{
+    in_addr parsed{};
+    return address != nullptr && inet_pton(AF_INET, address, &parsed) == 1;
+}
+
+int32_t OpenListenSocketOn(const char* addressText, int32_t port, int32_t backlog)
+{
+    in_addr host{};
+    if (port < 0 || port > 65535 || addressText == nullptr || inet_pton(AF_INET, addressText, &host) != 1) {
+        errno = EINVAL;
         return -1;
+    }
     SocketHandle listener(CreateSocket());
     if (!listener.IsValid())
         return -1;
+    // The caller reports why it failed: errno must survive the close.
+    auto fail = [&listener] {
+        int error = errno;
+        listener.Reset();
+        errno = error;
+        return -1;
+    };
     int on = 1;
     if (setsockopt(listener.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0)
-        return -1;
+        return fail();
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_addr = host;
     address.sin_port = htons(static_cast<uint16_t>(port));
     if (bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        return -1;
-    if (listen(listener.Get(), 1) != 0)
-        return -1;
+        return fail();
+    if (listen(listener.Get(), backlog < 1 ? 1 : backlog) != 0)
+        return fail();
     return listener.Release();
 }
 

@@ -38,6 +38,17 @@ private:
 // A listening socket on the port on every local IPv4 address (address reuse on, backlog 1), or −1;
 // nothing stays open on failure (the port is taken, no permission).
 int32_t OpenListenSocket(int32_t port);
+// The same on one local IPv4 address given as dotted text ("127.0.0.1"; "0.0.0.0" for every address),
+// with room for `backlog` connections waiting to be accepted. −1 also for a text that is not a dotted
+// IPv4 address, with errno EINVAL; otherwise errno tells why the socket could not be had.
+int32_t OpenListenSocketOn(const char* address, int32_t port, int32_t backlog = 1);
+// True when the text is a dotted IPv4 address.
+[[nodiscard]] bool IsIpv4AddressText(const char* address);
+// The local port a socket is bound to, or 0.
+int32_t SocketLocalPort(int32_t socket);
+// Ends both directions of a socket without closing its descriptor: a thread blocked in accept or
+// receive on it returns. Safe to call from another thread while the owner still holds the descriptor.
+void ShutdownSocket(int32_t socket);
 // The next connection of a listening socket, or −1. When `clientAddress` is given it is cleared first
 // and receives the client's dotted IPv4 address.
 int32_t AcceptConnection(int32_t listenSocket, String* clientAddress);

@@ -55,6 +55,23 @@ TEST_F(PreferencesTest, UserFileOverridesSharedAndBadValuesAreIgnored)
     EXPECT_EQ(RecentFiles().count, 8) << "a count above 8 becomes 8";
 }
 
+// Regression: a port above 65535 was taken, and the socket layer would have listened on another one.
+TEST_F(PreferencesTest, WebPortBeyond65535IsIgnoredAndTheAddressReadsBack)
+{
+    folder.Write(kUserFile, Preferences("DuvodePort\t70000\r"));
+    LoadPreferences();
+    EXPECT_EQ(Settings().webPort, 7412);
+    EXPECT_EQ(Settings().webAddress, "127.0.0.1");
+
+    Settings().webPort = 65535;
+    Settings().webAddress = "0.0.0.0";
+    SavePreferences();
+    Settings() = ProgramSettings();
+    LoadPreferences();
+    EXPECT_EQ(Settings().webPort, 65535);
+    EXPECT_EQ(Settings().webAddress, "0.0.0.0");
+}
+
 TEST_F(PreferencesTest, SavedSettingsReadBack)
 {
     Settings().autoRecalc = false;

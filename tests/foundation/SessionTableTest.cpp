@@ -64,14 +64,50 @@ TEST_F(SessionTableTest, EntriesIdleLongerThanTheLimitGoAtTheNextLookup)
     clock.AdvanceMs(-1);
     table.Set("older", "ok", "bo");
     clock.AdvanceMs(1 + 1200000);
-    // Set, Touch and Remove do not expire.
+    // Touch and Remove do not expire.
     table.Touch("missing");
-    table.Set("new", "p?a=1", nullptr);
-    EXPECT_EQ(table.Count(), 3);
+    table.Remove("missing");
+    EXPECT_EQ(table.Count(), 2);
 
     EXPECT_EQ(ValueOf(table, "exact"), "ok|anna");  // idle exactly the limit: stays
-    EXPECT_EQ(table.Count(), 2);
+    EXPECT_EQ(table.Count(), 1);
     EXPECT_EQ(ValueOf(table, "older"), "|");  // one millisecond more: gone
+}
+
+// Regression: every new client id added an entry that only a lookup of some key could expire, and
+// nothing bounded the count, so a stream of new browsers grew the table without limit.
+TEST_F(SessionTableTest, AddingAKeyExpiresAndMakesRoomInAFullTable)
+{
+    SessionTable table(1000);
+    table.Set("idle", "q", nullptr);
+    clock.AdvanceMs(1001);
+    table.Set("a", "1", nullptr);
+    EXPECT_EQ(table.Count(), 1);  // "idle" went when "a" came
+    EXPECT_EQ(ExtraAt(table, 0), "");
+
+    table.SetMaxEntries(3);
+    clock.AdvanceMs(10);
+    table.Set("b", "2", "eb");
+    clock.AdvanceMs(10);
+    table.Set("c", "3", "ec");
+    clock.AdvanceMs(10);
+    table.Touch("a");
+    // Full: the entry idle longest ("b", since "a" was touched) makes room.
+    table.Set("d", "4", "ed");
+    EXPECT_EQ(table.Count(), 3);
+    EXPECT_EQ(ValueOf(table, "b"), "|");
+    EXPECT_EQ(ValueOf(table, "a"), "1|");
+    // Replacing an existing key takes no room.
+    table.Set("c", "5", "ec");
+    EXPECT_EQ(table.Count(), 3);
+    EXPECT_EQ(ValueOf(table, "d"), "4|ed");
+
+    // Thousands of new keys never take the table beyond its bound.
+    table.SetMaxEntries(50);
+    for (int32_t i = 0; i < 5000; ++i)
+        table.Set(("client" + std::to_string(i)).c_str(), "q", nullptr);
+    EXPECT_EQ(table.Count(), 50);
+    EXPECT_EQ(ValueOf(table, "client4999"), "q|");
 }
 
 TEST_F(SessionTableTest, TouchRestartsTheIdleTime)

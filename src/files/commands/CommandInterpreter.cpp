@@ -8,6 +8,7 @@
 #include "files/commands/CommandInterpreter.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -86,7 +87,7 @@ const CommandInterpreter::Command CommandInterpreter::kCommands[] = {
     {"signature", &CommandInterpreter::Signature},
     {"sortComponents", &CommandInterpreter::SortComponents},
     {"transform", &CommandInterpreter::NotAvailable},
-    {"webvekserver", &CommandInterpreter::NotAvailable},
+    {"webvekserver", &CommandInterpreter::WebVekServer},
 };
 
 std::string CommandLineWithoutPasswords(std::string_view line)
@@ -287,6 +288,30 @@ void CommandInterpreter::Signature(CommandWords& words)
         Refuse(words.Take());
     // Refused (too long, and not agreed to cut) or kept by no application: the services said why.
     (void)Service<ModelServices>::Get().SetUserCode(code);
+}
+
+void CommandInterpreter::WebVekServer(CommandWords& words)
+{
+    // Mode 1 start, 2 stop, 0 neither (the last given counts); port 0 when none is given.
+    int32_t mode = 0;
+    int32_t port = 0;
+    const CommandOption options[] = {
+        {"-start", CommandOptionValue::None, [&](const std::string&) { mode = 1; }},
+        {"-stop", CommandOptionValue::None, [&](const std::string&) { mode = 2; }},
+        {"-port", CommandOptionValue::NextWord,
+         [&](const std::string& value) {
+             char* end = nullptr;
+             long number = std::strtol(value.c_str(), &end, 10);
+             if (value.empty() || *end != '\0' || number <= 0 || number > INT32_MAX) {
+                 Refuse(value);
+                 return;
+             }
+             port = int32_t(number);
+         }},
+    };
+    ReadOptions(words, options, [](const std::string&) { return false; });
+    // Without the program (a tool, a test of this layer) there is no web service to control.
+    (void)Service<ModelServices>::Get().ControlWebService(mode, port);
 }
 
 void CommandInterpreter::Beep(CommandWords& words)

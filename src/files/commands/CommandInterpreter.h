@@ -131,6 +131,7 @@ private:
     void Quit(CommandWords& words);
     void Save(CommandWords& words);
     void Signature(CommandWords& words);
+    void WebVekServer(CommandWords& words);
     void SortComponents(CommandWords& words);
 
     static constexpr int32_t kWordRefused = 3820;

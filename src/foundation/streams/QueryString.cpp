@@ -256,6 +256,13 @@ bool QueryHasField(std::string_view query, std::string_view name, std::string_vi
     return found;
 }
 
+bool QueryHasParam(std::string_view query, std::string_view name)
+{
+    bool found = false;
+    ForEachField(query, [&](std::string_view field) { return found = field == name || FieldHasName(field, name); });
+    return found;
+}
+
 void QueryGetParam(std::string_view query, std::string_view name, String& value)
 {
     value.AssignCStr("");

@@ -22,6 +22,8 @@ class String;
 
 // True when some field equals name=value exactly (followed by a separator or the end).
 [[nodiscard]] bool QueryHasField(std::string_view query, std::string_view name, std::string_view value);
+// True when some field has that name: "name=..." or the name alone ("?version").
+[[nodiscard]] bool QueryHasParam(std::string_view query, std::string_view name);
 // The decoded value of the first field of that name; empty when there is none.
 void QueryGetParam(std::string_view query, std::string_view name, String& value);
 // The decoded value of the index-th (from 0) field of that name whose value is not empty; fields with

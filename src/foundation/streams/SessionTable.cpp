@@ -72,6 +72,11 @@ void SessionTable::Set(const char* key, const char* value, const char* extra)
             Tell(SessionChange::kGainedExtra, *entry);
         return;
     }
+    // Every new browser session adds an entry: idle ones go first, and when the table is full the one
+    // idle longest makes room, so that no stream of new keys can grow it without bound.
+    Expire();
+    if (count >= maxEntries)
+        RemoveAt(LeastRecentIndex());
     Entry fresh;
     fresh.key = NewHeapText(key);
     fresh.value = NewHeapText(value);
@@ -131,6 +136,16 @@ void SessionTable::Clear()
 {
     while (count > 0)
         RemoveAt(count - 1);
+}
+
+int32_t SessionTable::LeastRecentIndex() const
+{
+    int32_t oldest = -1;
+    for (int32_t i = 0; i < count; ++i) {
+        if (oldest < 0 || EntryAt(i)->stampMs < EntryAt(oldest)->stampMs)
+            oldest = i;
+    }
+    return oldest;
 }
 
 void SessionTable::Expire()

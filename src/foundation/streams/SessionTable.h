@@ -30,11 +30,15 @@ using SessionChangeCallback = void (*)(const SessionChange& change);
 // the web user's name. Times are those of the registered clock (CurrentTimeMs, Clock.h).
 //
 // Keys are unique and compared byte for byte. Entries stay in the order they were added, except that
-// removing one moves the last entry into its place. Lookups are linear scans. Only Get expires; Set,
-// Touch and Remove do not.
+// removing one moves the last entry into its place. Lookups are linear scans. Get expires, and so does
+// a Set that adds a key; a table at its most entries drops the entry idle longest to take a new key.
+// Touch and Remove do not expire.
 class SessionTable {
 public:
     static constexpr uint64_t kDefaultLimitMs = 1200000;  // 20 minutes
+    // Far above the browsers a base's web users bring within 20 minutes, and a bound on the memory
+    // and the lookup time that unknown clients can make the table take.
+    static constexpr int32_t kDefaultMaxEntries = 10000;
 
     // A limit of 0 gives the default.
     explicit SessionTable(uint64_t limitMs = 0, SessionChangeCallback callback = nullptr);
@@ -45,9 +49,13 @@ public:
 
     int32_t Count() const { return count; }
     uint64_t LimitMs() const { return limitMs; }
+    int32_t MaxEntries() const { return maxEntries; }
+    // At least 1.
+    void SetMaxEntries(int32_t most) { maxEntries = most < 1 ? 1 : most; }
 
-    // Add or replace, time-stamped now. An entry of that key gets the new value and extra; otherwise a
-    // new entry is appended with copies of the texts (empty texts stored as none). The callback is told
+    // Add or replace, time-stamped now. An entry of that key gets the new value and extra; otherwise the
+    // table expires, makes room when it holds MaxEntries (the entry idle longest goes), and appends a
+    // new entry with copies of the texts (empty texts stored as none). The callback is told
     // (event 0) when the extra becomes non-empty where it was empty, or a new entry has one. When memory
     // runs short no new entry is stored.
     void Set(const char* key, const char* value, const char* extra);
@@ -80,6 +88,7 @@ private:
     Entry* EntryAt(int32_t index);
     const Entry* EntryAt(int32_t index) const;
     int32_t IndexOf(const char* key) const;
+    int32_t LeastRecentIndex() const;
     int64_t Now() const;
     void Tell(int32_t event, const Entry& entry) const;
 
@@ -87,6 +96,7 @@ private:
     int32_t count = 0;
     SessionChangeCallback callback = nullptr;
     uint64_t limitMs = kDefaultLimitMs;
+    int32_t maxEntries = kDefaultMaxEntries;
 };
 
 }  // namespace vek

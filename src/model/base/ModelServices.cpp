@@ -82,6 +82,8 @@ void HeadlessModelServices::PostDeferredTask(int32_t kind, void* argument)
     tasks.push_back(Task{kind, argument});
 }
 
+bool HeadlessModelServices::ControlWebService(int32_t, int32_t) { return false; }
+
 bool HeadlessModelServices::IsWebRequestActive()
 {
     return false;

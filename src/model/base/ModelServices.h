@@ -109,6 +109,10 @@ public:
     virtual void PostDeferredTask(int32_t kind, void* argument) = 0;
     // True while a web request is being answered.
     virtual bool IsWebRequestActive() = 0;
+    // The command "webvekserver": mode 1 switches the web service on, 2 off, 0 leaves it; a port
+    // other than 0 becomes its port; then the service is restarted. False when no web service
+    // exists to control.
+    virtual bool ControlWebService(int32_t mode, int32_t port) = 0;
 
     // --- File layer --------------------------------------------------------------------------------
     // Saves the base to its file; false when saving failed or was cancelled.
@@ -145,6 +149,8 @@ public:
     bool SetUserCode(std::string_view code) override;
     void PostDeferredTask(int32_t kind, void* argument) override;
     bool IsWebRequestActive() override;
+    // False: only the program has a web service.
+    bool ControlWebService(int32_t mode, int32_t port) override;
     // Without a file layer nothing can be saved.
     bool SaveBase(Base& base) override;
     // Without a file layer there are no import setups.

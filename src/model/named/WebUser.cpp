@@ -152,7 +152,8 @@ bool WebUserList::CheckLogin(const char* name, const char* password) const
     const WebUser* user = Find(name);
     if (user == nullptr)
         return false;
-    return CStrEqualNoCase(user->password != nullptr ? user->password : "", password != nullptr ? password : "");
+    // Exactly: a password compared without case would accept far more guesses than its owner chose.
+    return CStrEqual(user->password != nullptr ? user->password : "", password != nullptr ? password : "");
 }
 
 void WebUserList::SetUserText(HeapText& field, const char* text)

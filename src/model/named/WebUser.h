@@ -19,7 +19,7 @@ constexpr int32_t kWebUserStoredSize = 44;
 // characters and no blanks at either end (the form in which the section reads them back).
 struct WebUser {
     HeapText name;      // unique within the base, compared without regard to case
-    HeapText password;  // compared without regard to case at login
+    HeapText password;  // compared exactly at login
     int32_t sb;
     HeapText subsetName;      // a subset of the base; follows the subset when it gets a new name
     HeapText templateFilter;  // template name filter
@@ -54,7 +54,8 @@ public:
     // The user whose name equals the text without regard to case, or null.
     WebUser* Find(const char* name);
     const WebUser* Find(const char* name) const;
-    // True when the user exists and its password equals the given one without regard to case.
+    // True when the user exists (its name compared without regard to case) and its password equals
+    // the given one exactly.
     bool CheckLogin(const char* name, const char* password) const;
 
     // Appends a new user with the name (cleaned as SetUserText does); null for an empty name, a name

@@ -109,11 +109,13 @@ TEST(WebUserTest, ImportRenamesUsersThatExist)
     EXPECT_EQ(list.Find("bob.2")->sb, 1);
 }
 
-TEST(WebUserTest, LoginComparesWithoutCase)
+// Regression: the password was compared without regard to case, so "SECRET" opened Ann's account.
+TEST(WebUserTest, LoginComparesNamesWithoutCaseAndPasswordsExactly)
 {
     WebUserList list(nullptr);
     ReadUsers(list, "U\tAnn\tSecret\rU\tnopass\r");
-    EXPECT_TRUE(list.CheckLogin("ann", "SECRET"));
+    EXPECT_TRUE(list.CheckLogin("ann", "Secret"));
+    EXPECT_FALSE(list.CheckLogin("ann", "SECRET"));
     EXPECT_FALSE(list.CheckLogin("ann", "secret!"));
     EXPECT_FALSE(list.CheckLogin("bob", "Secret"));
     EXPECT_TRUE(list.CheckLogin("NOPASS", ""));

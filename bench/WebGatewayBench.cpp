@@ -1,0 +1,88 @@
+// WebGatewayBench: page requests through the gateway as a web server makes them: one vek-cgi process
+// per request, forwarding to the web service of this process, which serves a small base. The goal is
+// 100 sequential requests a second.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "app/Preferences.h"
+#include "app/web/WebRequest.h"
+#include "app/web/WebService.h"
+#include "files/basefiles/BaseFiles.h"
+#include "foundation/strings/String.h"
+#include "model/base/Base.h"
+#include "platform/FilePath.h"
+
+extern char** environ;
+
+namespace {
+
+// Runs the gateway as a CGI request for the query and answers its whole output.
+std::string RunGateway(const std::string& query, int32_t port)
+{
+    std::vector<std::string> variables = {"REQUEST_METHOD=GET", "SCRIPT_NAME=/vek.cgi", "QUERY_STRING=" + query,
+                                          "VEK_PORT=" + std::to_string(port),
+                                          "HTTP_COOKIE=vekid=0123456789abcdef0123456789abcdef"};
+    std::vector<char*> environment;
+    for (std::string& variable : variables)
+        environment.push_back(variable.data());
+    environment.push_back(nullptr);
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    char program[] = VEK_CGI_PATH;
+    char* arguments[] = {program, nullptr};
+    pid_t child = 0;
+    int spawned = posix_spawn(&child, program, &actions, nullptr, arguments, environment.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    std::string output;
+    char buffer[65536];
+    ssize_t n;
+    while (spawned == 0 && (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        output.append(buffer, size_t(n));
+    close(pipeEnds[0]);
+    if (spawned == 0)
+        waitpid(child, nullptr, 0);
+    return output;
+}
+
+void GatewayPageRequests(benchmark::State& state)
+{
+    vek::Base* base =
+        vek::OpenBaseFile(vek::FilePath::FromCommandLine(VEK_SOURCE_DIR "/tests/fixtures/web/web-shop.vkx"), nullptr, 0);
+    vek::Settings().webPort = 0;
+    vek::Settings().serveWeb = true;
+    if (!base || !vek::RestartWebService()) {
+        state.SkipWithError("the base or the service could not be had");
+        delete base;
+        return;
+    }
+    vek::String code;
+    vek::GetBaseLinkCode(*base, code);
+    const std::string query = std::string("templates=") + code.CStr();
+    const int32_t port = vek::WebServicePort();
+    for (auto _ : state) {
+        std::string page = RunGateway(query, port);
+        if (page.find("loginform") == std::string::npos) {
+            state.SkipWithError("the gateway answered no page");
+            break;
+        }
+        benchmark::DoNotOptimize(page);
+    }
+    state.counters["requests_per_second"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    vek::StopWebService();
+    delete base;
+}
+BENCHMARK(GatewayPageRequests)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
