@@ -22,7 +22,10 @@ namespace vek {
 namespace {
 
 constexpr int32_t kExpansionListLimit = 8000;
-constexpr uint32_t kCombinationProbeStep = 521;
+// A collision tries the next entry: it shares the cache line of the one just read. The older step of
+// 521 entries made every further probe of a table larger than the cache another miss; where keys sit
+// in the table is seen by nothing but the table.
+constexpr uint32_t kCombinationProbeStep = 1;
 constexpr int64_t kLargestCombinationHint = 1227132500;
 constexpr int64_t kLargestCombinationCapacity = 2147482921;
 constexpr uint32_t kDirectFlag = 1;
@@ -67,11 +70,16 @@ struct LevelTree::CombinationTable {
         }
     }
 
-    // True when the key was new; `at` is its entry. The table is never full: the collector stops at
-    // the fill limit.
-    bool Insert(const uint32_t* key, uint32_t flags, int64_t& at)
+    int64_t SlotOf(const uint32_t* key) const
     {
-        int64_t i = HashCombination(std::span<const uint32_t>(key, size_t(levels)), uint32_t(capacity));
+        return HashCombination(std::span<const uint32_t>(key, size_t(levels)), uint32_t(capacity));
+    }
+
+    // True when the key was new; `at` is its entry. `slot` is SlotOf(key). The table is never full:
+    // the collector stops at the fill limit.
+    bool Insert(const uint32_t* key, int64_t slot, uint32_t flags, int64_t& at)
+    {
+        int64_t i = slot;
         for (;;) {
             uint32_t* entry = Entry(i);
             if (entry[1] == kEmpty) {
@@ -94,6 +102,18 @@ struct LevelTree::CombinationTable {
                 i -= capacity;
         }
     }
+
+    // Collected lines wait a few lines before their keys go in, while the slot each key hashes to is
+    // fetched: in a table far larger than the cache every insert starts with a miss, and these
+    // overlap instead of following one another. Keys still go in in collecting order.
+    static constexpr size_t kWaitingLines = 8;
+    struct WaitingLine {
+        std::array<uint32_t, kMaxLevels> key;
+        int64_t slot;
+    };
+    std::array<WaitingLine, kWaitingLines> waiting{};
+    size_t waitingFirst = 0;
+    size_t waitingCount = 0;
 };
 
 LevelTreeClient::~LevelTreeClient() = default;
@@ -436,12 +456,16 @@ bool LevelTree::FillCombinationTable(LevelTreeClient& client, bool& cancelled)
         for (int64_t i = 0; i < capacity; ++i)
             table->Entry(i)[1] = CombinationTable::kEmpty;
         combinations = std::move(table);
-        lineEntries.clear();
+        lineRows.clear();
+        // At most every line of the base: reserved, not touched, so that growing never copies it.
+        lineRows.reserve(size_t(std::max(base.LineCount(), 0)));
         if (!client.CollectCombinations(*this) || IsErrorPending()) {
             cancelled = true;
             combinations.reset();
+            lineRows.clear();
             return true;
         }
+        InsertWaitingCombinations();
         if (combinations->count <= combinations->fillLimit)
             return true;
         // Past the fill limit: a table sized for twice as many, filled again.
@@ -457,13 +481,42 @@ bool LevelTree::InsertLineCombination(const CardGroup* group, const CardLine* li
     CombinationTable& table = *combinations;
     if (table.count > table.fillLimit)
         return false;
-    std::array<uint32_t, kMaxLevels> key{};
-    MakeCombinationKey(group, line, key.data());
+    if (table.waitingCount == CombinationTable::kWaitingLines) {
+        CombinationTable::WaitingLine& oldest = table.waiting[table.waitingFirst];
+        InsertCombinationWithAncestors(oldest.key.data(), oldest.slot);
+        table.waitingFirst = (table.waitingFirst + 1) % CombinationTable::kWaitingLines;
+        --table.waitingCount;
+    }
+    size_t last = (table.waitingFirst + table.waitingCount) % CombinationTable::kWaitingLines;
+    CombinationTable::WaitingLine& next = table.waiting[last];
+    ++table.waitingCount;
+    MakeCombinationKey(group, line, next.key.data());
+    next.slot = table.SlotOf(next.key.data());
+    __builtin_prefetch(table.Entry(next.slot));
+    return table.count <= table.fillLimit;
+}
+
+void LevelTree::InsertWaitingCombinations()
+{
+    CombinationTable& table = *combinations;
+    // As the collector would have stopped: nothing goes in once the table is past its fill limit.
+    while (table.waitingCount > 0 && table.count <= table.fillLimit) {
+        CombinationTable::WaitingLine& oldest = table.waiting[table.waitingFirst];
+        InsertCombinationWithAncestors(oldest.key.data(), oldest.slot);
+        table.waitingFirst = (table.waitingFirst + 1) % CombinationTable::kWaitingLines;
+        --table.waitingCount;
+    }
+    table.waitingCount = 0;
+}
+
+void LevelTree::InsertCombinationWithAncestors(uint32_t* key, int64_t slot)
+{
+    CombinationTable& table = *combinations;
     int64_t at = 0;
-    bool isNew = table.Insert(key.data(), kDirectFlag, at);
-    lineEntries.push_back(uint32_t(at));
+    bool isNew = table.Insert(key, slot, kDirectFlag, at);
+    lineRows.push_back(int32_t(at));
     if (!isNew)
-        return table.count <= table.fillLimit;
+        return;
     // A new key brings its ancestors: the last level that is not at its root steps up first.
     int32_t level = table.levels - 1;
     for (;;) {
@@ -473,10 +526,9 @@ bool LevelTree::InsertLineCombination(const CardGroup* group, const CardLine* li
             break;
         const Component* component = base.ComponentAt(key[size_t(level)]);
         key[size_t(level)] = component ? component->parent : uint32_t(definition.dimension[size_t(level)]);
-        if (!table.Insert(key.data(), AncestorFlag(level), at))
+        if (!table.Insert(key, table.SlotOf(key), AncestorFlag(level), at))
             break;
     }
-    return table.count <= table.fillLimit;
 }
 
 void LevelTree::MakeCombinationKey(const CardGroup* group, const CardLine* line, uint32_t* key) const
@@ -523,11 +575,8 @@ int32_t LevelTree::RowOf(const CardGroup* group, const CardLine* line) const
 
 int32_t LevelTree::RowOfCollectedLine(size_t i, const CardGroup* group, const CardLine* line) const
 {
-    if (rowOfKind == RowOfKind::Combination && combinations && i < lineEntries.size()) {
-        int32_t row = combinations->rowOfEntry[lineEntries[i]];
-        if (row >= 0)
-            return row;
-    }
+    if (rowOfKind == RowOfKind::Combination && i < lineRows.size() && lineRows[i] >= 0)
+        return lineRows[i];
     return RowOf(group, line);
 }
 
@@ -536,6 +585,7 @@ LevelTreeBuild LevelTree::BuildMultiLevelRows(BitSet& selected, LevelTreeClient&
     bool cancelled = false;
     if (!FillCombinationTable(client, cancelled)) {
         combinations.reset();
+        lineRows.clear();
         SetErrorCode(message::kComponentsCombinationsIncomplete);
         String count;
         count.AssignInt(int32_t(std::min<int64_t>(sizeHint, INT32_MAX)));
@@ -548,6 +598,7 @@ LevelTreeBuild LevelTree::BuildMultiLevelRows(BitSet& selected, LevelTreeClient&
     table.rowOfEntry.reset(new (std::nothrow) int32_t[size_t(table.capacity)]);
     if (!table.rowOfEntry) {
         combinations.reset();
+        lineRows.clear();
         SetOutOfMemoryError();
         return LevelTreeBuild::Incomplete;
     }
@@ -556,6 +607,8 @@ LevelTreeBuild LevelTree::BuildMultiLevelRows(BitSet& selected, LevelTreeClient&
     for (int32_t level = 0; level < definition.levelCount; ++level)
         roots[size_t(level)] = uint32_t(definition.dimension[size_t(level)]);
     AddLevelRows(0, roots.data(), -1, selected);
+    for (int32_t& line : lineRows)
+        line = table.rowOfEntry[size_t(line)];
     return LevelTreeBuild::Built;
 }
 
@@ -812,7 +865,7 @@ void LevelTree::FinishLevelTree()
     if (combinations)
         sizeHint = combinations->count;
     combinations.reset();
-    lineEntries = std::vector<uint32_t>();
+    lineRows = std::vector<int32_t>();
     lastRowAtDepth = std::vector<int32_t>();
     lastChildOf = std::vector<int32_t>();
     depthRemap = std::vector<uint32_t>();

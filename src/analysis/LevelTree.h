@@ -157,6 +157,8 @@ private:
     int32_t AddCombinationRow(int32_t level, const uint32_t* key, int32_t depth, BitSet& selected);
     int32_t AppendRow(uint32_t component, int32_t level, int32_t depth);
     void MakeCombinationKey(const CardGroup* group, const CardLine* line, uint32_t* key) const;
+    void InsertCombinationWithAncestors(uint32_t* key, int64_t slot);
+    void InsertWaitingCombinations();
     uint32_t Remapped(uint32_t component) const;
     void PruneRows(std::vector<uint8_t>& marks, LevelTreeClient& client);
     void SortChain(int32_t& firstLink, LevelTreeClient& client, const LevelTreeSort& sort);
@@ -176,7 +178,9 @@ private:
     std::vector<uint32_t> depthRemap;  // empty: no remap
     std::vector<int32_t> rowOfComponent;
     std::unique_ptr<CombinationTable> combinations;
-    std::vector<uint32_t> lineEntries;  // the combination of each collected line, in collecting order
+    // Per collected line, in collecting order: its combination's entry while collecting, its row once
+    // the rows are built (-1 where the combination has no row of its own).
+    std::vector<int32_t> lineRows;
     int64_t sizeHint = 0;
     int64_t combinationLimit = -1;
 

@@ -91,10 +91,10 @@ void ComponentsComputation::AddPhase(AnalysisHost& runHost, Card* first, Card* e
     if (first == nullptr || first == end || runHost.CancelRequested())
         return;
     const bool everyLine = current->MatchesEveryLine();
-    const bool countCards = settings.needsCardCount;
+    phaseLines.clear();
     for (Card* card = first; card != end && card != base.ChainEnd(); card = base.NextCard(card)) {
         if (runHost.CancelRequested())
-            return;
+            break;
         if (current->MatchesCard(card)) {
             for (const CardGroup* group = base.FirstGroup(card); group; group = base.NextGroup(group)) {
                 if (!current->AdmitsGroup(group))
@@ -105,32 +105,48 @@ void ComponentsComputation::AddPhase(AnalysisHost& runHost, Card* first, Card* e
                     // The phases walk the collector's lines in its order.
                     int32_t row = tree.RowOfCollectedLine(lineCursor++, group, line);
                     double amount = base.GetLineValue(line, valueField);
-                    if (!IsCountedAmount(amount))
-                        continue;
-                    ComponentValues& own = values[size_t(row)].own;
-                    if (phase == kBeforePhase) {
-                        own.before += amount;
-                        continue;
-                    }
-                    if (phase == kAfterPhase) {
-                        own.after += amount;
-                        continue;
-                    }
-                    if (amount > 0.0)
-                        own.positive += amount;
-                    else if (amount < 0.0)
-                        own.negative += amount;
-                    ++own.lineCount;
-                    if (countCards) {
-                        // A card counts once per row, and once in each ancestor's rolled-up count.
-                        CountCard(own, card->index);
-                        for (int32_t r = row; r >= 0; r = tree.Row(r).parent)
-                            CountCard(values[size_t(r)].rolledUp, card->index);
-                    }
+                    if (IsCountedAmount(amount))
+                        phaseLines.push_back(PhaseLine{row, card->index, amount});
                 }
             }
         }
+        if (phaseLines.size() >= kPhaseLineBatch) {
+            AddPhaseLines(phase);
+            phaseLines.clear();
+        }
         runHost.StepProgress();
+    }
+    AddPhaseLines(phase);
+    phaseLines.clear();
+}
+
+void ComponentsComputation::AddPhaseLines(int32_t phase)
+{
+    const bool countCards = settings.needsCardCount;
+    for (const PhaseLine& line : phaseLines) {
+        ComponentValues& own = values[size_t(line.row)].own;
+        if (phase == kBeforePhase) {
+            own.before += line.amount;
+            continue;
+        }
+        if (phase == kAfterPhase) {
+            own.after += line.amount;
+            continue;
+        }
+        if (line.amount > 0.0)
+            own.positive += line.amount;
+        else if (line.amount < 0.0)
+            own.negative += line.amount;
+        ++own.lineCount;
+        if (countCards) {
+            // A card counts once per row, and once in each ancestor's rolled-up count. A row that
+            // has counted this card already did so for its ancestors too: a card's lines come
+            // together, so nothing counted another card in between.
+            CountCard(own, line.card);
+            for (int32_t r = line.row; r >= 0 && values[size_t(r)].rolledUp.lastCard != line.card;
+                 r = tree.Row(r).parent)
+                CountCard(values[size_t(r)].rolledUp, line.card);
+        }
     }
 }
 

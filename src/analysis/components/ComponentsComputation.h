@@ -85,6 +85,7 @@ public:
 private:
     void ClearRowValues();
     void AddPhase(AnalysisHost& host, Card* first, Card* end, int32_t phase);
+    void AddPhaseLines(int32_t phase);
     void RollUpValues();
     void CountCard(ComponentValues& record, uint32_t card);
 
@@ -112,6 +113,17 @@ private:
     Card* spanFirst = nullptr;  // the cards the collector walks: first of the first phase run
     Card* spanEnd = nullptr;    // end of the last phase run
     size_t lineCursor = 0;      // the phases' next line in the collector's order
+
+    // A phase walks the base for a batch of lines first and adds them to their rows afterwards, in
+    // the same order: apart from the walk, the additions' reads of rows scattered over a table far
+    // larger than the cache run many at a time instead of one after another.
+    struct PhaseLine {
+        int32_t row;
+        uint32_t card;
+        double amount;
+    };
+    static constexpr size_t kPhaseLineBatch = 4096;
+    std::vector<PhaseLine> phaseLines;
 };
 
 }  // namespace vek
