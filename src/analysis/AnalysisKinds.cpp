@@ -7,6 +7,7 @@
 #include "analysis/AnalysisComputation.h"
 #include "analysis/cards/CardsAnalysis.h"
 #include "analysis/cards/CardsTemplate.h"
+#include "analysis/componentfunctions/ComponentFunctionsAnalysis.h"
 #include "analysis/componentfunctions/ComponentFunctionsTemplate.h"
 #include "analysis/components/ComponentsAnalysis.h"
 #include "analysis/components/ComponentsTemplate.h"
@@ -52,7 +53,8 @@ constexpr AnalysisKindEntry kAnalysisKinds[] = {
      &MakeKindAnalysis<ComponentsTemplate, ComponentsAnalysis>},
     {TemplateKind::TimeFunctions, &MakeKindTemplate<TimeFunctionsTemplate>,
      &MakeKindAnalysis<TimeFunctionsTemplate, TimeFunctionsAnalysis>},
-    {TemplateKind::ComponentFunctions, &MakeKindTemplate<ComponentFunctionsTemplate>, nullptr},
+    {TemplateKind::ComponentFunctions, &MakeKindTemplate<ComponentFunctionsTemplate>,
+     &MakeKindAnalysis<ComponentFunctionsTemplate, ComponentFunctionsAnalysis>},
 };
 
 }  // namespace
