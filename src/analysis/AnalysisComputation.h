@@ -82,8 +82,8 @@ public:
     virtual bool ReadShownLines(ShownLineReader& reader) const;
 };
 
-// A computation of the template's kind with the template's settings; null for a group and for kinds
-// whose engine is not built (component functions).
+// A computation of the template's kind with the template's settings; null for a group and for a
+// template made before the kinds were registered.
 [[nodiscard]] std::unique_ptr<AnalysisComputation> MakeAnalysisComputation(const Template& node);
 
 }  // namespace vek

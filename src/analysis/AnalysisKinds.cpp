@@ -8,6 +8,7 @@
 #include "analysis/cardlayout/CardTemplate.h"
 #include "analysis/cards/CardsAnalysis.h"
 #include "analysis/cards/CardsTemplate.h"
+#include "analysis/componentfunctions/ComponentFunctionsAnalysis.h"
 #include "analysis/componentfunctions/ComponentFunctionsTemplate.h"
 #include "analysis/components/ComponentsAnalysis.h"
 #include "analysis/components/ComponentsTemplate.h"
@@ -53,7 +54,8 @@ constexpr AnalysisKindEntry kAnalysisKinds[] = {
      &MakeKindAnalysis<ComponentsTemplate, ComponentsAnalysis>},
     {TemplateKind::TimeFunctions, &MakeKindTemplate<TimeFunctionsTemplate>,
      &MakeKindAnalysis<TimeFunctionsTemplate, TimeFunctionsAnalysis>},
-    {TemplateKind::ComponentFunctions, &MakeKindTemplate<ComponentFunctionsTemplate>, nullptr},
+    {TemplateKind::ComponentFunctions, &MakeKindTemplate<ComponentFunctionsTemplate>,
+     &MakeKindAnalysis<ComponentFunctionsTemplate, ComponentFunctionsAnalysis>},
     // The card window's layout: a template of its own, computed by nobody.
     {TemplateKind::Card, &MakeKindTemplate<CardTemplate>, nullptr},
 };

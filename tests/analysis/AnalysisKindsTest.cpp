@@ -65,7 +65,7 @@ constexpr KindCase kKindCases[] = {
     {TemplateKind::Lines, true},
     {TemplateKind::Components, true},
     {TemplateKind::TimeFunctions, true},
-    {TemplateKind::ComponentFunctions, false},
+    {TemplateKind::ComponentFunctions, true},
 };
 
 TEST_F(AnalysisKindsTest, EveryKindIsRegisteredAndComputesWhereItHasAnEngine)

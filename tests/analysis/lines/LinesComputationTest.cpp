@@ -168,6 +168,54 @@ TEST_F(LinesComputationTest, EmptyPeriodGivesEmptyValues)
     EXPECT_DOUBLE_EQ(a.averageBalance, 125.0);
 }
 
+// Regression: a period whose lines turn nothing over gave an infinite turnover rate (365 / 0) and a
+// turnover time of 0 / 0 taken as a figure. With no turnover both are the empty value; with turnover
+// but no balance held (in and out on one day) the time is 0 days and the rate is empty, not infinity.
+TEST(LinesComputationTurnoverTest, ZeroTurnoverGivesTheEmptyValue)
+{
+    struct Case {
+        const char* name;
+        std::vector<double> amounts;  // all on 1 March 2024, one card
+        bool timeEmpty;
+        double time;  // when not empty
+    };
+    const Case cases[] = {
+        {"lines of zero amounts", {0.0, 0.0}, true, 0.0},
+        {"in and out on the same day", {100.0, -100.0}, false, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearError();
+        Base base(FilePath(), 1);
+        base.SetValueCount(1);
+        CardKey key{MakePackedDate(2024, 3, 1), 1};
+        Card* card = base.CreateCard(key);
+        ASSERT_NE(card, nullptr);
+        CardGroup* group = base.FindOrAddGroup(card, 0);
+        ASSERT_NE(group, nullptr);
+        for (double amount : c.amounts) {
+            CardLine* line = base.CreateLine(group);
+            ASSERT_NE(line, nullptr);
+            base.SetLineValue(line, 0, amount);
+        }
+        LinesComputation computation(base);
+        computation.Settings().statistics[LinesStatistic::TurnoverTime] = 1;
+        computation.Settings().statistics[LinesStatistic::TurnoverRate] = 1;
+        computation.SetPeriod(MakePackedDate(2024, 3, 1), MakePackedDate(2024, 3, 31));
+        AdmitAllSelection all;
+        RecordingHost host;
+        computation.Recalculate(host, all);
+        ASSERT_EQ(computation.LineRowCount(), int32_t(c.amounts.size()));
+        const LinesFieldStatistics& field = computation.Statistics()[0];
+        if (c.timeEmpty)
+            EXPECT_TRUE(std::isnan(field.turnoverTime)) << field.turnoverTime;
+        else
+            EXPECT_EQ(field.turnoverTime, c.time);
+        EXPECT_TRUE(std::isnan(field.turnoverRate)) << field.turnoverRate;
+        EXPECT_FALSE(std::isinf(field.turnoverRate));
+    }
+}
+
 // Regression: the before range ran to the from key and the after range from the to key, both
 // included, so cards on the from date counted in before and in the period, and cards on the to date
 // in the period and after. Now the three ranges split the base: before + period is the end balance,

@@ -15,6 +15,7 @@
 #include "foundation/streams/TextWriter.h"
 #include "foundation/strings/String.h"
 #include "model/templates/AnalysisTemplate.h"
+#include "model/templates/KeptKindTemplate.h"
 #include "model/base/Base.h"
 #include "model/templates/TemplateTree.h"
 #include "model/named/NamedObjects.h"
@@ -240,14 +241,16 @@ TEST_F(TemplateTest, ListingWithGroupAndFilter)
 
 TEST_F(TemplateTest, DefaultsWriteOnlyTheirHeaderEncodingAndThousandsSeparator)
 {
-    // A kind that writes no keys of its own at its defaults (the cards kind writes its columns).
-    Template* functions = Insert(base, TemplateKind::ComponentFunctions, "Group: Mine");
+    // A kind that writes no keys of its own at its defaults (the cards kind writes its columns): the
+    // placeholder of a kind whose own keys no code reads.
+    Template* functions = base.Templates().Insert(
+        std::make_unique<KeptKindTemplate>(TemplateKind::ComponentFunctions, base), "Group: Mine");
     EXPECT_EQ(Definition(*functions), "#R\tGroup: Mine\rxeE\tUTF-8\rxem\t#1\r");
     EXPECT_EQ(Definition(*base.Templates().GetDefault(TemplateKind::Card)), "#K\r");
 }
 
 // Reading key lines and writing them back: each row gives keys read into a new components template
-// (component functions: a kind whose own keys are kept as read), what they set, and the definition written from it.
+// (the placeholder of a kind whose own keys are kept as read), what they set, and the definition written from it.
 TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
 {
     struct Case {
@@ -284,7 +287,7 @@ TEST_F(TemplateTest, SharedKeysReadAndWriteBack)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<Template> made = base.NewTemplate(TemplateKind::ComponentFunctions);
+        std::unique_ptr<Template> made = std::make_unique<KeptKindTemplate>(TemplateKind::ComponentFunctions, base);
         ReadKeys(*made, c.keys, c.fileKind);
         EXPECT_EQ(Definition(*made), std::string("#R\r") + c.written);
     }
