@@ -50,7 +50,7 @@ BaseInfoWindow::BaseInfoWindow(Base& base, int32_t flags)
 BaseInfoWindow::~BaseInfoWindow()
 {
     PrepareDestruction();
-    if (Base* base = GetBase())
+    if (Base* base = GetBase(); base != nullptr && !baseClosing)
         base->ForgetInfoWindow(this);
 }
 
@@ -62,7 +62,7 @@ void BaseInfoWindow::Activate(int32_t)
 
 const BaseInfoFigures& BaseInfoWindow::Figures()
 {
-    if (dirty != 0 && GetBase() != nullptr) {
+    if (dirty != 0 && GetBase() != nullptr && !baseClosing) {
         figures = BaseInfoFigures::Compute(*GetBase());
         dirty = 0;
     }
@@ -72,7 +72,7 @@ const BaseInfoFigures& BaseInfoWindow::Figures()
 CommandTarget* BaseInfoWindow::Notify(int32_t code)
 {
     CommandTarget* answer = DocumentWindow::Notify(code);
-    if (code == kNotifyTick && dirty != 0 && IsVisible()) {
+    if (code == kNotifyTick && dirty != 0 && IsVisible() && !baseClosing) {
         (void)Figures();
         Invalidate();
     }
@@ -97,6 +97,13 @@ CommandTarget* BaseInfoWindow::Query(void* request)
     case kChangeBaseInfoRebuild:
     case kChangePluralName:
     case kChangeDimensionsInUse: dirty = kStaleAll; break;
+    case kChangeBaseClosing:
+        // The base is going: it forgets the window now, and the window goes with it.
+        if (!baseClosing && GetBase() != nullptr)
+            GetBase()->ForgetInfoWindow(this);
+        baseClosing = true;
+        (void)DeferClose(*this, CloseMode::WindowsOnly);
+        break;
     default: break;
     }
     return answer;
@@ -105,6 +112,8 @@ CommandTarget* BaseInfoWindow::Query(void* request)
 void BaseInfoWindow::Draw()
 {
     DocumentWindow::Draw();
+    if (baseClosing)
+        return;
     const BaseInfoFigures& shown = Figures();
     String size;
     // The file pane.
