@@ -3,10 +3,15 @@
 
 #include <string>
 
+#include "docwindows/info/BaseInfoText.h"
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/TextIds.h"
+#include "foundation/services/Clipboard.h"
 #include "foundation/strings/String.h"
+#include "gui/Application.h"
 #include "gui/DrawingRoutines.h"
+#include "gui/MenuItem.h"
+#include "gui/MenuRefresh.h"
 #include "model/base/Base.h"
 
 namespace vek {
@@ -107,6 +112,23 @@ CommandTarget* BaseInfoWindow::Query(void* request)
     default: break;
     }
     return answer;
+}
+
+void BaseInfoWindow::UpdateMenus()
+{
+    DocumentWindow::UpdateMenus();
+    if (MenuItem* copy = FindMenuItemByCommand(kCommandCopy))
+        copy->SetEnabled(!baseClosing);
+}
+
+int32_t BaseInfoWindow::DoCommand(MenuItem& item)
+{
+    if (item.Command() != kCommandCopy || baseClosing || GetBase() == nullptr)
+        return DocumentWindow::DoCommand(item);
+    const BaseInfoFigures& shown = Figures();
+    ClipboardWriter clipboard;
+    WriteBaseInfoText(clipboard, *GetBase(), shown);
+    return 1;
 }
 
 void BaseInfoWindow::Draw()

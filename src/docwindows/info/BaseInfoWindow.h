@@ -23,6 +23,9 @@ public:
 
     CommandTarget* Notify(int32_t code) override;
     CommandTarget* Query(void* request) override;
+    void UpdateMenus() override;
+    // Copy puts the figures on the clipboard as text (WriteBaseInfoText), tab-separated.
+    int32_t DoCommand(MenuItem& item) override;
     void Draw() override;
     // BaseWindowLink.
     void Activate(int32_t flags) override;
