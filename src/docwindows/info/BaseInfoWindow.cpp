@@ -3,10 +3,15 @@
 
 #include <string>
 
+#include "docwindows/info/BaseInfoText.h"
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/TextIds.h"
+#include "foundation/services/Clipboard.h"
 #include "foundation/strings/String.h"
+#include "gui/Application.h"
 #include "gui/DrawingRoutines.h"
+#include "gui/MenuItem.h"
+#include "gui/MenuRefresh.h"
 #include "model/base/Base.h"
 
 namespace vek {
@@ -50,7 +55,7 @@ BaseInfoWindow::BaseInfoWindow(Base& base, int32_t flags)
 BaseInfoWindow::~BaseInfoWindow()
 {
     PrepareDestruction();
-    if (Base* base = GetBase())
+    if (Base* base = GetBase(); base != nullptr && !baseClosing)
         base->ForgetInfoWindow(this);
 }
 
@@ -62,7 +67,7 @@ void BaseInfoWindow::Activate(int32_t)
 
 const BaseInfoFigures& BaseInfoWindow::Figures()
 {
-    if (dirty != 0 && GetBase() != nullptr) {
+    if (dirty != 0 && GetBase() != nullptr && !baseClosing) {
         figures = BaseInfoFigures::Compute(*GetBase());
         dirty = 0;
     }
@@ -72,7 +77,7 @@ const BaseInfoFigures& BaseInfoWindow::Figures()
 CommandTarget* BaseInfoWindow::Notify(int32_t code)
 {
     CommandTarget* answer = DocumentWindow::Notify(code);
-    if (code == kNotifyTick && dirty != 0 && IsVisible()) {
+    if (code == kNotifyTick && dirty != 0 && IsVisible() && !baseClosing) {
         (void)Figures();
         Invalidate();
     }
@@ -97,14 +102,40 @@ CommandTarget* BaseInfoWindow::Query(void* request)
     case kChangeBaseInfoRebuild:
     case kChangePluralName:
     case kChangeDimensionsInUse: dirty = kStaleAll; break;
+    case kChangeBaseClosing:
+        // The base is going: it forgets the window now, and the window goes with it.
+        if (!baseClosing && GetBase() != nullptr)
+            GetBase()->ForgetInfoWindow(this);
+        baseClosing = true;
+        (void)DeferClose(*this, CloseMode::WindowsOnly);
+        break;
     default: break;
     }
     return answer;
 }
 
+void BaseInfoWindow::UpdateMenus()
+{
+    DocumentWindow::UpdateMenus();
+    if (MenuItem* copy = FindMenuItemByCommand(kCommandCopy))
+        copy->SetEnabled(!baseClosing);
+}
+
+int32_t BaseInfoWindow::DoCommand(MenuItem& item)
+{
+    if (item.Command() != kCommandCopy || baseClosing || GetBase() == nullptr)
+        return DocumentWindow::DoCommand(item);
+    const BaseInfoFigures& shown = Figures();
+    ClipboardWriter clipboard;
+    WriteBaseInfoText(clipboard, *GetBase(), shown);
+    return 1;
+}
+
 void BaseInfoWindow::Draw()
 {
     DocumentWindow::Draw();
+    if (baseClosing)
+        return;
     const BaseInfoFigures& shown = Figures();
     String size;
     // The file pane.

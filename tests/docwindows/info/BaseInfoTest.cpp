@@ -10,6 +10,7 @@
 
 #include "app/MainApplication.h"
 #include "docwindows/info/BaseInfoHtml.h"
+#include "docwindows/info/BaseInfoText.h"
 #include "docwindows/info/BaseInfoWindow.h"
 #include "files/BaseFileTestSupport.h"
 #include "files/basefiles/BaseFiles.h"
@@ -119,6 +120,24 @@ TEST_F(BaseInfoTest, HtmlMatchesItsGoldenFileAndPassesTheHtmlChecker)
     html.replace(html.find(path), path.size(), "@PATH@");
     EXPECT_EQ(html, ScratchFolder::ReadFileBytes(BaseInfoFixture("base-info.html")));
     EXPECT_EQ(CheckHtml(folder, "<html><body>\n" + html + "</body></html>\n"), "");
+}
+
+// The Copy command's text: label, tab, value; the dimension lines with used, with hosts, all.
+TEST_F(BaseInfoTest, CopyTextListsEveryFigure)
+{
+    Base* base = OpenFixture();
+    ASSERT_NE(base, nullptr);
+    BaseInfoFigures figures = BaseInfoFigures::Compute(*base);
+    TextWriter writer;
+    writer.SetLineEndChar('\n');
+    WriteBaseInfoText(writer, *base, figures);
+    const std::string text(writer.BufferedBytes());
+    EXPECT_EQ(text.rfind(std::string(base->Path().Text()) + "\n\n", 0), 0u) << text;
+    for (const char* line : {"\nCards\t2\n", "\nGroups\t2\n", "\nLines\t4\n", "\nCards with notes\t1\n",
+                             "\nFirst card\t240105-001\n", "\nLast card\t240106-001\n",
+                             "\n\tUsed\tUsed with hosts\tComponents\n", "\nAccounts\t3\t7\t8\n",
+                             "\nCost centres\t2\t2\t2\n", "\nTotal\t5\t9\t10\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
 }
 
 TEST_F(BaseInfoTest, ABaseWithoutCardsShowsDashes)
