@@ -7,7 +7,6 @@
 #include <limits>
 
 #include "analysis/AnalysisCodes.h"
-#include "analysis/MedianList.h"
 #include "analysis/componentfunctions/ComponentFunctionsTemplate.h"
 #include "analysis/timefunctions/TimeFunctionPeriods.h"
 #include "foundation/memory/BitSet.h"
@@ -29,29 +28,11 @@ namespace {
 constexpr double kEmptyColumnValue = std::numeric_limits<double>::quiet_NaN();
 constexpr double kNegligibleColumnValue = 5.2e-7;
 constexpr double kLargestColumnValue = 1e308;
-constexpr uint32_t kNoCardSeen = 0xFFFFFFFFu;
 constexpr int32_t kUnroundedCode = 7;
 constexpr int32_t kAxisTickPixels = 32;
 
 constexpr const char* kBuiltinVariableNames[kComponentFunctionBuiltinCount] = {
     "year", "month", "day", "weekday", "quarterday", "yearday", "dim", "level", "dimlevel", "leaf",
-};
-
-// The value modes of a selection column (positions in "CKcSsPAGDTRMN").
-enum ColumnMode : int32_t {
-    kModeCount = 0,
-    kModeCards = 1,
-    kModeRowsWithLines = 2,
-    kModeSum = 3,
-    kModeNegatedSum = 4,
-    kModeProduct = 5,
-    kModeAverage = 6,
-    kModeGeometric = 7,
-    kModeMedian = 8,
-    kModeTurnoverTime = 9,
-    kModeTurnoverRate = 10,
-    kModeMaximum = 11,
-    kModeMinimum = 12,
 };
 
 bool IsNonZeroColumnValue(double value)
@@ -62,51 +43,7 @@ bool IsNonZeroColumnValue(double value)
 // Finite for the tree functions: zero, positive or negative by ClassifyDouble.
 bool IsTakenValue(double value) { return ClassifyDouble(value) < 3; }
 
-double RoundColumnValue(double value, int32_t code)
-{
-    return code == kUnroundedCode || !std::isfinite(value) ? value : RoundToDecimals(value, code);
-}
-
-// Twice the balance-days over the turnover, in days; no turnover gives no value.
-double TurnoverTimeOf(double balanceDays, double absoluteSum)
-{
-    return absoluteSum != 0.0 ? 2.0 * std::fabs(balanceDays) / absoluteSum : kEmptyColumnValue;
-}
-
-double TurnoverValue(int32_t mode, double balanceDays, double absoluteSum)
-{
-    double days = TurnoverTimeOf(balanceDays, absoluteSum);
-    if (mode == kModeTurnoverTime)
-        return days;
-    // A rate per year, as every rate of the analyses; no time gives no rate, not an infinity.
-    return days != 0.0 && std::isfinite(days) ? kRateDaysPerYear / days : kEmptyColumnValue;
-}
-
-double GeometricValue(double logSum, int32_t count, bool negative)
-{
-    if (count == 0)
-        return kEmptyColumnValue;
-    double mean = std::exp(logSum / double(count));
-    return (negative ? -mean : mean) + 0.0;
-}
-
 }  // namespace
-
-// What one selection column gathers per row while it walks its cards.
-struct ComponentFunctionsComputation::RowScratch {
-    double value = 0.0;
-    int32_t count = 0;
-    uint8_t sign = 0;
-    uint32_t lastCard = kNoCardSeen;         // mode 1: the row's own count
-    uint32_t lastRolledCard = kNoCardSeen;   // mode 1: the rolled-up count
-    int32_t distinct = 0;
-    int32_t rolledDistinct = 0;
-    double absoluteSum = 0.0;
-    double balanceDays = 0.0;
-    PackedDate lastDate = 0;
-    int32_t lastDay = 0;
-    std::unique_ptr<MedianList> median;
-};
 
 ComponentFunctionsComputation::ComponentFunctionsComputation(Base& owner) : base(owner), tree(owner) {}
 
@@ -133,6 +70,8 @@ void ComponentFunctionsComputation::CopyFrom(const ComponentFunctionsTemplate& d
             run.name = source.NameCStr();
             run.title = source.Title();
             run.display = source.Display();
+            run.texts = std::make_unique<SelectionTexts>(base);
+            run.texts->Assign(source.Selection());
             run.selection = std::make_unique<CompiledSelection>(base, source.Selection());
             run.valueField = source.ValueField();
             run.valueMode = source.ValueMode();
@@ -346,6 +285,8 @@ void ComponentFunctionsComputation::Recalculate(AnalysisHost& runHost)
             }
         }
     }
+    if (end == AnalysisRunEnd::Completed)
+        GroupColumns();
     runHost.StartProgress(totalCards);
     if (end == AnalysisRunEnd::Completed && !shown.empty()) {
         switch (tree.BuildLevelTree(levels, selected, *this)) {
@@ -360,9 +301,10 @@ void ComponentFunctionsComputation::Recalculate(AnalysisHost& runHost)
     }
     if (end == AnalysisRunEnd::Completed && !shown.empty()) {
         hasLines.assign(size_t(tree.RowCount()), 0);
-        for (ComponentFunctionSelectionRun& column : selections) {
-            if (column.queued && !Aggregate(runHost, column)) {
-                end = AnalysisRunEnd::Cancelled;
+        collectedLine = 0;
+        for (const std::vector<int32_t>& group : groups) {
+            if (!AggregateGroup(runHost, group)) {
+                end = runHost.CancelRequested() ? AnalysisRunEnd::Cancelled : AnalysisRunEnd::Incomplete;
                 break;
             }
         }
@@ -399,11 +341,33 @@ void ComponentFunctionsComputation::Recalculate(AnalysisHost& runHost)
     host = nullptr;
 }
 
-bool ComponentFunctionsComputation::CollectCombinations(LevelTree& levelTree)
+void ComponentFunctionsComputation::GroupColumns()
 {
-    for (ComponentFunctionSelectionRun& column : selections) {
+    groups.clear();
+    for (int32_t i = 0; i < int32_t(selections.size()); ++i) {
+        const ComponentFunctionSelectionRun& column = selections[size_t(i)];
         if (!column.queued)
             continue;
+        bool placed = false;
+        for (std::vector<int32_t>& group : groups) {
+            const ComponentFunctionSelectionRun& first = selections[size_t(group.front())];
+            if (first.spanFirst == column.spanFirst && first.spanStop == column.spanStop &&
+                first.texts->Equals(*column.texts)) {
+                group.push_back(i);
+                placed = true;
+                break;
+            }
+        }
+        if (!placed)
+            groups.push_back({i});
+    }
+}
+
+bool ComponentFunctionsComputation::CollectCombinations(LevelTree& levelTree)
+{
+    // Each group's lines once, in the order the aggregation walks them again.
+    for (const std::vector<int32_t>& group : groups) {
+        const ComponentFunctionSelectionRun& column = selections[size_t(group.front())];
         AnalysisSelection& selection = *column.selection;
         for (Card* card = column.spanFirst; card != column.spanStop && card != base.ChainEnd();
              card = base.NextCard(card)) {
@@ -411,311 +375,17 @@ bool ComponentFunctionsComputation::CollectCombinations(LevelTree& levelTree)
                 return false;
             if (!selection.MatchesCard(card))
                 continue;
-            for (const CardGroup* group = base.FirstGroup(card); group; group = base.NextGroup(group)) {
-                if (!selection.AdmitsGroup(group))
+            for (const CardGroup* cardGroup = base.FirstGroup(card); cardGroup; cardGroup = base.NextGroup(cardGroup)) {
+                if (!selection.AdmitsGroup(cardGroup))
                     continue;
-                for (const CardLine* line = base.FirstLine(group); line; line = base.NextLine(line)) {
-                    if (selection.MatchesLine(line) && !levelTree.InsertLineCombination(group, line))
+                for (const CardLine* line = base.FirstLine(cardGroup); line; line = base.NextLine(line)) {
+                    if (selection.MatchesLine(line) && !levelTree.InsertLineCombination(cardGroup, line))
                         return true;  // past the fill limit: the tree grows its table and asks again
                 }
             }
         }
     }
     return true;
-}
-
-bool ComponentFunctionsComputation::Aggregate(AnalysisHost& runHost, ComponentFunctionSelectionRun& column)
-{
-    const int32_t rows = tree.RowCount();
-    const int32_t mode = column.valueMode;
-    std::vector<RowScratch> scratch(static_cast<size_t>(rows));
-    const double start = mode == kModeProduct ? 1.0 : (mode == kModeMaximum || mode == kModeMinimum) ? kEmptyColumnValue : 0.0;
-    for (RowScratch& s : scratch)
-        s.value = start;
-    const bool runningCards = column.accumulation == ColumnAccumulation::Running;
-    AnalysisSelection& selection = *column.selection;
-
-    // A card counts once per row in the own count, and once for the row and each ancestor in the
-    // rolled-up count; running, a counted row also counts it for its following siblings.
-    auto countCard = [&](int32_t row, uint32_t card, bool rolled) {
-        for (int32_t r = row; r >= 0; r = runningCards ? tree.Row(r).nextSibling : -1) {
-            RowScratch& s = scratch[size_t(r)];
-            uint32_t& last = rolled ? s.lastRolledCard : s.lastCard;
-            if (last == card)
-                continue;
-            last = card;
-            ++(rolled ? s.rolledDistinct : s.distinct);
-        }
-    };
-
-    for (Card* card = column.spanFirst; card != column.spanStop && card != base.ChainEnd(); card = base.NextCard(card)) {
-        if (runHost.CancelRequested())
-            return false;
-        if (selection.MatchesCard(card)) {
-            PackedDate date = base.CardDate(card);
-            for (const CardGroup* group = base.FirstGroup(card); group; group = base.NextGroup(group)) {
-                if (!selection.AdmitsGroup(group))
-                    continue;
-                for (const CardLine* line = base.FirstLine(group); line; line = base.NextLine(line)) {
-                    if (!selection.MatchesLine(line))
-                        continue;
-                    int32_t row = tree.RowOf(group, line);
-                    if (row < 0 || row >= rows)
-                        continue;
-                    double x = base.GetLineValue(line, column.valueField);
-                    RowScratch& s = scratch[size_t(row)];
-                    ++s.count;
-                    switch (mode) {
-                    case kModeCards:
-                        countCard(row, card->index, false);
-                        for (int32_t r = row; r >= 0; r = tree.Row(r).parent)
-                            countCard(r, card->index, true);
-                        break;
-                    case kModeSum:
-                    case kModeAverage: s.value += x; break;
-                    case kModeNegatedSum: s.value -= x; break;
-                    case kModeProduct: s.value *= x; break;
-                    case kModeGeometric:
-                        if (std::isfinite(x) && x > 0.0) {
-                            s.value += std::log(x);
-                        } else if (std::isfinite(x) && x < 0.0) {
-                            s.value += std::log(-x);
-                            s.sign ^= 1;
-                        } else {
-                            s.value = -std::numeric_limits<double>::infinity();
-                        }
-                        break;
-                    case kModeMedian:
-                        if (!s.median)
-                            s.median = std::make_unique<MedianList>();
-                        if (!s.median->Add(x))
-                            return false;  // 3950 pending: no median over part of the values
-                        break;
-                    case kModeTurnoverTime:
-                    case kModeTurnoverRate:
-                        if (date != s.lastDate) {
-                            int32_t day = PackedDateToDayNumber(date);
-                            if (s.lastDate != 0)
-                                s.balanceDays += s.value * double(day - s.lastDay);
-                            s.lastDate = date;
-                            s.lastDay = day;
-                        }
-                        s.value += x;
-                        s.absoluteSum += std::fabs(x);
-                        break;
-                    case kModeMaximum:
-                        if (std::isnan(s.value) || x > s.value)
-                            s.value = x;
-                        break;
-                    case kModeMinimum:
-                        if (std::isnan(s.value) || x < s.value)
-                            s.value = x;
-                        break;
-                    default: break;
-                    }
-                }
-            }
-        }
-        runHost.StepProgress();
-    }
-
-    // Every row's balance is weighed up to the day after the range's end.
-    if (mode == kModeTurnoverTime || mode == kModeTurnoverRate) {
-        int32_t endDay = PackedDateToDayNumber(NextPackedDate(column.toDate));
-        for (RowScratch& s : scratch) {
-            if (s.lastDate != 0 && endDay > s.lastDay)
-                s.balanceDays += s.value * double(endDay - s.lastDay);
-        }
-    }
-
-    column.ownCount.resize(size_t(rows));
-    column.own.resize(size_t(rows));
-    for (int32_t r = 0; r < rows; ++r) {
-        column.ownCount[size_t(r)] = scratch[size_t(r)].count;
-        if (scratch[size_t(r)].count > 0)
-            hasLines[size_t(r)] = 1;
-    }
-    column.rolledUpCount = column.ownCount;
-    for (int32_t r = rows - 1; r >= 1; --r)
-        column.rolledUpCount[size_t(tree.Row(r).parent)] += column.rolledUpCount[size_t(r)];
-
-    if (mode == kModeCards) {
-        column.rolledUp.resize(size_t(rows));
-        for (int32_t r = 0; r < rows; ++r) {
-            column.own[size_t(r)] = scratch[size_t(r)].distinct;
-            column.rolledUp[size_t(r)] = scratch[size_t(r)].rolledDistinct;
-        }
-        return true;
-    }
-    if (column.accumulation == ColumnAccumulation::Running)
-        FinishRunning(column, scratch);
-    else
-        FinishTree(column, scratch);
-    return true;
-}
-
-void ComponentFunctionsComputation::FinishTree(ComponentFunctionSelectionRun& column, std::vector<RowScratch>& scratch)
-{
-    const int32_t rows = tree.RowCount();
-    const int32_t mode = column.valueMode;
-    std::vector<double>& own = column.own;
-    std::vector<double>& rolled = column.rolledUp;
-    // The sums the modes roll up before they take their value: rounded own sums, log-sums with their
-    // signs, balance-days with the turnover, each row's values for the median.
-    std::vector<double> sums(static_cast<size_t>(rows));
-    std::vector<double> extra(static_cast<size_t>(rows));
-    std::vector<uint8_t> signs(static_cast<size_t>(rows));
-    for (int32_t r = 0; r < rows; ++r) {
-        RowScratch& s = scratch[size_t(r)];
-        int32_t count = s.count;
-        switch (mode) {
-        case kModeCount: own[size_t(r)] = count; break;
-        case kModeRowsWithLines: own[size_t(r)] = count > 0 ? 1.0 : 0.0; break;
-        case kModeSum:
-        case kModeNegatedSum: own[size_t(r)] = RoundColumnValue(s.value, column.decimalsCode); break;
-        case kModeAverage:
-            sums[size_t(r)] = RoundColumnValue(s.value, column.decimalsCode);
-            own[size_t(r)] = count > 0 ? sums[size_t(r)] / count : kEmptyColumnValue;
-            break;
-        case kModeGeometric:
-            sums[size_t(r)] = s.value;
-            signs[size_t(r)] = s.sign;
-            own[size_t(r)] = GeometricValue(s.value, count, s.sign != 0);
-            break;
-        case kModeMedian: own[size_t(r)] = s.median ? s.median->Median() : kEmptyColumnValue; break;
-        case kModeTurnoverTime:
-        case kModeTurnoverRate:
-            sums[size_t(r)] = s.balanceDays;
-            extra[size_t(r)] = s.absoluteSum;
-            own[size_t(r)] = TurnoverValue(mode, s.balanceDays, s.absoluteSum);
-            break;
-        default: own[size_t(r)] = s.value; break;  // product, maximum, minimum
-        }
-    }
-    rolled = own;
-    // Every row's index is above its parent's: one backward pass takes whole subtrees.
-    for (int32_t r = rows - 1; r >= 1; --r) {
-        size_t p = size_t(tree.Row(r).parent);
-        size_t c = size_t(r);
-        switch (mode) {
-        case kModeCount: break;  // the rolled-up counts
-        case kModeRowsWithLines:
-        case kModeSum:
-        case kModeNegatedSum: rolled[p] += rolled[c]; break;
-        case kModeProduct: rolled[p] *= rolled[c]; break;
-        case kModeAverage: sums[p] += sums[c]; break;
-        case kModeGeometric:
-            sums[p] += sums[c];
-            signs[p] ^= signs[c];
-            break;
-        case kModeMedian:
-            rolled[c] = scratch[c].median ? scratch[c].median->Median() : kEmptyColumnValue;
-            if (scratch[c].median) {
-                if (!scratch[p].median)
-                    scratch[p].median = std::make_unique<MedianList>();
-                (void)scratch[p].median->Append(*scratch[c].median);  // a failure leaves 3950 pending
-            }
-            break;
-        case kModeTurnoverTime:
-        case kModeTurnoverRate:
-            sums[p] += sums[c];
-            extra[p] += extra[c];
-            break;
-        case kModeMaximum:
-            if (std::isnan(rolled[p]) || rolled[c] > rolled[p])
-                rolled[p] = rolled[c];
-            break;
-        case kModeMinimum:
-            if (std::isnan(rolled[p]) || rolled[c] < rolled[p])
-                rolled[p] = rolled[c];
-            break;
-        default: break;
-        }
-    }
-    for (int32_t r = 0; r < rows; ++r) {
-        size_t i = size_t(r);
-        int32_t count = column.rolledUpCount[i];
-        switch (mode) {
-        case kModeCount: rolled[i] = count; break;
-        case kModeAverage: rolled[i] = count > 0 ? sums[i] / count : kEmptyColumnValue; break;
-        case kModeGeometric: rolled[i] = GeometricValue(sums[i], count, signs[i] != 0); break;
-        case kModeTurnoverTime:
-        case kModeTurnoverRate: rolled[i] = TurnoverValue(mode, sums[i], extra[i]); break;
-        default: break;
-        }
-    }
-    if (mode == kModeMedian && rows > 0)
-        rolled[0] = scratch[0].median ? scratch[0].median->Median() : kEmptyColumnValue;
-}
-
-void ComponentFunctionsComputation::FinishRunning(ComponentFunctionSelectionRun& column, std::vector<RowScratch>& scratch)
-{
-    const int32_t rows = tree.RowCount();
-    const int32_t mode = column.valueMode;
-    std::vector<double>& own = column.own;
-    double running = mode == kModeProduct ? 1.0 : (mode == kModeMaximum || mode == kModeMinimum) ? kEmptyColumnValue : 0.0;
-    double runningExtra = 0.0;
-    int64_t runningCount = 0;
-    uint8_t runningSign = 0;
-    MedianList all;
-    for (int32_t r = 0; r < rows; ++r) {
-        RowScratch& s = scratch[size_t(r)];
-        runningCount += s.count;
-        switch (mode) {
-        case kModeCount: own[size_t(r)] = double(runningCount); break;
-        case kModeRowsWithLines:
-            running += s.count > 0 ? 1.0 : 0.0;
-            own[size_t(r)] = running;
-            break;
-        case kModeSum:
-        case kModeNegatedSum:
-            running = RoundColumnValue(running + s.value, column.decimalsCode);
-            own[size_t(r)] = running;
-            break;
-        case kModeProduct:
-            running *= s.value;
-            own[size_t(r)] = running;
-            break;
-        case kModeAverage:
-            running += RoundColumnValue(s.value, column.decimalsCode);
-            own[size_t(r)] = runningCount > 0 ? running / double(runningCount) : kEmptyColumnValue;
-            break;
-        case kModeGeometric:
-            running += s.value;
-            runningSign ^= s.sign;
-            own[size_t(r)] = runningCount > 0 ? GeometricValue(running, int32_t(std::min<int64_t>(runningCount, INT32_MAX)), runningSign != 0)
-                                              : kEmptyColumnValue;
-            break;
-        case kModeMedian:
-            if (s.median)
-                (void)all.Append(*s.median);  // a failure leaves 3950 pending
-            own[size_t(r)] = all.Median();
-            break;
-        case kModeTurnoverTime:
-        case kModeTurnoverRate:
-            running += s.balanceDays;
-            runningExtra += s.absoluteSum;
-            own[size_t(r)] = TurnoverValue(mode, running, runningExtra);
-            break;
-        case kModeMaximum:
-            if (std::isnan(running) || s.value > running)
-                running = s.value;
-            own[size_t(r)] = running;
-            break;
-        case kModeMinimum:
-            if (std::isnan(running) || s.value < running)
-                running = s.value;
-            own[size_t(r)] = running;
-            break;
-        default: break;
-        }
-    }
-    // A row's rolled-up value is the running value at the end of its subtree: its last child's.
-    column.rolledUp = own;
-    for (int32_t r = rows - 1; r >= 1; --r) {
-        if (tree.Row(r).nextSibling < 0)
-            column.rolledUp[size_t(tree.Row(r).parent)] = column.rolledUp[size_t(r)];
-    }
 }
 
 // --- Row evaluation -----------------------------------------------------------------------------------
@@ -776,7 +446,7 @@ double ComponentFunctionsComputation::TreeFunctionValue(const ComponentFunctionF
     case TreeFunction::Average:
         return column.treeCount[i] > 0 ? column.treeValue[i] / column.treeCount[i] : kEmptyColumnValue;
     case TreeFunction::GeometricMean:
-        return GeometricValue(column.treeValue[i], column.treeCount[i], column.treeSign[i] != 0);
+        return GeometricMeanOf(column.treeValue[i], column.treeCount[i], column.treeSign[i] != 0);
     default: return column.treeValue[i];
     }
 }

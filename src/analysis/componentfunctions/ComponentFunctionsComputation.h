@@ -44,6 +44,7 @@ struct ComponentFunctionSelectionRun {
     std::string name;
     std::string title;
     ComponentFunctionColumnDisplay display;
+    std::unique_ptr<SelectionTexts> texts;
     std::unique_ptr<CompiledSelection> selection;
     int32_t valueField = 0;
     int32_t valueMode = 3;
@@ -128,16 +129,25 @@ private:
         bool selection;
         int32_t index;  // into the kind's list
     };
-    struct RowScratch;
+    struct ColumnScratch;
 
     size_t Cell(int32_t row, int32_t k) const { return (size_t(row) * shown.size() + size_t(k)) * 2; }
     void BuildVariables();
     [[nodiscard]] bool CheckFormulaCycles();
     void QueueColumns();
     void QueueFormula(int32_t index, std::vector<uint8_t>& visiting);
-    bool Aggregate(AnalysisHost& host, ComponentFunctionSelectionRun& column);
-    void FinishTree(ComponentFunctionSelectionRun& column, std::vector<RowScratch>& scratch);
-    void FinishRunning(ComponentFunctionSelectionRun& column, std::vector<RowScratch>& scratch);
+    // The queued selection columns that share a selection and a span, so that one walk serves them.
+    void GroupColumns();
+    // One walk over a group's cards for all its columns; false when cancelled or a median list could
+    // not grow (3950 pending).
+    bool AggregateGroup(AnalysisHost& host, const std::vector<int32_t>& group);
+    void StartScratch(const ComponentFunctionSelectionRun& column, ColumnScratch& scratch) const;
+    [[nodiscard]] bool AccumulateLine(const ComponentFunctionSelectionRun& column, ColumnScratch& scratch,
+                                      int32_t row, uint32_t card, PackedDate date, double x);
+    void FinishColumn(ComponentFunctionSelectionRun& column, ColumnScratch& scratch);
+    void FinishTree(ComponentFunctionSelectionRun& column, ColumnScratch& scratch);
+    void FinishRunning(ComponentFunctionSelectionRun& column, ColumnScratch& scratch);
+    static double GeometricMeanOf(double logSum, int32_t count, bool negative);
     void EvaluateRows();
     double TreeFunctionValue(const ComponentFunctionFormulaRun& column, int32_t row) const;
     void AccumulateTreeFunction(ComponentFunctionFormulaRun& column, int32_t row, double v);
@@ -160,6 +170,7 @@ private:
     std::vector<ComponentFunctionFormulaRun> formulas;
     std::vector<ShownColumn> shown;
     std::vector<int32_t> formulaOrder;  // the queued formula columns in dependency order
+    std::vector<std::vector<int32_t>> groups;  // queued selection columns by shared selection and span
     std::optional<PackedDate> limitFrom;
     std::optional<PackedDate> limitTo;
     int32_t sortColumn = -1;  // a shown column
@@ -175,6 +186,7 @@ private:
     std::vector<uint8_t> hasLines;   // per row: lines in some computed selection column
     std::string failedColumn;
     AnalysisHost* host = nullptr;
+    size_t collectedLine = 0;  // the aggregation's next line in the collector's order
 };
 
 }  // namespace vek

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "analysis/AnalysisCodes.h"
-#include "analysis/MedianList.h"
+#include "foundation/memory/CountedValueSet.h"
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/numbers/CardKey.h"
@@ -20,21 +20,6 @@ namespace {
 constexpr double kEmptyValue = std::numeric_limits<double>::quiet_NaN();
 
 bool RateInForce(double rate) { return std::isfinite(rate) && rate != 0.0; }
-
-constexpr int32_t kMedianKeyShift = 48;
-constexpr size_t kMedianBuckets = size_t(1) << (64 - kMedianKeyShift);
-constexpr size_t kMedianWindowMargin = 16;  // one binary order of magnitude on either side
-
-// A key whose unsigned order is the order of the doubles (not NaN); -0 and +0 share one key, as they
-// compare equal.
-uint64_t MedianOrderKey(double v)
-{
-    if (v == 0.0)
-        v = 0.0;
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return (bits >> 63) != 0 ? ~bits : bits | (uint64_t(1) << 63);
-}
 
 }  // namespace
 
@@ -227,8 +212,6 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
     state.lastDay = PackedDateToDayNumber(fromDate);
     const bool welford = Flag(LinesStatistic::Variance) || Flag(LinesStatistic::StandardDeviation);
     const bool median = Flag(LinesStatistic::Median);
-    uint32_t* buckets = medianBuckets.data();
-    MedianField* medianField = medianFields.data();
     const bool everyLine = current->MatchesEveryLine();
     const int32_t main = settings.mainValueField;
     PackedDate lastWholeDate = 0;  // the date of the last card that went in whole
@@ -315,17 +298,8 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
                     field.positive += v;
                 else if (v < 0.0 && std::isfinite(v))
                     field.negative += v;
-                if (median) {
-                    MedianField& m = medianField[k];
-                    if (v != v) {
-                        m.unordered = true;
-                    } else {
-                        uint32_t bucket = uint32_t(MedianOrderKey(v) >> kMedianKeyShift);
-                        ++buckets[size_t(k) * kMedianBuckets + bucket];
-                        if (bucket >= m.windowFirst && bucket <= m.windowLast)
-                            m.kept.push_back(v);
-                    }
-                }
+                if (median && !medianSets[size_t(k)]->Add(v))
+                    medianLost[size_t(k)] = 1;
                 if (welford) {
                     // Deviations from the running mean: the sum of squares over large amounts would
                     // cancel away the digits that the variance is made of.
@@ -349,83 +323,6 @@ AnalysisRunEnd LinesComputation::PeriodPhase(AnalysisHost& host, Card* first, Ca
     for (LinesFieldStatistics& field : fields)
         field.period = field.positive + field.negative;
     return end;
-}
-
-bool LinesComputation::TakeMedian(int32_t field, double& median)
-{
-    const int64_t n = LineRowCount();
-    MedianField& m = medianFields[size_t(field)];
-    if (n == 0 || m.unordered)
-        return TakeMedianOfEveryValue(field, median);
-    // The middle ranks: k for an odd count, k - 1 and k for an even one (k = n / 2).
-    const int64_t high = n / 2;
-    const int64_t low = n % 2 == 1 ? high : high - 1;
-    const uint32_t* counts = medianBuckets.data() + size_t(field) * kMedianBuckets;
-    int64_t below = 0;  // values in the buckets before the first gathered one
-    size_t first = 0;
-    while (below + counts[first] <= low)
-        below += counts[first++];
-    size_t last = first;
-    int64_t upTo = below + counts[first];
-    while (upTo <= high)
-        upTo += counts[++last];
-    auto outside = [first, last](double v) {
-        size_t bucket = size_t(MedianOrderKey(v) >> kMedianKeyShift);
-        return bucket < first || bucket > last;
-    };
-    // The candidates take the place of the kept values; their order does not matter.
-    std::vector<double>& candidates = m.kept;
-    if (first >= m.windowFirst && last <= m.windowLast) {
-        candidates.erase(std::remove_if(candidates.begin(), candidates.end(), outside), candidates.end());
-    } else {
-        candidates.clear();
-        candidates.reserve(size_t(upTo - below));
-        const LinesResultRow* slot = nullptr;
-        for (int32_t i = statisticsRows; i < rowCount; ++i) {
-            if (!slot || (i & (PagedArray::kPageElements - 1)) == 0)
-                slot = RowSlot(i);
-            double v = base.GetLineValue(base.LineAt(slot->line), field);
-            if (!outside(v))
-                candidates.push_back(v);
-            ++slot;
-        }
-    }
-    // A recalculation over the same lines finds its middle buckets in the window; a small margin
-    // keeps it there when a few lines change.
-    m.windowFirst = uint32_t(first > kMedianWindowMargin ? first - kMedianWindowMargin : 0);
-    m.windowLast = uint32_t(std::min(last + kMedianWindowMargin, kMedianBuckets - 1));
-    // The value of a rank is the same whoever orders the values, so this is the median the list of
-    // every value gives.
-    auto at = candidates.begin() + (high - below);
-    std::nth_element(candidates.begin(), at, candidates.end());
-    median = *at;
-    if (low != high)
-        median = (*std::max_element(candidates.begin(), at) + median) / 2.0;
-    return true;
-}
-
-bool LinesComputation::TakeMedianOfEveryValue(int32_t field, double& median)
-{
-    // The values go in in row order, as they were met, so the median is the one that feeding the list
-    // line by line would give.
-    median = kEmptyValue;
-    if (!medianValues)
-        medianValues = std::make_unique<MedianList>();
-    MedianList& list = *medianValues;
-    list.Clear();
-    int32_t count = LineRowCount();
-    double* out = list.AddSpace(count);
-    if (!out)
-        return false;
-    const LinesResultRow* slot = nullptr;
-    for (int32_t i = statisticsRows; i < rowCount; ++i) {
-        if (!slot || (i & (PagedArray::kPageElements - 1)) == 0)
-            slot = RowSlot(i);
-        *out++ = base.GetLineValue(base.LineAt(slot->line), field);
-        ++slot;
-    }
-    median = list.Median();
-    return true;
 }
 
 bool LinesComputation::FinishFields(bool dayWeighting)
@@ -456,11 +353,18 @@ bool LinesComputation::FinishFields(bool dayWeighting)
                 NegativeRateInForce() ? field.negativeBalanceDays * settings.negativeRate / (100.0 * kRateDaysPerYear) : 0.0;
         }
         if (Flag(LinesStatistic::Median)) {
-            // After one median could not be taken the rest are not tried: each would fail the same way.
-            if (whole)
-                whole = TakeMedian(k, field.median);
-            else
+            // A set that lost a value has no median: never a figure over part of the values.
+            CountedValueSet& set = *medianSets[size_t(k)];
+            if (medianLost[size_t(k)] != 0) {
                 field.median = kEmptyValue;
+                if (whole)
+                    SetErrorCode(message::kAnalysisIncomplete);
+                whole = false;
+            } else {
+                field.median = set.Median();
+            }
+            medianSizes[size_t(k)] = set.DistinctCount();
+            set.Free();
         }
         if (Flag(LinesStatistic::Variance) || Flag(LinesStatistic::StandardDeviation)) {
             field.variance = lineRows > 0 ? squareSums[size_t(k)] / lineRows : kEmptyValue;
@@ -492,16 +396,20 @@ void LinesComputation::Recalculate(AnalysisHost& host, AnalysisSelection& select
         field.minimum = std::numeric_limits<double>::infinity();
     }
     if (Flag(LinesStatistic::Median)) {
-        medianBuckets.assign(size_t(valueCount) * kMedianBuckets, 0);
-        medianFields.resize(size_t(valueCount));
-        for (MedianField& m : medianFields) {
-            m.unordered = false;
-            m.kept.clear();
+        medianSets.resize(size_t(valueCount));
+        medianSizes.resize(size_t(valueCount), 0);
+        medianLost.assign(size_t(valueCount), 0);
+        for (int32_t k = 0; k < valueCount; ++k) {
+            if (!medianSets[size_t(k)])
+                medianSets[size_t(k)] = std::make_unique<CountedValueSet>();
+            medianSets[size_t(k)]->Clear();
+            // A set that cannot be had at that size grows as values come, and says when it cannot.
+            (void)medianSets[size_t(k)]->Reserve(medianSizes[size_t(k)]);
         }
     } else {
-        medianBuckets = std::vector<uint32_t>();
-        medianFields.clear();
-        medianValues.reset();
+        medianSets.clear();
+        medianSizes.clear();
+        medianLost.clear();
     }
     meanSums.assign(size_t(valueCount), 0.0);
     squareSums.assign(size_t(valueCount), 0.0);

@@ -14,7 +14,7 @@
 namespace vek {
 
 class Base;
-class MedianList;
+class CountedValueSet;
 struct Card;
 
 
@@ -129,8 +129,6 @@ private:
     double CompoundFactor(double growth, int32_t day, int32_t lastDay) const;
     // False when a median could not be taken (3950 pending; that median is the empty value).
     [[nodiscard]] bool FinishFields(bool dayWeighting);
-    [[nodiscard]] bool TakeMedian(int32_t field, double& median);
-    [[nodiscard]] bool TakeMedianOfEveryValue(int32_t field, double& median);
     void SyncRowArray();
 
     Base& base;
@@ -147,22 +145,11 @@ private:
     int32_t valueCount = 0;
     int32_t endDay = 0;  // day number of the to date + 1
     std::vector<LinesFieldStatistics> fields;
-    // The median without a copy of every value: the walk counts each field's values in buckets by the
-    // top 16 bits of their order key, and keeps the values of a window of buckets (around those that
-    // held the middle ranks in the last run). Afterwards only the values of the buckets that hold the
-    // middle ranks are selected: from the kept ones when the window covers those buckets, else
-    // gathered again from the line rows into the same buffer. A field with a NaN, which has no place
-    // in the order, takes the median of every value from one list. The buffers keep their capacity
-    // from run to run.
-    struct MedianField {
-        uint32_t windowFirst = 1;  // the window's buckets, first to last; empty while first > last
-        uint32_t windowLast = 0;
-        bool unordered = false;    // a NaN was met
-        std::vector<double> kept;  // the values in the window; after the run, those of the middle buckets
-    };
-    std::vector<uint32_t> medianBuckets;  // kMedianBuckets counts per field
-    std::vector<MedianField> medianFields;
-    std::unique_ptr<MedianList> medianValues;
+    // The median: one counted set per value field (every distinct value once, with its count), sized
+    // from the same field's distinct values in the last run and released once its median is taken.
+    std::vector<std::unique_ptr<CountedValueSet>> medianSets;
+    std::vector<int64_t> medianSizes;   // distinct values per field in the last run
+    std::vector<uint8_t> medianLost;    // a value the field's set could not hold
     std::vector<double> meanSums;  // Welford running mean and sum of squared deviations
     std::vector<double> squareSums;
     std::vector<std::pair<const CardGroup*, const CardLine*>> cardLines;  // the accepted lines of the card being added
