@@ -10,6 +10,7 @@
 #include "model/base/BaseProtection.h"
 #include "platform/FilePath.h"
 #include "docwindows/ProgressWindow.h"
+#include "editors/TimeScaleWindow.h"
 #include "gui/Application.h"
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
@@ -71,6 +72,13 @@ public:
     }
 
     bool CanCloseBaseWindows(Base& base, CloseMode mode) override { return CloseWindowsOfBase(base, mode); }
+
+    bool OpenBaseWindow(Base& base, BaseWindowKind windowKind, int32_t argument) override
+    {
+        if (windowKind == BaseWindowKind::TimeScale)
+            return OpenTimeScaleEditor(base, nullptr, 0) != nullptr;
+        return HeadlessModelServices::OpenBaseWindow(base, windowKind, argument);
+    }
 
     void NotifyBaseWindows(const ChangeRecord& record, Base& base) override
     {
