@@ -10,6 +10,7 @@
 #include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/streams/TextReader.h"
+#include "foundation/streams/TextStreams.h"
 #include "foundation/strings/Identifiers.h"
 #include "foundation/strings/String.h"
 #include "foundation/strings/Utf8.h"
@@ -36,7 +37,6 @@ constexpr int32_t kImportedTextBytes = 64;
 // Bytes a time scale's name keeps (it must fit its marker line and the menus).
 constexpr int32_t kMaxTimeScaleNameBytes = 63;
 constexpr int32_t kCommandAddRow = 20;
-constexpr int32_t kCommandImportPeriods = -6;
 constexpr int32_t kChangeDateFormat = 29;
 constexpr int32_t kChangeLinkName = 63;
 
@@ -232,6 +232,19 @@ int32_t TimeScaleWindow::ImportPeriodsFromClipboard()
     return ImportPeriods(reader);
 }
 
+int32_t TimeScaleWindow::ImportPeriodsFromFile(const char* path)
+{
+    FileTextReader reader;
+    if (!reader.Open(path)) {
+        SetErrorCode(message::kImportFileUnreadable);
+        GetPendingError().message.AddFileName(path);
+        return -1;
+    }
+    const int32_t taken = ImportPeriods(reader);
+    reader.Close();
+    return taken;
+}
+
 bool TimeScaleWindow::TidyRows()
 {
     const size_t before = rows.size();
@@ -413,7 +426,7 @@ int32_t TimeScaleWindow::DoCommand(MenuItem& item)
     switch (item.Command()) {
     case kCommandAddRow: AddRowAfterCurrent(); return 1;
     case kCommandClear: DeleteCurrentRow(); return 1;
-    case kCommandImportPeriods: return ImportPeriodsFromClipboard() > 0 ? 1 : 0;
+    case kCommandPaste: return ImportPeriodsFromClipboard() > 0 ? 1 : 0;
     default: return TableWindow::DoCommand(item);
     }
 }

@@ -57,6 +57,9 @@ public:
     // how many lines were taken.
     int32_t ImportPeriods(TextReader& reader);
     int32_t ImportPeriodsFromClipboard();
+    // The same from a text file (its encoding detected); a file that cannot be read sets the pending
+    // error 2111 with its name and imports nothing (-1).
+    int32_t ImportPeriodsFromFile(const char* path);
     // Empty rows go (one row always stays) and the rows are put in key order; true when anything
     // changed.
     bool TidyRows();

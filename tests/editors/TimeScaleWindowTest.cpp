@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "drawing/ClipboardText.h"
 #include "foundation/messages/LocalizedText.h"
 #include "foundation/messages/Message.h"
+#include "foundation/messages/PendingError.h"
 #include "foundation/messages/TextIds.h"
 #include "foundation/strings/Utf8.h"
 #include "gui/Application.h"
@@ -254,6 +257,26 @@ TEST_F(TimeScaleWindowTest, ImportFillsTheEmptyRowAndCutsTextsAtCharacterBoundar
     EXPECT_TRUE(Utf8IsValid(std::string(saved->GetName())));
     EXPECT_TRUE(Utf8IsValid(Label(*saved, 0)));
     EXPECT_LE(Label(*saved, 0).size(), 63u);
+}
+
+TEST_F(TimeScaleWindowTest, ImportFromAFileAndAnUnreadableOne)
+{
+    const std::string path = ::testing::TempDir() + "periods.txt";
+    std::ofstream(path, std::ios::binary) << "241001\tQ4\r\n240701-2\tQ3\r\n";
+    TimeScaleWindow* editor = OpenTimeScaleEditor(base, nullptr, 0);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->ImportPeriodsFromFile(path.c_str()), 2);
+    ASSERT_EQ(editor->Rows().size(), 2u);
+    EXPECT_EQ(editor->Rows()[1].start.number, 2);
+    std::remove(path.c_str());
+    {
+        MessageCatcher quiet;
+        EXPECT_EQ(editor->ImportPeriodsFromFile(path.c_str()), -1);
+    }
+    EXPECT_EQ(GetPendingError().message.code, message::kImportFileUnreadable);
+    EXPECT_EQ(editor->Rows().size(), 2u);
+    ClearError();
+    CommandTarget::CloseIfAllowed(editor, CloseMode::WindowsOnly);
 }
 
 TEST_F(TimeScaleWindowTest, DeletingAskedAndConfirmed)
