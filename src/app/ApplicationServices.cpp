@@ -14,6 +14,7 @@
 #include "docwindows/ProgressWindow.h"
 #include "docwindows/info/BaseInfoWindow.h"
 #include "docwindows/xml/XmlInterfaceWindow.h"
+#include "editors/TimeScaleWindow.h"
 #include "gui/Application.h"
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
@@ -106,6 +107,8 @@ public:
     {
         if (windowKind == BaseWindowKind::XmlInterface)
             return XmlInterfaceWindow::Open(base, 0) != nullptr;
+        if (windowKind == BaseWindowKind::TimeScale)
+            return OpenTimeScaleEditor(base, nullptr, 0) != nullptr;
         return HeadlessModelServices::OpenBaseWindow(base, windowKind, argument);
     }
 

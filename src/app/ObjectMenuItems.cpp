@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "editors/TimeScaleWindow.h"
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
 #include "model/dates/TimeScale.h"
@@ -50,7 +51,7 @@ TimeScaleMenuItem::TimeScaleMenuItem(MenuItem* parent, Base& forBase, TimeScale&
     SetTextString(TextOf(timeScale.GetName()));
 }
 
-void TimeScaleMenuItem::Choose() { (void)Service<ModelServices>::Get().OpenBaseWindow(base, BaseWindowKind::TimeScale, 0); }
+void TimeScaleMenuItem::Choose() { (void)OpenTimeScaleEditor(base, &timeScale, 0); }
 
 SubsetMenuItem::SubsetMenuItem(MenuItem* parent, Base& forBase, Subset& forSubset)
     : MenuItem(parent, kMenuAppend, 0), base(forBase), subset(forSubset)
