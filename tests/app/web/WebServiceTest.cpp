@@ -150,6 +150,9 @@ TEST(WebServiceControl, TheCommandStartsAndStopsItAndRefusesWhatItCannotUse)
     RunCommandText(base, "webvekserver -port 70000");
     EXPECT_EQ(catcher.Code(), message::kWebPortRefused);
     EXPECT_EQ(Settings().webPort, taken) << "the port before is kept";
+    RunCommandText(base, "webvekserver -port eighty");
+    EXPECT_EQ(catcher.Code(), message::kCommandWordRefused);
+    EXPECT_EQ(Settings().webPort, taken);
 
     // Now free, the port is taken by a restart; the service listens on loopback only.
     RunCommandText(base, "webvekserver -start");
