@@ -17,6 +17,8 @@
 #include "foundation/strings/String.h"
 #include "model/base/Base.h"
 #include "platform/FilePath.h"
+#include "platform/Sockets.h"
+#include "platform/web/GatewayFrame.h"
 
 extern char** environ;
 
@@ -84,5 +86,40 @@ void GatewayPageRequests(benchmark::State& state)
     delete base;
 }
 BENCHMARK(GatewayPageRequests)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same requests without the gateway's process: a connection and a frame each, so that the
+// service's own share of a request shows apart from the start of a process.
+void ServicePageRequests(benchmark::State& state)
+{
+    vek::Base* base =
+        vek::OpenBaseFile(vek::FilePath::FromCommandLine(VEK_SOURCE_DIR "/tests/fixtures/web/web-shop.vkx"), nullptr, 0);
+    vek::Settings().webPort = 0;
+    vek::Settings().serveWeb = true;
+    if (!base || !vek::RestartWebService()) {
+        state.SkipWithError("the base or the service could not be had");
+        delete base;
+        return;
+    }
+    vek::String code;
+    vek::GetBaseLinkCode(*base, code);
+    const std::string frame = vek::EncodeRequestFrame("0123456789abcdef0123456789abcdef",
+                                                      std::string("templates=") + code.CStr(), "gateway=\"/vek.cgi\"");
+    const int32_t port = vek::WebServicePort();
+    for (auto _ : state) {
+        vek::SocketHandle socket(vek::CreateSocket());
+        std::string page;
+        if (vek::ConnectToHost(socket.Get(), "127.0.0.1", port) != 1 ||
+            vek::SocketSend(socket.Get(), frame.data(), int64_t(frame.size())) != int64_t(frame.size()) ||
+            !vek::ReceiveReply(socket.Get(), page)) {
+            state.SkipWithError("the service answered no page");
+            break;
+        }
+        benchmark::DoNotOptimize(page);
+    }
+    state.counters["requests_per_second"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    vek::StopWebService();
+    delete base;
+}
+BENCHMARK(ServicePageRequests)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -1,6 +1,8 @@
 // WebDispatch: the page a query asks for, the login form and sessions, and the page handlers.
 #include "app/web/WebDispatch.h"
 
+#include <initializer_list>
+
 #include "app/web/WebPages.h"
 #include "app/web/WebRequest.h"
 #include "foundation/messages/LocalizedText.h"

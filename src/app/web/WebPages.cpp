@@ -23,12 +23,12 @@ namespace vek {
 
 namespace {
 
-WebRequest& Request()
+const WebRequest& Request()
 {
-    // The builders run only inside DispatchWebRequest; a request made up here keeps a stray call
-    // from reading through null.
-    static WebRequest outside;
-    WebRequest* request = CurrentWebRequest();
+    // The builders run only inside DispatchWebRequest; a request of defaults keeps a stray call from
+    // reading through null.
+    static const WebRequest outside;
+    const WebRequest* request = CurrentWebRequest();
     return request ? *request : outside;
 }
 

@@ -125,7 +125,7 @@ TEST_F(WebServiceTest, ThousandsOfRapidConnectionsLeaveItAnswering)
     for (int32_t i = 0; i < 10000; ++i) {
         SocketHandle socket(CreateSocket());
         // A connect the system drops must not hold the flood up for its retries.
-        (void)SetSocketSendTimeout(socket.Get(), 1000);
+        (void)SetSocketSendTimeout(socket.Get(), 100);
         (void)ConnectToHost(socket.Get(), "127.0.0.1", port);
     }
     EXPECT_NE(Ask(port, "version").find("VEK program info"), std::string::npos);
@@ -150,6 +150,9 @@ TEST(WebServiceControl, TheCommandStartsAndStopsItAndRefusesWhatItCannotUse)
     RunCommandText(base, "webvekserver -port 70000");
     EXPECT_EQ(catcher.Code(), message::kWebPortRefused);
     EXPECT_EQ(Settings().webPort, taken) << "the port before is kept";
+    RunCommandText(base, "webvekserver -port eighty");
+    EXPECT_EQ(catcher.Code(), message::kCommandWordRefused);
+    EXPECT_EQ(Settings().webPort, taken);
 
     // Now free, the port is taken by a restart; the service listens on loopback only.
     RunCommandText(base, "webvekserver -start");

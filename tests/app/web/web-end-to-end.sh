@@ -24,10 +24,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A port nobody listens on: the shell's /dev/tcp connects only where someone does.
+# A port nobody listens on: the shell's /dev/tcp connects only where someone does. Below the system's
+# ephemeral ports, which the other tests' connections may hold at any moment.
+lowestEphemeral=$(cut -f1 /proc/sys/net/ipv4/ip_local_port_range 2>/dev/null || echo 32768)
+[ "$lowestEphemeral" -gt 12000 ] || lowestEphemeral=32768
 free_port() {
     while :; do
-        p=$(( 20000 + $(od -An -N2 -tu2 /dev/urandom) % 30000 ))
+        p=$(( 10000 + $(od -An -N2 -tu2 /dev/urandom) % (lowestEphemeral - 10000) ))
         if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then
             echo "$p"
             return
