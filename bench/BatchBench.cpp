@@ -3,6 +3,12 @@
 // aggregating every line by month and by the components of dimension 2 (the other dimensions lifted
 // to none) into summary cards, the source lines deleted; and transforming every card by a date move of
 // one day (every card re-filed under its moved key).
+//
+// Recorded on the shared 8-core machine under a load of about 13 (Release, medians of five runs, CPU):
+// aggregating 2.04 s before and 1.81 s since the sort compares only the key words that differ within
+// a period and calls its comparisons inline; transforming 1.61 s before and 0.73 s since the shown
+// lines and the kept stamps and keys are reserved at their known size instead of being copied as
+// they grow.
 #include <benchmark/benchmark.h>
 
 #include <memory>

@@ -3,10 +3,12 @@
 // is built. The first computation sizes its combination table by growing it; the measured ones are
 // recomputations, which size the table from the last count and fill it once.
 //
-// Recorded on the shared 8-core machine under a load of about 15 (Release): 3.47 s CPU per
-// recomputation (5.8 s wall), 994,286 combinations and rows, 1.44 million lines a second. The goal of
-// 300 ms is not reached: the time goes to the collector's hash inserts, the phases' row sums and the
-// distinct card counts through each row's ancestors, each a random access into tables of tens of MB.
+// Recorded on the shared 8-core machine under a load of about 15 (Release), CPU per recomputation of
+// 994,286 combinations and rows: 2.7 s when every insert, row sum and card count waited on its own
+// cache miss; 1.35 s since keys are hashed a few lines ahead of their insert, collisions probe the
+// neighbouring entry and the phases add their lines to the rows in batches. The goal of 300 ms is not
+// reached on a loaded machine: what is left is the inserts' misses, the first touch of the fresh
+// tables (about a fifth) and building the rows.
 #include <benchmark/benchmark.h>
 
 #include "analysis/CompiledSelection.h"

@@ -144,6 +144,13 @@ bool BatchChange::SetNotes(Card* card, const char* text)
     return ReplaceText(card->index, TextSlot::Notes, card->notes, text, !IsNewCard(card));
 }
 
+void BatchChange::Reserve(size_t cards, size_t deletedLines)
+{
+    stamps.reserve(stamps.size() + cards);
+    keys.reserve(keys.size() + cards);
+    deletions.reserve(deletions.size() + deletedLines);
+}
+
 bool BatchChange::KeepStamps(Card* card)
 {
     if (IsNewCard(card) || Mark(stampedCards, card->index))

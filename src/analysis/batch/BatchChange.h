@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -41,6 +42,11 @@ public:
     // Null when the card cannot be made.
     [[nodiscard]] Card* CreateCard(CardKey& key);
     bool IsNewCard(const Card* card) const;
+
+    // Room for what is kept of `cards` cards that were there before and for `deletedLines` lines
+    // deleted at the commit, for a run that knows its size: what is kept is then not copied each
+    // time it grows. Memory running short raises std::bad_alloc, as growing would.
+    void Reserve(size_t cards, size_t deletedLines);
 
     // Changes of a card; what they replace is kept when the card was there before. Each false (error
     // 600 pending) when memory ran short, with the field unchanged.

@@ -153,6 +153,7 @@ private:
     std::vector<uint32_t> sortKeys;  // per collected line: group key and components, mapped
     std::vector<int32_t> order;      // the collected lines in sorted order
     int32_t keyWidth = 0;
+    std::vector<int32_t> varyingKeyWords;  // the words of the keys that differ between lines, in order
     std::vector<Summary> summaries;  // new cards to file under their summary key after the commit
     bool periodOpen = false;
     PackedDate periodStart = 0;

@@ -1,6 +1,7 @@
 // CardTransformation: changing, in one pass, the cards or lines a window shows.
 #include "analysis/batch/CardTransformation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -649,6 +650,8 @@ bool CardTransformation::Run(BatchLineSource& lineSource, AnalysisHost& runHost)
     if (IsErrorPending())
         return false;
     TransformLineCollector collector;
+    // Reserved, not touched: growing a list of millions of lines would copy it over and over.
+    collector.lines.reserve(size_t(std::max(base.LineCount(), 0)));
     (void)lineSource.ReadLines(collector);
     if (collector.lines.empty())
         return true;
@@ -675,6 +678,7 @@ bool CardTransformation::Run(BatchLineSource& lineSource, AnalysisHost& runHost)
         batch.FailAfterAdds(failAfterAdds);
         change = &batch;
         try {
+            batch.Reserve(size_t(cardCount), 0);
             for (size_t i = 0; i < shown.size() && done;) {
                 size_t end = i;
                 while (end < shown.size() && shown[end].card == shown[i].card)
