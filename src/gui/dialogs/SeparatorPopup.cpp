@@ -26,7 +26,7 @@ constexpr SeparatorKindRow kSeparatorKinds[] = {
     {"D-,.", 0}, {"D-N B.,", 0}, {"D-T, ;", 9}, {"D-N\"'_", kSeparatorNone}, {"D-RLC", 13}, {"D-RL", 13},
 };
 
-std::string LoadedText(int32_t number)
+std::string SeparatorLoadedText(int32_t number)
 {
     const char* text = LoadText(number);
     return text ? text : "";
@@ -79,22 +79,22 @@ std::string SeparatorItemText(uint16_t code, uint16_t defaultCharacter, bool lis
     switch (code) {
     case kSeparatorDefault:
         if (defaultCharacter == kSeparatorNone || defaultCharacter == 0)
-            text = LoadedText(text::kSeparatorNone);
+            text = SeparatorLoadedText(text::kSeparatorNone);
         else
             text = SeparatorItemText(defaultCharacter, kSeparatorNone, false);
         if (listOpen)
-            text += LoadedText(text::kLanguageDefaultSuffix);
+            text += SeparatorLoadedText(text::kLanguageDefaultSuffix);
         return text;
-    case kSeparatorNone: return LoadedText(text::kSeparatorNone);
-    case kSeparatorReturnLineFeed: return LoadedText(text::kSeparatorReturnLineFeed);
-    case 9: return LoadedText(text::kSeparatorTab);
-    case 10: return LoadedText(text::kSeparatorLineFeed) + (listOpen ? " (LF)" : "");
-    case 13: return LoadedText(text::kSeparatorReturn) + (listOpen ? " (CR)" : "");
-    case 32: return LoadedText(text::kSeparatorSpace);
-    case 44: return LoadedText(text::kSeparatorComma);
-    case 46: return LoadedText(text::kSeparatorPoint);
-    case 59: return LoadedText(text::kSeparatorSemicolon);
-    case 160: return LoadedText(text::kSeparatorNoBreakSpace);
+    case kSeparatorNone: return SeparatorLoadedText(text::kSeparatorNone);
+    case kSeparatorReturnLineFeed: return SeparatorLoadedText(text::kSeparatorReturnLineFeed);
+    case 9: return SeparatorLoadedText(text::kSeparatorTab);
+    case 10: return SeparatorLoadedText(text::kSeparatorLineFeed) + (listOpen ? " (LF)" : "");
+    case 13: return SeparatorLoadedText(text::kSeparatorReturn) + (listOpen ? " (CR)" : "");
+    case 32: return SeparatorLoadedText(text::kSeparatorSpace);
+    case 44: return SeparatorLoadedText(text::kSeparatorComma);
+    case 46: return SeparatorLoadedText(text::kSeparatorPoint);
+    case 59: return SeparatorLoadedText(text::kSeparatorSemicolon);
+    case 160: return SeparatorLoadedText(text::kSeparatorNoBreakSpace);
     default: break;
     }
     if (code <= 32)
@@ -153,7 +153,7 @@ CommandTarget* SeparatorPopup::PopupNotify(PopupItemRecord& record)
         } else if (record.index == otherItem) {
             text = SeparatorItemText(otherValue, defaultCharacter, IsListOpen());
         } else if (record.index == dialogItem) {
-            text = LoadedText(text::kSeparatorOther);
+            text = SeparatorLoadedText(text::kSeparatorOther);
             record.selectable = 0;
         }
         if (text.empty()) {
