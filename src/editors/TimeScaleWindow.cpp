@@ -366,9 +366,9 @@ int32_t TimeScaleWindow::CanClose(CloseMode mode)
             message.AddNumber(text::kSaveObject);
             message.AddNumber(text::kCancel);
             message.AddNumber(text::kCloseWithoutSaving);
-            message.AddNumber(text::kSaveAsNewObject);
+            message.AddNumber(text::kDuplicateButton);
         } else {
-            message.AddNumber(text::kSaveAsNewObject);
+            message.AddNumber(text::kDuplicateButton);
             message.AddNumber(text::kCancel);
             message.AddNumber(text::kDiscardNewObject);
         }
