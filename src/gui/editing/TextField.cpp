@@ -632,6 +632,17 @@ void TextField::Resized(int32_t dw, int32_t dh)
         edit.Resize(dw, dh);
 }
 
+void TextField::SetTextRight(int32_t right)
+{
+    const int32_t dw = right - textRect.right;
+    if (dw == 0)
+        return;
+    textRect.right = ClampCoordinate(right);
+    if (IsEditing())
+        edit.Resize(dw, 0);
+    Invalidate();
+}
+
 void TextField::BuildShape()
 {
     Rect shape = bounds;

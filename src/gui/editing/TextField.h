@@ -95,6 +95,10 @@ public:
     const EditHistory& History() const { return history; }
     const Rect& TextRect() const { return textRect; }
 
+protected:
+    // Moves the right edge of the text area (a derived field keeps a mark beside its text).
+    void SetTextRight(int32_t right);
+
 private:
     void FocusChanged();
     void UpdateEditing();
