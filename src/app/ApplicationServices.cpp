@@ -15,6 +15,11 @@
 #include "docwindows/info/BaseInfoWindow.h"
 #include "docwindows/xml/XmlInterfaceWindow.h"
 #include "editors/TimeScaleWindow.h"
+#include "docwindows/dialogs/PasswordDialog.h"
+#include "docwindows/dialogs/UnknownComponentDialog.h"
+#include "foundation/messages/Message.h"
+#include "foundation/services/Service.h"
+#include "platform/events/WindowSystem.h"
 #include "gui/Application.h"
 #include "model/base/Base.h"
 #include "model/base/ModelServices.h"
@@ -66,8 +71,16 @@ private:
     void* argument;
 };
 
-// The model's services with an application: the progress windows, the base info and XML interface
-// windows, the document windows' changes, the user code and the deferred tasks; the headless answers
+// A question goes to a user only on a display with someone attending; otherwise the headless answer,
+// the one that destroys nothing, stands.
+bool CanAskUser()
+{
+    return Service<WindowSystem>::Get().HasDisplay() && QueryUnattended() == 0;
+}
+
+// The model's services with an application: the progress windows, the base info, XML interface and
+// time scale windows, the document windows' changes, the user code, the deferred tasks, the web
+// service and the questions of reading (the unknown component, the password); the headless answers
 // for the windows still to come.
 class ApplicationModelServices final : public HeadlessModelServices {
 public:
@@ -118,6 +131,25 @@ public:
     {
         vek::ControlWebService(mode, port);
         return true;
+    }
+
+    uint32_t RunUnknownComponentDialog(Base& base, int32_t d, const char* text, int32_t length) override
+    {
+        if (!CanAskUser())
+            return HeadlessModelServices::RunUnknownComponentDialog(base, d, text, length);
+        Application* application = Application::Get();
+        UnknownComponentDialog dialog(base, d, application ? application->ActiveWindow() : nullptr);
+        const int32_t chosen = dialog.Run(text, length);
+        return chosen < 0 ? uint32_t(d) : uint32_t(chosen);
+    }
+
+    int32_t AskPassword(Base* base, String& out, int32_t promptText) override
+    {
+        if (!CanAskUser())
+            return HeadlessModelServices::AskPassword(base, out, promptText);
+        Application* application = Application::Get();
+        PasswordDialog dialog(base, promptText, application ? application->ActiveWindow() : nullptr);
+        return dialog.Run(out);
     }
 
     void PostDeferredTask(int32_t kind, void* argument) override

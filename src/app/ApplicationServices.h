@@ -12,9 +12,10 @@ constexpr int32_t kTaskReopenBase = 0;
 
 // Registers the application layer's implementations of the model's hooks (ModelServices): deferred
 // tasks go to the application's task queue while an application exists; progress goes to progress
-// windows; changes reach the document windows; stamps take the user code of the run; the base info
-// and XML interface windows open. The status window and the model's dialogs keep their headless
-// answers until those windows exist.
+// windows; changes reach the document windows; stamps take the user code of the run; the base info,
+// XML interface and time scale windows open; on a display with a user attending, an unknown component
+// and the password are asked in their dialogs. The status window keeps its headless answer until it
+// exists.
 // Called by StartProgramServices.
 void RegisterApplicationServices();
 

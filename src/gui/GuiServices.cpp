@@ -6,6 +6,7 @@
 #include "gui/MenuItem.h"
 #include "gui/MenuRefresh.h"
 #include "gui/Window.h"
+#include "gui/links/LinkDialog.h"
 #include "platform/events/ActionThreads.h"
 
 namespace vek {
@@ -82,6 +83,7 @@ void RegisterGuiServices()
     static ApplicationHost host;
     Service<ActionHost>::Register(&host);
     RegisterAlertDisplayServices();
+    RegisterLinkDialog();
 }
 
 }  // namespace vek

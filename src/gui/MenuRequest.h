@@ -27,6 +27,9 @@ struct MenuRequest {
     int32_t enabled = 1;
     int32_t ellipsis = 0;
     int32_t separator = 0;
+    // Set by the owner in phase 1 for an item it draws itself: phase 2 then asks it to draw the item
+    // (index: its position) into itemRect, in the menu's coordinates and colours.
+    int32_t ownerDrawn = 0;
     uint16_t* commands = inlineCommands;
     uint16_t inlineCommands[kInlineCommands + 1] = {};
 

@@ -30,6 +30,7 @@ struct PopupItem {
     bool separator = false;
     bool enabled = true;
     bool ellipsis = false;
+    bool ownerDrawn = false;
     int32_t height = 14;
     std::string text;
 };
@@ -37,8 +38,9 @@ struct PopupItem {
 // The menu while it runs: a floating pane in front of everything in the window.
 class PopupMenuView final : public Control {
 public:
-    PopupMenuView(Pane& windowPane, const OriginSize& frame, std::vector<PopupItem>& items, int32_t initial)
-        : Control(kKindCustomView, windowPane, frame, 0), items(items), initial(initial)
+    PopupMenuView(Pane& windowPane, const OriginSize& frame, std::vector<PopupItem>& items, int32_t initial,
+                  Pane& owner, MenuRequest& request)
+        : Control(kKindCustomView, windowPane, frame, 0), items(items), initial(initial), owner(owner), request(request)
     {
         backColour = kColorWhite;
         FinishConstruction();
@@ -102,6 +104,15 @@ public:
                 port->SetForeColor(TableColor(chosen ? kColorHighlightText : item.enabled ? kColorBlack : 6));
                 if (int32_t(i) == initial)
                     DrawCheckMark(row.left + 5, row.top + 4);
+                if (item.ownerDrawn) {
+                    request.phase = 2;
+                    request.index = int32_t(i);
+                    request.itemRect = row;
+                    owner.HandleMessage(request);
+                    port->SetForeColor(TableColor(kColorBlack));
+                    top += item.height;
+                    continue;
+                }
                 Rect textRect = row;
                 textRect.left = ClampCoordinate(row.left + kItemTextInset);
                 std::string shown = item.ellipsis ? item.text + "\xE2\x80\xA6" : item.text;
@@ -124,6 +135,8 @@ private:
 
     std::vector<PopupItem>& items;
     int32_t initial = -1;
+    Pane& owner;
+    MenuRequest& request;
     int32_t selected = -1;
     int32_t firstVisible = 0;
 };
@@ -177,10 +190,16 @@ int32_t TrackPaneDrag(Pane& pane, int32_t messageKind, const InputEvent& event, 
         request.ellipsis = 0;
         request.width = 32;
         request.height = 14;
+        request.ownerDrawn = 0;
         pane.HandleMessage(request);
         item.enabled = request.enabled != 0;
         item.ellipsis = request.ellipsis != 0;
+        item.ownerDrawn = request.ownerDrawn != 0;
         item.height = std::max(1, request.height);
+        if (item.ownerDrawn) {
+            width = std::max(width, request.width);
+            continue;
+        }
         const char* text = LoadText(item.code);
         item.text = text ? text : std::to_string(item.code);
         width = std::max({width, request.width,
@@ -198,7 +217,7 @@ int32_t TrackPaneDrag(Pane& pane, int32_t messageKind, const InputEvent& event, 
     menu.right = ClampCoordinate(menu.left + std::min(width, area.Width()));
     FitRectInRect(menu, area);
     const OriginSize frame{menu.top, menu.left, ClampCoordinate(menu.Height()), ClampCoordinate(menu.Width())};
-    auto* view = new PopupMenuView(*window, frame, items, initialIndex);
+    auto* view = new PopupMenuView(*window, frame, items, initialIndex, pane, request);
     view->InvalidateRegion(view->ControlRegion(), kInvalidateNow);
 
     MouseTracker tracker;
@@ -207,7 +226,10 @@ int32_t TrackPaneDrag(Pane& pane, int32_t messageKind, const InputEvent& event, 
     origin.v = int16_t(origin.v + window->Position().v);
     origin.h = int16_t(origin.h + window->Position().h);
     InputEvent next = event;
-    Point lastPointer = event.point;
+    // Where the pointer really is: a menu opened by a key shows at a point of the pane, and the
+    // pointer standing elsewhere has not moved.
+    const Point pointer = LatestMouseLocation();
+    Point lastPointer{int16_t(pointer.v - origin.v), int16_t(pointer.h - origin.h)};
     while (tracker.tracking) {
         next.WaitNext(kWaitMouse | kWaitKey | kWaitRefreshModifiers);
         next.point = Point{int16_t(next.point.v - origin.v), int16_t(next.point.h - origin.h)};

@@ -36,6 +36,7 @@ constexpr int32_t kMenuPaste = 216;
 constexpr int32_t kMenuClear = 217;
 constexpr int32_t kMenuDuplicate = 218;
 constexpr int32_t kMenuSelectAll = 219;
+constexpr int32_t kMenuMakeLink = 728;
 
 // One bullet per character of the text.
 std::string FieldBullets(std::string_view text)
@@ -119,7 +120,11 @@ void TextField::UpdateEditing()
     const bool wanted = IsFocused() && IsEnabled() && window && window->IsActive();
     if (wanted && !IsEditing()) {
         Record();
-        if (!edit.Create(*this, text.View(), textRect, textStyle, password ? PasswordMode::On : PasswordMode::Off))
+        String shown;
+        shown.AssignBytes(text.View());
+        if (linkMode == TextLinkMode::FormattedEdit && !password && linkRegistry != nullptr)
+            linkRegistry->FormatInPlace(shown);
+        if (!edit.Create(*this, shown.View(), textRect, textStyle, password ? PasswordMode::On : PasswordMode::Off))
             return;
         fetched = true;
         // The selection kept while not editing comes back with the record (a click then moves it).
@@ -142,6 +147,8 @@ void TextField::FetchEditText()
     if (password)
         text.WipeAndClear();
     text.AssignBytes(edit.Text());
+    if (!password)
+        ApplyLinkMode(text);
     fetched = true;
 }
 
@@ -287,6 +294,12 @@ void TextField::ReplaceRange(int32_t start, int32_t length, std::string_view byt
     SecretText result;
     result.Assign(text.View());
     result.Replace(size_t(start), size_t(length), bytes);
+    if (linkMode != TextLinkMode::Plain && !password) {
+        String converted;
+        converted.AssignBytes(result.View());
+        ApplyLinkMode(converted);
+        result.Assign(converted.View());
+    }
     if (result.View() != text.View()) {
         StoreText(result.View());
         Redisplay();
@@ -464,6 +477,8 @@ void TextField::HandleMessage(MenuRequest& record)
         }
         if (SelectionLength() < TextLength())
             AddMenuCommand(record, kMenuSelectAll, true);
+        if (linkMode == TextLinkMode::Clickable && !password)
+            AddMenuCommand(record, kMenuMakeLink, true);
     } else if (record.phase == 3) {
         switch (record.index) {
         case kMenuCut: Cut(); break;
@@ -472,6 +487,7 @@ void TextField::HandleMessage(MenuRequest& record)
         case kMenuClear: Clear(); break;
         case kMenuDuplicate: Duplicate(); break;
         case kMenuSelectAll: SelectAll(); break;
+        case kMenuMakeLink: EditLinkAtSelection(); break;
         default: Control::HandleMessage(record); break;
         }
     } else {
@@ -529,8 +545,12 @@ int32_t TextField::Click(InputEvent& event, Pane* pane)
 {
     FetchEditText();
     Record();
-    int32_t taken = Control::Click(event, pane);
     const bool context = event.rightButton || event.control;
+    // A link of a field that is not being edited is followed (or, with a modifier, offers its menu).
+    if (linkMode == TextLinkMode::Clickable && !IsEditing() && !password && IsEnabled() && pane == this &&
+        TrackLinkClick(*this, textRect, text.CStr(), event, hovered, nullptr) != 0)
+        return 1;
+    int32_t taken = Control::Click(event, pane);
     if (!context) {
         if (!IsEditing() || !IsPointInRect(event.point, textRect))
             return taken;
@@ -569,9 +589,12 @@ void TextField::FocusChanged(InputEvent& event, int32_t code)
     Control::FocusChanged(event, code);
     if (code == kHoverLeft) {
         mouseInside = false;
+        hovered = LinkHighlight{};
         InvalidateRect(textRect, 0);
     } else {
         mouseInside = true;
+        if (linkMode == TextLinkMode::Clickable && !IsEditing() && !password)
+            FindLinkAt(*this, textRect, text.CStr(), event, hovered);
     }
 }
 
@@ -591,11 +614,56 @@ int32_t TextField::AcceptDrop(TransferData& package)
         return taken;
     if (!IsEnabled())
         return 0;
+    if (linkMode == TextLinkMode::Clickable && !password) {
+        // A file or folder becomes a file link named by its file name.
+        if (TransferItem* file = package.FindItem(kTransferFile | kTransferFolder); file != nullptr && file->file) {
+            LinkScanner link;
+            link.type = LinkType::File;
+            link.target.AssignCStr(file->file->CStr());
+            file->file->GetFileName(link.text);
+            String markup;
+            LinkRegistry::ToMarkup(link, markup);
+            InsertDropped(markup.View());
+            return 1;
+        }
+        if (TransferItem* item = package.FindItem(kTransferLinkText)) {
+            InsertDropped(item->bytes);
+            return 1;
+        }
+    }
     TransferItem* item = package.FindItem(kTransferText);
     if (!item)
         return 0;
     InsertDropped(item->bytes);
     return 1;
+}
+
+void TextField::SetLinkMode(TextLinkMode mode)
+{
+    if (mode == linkMode)
+        return;
+    linkMode = mode;
+    hovered = LinkHighlight{};
+    Invalidate();
+}
+
+void TextField::ApplyLinkMode(String& value) const
+{
+    if (linkMode == TextLinkMode::Clickable && linkRegistry != nullptr)
+        linkRegistry->ApplyTextMode(value, 1);
+}
+
+void TextField::EditLinkAtSelection()
+{
+    FetchEditText();
+    const int32_t start = SelectionStart();
+    String source;
+    source.AssignBytes(text.View());
+    const int32_t length = MakeLinkFromSelection(*this, source, start, SelectionLength());
+    if (source.View() == text.View())
+        return;
+    SetTextAfterLink(source.CStr());
+    SetSelection(start, length);
 }
 
 void TextField::InsertDropped(std::string_view bytes)
@@ -632,6 +700,17 @@ void TextField::Resized(int32_t dw, int32_t dh)
         edit.Resize(dw, dh);
 }
 
+void TextField::SetTextRight(int32_t right)
+{
+    const int32_t dw = right - textRect.right;
+    if (dw == 0)
+        return;
+    textRect.right = ClampCoordinate(right);
+    if (IsEditing())
+        edit.Resize(dw, 0);
+    Invalidate();
+}
+
 void TextField::BuildShape()
 {
     Rect shape = bounds;
@@ -653,6 +732,16 @@ void TextField::Draw()
     if (password) {
         std::string bullets = FieldBullets(text.View());
         DrawTextInRect(textRect, bullets);
+        return;
+    }
+    if (linkMode == TextLinkMode::Clickable) {
+        DrawLinkedText(*this, textRect, text.CStr(), hovered);
+        return;
+    }
+    if ((linkMode == TextLinkMode::Formatted || linkMode == TextLinkMode::FormattedEdit) && linkRegistry != nullptr) {
+        String shown;
+        linkRegistry->FormatText(shown, text.CStr());
+        DrawTextInRect(textRect, shown.View());
         return;
     }
     DrawTextInRect(textRect, text.View());

@@ -10,6 +10,7 @@
 #include "gui/Control.h"
 #include "gui/editing/EditField.h"
 #include "gui/editing/EditHistory.h"
+#include "gui/links/LinkedText.h"
 
 namespace vek {
 
@@ -24,6 +25,16 @@ enum TextFieldNotice : int32_t {
 
 // What Return does in a field.
 enum class ReturnMode : int32_t { Commit = 0, Swallow = 1, Type = 2 };
+
+// How a field treats link markup in its text (through the pane's link registry).
+enum class TextLinkMode : int32_t {
+    Plain = 0,          // markup is text like any other
+    Clickable = 1,      // links drawn as links, hovered and followed while the field is not editing;
+                        // inserted text is put in canonical markup, the context menu makes a link of
+                        // the selection, and dropped files and links become links
+    Formatted = 2,      // drawn in the display form while not editing
+    FormattedEdit = 3,  // the display form also in the edit record
+};
 
 // The text lives in a String while the field is not editing; while it has the keyboard focus in an
 // active window an EditField over it does the typing, caret and selection, and the text is fetched
@@ -78,6 +89,14 @@ public:
     void SetReturnMode(ReturnMode mode) { returnMode = mode; }
     void SetReplaceOnDrop(bool flag) { replaceOnDrop = flag; }
     void SetContextMenu(bool flag) { contextMenu = flag; }
+    void SetLinkMode(TextLinkMode mode);
+    TextLinkMode LinkMode() const { return linkMode; }
+    // The text as the link mode keeps it: links in canonical markup in Clickable mode.
+    void ApplyLinkMode(String& value) const;
+    // Makes a link of the selection with the link dialog (LinkedText.h); a changed text is applied
+    // with SetTextAfterLink and the link selected.
+    void EditLinkAtSelection();
+    const LinkHighlight& HoveredLink() const { return hovered; }
     // The owner's formatting: offered the text, stored when it differs, code 3 sent, recorded.
     void SetTextAfterLink(const char* text);
 
@@ -94,6 +113,10 @@ public:
     const EditField& EditRecord() const { return edit; }
     const EditHistory& History() const { return history; }
     const Rect& TextRect() const { return textRect; }
+
+protected:
+    // Moves the right edge of the text area (a derived field keeps a mark beside its text).
+    void SetTextRight(int32_t right);
 
 private:
     void FocusChanged();
@@ -127,6 +150,8 @@ private:
     bool dropHighlight = false;
     bool replaceOnDrop = false;
     ReturnMode returnMode = ReturnMode::Commit;
+    TextLinkMode linkMode = TextLinkMode::Plain;
+    LinkHighlight hovered;
 };
 
 }  // namespace vek

@@ -134,6 +134,10 @@ public:
     int32_t OpCount() const;
     const SubsetFormulaOp* Ops() const { return code.get(); }
     Base& GetBase() const { return base; }
+    // The lists the formula's names are looked up in (each may be null).
+    SubsetOperandList* GlobalList() const { return globalList; }
+    SubsetOperandList* FurtherList() const { return furtherList; }
+    SubsetOperandList* OwnerSelections() const { return ownerSelections; }
 
 private:
     friend class SubsetFormulaCompiler;
