@@ -3,11 +3,13 @@
 
 #include <memory>
 
+#include "app/ProgramMenus.h"
 #include "app/UserCode.h"
 #include "docwindows/DocumentWindow.h"
 #include "files/basefiles/BaseFiles.h"
 #include "foundation/strings/String.h"
 #include "model/base/BaseProtection.h"
+#include "model/base/ChangeRecord.h"
 #include "platform/FilePath.h"
 #include "docwindows/ProgressWindow.h"
 #include "gui/Application.h"
@@ -74,6 +76,10 @@ public:
 
     void NotifyBaseWindows(const ChangeRecord& record, Base& base) override
     {
+        // The menus built from the base's objects follow what changed in it; windows opening,
+        // closing or calculating and the modified mark change none of them.
+        if (record.code != kChangeModifiedFlag && (record.code < kChangeWindowOpened || record.code > kChangeWindowClosing))
+            ForgetMenusBuiltFor(base);
         NotifyWindowsOfBase(ChangeNotification{record, nullptr}, &base);
     }
 
@@ -89,6 +95,9 @@ public:
     }
 
     bool SetUserCode(std::string_view code) override { return SetUserInitials(code); }
+
+    void EnableBaseMenus(Base& base, bool saveEnabled) override { EnableBaseMenuItems(base, saveEnabled); }
+    void CurrentBaseChanged(Base* base) override { SetMenuBase(base); }
 
     void PostDeferredTask(int32_t kind, void* argument) override
     {
