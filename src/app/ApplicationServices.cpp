@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "app/ProgramMenus.h"
 #include "app/UserCode.h"
 #include "app/web/WebRequest.h"
 #include "app/web/WebService.h"
@@ -10,6 +11,7 @@
 #include "files/basefiles/BaseFiles.h"
 #include "foundation/strings/String.h"
 #include "model/base/BaseProtection.h"
+#include "model/base/ChangeRecord.h"
 #include "platform/FilePath.h"
 #include "docwindows/ProgressWindow.h"
 #include "docwindows/info/BaseInfoWindow.h"
@@ -93,6 +95,10 @@ public:
 
     void NotifyBaseWindows(const ChangeRecord& record, Base& base) override
     {
+        // The menus built from the base's objects follow what changed in it; windows opening,
+        // closing or calculating and the modified mark change none of them.
+        if (record.code != kChangeModifiedFlag && (record.code < kChangeWindowOpened || record.code > kChangeWindowClosing))
+            ForgetMenusBuiltFor(base);
         NotifyWindowsOfBase(ChangeNotification{record, nullptr}, &base);
     }
 
@@ -151,6 +157,9 @@ public:
         PasswordDialog dialog(base, promptText, application ? application->ActiveWindow() : nullptr);
         return dialog.Run(out);
     }
+
+    void EnableBaseMenus(Base& base, bool saveEnabled) override { EnableBaseMenuItems(base, saveEnabled); }
+    void CurrentBaseChanged(Base* base) override { SetMenuBase(base); }
 
     void PostDeferredTask(int32_t kind, void* argument) override
     {

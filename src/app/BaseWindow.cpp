@@ -67,6 +67,9 @@ CommandTarget* BaseWindow::Notify(int32_t code)
 {
     if (code == kNotifyTick)
         SetModifiedMark(IsBaseStillOpen(base) && base.IsModified());
+    // The front window's base is the one the menus show.
+    if (code == kNotifyActivation && IsActive() && IsBaseStillOpen(base) && Base::CurrentBase() != &base)
+        Base::SetCurrentBase(&base);
     return Window::Notify(code);
 }
 

@@ -6,15 +6,21 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessXmlRun.h"
 #include "app/Preferences.h"
+#include "app/ProgramMenus.h"
 #include "app/RecentFiles.h"
 #include "app/web/WebService.h"
+#include "app/UserCode.h"
 #include "docwindows/ProgressWindow.h"
 
 #include "files/basefiles/BaseFiles.h"
+#include "files/commands/BaseMenuCommands.h"
 #include "files/ProgramVersion.h"
+#include "foundation/messages/PendingError.h"
+#include "foundation/messages/TextIds.h"
 #include "gui/MenuBar.h"
 #include "gui/MenuItem.h"
 #include "model/base/Base.h"
+#include "platform/FileKindSniffer.h"
 #include "platform/FilePath.h"
 #include "platform/events/ActionThreads.h"
 #include "platform/events/ApplicationLoop.h"
@@ -24,12 +30,17 @@
 
 namespace vek {
 
-MainApplication::MainApplication() : Application(false) { FinishConstruction(); }
+MainApplication::MainApplication() : Application(false)
+{
+    BuildProgramMenus();
+    FinishConstruction();
+}
 
 MainApplication::~MainApplication()
 {
-    // The menu bar goes with the application, and the recent files' items with it.
+    // The menu bar goes with the application, and the recent files' and the program's items with it.
     ForgetRecentFilesMenu();
+    ForgetProgramMenus();
     PrepareDestruction();
 }
 
@@ -42,6 +53,8 @@ void MainApplication::OpenDocument(int32_t, const FilePath& file)
         return;
     }
     AddRecentFile(std::string(file.Text()));
+    // The base just opened is the one the menus show until another window comes to the front.
+    Base::SetCurrentBase(base);
     // On a display the base gets a window; headless runs show none, as nobody would see it.
     if (!Service<WindowSystem>::Get().HasDisplay() || BaseWindow::Find(*base))
         return;
@@ -57,13 +70,47 @@ int32_t MainApplication::CanClose(CloseMode mode)
     return Application::CanClose(mode);
 }
 
+void MainApplication::UpdateMenus()
+{
+    Application::UpdateMenus();
+    Base* base = Base::CurrentBase();
+    // The menus built from the base's objects catch up with changes to them (nothing when none).
+    SetMenuBase(base);
+    const bool document = base != nullptr;
+    EnableProgramMenus(document);
+    if (document)
+        base->EnableBaseMenus();
+}
+
 int32_t MainApplication::DoCommand(MenuItem& item)
 {
-    if (item.Command() == kCommandStatus) {
+    switch (item.Command()) {
+    case kCommandStatus:
         ShowAboutBox();
         return 1;
+    case kCommandNew:
+        if (Base* base = NewBase())
+            Base::SetCurrentBase(base);
+        return 1;
+    case kCommandOpen: {
+        // As a file handed over by the desktop: the recent files and the window follow.
+        FilePath path;
+        if (path.AskOpenFile(kFileKindsBaseAndInterchange) && !IsErrorPending())
+            OpenDocument(0, path);
+        return 1;
     }
-    return Application::DoCommand(item);
+    default:
+        break;
+    }
+    if (item.TextId() == text::kUserCode) {
+        AskUserInitials(ActiveWindow());
+        return 1;
+    }
+    if (Application::DoCommand(item) != 0)
+        return 1;
+    if (Base* base = Base::CurrentBase())
+        return DoBaseMenuCommand(*base, item.Command(), item.TextId());
+    return 0;
 }
 
 namespace {

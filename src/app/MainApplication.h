@@ -17,7 +17,11 @@ public:
     // Refuses while a progress window is open (its operation is still running), else asks as every
     // application does.
     int32_t CanClose(CloseMode mode) override;
-    // About (the status item) shows the about box; the rest as every application.
+    // The standard items, then the program's menus by whether a base is current; the current base
+    // enables its own items.
+    void UpdateMenus() override;
+    // About shows the about box, New and Open make or open a base, the user-code item asks for the
+    // code; the rest as every application, then as a command of the current base.
     int32_t DoCommand(MenuItem& item) override;
 
     // How many files asked to be opened could not be.

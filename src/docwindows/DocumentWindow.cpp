@@ -169,6 +169,9 @@ CommandTarget* DocumentWindow::Notify(int32_t code)
         Log(kLogOpening);
     else if (code == kNotifyClosing)
         Log(kLogClosed);
+    // The front window's base is the one the menus show (the application rebuilds them for it).
+    if ((code == kNotifyActivation || code == kNotifyTick) && base && IsActive() && Base::CurrentBase() != base)
+        Base::SetCurrentBase(base);
     CommandTarget* answer = Window::Notify(code);
     if (code == kNotifyClosing)
         PostChange(kChangeWindowClosing);

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "gui/Window.h"
 #include "model/base/ChangeRecord.h"
@@ -10,6 +12,12 @@
 namespace vek {
 
 class Base;
+class DocumentContentView;
+class HeaderBar;
+class IconButtonStrip;
+class OutlineNode;
+class OutlineView;
+class PushButton;
 class String;
 class Template;
 
@@ -65,6 +73,64 @@ public:
     CommandTarget* Notify(int32_t code) override;
     // A ChangeNotification (NotifyWindowsOfBase passes nothing else).
     CommandTarget* Query(void* request) override;
+    // Over the divider beside the outline the cursor is the resize cursor, and a click drags it.
+    int32_t AdjustCursor(InputEvent& event, Pane* pane) override;
+    int32_t Click(InputEvent& event, Pane* pane) override;
+    // The calculate button recalculates (RecalculateIfNeeded(1)); the rest as every pane.
+    CommandTarget* ControlCommand(Control& control) override;
+    // A tool chosen in the tool strip becomes the window's tool (SetTool).
+    CommandTarget* ControlAction() override;
+    // The header bar follows the width; the outline the height; the content view both.
+    void Resized(int32_t dw, int32_t dh) override;
+
+    // --- The parts subclasses make in their constructors (all rectangles in the window) ------------
+    // The header bar across the top (0, 0, window width, 30).
+    void CreatePanel();
+    // The outline view (item 351) at the left, 3 in, from 35 under a header bar (else 3), at least 37
+    // wide and 7 less than `height` high, and the content view beside it (from width + 8) to the
+    // window's right edge.
+    void CreateOutlineView(int32_t width, int32_t height);
+    // Resizes the outline view to the width (at least 37, at most the window width − 6) and moves the
+    // content view's left edge with it; nothing without an outline view.
+    void SetOutlineWidth(int32_t width);
+    int32_t GetOutlineWidth() const;
+    // Whether the point (window coordinates) lies on the divider: 2 to 7 pixels right of the outline
+    // view, over its height.
+    bool IsOnDivider(Point point) const;
+    // The tool strip in the header bar at x, 3 (56 × 24, growing with its icons); null without a
+    // header bar. The second strip, at 171, 3, is not kept by the window.
+    IconButtonStrip* CreateToolStrip(int32_t x, std::span<const int32_t> icons, int32_t selected);
+    IconButtonStrip* CreateSecondToolStrip(std::span<const int32_t> icons, int32_t selected);
+    // Selects the tool strip's button and tells SetTool.
+    void SelectTool(int32_t tool);
+    // The default button "Calculate" (text 3119) at 33, 5, 70 × 20 in the header bar; null without one.
+    PushButton* CreateCalculateButton();
+    // Stores a value in the content view, which redraws when it changed.
+    void SetContentItem(int32_t value);
+    // Outline operations; all do nothing (or answer null) without an outline view.
+    OutlineNode* AddOutlineNode(OutlineNode* parent, int32_t id);
+    void DeleteOutlineNode(OutlineNode* node);
+    void RevealOutlineNode(OutlineNode* node);
+    void RevealOutlineNodeById(int32_t id);
+    void ReselectOutlineNode();
+    void SelectOutlineNodeById(int32_t id);
+
+    HeaderBar* Panel() const { return headerBar; }
+    IconButtonStrip* ToolStrip() const { return toolStrip; }
+    OutlineView* Outline() const { return outlineView; }
+    DocumentContentView* ContentView() const { return contentView; }
+
+    // --- The window's own operations, with their defaults --------------------------------------------
+    // Moves the outline's current node (1 next, −1 previous, −9 first, else last).
+    virtual void MoveToAdjacentRow(int32_t step, uint32_t modifiers);
+    // Tools 4100-4103 of the tool strips; nothing by default.
+    virtual void SetTool(int32_t tool);
+    // The header bar's own drawing, clicks and resizing; nothing (0: not handled) by default.
+    virtual void DrawPanel();
+    virtual void PanelResized(int32_t dw, int32_t dh);
+    virtual int32_t ClickPanel(InputEvent& event);
+    // Recalculates the window's content when it is out of date (always with force); 0 by default.
+    virtual int32_t RecalculateIfNeeded(int32_t force);
 
     DocumentKind WindowKind() const { return kind; }
     Base* GetBase() const { return base; }
@@ -99,7 +165,15 @@ private:
     void RebuildPlatformTitle();
 
     DocumentKind kind;
+    void TrackDivider(InputEvent& event);
+
     Base* base;
+    // Children, owned by the window as every pane; null until made.
+    HeaderBar* headerBar = nullptr;
+    IconButtonStrip* toolStrip = nullptr;
+    std::vector<int32_t> toolIcons;  // the tool strip's, for selecting
+    OutlineView* outlineView = nullptr;
+    DocumentContentView* contentView = nullptr;
     void* shownObject = nullptr;
     Template* shownTemplate = nullptr;
     DocumentWindow* nextOpen = nullptr;

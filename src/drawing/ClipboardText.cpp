@@ -44,7 +44,7 @@ bool ClipboardHasText()
 
 void PutClipboardPicture(std::string png)
 {
-    Service<ClipboardService>::Get().PutText(std::string_view());
+    Service<ClipboardService>::Get().PutPicture(png);
     picturePng = std::move(png);
     contents = ClipboardContents::Picture;
 }

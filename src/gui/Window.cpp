@@ -16,6 +16,7 @@
 #include "gui/MenuRefresh.h"
 #include "gui/PushButton.h"
 #include "drawing/DrawingState.h"
+#include "platform/events/ActionThreads.h"
 #include "platform/events/CooperativeThreads.h"
 #include "platform/events/InputEvent.h"
 #include "platform/events/ProgramEvents.h"
@@ -210,6 +211,11 @@ int32_t Window::DoCommand(MenuItem& item)
     }
     if (item.Command() == kCommandPrint && Kind() != kKindDialogWindow) {
         PostPrintRequest(0);
+        return 1;
+    }
+    if (item.Command() == kCommandPageSetup && Kind() != kKindDialogWindow) {
+        // Returns once the main thread has ended the dialog, whichever way it ended.
+        static_cast<void>(PostProgramEvent(ProgramEventKind::PageSetup, this, nullptr));
         return 1;
     }
     return Pane::DoCommand(item);
@@ -554,6 +560,11 @@ void Window::RunModal()
             break;
         }
     modal = false;
+    // The loop updated the modal flag while this window was still in the chain: without this the
+    // program went on as if a modal window were up (the File menu and Quit off, Ctrl+Q refused)
+    // after the last one had ended. The menus follow at once.
+    UpdateModalFlag();
+    ResetMenuUpdateInterval();
 }
 
 void Window::EndModal() { modalLoop.Stop(); }

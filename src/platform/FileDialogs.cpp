@@ -10,6 +10,8 @@ namespace vek {
 
 FileDialogService::~FileDialogService() = default;
 
+bool FileDialogService::StartFileDialog(ProgramEvent&) { return false; }
+
 template <>
 FileDialogService& Service<FileDialogService>::Headless()
 {

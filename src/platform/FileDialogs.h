@@ -11,6 +11,7 @@
 namespace vek {
 
 class FilePath;
+struct ProgramEvent;
 
 // The open and save dialogs, reached through FilePath::AskOpenFile and FilePath::AskSaveFile. The
 // windowed interface registers its dialogs at start-up; until then, and in every run without a
@@ -26,6 +27,11 @@ public:
     // name (each "/" typed in the name kept as ":"), false when cancelled. `path` proposes the folder
     // and the name.
     virtual bool RunSaveFileDialog(FilePath& path) = 0;
+    // Serves a file-dialog request of an action thread (GetFile or PutFile, its FileDialogRequest as
+    // the user data) without holding up the main thread: shows the dialog and answers true; the
+    // request is completed (CompleteProgramEvent) once the user answered, with the chosen path in it.
+    // False when the dialogs have no such form (the request is then served by the two calls above).
+    virtual bool StartFileDialog(ProgramEvent& event);
 };
 
 // The dialogs without a display (HeadlessFileDialogs).

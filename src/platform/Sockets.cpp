@@ -3,11 +3,14 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "foundation/strings/String.h"
@@ -68,6 +71,68 @@ int32_t CreateSocket()
 {
     int32_t socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     return socket < 0 ? -1 : socket;
+}
+
+namespace {
+
+// The socket address of a path; false when the path (with its ending zero) does not fit.
+bool LocalSocketAddress(const char* path, sockaddr_un& address)
+{
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    const size_t length = path ? std::strlen(path) : 0;
+    if (length == 0 || length >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path, length);
+    return true;
+}
+
+}  // namespace
+
+int32_t OpenLocalListenSocket(const char* path)
+{
+    sockaddr_un address;
+    if (!LocalSocketAddress(path, address))
+        return -1;
+    SocketHandle listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!listener.IsValid())
+        return -1;
+    if (bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return -1;
+    // Others must not hand this user's program files to open. The folder it lives in (the user's
+    // runtime folder) is the owner's alone already; the mode says so of the socket itself (the
+    // umask is left alone, as other threads may be making files).
+    if (chmod(path, S_IRUSR | S_IWUSR) != 0 || listen(listener.Get(), 4) != 0) {
+        unlink(path);
+        return -1;
+    }
+    return listener.Release();
+}
+
+int32_t ConnectLocalSocket(const char* path)
+{
+    sockaddr_un address;
+    if (!LocalSocketAddress(path, address))
+        return -1;
+    SocketHandle socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket.IsValid())
+        return -1;
+    int result;
+    do {
+        result = connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? socket.Release() : -1;
+}
+
+int32_t WaitForConnection(int32_t listenSocket, int32_t milliseconds)
+{
+    pollfd entry{listenSocket, POLLIN, 0};
+    const int ready = poll(&entry, 1, milliseconds);
+    if (ready < 0)
+        return errno == EINTR ? 0 : -1;
+    if (ready == 0)
+        return 0;
+    return (entry.revents & POLLIN) != 0 ? 1 : -1;
 }
 
 int32_t OpenListenSocket(int32_t port)

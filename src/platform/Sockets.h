@@ -74,6 +74,18 @@ int32_t SetSocketSendTimeout(int32_t socket, int32_t milliseconds);
 // Closes a socket descriptor (ignores −1).
 void CloseSocket(int32_t socket);
 
+// Local (Unix-domain) stream sockets, by which a second start of the program hands its files to the
+// one already running. The same send, receive and timeout calls serve them.
+// A listening socket bound to the path (backlog 4, the file made readable and writable by its owner
+// only), or −1: the path is too long for a socket address, a file is already there, no permission.
+int32_t OpenLocalListenSocket(const char* path);
+// A socket connected to the listener at the path, or −1 when nobody listens there (no file, a file
+// left behind by a program that ended, not a socket).
+int32_t ConnectLocalSocket(const char* path);
+// Waits up to `milliseconds` for a connection on a listening socket: 1 when one is ready to be
+// accepted, 0 when the time ran out (or a signal came), −1 on an error.
+int32_t WaitForConnection(int32_t listenSocket, int32_t milliseconds);
+
 // Opens a URL in the user's web browser, without a shell (the text reaches the opener as one
 // argument). 0 when the opener was started and did not report a failure, else a nonzero status.
 // Failures are not reported as messages.

@@ -14,6 +14,7 @@
 #include "gui/Window.h"
 #include "platform/events/ActionThreads.h"
 #include "platform/events/ApplicationLoop.h"
+#include "platform/events/EventLoop.h"
 
 namespace vek {
 namespace {
@@ -184,6 +185,24 @@ TEST_F(ApplicationFixture, HeadlessQuestionsDestroyNothingAndModalRunsDoNotWait)
     dialog.RunModal();  // returns at once; a wait here would hang the test
     EXPECT_FALSE(dialog.IsModal());
     EXPECT_EQ(Window::FirstModalWindow(), nullptr);
+}
+
+// Regression: the modal flag was updated while the ending window was still in the modal chain, so the
+// program went on as if a modal window were up (File menu and Quit disabled, Ctrl+Q refused) after
+// the last modal run had ended.
+TEST_F(ApplicationFixture, TheModalFlagFallsWhenTheLastModalRunEnds)
+{
+    Window dialog(kKindDialogWindow, OriginSize{0, 0, 86, 340}, 0, nullptr, true);
+    dialog.alwaysInteractive = true;
+    dialog.SetVisible(true);
+    bool flagDuringRun = false;
+    PostToMainThread([&] {
+        flagDuringRun = ModalWindowFlag();
+        dialog.EndModal();
+    });
+    dialog.RunModal();
+    EXPECT_TRUE(flagDuringRun);
+    EXPECT_FALSE(ModalWindowFlag());
 }
 
 TEST(TransferData, ItemsAreFoundNewestFirstByType)

@@ -144,7 +144,7 @@ AggregateCardsDialog::AggregateCardsDialog(Base& owner, BatchLineSource& lines, 
     tabs->SetScrollable(true);
     progress = new ProgressBar(*this, OriginSize{195, 14, 11, 240}, kAggregateProgressId, false);
     auto* run = new PushButton(*this, OriginSize{kAggregateHeight - 33, kAggregateWidth - 118, 20, 100}, 0);
-    run->SetLabel(text::kAggregateButton);
+    run->SetLabel(text::kMenuSummarizeCards);
     run->SetDefault(true);
     if (kind != AggregateSource::CardWindow) {
         auto* duplicate =

@@ -5,6 +5,8 @@ namespace vek {
 
 ClipboardService::~ClipboardService() = default;
 
+void ClipboardService::PutPicture(std::string_view) { PutText(std::string_view()); }
+
 HeadlessClipboard::~HeadlessClipboard() = default;
 
 template <>

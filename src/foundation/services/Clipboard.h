@@ -20,6 +20,9 @@ public:
     virtual void PutText(std::string_view text) = 0;
     // The clipboard's plain text; empty when it holds none.
     virtual std::string GetText() = 0;
+    // Replaces the clipboard's contents with a picture (PNG bytes); the clipboard then holds no text.
+    // Without a desktop only the text is cleared: the program keeps the picture itself.
+    virtual void PutPicture(std::string_view png);
 };
 
 class HeadlessClipboard final : public ClipboardService {

@@ -1,4 +1,4 @@
-// DesktopClipboard: the desktop's clipboard as the program's clipboard service (plain UTF-8 text).
+// DesktopClipboard: the desktop's clipboard as the program's clipboard service (UTF-8 text and pictures).
 #pragma once
 
 #include "foundation/services/Clipboard.h"
@@ -14,6 +14,9 @@ public:
 
     void PutText(std::string_view text) override;
     std::string GetText() override;
+    // The picture as an image of the desktop's clipboard, which other programs take as PNG (or any
+    // form GTK makes of it).
+    void PutPicture(std::string_view png) override;
 };
 
 }  // namespace vek

@@ -145,6 +145,45 @@ std::string PdfFileOfSettings(GtkPrintSettings* settings)
 
 std::string PrintSettingsPath() { return UserPreferencesFolder() + "/Print Settings"; }
 
+std::string PageSetupPath() { return UserPreferencesFolder() + "/Page Setup"; }
+
+namespace {
+
+// The page-setup request waiting for the desktop's dialog.
+struct PendingPageSetup {
+    ProgramEvent event;
+};
+
+void OnPageSetupDone(GtkPageSetup* setup, gpointer data)
+{
+    std::unique_ptr<PendingPageSetup> pending(static_cast<PendingPageSetup*>(data));
+    // Null when the user cancelled: the paper chosen before stays.
+    if (setup) {
+        g_mkdir_with_parents(UserPreferencesFolder().c_str(), 0700);
+        // Like the print settings, a kept choice: failing to keep it costs only the choice.
+        gtk_page_setup_to_file(setup, PageSetupPath().c_str(), nullptr);
+    }
+    CompleteProgramEvent(pending->event);
+}
+
+}  // namespace
+
+void RunDesktopPageSetup(ProgramEvent& event, GtkWindow* parent)
+{
+    GtkPageSetup* current = gtk_page_setup_new_from_file(PageSetupPath().c_str(), nullptr);
+    GtkPrintSettings* settings = gtk_print_settings_new_from_file(PrintSettingsPath().c_str(), nullptr);
+    if (!settings)
+        settings = gtk_print_settings_new();
+    auto* pending = new PendingPageSetup{event};
+    // The dialog completes the request now; the caller's copy must not.
+    event.reply = nullptr;
+    // Every answer (OK, Cancel, the close box) calls back, so the request is always completed.
+    gtk_print_run_page_setup_dialog_async(parent, current, settings, OnPageSetupDone, pending);
+    if (current)
+        g_object_unref(current);
+    g_object_unref(settings);
+}
+
 void RunDesktopPrintJob(ProgramEvent& event)
 {
     auto* window = static_cast<Window*>(event.userData);
@@ -164,6 +203,11 @@ void RunDesktopPrintJob(ProgramEvent& event)
     gtk_print_operation_set_job_name(operation, window->Title().empty() ? "VEK" : window->Title().c_str());
     gtk_print_operation_set_allow_async(operation, TRUE);
     gtk_print_operation_set_embed_page_setup(operation, TRUE);
+    // The paper and orientation of the last page setup, when one was made.
+    if (GtkPageSetup* setup = gtk_page_setup_new_from_file(PageSetupPath().c_str(), nullptr)) {
+        gtk_print_operation_set_default_page_setup(operation, setup);
+        g_object_unref(setup);
+    }
     g_signal_connect(operation, "begin-print", G_CALLBACK(OnBeginPrint), print);
     g_signal_connect(operation, "draw-page", G_CALLBACK(OnDrawPage), print);
     g_signal_connect(operation, "done", G_CALLBACK(OnDone), print);

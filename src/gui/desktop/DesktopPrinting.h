@@ -3,6 +3,8 @@
 
 #include <string>
 
+struct _GtkWindow;
+
 namespace vek {
 
 class Window;
@@ -20,5 +22,11 @@ void RunDesktopPrintJob(ProgramEvent& event);
 void ForgetPrintWindow(const Window& window);
 // Where the print settings are kept.
 std::string PrintSettingsPath();
+// The desktop's page-setup dialog for a page-setup request, without a nested main loop: the paper,
+// orientation and margins chosen are kept in the user's preferences folder ("Page Setup") and used by
+// every print from then on; Cancel keeps the ones before. The request is completed when the dialog
+// ends, whichever way. `parent` is the requesting window's toplevel (may be null).
+void RunDesktopPageSetup(ProgramEvent& event, _GtkWindow* parent);
+std::string PageSetupPath();
 
 }  // namespace vek

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "gui/desktop/DesktopDrops.h"
 #include "gui/desktop/DesktopMenuBar.h"
 #include "gui/desktop/DesktopWindowSystem.h"
 #include "drawing/DrawingPort.h"
@@ -108,6 +109,9 @@ DesktopWindow::DesktopWindow(DesktopWindowSystem& desktop, Window& owner)
     g_signal_connect(top, "configure-event", G_CALLBACK(OnToplevelConfigure), this);
     g_signal_connect(top, "focus-in-event", G_CALLBACK(OnToplevelFocusIn), this);
     g_signal_connect(top, "focus-out-event", G_CALLBACK(OnToplevelFocusOut), this);
+    // Files, folders and texts dropped from the desktop; a dialog takes none.
+    if (window.Kind() != kKindDialogWindow)
+        AcceptDropsOn(area, window);
     RebuildMenuBar();
     SyncTitle();
 }
@@ -116,6 +120,7 @@ DesktopWindow::~DesktopWindow()
 {
     // Nothing of the window may be reached from a signal once it is going away.
     g_signal_handlers_disconnect_by_data(area, this);
+    g_signal_handlers_disconnect_by_data(area, &window);
     g_signal_handlers_disconnect_by_data(toplevel.get(), this);
 }
 

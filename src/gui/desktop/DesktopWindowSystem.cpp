@@ -4,12 +4,14 @@
 #include <gtk/gtk.h>
 
 #include "gui/desktop/DesktopClipboard.h"
+#include "gui/desktop/DesktopFileDialogs.h"
 #include "gui/desktop/DesktopPrinting.h"
 #include "gui/desktop/DesktopWindow.h"
 #include "gui/Application.h"
 #include "gui/Window.h"
 #include "platform/events/EventHandlers.h"
 #include "platform/events/EventLoop.h"
+#include "platform/events/ProgramEvents.h"
 #include "platform/events/UiLock.h"
 
 namespace vek {
@@ -105,6 +107,12 @@ void DesktopWindowSystem::WindowChanged(Window& window, WindowChange change)
 
 void DesktopWindowSystem::RunPrintJob(ProgramEvent& event) { RunDesktopPrintJob(event); }
 
+void DesktopWindowSystem::RunPageSetup(ProgramEvent& event)
+{
+    DesktopWindow* shown = event.window ? Find(*event.window) : nullptr;
+    RunDesktopPageSetup(event, shown ? GTK_WINDOW(shown->Toplevel()) : nullptr);
+}
+
 void DesktopWindowSystem::WindowDestroyed(Window& window)
 {
     ForgetPrintWindow(window);
@@ -194,6 +202,8 @@ bool StartDesktopServices(int* argc, char*** argv)
     Service<WindowSystem>::Register(&system);
     static DesktopClipboard clipboard;
     Service<ClipboardService>::Register(&clipboard);
+    static DesktopFileDialogs fileDialogs;
+    Service<FileDialogService>::Register(&fileDialogs);
     return true;
 }
 

@@ -31,6 +31,7 @@ public:
     WindowFrameMetrics FrameMetrics() override;
     int32_t ScaleFactor() override;
     void RunPrintJob(ProgramEvent& event) override;
+    void RunPageSetup(ProgramEvent& event) override;
 
     // An event of the display for the window (null: the application).
     void Queue(const PlatformEvent& event, Window* window);

@@ -17,7 +17,7 @@ constexpr int64_t kNumberDialogReserve = 10240;
 NumberDialog::NumberDialog(Window* parent, int32_t highest, int32_t lowestNumber)
     : Dialog(205, 77, DialogOwner{}, parent), lowest(lowestNumber)
 {
-    SetTitleById(text::kNumberDialogTitle);
+    SetTitleById(text::kMenuLevels);
     AddDialogButtons(0);
     const int64_t count = std::max<int64_t>(int64_t(highest) - lowest + 1, 0);
     const int32_t items = int32_t(std::min<int64_t>(count, INT32_MAX));

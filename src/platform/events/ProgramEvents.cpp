@@ -66,8 +66,8 @@ int32_t HandleProgramEvent(ProgramEvent& event)
 {
     switch (event.kind) {
     case ProgramEventKind::PageSetup:
-        // Page setup keeps the desktop's defaults: the request is taken and ends at once.
-        CompleteProgramEvent(event);
+        // The window system completes the request when the user answered (headless: at once).
+        Service<WindowSystem>::Get().RunPageSetup(event);
         return 0;
     case ProgramEventKind::Print:
         // The window system completes the request when the job has ended.
@@ -78,6 +78,9 @@ int32_t HandleProgramEvent(ProgramEvent& event)
         auto* request = static_cast<FileDialogRequest*>(event.userData);
         if (request && request->path) {
             FileDialogService& dialogs = Service<FileDialogService>::Get();
+            // An action thread waits suspended while the dialog is up, and the loop goes on serving.
+            if (event.reply && dialogs.StartFileDialog(event))
+                return 0;
             request->chosen = event.kind == ProgramEventKind::GetFile
                                   ? dialogs.RunOpenFileDialog(*request->path, request->kindMask)
                                   : dialogs.RunSaveFileDialog(*request->path);

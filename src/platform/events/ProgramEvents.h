@@ -56,8 +56,9 @@ struct FileDialogRequest {
 // worker must not hold the UI lock while it waits (the main thread serves under the handler side).
 // Answers 0, or kEventNotHandled when called on the main thread (nothing is posted).
 int32_t PostProgramEvent(ProgramEventKind kind, Window* window, void* userData);
-// Serves one request on the main thread: runs the dialog it asks for and completes it. Page setup and
-// printing have no print session here: they complete at once without printing. Answers 0 when taken.
+// Serves one request on the main thread: runs the dialog it asks for and completes it (page setup and
+// printing through the window system, which completes them at once without a display). Answers 0
+// when taken.
 int32_t HandleProgramEvent(ProgramEvent& event);
 // Ends the wait of the requesting thread: hands it the pending error and clears it here.
 void CompleteProgramEvent(ProgramEvent& event);

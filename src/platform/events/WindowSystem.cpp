@@ -33,6 +33,8 @@ void WindowSystem::MenusRebuilt() {}
 
 void WindowSystem::RunPrintJob(ProgramEvent& event) { CompleteProgramEvent(event); }
 
+void WindowSystem::RunPageSetup(ProgramEvent& event) { CompleteProgramEvent(event); }
+
 WindowFrameMetrics WindowSystem::FrameMetrics() { return WindowFrameMetrics{}; }
 
 bool PlatformEventQueue::TakeTrackingEvent(int32_t mode, PlatformEvent& event)

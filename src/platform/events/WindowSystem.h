@@ -81,6 +81,9 @@ public:
     // Serves a print request ('prnt') on the main thread and completes it, at once or when the job
     // ends; every way it ends completes it. Headless: nothing is printed and it completes at once.
     virtual void RunPrintJob(ProgramEvent& event);
+    // Serves a page-setup request ('pgst') on the main thread and completes it once the user answered;
+    // every way it ends completes it. Headless: the printer's defaults stay, completed at once.
+    virtual void RunPageSetup(ProgramEvent& event);
 };
 
 // One virtual screen of 1600 x 900 pixels; input arrives only by injection, through the queue.

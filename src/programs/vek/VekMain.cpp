@@ -1,8 +1,10 @@
 // The program vek: its arguments, the choice between a windowed and a headless run, and the run.
 #include <cstdlib>
+#include <memory>
 
 #include "app/CommandLine.h"
 #include "app/MainApplication.h"
+#include "app/SingleInstance.h"
 #include "app/StartProgramServices.h"
 #include "gui/desktop/DesktopWindowSystem.h"
 #include "gui/desktop/LeakCheckSuppressions.h"
@@ -29,8 +31,14 @@ int main(int argc, char** argv)
     vek::CommandLine line;
     if (int answer = vek::ReadProgramCommandLine(argc, argv, displayUsable, line); answer >= 0)
         return answer;
+    // On a display the program runs once: a further start hands its files to the running one.
+    if (!line.headless && displayUsable && vek::HandOverToRunningProgram(line.files))
+        return vek::kExitDone;
     if (!line.headless && !vek::StartDesktopServices(&argc, &argv))
         line.headless = true;
+    std::unique_ptr<vek::InstanceListener> listener;
+    if (!line.headless)
+        listener = vek::ListenForFurtherFiles();
     // Only the files are documents to open; the options and their values are not.
     vek::ProgramArguments documents(argc > 0 ? argv[0] : nullptr, line.files);
     vek::KeepProgramArguments(documents.Count(), documents.Vector());

@@ -4,11 +4,16 @@
 
 #include <gtk/gtk.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/MainApplication.h"
+#include "gui/desktop/DesktopDrops.h"
+#include "gui/desktop/DesktopFileDialogs.h"
 #include "gui/desktop/DesktopMenuBar.h"
 #include "gui/desktop/DesktopPrinting.h"
 #include "gui/desktop/DesktopWindow.h"
@@ -22,7 +27,10 @@
 #include "gui/MenuBar.h"
 #include "gui/MenuItem.h"
 #include "gui/MenuRefresh.h"
+#include "gui/TransferData.h"
 #include "gui/Window.h"
+#include "model/base/Base.h"
+#include "platform/FileKindSniffer.h"
 #include "platform/FilePath.h"
 #include "platform/events/CooperativeThreads.h"
 #include "platform/events/EventLoop.h"
@@ -381,6 +389,42 @@ TEST_F(DesktopPrintingTest, PrintsEveryPageToPdfWithoutADialog)
     delete window;
 }
 
+// The visible dialog GTK shows (the page setup), null when none is up.
+GtkWidget* ShownDialog()
+{
+    GtkWidget* found = nullptr;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item && !found; item = item->next)
+        if (GTK_IS_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data)))
+            found = GTK_WIDGET(item->data);
+    g_list_free(toplevels);
+    return found;
+}
+
+// Page setup shows the desktop's dialog without holding up the loop; OK keeps the paper for the
+// prints to come, Cancel keeps the one before, and either answers the waiting request.
+TEST_F(DesktopPrintingTest, PageSetupKeepsTheChoiceAndAlwaysAnswers)
+{
+    ProbeWindow* window = Open(OriginSize{100, 100, 120, 200});
+    std::remove(PageSetupPath().c_str());
+    for (GtkResponseType answer : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
+        SCOPED_TRACE(int(answer));
+        ProgramEventReply reply;
+        ProgramEvent event{ProgramEventKind::PageSetup, window, nullptr, &reply};
+        EXPECT_EQ(HandleProgramEvent(event), 0);
+        GtkWidget* dialog = nullptr;
+        Settle([&] { return (dialog = ShownDialog()) != nullptr; }, 5000);
+        ASSERT_NE(dialog, nullptr) << "no page setup dialog";
+        EXPECT_EQ(reply.busy.load(), 1) << "the request waits for the answer";
+        gtk_dialog_response(GTK_DIALOG(dialog), answer);
+        Settle([&] { return reply.busy.load() == 0; }, 5000);
+        EXPECT_EQ(reply.busy.load(), 0);
+        std::ifstream kept(PageSetupPath());
+        EXPECT_EQ(kept.good(), answer == GTK_RESPONSE_OK);
+    }
+    delete window;
+}
+
 TEST_F(DesktopPrintingTest, AWindowWithoutPagesEndsTheJobWithoutPrinting)
 {
     ProbeWindow* window = Open(OriginSize{100, 100, 120, 200}, 0);
@@ -439,6 +483,225 @@ TEST(DesktopInput, ClicksCountWithinTimeDistanceAndButton)
     EXPECT_EQ(counter.Press(2, 2100, Point{30, 11}, 400, 5), 1);  // another button
 }
 
+// The program's own menus stand in the menu bar of its windows, between Edit and Window, and follow the
+// base in front: its dimension names, enabled while it is open.
+TEST(DesktopProgramMenus, TheBaseAndAnalysesMenusFollowTheBaseInFront)
+{
+    test::Watchdog watchdog{"DesktopProgramMenus", 120};
+    ResetMouseState();
+    {
+        MainApplication application;
+        application.OpenDocument(0, FilePath(std::string_view(VEK_EXAMPLE_BASE)));
+        ASSERT_NE(Base::CurrentBase(), nullptr);
+        Window* window = application.ActiveWindow();
+        ASSERT_NE(window, nullptr);
+        Settle([&] { return Desktop().Find(*window) && gtk_widget_get_mapped(Desktop().Find(*window)->Area()); }, 3000);
+        ResetMenuUpdateInterval();
+        UpdateMenusIfNeeded();
+        DesktopWindow* shown = Desktop().Find(*window);
+        ASSERT_NE(shown, nullptr);
+        GtkWidget* box = gtk_bin_get_child(GTK_BIN(shown->Toplevel()));
+        GList* children = gtk_container_get_children(GTK_CONTAINER(box));
+        GtkWidget* bar = GTK_WIDGET(children->data);
+        g_list_free(children);
+        ASSERT_TRUE(GTK_IS_MENU_BAR(bar));
+        std::vector<std::string> titles;
+        GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
+        for (GList* item = items; item; item = item->next)
+            titles.push_back(gtk_menu_item_get_label(GTK_MENU_ITEM(item->data)));
+        g_list_free(items);
+        EXPECT_EQ(titles, (std::vector<std::string>{"VEK", "File", "Edit", "Base", "Analyses", "Window"}));
+        GtkWidget* baseMenuItem = FindMenuItemWidget(bar, "Base");
+        ASSERT_NE(baseMenuItem, nullptr);
+        EXPECT_TRUE(gtk_widget_get_sensitive(baseMenuItem));
+        GtkWidget* baseMenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(baseMenuItem));
+        GtkWidget* dimensionsItem = FindMenuItemWidget(baseMenu, "Dimensions");
+        ASSERT_NE(dimensionsItem, nullptr);
+        GtkWidget* dimensions = gtk_menu_item_get_submenu(GTK_MENU_ITEM(dimensionsItem));
+        EXPECT_NE(FindMenuItemWidget(dimensions, "Accounts"), nullptr) << "the example base names its dimension 2";
+        delete window;
+        Settle();
+    }
+    while (Base* base = Base::FirstBase())
+        delete base;
+    Settle();
+}
+
+// The file chooser answers an action's request from the loop: the request waits (busy) while the
+// chooser is up, and every answer completes it.
+class DesktopFileDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vek-chooser-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        basePath = folder + "/chosen.vkx";
+        std::ifstream in(VEK_EXAMPLE_BASE, std::ios::binary);
+        std::ofstream(basePath, std::ios::binary) << in.rdbuf();
+        textPath = folder + "/notes.txt";
+        std::ofstream(textPath) << "not a base\n";
+    }
+    void TearDown() override
+    {
+        for (const std::string& file : {basePath, textPath})
+            std::remove(file.c_str());
+        std::remove(folder.c_str());
+    }
+
+    // Serves the request as the main thread does; the chooser is then up and the request waiting.
+    GtkWidget* Start(ProgramEvent& event)
+    {
+        EXPECT_EQ(HandleProgramEvent(event), 0);
+        GtkWidget* chooser = DesktopFileDialogs::OpenChooser();
+        EXPECT_NE(chooser, nullptr);
+        return chooser;
+    }
+    // Waits until the chooser has loaded its folder and shows the file as chosen.
+    static std::string ShownChoice(GtkWidget* chooser)
+    {
+        std::string shown;
+        RunEventLoopUntil([&] {
+            gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+            shown = name ? name : "";
+            g_free(name);
+            return !shown.empty();
+        }, 5000);
+        return shown;
+    }
+
+    test::Watchdog watchdog{"DesktopFileDialogs", 120};
+    std::string folder;
+    std::string basePath;
+    std::string textPath;
+};
+
+TEST_F(DesktopFileDialogsTest, TheOpenChooserShowsBasesAndAnswersTheWaitingAction)
+{
+    FilePath path{std::string_view(folder + "/")};
+    FileDialogRequest request{&path, kFileKindsBaseAndInterchange, false};
+    ProgramEventReply reply;
+    ProgramEvent event{ProgramEventKind::GetFile, nullptr, &request, &reply};
+    GtkWidget* chooser = Start(event);
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(reply.busy.load(), 1) << "the action waits while the chooser is up";
+
+    GtkFileFilter* filter = gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(chooser));
+    ASSERT_NE(filter, nullptr);
+    GtkFileFilterInfo info{};
+    info.contains = GTK_FILE_FILTER_FILENAME;
+    info.filename = basePath.c_str();
+    EXPECT_TRUE(gtk_file_filter_filter(filter, &info)) << "a base file is offered";
+    info.filename = textPath.c_str();
+    EXPECT_FALSE(gtk_file_filter_filter(filter, &info)) << "a file of no kind asked for is not";
+
+    ASSERT_TRUE(gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), basePath.c_str()));
+    EXPECT_EQ(ShownChoice(chooser), basePath);
+    gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+    EXPECT_EQ(reply.busy.load(), 0);
+    EXPECT_TRUE(request.chosen);
+    EXPECT_EQ(path.Text(), basePath);
+    EXPECT_EQ(DesktopFileDialogs::OpenChooser(), nullptr);
+}
+
+TEST_F(DesktopFileDialogsTest, CancellingOrClosingCompletesTheRequestWithoutAChoice)
+{
+    for (GtkResponseType answer : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_DELETE_EVENT}) {
+        SCOPED_TRACE(int(answer));
+        FilePath path{std::string_view(basePath)};
+        FileDialogRequest request{&path, kFileKindsBaseAndInterchange, true};
+        ProgramEventReply reply;
+        ProgramEvent event{ProgramEventKind::GetFile, nullptr, &request, &reply};
+        GtkWidget* chooser = Start(event);
+        ASSERT_NE(chooser, nullptr);
+        gtk_dialog_response(GTK_DIALOG(chooser), answer);
+        EXPECT_EQ(reply.busy.load(), 0) << "the action never waits for ever";
+        EXPECT_FALSE(request.chosen);
+        EXPECT_EQ(path.Text(), basePath) << "a cancelled dialog leaves the path as it was";
+    }
+}
+
+TEST_F(DesktopFileDialogsTest, TheSaveChooserProposesTheFolderAndName)
+{
+    FilePath path{std::string_view(folder + "/Proposed name.vek")};
+    FileDialogRequest request{&path, 0, false};
+    ProgramEventReply reply;
+    ProgramEvent event{ProgramEventKind::PutFile, nullptr, &request, &reply};
+    GtkWidget* chooser = Start(event);
+    ASSERT_NE(chooser, nullptr);
+    gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(chooser));
+    EXPECT_STREQ(name, "Proposed name.vek");
+    g_free(name);
+    EXPECT_EQ(ShownChoice(chooser), folder + "/Proposed name.vek");
+    // The chooser checks the folder before it lets an answer through, from the loop.
+    gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+    RunEventLoopUntil([&] { return reply.busy.load() == 0; }, 5000);
+    EXPECT_EQ(reply.busy.load(), 0);
+    EXPECT_TRUE(request.chosen);
+    EXPECT_EQ(path.Text(), folder + "/Proposed name.vek");
+}
+
+std::string FileUri(const std::string& path)
+{
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    std::string text = uri ? uri : "";
+    g_free(uri);
+    return text;
+}
+
+// Dropped files and folders become one package each, the last first; what is no local file is left
+// out; texts and the program's links come as one item.
+TEST_F(DesktopFileDialogsTest, DropsBecomeTheProgramsPackages)
+{
+    const std::string spaced = folder + "/with space.vkx";
+    std::ofstream(spaced) << "x";
+    const std::vector<std::string> uris{FileUri(basePath), FileUri(folder), "https://example.org/a.vkx", FileUri(spaced)};
+    std::vector<std::unique_ptr<TransferData>> packages = PackagesForUris(uris);
+    ASSERT_EQ(packages.size(), 3u);
+    const std::pair<uint32_t, std::string> expected[] = {
+        {kTransferFile, spaced}, {kTransferFolder, folder}, {kTransferFile, basePath}};
+    for (size_t i = 0; i < packages.size(); ++i) {
+        SCOPED_TRACE(i);
+        TransferItem* item = packages[i]->FindItem(kTransferFile | kTransferFolder);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->type, expected[i].first);
+        EXPECT_EQ(item->file->Text(), expected[i].second);
+    }
+    std::remove(spaced.c_str());
+
+    std::unique_ptr<TransferData> text = PackageForText(DropKind::Text, std::string_view("Kassa\0", 6));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->FindItem(kTransferText)->bytes, "Kassa") << "a terminating zero is no part of the text";
+    std::unique_ptr<TransferData> link = PackageForText(DropKind::Link, "vek:T:abcd");
+    ASSERT_NE(link, nullptr);
+    EXPECT_NE(link->FindItem(kTransferLinkText), nullptr);
+    EXPECT_EQ(PackageForText(DropKind::Text, std::string_view("\0", 1)), nullptr);
+}
+
+// A base file dropped on a window that does not take it is opened as the program opens a file.
+TEST_F(DesktopFileDialogsTest, ABaseDroppedOnAWindowIsOpened)
+{
+    ResetMouseState();
+    {
+        MainApplication application;
+        Log log;
+        auto* window = new ProbeWindow(OriginSize{100, 100, 120, 200}, log);
+        window->SetVisible(true);
+        PostDroppedPackages(*window, PackagesForUris(std::vector<std::string>{FileUri(basePath)}));
+        application.RunIdleTasks();
+        Base* opened = Base::FirstBase();
+        ASSERT_NE(opened, nullptr);
+        EXPECT_EQ(opened->Path().Text(), basePath);
+        EXPECT_EQ(application.DropsDelivered(), 1);
+        while (Pane* child = application.FirstChild())
+            delete child;
+        Settle();
+    }
+    while (Base* base = Base::FirstBase())
+        delete base;
+    Settle();
+}
+
 TEST(DesktopClipboardTest, TextGoesThroughTheDesktopsClipboard)
 {
     ClipboardService& clipboard = Service<ClipboardService>::Get();
@@ -450,6 +713,45 @@ TEST(DesktopClipboardTest, TextGoesThroughTheDesktopsClipboard)
 
 // Regression: the program's title (the first status text, shown as the program menu's title) was cut
 // at a fixed byte count; a cut inside a UTF-8 character made a text GTK refuses.
+std::string SmallPng(int width, int height)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 0.8, 0.1, 0.1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    std::string png;
+    cairo_surface_write_to_png_stream(
+        surface,
+        [](void* closure, const unsigned char* data, unsigned int length) {
+            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &png);
+    cairo_surface_destroy(surface);
+    return png;
+}
+
+// A picture copied by the program is an image on the desktop's clipboard, in place of its text; a
+// picture that cannot be decoded leaves the clipboard empty rather than holding the old text.
+TEST(DesktopClipboardTest, PicturesGoToTheDesktopsClipboardAsImages)
+{
+    ClipboardService& clipboard = Service<ClipboardService>::Get();
+    clipboard.PutText("before");
+    clipboard.PutPicture(SmallPng(7, 5));
+    GdkPixbuf* image = gtk_clipboard_wait_for_image(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(gdk_pixbuf_get_width(image), 7);
+    EXPECT_EQ(gdk_pixbuf_get_height(image), 5);
+    g_object_unref(image);
+    EXPECT_EQ(clipboard.GetText(), "");
+
+    clipboard.PutText("before");
+    clipboard.PutPicture("not a picture");
+    EXPECT_EQ(clipboard.GetText(), "");
+    EXPECT_FALSE(gtk_clipboard_wait_is_image_available(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)));
+}
+
 TEST(DesktopMenuText, StatusTextsAreCutAtCharacterBoundaries)
 {
     SetStatusTexts("\xC3\xA5\xC3\xA5\xC3\xA5\xC3\xA5\xC3\xA5\xC3\xA5\xC3\xA5\xC3\xA5\xC3\xA5\xC3\xA5"

@@ -2,15 +2,18 @@
 # A scripted desktop session against the program vek (run under xvfb-run by ctest):
 #   session.sh VEK SCREENSHOT-TOOL BASE GOLDEN.png OUTDIR
 # vek opens the base in a window; the session opens the File menu and chooses Print… (the print
-# dialog, preset to print to a PDF file, is answered with Return), resizes the window, types into it,
+# dialog, preset to print to a PDF file, is answered with Return; Print… is the third item up from the
+# end, above Import Setups and Import, as Export is disabled), resizes the window, types into it,
 # takes a screenshot of the root window (OUTDIR/session.png, compared loosely with GOLDEN.png; with
 # VEK_UPDATE_GOLDEN=1 it replaces the golden image) and quits with Ctrl+Q. The printout
 # (OUTDIR/session.pdf) must have the pages the base window lays out.
 set -euo pipefail
 vek=$1 shot=$2 base=$3 golden=$4 out=$5
 rm -rf "$out"
-mkdir -p "$out/config/VEK" "$out/home"
-export XDG_CONFIG_HOME="$out/config" HOME="$out/home"
+mkdir -p "$out/config/VEK" "$out/home" "$out/runtime"
+chmod 700 "$out/runtime"
+# A runtime folder of its own: this vek hands its file to no other run's vek.
+export XDG_CONFIG_HOME="$out/config" HOME="$out/home" XDG_RUNTIME_DIR="$out/runtime"
 cat > "$out/config/VEK/Print Settings" <<SETTINGS
 [Print Settings]
 printer=Print to File
@@ -41,7 +44,7 @@ xdotool windowfocus --sync "$wid"
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 xdotool mousemove --window "$wid" 60 12 click 1
 sleep 0.5
-xdotool key Up Return
+xdotool key Up Up Up Return
 dialog=$(window_named "Print") || fail "choosing Print… showed no print dialog"
 xdotool windowfocus --sync "$dialog"
 sleep 0.3
