@@ -150,7 +150,7 @@ void DocumentWindow::RebuildPlatformTitle()
 void DocumentWindow::Log(int32_t verbCode)
 {
     const char* name = GetWindowKindName(kind);
-    if (base == nullptr || name == nullptr || base->LogHandler() == nullptr)
+    if (base == nullptr || baseGone || name == nullptr || base->LogHandler() == nullptr)
         return;
     base->LogOperation(name, Title().c_str(), verbCode);
 }
@@ -159,7 +159,7 @@ void DocumentWindow::LogCalculated() { Log(kLogCalculated); }
 
 void DocumentWindow::PostChange(int32_t code)
 {
-    if (base)
+    if (base && !baseGone)
         base->HandleChange(ChangeRecord(code, base));
 }
 
@@ -193,6 +193,8 @@ CommandTarget* DocumentWindow::Query(void* request)
         SetOwner(GetOwnerForKind(base, kind));
         RebuildPlatformTitle();
     }
+    if (code == kChangeBaseClosing && notification->record.base == base)
+        baseGone = true;
     return answer;
 }
 

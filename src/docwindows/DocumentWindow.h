@@ -168,6 +168,9 @@ private:
     void TrackDivider(InputEvent& event);
 
     Base* base;
+    // Set when the base announced its closing: a window that closes after it (a deferred close) must
+    // not log or post through the freed base.
+    bool baseGone = false;
     // Children, owned by the window as every pane; null until made.
     HeaderBar* headerBar = nullptr;
     IconButtonStrip* toolStrip = nullptr;

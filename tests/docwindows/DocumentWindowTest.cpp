@@ -136,6 +136,21 @@ TEST(DocumentWindow, OpeningAndClosingWriteLogLines)
     std::filesystem::remove_all(folder);
 }
 
+// Regression: a window whose close was deferred past its base's end logged "Closed" through the freed
+// base. The base's closing notice now leaves the window nothing to reach it by.
+TEST(DocumentWindow, AWindowThatOutlivesItsBaseClosesWithoutIt)
+{
+    std::string folder = (std::filesystem::temp_directory_path() / "vek-docwindow-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    MainApplication application;
+    auto base = std::make_unique<Base>(FilePath(), 1);
+    base->SetLogFile((folder + "/log.txt").c_str(), LogFileOpen::Replace);
+    auto window = std::make_unique<TestWindow>(DocumentKind::CardsAnalysis, base.get());
+    base.reset();
+    window.reset();  // under the address sanitizer, any use of the freed base fails here
+    std::filesystem::remove_all(folder);
+}
+
 TEST(DocumentWindow, FormatByteSize)
 {
     struct Case {
