@@ -3,10 +3,9 @@
 
 #include <vector>
 
+#include "analysis/LevelRowCells.h"
 #include "analysis/componentfunctions/ComponentFunctionsTemplate.h"
-#include "foundation/strings/String.h"
 #include "model/base/Base.h"
-#include "model/dimensions/Component.h"
 
 namespace vek {
 
@@ -44,26 +43,7 @@ void ComponentFunctionsAnalysis::ReadRows(ResultRowReader& reader) const
     for (int32_t i : visible) {
         const LevelRow& row = tree.Row(i);
         cells.clear();
-        String level;
-        level.AssignInt(row.level + 1);
-        cells.push_back(ResultCell::OfText(level.CStr()));
-        String shown;
-        for (int32_t k = 0; k < row.depth; ++k)
-            shown.AppendCStr("  ");
-        const Component* component = base.ComponentAt(row.component);
-        if (component && component->IsRoot()) {
-            String name;
-            base.DimensionPluralName(int32_t(row.component), name);
-            shown.AppendCStr(name.CStr());
-        } else if (component) {
-            if (component->code)
-                shown.AppendCStr(component->code);
-            if (component->text) {
-                shown.AppendChar(' ');
-                shown.AppendCStr(component->text);
-            }
-        }
-        cells.push_back(ResultCell::OfText(shown.CStr()));
+        AppendLevelRowCells(base, row, cells);
         for (int32_t k = 0; k < computation.ShownColumnCount(); ++k)
             cells.push_back(ResultCell::OfNumber(computation.RolledUpValue(i, k)));
         reader.Row(cells);

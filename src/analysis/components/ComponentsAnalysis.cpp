@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "analysis/CompiledSelection.h"
+#include "analysis/LevelRowCells.h"
 #include "analysis/components/ComponentsTemplate.h"
-#include "foundation/strings/String.h"
 #include "model/base/Base.h"
-#include "model/dimensions/Component.h"
 
 namespace vek {
 
@@ -59,26 +58,7 @@ void ComponentsAnalysis::ReadRows(ResultRowReader& reader) const
     for (int32_t i : visible) {
         const LevelRow& row = tree.Row(i);
         cells.clear();
-        String level;
-        level.AssignInt(row.level + 1);
-        cells.push_back(ResultCell::OfText(level.CStr()));
-        String shown;
-        for (int32_t k = 0; k < row.depth; ++k)
-            shown.AppendCStr("  ");
-        const Component* component = base.ComponentAt(row.component);
-        if (component && component->IsRoot()) {
-            String name;
-            base.DimensionPluralName(int32_t(row.component), name);
-            shown.AppendCStr(name.CStr());
-        } else if (component) {
-            if (component->code)
-                shown.AppendCStr(component->code);
-            if (component->text) {
-                shown.AppendChar(' ');
-                shown.AppendCStr(component->text);
-            }
-        }
-        cells.push_back(ResultCell::OfText(shown.CStr()));
+        AppendLevelRowCells(base, row, cells);
         const ComponentValues& record = computation.Values(i).rolledUp;
         for (int32_t code = 0; code < kComponentsValueCount; ++code) {
             if (settings.columns[size_t(code)].shown)
