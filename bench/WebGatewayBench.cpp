@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <memory>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -58,23 +59,43 @@ std::string RunGateway(const std::string& query, int32_t port)
     return output;
 }
 
+// The fixture shop served on a free loopback port for one benchmark run, and stopped after it.
+class ServedShop {
+public:
+    ServedShop()
+    {
+        base.reset(vek::OpenBaseFile(
+            vek::FilePath::FromCommandLine(VEK_SOURCE_DIR "/tests/fixtures/web/web-shop.vkx"), nullptr, 0));
+        vek::Settings().webPort = 0;
+        vek::Settings().serveWeb = true;
+        served = base && vek::RestartWebService();
+        if (served) {
+            vek::String code;
+            vek::GetBaseLinkCode(*base, code);
+            query = std::string("templates=") + code.CStr();
+        }
+    }
+    ~ServedShop()
+    {
+        if (served)
+            vek::StopWebService();
+    }
+
+    std::unique_ptr<vek::Base> base;
+    bool served = false;
+    std::string query;  // the shop's template menu
+};
+
 void GatewayPageRequests(benchmark::State& state)
 {
-    vek::Base* base =
-        vek::OpenBaseFile(vek::FilePath::FromCommandLine(VEK_SOURCE_DIR "/tests/fixtures/web/web-shop.vkx"), nullptr, 0);
-    vek::Settings().webPort = 0;
-    vek::Settings().serveWeb = true;
-    if (!base || !vek::RestartWebService()) {
+    ServedShop shop;
+    if (!shop.served) {
         state.SkipWithError("the base or the service could not be had");
-        delete base;
         return;
     }
-    vek::String code;
-    vek::GetBaseLinkCode(*base, code);
-    const std::string query = std::string("templates=") + code.CStr();
     const int32_t port = vek::WebServicePort();
     for (auto _ : state) {
-        std::string page = RunGateway(query, port);
+        std::string page = RunGateway(shop.query, port);
         if (page.find("loginform") == std::string::npos) {
             state.SkipWithError("the gateway answered no page");
             break;
@@ -82,8 +103,6 @@ void GatewayPageRequests(benchmark::State& state)
         benchmark::DoNotOptimize(page);
     }
     state.counters["requests_per_second"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-    vek::StopWebService();
-    delete base;
 }
 BENCHMARK(GatewayPageRequests)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -91,19 +110,13 @@ BENCHMARK(GatewayPageRequests)->Unit(benchmark::kMillisecond)->UseRealTime();
 // service's own share of a request shows apart from the start of a process.
 void ServicePageRequests(benchmark::State& state)
 {
-    vek::Base* base =
-        vek::OpenBaseFile(vek::FilePath::FromCommandLine(VEK_SOURCE_DIR "/tests/fixtures/web/web-shop.vkx"), nullptr, 0);
-    vek::Settings().webPort = 0;
-    vek::Settings().serveWeb = true;
-    if (!base || !vek::RestartWebService()) {
+    ServedShop shop;
+    if (!shop.served) {
         state.SkipWithError("the base or the service could not be had");
-        delete base;
         return;
     }
-    vek::String code;
-    vek::GetBaseLinkCode(*base, code);
-    const std::string frame = vek::EncodeRequestFrame("0123456789abcdef0123456789abcdef",
-                                                      std::string("templates=") + code.CStr(), "gateway=\"/vek.cgi\"");
+    const std::string frame =
+        vek::EncodeRequestFrame("0123456789abcdef0123456789abcdef", shop.query, "gateway=\"/vek.cgi\"");
     const int32_t port = vek::WebServicePort();
     for (auto _ : state) {
         vek::SocketHandle socket(vek::CreateSocket());
@@ -117,8 +130,6 @@ void ServicePageRequests(benchmark::State& state)
         benchmark::DoNotOptimize(page);
     }
     state.counters["requests_per_second"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-    vek::StopWebService();
-    delete base;
 }
 BENCHMARK(ServicePageRequests)->Unit(benchmark::kMillisecond)->UseRealTime();
 
