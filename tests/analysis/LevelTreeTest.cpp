@@ -17,14 +17,12 @@
 #include "model/dimensions/Dimension.h"
 #include "model/selections/SelectionTexts.h"
 #include "platform/FilePath.h"
+#include "support/AnalysisResults.h"
 
 namespace vek {
 namespace {
 
-struct RecordingHost : AnalysisHost {
-    void EndRun(AnalysisRunEnd e) override { end = e; }
-    AnalysisRunEnd end = AnalysisRunEnd::Completed;
-};
+using test::RecordingHost;
 
 // The older hash worked in signed 32-bit arithmetic, which overflows once h x 16 passes 2^31 (tables
 // of more than 134 million entries) and gave slots outside the table; and as (k0 x 16 + k1) mod C it

@@ -24,35 +24,13 @@
 #include "model/cards/Card.h"
 #include "model/dimensions/Component.h"
 #include "platform/FilePath.h"
+#include "support/AnalysisResults.h"
 
 namespace vek {
 namespace {
 
-struct RecordingHost : AnalysisHost {
-    void EndRun(AnalysisRunEnd e) override { end = e; }
-    AnalysisRunEnd end = AnalysisRunEnd::Completed;
-};
-
-// The printed rows as vek-tool analyze prints them: texts as they are, numbers as %g.
-struct CollectedRows : ResultRowReader {
-    void Row(std::span<const ResultCell> cells) override
-    {
-        std::string line;
-        for (const ResultCell& cell : cells) {
-            if (!line.empty())
-                line += '\t';
-            if (cell.kind == ResultCell::Kind::Text) {
-                line += cell.text;
-            } else if (cell.kind == ResultCell::Kind::Number) {
-                char buffer[64];
-                std::snprintf(buffer, sizeof buffer, "%g", cell.number);
-                line += buffer;
-            }
-        }
-        rows.push_back(line);
-    }
-    std::vector<std::string> rows;
-};
+using test::RecordingHost;
+using test::CollectedRows;
 
 std::string ComponentFunctionsFixture()
 {

@@ -25,6 +25,7 @@
 #include "analysis/lines/LinesTemplate.h"
 #include "synthetic/SyntheticBase.h"
 #include "platform/FilePath.h"
+#include "support/AnalysisResults.h"
 
 namespace vek {
 namespace {
@@ -88,10 +89,7 @@ protected:
     AdmitAllSelection all;
 };
 
-struct RecordingHost : AnalysisHost {
-    void EndRun(AnalysisRunEnd e) override { end = e; }
-    AnalysisRunEnd end = AnalysisRunEnd::Completed;
-};
+using test::RecordingHost;
 
 TEST_F(LinesComputationTest, HandComputedStatistics)
 {

@@ -25,6 +25,7 @@
 #include "model/dates/TimeScale.h"
 #include "analysis/timefunctions/TimeFunctionsTemplate.h"
 #include "platform/FilePath.h"
+#include "support/AnalysisResults.h"
 
 namespace vek {
 namespace {
@@ -53,10 +54,7 @@ const FixtureLine kLines[] = {
 constexpr CardKey kAxisStart{MakePackedDate(2024, 1, 15), 0};
 constexpr CardKey kAxisEnd{MakePackedDate(2024, 3, 10), kOpenEndNumber};
 
-struct RecordingHost : AnalysisHost {
-    void EndRun(AnalysisRunEnd e) override { end = e; }
-    AnalysisRunEnd end = AnalysisRunEnd::Completed;
-};
+using test::RecordingHost;
 
 class TimeFunctionsComputationTest : public ::testing::Test {
 protected:
